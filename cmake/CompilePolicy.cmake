@@ -1,0 +1,15 @@
+# One place for the compile policy: every target links threadhop_policy.
+add_library(threadhop_policy INTERFACE)
+target_compile_features(threadhop_policy INTERFACE cxx_std_20)
+# Designated initializers leave the members they do not name at their defaults on purpose.
+target_compile_options(threadhop_policy INTERFACE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+target_compile_definitions(threadhop_policy INTERFACE
+    QT_NO_CONTEXTLESS_CONNECT
+    QT_NO_CAST_FROM_ASCII)
+
+option(THREADHOP_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(THREADHOP_SANITIZE)
+    target_compile_options(threadhop_policy INTERFACE
+        -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(threadhop_policy INTERFACE -fsanitize=address,undefined)
+endif()

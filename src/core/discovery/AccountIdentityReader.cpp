@@ -1,0 +1,73 @@
+#include "AccountIdentityReader.h"
+
+#include "core/util/HomeFolder.h"
+#include "core/util/PathText.h"
+#include "core/util/ReadBuffer.h"
+
+#include <algorithm>
+
+#include <simdjson.h>
+
+namespace threadhop {
+namespace {
+
+std::optional<std::string> optionalString(simdjson::dom::object account, std::string_view key)
+{
+    std::string_view value;
+    if (account.at_key(key).get_string().get(value) != simdjson::SUCCESS)
+        return std::nullopt;
+    return std::string(value);
+}
+
+} // namespace
+
+std::vector<std::filesystem::path> AccountIdentityReader::candidatePaths(const std::filesystem::path& configDir)
+{
+    // A folder URL may carry a trailing "/": name and parent come from the text without it.
+    std::string folder = configDir.string();
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    const std::filesystem::path folderPath(folder);
+    std::vector<std::filesystem::path> candidates{
+        folderPath / ".claude.json",
+        folderPath.parent_path() / (std::string(PathText::lastComponent(folder)) + ".json"),
+    };
+    const auto shared = HomeFolder::path() / ".claude.json";
+    if (std::find(candidates.begin(), candidates.end(), shared) == candidates.end())
+        candidates.push_back(shared);
+    return candidates;
+}
+
+std::optional<AccountIdentity> AccountIdentityReader::read(const std::filesystem::path& file)
+{
+    ReadBuffer buffer;
+    if (!buffer.load(file))
+        return std::nullopt;
+    simdjson::dom::parser parser;
+    simdjson::dom::object account;
+    const auto content = buffer.content();
+    if (parser.parse(content.data(), content.size(), false)["oauthAccount"].get_object().get(account)
+        != simdjson::SUCCESS)
+        return std::nullopt;
+    auto email = optionalString(account, "emailAddress");
+    if (!email || email->empty())
+        return std::nullopt;
+    return AccountIdentity{
+        .emailAddress = std::move(*email),
+        .accountUuid = optionalString(account, "accountUuid"),
+        .organizationName = optionalString(account, "organizationName"),
+        .organizationType = optionalString(account, "organizationType"),
+        .sourcePath = file.string(),
+    };
+}
+
+std::optional<AccountIdentity> AccountIdentityReader::identity(const std::filesystem::path& forConfigDir)
+{
+    for (const auto& candidate : candidatePaths(forConfigDir)) {
+        if (auto found = read(candidate))
+            return found;
+    }
+    return std::nullopt;
+}
+
+} // namespace threadhop

@@ -1,0 +1,146 @@
+#include "ProjectIndexer.h"
+
+#include "core/util/DirectoryListing.h"
+#include "core/util/FileMetadata.h"
+#include "core/util/ReadBuffer.h"
+#include "core/util/TextLines.h"
+#include "core/util/UnicodeText.h"
+#include "core/validation/ResumeValidator.h"
+
+#include <algorithm>
+
+#include <simdjson.h>
+
+namespace threadhop {
+namespace {
+
+// Reused from call to call: scanning an account reads one prefix per project.
+struct CwdReader {
+    ReadBuffer buffer;
+    simdjson::dom::parser parser;
+};
+
+std::optional<std::string> nonEmptyString(simdjson::simdjson_result<simdjson::dom::element> value)
+{
+    std::string_view text;
+    if (value.get_string().get(text) != simdjson::SUCCESS || text.empty())
+        return std::nullopt;
+    return std::string(text);
+}
+
+std::optional<std::string> cwdOfLine(simdjson::dom::parser& parser, std::string_view line)
+{
+    simdjson::dom::object object;
+    if (parser.parse(line.data(), line.size(), false).get_object().get(object) != simdjson::SUCCESS)
+        return std::nullopt;
+    std::string_view type;
+    if (object.at_key("type").get_string().get(type) == simdjson::SUCCESS && type == "attachment")
+        return std::nullopt;
+    if (auto cwd = nonEmptyString(object.at_key("cwd")))
+        return cwd;
+    return nonEmptyString(object.at_key("message").at_key("cwd"));
+}
+
+bool hasTranscriptExtension(const std::filesystem::path& path)
+{
+    return path.extension() == ".jsonl";
+}
+
+} // namespace
+
+std::vector<ProjectIndexer::TranscriptFile> ProjectIndexer::transcripts(const std::filesystem::path& folder)
+{
+    std::vector<TranscriptFile> files;
+    std::error_code error;
+    std::filesystem::recursive_directory_iterator it(folder, error);
+    for (; !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        const auto& entry = *it;
+        std::error_code typeError;
+        const bool isFolder = entry.is_directory(typeError);
+        if (DirectoryListing::isHiddenName(entry.path().filename())) {
+            if (isFolder)
+                it.disable_recursion_pending();
+            continue;
+        }
+        if (isFolder || !hasTranscriptExtension(entry.path()))
+            continue;
+        const auto metadata = FileMetadata::read(entry.path());
+        files.push_back(TranscriptFile{
+            .path = entry.path(),
+            .topLevel = it.depth() == 0,
+            .sizeBytes = metadata ? std::optional(metadata->sizeBytes) : std::nullopt,
+            .modified = metadata ? std::optional(metadata->modified) : std::nullopt,
+        });
+    }
+    return files;
+}
+
+std::optional<std::string> ProjectIndexer::extractCwd(const std::filesystem::path& transcript)
+{
+    thread_local CwdReader reader;
+    if (!reader.buffer.load(transcript, cwdPrefixBytes))
+        return std::nullopt;
+    std::string_view text = reader.buffer.content();
+    // A long first line must not cost the project its directory because the prefix ends inside a character.
+    if (text.size() == cwdPrefixBytes)
+        text = UnicodeText::withoutCutCharacter(text);
+    if (!UnicodeText::isValidUtf8(text))
+        return std::nullopt;
+    LineBreakReader lines(text);
+    for (int examined = 0; examined < cwdLineLimit; ++examined) {
+        const auto line = lines.next();
+        if (!line)
+            break;
+        if (auto cwd = cwdOfLine(reader.parser, *line))
+            return cwd;
+    }
+    return std::nullopt;
+}
+
+std::vector<ProjectFolder> ProjectIndexer::projects(const ClaudeAccount& account)
+{
+    std::vector<ProjectFolder> folders;
+    for (const auto& entry : DirectoryListing::entries(account.configDirURL() / "projects",
+                                                       DirectoryListing::Hidden::skip)) {
+        std::error_code error;
+        if (!entry.is_directory(error))
+            continue;
+        const auto files = transcripts(entry.path());
+        const TranscriptFile* newest = nullptr;
+        std::int64_t sessionCount = 0;
+        std::int64_t totalSize = 0;
+        auto lastModified = distantPast();
+        for (const auto& file : files) {
+            totalSize += file.sizeBytes.value_or(0);
+            if (file.modified)
+                lastModified = std::max(lastModified, *file.modified);
+            if (!file.topLevel)
+                continue;
+            ++sessionCount;
+            // Only a strictly later date replaces the choice, so equal dates keep listing order.
+            if (!newest || file.modified.value_or(distantPast()) > newest->modified.value_or(distantPast()))
+                newest = &file;
+        }
+        if (sessionCount == 0)
+            continue;
+        const std::string folderName = entry.path().filename().string();
+        auto actualCwd = extractCwd(newest->path);
+        const auto status = ResumeValidator::status(folderName, actualCwd);
+        folders.push_back(ProjectFolder{
+            .id = account.id + ":" + folderName,
+            .accountId = account.id,
+            .folderName = folderName,
+            .actualCwd = std::move(actualCwd),
+            .sessionCount = sessionCount,
+            .subagentCount = static_cast<std::int64_t>(files.size()) - sessionCount,
+            .totalSizeBytes = totalSize,
+            .lastModified = lastModified,
+            .status = status,
+        });
+    }
+    std::stable_sort(folders.begin(), folders.end(),
+                     [](const ProjectFolder& a, const ProjectFolder& b) { return a.lastModified > b.lastModified; });
+    return folders;
+}
+
+} // namespace threadhop

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/models/ClaudeAccount.h"
+#include "core/models/ProjectFolder.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Turns an account's projects/ folder into ProjectFolder values. Only reads: sizes and dates come
+// from file metadata, and only a bounded prefix of one transcript per project is opened.
+namespace threadhop::ProjectIndexer {
+
+/// Bytes of the newest transcript read for its working directory, and lines looked at.
+inline constexpr std::size_t cwdPrefixBytes = 262'144;
+inline constexpr int cwdLineLimit = 60;
+
+/// One .jsonl file below a project folder.
+struct TranscriptFile {
+    std::filesystem::path path;
+    bool topLevel = false; ///< directly in the project folder: a conversation
+    std::optional<std::int64_t> sizeBytes;
+    std::optional<std::chrono::system_clock::time_point> modified;
+
+    bool operator==(const TranscriptFile&) const = default;
+};
+
+/// Every project folder of the account that holds a conversation, newest first (stable).
+std::vector<ProjectFolder> projects(const ClaudeAccount& account);
+
+/// The .jsonl files below `folder` in enumeration order: hidden entries skipped, hidden folders
+/// and links to folders not entered, folders themselves never counted. Empty when the folder
+/// cannot be enumerated.
+std::vector<TranscriptFile> transcripts(const std::filesystem::path& folder);
+
+/// The working directory recorded near the start of a transcript: the first "cwd" (or
+/// "message"."cwd") non-empty string among the first 60 non-empty lines of its first 256 KiB,
+/// skipping "attachment" lines. Nothing when the prefix is not UTF-8 or no line gives one.
+std::optional<std::string> extractCwd(const std::filesystem::path& transcript);
+
+} // namespace threadhop::ProjectIndexer

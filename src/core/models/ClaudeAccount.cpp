@@ -1,0 +1,20 @@
+#include "ClaudeAccount.h"
+
+#include "core/util/HomeFolder.h"
+
+namespace threadhop {
+
+std::filesystem::path ClaudeAccount::configDirURL() const
+{
+    if (configDir && !configDir->empty())
+        return *configDir;
+    return HomeFolder::path() / ".claude";
+}
+
+bool ClaudeAccount::exists() const
+{
+    std::error_code error;
+    return std::filesystem::is_directory(configDirURL() / "projects", error);
+}
+
+} // namespace threadhop

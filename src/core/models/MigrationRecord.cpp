@@ -1,0 +1,223 @@
+#include "MigrationRecord.h"
+
+#include "core/util/IsoDate.h"
+#include "core/util/JsonValue.h"
+
+#include <cmath>
+#include <limits>
+
+#include <simdjson.h>
+
+namespace threadhop {
+namespace {
+
+using simdjson::dom::element;
+using simdjson::dom::element_type;
+using simdjson::dom::object;
+
+[[noreturn]] void fail(std::string_view key, std::string_view problem)
+{
+    throw RecordDecodingError("history record: \"" + std::string(key) + "\" " + std::string(problem));
+}
+
+// The member's value, or nothing when the key is missing or holds null.
+std::optional<element> member(const object& record, std::string_view key)
+{
+    element value;
+    if (record.at_key(key).get(value) != simdjson::SUCCESS || value.is_null())
+        return std::nullopt;
+    return value;
+}
+
+element required(const object& record, std::string_view key)
+{
+    if (auto value = member(record, key))
+        return *value;
+    fail(key, "is missing");
+}
+
+std::string asString(element value, std::string_view key)
+{
+    std::string_view text;
+    if (value.get_string().get(text) != simdjson::SUCCESS)
+        fail(key, "is not a string");
+    return std::string(text);
+}
+
+std::int64_t asInteger(element value, std::string_view key)
+{
+    switch (value.type()) {
+    case element_type::INT64:
+        return value.get_int64().value_unsafe();
+    case element_type::UINT64:
+        if (value.get_uint64().value_unsafe() <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+            return static_cast<std::int64_t>(value.get_uint64().value_unsafe());
+        break;
+    case element_type::DOUBLE: {
+        const double number = value.get_double().value_unsafe();
+        if (std::trunc(number) == number && std::fabs(number) < 9.2e18)
+            return static_cast<std::int64_t>(number);
+        break;
+    }
+    default:
+        break;
+    }
+    fail(key, "is not an integer");
+}
+
+bool asBool(element value, std::string_view key)
+{
+    bool flag = false;
+    if (value.get_bool().get(flag) != simdjson::SUCCESS)
+        fail(key, "is not a boolean");
+    return flag;
+}
+
+Uuid asUuid(element value, std::string_view key)
+{
+    if (auto uuid = Uuid::parse(asString(value, key)))
+        return *uuid;
+    fail(key, "is not a UUID");
+}
+
+std::chrono::system_clock::time_point asDate(element value, std::string_view key)
+{
+    if (auto date = IsoDate::parse(asString(value, key)))
+        return *date;
+    fail(key, "is not an ISO 8601 date");
+}
+
+template <typename Convert>
+auto optionalMember(const object& record, std::string_view key, Convert convert)
+    -> std::optional<decltype(convert(std::declval<element>(), key))>
+{
+    if (auto value = member(record, key))
+        return convert(*value, key);
+    return std::nullopt;
+}
+
+std::map<std::string, std::int64_t> asCountMap(element value, std::string_view key)
+{
+    object counts;
+    if (value.get_object().get(counts) != simdjson::SUCCESS)
+        fail(key, "is not an object");
+    std::map<std::string, std::int64_t> result;
+    for (const auto field : counts)
+        result[std::string(field.key)] = asInteger(field.value, key);
+    return result;
+}
+
+std::vector<std::string> asStringList(element value, std::string_view key)
+{
+    simdjson::dom::array items;
+    if (value.get_array().get(items) != simdjson::SUCCESS)
+        fail(key, "is not an array");
+    std::vector<std::string> result;
+    for (const element item : items)
+        result.push_back(asString(item, key));
+    return result;
+}
+
+MigrationRecord decodeElement(element value)
+{
+    object record;
+    if (value.get_object().get(record) != simdjson::SUCCESS)
+        throw RecordDecodingError("history record: not a JSON object");
+    return MigrationRecord{
+        .id = asUuid(required(record, "id"), "id"),
+        .timestamp = asDate(required(record, "timestamp"), "timestamp"),
+        .accountId = asString(required(record, "accountId"), "accountId"),
+        .oldCwd = asString(required(record, "oldCwd"), "oldCwd"),
+        .newCwd = asString(required(record, "newCwd"), "newCwd"),
+        .oldFolder = asString(required(record, "oldFolder"), "oldFolder"),
+        .newFolder = asString(required(record, "newFolder"), "newFolder"),
+        .filesRewritten = asInteger(required(record, "filesRewritten"), "filesRewritten"),
+        .occurrencesReplaced = asInteger(required(record, "occurrencesReplaced"), "occurrencesReplaced"),
+        .backupPath = optionalMember(record, "backupPath", asString),
+        .dryRun = asBool(required(record, "dryRun"), "dryRun"),
+        .success = asBool(required(record, "success"), "success"),
+        .message = optionalMember(record, "message", asString),
+        .rewroteHistory = optionalMember(record, "rewroteHistory", asBool),
+        .occurrencesByClass = optionalMember(record, "occurrencesByClass", asCountMap),
+        .movedEntryNames = optionalMember(record, "movedEntryNames", asStringList),
+        .revertsRecordId = optionalMember(record, "revertsRecordId", asUuid),
+        .targetAccountId = optionalMember(record, "targetAccountId", asString),
+        .moveMode = optionalMember(record, "moveMode", asString),
+        .newSessionId = optionalMember(record, "newSessionId", asString),
+    };
+}
+
+element parse(simdjson::dom::parser& parser, const simdjson::padded_string& json)
+{
+    element root;
+    if (parser.parse(json).get(root) != simdjson::SUCCESS)
+        throw RecordDecodingError("history: the text is not valid JSON");
+    return root;
+}
+
+template <typename T>
+void putOptional(JsonValue::Object& object, const char* key, const std::optional<T>& value)
+{
+    if (value)
+        object.emplace(key, JsonValue(*value));
+}
+
+} // namespace
+
+JsonValue MigrationRecordCoding::encode(const MigrationRecord& record)
+{
+    JsonValue::Object object{
+        {"id", record.id.upperText()},
+        {"timestamp", IsoDate::format(record.timestamp)},
+        {"accountId", record.accountId},
+        {"oldCwd", record.oldCwd},
+        {"newCwd", record.newCwd},
+        {"oldFolder", record.oldFolder},
+        {"newFolder", record.newFolder},
+        {"filesRewritten", record.filesRewritten},
+        {"occurrencesReplaced", record.occurrencesReplaced},
+        {"dryRun", record.dryRun},
+        {"success", record.success},
+    };
+    putOptional(object, "backupPath", record.backupPath);
+    putOptional(object, "message", record.message);
+    putOptional(object, "rewroteHistory", record.rewroteHistory);
+    if (record.occurrencesByClass) {
+        JsonValue::Object counts;
+        for (const auto& [name, count] : *record.occurrencesByClass)
+            counts.emplace(name, count);
+        object.emplace("occurrencesByClass", std::move(counts));
+    }
+    if (record.movedEntryNames) {
+        JsonValue::Array names(record.movedEntryNames->begin(), record.movedEntryNames->end());
+        object.emplace("movedEntryNames", std::move(names));
+    }
+    if (record.revertsRecordId)
+        object.emplace("revertsRecordId", record.revertsRecordId->upperText());
+    putOptional(object, "targetAccountId", record.targetAccountId);
+    putOptional(object, "moveMode", record.moveMode);
+    putOptional(object, "newSessionId", record.newSessionId);
+    return object;
+}
+
+MigrationRecord MigrationRecordCoding::decode(std::string_view json)
+{
+    simdjson::dom::parser parser;
+    const simdjson::padded_string text(json);
+    return decodeElement(parse(parser, text));
+}
+
+std::vector<MigrationRecord> MigrationRecordCoding::decodeList(std::string_view json)
+{
+    simdjson::dom::parser parser;
+    const simdjson::padded_string text(json);
+    simdjson::dom::array items;
+    if (parse(parser, text).get_array().get(items) != simdjson::SUCCESS)
+        throw RecordDecodingError("history: the text is not a JSON array");
+    std::vector<MigrationRecord> records;
+    for (const element item : items)
+        records.push_back(decodeElement(item));
+    return records;
+}
+
+} // namespace threadhop

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "core/util/Uuid.h"
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace threadhop {
+
+class JsonValue;
+
+/// The outcome of a migration, dry run, restore or account move, and one entry of the history file.
+struct MigrationRecord {
+    Uuid id;
+    std::chrono::system_clock::time_point timestamp;
+    std::string accountId;
+    std::string oldCwd;
+    std::string newCwd;
+    std::string oldFolder;
+    std::string newFolder;
+    std::int64_t filesRewritten = 0;
+    std::int64_t occurrencesReplaced = 0;
+    std::optional<std::string> backupPath;
+    bool dryRun = false;
+    bool success = false;
+    std::optional<std::string> message;
+    std::optional<bool> rewroteHistory;
+    std::optional<std::map<std::string, std::int64_t>> occurrencesByClass; ///< keyed by CwdClass string values
+    std::optional<std::vector<std::string>> movedEntryNames;
+    std::optional<Uuid> revertsRecordId;
+    std::optional<std::string> targetAccountId;
+    std::optional<std::string> moveMode;
+    std::optional<std::string> newSessionId;
+
+    bool operator==(const MigrationRecord&) const = default;
+};
+
+/// A record's JSON text could not be decoded: a required key is missing or a value has the wrong type.
+class RecordDecodingError final : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+namespace MigrationRecordCoding {
+
+/// The JSON object of one record: keys equal to the field names, absent optional fields omitted,
+/// UUIDs in upper case, the date as an ISO 8601 UTC date-time.
+JsonValue encode(const MigrationRecord& record);
+
+/// One record from the text of a JSON object. Unknown keys are ignored; a null counts as absent.
+/// Throws RecordDecodingError.
+MigrationRecord decode(std::string_view json);
+
+/// Every record of a JSON array of records. Throws RecordDecodingError when the text is not such
+/// an array or any element does not decode.
+std::vector<MigrationRecord> decodeList(std::string_view json);
+
+} // namespace MigrationRecordCoding
+} // namespace threadhop

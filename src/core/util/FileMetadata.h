@@ -1,0 +1,25 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+namespace threadhop {
+
+/// Size and content-modification date of a file, read with one stat call (links followed).
+struct FileMetadata {
+    std::int64_t sizeBytes = 0;
+    std::chrono::system_clock::time_point modified;
+    bool isDirectory = false;
+
+    bool operator==(const FileMetadata&) const = default;
+
+    /// Nothing when the item cannot be queried.
+    static std::optional<FileMetadata> read(const std::filesystem::path& path);
+};
+
+/// The date that stands in where no file date can be read: earlier than any file date.
+std::chrono::system_clock::time_point distantPast();
+
+} // namespace threadhop

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace threadhop::IsoDate {
+
+/// Internet date-time in UTC without fractions, as in 2024-05-01T09:30:00Z (fractions are dropped).
+std::string format(std::chrono::system_clock::time_point date);
+
+/// Reads the internet date-time form with "Z" or a "+hh:mm" / "-hh:mm" offset, no fractions.
+std::optional<std::chrono::system_clock::time_point> parse(std::string_view text);
+
+} // namespace threadhop::IsoDate

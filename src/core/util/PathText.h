@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Paths handled as plain text: the store compares folders as exact, case-sensitive strings.
+namespace threadhop::PathText {
+
+/// Lexically normal form: "." and ".." resolved, repeated "/" collapsed, trailing "/" removed.
+/// Links are not resolved, so equal texts always give equal keys. "/.." stays "/".
+std::string standardized(std::string_view path);
+
+/// The last component, a trailing "/" ignored; "/" for the root, "" for "".
+std::string_view lastComponent(std::string_view path);
+
+/// True when `path` equals `directory` or begins with it followed by "/".
+bool isAtOrBelow(std::string_view path, std::string_view directory);
+
+/// A leading "~" replaced by the home folder's path ("~/x" gives "<home>/x", "~x" gives "<home>x").
+std::string expandTilde(std::string_view path);
+
+} // namespace threadhop::PathText

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace threadhop {
+
+/// Reads the non-empty lines of a text one at a time, split at every line break: LF, CR,
+/// CR LF, vertical tab, form feed, U+0085, U+2028 and U+2029. Lazy, so a reader that stops
+/// early never scans the rest of a long text.
+class LineBreakReader final {
+public:
+    explicit LineBreakReader(std::string_view text) : m_text(text) {}
+
+    /// The next non-empty line, or nothing at the end of the text.
+    std::optional<std::string_view> next();
+
+private:
+    std::string_view m_text;
+    std::size_t m_position = 0;
+};
+
+namespace TextLines {
+
+/// Every non-empty line of `text`, as LineBreakReader splits it.
+std::vector<std::string_view> splitAtLineBreaks(std::string_view text);
+
+} // namespace TextLines
+} // namespace threadhop

@@ -1,0 +1,89 @@
+#include "Uuid.h"
+
+#include <system_error>
+
+#include <cerrno>
+#include <sys/random.h>
+
+namespace threadhop {
+namespace {
+
+constexpr std::array<std::size_t, 4> hyphenPositions{8, 13, 18, 23};
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string format(const std::array<std::uint8_t, 16>& bytes, const char* digits)
+{
+    std::string text;
+    text.reserve(36);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10)
+            text += '-';
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+} // namespace
+
+Uuid Uuid::random()
+{
+    Uuid uuid;
+    std::size_t filled = 0;
+    while (filled < uuid.m_bytes.size()) {
+        const ssize_t got = getrandom(uuid.m_bytes.data() + filled, uuid.m_bytes.size() - filled, 0);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw std::system_error(errno, std::generic_category(), "getrandom");
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    uuid.m_bytes[6] = static_cast<std::uint8_t>((uuid.m_bytes[6] & 0x0F) | 0x40);
+    uuid.m_bytes[8] = static_cast<std::uint8_t>((uuid.m_bytes[8] & 0x3F) | 0x80);
+    return uuid;
+}
+
+std::optional<Uuid> Uuid::parse(std::string_view text)
+{
+    if (text.size() != 36)
+        return std::nullopt;
+    for (std::size_t position : hyphenPositions) {
+        if (text[position] != '-')
+            return std::nullopt;
+    }
+    Uuid uuid;
+    std::size_t byte = 0;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        if (text[i] == '-')
+            ++i;
+        const int high = hexValue(text[i]);
+        const int low = hexValue(text[i + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        uuid.m_bytes[byte++] = static_cast<std::uint8_t>(high << 4 | low);
+    }
+    return uuid;
+}
+
+std::string Uuid::upperText() const
+{
+    return format(m_bytes, "0123456789ABCDEF");
+}
+
+std::string Uuid::lowerText() const
+{
+    return format(m_bytes, "0123456789abcdef");
+}
+
+} // namespace threadhop

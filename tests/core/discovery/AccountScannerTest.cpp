@@ -1,0 +1,137 @@
+#include "core/discovery/AccountScanner.h"
+
+#include "support/TempHome.h"
+
+#include <algorithm>
+
+namespace threadhop {
+namespace {
+
+using testing::writeFile;
+using Hit = AccountScanner::AliasHit;
+
+class AccountScannerTest : public testing::HomeTest {
+protected:
+    std::string homeText() const { return home().string(); }
+
+    const ClaudeAccount* findAccount(const std::vector<ClaudeAccount>& accounts, std::string_view id)
+    {
+        const auto it = std::find_if(accounts.begin(), accounts.end(), [&](const auto& a) { return a.id == id; });
+        return it == accounts.end() ? nullptr : &*it;
+    }
+};
+
+TEST_F(AccountScannerTest, DefaultAccountIsReturnedEvenWithNothingOnDisk)
+{
+    const auto accounts = AccountScanner::scan();
+    ASSERT_EQ(accounts.size(), 1u);
+    EXPECT_EQ(accounts[0].id, "claude");
+    EXPECT_EQ(accounts[0].label, "claude (default)");
+    EXPECT_EQ(accounts[0].alias, "claude");
+    EXPECT_FALSE(accounts[0].configDir);
+    EXPECT_TRUE(accounts[0].aliasIsSimple);
+    EXPECT_FALSE(accounts[0].identity);
+}
+
+TEST_F(AccountScannerTest, AliasLinesAreParsedInFileThenLineOrder)
+{
+    writeFile(home() / ".bashrc", "alias claude-b='CLAUDE_CONFIG_DIR=/b claude'\n");
+    writeFile(home() / ".zshrc", "# comment\n"
+                                 "  alias claude-w='CLAUDE_CONFIG_DIR=~/.claude-w claude'  \r\n"
+                                 "alias cw='CLAUDE_CONFIG_DIR=/cw claude'\n"
+                                 "alias -g claude='x'\n"
+                                 "alias claudex=\"FOO=1 CLAUDE_CONFIG_DIR=/x claude --verbose\"\n"
+                                 "alias claude-plain='claude --resume'\n"
+                                 "alias claude-noeq\n"
+                                 "\u00A0alias claude-nbsp = 'CLAUDE_CONFIG_DIR=/n claude'\n");
+    const std::vector<Hit> expected{
+        {"claude-w", homeText() + "/.claude-w", true},
+        {"claudex", "/x", false},
+        {"claude-plain", std::nullopt, false},
+        {"claude-nbsp", "/n", true},
+        {"claude-b", "/b", true},
+    };
+    EXPECT_EQ(AccountScanner::scanAliases(), expected);
+}
+
+TEST_F(AccountScannerTest, UnreadableAndNonUtf8StartupFilesAreSkipped)
+{
+    writeFile(home() / ".zshrc", "alias claude-a='CLAUDE_CONFIG_DIR=/a claude'\n\xff\xfe\n");
+    std::filesystem::create_directories(home() / ".bashrc"); // a folder where a file should be
+    writeFile(home() / ".aliases", "alias claude-c='CLAUDE_CONFIG_DIR=/c claude'");
+    const std::vector<Hit> expected{{"claude-c", "/c", true}};
+    EXPECT_EQ(AccountScanner::scanAliases(), expected);
+}
+
+TEST_F(AccountScannerTest, ConfigDirIsCutAtTheFirstBlankThenUnquoted)
+{
+    EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR='/a b' claude"), "/a");
+    EXPECT_EQ(AccountScanner::extractConfigDir("MY_CLAUDE_CONFIG_DIR=/x claude"), "/x");
+    EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR= claude"), "claude");
+    EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR="), "");
+    EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR=~x"), homeText() + "x");
+    EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR=$HOME/.c"), "$HOME/.c");
+    EXPECT_EQ(AccountScanner::extractConfigDir("claude --verbose"), std::nullopt);
+}
+
+TEST_F(AccountScannerTest, SimpleCommandOnlyAssignsTheFolderAndRunsClaude)
+{
+    EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=~/.claude-w claude"));
+    EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x /opt/bin/claude"));
+    EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("claude"));
+    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x claude --verbose"));
+    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("FOO=1 CLAUDE_CONFIG_DIR=/x claude"));
+    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x"));
+    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x claudex"));
+    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand(""));
+    // "a-b" is not a variable name, so "a-b=1" is the command word.
+    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("a-b=1 claude"));
+}
+
+TEST_F(AccountScannerTest, AliasPrecedenceAndFolderAccounts)
+{
+    writeFile(home() / ".zshrc", "alias claude-n='CLAUDE_CONFIG_DIR=/shared claude --verbose'\n"
+                                 "alias claude-s='CLAUDE_CONFIG_DIR=/shared/ claude'\n"
+                                 "alias claude-t='CLAUDE_CONFIG_DIR=/shared claude'\n"
+                                 "alias claude-default='CLAUDE_CONFIG_DIR=~/.claude/ claude'\n"
+                                 "alias claude-x='CLAUDE_CONFIG_DIR=~/.claude-x claude'\n"
+                                 "alias claude-empty='CLAUDE_CONFIG_DIR= '\n");
+    std::filesystem::create_directories(home() / ".claude-x");
+    std::filesystem::create_directories(home() / ".claude-work");
+    writeFile(home() / ".claude-file", "not a folder");
+
+    const auto all = AccountScanner::scanAll();
+    std::vector<std::string> ids;
+    for (const auto& account : all)
+        ids.push_back(account.id);
+    // Sorted by alias; the simple alias beat the non-simple one for /shared and the later
+    // simple alias lost to it; the default folder kept its own account.
+    EXPECT_EQ(ids, (std::vector<std::string>{"claude", "claude-s", "claude-work", "claude-x"}));
+
+    const auto* shared = findAccount(all, "claude-s");
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(shared->configDir, "/shared");
+    EXPECT_TRUE(shared->aliasIsSimple);
+    const auto* work = findAccount(all, "claude-work");
+    ASSERT_TRUE(work);
+    EXPECT_EQ(work->label, "claude-work (no alias)");
+    EXPECT_EQ(work->configDir, homeText() + "/.claude-work");
+    EXPECT_FALSE(work->aliasIsSimple);
+    EXPECT_EQ(findAccount(all, "claude-x")->label, "claude-x");
+
+    const auto kept = AccountScanner::scan();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].id, "claude");
+}
+
+TEST_F(AccountScannerTest, IdentitiesAreFilledIn)
+{
+    writeFile(home() / ".claude.json", R"({"oauthAccount": {"emailAddress": "ana@example.com"}})");
+    const auto accounts = AccountScanner::scan();
+    ASSERT_EQ(accounts.size(), 1u);
+    ASSERT_TRUE(accounts[0].identity);
+    EXPECT_EQ(accounts[0].identity->emailAddress, "ana@example.com");
+}
+
+} // namespace
+} // namespace threadhop

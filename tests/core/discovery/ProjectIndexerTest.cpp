@@ -1,0 +1,229 @@
+#include "core/discovery/ProjectIndexer.h"
+
+#include "core/encoding/CwdCodec.h"
+
+#include "support/TempHome.h"
+
+#include <algorithm>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace threadhop {
+namespace {
+
+using testing::writeFile;
+
+std::string cwdLine(std::string_view cwd, std::string_view type = "user")
+{
+    return R"({"type":")" + std::string(type) + R"(","cwd":")" + std::string(cwd) + "\"}\n";
+}
+
+void setModified(const std::filesystem::path& path, std::time_t seconds)
+{
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+class ProjectIndexerTest : public testing::HomeTest {
+protected:
+    const ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
+
+    std::filesystem::path projects() const { return home() / ".claude" / "projects"; }
+
+    std::filesystem::path transcript(std::string_view folder, std::string_view name, std::string_view content,
+                                     std::time_t modified = 1'700'000'000)
+    {
+        const auto path = projects() / folder / name;
+        writeFile(path, content);
+        setModified(path, modified);
+        return path;
+    }
+
+    // The first of `names` in the platform's listing order of `folder`.
+    static std::string firstListed(const std::filesystem::path& folder, std::vector<std::string> names)
+    {
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            const auto name = entry.path().filename().string();
+            if (std::find(names.begin(), names.end(), name) != names.end())
+                return name;
+        }
+        return {};
+    }
+};
+
+TEST_F(ProjectIndexerTest, CountsAndSizesNestedFilesButNotHiddenOnes)
+{
+    transcript("-p", "s1.jsonl", cwdLine("/p"));
+    transcript("-p", "s2.jsonl", cwdLine("/p") + cwdLine("/p"));
+    transcript("-p", "s1/subagents/agent-1.jsonl", "12345");
+    transcript("-p", "s1/subagents/agent-2.jsonl", "123");
+    transcript("-p", "s2/deeper/still/agent-3.jsonl", "1");
+    transcript("-p", ".hidden.jsonl", std::string(1000, 'h'));
+    transcript("-p", ".hidden-folder/agent.jsonl", std::string(1000, 'h'));
+    transcript("-p", "s1/subagents/agent-1.meta.json", std::string(1000, 'm'));
+    transcript("-p", "notes.md", std::string(1000, 'n'));
+
+    const auto found = ProjectIndexer::projects(account);
+    ASSERT_EQ(found.size(), 1u);
+    const ProjectFolder& project = found[0];
+    EXPECT_EQ(project.id, "claude:-p");
+    EXPECT_EQ(project.accountId, "claude");
+    EXPECT_EQ(project.folderName, "-p");
+    EXPECT_EQ(project.sessionCount, 2);
+    EXPECT_EQ(project.subagentCount, 3);
+    EXPECT_EQ(project.totalSizeBytes, static_cast<std::int64_t>(cwdLine("/p").size() * 3 + 5 + 3 + 1));
+}
+
+TEST_F(ProjectIndexerTest, FoldersWithoutConversationsAreNotProjects)
+{
+    transcript("-memory-only", "memory/notes.jsonl", "x");
+    transcript("-other-files", "readme.txt", "x");
+    transcript("-upper-case", "s.JSONL", cwdLine("/u"));
+    std::filesystem::create_directories(projects() / "-empty");
+    transcript(".hidden-project", "s.jsonl", cwdLine("/h"));
+    writeFile(projects() / "stray.jsonl", cwdLine("/stray"));
+    EXPECT_TRUE(ProjectIndexer::projects(account).empty());
+}
+
+TEST_F(ProjectIndexerTest, NewestTopLevelSessionGivesTheDirectory)
+{
+    transcript("-p", "old.jsonl", cwdLine("/old"), 1000);
+    transcript("-p", "new.jsonl", cwdLine("/new"), 2000);
+    transcript("-p", "new/subagents/agent.jsonl", cwdLine("/nested"), 9000);
+    const auto project = ProjectIndexer::projects(account).at(0);
+    EXPECT_EQ(project.actualCwd, "/new");
+    EXPECT_EQ(project.lastModified, std::chrono::system_clock::from_time_t(9000));
+}
+
+TEST_F(ProjectIndexerTest, EqualDatesKeepListingOrder)
+{
+    transcript("-p", "a.jsonl", cwdLine("/a"), 1000);
+    transcript("-p", "b.jsonl", cwdLine("/b"), 1000);
+    const std::string first = firstListed(projects() / "-p", {"a.jsonl", "b.jsonl"});
+    EXPECT_EQ(ProjectIndexer::projects(account).at(0).actualCwd, first == "a.jsonl" ? "/a" : "/b");
+
+    transcript("-q", "s.jsonl", cwdLine("/q"), 1000);
+    transcript("-r", "s.jsonl", cwdLine("/r"), 1000);
+    transcript("-newest", "s.jsonl", cwdLine("/n"), 5000);
+    const auto found = ProjectIndexer::projects(account);
+    ASSERT_EQ(found.size(), 4u);
+    EXPECT_EQ(found[0].folderName, "-newest");
+    std::vector<std::string> rest{found[1].folderName, found[2].folderName, found[3].folderName};
+    std::vector<std::string> listed;
+    for (const auto& entry : std::filesystem::directory_iterator(projects())) {
+        if (entry.path().filename() != "-newest")
+            listed.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(rest, listed);
+}
+
+TEST_F(ProjectIndexerTest, ExtractCwdLineRules)
+{
+    const auto extract = [&](std::string_view content) {
+        return ProjectIndexer::extractCwd(transcript("-p", "t.jsonl", content));
+    };
+    EXPECT_EQ(extract(R"({"type":"summary"})" "\n" + cwdLine("/Users/ana/site")), "/Users/ana/site");
+    EXPECT_EQ(extract(cwdLine("/attached", "attachment") + cwdLine("/real")), "/real");
+    EXPECT_EQ(extract(R"({"cwd":""})" "\n" R"({"message":{"cwd":"/from/message"}})"), "/from/message");
+    EXPECT_EQ(extract(R"({"cwd":null,"message":{"cwd":""}})" "\n" + cwdLine("/later")), "/later");
+    EXPECT_EQ(extract("not json\n[1,2]\n\n\n" + cwdLine("/after/junk")), "/after/junk");
+    EXPECT_EQ(extract(R"({"a":1})" "\u2028" R"({"cwd":"/after/u2028"})"), "/after/u2028");
+    EXPECT_EQ(extract(""), std::nullopt);
+}
+
+TEST_F(ProjectIndexerTest, OnlyTheFirstSixtyNonEmptyLinesCount)
+{
+    std::string sixty;
+    for (int i = 0; i < 60; ++i)
+        sixty += i % 2 ? "{\"type\":\"x\"}\n\n" : "garbage\n";
+    EXPECT_EQ(ProjectIndexer::extractCwd(transcript("-p", "t.jsonl", sixty + cwdLine("/61st"))), std::nullopt);
+    const std::string fiftyNine = sixty.substr(sixty.find('\n') + 1);
+    EXPECT_EQ(ProjectIndexer::extractCwd(transcript("-p", "t.jsonl", fiftyNine + cwdLine("/60th"))), "/60th");
+}
+
+TEST_F(ProjectIndexerTest, PrefixRulesForLongAndInvalidText)
+{
+    // The prefix ends one byte into a three-byte character of a long second line: the cut
+    // character is dropped, so the first line still gives the directory.
+    std::string content = cwdLine("/short/first") + "{\"text\":\"";
+    while ((ProjectIndexer::cwdPrefixBytes - content.size()) % 3 != 1)
+        content += 'x';
+    while (content.size() < ProjectIndexer::cwdPrefixBytes + 10)
+        content += "\u20AC";
+    EXPECT_EQ(ProjectIndexer::extractCwd(transcript("-p", "cut.jsonl", content + "\"}\n")), "/short/first");
+
+    // Invalid UTF-8 anywhere in the prefix loses the directory; beyond the prefix it does not matter.
+    const std::string valid = cwdLine("/valid");
+    EXPECT_EQ(ProjectIndexer::extractCwd(transcript("-p", "bad.jsonl", valid + "{\"x\":\"\xff\"}\n")), std::nullopt);
+    const std::string padding(ProjectIndexer::cwdPrefixBytes, ' ');
+    EXPECT_EQ(ProjectIndexer::extractCwd(transcript("-p", "late.jsonl", valid + padding + "\xff\n")), "/valid");
+}
+
+TEST_F(ProjectIndexerTest, BadLayoutsNeverCrash)
+{
+    writeFile(home() / ".claude" / "projects", "a file where a folder should be");
+    EXPECT_TRUE(ProjectIndexer::projects(account).empty());
+    std::filesystem::remove(projects());
+
+    transcript("-p", "real.jsonl", cwdLine("/p"), 1000);
+    transcript("-p", "folder.jsonl/inner/agent.jsonl", "12", 1000);
+    std::filesystem::create_directory_symlink(projects() / "-p", projects() / "-p" / "loop");
+    std::filesystem::create_directory_symlink(projects() / "-p", projects() / "-p" / "loop.jsonl");
+    EXPECT_EQ(ProjectIndexer::extractCwd(projects() / "-p" / "folder.jsonl"), std::nullopt);
+
+    // A folder named like a transcript is entered but not counted; links to folders are not followed.
+    auto found = ProjectIndexer::projects(account);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].sessionCount, 1);
+    EXPECT_EQ(found[0].subagentCount, 1);
+    EXPECT_EQ(found[0].totalSizeBytes, static_cast<std::int64_t>(cwdLine("/p").size() + 2));
+    EXPECT_EQ(found[0].actualCwd, "/p");
+
+    // A project folder reached through a link is a project of its own.
+    std::filesystem::create_directory_symlink(projects() / "-p", projects() / "-linked");
+    found = ProjectIndexer::projects(account);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].totalSizeBytes, found[1].totalSizeBytes);
+}
+
+TEST_F(ProjectIndexerTest, StatusComesFromTheRecordedDirectory)
+{
+    const auto site = home() / "site";
+    std::filesystem::create_directories(site);
+    const std::string encoded = CwdCodec::encode(site.string());
+    transcript(encoded, "s.jsonl", cwdLine(site.string()));
+    transcript("-other", "s.jsonl", cwdLine(site.string()));
+    transcript("-gone", "s.jsonl", cwdLine("/nonexistent/gone"));
+    transcript("-temp", "s.jsonl", cwdLine("/tmp/threadhop-nonexistent/x"));
+    transcript("-none", "s.jsonl", "{}\n");
+
+    std::map<std::string, ResumeStatus> statuses;
+    for (const auto& project : ProjectIndexer::projects(account))
+        statuses[project.folderName] = project.status;
+    EXPECT_EQ(statuses[encoded], ResumeStatus::ok);
+    EXPECT_EQ(statuses["-other"], ResumeStatus::cwdMismatch);
+    EXPECT_EQ(statuses["-gone"], ResumeStatus::targetMissing);
+    EXPECT_EQ(statuses["-temp"], ResumeStatus::ephemeralLocation);
+    EXPECT_EQ(statuses["-none"], ResumeStatus::noCwdRecorded);
+}
+
+TEST_F(ProjectIndexerTest, RealTranscriptsGiveTheirRecordedDirectory)
+{
+    const auto fixtures = testing::fixtureTranscripts();
+    if (!fixtures)
+        GTEST_SKIP() << "no fixture transcripts";
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"short.jsonl", "/home/marco/projects/spotter"},
+        {"tool_heavy.jsonl", "/home/marco/projects/spotter"},
+        {"subagent.jsonl", "/home/marco/projects/spotter"},
+        {"ae4a77f8-aedd-4bc1-888f-c94edc91af04.jsonl", "/home/USER/projects/spotter-worktrees/spotter-4te"},
+        {"ae4a77f8-aedd-4bc1-888f-c94edc91af04/subagents/agent-aac57f5.jsonl",
+         "/home/USER/projects/spotter-worktrees/spotter-4te"},
+    };
+    for (const auto& [file, cwd] : expected)
+        EXPECT_EQ(ProjectIndexer::extractCwd(*fixtures / file), cwd) << file;
+}
+
+} // namespace
+} // namespace threadhop

@@ -1,0 +1,42 @@
+#include "core/models/ClaudeAccount.h"
+
+#include "support/TempHome.h"
+
+namespace threadhop {
+namespace {
+
+using testing::writeFile;
+
+class ClaudeAccountTest : public testing::HomeTest {};
+
+TEST_F(ClaudeAccountTest, EmptyOrAbsentConfigDirMeansTheDefaultFolder)
+{
+    ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
+    EXPECT_EQ(account.configDirURL(), home() / ".claude");
+    account.configDir = "";
+    EXPECT_EQ(account.configDirURL(), home() / ".claude");
+    account.configDir = "/x/.claude-work";
+    EXPECT_EQ(account.configDirURL(), "/x/.claude-work");
+}
+
+TEST_F(ClaudeAccountTest, ExistsOnlyWhenProjectsIsAFolder)
+{
+    const ClaudeAccount account{.id = "claude"};
+    EXPECT_FALSE(account.exists());
+    writeFile(home() / ".claude" / "projects", "a file where a folder should be");
+    EXPECT_FALSE(account.exists());
+    std::filesystem::remove(home() / ".claude" / "projects");
+    std::filesystem::create_directories(home() / ".claude" / "projects");
+    EXPECT_TRUE(account.exists());
+}
+
+TEST_F(ClaudeAccountTest, IdentityTakesPartInEquality)
+{
+    const ClaudeAccount plain{.id = "claude"};
+    ClaudeAccount signedIn = plain;
+    signedIn.identity = AccountIdentity{.emailAddress = "ana@example.com", .sourcePath = "/x"};
+    EXPECT_NE(plain, signedIn);
+}
+
+} // namespace
+} // namespace threadhop

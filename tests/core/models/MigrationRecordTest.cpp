@@ -1,0 +1,129 @@
+#include "core/models/MigrationRecord.h"
+
+#include "core/util/JsonValue.h"
+#include "core/util/JsonWriter.h"
+
+#include <gtest/gtest.h>
+
+namespace threadhop {
+namespace {
+
+using namespace std::chrono;
+
+constexpr const char* requiredOnly = R"({
+    "id": "0b9d7c1e-2f4a-4c3b-9d8e-7f6a5b4c3d2e",
+    "timestamp": "2024-05-01T09:30:00Z",
+    "accountId": "claude",
+    "oldCwd": "/Users/ana/old",
+    "newCwd": "/Users/ana/new",
+    "oldFolder": "-Users-ana-old",
+    "newFolder": "-Users-ana-new",
+    "filesRewritten": 2,
+    "occurrencesReplaced": 7,
+    "dryRun": false,
+    "success": true
+})";
+
+MigrationRecord fullRecord()
+{
+    return MigrationRecord{
+        .id = *Uuid::parse("0B9D7C1E-2F4A-4C3B-9D8E-7F6A5B4C3D2E"),
+        .timestamp = sys_days(year(2024) / May / 1) + hours(9) + minutes(30),
+        .accountId = "claude",
+        .oldCwd = "/Users/ana/old \"quoted\"",
+        .newCwd = "/Users/ana/new",
+        .oldFolder = "-Users-ana-old",
+        .newFolder = "-Users-ana-new",
+        .filesRewritten = 2,
+        .occurrencesReplaced = 7,
+        .backupPath = "/b/-Users-ana-old-20240501-093000.tar.gz",
+        .dryRun = false,
+        .success = true,
+        .message = "Migrated and renamed.",
+        .rewroteHistory = true,
+        .occurrencesByClass = std::map<std::string, std::int64_t>{{"sessionCwd", 3}, {"history", 1}, {"future", 2}},
+        .movedEntryNames = std::vector<std::string>{"a.jsonl", "a"},
+        .revertsRecordId = *Uuid::parse("11111111-2222-4333-8444-555555555555"),
+        .targetAccountId = "claude-work",
+        .moveMode = "fork",
+        .newSessionId = "6f1c2d3e-4a5b-4c6d-8e7f-8091a2b3c4d5",
+    };
+}
+
+std::string encoded(const MigrationRecord& record)
+{
+    return JsonWriter::pretty(MigrationRecordCoding::encode(record));
+}
+
+TEST(MigrationRecordTest, RoundTripKeepsEveryField)
+{
+    const MigrationRecord record = fullRecord();
+    EXPECT_EQ(MigrationRecordCoding::decode(encoded(record)), record);
+}
+
+TEST(MigrationRecordTest, AbsentOptionalsAreOmittedAndRequiredKeysSuffice)
+{
+    const MigrationRecord record = MigrationRecordCoding::decode(requiredOnly);
+    EXPECT_FALSE(record.backupPath || record.message || record.rewroteHistory || record.occurrencesByClass
+                 || record.movedEntryNames || record.revertsRecordId || record.targetAccountId || record.moveMode
+                 || record.newSessionId);
+    EXPECT_EQ(record.filesRewritten, 2);
+    const std::string text = encoded(record);
+    EXPECT_EQ(text.find("null"), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12); // eleven members between two braces
+    EXPECT_NE(text.find("\"id\": \"0B9D7C1E-2F4A-4C3B-9D8E-7F6A5B4C3D2E\""), std::string::npos);
+    EXPECT_NE(text.find("\"timestamp\": \"2024-05-01T09:30:00Z\""), std::string::npos);
+}
+
+TEST(MigrationRecordTest, UnknownKeysAndNullsAreIgnored)
+{
+    std::string json = requiredOnly;
+    json.insert(json.rfind('}'), R"(, "futureField": {"x": [1]}, "message": null)");
+    const MigrationRecord record = MigrationRecordCoding::decode(json);
+    EXPECT_FALSE(record.message);
+    EXPECT_EQ(encoded(record).find("futureField"), std::string::npos);
+}
+
+TEST(MigrationRecordTest, UnknownClassNamesSurviveAndDifferencesShow)
+{
+    MigrationRecord record = fullRecord();
+    const MigrationRecord decoded = MigrationRecordCoding::decode(encoded(record));
+    EXPECT_EQ(decoded.occurrencesByClass->at("future"), 2);
+    record.newSessionId = "other";
+    EXPECT_NE(decoded, record);
+}
+
+TEST(MigrationRecordTest, WrongTypesAndMissingRequiredKeysFail)
+{
+    const auto replaced = [](std::string_view from, std::string_view to) {
+        std::string json = requiredOnly;
+        json.replace(json.find(from), from.size(), to);
+        return json;
+    };
+    for (const std::string& json : {
+             replaced("\"dryRun\": false", "\"dryRun\": \"false\""),
+             replaced("\"filesRewritten\": 2", "\"filesRewritten\": 2.5"),
+             replaced("\"filesRewritten\": 2", "\"filesRewritten\": null"),
+             replaced("\"accountId\": \"claude\",", ""),
+             replaced("0b9d7c1e-2f4a", "not-a-uuid"),
+             replaced("2024-05-01T09:30:00Z", "yesterday"),
+             replaced("\"success\": true", "\"success\": true, \"movedEntryNames\": [1]"),
+             replaced("\"success\": true", "\"success\": true, \"occurrencesByClass\": {\"history\": \"1\"}"),
+             std::string("[]"),
+             std::string("{not json"),
+         })
+        EXPECT_THROW(MigrationRecordCoding::decode(json), RecordDecodingError) << json;
+}
+
+TEST(MigrationRecordTest, ListDecodesInOrderAndFailsAsAWhole)
+{
+    const std::string list = std::string("[") + requiredOnly + "," + encoded(fullRecord()) + "]";
+    const auto records = MigrationRecordCoding::decodeList(list);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1], fullRecord());
+    EXPECT_THROW(MigrationRecordCoding::decodeList(requiredOnly), RecordDecodingError);
+    EXPECT_THROW(MigrationRecordCoding::decodeList("[{}]"), RecordDecodingError);
+}
+
+} // namespace
+} // namespace threadhop

@@ -1,0 +1,47 @@
+#include "core/validation/MoveDetector.h"
+
+#include "support/TempHome.h"
+
+namespace threadhop {
+namespace {
+
+using testing::writeFile;
+
+class MoveDetectorTest : public testing::HomeTest {
+protected:
+    std::string at(std::string_view relative) const { return (home() / relative).string(); }
+};
+
+TEST_F(MoveDetectorTest, DefaultRootsInOrderEachPathOnce)
+{
+    std::filesystem::create_directories(home() / "work" / "site");
+    std::filesystem::create_directories(home() / "Projects" / "site");
+    std::filesystem::create_directories(home() / "Projects" / "other");
+    writeFile(home() / "code" / "site", "a plain file is not a directory");
+    EXPECT_EQ(MoveDetector::suggestions("/Users/ana/old/site", MoveDetector::defaultRoots),
+              (std::vector<std::string>{at("work/site"), at("Projects/site")}));
+}
+
+TEST_F(MoveDetectorTest, MissingDirectoryItselfAndDuplicatesAreLeftOut)
+{
+    std::filesystem::create_directories(home() / "work" / "site");
+    const std::vector<std::string_view> roots{"~/work", "~/work/", "~/work/../work"};
+    EXPECT_EQ(MoveDetector::suggestions(at("work/site") + "/", roots), std::vector<std::string>{});
+    EXPECT_EQ(MoveDetector::suggestions("/gone/site/", roots), std::vector<std::string>{at("work/site")});
+}
+
+TEST_F(MoveDetectorTest, ListingFindsHiddenNamesOnlyThroughTheProbe)
+{
+    std::filesystem::create_directories(home() / "src" / ".dotted");
+    const std::vector<std::string_view> roots{"~/src", "~/missing-root"};
+    EXPECT_EQ(MoveDetector::suggestions("/gone/.dotted", roots), std::vector<std::string>{at("src/.dotted")});
+}
+
+TEST_F(MoveDetectorTest, RootAndEmptyPathGiveNothing)
+{
+    EXPECT_TRUE(MoveDetector::suggestions("/", MoveDetector::defaultRoots).empty());
+    EXPECT_TRUE(MoveDetector::suggestions("", MoveDetector::defaultRoots).empty());
+}
+
+} // namespace
+} // namespace threadhop
