@@ -1,7 +1,6 @@
 #include "ProjectIndexer.h"
 
 #include "core/util/DirectoryListing.h"
-#include "core/util/FileMetadata.h"
 #include "core/util/ReadBuffer.h"
 #include "core/util/TextLines.h"
 #include "core/util/UnicodeText.h"
@@ -41,38 +40,11 @@ std::optional<std::string> cwdOfLine(simdjson::dom::parser& parser, std::string_
     return nonEmptyString(object.at_key("message").at_key("cwd"));
 }
 
-bool hasTranscriptExtension(const std::filesystem::path& path)
-{
-    return path.extension() == ".jsonl";
-}
-
 } // namespace
 
-std::vector<ProjectIndexer::TranscriptFile> ProjectIndexer::transcripts(const std::filesystem::path& folder)
+std::vector<FileTreeWalk::FoundFile> ProjectIndexer::transcripts(const std::filesystem::path& folder)
 {
-    std::vector<TranscriptFile> files;
-    std::error_code error;
-    std::filesystem::recursive_directory_iterator it(folder, error);
-    for (; !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        const auto& entry = *it;
-        std::error_code typeError;
-        const bool isFolder = entry.is_directory(typeError);
-        if (DirectoryListing::isHiddenName(entry.path().filename())) {
-            if (isFolder)
-                it.disable_recursion_pending();
-            continue;
-        }
-        if (isFolder || !hasTranscriptExtension(entry.path()))
-            continue;
-        const auto metadata = FileMetadata::read(entry.path());
-        files.push_back(TranscriptFile{
-            .path = entry.path(),
-            .topLevel = it.depth() == 0,
-            .sizeBytes = metadata ? std::optional(metadata->sizeBytes) : std::nullopt,
-            .modified = metadata ? std::optional(metadata->modified) : std::nullopt,
-        });
-    }
-    return files;
+    return FileTreeWalk::findFiles(folder, ".jsonl");
 }
 
 std::optional<std::string> ProjectIndexer::extractCwd(const std::filesystem::path& transcript)
@@ -106,20 +78,23 @@ std::vector<ProjectFolder> ProjectIndexer::projects(const ClaudeAccount& account
         if (!entry.is_directory(error))
             continue;
         const auto files = transcripts(entry.path());
-        const TranscriptFile* newest = nullptr;
+        const FileTreeWalk::FoundFile* newest = nullptr;
+        auto newestDate = distantPast();
         std::int64_t sessionCount = 0;
         std::int64_t totalSize = 0;
         auto lastModified = distantPast();
         for (const auto& file : files) {
-            totalSize += file.sizeBytes.value_or(0);
-            if (file.modified)
-                lastModified = std::max(lastModified, *file.modified);
-            if (!file.topLevel)
+            const auto modified = file.metadata ? file.metadata->modified : distantPast();
+            totalSize += file.metadata ? file.metadata->sizeBytes : 0;
+            lastModified = std::max(lastModified, modified);
+            if (file.depth > 0)
                 continue;
             ++sessionCount;
             // Only a strictly later date replaces the choice, so equal dates keep listing order.
-            if (!newest || file.modified.value_or(distantPast()) > newest->modified.value_or(distantPast()))
+            if (!newest || modified > newestDate) {
                 newest = &file;
+                newestDate = modified;
+            }
         }
         if (sessionCount == 0)
             continue;

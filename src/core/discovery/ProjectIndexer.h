@@ -2,9 +2,8 @@
 
 #include "core/models/ClaudeAccount.h"
 #include "core/models/ProjectFolder.h"
+#include "core/util/FileTreeWalk.h"
 
-#include <chrono>
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,23 +17,12 @@ namespace threadhop::ProjectIndexer {
 inline constexpr std::size_t cwdPrefixBytes = 262'144;
 inline constexpr int cwdLineLimit = 60;
 
-/// One .jsonl file below a project folder.
-struct TranscriptFile {
-    std::filesystem::path path;
-    bool topLevel = false; ///< directly in the project folder: a conversation
-    std::optional<std::int64_t> sizeBytes;
-    std::optional<std::chrono::system_clock::time_point> modified;
-
-    bool operator==(const TranscriptFile&) const = default;
-};
-
 /// Every project folder of the account that holds a conversation, newest first (stable).
 std::vector<ProjectFolder> projects(const ClaudeAccount& account);
 
-/// The .jsonl files below `folder` in enumeration order: hidden entries skipped, hidden folders
-/// and links to folders not entered, folders themselves never counted. Empty when the folder
-/// cannot be enumerated.
-std::vector<TranscriptFile> transcripts(const std::filesystem::path& folder);
+/// The .jsonl files below `folder` with their sizes and dates, in enumeration order (depth 0 for
+/// the conversations themselves); see FileTreeWalk::findFiles for what is skipped.
+std::vector<FileTreeWalk::FoundFile> transcripts(const std::filesystem::path& folder);
 
 /// The working directory recorded near the start of a transcript: the first "cwd" (or
 /// "message"."cwd") non-empty string among the first 60 non-empty lines of its first 256 KiB,

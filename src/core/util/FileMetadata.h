@@ -17,6 +17,8 @@ struct FileMetadata {
 
     /// Nothing when the item cannot be queried.
     static std::optional<FileMetadata> read(const std::filesystem::path& path);
+    /// The same for `name` inside the open folder `folderDescriptor` (no path lookup from the root).
+    static std::optional<FileMetadata> readAt(int folderDescriptor, const char* name);
 };
 
 /// The date that stands in where no file date can be read: earlier than any file date.
