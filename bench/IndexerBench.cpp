@@ -1,8 +1,7 @@
 // Indexing an account of 1,000 project folders with 10 transcripts each, against a plain walk
 // that only reads the size and date of every file of the same tree.
-#include "BenchFixtures.h"
-
 #include "core/discovery/ProjectIndexer.h"
+#include "fixtures/TempFolder.h"
 
 #include <fstream>
 
@@ -10,19 +9,34 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace threadhop::bench {
+namespace threadhop {
 namespace {
 
 constexpr int projectCount = 1000;
 constexpr int transcriptsPerProject = 10;
 constexpr off_t transcriptSize = 4 << 20; // sparse: large, but no disk
 
+// The opening lines of a real transcript, or a synthetic one without the fixtures.
+std::string openingLines()
+{
+    std::string opening;
+    if (const auto fixtures = testing::fixtureTranscripts()) {
+        std::ifstream in(*fixtures / "short.jsonl");
+        std::string line;
+        for (int count = 0; count < 3 && std::getline(in, line); ++count)
+            opening += line + "\n";
+    }
+    if (opening.empty())
+        opening = R"({"type":"user","cwd":"/home/ana/projects/site","message":{"role":"user","content":"hi"}})" "\n";
+    return opening;
+}
+
 const std::filesystem::path& accountFolder()
 {
-    static ScratchFolder scratch("indexer");
+    static testing::TempFolder scratch;
     static const std::filesystem::path folder = [] {
         const auto account = scratch.path() / ".claude";
-        const std::string opening = realOpeningLines(3);
+        const std::string opening = openingLines();
         for (int p = 0; p < projectCount; ++p) {
             const auto project = account / "projects" / ("-home-ana-project-" + std::to_string(p));
             std::filesystem::create_directories(project);
@@ -98,4 +112,4 @@ BENCHMARK(BM_IndexerWalkPart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IndexerPrefixReadPart)->Unit(benchmark::kMillisecond);
 
 } // namespace
-} // namespace threadhop::bench
+} // namespace threadhop

@@ -6,20 +6,6 @@
 
 namespace threadhop::testing {
 
-TempFolder::TempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "threadhop-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary folder");
-    m_path = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
 void writeFile(const std::filesystem::path& path, std::string_view content)
 {
     std::filesystem::create_directories(path.parent_path());
@@ -50,16 +36,6 @@ HomeTest::~HomeTest()
 {
     if (m_savedDataHome)
         setenv("XDG_DATA_HOME", m_savedDataHome->c_str(), 1);
-}
-
-std::optional<std::filesystem::path> fixtureTranscripts()
-{
-    const char* configured = std::getenv("THREADHOP_FIXTURES");
-    const std::filesystem::path folder = configured ? configured : THREADHOP_FIXTURES_DIR;
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error))
-        return std::nullopt;
-    return folder;
 }
 
 } // namespace threadhop::testing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/util/HomeFolder.h"
+#include "fixtures/TempFolder.h"
 
 #include <filesystem>
 #include <optional>
@@ -10,20 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace threadhop::testing {
-
-/// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder final {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 /// Writes `content` to `path`, creating its folders.
 void writeFile(const std::filesystem::path& path, std::string_view content);
@@ -44,8 +31,5 @@ private:
     ScopedHomeOverride m_override;
     std::optional<std::string> m_savedDataHome;
 };
-
-/// The real transcripts shipped beside the repository, or nothing when they are not there.
-std::optional<std::filesystem::path> fixtureTranscripts();
 
 } // namespace threadhop::testing
