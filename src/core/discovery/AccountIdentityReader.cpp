@@ -1,25 +1,14 @@
 #include "AccountIdentityReader.h"
 
 #include "core/util/HomeFolder.h"
+#include "core/util/JsonFields.h"
 #include "core/util/PathText.h"
-#include "core/util/ReadBuffer.h"
 
 #include <algorithm>
 
 #include <simdjson.h>
 
 namespace threadhop {
-namespace {
-
-std::optional<std::string> optionalString(simdjson::dom::object account, std::string_view key)
-{
-    std::string_view value;
-    if (account.at_key(key).get_string().get(value) != simdjson::SUCCESS)
-        return std::nullopt;
-    return std::string(value);
-}
-
-} // namespace
 
 std::vector<std::filesystem::path> AccountIdentityReader::candidatePaths(const std::filesystem::path& configDir)
 {
@@ -40,23 +29,18 @@ std::vector<std::filesystem::path> AccountIdentityReader::candidatePaths(const s
 
 std::optional<AccountIdentity> AccountIdentityReader::read(const std::filesystem::path& file)
 {
-    ReadBuffer buffer;
-    if (!buffer.load(file))
-        return std::nullopt;
     simdjson::dom::parser parser;
     simdjson::dom::object account;
-    const auto content = buffer.content();
-    if (parser.parse(content.data(), content.size(), false)["oauthAccount"].get_object().get(account)
-        != simdjson::SUCCESS)
+    if (parser.load(file.string())["oauthAccount"].get_object().get(account) != simdjson::SUCCESS)
         return std::nullopt;
-    auto email = optionalString(account, "emailAddress");
+    auto email = JsonFields::string(account, "emailAddress");
     if (!email || email->empty())
         return std::nullopt;
     return AccountIdentity{
         .emailAddress = std::move(*email),
-        .accountUuid = optionalString(account, "accountUuid"),
-        .organizationName = optionalString(account, "organizationName"),
-        .organizationType = optionalString(account, "organizationType"),
+        .accountUuid = JsonFields::string(account, "accountUuid"),
+        .organizationName = JsonFields::string(account, "organizationName"),
+        .organizationType = JsonFields::string(account, "organizationType"),
         .sourcePath = file.string(),
     };
 }

@@ -28,6 +28,14 @@ std::optional<FileMetadata> FileMetadata::read(const std::filesystem::path& path
     return fromStat(info);
 }
 
+std::optional<FileMetadata> FileMetadata::ofOpenFile(int descriptor)
+{
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0)
+        return std::nullopt;
+    return fromStat(info);
+}
+
 std::optional<FileMetadata> FileMetadata::readAt(int folderDescriptor, const char* name)
 {
     struct stat info {};

@@ -7,7 +7,8 @@
 
 namespace threadhop {
 
-/// Size and content-modification date of a file, read with one stat call (links followed).
+/// Size and content-modification date of a file, read with one stat call (links followed). Also
+/// what identifies one version of a file: an append changes both.
 struct FileMetadata {
     std::int64_t sizeBytes = 0;
     std::chrono::system_clock::time_point modified;
@@ -19,6 +20,8 @@ struct FileMetadata {
     static std::optional<FileMetadata> read(const std::filesystem::path& path);
     /// The same for `name` inside the open folder `folderDescriptor` (no path lookup from the root).
     static std::optional<FileMetadata> readAt(int folderDescriptor, const char* name);
+    /// The same for a file already open.
+    static std::optional<FileMetadata> ofOpenFile(int descriptor);
 };
 
 /// The date that stands in where no file date can be read: earlier than any file date.

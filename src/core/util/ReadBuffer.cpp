@@ -1,5 +1,7 @@
 #include "ReadBuffer.h"
 
+#include "FileDescriptor.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -12,26 +14,6 @@
 namespace threadhop {
 
 static_assert(ReadBuffer::padding >= simdjson::SIMDJSON_PADDING);
-
-namespace {
-
-class FileDescriptor final {
-public:
-    explicit FileDescriptor(const std::filesystem::path& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-} // namespace
 
 void ReadBuffer::reserve(std::size_t size)
 {
@@ -47,10 +29,15 @@ void ReadBuffer::reserve(std::size_t size)
 
 bool ReadBuffer::load(const std::filesystem::path& path, std::size_t limit)
 {
+    const FileDescriptor file(path, O_RDONLY);
+    return loadOpenFile(file.get(), limit);
+}
+
+bool ReadBuffer::loadOpenFile(int descriptor, std::size_t limit)
+{
     m_size = 0;
-    const FileDescriptor file(path);
     struct stat info {};
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode))
+    if (descriptor < 0 || ::fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode))
         return false;
     // The size is a hint: a file that grows while it is read is read to its end (or the limit).
     // One spare byte lets the read that meets the end of the file go without growing the buffer.
@@ -60,7 +47,7 @@ bool ReadBuffer::load(const std::filesystem::path& path, std::size_t limit)
         if (m_size + padding == m_capacity)
             reserve(std::min(limit, std::max(m_size * 2, m_size + 65536)));
         const std::size_t room = std::min(limit, m_capacity - padding) - m_size;
-        const ssize_t got = ::read(file.get(), m_data.get() + m_size, room);
+        const ssize_t got = ::read(descriptor, m_data.get() + m_size, room);
         if (got < 0) {
             if (errno == EINTR)
                 continue;

@@ -19,6 +19,8 @@ public:
     /// Replaces the content with the file's first `limit` bytes (the whole file by default).
     /// False, with the content empty, when the file cannot be opened or read or is a folder.
     bool load(const std::filesystem::path& path, std::size_t limit = wholeFile);
+    /// The same from a file already open for reading, from its current position.
+    bool loadOpenFile(int descriptor, std::size_t limit = wholeFile);
 
     std::string_view content() const { return {m_data.get(), m_size}; }
 

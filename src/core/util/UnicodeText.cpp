@@ -141,7 +141,7 @@ std::string UnicodeText::lowercased(std::string_view text)
     return lower;
 }
 
-bool UnicodeText::asciiStandsAlone(std::string_view text, std::size_t index)
+bool UnicodeText::asciiStandsAloneAmongNonAscii(std::string_view text, std::size_t index)
 {
     const std::size_t after = index + 1;
     if (after < text.size() && static_cast<unsigned char>(text[after]) >= 0x80) {

@@ -25,8 +25,17 @@ bool isIdentifierLike(std::string_view text);
 /// Full Unicode lower-casing (root locale).
 std::string lowercased(std::string_view text);
 
+/// The slow half of asciiStandsAlone, for characters with a non-ASCII neighbour.
+bool asciiStandsAloneAmongNonAscii(std::string_view text, std::size_t index);
+
 /// True when the ASCII character at `index` is a user-perceived character of its own: no
 /// combining mark, joiner or spacing mark follows it and no prepended concatenation mark precedes it.
-bool asciiStandsAlone(std::string_view text, std::size_t index);
+/// Inline because editors ask it for every quote of a line; only non-ASCII neighbours cost a call.
+inline bool asciiStandsAlone(std::string_view text, std::size_t index)
+{
+    const bool asciiAfter = index + 1 >= text.size() || static_cast<unsigned char>(text[index + 1]) < 0x80;
+    const bool asciiBefore = index == 0 || static_cast<unsigned char>(text[index - 1]) < 0x80;
+    return (asciiAfter && asciiBefore) || asciiStandsAloneAmongNonAscii(text, index);
+}
 
 } // namespace threadhop::UnicodeText

@@ -1,0 +1,40 @@
+#include "FixtureCorpus.h"
+
+#include "fixtures/TempFolder.h"
+
+#include <cstdio>
+
+namespace threadhop::bench {
+
+Corpus buildCorpus(const std::filesystem::path& folder, std::int64_t targetBytes)
+{
+    Corpus corpus;
+    const auto fixtures = testing::fixtureTranscripts();
+    if (!fixtures) {
+        std::fprintf(stderr, "no fixture transcripts: the corpus is empty\n");
+        return corpus;
+    }
+    const std::string session = "ae4a77f8-aedd-4bc1-888f-c94edc91af04";
+    std::filesystem::create_directories(folder);
+    const auto add = [&](const std::filesystem::path& file) {
+        corpus.transcripts.push_back(file);
+        corpus.bytes += static_cast<std::int64_t>(std::filesystem::file_size(file));
+    };
+    for (int copy = 0; corpus.bytes < targetBytes; ++copy) {
+        const std::string id = "copy-" + std::to_string(copy);
+        std::filesystem::copy_file(*fixtures / (session + ".jsonl"), folder / (id + ".jsonl"));
+        add(folder / (id + ".jsonl"));
+        std::filesystem::copy(*fixtures / session, folder / id, std::filesystem::copy_options::recursive);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder / id)) {
+            if (entry.path().extension() == ".jsonl")
+                add(entry.path());
+        }
+        for (const std::string small : {"short.jsonl", "tool_heavy.jsonl", "subagent.jsonl"}) {
+            std::filesystem::copy_file(*fixtures / small, folder / (id + "-" + small));
+            add(folder / (id + "-" + small));
+        }
+    }
+    return corpus;
+}
+
+} // namespace threadhop::bench

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace threadhop::bench {
+
+/// The real transcripts' recorded working directory that most of their bytes carry.
+inline constexpr const char* corpusCwd = "/home/USER/projects/spotter-worktrees/spotter-4te";
+
+/// A project folder of about `targetBytes` built from the real fixture transcripts: whole
+/// copies of them under new session names, each with its side folder. Empty (with a message on
+/// standard error) when the fixtures are missing.
+struct Corpus {
+    std::vector<std::filesystem::path> transcripts; ///< every .jsonl file, side folders included
+    std::int64_t bytes = 0;
+};
+
+Corpus buildCorpus(const std::filesystem::path& folder, std::int64_t targetBytes);
+
+} // namespace threadhop::bench

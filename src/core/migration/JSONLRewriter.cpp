@@ -1,0 +1,475 @@
+#include "JSONLRewriter.h"
+
+#include "CwdClassifier.h"
+#include "JSONFieldEditor.h"
+#include "LineFacts.h"
+#include "core/util/AtomicFile.h"
+#include "core/util/FileDescriptor.h"
+#include "core/util/FileTreeWalk.h"
+#include "core/util/JsonWriter.h"
+#include "core/util/PathText.h"
+#include "core/util/ReadBuffer.h"
+#include "core/util/TextSearch.h"
+#include "core/util/UnicodeText.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include <fcntl.h>
+#include <simdjson.h>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+namespace threadhop {
+namespace {
+
+using Counts = std::array<std::int64_t, allCwdClasses.size()>;
+using KeyPath = CwdClassifier::KeyPath;
+
+constexpr int rewriteAttempts = 3;
+
+bool needsJsonEscape(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20; });
+}
+
+// The old and new directories in the forms each step compares: parsed values are plain text,
+// line text holds the JSON-escaped form.
+struct Directories {
+    explicit Directories(std::string_view oldCwd, std::string_view newCwd = {})
+        : old(oldCwd), oldInText(JsonWriter::escaped(oldCwd)), newInText(JsonWriter::escaped(newCwd)),
+          oldNeedsEscape(needsJsonEscape(oldCwd))
+    {
+    }
+
+    std::string_view old;
+    std::string oldInText;
+    std::string newInText;
+    bool oldNeedsEscape;
+};
+
+// Which strings of a line a walk looks at: the values of "cwd" members, or all the others.
+enum class Strings { cwdValues, others };
+
+// Emits the classes of the strings of a parsed line (the walk of the scan), in two passes: the
+// "cwd" values, then, only where the line may hold the old directory elsewhere, everything else.
+class LineWalker final {
+public:
+    LineWalker(std::string_view old, Strings strings, Counts& counts) : m_old(old), m_strings(strings), m_counts(counts)
+    {
+    }
+
+    void walkObject(simdjson::dom::object object, const KeyPath& path)
+    {
+        for (const auto field : object)
+            walk(field.value, path.member(field.key));
+    }
+
+    void walk(simdjson::dom::element value, const KeyPath& path)
+    {
+        switch (value.type()) {
+        case simdjson::dom::element_type::OBJECT:
+            walkObject(value.get_object().value_unsafe(), path);
+            break;
+        case simdjson::dom::element_type::ARRAY: {
+            const simdjson::dom::array elements = value.get_array().value_unsafe();
+            for (const auto element : elements)
+                walk(element, path.element());
+            break;
+        }
+        case simdjson::dom::element_type::STRING:
+            visitString(value.get_string().value_unsafe(), path);
+            break;
+        default:
+            break;
+        }
+    }
+
+    // Plain occurrences of the old directory inside the "cwd" values walked.
+    std::int64_t occurrencesInCwdValues() const { return m_occurrencesInCwdValues; }
+
+private:
+    void emit(CwdClass cwdClass, std::int64_t count) { m_counts[static_cast<std::size_t>(cwdClass)] += count; }
+
+    void visitString(std::string_view text, const KeyPath& path)
+    {
+        const bool cwdValue = !path.empty && path.endsInCwd;
+        if (cwdValue != (m_strings == Strings::cwdValues))
+            return;
+        if (cwdValue) {
+            if (PathText::isAtOrBelow(text, m_old))
+                emit(CwdClass::sessionCwd, 1);
+            else if (text.find('/') != std::string_view::npos)
+                emit(CwdClass::driftedCwd, 1);
+            m_occurrencesInCwdValues += TextSearch::count(text, m_old);
+            return;
+        }
+        if (const auto count = JSONLRewriter::countPathOccurrences(m_old, text); count > 0)
+            emit(CwdClassifier::classify(path, text, m_old), count);
+    }
+
+    std::string_view m_old;
+    Strings m_strings;
+    Counts& m_counts;
+    std::int64_t m_occurrencesInCwdValues = 0;
+};
+
+// Parses and classifies lines, reusing one parser from line to line and file to file.
+class LineClassifier final {
+public:
+    explicit LineClassifier(const Directories& directories) : m_directories(directories) {}
+
+    LineFacts factsOf(std::string_view line) const
+    {
+        return m_directories.old.empty() ? LineFacts{} : LineFacts::of(line, m_directories.oldInText);
+    }
+
+    // Whether the scan looks at the line at all: it holds the old directory or a "cwd" key.
+    static bool isCandidate(const LineFacts& facts) { return facts.directoryCount > 0 || facts.cwdKeyTexts > 0; }
+
+    // Parses a candidate line that lies in a padded buffer; absent when it is not a JSON object.
+    std::optional<simdjson::dom::object> parse(std::string_view line)
+    {
+        simdjson::dom::object object;
+        if (m_parser.parse(line.data(), line.size(), false).get_object().get(object) != simdjson::SUCCESS)
+            return std::nullopt;
+        return object;
+    }
+
+    void count(simdjson::dom::object object, const LineFacts& facts, Counts& counts) const
+    {
+        LineWalker cwdValues(m_directories.old, Strings::cwdValues, counts);
+        simdjson::dom::element topLevelCwd;
+        // Most lines: the top-level "cwd" is the line's only one, and no escape can hide another.
+        if (!m_directories.oldNeedsEscape && !facts.hasSpellingEscape && facts.cwdKeyTexts == 1
+            && object.at_key("cwd").get(topLevelCwd) == simdjson::SUCCESS)
+            cwdValues.walk(topLevelCwd, KeyPath{}.member("cwd"));
+        else
+            cwdValues.walkObject(object, KeyPath{});
+        if (othersMayHoldOld(facts, cwdValues.occurrencesInCwdValues()))
+            LineWalker(m_directories.old, Strings::others, counts).walkObject(object, KeyPath{});
+    }
+
+private:
+    // False only when no string but the "cwd" values can hold the old directory: every
+    // occurrence in the line's text lies in them, and no escape can spell one elsewhere.
+    bool othersMayHoldOld(const LineFacts& facts, std::int64_t occurrencesInCwdValues) const
+    {
+        return m_directories.oldNeedsEscape || facts.hasSpellingEscape || facts.directoryCount > occurrencesInCwdValues;
+    }
+
+    const Directories& m_directories;
+    simdjson::dom::parser m_parser;
+};
+
+// Replaces every occurrence of the old directory that a quote or a "/" follows, in one pass,
+// so a new directory below the old one is never rewritten twice. True when anything was replaced.
+bool replaceHistoryOccurrences(std::string_view line, const Directories& directories, std::string& out)
+{
+    const std::string_view old = directories.oldInText;
+    bool replaced = false;
+    std::size_t copied = 0;
+    std::size_t from = 0;
+    for (std::size_t at; (at = TextSearch::find(line, old, from)) != std::string_view::npos;) {
+        const std::size_t end = at + old.size();
+        from = end;
+        if (end >= line.size() || (line[end] != '"' && line[end] != '/'))
+            continue;
+        out.append(line.substr(copied, at - copied));
+        out.append(directories.newInText);
+        copied = end;
+        replaced = true;
+    }
+    out.append(line.substr(copied));
+    return replaced;
+}
+
+const JSONFieldEditor::KeySet cwdKey{"cwd"};
+
+bool appendReplacingCwdFields(std::string_view line, const Directories& directories, std::string& out)
+{
+    bool replaced = false;
+    JSONFieldEditor::appendReplacingStringFields(
+        line, cwdKey,
+        [&](std::string_view, std::string_view raw) -> std::optional<std::string> {
+            if (!PathText::isAtOrBelow(raw, directories.oldInText))
+                return std::nullopt;
+            replaced = true;
+            return directories.newInText + std::string(raw.substr(directories.oldInText.size()));
+        },
+        out);
+    return replaced;
+}
+
+// Steps 3 to 6 of the line rewrite, for a line that contains the old directory and parsed to
+// `object`. True when anything was replaced.
+bool appendRewrittenObjectLine(std::string_view line, const simdjson::dom::object& object,
+                               const Directories& directories, const JSONLRewriter::Scope& scope, std::string& out)
+{
+    if (CwdClassifier::isExternalStateLine(object)) {
+        out.append(line);
+        return false;
+    }
+    if (scope.contains(CwdClass::history))
+        return replaceHistoryOccurrences(line, directories, out);
+    if (scope.contains(CwdClass::sessionCwd))
+        return appendReplacingCwdFields(line, directories, out);
+    out.append(line);
+    return false;
+}
+
+void addCounts(const Counts& counts, JSONLRewriter::Result& result)
+{
+    for (const CwdClass cwdClass : allCwdClasses) {
+        if (const auto count = counts[static_cast<std::size_t>(cwdClass)]; count > 0)
+            result.byClass[cwdClass] += count;
+    }
+}
+
+bool anyCount(const Counts& counts)
+{
+    return std::any_of(counts.begin(), counts.end(), [](std::int64_t count) { return count > 0; });
+}
+
+// Calls `visit` for every piece of `text` between line feeds, empty pieces included.
+template <typename Visit>
+void forEachPiece(std::string_view text, Visit visit)
+{
+    std::size_t start = 0;
+    for (;;) {
+        const void* found = std::memchr(text.data() + start, '\n', text.size() - start);
+        if (!found) {
+            visit(text.substr(start), true);
+            return;
+        }
+        const std::size_t end = static_cast<const char*>(found) - text.data();
+        visit(text.substr(start, end - start), false);
+        start = end + 1;
+    }
+}
+
+// Loads a transcript as UTF-8 text; false when it cannot be read or is not UTF-8.
+bool loadTranscript(ReadBuffer& buffer, const std::filesystem::path& file)
+{
+    return buffer.load(file) && UnicodeText::isValidUtf8(buffer.content());
+}
+
+// Loads a transcript with the stamp of what was read (taken before reading, so an append that
+// races the read makes the stamp stale and the replacement refuse).
+std::optional<FileMetadata> loadTranscriptForRewrite(ReadBuffer& buffer, const std::filesystem::path& file)
+{
+    const FileDescriptor descriptor(file, O_RDONLY);
+    if (!descriptor.isOpen())
+        return std::nullopt;
+    const auto stamp = FileMetadata::ofOpenFile(descriptor.get());
+    if (!stamp || !buffer.loadOpenFile(descriptor.get()) || !UnicodeText::isValidUtf8(buffer.content()))
+        return std::nullopt;
+    return stamp;
+}
+
+} // namespace
+
+JSONLRewriter::TranscriptBusyError::TranscriptBusyError(const std::filesystem::path& transcript)
+    : std::runtime_error("The conversation " + transcript.string()
+                         + " kept changing while it was being rewritten; Claude Code may still be writing to it. "
+                           "Close that conversation and try again.")
+{
+}
+
+JSONLRewriter::Scope::Scope(const std::set<CwdClass>& classes)
+{
+    for (const CwdClass cwdClass : {CwdClass::sessionCwd, CwdClass::history}) {
+        if (classes.contains(cwdClass))
+            m_classes.insert(cwdClass);
+    }
+}
+
+const JSONLRewriter::Scope JSONLRewriter::Scope::sessionOnly{{CwdClass::sessionCwd}};
+const JSONLRewriter::Scope JSONLRewriter::Scope::withHistory{{CwdClass::sessionCwd, CwdClass::history}};
+
+std::int64_t JSONLRewriter::inScopeTotal(const Result& result, const Scope& scope)
+{
+    std::int64_t total = 0;
+    for (const CwdClass cwdClass : scope.classes()) {
+        if (const auto it = result.byClass.find(cwdClass); it != result.byClass.end())
+            total += it->second;
+    }
+    return total;
+}
+
+std::vector<std::filesystem::path> JSONLRewriter::jsonlFiles(const std::filesystem::path& in)
+{
+    std::vector<std::filesystem::path> files;
+    for (auto& found : FileTreeWalk::findFiles(in, ".jsonl"))
+        files.push_back(std::move(found.path));
+    std::sort(files.begin(), files.end(),
+              [](const auto& a, const auto& b) { return a.native() < b.native(); });
+    return files;
+}
+
+std::int64_t JSONLRewriter::countPathOccurrences(std::string_view of, std::string_view in)
+{
+    if (of.empty())
+        return 0;
+    std::int64_t count = 0;
+    std::size_t from = 0;
+    for (std::size_t at; (at = TextSearch::find(in, of, from)) != std::string_view::npos;) {
+        const std::size_t end = at + of.size();
+        from = end;
+        if (end == in.size() || in[end] == '/') {
+            ++count;
+            continue;
+        }
+        const auto next = static_cast<unsigned char>(in[end]);
+        if (next == '-' || next == '_' || next == '.')
+            continue;
+        int32_t offset = static_cast<int32_t>(end);
+        UChar32 c = 0;
+        U8_NEXT(reinterpret_cast<const uint8_t*>(in.data()), offset, static_cast<int32_t>(in.size()), c);
+        if (c < 0 || !(u_isalpha(c) || u_isdigit(c)))
+            ++count;
+    }
+    return count;
+}
+
+JSONLRewriter::LineCounts JSONLRewriter::classifyLine(std::string_view line, std::string_view oldCwd)
+{
+    const Directories directories(oldCwd);
+    LineClassifier classifier(directories);
+    LineCounts result;
+    const LineFacts facts = classifier.factsOf(line);
+    if (!LineClassifier::isCandidate(facts))
+        return result;
+    const simdjson::padded_string padded(line);
+    const auto object = classifier.parse(padded);
+    if (!object) {
+        result.unparsable = true;
+        return result;
+    }
+    Counts counts{};
+    classifier.count(*object, facts, counts);
+    for (const CwdClass cwdClass : allCwdClasses) {
+        if (const auto count = counts[static_cast<std::size_t>(cwdClass)]; count > 0)
+            result.byClass[cwdClass] = count;
+    }
+    return result;
+}
+
+JSONLRewriter::Result JSONLRewriter::scan(const std::filesystem::path& in, std::string_view oldCwd)
+{
+    Result result;
+    if (oldCwd.empty())
+        return result;
+    const Directories directories(oldCwd);
+    LineClassifier classifier(directories);
+    ReadBuffer buffer;
+    for (const auto& file : jsonlFiles(in)) {
+        if (!loadTranscript(buffer, file))
+            continue;
+        Counts counts{};
+        forEachPiece(buffer.content(), [&](std::string_view line, bool) {
+            if (line.empty())
+                return;
+            const LineFacts facts = classifier.factsOf(line);
+            if (!LineClassifier::isCandidate(facts))
+                return;
+            if (const auto object = classifier.parse(line))
+                classifier.count(*object, facts, counts);
+            else
+                ++result.unparsableLines;
+        });
+        addCounts(counts, result);
+        if (anyCount(counts))
+            ++result.files;
+    }
+    return result;
+}
+
+std::string JSONLRewriter::rewriteLine(std::string_view line, std::string_view oldCwd, std::string_view newCwd,
+                                       const Scope& scope)
+{
+    const Directories directories(oldCwd, newCwd);
+    if (!TextSearch::contains(line, directories.oldInText))
+        return std::string(line);
+    simdjson::dom::parser parser;
+    simdjson::dom::object object;
+    const simdjson::padded_string padded(line);
+    if (parser.parse(padded).get_object().get(object) != simdjson::SUCCESS)
+        return std::string(line);
+    std::string out;
+    out.reserve(line.size());
+    appendRewrittenObjectLine(line, object, directories, scope, out);
+    return out;
+}
+
+JSONLRewriter::Result JSONLRewriter::rewrite(const std::filesystem::path& in, std::string_view oldCwd,
+                                             std::string_view newCwd, const Scope& scope)
+{
+    Result result;
+    if (oldCwd.empty() || newCwd.empty())
+        return result;
+    const Directories directories(oldCwd, newCwd);
+    LineClassifier classifier(directories);
+    ReadBuffer buffer;
+    std::string out;
+    for (const auto& file : jsonlFiles(in)) {
+        for (int attempt = 1;; ++attempt) {
+            const auto stamp = loadTranscriptForRewrite(buffer, file);
+            if (!stamp)
+                break;
+            const std::string_view text = buffer.content();
+            out.clear();
+            out.reserve(text.size() + text.size() / 8);
+            Counts counts{};
+            std::int64_t unparsable = 0;
+            bool changed = false;
+            forEachPiece(text, [&](std::string_view line, bool last) {
+                const std::size_t lineStart = out.size();
+                bool replaced = false;
+                const LineFacts facts = line.empty() ? LineFacts{} : classifier.factsOf(line);
+                if (LineClassifier::isCandidate(facts)) {
+                    if (const auto object = classifier.parse(line)) {
+                        classifier.count(*object, facts, counts);
+                        if (facts.directoryCount > 0)
+                            replaced = appendRewrittenObjectLine(line, *object, directories, scope, out);
+                        else
+                            out.append(line);
+                    } else {
+                        ++unparsable;
+                        out.append(line);
+                    }
+                } else {
+                    out.append(line);
+                }
+                if (replaced && std::string_view(out).substr(lineStart) != line)
+                    changed = true;
+                if (!last)
+                    out.push_back('\n');
+            });
+            if (changed && !AtomicFile::writeIfUnchanged(file, out, *stamp)) {
+                if (attempt == rewriteAttempts)
+                    throw TranscriptBusyError(file);
+                continue;
+            }
+            addCounts(counts, result);
+            result.unparsableLines += unparsable;
+            if (anyCount(counts))
+                ++result.files;
+            break;
+        }
+    }
+    return result;
+}
+
+std::string JSONLRewriter::replaceCwdFields(std::string_view in, std::string_view old, std::string_view newCwd)
+{
+    const Directories directories(old, newCwd);
+    std::string out;
+    out.reserve(in.size());
+    appendReplacingCwdFields(in, directories, out);
+    return out;
+}
+
+} // namespace threadhop

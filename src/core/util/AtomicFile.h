@@ -1,0 +1,40 @@
+#pragma once
+
+#include "FileMetadata.h"
+
+#include <filesystem>
+#include <functional>
+#include <string_view>
+
+namespace threadhop {
+
+namespace AtomicFile {
+
+/// Replaces `target` with `content`: a hidden temporary file in the same folder is written,
+/// flushed to disk and given the mode of the file it replaces, renamed over the target, and the
+/// folder is flushed too, so a crash leaves the old file or the new one, never a torn one.
+/// Throws std::filesystem::filesystem_error; the target is untouched then.
+void write(const std::filesystem::path& target, std::string_view content);
+
+/// The same, but the rename happens only while `target` still carries `expected`: when it was
+/// changed meanwhile (Claude Code appending a line), the temporary file is dropped and false
+/// is returned. Bytes appended to the old file in the instant between that check and the rename
+/// are copied, as they are, to the end of the new one, so no append is lost. (A writer that
+/// opened the file before the rename and writes after it still writes to the old file; only
+/// writers that cooperate could prevent that.)
+bool writeIfUnchanged(const std::filesystem::path& target, std::string_view content, const FileMetadata& expected);
+
+/// Test seam: while alive, `hook` runs inside writeIfUnchanged at `moment`, so a test can change
+/// the file there as a concurrent writer would.
+class ScopedReplaceHook final {
+public:
+    enum class Moment { beforeCheck, beforeRename };
+
+    ScopedReplaceHook(Moment moment, std::function<void(const std::filesystem::path&)> hook);
+    ~ScopedReplaceHook();
+    ScopedReplaceHook(const ScopedReplaceHook&) = delete;
+    ScopedReplaceHook& operator=(const ScopedReplaceHook&) = delete;
+};
+
+} // namespace AtomicFile
+} // namespace threadhop

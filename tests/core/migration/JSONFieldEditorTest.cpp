@@ -1,0 +1,166 @@
+#include "core/migration/JSONFieldEditor.h"
+#include "core/migration/JSONLRewriter.h"
+
+#include <algorithm>
+#include <cctype>
+#include <random>
+
+#include <gtest/gtest.h>
+#include <simdjson.h>
+
+namespace threadhop {
+namespace {
+
+std::string moveCwd(std::string_view line)
+{
+    return JSONLRewriter::replaceCwdFields(line, "/a/b", "/n");
+}
+
+TEST(JSONFieldEditorTest, EditsOnlyTheMatchedValues)
+{
+    EXPECT_EQ(moveCwd(R"({"type":"user","cwd":"/a/b","n":1.50,"e":"\u00e9"})"),
+              R"({"type":"user","cwd":"/n","n":1.50,"e":"\u00e9"})");
+    EXPECT_EQ(moveCwd(R"({"cwd" :  "/a/b/src"})"), R"({"cwd" :  "/n/src"})");
+    EXPECT_EQ(moveCwd("{\"cwd\"\n:\t\"/a/b\"}"), "{\"cwd\"\n:\t\"/n\"}");
+    EXPECT_EQ(moveCwd(R"({"outer":{"list":[{"cwd":"/a/b"}]}})"), R"({"outer":{"list":[{"cwd":"/n"}]}})");
+}
+
+TEST(JSONFieldEditorTest, LeavesOtherValuesAlone)
+{
+    for (const char* line : {R"({"cwd":null})", R"({"cwd":"/a/bc"})", R"({"cwd":"/z/a/b"})", R"({"cwd":7})",
+                             R"({"cwd":["/a/b"]})", R"({"text":"say \"cwd\":\"/a/b\" here"})",
+                             R"({"xcwd":"/a/b","cwdx":"/a/b"})", R"({"cwd":"\/a\/b"})", "", "no json at all"})
+        EXPECT_EQ(moveCwd(line), line) << line;
+}
+
+TEST(JSONFieldEditorTest, AStringValueReadingCwdIsNotAKey)
+{
+    EXPECT_EQ(moveCwd(R"({"word":"cwd","cwd":"/a/b"})"), R"({"word":"cwd","cwd":"/n"})");
+    EXPECT_EQ(moveCwd(R"({"list":["cwd"],"cwd":"/a/b"})"), R"({"list":["cwd"],"cwd":"/n"})");
+}
+
+TEST(JSONFieldEditorTest, UnterminatedValueIsCopiedUnchanged)
+{
+    EXPECT_EQ(moveCwd(R"({"cwd":"/a/b","next":{"cwd":"/a/b)"), R"({"cwd":"/n","next":{"cwd":"/a/b)");
+    EXPECT_EQ(moveCwd(R"({"cwd")"), R"({"cwd")");
+    EXPECT_EQ(moveCwd(R"({"cwd":)"), R"({"cwd":)");
+}
+
+TEST(JSONFieldEditorTest, QuotesFusedWithCombiningMarksAreNotQuotes)
+{
+    // The key's closing quote carries an accent, so there is no key "cwd" on this line.
+    const std::string fusedKey = "{\"cwd\"\u0301:\"/a/b\"}";
+    EXPECT_EQ(moveCwd(fusedKey), fusedKey);
+    // The value's closing quote carries one: the value runs on to the next plain quote.
+    const std::string fusedValue = "{\"cwd\":\"/a/b\"\u0301,\"x\":\"y\"}";
+    EXPECT_EQ(moveCwd(fusedValue), fusedValue);
+    // An accent on the backslash: it escapes nothing, so the quote after it closes the value.
+    const std::string fusedBackslash = "{\"cwd\":\"/a/b/\\\u0301\",\"k\":1}";
+    EXPECT_EQ(moveCwd(fusedBackslash), "{\"cwd\":\"/n/\\\u0301\",\"k\":1}");
+}
+
+TEST(JSONFieldEditorTest, InvalidUtf8IsKeptByteForByte)
+{
+    const std::string line = "{\"a\":\"\xff\xfe\",\"cwd\":\"/a/b/\xc3\",\"z\":\"\x80\"}";
+    EXPECT_EQ(moveCwd(line), "{\"a\":\"\xff\xfe\",\"cwd\":\"/n/\xc3\",\"z\":\"\x80\"}");
+}
+
+TEST(JSONFieldEditorTest, TransformSeesRawValuesInLineOrder)
+{
+    std::vector<std::pair<std::string, std::string>> seen;
+    const auto out = JSONFieldEditor::replaceStringFields(
+        R"({"uuid":"u\"1","x":{"parentUuid":"p"},"uuid":"u2"})", {"uuid", "parentUuid"},
+        [&](std::string_view key, std::string_view raw) -> std::optional<std::string> {
+            seen.emplace_back(key, raw);
+            return key == "parentUuid" ? std::optional<std::string>("") : std::nullopt;
+        });
+    EXPECT_EQ(out, R"({"uuid":"u\"1","x":{"parentUuid":""},"uuid":"u2"})");
+    const std::vector<std::pair<std::string, std::string>> expected{{"uuid", "u\\\"1"}, {"parentUuid", "p"}, {"uuid", "u2"}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(JSONFieldEditor::replaceStringFields(R"({"uuid":"x"})", {}, nullptr), R"({"uuid":"x"})");
+}
+
+TEST(JSONFieldEditorTest, DirectoriesNeedingEscapesStayValidJson)
+{
+    const std::string line = R"({"cwd":"/a/b/src","other":"x"})";
+    const std::string out = JSONLRewriter::replaceCwdFields(line, "/a/b", "/new \"quoted\"\\dir\n");
+    simdjson::dom::parser parser;
+    std::string_view cwd;
+    ASSERT_EQ(parser.parse(simdjson::padded_string(out))["cwd"].get_string().get(cwd), simdjson::SUCCESS) << out;
+    EXPECT_EQ(cwd, "/new \"quoted\"\\dir\n/src");
+    // An old directory with a quote matches its escaped form in the line.
+    EXPECT_EQ(JSONLRewriter::replaceCwdFields(R"({"cwd":"/we\"ird/x"})", "/we\"ird", "/n"), R"({"cwd":"/n/x"})");
+}
+
+// The line grammar step by step, for ASCII text, as a reference for the editor.
+std::string referenceEdit(std::string_view line, const std::vector<std::string>& keys)
+{
+    std::string out;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] != '"' || (i > 0 && line[i - 1] == '\\')) {
+            out += line[i++];
+            continue;
+        }
+        std::size_t k = i + 1;
+        while (k < line.size() && line[k] != '"' && line[k] != '\\')
+            ++k;
+        const auto miss = [&] { out += line[i++]; };
+        if (k >= line.size() || line[k] != '"') {
+            miss();
+            continue;
+        }
+        const std::string key(line.substr(i + 1, k - i - 1));
+        if (std::find(keys.begin(), keys.end(), key) == keys.end()) {
+            miss();
+            continue;
+        }
+        std::size_t c = k + 1;
+        while (c < line.size() && std::isspace(static_cast<unsigned char>(line[c])))
+            ++c;
+        if (c >= line.size() || line[c] != ':') {
+            miss();
+            continue;
+        }
+        std::size_t v = c + 1;
+        while (v < line.size() && std::isspace(static_cast<unsigned char>(line[v])))
+            ++v;
+        if (v >= line.size() || line[v] != '"') {
+            miss();
+            continue;
+        }
+        std::size_t e = v + 1;
+        while (e < line.size() && line[e] != '"')
+            e += line[e] == '\\' ? 2 : 1;
+        if (e >= line.size()) {
+            miss();
+            continue;
+        }
+        out.append(line.substr(i, v + 1 - i));
+        out += "<" + key + ":" + std::string(line.substr(v + 1, e - v - 1)) + ">";
+        i = e;
+    }
+    return out;
+}
+
+TEST(JSONFieldEditorTest, AgreesWithTheGrammarOnRandomLines)
+{
+    const std::vector<std::string> keys{"cwd", "uuid", "parentUuid"};
+    const std::vector<std::string> pieces{"\"", "\\", ":", " ", "\n", "cwd", "uuid", "parentUuid", "x", "{", "}", ",", "\"cwd\":\"", "\"uuid\" : \""};
+    std::mt19937 random(3);
+    for (int round = 0; round < 20000; ++round) {
+        std::string line;
+        const int length = static_cast<int>(random() % 60);
+        for (int p = 0; p < length; ++p)
+            line += pieces[random() % pieces.size()];
+        const std::string edited = JSONFieldEditor::replaceStringFields(
+            line, {"cwd", "uuid", "parentUuid"},
+            [](std::string_view key, std::string_view raw) -> std::optional<std::string> {
+                return "<" + std::string(key) + ":" + std::string(raw) + ">";
+            });
+        ASSERT_EQ(edited, referenceEdit(line, keys)) << line;
+    }
+}
+
+} // namespace
+} // namespace threadhop

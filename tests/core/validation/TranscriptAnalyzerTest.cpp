@@ -1,0 +1,115 @@
+#include "core/validation/TranscriptAnalyzer.h"
+
+#include "support/TempHome.h"
+
+namespace threadhop {
+namespace {
+
+std::string toolUse(std::string_view id)
+{
+    return R"({"type":"assistant","message":{"content":[{"type":"tool_use","id":")" + std::string(id) + R"("}]}})";
+}
+
+std::string toolResult(std::string_view id)
+{
+    return R"({"type":"user","message":{"content":[{"type":"tool_result","tool_use_id":")" + std::string(id) + R"("}]}})";
+}
+
+std::string plain(int i)
+{
+    return R"({"type":"user","i":)" + std::to_string(i) + "}";
+}
+
+TEST(TranscriptAnalyzerTest, EmptyText)
+{
+    EXPECT_EQ(TranscriptAnalyzer::analyze(""), TranscriptIntegrity{});
+    EXPECT_EQ(TranscriptAnalyzer::analyze("\n\n"), TranscriptIntegrity{});
+}
+
+TEST(TranscriptAnalyzerTest, UnansweredCallAtTheTail)
+{
+    const auto result = TranscriptAnalyzer::analyze(plain(0) + "\n" + toolUse("a") + "\n" + toolResult("a") + "\n" +
+                                                    toolUse("b") + "\n");
+    EXPECT_EQ(result.lines, 4);
+    EXPECT_EQ(result.unansweredAtTail, std::vector<std::string>{"b"});
+    EXPECT_TRUE(result.unansweredInMiddle.empty());
+    EXPECT_EQ(result.lastCompleteLineIndex, 2);
+    // A single line holding an unanswered call: lines − 2 is −1, so it is a tail call.
+    EXPECT_EQ(TranscriptAnalyzer::analyze(toolUse("only")).unansweredAtTail, std::vector<std::string>{"only"});
+}
+
+TEST(TranscriptAnalyzerTest, UnansweredCallInTheMiddleStopsCompleteness)
+{
+    std::string text;
+    for (int i = 0; i < 10; ++i)
+        text += (i == 3 ? toolUse("z") : i == 5 ? toolUse("y") + "\n" + toolResult("y") : plain(i)) + "\n";
+    const auto result = TranscriptAnalyzer::analyze(text);
+    EXPECT_EQ(result.lines, 11);
+    EXPECT_EQ(result.unansweredInMiddle, std::vector<std::string>{"z"});
+    EXPECT_EQ(result.lastCompleteLineIndex, 2);
+    // Answered before the call: answering is by id, not position; a repeated id moves to its later line.
+    const auto early = TranscriptAnalyzer::analyze(toolResult("r") + "\n" + toolUse("r") + "\n" + toolUse("q") + "\n" +
+                                                   plain(1) + "\n" + plain(2) + "\n" + toolUse("q") + "\n");
+    EXPECT_TRUE(early.unansweredInMiddle.empty());
+    EXPECT_EQ(early.unansweredAtTail, std::vector<std::string>{"q"});
+    EXPECT_EQ(early.lastCompleteLineIndex, 1);
+}
+
+TEST(TranscriptAnalyzerTest, InvalidLinesAndMixedContent)
+{
+    const auto result = TranscriptAnalyzer::analyze(
+        toolUse("a") + "\n" + R"({"message":{"content":["text",{"type":"tool_result","tool_use_id":"a"}]}})" + "\n" +
+        R"([1,2])" + "\n" + R"({"message":{"content":[{"type":"tool_result","tool_use_id":"a"}]})");
+    EXPECT_EQ(result.lines, 4);
+    EXPECT_EQ(result.invalidLines, 2); // an array, and a half-written last line
+    EXPECT_EQ(result.unansweredInMiddle, std::vector<std::string>{"a"});
+    EXPECT_FALSE(result.lastCompleteLineIndex);
+}
+
+TEST(TranscriptAnalyzerTest, ContextSizeKeepsTheLastPositiveSum)
+{
+    const auto usage = [](const std::string& fields) { return R"({"message":{"usage":{)" + fields + "}}}\n"; };
+    const auto result = TranscriptAnalyzer::analyze(
+        usage(R"("input_tokens":10,"cache_read_input_tokens":2000,"cache_creation_input_tokens":5,"output_tokens":300)") +
+        usage(R"("input_tokens":0,"cache_read_input_tokens":0,"cache_creation_input_tokens":0)"));
+    EXPECT_EQ(result.lastContextTokens, 2015);
+    EXPECT_EQ(TranscriptAnalyzer::analyze(usage(R"("input_tokens":7.9,"cache_read_input_tokens":true,"cache_creation_input_tokens":"5")"))
+                  .lastContextTokens,
+              8);
+    EXPECT_EQ(TranscriptAnalyzer::analyze(usage(R"("input_tokens":9223372036854775807,"cache_read_input_tokens":9223372036854775807)"))
+                  .lastContextTokens,
+              std::numeric_limits<std::int64_t>::max());
+    EXPECT_FALSE(TranscriptAnalyzer::analyze(usage(R"("output_tokens":5)")).lastContextTokens);
+}
+
+TEST(TranscriptAnalyzerTest, RecordedDirectoriesAndDrift)
+{
+    const auto result = TranscriptAnalyzer::analyze(
+        R"({"cwd":"/a"})" "\n" R"({"cwd":"/a/sub"})" "\n" R"({"cwd":"/b"})" "\n" R"({"cwd":"/a"})" "\n"
+        R"({"cwd":"/ab"})" "\n" R"({"cwd":""})" "\n" R"({"message":{"cwd":"/m"}})" "\n");
+    EXPECT_EQ(result.recordedCwds, (std::vector<std::string>{"/a", "/a/sub", "/b", "/ab"}));
+    EXPECT_EQ(result.launchCwd, "/a");
+    EXPECT_EQ(result.driftedOutOfTree(), (std::vector<std::string>{"/b", "/ab"}));
+    EXPECT_TRUE(TranscriptIntegrity{.recordedCwds = {"/x"}}.driftedOutOfTree().empty());
+}
+
+TEST(TranscriptAnalyzerTest, CarriageReturnLineFeedKeepsLinesTogether)
+{
+    EXPECT_EQ(TranscriptAnalyzer::analyze(R"({"cwd":"/a"})" "\r\n" R"({"cwd":"/b"})" "\r\n").lines, 1);
+    EXPECT_EQ(TranscriptAnalyzer::analyze("{}\r\n").invalidLines, 0);
+}
+
+TEST(TranscriptAnalyzerTest, RealTranscript)
+{
+    const auto fixtures = testing::fixtureTranscripts();
+    if (!fixtures)
+        GTEST_SKIP() << "no fixture transcripts";
+    const auto result = TranscriptAnalyzer::analyze(testing::readFile(*fixtures / "ae4a77f8-aedd-4bc1-888f-c94edc91af04.jsonl"));
+    EXPECT_EQ(result.lines, 2385);
+    EXPECT_EQ(result.invalidLines, 0);
+    EXPECT_EQ(result.launchCwd, "/home/USER/projects/spotter-worktrees/spotter-4te");
+    EXPECT_TRUE(result.lastContextTokens && *result.lastContextTokens > 0);
+}
+
+} // namespace
+} // namespace threadhop
