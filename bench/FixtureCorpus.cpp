@@ -37,4 +37,17 @@ Corpus buildCorpus(const std::filesystem::path& folder, std::int64_t targetBytes
     return corpus;
 }
 
+bool skipWithout(const Corpus& corpus, benchmark::State& state)
+{
+    if (!corpus.transcripts.empty())
+        return false;
+    state.SkipWithError("no fixture transcripts");
+    return true;
+}
+
+void reportThroughput(const Corpus& corpus, benchmark::State& state)
+{
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * corpus.bytes);
+}
+
 } // namespace threadhop::bench

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 namespace threadhop::bench {
 
 /// The real transcripts' recorded working directory that most of their bytes carry.
@@ -19,5 +21,11 @@ struct Corpus {
 };
 
 Corpus buildCorpus(const std::filesystem::path& folder, std::int64_t targetBytes);
+
+/// Marks the benchmark as skipped when the corpus is empty; true then.
+bool skipWithout(const Corpus& corpus, benchmark::State& state);
+
+/// Reports the corpus's bytes per iteration as the benchmark's throughput.
+void reportThroughput(const Corpus& corpus, benchmark::State& state);
 
 } // namespace threadhop::bench

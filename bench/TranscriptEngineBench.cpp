@@ -48,22 +48,9 @@ void forEachLine(std::string_view text, Visit visit)
     }
 }
 
-bool skipWithoutCorpus(benchmark::State& state)
-{
-    if (!setup().corpus.transcripts.empty())
-        return false;
-    state.SkipWithError("no fixture transcripts");
-    return true;
-}
-
-void countBytes(benchmark::State& state)
-{
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * setup().corpus.bytes);
-}
-
 void BM_ParseOnlyBaseline(benchmark::State& state)
 {
-    if (skipWithoutCorpus(state))
+    if (bench::skipWithout(setup().corpus, state))
         return;
     ReadBuffer buffer;
     simdjson::dom::parser parser;
@@ -77,13 +64,13 @@ void BM_ParseOnlyBaseline(benchmark::State& state)
         }
         benchmark::DoNotOptimize(objects);
     }
-    countBytes(state);
+    bench::reportThroughput(setup().corpus, state);
 }
 
 // Times only the json.loads loop of a Python process over the same lines (reading is not timed).
 void BM_PythonJsonLoadsBaseline(benchmark::State& state)
 {
-    if (skipWithoutCorpus(state))
+    if (bench::skipWithout(setup().corpus, state))
         return;
     const auto listing = setup().scratch.path() / "files.txt";
     {
@@ -106,12 +93,12 @@ void BM_PythonJsonLoadsBaseline(benchmark::State& state)
         }
         state.SetIterationTime(seconds);
     }
-    countBytes(state);
+    bench::reportThroughput(setup().corpus, state);
 }
 
 void BM_Scan(benchmark::State& state)
 {
-    if (skipWithoutCorpus(state))
+    if (bench::skipWithout(setup().corpus, state))
         return;
     for (auto _ : state) {
         const auto result = JSONLRewriter::scan(setup().folder(), bench::corpusCwd);
@@ -119,12 +106,12 @@ void BM_Scan(benchmark::State& state)
             state.SkipWithError("the scan found nothing");
         benchmark::DoNotOptimize(result);
     }
-    countBytes(state);
+    bench::reportThroughput(setup().corpus, state);
 }
 
 void BM_Analyze(benchmark::State& state)
 {
-    if (skipWithoutCorpus(state))
+    if (bench::skipWithout(setup().corpus, state))
         return;
     ReadBuffer buffer;
     for (auto _ : state) {
@@ -135,12 +122,12 @@ void BM_Analyze(benchmark::State& state)
         }
         benchmark::DoNotOptimize(lines);
     }
-    countBytes(state);
+    bench::reportThroughput(setup().corpus, state);
 }
 
 void BM_FieldEditor(benchmark::State& state)
 {
-    if (skipWithoutCorpus(state))
+    if (bench::skipWithout(setup().corpus, state))
         return;
     std::vector<std::string> texts;
     ReadBuffer buffer;
@@ -166,13 +153,13 @@ void BM_FieldEditor(benchmark::State& state)
             benchmark::DoNotOptimize(out.data());
         }
     }
-    countBytes(state);
+    bench::reportThroughput(setup().corpus, state);
 }
 
 // Each iteration moves the corpus to the other directory, so every iteration rewrites every file.
 void BM_RewriteSessionScope(benchmark::State& state)
 {
-    if (skipWithoutCorpus(state))
+    if (bench::skipWithout(setup().corpus, state))
         return;
     bool forward = true;
     for (auto _ : state) {
@@ -184,14 +171,14 @@ void BM_RewriteSessionScope(benchmark::State& state)
     }
     if (!forward)
         JSONLRewriter::rewrite(setup().folder(), movedCwd, bench::corpusCwd, JSONLRewriter::Scope::sessionOnly);
-    countBytes(state);
+    bench::reportThroughput(setup().corpus, state);
 }
 
 // Parses every line, edits its "cwd" field with a plain find-and-replace and writes each file
 // atomically with fsync; alternates directories like the rewrite.
 void BM_ParseEditWriteBaseline(benchmark::State& state)
 {
-    if (skipWithoutCorpus(state))
+    if (bench::skipWithout(setup().corpus, state))
         return;
     ReadBuffer buffer;
     simdjson::dom::parser parser;
@@ -221,7 +208,7 @@ void BM_ParseEditWriteBaseline(benchmark::State& state)
     }
     if (!forward)
         JSONLRewriter::rewrite(setup().folder(), movedCwd, bench::corpusCwd, JSONLRewriter::Scope::sessionOnly);
-    countBytes(state);
+    bench::reportThroughput(setup().corpus, state);
 }
 
 BENCHMARK(BM_ParseOnlyBaseline)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
 #include "SessionLiveness.h"
 
 #include "core/util/DirectoryListing.h"
+#include "core/util/FileQueries.h"
 #include "core/util/JsonFields.h"
 
 #include <cerrno>
@@ -50,8 +51,7 @@ bool isLiveRecord(const LiveSession& session)
         return false;
     if (!session.socketPath || session.socketPath->empty())
         return true;
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(*session.socketPath, error));
+    return FileQueries::itemExists(*session.socketPath);
 }
 
 } // namespace

@@ -38,17 +38,60 @@ bool needsJsonEscape(std::string_view text)
 // The old and new directories in the forms each step compares: parsed values are plain text,
 // line text holds the JSON-escaped form.
 struct Directories {
-    explicit Directories(std::string_view oldCwd, std::string_view newCwd = {})
-        : old(oldCwd), oldInText(JsonWriter::escaped(oldCwd)), newInText(JsonWriter::escaped(newCwd)),
+    explicit Directories(std::string_view oldCwd, std::string_view newCwd = {}, std::string_view excludedCwd = {})
+        : old(oldCwd), excluded(excludedCwd), oldInText(JsonWriter::escaped(oldCwd)), newInText(JsonWriter::escaped(newCwd)),
           oldNeedsEscape(needsJsonEscape(oldCwd))
     {
     }
 
     std::string_view old;
+    std::string_view excluded; // occurrences at or below it are not counted
     std::string oldInText;
     std::string newInText;
     bool oldNeedsEscape;
 };
+
+// The right-hand boundary of a path occurrence ending at `end`: the end of the text, "/", or a
+// character that is neither a letter, a digit, "-", "_" nor ".".
+bool endsAPath(std::string_view text, std::size_t end)
+{
+    if (end == text.size() || text[end] == '/')
+        return true;
+    const auto next = static_cast<unsigned char>(text[end]);
+    if (next == '-' || next == '_' || next == '.')
+        return false;
+    int32_t offset = static_cast<int32_t>(end);
+    UChar32 c = 0;
+    U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), offset, static_cast<int32_t>(text.size()), c);
+    return c < 0 || !(u_isalpha(c) || u_isdigit(c));
+}
+
+// Whether the occurrence at [at, end) lies inside an occurrence of `outer` that ends a path.
+bool insideOccurrenceOf(std::string_view text, std::size_t at, std::size_t end, std::string_view outer)
+{
+    std::size_t from = end > outer.size() ? end - outer.size() : 0;
+    for (std::size_t q; (q = TextSearch::find(text, outer, from)) != std::string_view::npos && q <= at; from = q + 1) {
+        if (q + outer.size() >= end && endsAPath(text, q + outer.size()))
+            return true;
+    }
+    return false;
+}
+
+// The bounded count, leaving out occurrences inside an occurrence of `excluded` (when given).
+std::int64_t countPathOccurrencesOutside(std::string_view of, std::string_view in, std::string_view excluded)
+{
+    if (of.empty())
+        return 0;
+    std::int64_t count = 0;
+    std::size_t from = 0;
+    for (std::size_t at; (at = TextSearch::find(in, of, from)) != std::string_view::npos;) {
+        const std::size_t end = at + of.size();
+        from = end;
+        if (endsAPath(in, end) && (excluded.empty() || !insideOccurrenceOf(in, at, end, excluded)))
+            ++count;
+    }
+    return count;
+}
 
 // Which strings of a line a walk looks at: the values of "cwd" members, or all the others.
 enum class Strings { cwdValues, others };
@@ -57,7 +100,8 @@ enum class Strings { cwdValues, others };
 // "cwd" values, then, only where the line may hold the old directory elsewhere, everything else.
 class LineWalker final {
 public:
-    LineWalker(std::string_view old, Strings strings, Counts& counts) : m_old(old), m_strings(strings), m_counts(counts)
+    LineWalker(const Directories& directories, Strings strings, Counts& counts)
+        : m_directories(directories), m_strings(strings), m_counts(counts)
     {
     }
 
@@ -98,19 +142,22 @@ private:
         const bool cwdValue = !path.empty && path.endsInCwd;
         if (cwdValue != (m_strings == Strings::cwdValues))
             return;
+        const std::string_view old = m_directories.old;
         if (cwdValue) {
-            if (PathText::isAtOrBelow(text, m_old))
+            m_occurrencesInCwdValues += TextSearch::count(text, old);
+            if (!m_directories.excluded.empty() && PathText::isAtOrBelow(text, m_directories.excluded))
+                return;
+            if (PathText::isAtOrBelow(text, old))
                 emit(CwdClass::sessionCwd, 1);
             else if (text.find('/') != std::string_view::npos)
                 emit(CwdClass::driftedCwd, 1);
-            m_occurrencesInCwdValues += TextSearch::count(text, m_old);
             return;
         }
-        if (const auto count = JSONLRewriter::countPathOccurrences(m_old, text); count > 0)
-            emit(CwdClassifier::classify(path, text, m_old), count);
+        if (const auto count = countPathOccurrencesOutside(old, text, m_directories.excluded); count > 0)
+            emit(CwdClassifier::classify(path, text, old), count);
     }
 
-    std::string_view m_old;
+    const Directories& m_directories;
     Strings m_strings;
     Counts& m_counts;
     std::int64_t m_occurrencesInCwdValues = 0;
@@ -140,7 +187,7 @@ public:
 
     void count(simdjson::dom::object object, const LineFacts& facts, Counts& counts) const
     {
-        LineWalker cwdValues(m_directories.old, Strings::cwdValues, counts);
+        LineWalker cwdValues(m_directories, Strings::cwdValues, counts);
         simdjson::dom::element topLevelCwd;
         // Most lines: the top-level "cwd" is the line's only one, and no escape can hide another.
         if (!m_directories.oldNeedsEscape && !facts.hasSpellingEscape && facts.cwdKeyTexts == 1
@@ -149,7 +196,7 @@ public:
         else
             cwdValues.walkObject(object, KeyPath{});
         if (othersMayHoldOld(facts, cwdValues.occurrencesInCwdValues()))
-            LineWalker(m_directories.old, Strings::others, counts).walkObject(object, KeyPath{});
+            LineWalker(m_directories, Strings::others, counts).walkObject(object, KeyPath{});
     }
 
 private:
@@ -311,27 +358,7 @@ std::vector<std::filesystem::path> JSONLRewriter::jsonlFiles(const std::filesyst
 
 std::int64_t JSONLRewriter::countPathOccurrences(std::string_view of, std::string_view in)
 {
-    if (of.empty())
-        return 0;
-    std::int64_t count = 0;
-    std::size_t from = 0;
-    for (std::size_t at; (at = TextSearch::find(in, of, from)) != std::string_view::npos;) {
-        const std::size_t end = at + of.size();
-        from = end;
-        if (end == in.size() || in[end] == '/') {
-            ++count;
-            continue;
-        }
-        const auto next = static_cast<unsigned char>(in[end]);
-        if (next == '-' || next == '_' || next == '.')
-            continue;
-        int32_t offset = static_cast<int32_t>(end);
-        UChar32 c = 0;
-        U8_NEXT(reinterpret_cast<const uint8_t*>(in.data()), offset, static_cast<int32_t>(in.size()), c);
-        if (c < 0 || !(u_isalpha(c) || u_isdigit(c)))
-            ++count;
-    }
-    return count;
+    return countPathOccurrencesOutside(of, in, {});
 }
 
 JSONLRewriter::LineCounts JSONLRewriter::classifyLine(std::string_view line, std::string_view oldCwd)
@@ -357,12 +384,13 @@ JSONLRewriter::LineCounts JSONLRewriter::classifyLine(std::string_view line, std
     return result;
 }
 
-JSONLRewriter::Result JSONLRewriter::scan(const std::filesystem::path& in, std::string_view oldCwd)
+JSONLRewriter::Result JSONLRewriter::scan(const std::filesystem::path& in, std::string_view oldCwd,
+                                          std::string_view excluding)
 {
     Result result;
     if (oldCwd.empty())
         return result;
-    const Directories directories(oldCwd);
+    const Directories directories(oldCwd, {}, excluding);
     LineClassifier classifier(directories);
     ReadBuffer buffer;
     for (const auto& file : jsonlFiles(in)) {

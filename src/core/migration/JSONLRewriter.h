@@ -70,8 +70,10 @@ std::int64_t countPathOccurrences(std::string_view of, std::string_view in);
 LineCounts classifyLine(std::string_view line, std::string_view oldCwd);
 
 /// Counts every occurrence of `oldCwd` in the folder's transcripts by class. Never fails:
-/// unreadable files count as absent, malformed lines as unparsable.
-Result scan(const std::filesystem::path& in, std::string_view oldCwd);
+/// unreadable files count as absent, malformed lines as unparsable. With `excluding`, what lies
+/// at or below that directory is not counted: after a move into a folder below the old one,
+/// the new directory's own text is not a reference to the old one.
+Result scan(const std::filesystem::path& in, std::string_view oldCwd, std::string_view excluding = {});
 
 /// The line with `oldCwd` replaced as `scope` allows; lines that are not JSON objects, and
 /// external-state lines, come back unchanged.

@@ -1,5 +1,6 @@
 #include "AppPaths.h"
 
+#include "FileQueries.h"
 #include "HomeFolder.h"
 
 #include <cstdlib>
@@ -32,7 +33,7 @@ bool AppPaths::migrateLegacyFolder(const std::filesystem::path& base)
 {
     std::error_code error;
     const auto current = base / supportFolderName;
-    if (std::filesystem::exists(std::filesystem::symlink_status(current, error)))
+    if (FileQueries::itemExists(current))
         return false;
     const auto legacy = base / legacyFolderName;
     if (!std::filesystem::is_directory(legacy, error))

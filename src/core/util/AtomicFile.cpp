@@ -84,11 +84,20 @@ void keepLateAppends(int old, std::int64_t from, const std::filesystem::path& ta
     ::fsync(replacement.get());
 }
 
+// A hidden name beside the target that no other file has.
+std::filesystem::path temporaryPathFor(const std::filesystem::path& target)
+{
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".threadhop-";
+    name += Uuid::random().lowerText();
+    return target.parent_path() / name;
+}
+
 // A hidden temporary file beside the target holding `content`, flushed, with the target's mode.
 class TemporaryCopy final {
 public:
-    TemporaryCopy(const std::filesystem::path& target, std::string_view content)
-        : m_path(target.parent_path() / ("." + target.filename().string() + ".threadhop-" + Uuid::random().lowerText()))
+    TemporaryCopy(const std::filesystem::path& target, std::string_view content) : m_path(temporaryPathFor(target))
     {
         struct stat existing {};
         const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;

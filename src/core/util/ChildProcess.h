@@ -7,6 +7,17 @@
 // Programs are started by absolute path with an argument vector, never through a shell.
 namespace threadhop::ChildProcess {
 
+/// How a program that was waited for ended.
+struct Outcome {
+    int exitStatus = 0;        ///< 0 for success; 128 + the signal for a program killed by one
+    std::string standardError; ///< everything it wrote there, as bytes
+};
+
+/// Starts `executable` with `arguments` and waits for it. Its standard error is drained through a
+/// pipe while it runs (so a chatty program never blocks on a full pipe); standard output is
+/// inherited. Throws std::system_error when the program cannot be started.
+Outcome run(const std::filesystem::path& executable, const std::vector<std::string>& arguments);
+
 /// Starts `executable` with `arguments` and returns at once, without waiting, reading its output
 /// or looking at its exit status. A failure to start is dropped. The child is reaped in the background.
 void startDetached(const std::filesystem::path& executable, const std::vector<std::string>& arguments);

@@ -1,0 +1,91 @@
+#include "MigrationAudit.h"
+
+#include "core/util/AppPaths.h"
+#include "core/util/AtomicFile.h"
+#include "core/util/FileDescriptor.h"
+#include "core/util/FileQueries.h"
+#include "core/util/JsonValue.h"
+#include "core/util/JsonWriter.h"
+#include "core/util/LocalStamp.h"
+#include "core/util/ReadBuffer.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+
+namespace threadhop {
+namespace {
+
+// Holds an exclusive lock on the history's lock file; other threads and processes wait for it.
+class HistoryLock final {
+public:
+    explicit HistoryLock(const std::filesystem::path& folder) : m_file(folder / "audit.json.lock", O_RDWR | O_CREAT, 0644)
+    {
+        if (m_file.isOpen()) {
+            while (::flock(m_file.get(), LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+
+private:
+    FileDescriptor m_file; // closing it releases the lock
+};
+
+std::vector<MigrationRecord> decodeFile(const std::filesystem::path& file)
+{
+    ReadBuffer buffer;
+    if (!buffer.load(file))
+        throw RecordDecodingError("the history cannot be read");
+    return MigrationRecordCoding::decodeList(buffer.content());
+}
+
+// Keeps an unreadable history beside the new one, under a name no other file has.
+void setAside(const std::filesystem::path& file)
+{
+    const std::string base = file.string() + ".unreadable-" + LocalStamp::format(std::chrono::system_clock::now());
+    std::filesystem::path aside = base;
+    for (int attempt = 2; FileQueries::itemExists(aside); ++attempt)
+        aside = base + "-" + std::to_string(attempt);
+    std::filesystem::rename(file, aside);
+}
+
+} // namespace
+
+std::filesystem::path MigrationAudit::historyFile()
+{
+    return AppPaths::supportDir() / "audit.json";
+}
+
+void MigrationAudit::append(const MigrationRecord& record)
+{
+    try {
+        const auto file = historyFile();
+        const HistoryLock lock(file.parent_path());
+        std::vector<MigrationRecord> history;
+        if (FileQueries::itemExists(file)) {
+            try {
+                history = decodeFile(file);
+            } catch (const RecordDecodingError&) {
+                setAside(file);
+            }
+        }
+        history.insert(history.begin(), record);
+        JsonValue::Array encoded;
+        encoded.reserve(history.size());
+        for (const auto& entry : history)
+            encoded.push_back(MigrationRecordCoding::encode(entry));
+        AtomicFile::write(file, JsonWriter::pretty(JsonValue(std::move(encoded))) + "\n");
+    } catch (...) {
+        // The history lacks this record; the operation itself stands.
+    }
+}
+
+std::vector<MigrationRecord> MigrationAudit::records()
+{
+    try {
+        return decodeFile(historyFile());
+    } catch (...) {
+        return {};
+    }
+}
+
+} // namespace threadhop

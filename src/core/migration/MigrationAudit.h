@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/models/MigrationRecord.h"
+
+#include <filesystem>
+#include <vector>
+
+// The history file audit.json in the support folder: every migration carried out, restore and
+// account move, newest first.
+namespace threadhop::MigrationAudit {
+
+/// <support folder>/audit.json.
+std::filesystem::path historyFile();
+
+/// Adds the record at the front of the history. Never fails and reports nothing: the operation
+/// it records has already happened. Appends are serialised within and across processes. A
+/// history that exists but cannot be read or decoded is never overwritten: it is kept beside
+/// as "audit.json.unreadable-<stamp>" and a new history starts with the record.
+void append(const MigrationRecord& record);
+
+/// The records of the history, newest first; empty when the file is missing or unreadable.
+std::vector<MigrationRecord> records();
+
+} // namespace threadhop::MigrationAudit

@@ -1,0 +1,49 @@
+#include "MigrationError.h"
+
+#include "core/util/TextJoin.h"
+
+namespace threadhop {
+namespace {
+
+std::string describe(MigrationError::Kind kind, const std::string& text, std::int64_t count,
+                     const std::vector<std::string>& names)
+{
+    switch (kind) {
+    case MigrationError::Kind::oldFolderMissing:
+        return "Conversation folder does not exist: " + text;
+    case MigrationError::Kind::newFolderCollision:
+        return "Destination folder already exists: " + text;
+    case MigrationError::Kind::backupFailed:
+        return "Backup failed: " + text;
+    case MigrationError::Kind::verificationFailed:
+        return "Verification failed: " + std::to_string(count) + " old references remain.";
+    case MigrationError::Kind::renameFailed:
+        return "Rename failed: " + text;
+    case MigrationError::Kind::notRestorable:
+        return text;
+    case MigrationError::Kind::nameClash:
+        return "The destination already holds a file with the same name: " + TextJoin::commaSeparated(names) + ". Nothing was moved.";
+    case MigrationError::Kind::emptyPath:
+        return "The old or new path is empty.";
+    }
+    return {};
+}
+
+} // namespace
+
+MigrationError::MigrationError(Kind kind, std::string text, std::int64_t count, std::vector<std::string> names)
+    : m_kind(kind), m_text(std::move(text)), m_count(count), m_names(std::move(names)),
+      m_description(describe(m_kind, m_text, m_count, m_names))
+{
+}
+
+MigrationError MigrationError::oldFolderMissing(std::string path) { return {Kind::oldFolderMissing, std::move(path), 0, {}}; }
+MigrationError MigrationError::newFolderCollision(std::string path) { return {Kind::newFolderCollision, std::move(path), 0, {}}; }
+MigrationError MigrationError::backupFailed(std::string text) { return {Kind::backupFailed, std::move(text), 0, {}}; }
+MigrationError MigrationError::verificationFailed(std::int64_t count) { return {Kind::verificationFailed, {}, count, {}}; }
+MigrationError MigrationError::renameFailed(std::string text) { return {Kind::renameFailed, std::move(text), 0, {}}; }
+MigrationError MigrationError::notRestorable(std::string text) { return {Kind::notRestorable, std::move(text), 0, {}}; }
+MigrationError MigrationError::nameClash(std::vector<std::string> names) { return {Kind::nameClash, {}, 0, std::move(names)}; }
+MigrationError MigrationError::emptyPath() { return {Kind::emptyPath, {}, 0, {}}; }
+
+} // namespace threadhop

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace threadhop::ErrorText {
+
+/// The operating system's own wording for a file-system or system error (its strerror text,
+/// without the library's decoration); for any other exception, its message.
+std::string describe(const std::exception& error);
+
+} // namespace threadhop::ErrorText

@@ -1,0 +1,89 @@
+#include "core/migration/MigrationAudit.h"
+
+#include "core/util/AppPaths.h"
+#include "support/TempHome.h"
+
+#include <thread>
+
+namespace threadhop {
+namespace {
+
+using testing::readFile;
+using testing::writeFile;
+
+MigrationRecord record(std::string accountId)
+{
+    return MigrationRecord{.id = Uuid::random(),
+                           .timestamp = std::chrono::system_clock::from_time_t(1'714'555'800),
+                           .accountId = std::move(accountId),
+                           .oldCwd = "/a",
+                           .newCwd = "/b",
+                           .oldFolder = "-a",
+                           .newFolder = "-b",
+                           .success = true};
+}
+
+class MigrationAuditTest : public testing::HomeTest {};
+
+TEST_F(MigrationAuditTest, NewestFirstWithRequiredKeysOnly)
+{
+    MigrationAudit::append(record("A"));
+    const auto text = readFile(MigrationAudit::historyFile());
+    EXPECT_TRUE(text.starts_with("[\n  {\n    \"accountId\": \"A\",\n"));
+    EXPECT_NE(text.find("\"timestamp\": \"2024-05-01T09:30:00Z\""), std::string::npos);
+    EXPECT_EQ(text.find("message"), std::string::npos);
+
+    MigrationAudit::append(record("B"));
+    const auto history = MigrationAudit::records();
+    ASSERT_EQ(history.size(), 2u);
+    EXPECT_EQ(history[0].accountId, "B");
+    EXPECT_EQ(history[1].accountId, "A");
+}
+
+TEST_F(MigrationAuditTest, ConcurrentAppendsKeepEveryRecord)
+{
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < 10; ++i)
+                MigrationAudit::append(record(std::to_string(t) + "-" + std::to_string(i)));
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(MigrationAudit::records().size(), 80u);
+}
+
+TEST_F(MigrationAuditTest, AnUndecodableHistoryIsKeptAside)
+{
+    const auto file = MigrationAudit::historyFile();
+    writeFile(file, "[{\"id\": \"broken\"}]");
+    MigrationAudit::append(record("new"));
+    ASSERT_EQ(MigrationAudit::records().size(), 1u);
+    std::vector<std::string> aside;
+    for (const auto& entry : std::filesystem::directory_iterator(AppPaths::supportDir())) {
+        if (entry.path().filename().string().starts_with("audit.json.unreadable-"))
+            aside.push_back(readFile(entry.path()));
+    }
+    EXPECT_EQ(aside, std::vector<std::string>{"[{\"id\": \"broken\"}]"});
+
+    // A second broken history gets a name of its own.
+    writeFile(file, "not json");
+    MigrationAudit::append(record("again"));
+    int kept = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(AppPaths::supportDir()))
+        kept += entry.path().filename().string().starts_with("audit.json.unreadable-");
+    EXPECT_EQ(kept, 2);
+}
+
+TEST_F(MigrationAuditTest, AHistoryThatCannotBeWrittenIsDroppedQuietly)
+{
+    const auto support = home() / ".local" / "share" / "Threadhop";
+    writeFile(support, "a file where the support folder should be");
+    EXPECT_NO_THROW(MigrationAudit::append(record("x")));
+    EXPECT_TRUE(MigrationAudit::records().empty());
+    EXPECT_EQ(readFile(support), "a file where the support folder should be");
+}
+
+} // namespace
+} // namespace threadhop
