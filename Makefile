@@ -1,9 +1,10 @@
-# Two commands on a fresh Debian 12 machine: `make test` and (once the application exists) `make run`.
+# Two commands on a fresh Debian 12 machine: `make run` and `make test`.
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: deps configure build test bench clean
+.PHONY: deps configure build run test bench install clean
 
 deps:
 	@./scripts/install-deps
@@ -14,8 +15,14 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR)
 
+run: build
+	$(BUILD_DIR)/src/threadhop
+
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTHREADHOP_BUILD_TESTS=OFF -DTHREADHOP_BUILD_BENCH=ON

@@ -1,6 +1,6 @@
 // The interface tests run inside one QApplication on the platform the environment names (ctest
 // sets the offscreen one). Warnings of the item-model tester fail the running test.
-#include "theme/Symbols.h"
+#include "app/ThreadhopApp.h"
 
 #include <QApplication>
 
@@ -24,7 +24,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    threadhop::Symbols::prepareIconTheme();
+    threadhop::ThreadhopApp::configure(application);
     defaultHandler = qInstallMessageHandler(failOnModelWarnings);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
