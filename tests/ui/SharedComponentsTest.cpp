@@ -1,5 +1,6 @@
 #include "ui/CommandBlock.h"
 #include "ui/CopyButton.h"
+#include "ui/OpenInTerminalMenu.h"
 #include "ui/StatusDot.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
@@ -9,6 +10,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QToolButton>
 
@@ -92,6 +94,43 @@ TEST(SharedComponentsTest, EverySymbolTheViewsNameHasAnIcon)
         EXPECT_FALSE(Symbols::icon(name).isNull()) << name;
     }
     EXPECT_TRUE(Symbols::icon("no.such.symbol").isNull());
+}
+
+TEST(OpenInTerminalMenuTest, ITermAppearsOnlyWhereInstalled)
+{
+    using Item = OpenInTerminalMenu::Item;
+    EXPECT_EQ(OpenInTerminalMenu::items(false), (std::vector<Item>{Item::terminal, Item::divider, Item::copyCommand}));
+    EXPECT_EQ(OpenInTerminalMenu::items(true),
+        (std::vector<Item>{Item::terminal, Item::iTerm, Item::divider, Item::copyCommand}));
+    EXPECT_EQ(OpenInTerminalMenu::itemText(Item::terminal), u"Terminal"_s);
+    EXPECT_EQ(OpenInTerminalMenu::itemText(Item::iTerm), u"iTerm"_s);
+    EXPECT_EQ(OpenInTerminalMenu::itemText(Item::copyCommand), u"Copy command"_s);
+}
+
+TEST(OpenInTerminalMenuTest, MenuOnThisMachineAndCopyCommand)
+{
+    const QString command = u"cd '/p' && claude --resume"_s;
+    OpenInTerminalMenu menu(command, u"Resume in Terminal"_s, true);
+    EXPECT_EQ(menu.text(), u"Resume in Terminal"_s);
+    QStringList texts;
+    QAction* copy = nullptr;
+    for (QAction* action : menu.menu()->actions()) {
+        texts << (action->isSeparator() ? u"—"_s : action->text());
+        if (action->text() == u"Copy command"_s)
+            copy = action;
+    }
+    const QStringList expected = OpenInTerminalMenu::iTermInstalled()
+        ? QStringList{u"Terminal"_s, u"iTerm"_s, u"—"_s, u"Copy command"_s}
+        : QStringList{u"Terminal"_s, u"—"_s, u"Copy command"_s};
+    EXPECT_EQ(texts, expected);
+
+    ASSERT_NE(copy, nullptr);
+    fillClipboard();
+    copy->trigger();
+    expectClipboardHoldsOnly(command);
+
+    const OpenInTerminalMenu disabled(command, u"Resume in Terminal"_s, false);
+    EXPECT_FALSE(disabled.isEnabled());
 }
 
 } // namespace
