@@ -4,7 +4,7 @@ BENCH_DIR ?= build-bench
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test bench install clean
+.PHONY: deps configure build run test bench screenshots install clean
 
 deps:
 	@./scripts/install-deps
@@ -20,6 +20,10 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+# The main window over a made-up home folder, as PNG files in $(BUILD_DIR)/screenshots/.
+screenshots: build
+	THREADHOP_SCREENSHOTS=1 QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tests/threadhop_ui_tests --gtest_filter='Screenshot*'
 
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
