@@ -1,9 +1,10 @@
-# Two commands on a fresh Debian 12 machine: `make test` and (once the application exists) `make run`.
+# Two commands on a fresh Debian 12 machine: `make run` and `make test`.
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: deps configure build test bench clean
+.PHONY: deps configure build run test bench screenshots install clean
 
 deps:
 	@./scripts/install-deps
@@ -14,8 +15,18 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR)
 
+run: build
+	$(BUILD_DIR)/src/threadhop
+
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+# The main window over a made-up home folder, as PNG files in $(BUILD_DIR)/screenshots/.
+screenshots: build
+	THREADHOP_SCREENSHOTS=1 QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tests/threadhop_ui_tests --gtest_filter='Screenshot*'
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTHREADHOP_BUILD_TESTS=OFF -DTHREADHOP_BUILD_BENCH=ON

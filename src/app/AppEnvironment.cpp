@@ -1,0 +1,168 @@
+#include "AppEnvironment.h"
+
+#include "core/discovery/AccountScanner.h"
+#include "core/discovery/ProjectIndexer.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+
+namespace threadhop {
+namespace {
+
+const std::vector<ProjectFolder> noProjects;
+
+std::int64_t countProblems(const std::vector<ProjectFolder>& projects)
+{
+    return std::count_if(
+        projects.begin(), projects.end(), [](const ProjectFolder& project) { return needsAttention(project.status); });
+}
+
+} // namespace
+
+AppEnvironment::Discovery AppEnvironment::Discovery::standard()
+{
+    return {.scanAccounts = [] { return AccountScanner::scan(); },
+        .indexProjects = [](const ClaudeAccount& account) { return ProjectIndexer::projects(account); }};
+}
+
+AppEnvironment::AppEnvironment(Discovery discovery, QObject* parent)
+    : QObject(parent), m_discovery(std::move(discovery))
+{
+}
+
+AppEnvironment::~AppEnvironment()
+{
+    // The watchers die with this object, so a result that arrives later is never delivered.
+    for (auto* watcher : m_running)
+        watcher->waitForFinished();
+}
+
+void AppEnvironment::setSelectedAccountId(std::optional<std::string> id)
+{
+    if (id == m_selectedAccountId)
+        return;
+    m_selectedAccountId = std::move(id);
+    emit changed(Change::selectedAccountId);
+}
+
+void AppEnvironment::setSelectedProjectId(std::optional<std::string> id)
+{
+    if (id == m_selectedProjectId)
+        return;
+    m_selectedProjectId = std::move(id);
+    emit changed(Change::selectedProjectId);
+}
+
+void AppEnvironment::setSearchText(std::string text)
+{
+    if (text == m_searchText)
+        return;
+    m_searchText = std::move(text);
+    emit changed(Change::searchText);
+}
+
+void AppEnvironment::setShowOnlyProblems(bool on)
+{
+    if (on == m_showOnlyProblems)
+        return;
+    m_showOnlyProblems = on;
+    emit changed(Change::showOnlyProblems);
+}
+
+void AppEnvironment::scan()
+{
+    const std::uint64_t scanNumber = ++m_scansStarted;
+    const bool wasScanning = isScanning();
+    ++m_runningScans;
+    if (!wasScanning)
+        emit changed(Change::isScanning);
+
+    auto* watcher = new QFutureWatcher<ScanResult>(this);
+    m_running.push_back(watcher);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, scanNumber] {
+        std::erase(m_running, watcher);
+        watcher->deleteLater();
+        publish(scanNumber, watcher->result());
+    });
+    // The job gets its own copy of the calls and hands back plain values: nothing shared crosses threads.
+    watcher->setFuture(QtConcurrent::run([discovery = m_discovery] {
+        ScanResult result{.accounts = discovery.scanAccounts()};
+        for (const auto& account : result.accounts)
+            result.projectsByAccount[account.id] = discovery.indexProjects(account);
+        return result;
+    }));
+}
+
+void AppEnvironment::publish(std::uint64_t scanNumber, ScanResult result)
+{
+    --m_runningScans;
+    Changes what;
+    if (!isScanning())
+        what |= Change::isScanning;
+    // When scans overlap, a scan that started before the one already published read older data.
+    if (scanNumber > m_newestPublishedScan) {
+        m_newestPublishedScan = scanNumber;
+        m_accounts = std::move(result.accounts);
+        m_projectsByAccount = std::move(result.projectsByAccount);
+        what |= Change::accounts | Change::projectsByAccount | Change::lastScanFinished;
+
+        const bool selectionStands = m_selectedAccountId
+            && std::any_of(m_accounts.begin(), m_accounts.end(),
+                [&](const ClaudeAccount& account) { return account.id == *m_selectedAccountId; });
+        if (!selectionStands) {
+            std::optional<std::string> first;
+            if (!m_accounts.empty())
+                first = m_accounts.front().id;
+            if (first != m_selectedAccountId) {
+                m_selectedAccountId = std::move(first);
+                what |= Change::selectedAccountId;
+            }
+        }
+        m_lastScanFinished = std::chrono::system_clock::now();
+    }
+    if (what)
+        emit changed(what);
+}
+
+const std::vector<ProjectFolder>& AppEnvironment::projects(const std::optional<std::string>& accountId) const
+{
+    if (!accountId)
+        return noProjects;
+    const auto found = m_projectsByAccount.find(*accountId);
+    return found == m_projectsByAccount.end() ? noProjects : found->second;
+}
+
+std::int64_t AppEnvironment::problems(const std::string& accountId) const
+{
+    return countProblems(projects(accountId));
+}
+
+std::int64_t AppEnvironment::totalProjects() const
+{
+    std::int64_t total = 0;
+    for (const auto& [id, projects] : m_projectsByAccount)
+        total += static_cast<std::int64_t>(projects.size());
+    return total;
+}
+
+std::int64_t AppEnvironment::totalProblems() const
+{
+    std::int64_t total = 0;
+    for (const auto& [id, projects] : m_projectsByAccount)
+        total += countProblems(projects);
+    return total;
+}
+
+std::optional<ProjectFolder> AppEnvironment::selectedProject() const
+{
+    if (!m_selectedProjectId)
+        return std::nullopt;
+    for (const auto& project : projects(m_selectedAccountId)) {
+        if (project.id == *m_selectedProjectId)
+            return project;
+    }
+    return std::nullopt;
+}
+
+} // namespace threadhop

@@ -1,0 +1,88 @@
+#include "ThreadhopApp.h"
+
+#include "app/BuildInfo.h"
+#include "theme/Symbols.h"
+#include "ui/HelpWindow.h"
+#include "ui/RootView.h"
+
+#include "core/util/AppPaths.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QMessageBox>
+
+using namespace Qt::StringLiterals;
+
+namespace threadhop {
+
+ThreadhopApp::ThreadhopApp(AppEnvironment::Discovery discovery, QUrl updateFeed)
+    : m_env(std::move(discovery)), m_updates(std::move(updateFeed)), m_mainWindow(std::make_unique<RootView>(m_env))
+{
+    buildMenus(*m_mainWindow->menuBar());
+}
+
+ThreadhopApp::~ThreadhopApp() = default;
+
+void ThreadhopApp::configure(QApplication& application)
+{
+    QApplication::setApplicationName(u"Threadhop"_s);
+    QApplication::setApplicationVersion(QString::fromUtf8(BuildInfo::version));
+    QGuiApplication::setDesktopFileName(u"threadhop"_s);
+    Symbols::prepareIconTheme();
+    QApplication::setWindowIcon(Symbols::appIcon());
+    application.setQuitOnLastWindowClosed(true);
+}
+
+void ThreadhopApp::start()
+{
+    AppPaths::supportDir();
+    m_mainWindow->show();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
+}
+
+void ThreadhopApp::openHelp()
+{
+    if (!m_help)
+        m_help = std::make_unique<HelpWindow>();
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+void ThreadhopApp::buildMenus(QMenuBar& menuBar)
+{
+    QMenu* file = menuBar.addMenu(u"&File"_s);
+    QAction* quit = file->addAction(u"Quit Threadhop"_s);
+    quit->setObjectName(u"quitAction"_s);
+    quit->setMenuRole(QAction::QuitRole);
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, [] { QApplication::quit(); });
+
+    QMenu* help = menuBar.addMenu(u"&Help"_s);
+    QAction* openHelp = help->addAction(u"Threadhop Help"_s);
+    openHelp->setObjectName(u"helpAction"_s);
+    openHelp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Question));
+    // Also from the help window itself, where pressing it again brings that same window forward.
+    openHelp->setShortcutContext(Qt::ApplicationShortcut);
+    connect(openHelp, &QAction::triggered, this, &ThreadhopApp::openHelp);
+    help->addSeparator();
+
+    // On macOS these two move into the application menu, the update item right after About.
+    QAction* about = help->addAction(u"About Threadhop"_s);
+    about->setObjectName(u"aboutAction"_s);
+    about->setMenuRole(QAction::AboutRole);
+    connect(about, &QAction::triggered, this, &ThreadhopApp::showAbout);
+    QAction* checkForUpdates = help->addAction(u"Check for Updates…"_s);
+    checkForUpdates->setObjectName(u"checkForUpdatesAction"_s);
+    checkForUpdates->setMenuRole(QAction::ApplicationSpecificRole);
+    checkForUpdates->setEnabled(m_updates.canCheckForUpdates());
+    connect(checkForUpdates, &QAction::triggered, &m_updates, &UpdateController::checkForUpdates);
+}
+
+void ThreadhopApp::showAbout()
+{
+    QMessageBox::about(m_mainWindow.get(), u"About Threadhop"_s, u"Threadhop "_s + QApplication::applicationVersion());
+}
+
+} // namespace threadhop

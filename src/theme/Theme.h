@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+class QPalette;
+class QWidget;
+
+// The font and the colours the views share, so that a status colour means the same everywhere:
+// green works, orange needs a look, red is broken, grey cannot be judged. Each value is made once.
+namespace threadhop::Theme {
+
+/// Monospaced caption text: paths, commands and other machine text in small print.
+const QFont& captionMono();
+
+/// The brand accent, sRGB #D97757.
+const QColor& accent();
+const QColor& ok();
+const QColor& warn();
+const QColor& broken();
+const QColor& unknown();
+
+/// Text sizes below the body text, derived from the application font.
+QFont caption();
+QFont caption2();
+QFont callout();
+
+/// Secondary and tertiary text: the palette's text colour, faded.
+QColor secondaryText(const QPalette& palette);
+QColor tertiaryText(const QPalette& palette);
+
+/// Gives `widget` (a label, usually) text of `colour`.
+void setTextColour(QWidget& widget, const QColor& colour);
+
+} // namespace threadhop::Theme

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/models/CwdClass.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+// What the breakdown of recorded working-directory occurrences says, class by class.
+namespace threadhop::CwdClassBreakdownPresenter {
+
+struct Row {
+    CwdClass cwdClass;
+    bool rewritten; ///< the migration rewrites this class
+    std::string_view symbol; ///< "pencil" when rewritten, else "lock"
+    QString count;
+    QString title;
+    QString fate; ///< "rewritten" or "left as recorded"
+    QString tooltip; ///< the class's explanation
+
+    bool operator==(const Row&) const = default;
+};
+
+/// True for `sessionCwd`, and for `history` when `rewriteHistory`; never for the other two.
+bool willBeRewritten(CwdClass cwdClass, bool rewriteHistory);
+
+QString title(CwdClass cwdClass);
+QString explanation(CwdClass cwdClass);
+
+/// One row per class with a count of at least 1, in case order.
+std::vector<Row> rows(const std::map<CwdClass, std::int64_t>& counts, bool rewriteHistory);
+
+/// "<n> lines are not valid JSON and are passed through untouched." for n ≥ 1, else nothing.
+std::optional<QString> unparsableNotice(std::int64_t unparsableLines);
+
+} // namespace threadhop::CwdClassBreakdownPresenter

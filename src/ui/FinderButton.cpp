@@ -1,0 +1,26 @@
+#include "FinderButton.h"
+
+#include "theme/Symbols.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace threadhop {
+
+FinderButton::FinderButton(QString path, QWidget* parent) : QToolButton(parent), m_path(std::move(path))
+{
+    setObjectName(u"finderButton"_s);
+    setText(u"Finder"_s);
+    setIcon(Symbols::icon("folder"));
+    setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    connect(this, &QToolButton::clicked, this, [this] { QDesktopServices::openUrl(folderUrl(m_path)); });
+}
+
+QUrl FinderButton::folderUrl(const QString& path)
+{
+    return QUrl::fromLocalFile(path);
+}
+
+} // namespace threadhop

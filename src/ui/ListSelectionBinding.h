@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QAbstractItemView;
+
+namespace threadhop {
+
+/// Ties a single-selection list to an id held elsewhere (the shared state): the user's choice is
+/// written through `onChosen`, and `show` marks a row without writing anything back.
+class ListSelectionBinding final : public QObject {
+    Q_OBJECT
+
+public:
+    /// `idRole`: the model role that holds each row's id as text.
+    ListSelectionBinding(QAbstractItemView& view, int idRole, std::function<void(std::optional<std::string>)> onChosen);
+
+    /// Selects `row`, or clears the selection for -1.
+    void show(int row);
+
+private:
+    void take();
+
+    QAbstractItemView& m_view;
+    int m_idRole;
+    std::function<void(std::optional<std::string>)> m_onChosen;
+    bool m_showing = false;
+};
+
+} // namespace threadhop

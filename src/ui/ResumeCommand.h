@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/models/ClaudeAccount.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The one line of shell that continues a project's conversations: every window that shows or
+// copies it builds it here, so one directory and one account give one text everywhere.
+namespace threadhop::ResumeCommand {
+
+/// `text` as one single-quoted POSIX shell word; each ' becomes '\''.
+std::string shellQuote(std::string_view text);
+
+/// The words that start Claude Code for `account` (null: no account): "claude", the account's
+/// alias when it only sets the folder and runs claude, or CLAUDE_CONFIG_DIR='<dir>' claude.
+std::string launchPrefix(const ClaudeAccount* account);
+
+/// cd '<directory>' && <launchPrefix> --resume. The directory goes in as given.
+std::string resumeCommand(std::string_view directory, const ClaudeAccount* account);
+
+/// The first account whose id is `accountId`, or null.
+const ClaudeAccount* accountFor(const std::vector<ClaudeAccount>& accounts, std::string_view accountId);
+
+} // namespace threadhop::ResumeCommand

@@ -1,0 +1,63 @@
+#include "RowPainter.h"
+
+#include "QtText.h"
+#include "theme/Symbols.h"
+#include "theme/Theme.h"
+
+#include <QApplication>
+#include <QListView>
+#include <QPainter>
+#include <QStyle>
+
+using namespace Qt::StringLiterals;
+
+namespace threadhop {
+
+void RowPainter::prepareList(QListView& list)
+{
+    list.setSelectionMode(QAbstractItemView::SingleSelection);
+    list.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list.setFrameShape(QFrame::NoFrame);
+}
+
+void RowPainter::drawBackground(QPainter& painter, const QStyleOptionViewItem& option)
+{
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &option, &painter, widget);
+}
+
+bool RowPainter::isSelected(const QStyleOptionViewItem& option)
+{
+    return option.state.testFlag(QStyle::State_Selected);
+}
+
+QColor RowPainter::primaryText(const QStyleOptionViewItem& option)
+{
+    return option.palette.color(isSelected(option) ? QPalette::HighlightedText : QPalette::Text);
+}
+
+QColor RowPainter::secondaryText(const QStyleOptionViewItem& option)
+{
+    QPalette palette = option.palette;
+    palette.setColor(QPalette::WindowText, primaryText(option));
+    return Theme::secondaryText(palette);
+}
+
+QColor RowPainter::tertiaryText(const QStyleOptionViewItem& option)
+{
+    QPalette palette = option.palette;
+    palette.setColor(QPalette::WindowText, primaryText(option));
+    return Theme::tertiaryText(palette);
+}
+
+const QPixmap& RowPainter::symbol(std::string_view name, int size, const QColor& tint)
+{
+    const QString key = toQString(name) + u'/' + QString::number(size) + u'/' + tint.name(QColor::HexArgb);
+    auto found = m_symbols.find(key);
+    if (found == m_symbols.end())
+        found = m_symbols.insert(key, Symbols::tintedPixmap(name, size, tint));
+    return *found;
+}
+
+} // namespace threadhop

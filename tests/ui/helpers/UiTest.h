@@ -1,0 +1,40 @@
+#pragma once
+
+#include "QtPrinters.h"
+#include "support/TempHome.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace threadhop::testing {
+
+/// Runs the event loop until `condition` holds or `timeout` passes; true when it held.
+inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10'000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+/// The child of `parent` named `name`; fails the test when there is none.
+template <typename T> T* child(const QObject& parent, const QString& name)
+{
+    T* found = parent.findChild<T*>(name);
+    if (!found)
+        ADD_FAILURE() << "no child named " << name.toStdString();
+    return found;
+}
+
+} // namespace threadhop::testing
