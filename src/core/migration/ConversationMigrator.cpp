@@ -129,8 +129,16 @@ Residue rollBack(const Plan& plan, const ConversationMigrator::Moved& moved, con
 void ConversationMigrator::moveItem(const fs::path& from, const fs::path& to)
 {
     // A plain rename would silently replace a file that is already there.
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
-        throw fs::filesystem_error("cannot move", from, to, std::error_code(errno, std::generic_category()));
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return;
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS) {
+        // A file system that cannot refuse by itself: look first, then rename.
+        error = FileQueries::itemExists(to) ? EEXIST : (::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno);
+        if (error == 0)
+            return;
+    }
+    throw fs::filesystem_error("cannot move", from, to, std::error_code(error, std::generic_category()));
 }
 
 std::optional<MigrationError> ConversationMigrator::refusal(const Input& input)

@@ -145,6 +145,17 @@ TEST_F(ConversationMigratorTest, AMoveThatFailsHalfWayPutsEverythingBack)
     }
 }
 
+TEST_F(ConversationMigratorTest, AMoveNeverReplacesWhatIsAlreadyThere)
+{
+    transcript("-a", "s.jsonl", "mine");
+    transcript("-b", "s.jsonl", "theirs");
+    EXPECT_THROW(ConversationMigrator::moveItem(projects() / "-a" / "s.jsonl", projects() / "-b" / "s.jsonl"),
+                 std::filesystem::filesystem_error);
+    EXPECT_THROW(ConversationMigrator::moveItem(projects() / "-a", projects() / "-b"), std::filesystem::filesystem_error);
+    EXPECT_EQ(readFile(projects() / "-a" / "s.jsonl"), "mine");
+    EXPECT_EQ(readFile(projects() / "-b" / "s.jsonl"), "theirs");
+}
+
 TEST_F(ConversationMigratorTest, FailedVerificationRollsBackAndRecordsTheFailure)
 {
     // The escaped slash hides this cwd from the field editor, so it survives the rewrite.
