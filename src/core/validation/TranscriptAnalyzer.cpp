@@ -1,8 +1,9 @@
 #include "TranscriptAnalyzer.h"
 
+#include "core/util/TranscriptLines.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <set>
 #include <unordered_map>
@@ -54,28 +55,6 @@ std::int64_t tokenCount(simdjson::simdjson_result<simdjson::dom::element> value)
     }
 }
 
-// The lines of a transcript: pieces between line feeds, a CR LF pair staying inside its line.
-template <typename Visit>
-void forEachLine(std::string_view text, Visit visit)
-{
-    std::size_t start = 0;
-    std::size_t from = 0;
-    while (from < text.size()) {
-        const void* found = std::memchr(text.data() + from, '\n', text.size() - from);
-        if (!found)
-            break;
-        const std::size_t at = static_cast<const char*>(found) - text.data();
-        from = at + 1;
-        if (at > 0 && text[at - 1] == '\r')
-            continue;
-        if (at > start)
-            visit(text.substr(start, at - start));
-        start = at + 1;
-    }
-    if (start < text.size())
-        visit(text.substr(start));
-}
-
 class Analysis final {
 public:
     explicit Analysis(std::string_view text) : m_text(text) {}
@@ -121,11 +100,9 @@ public:
     }
 
 private:
-    // Parses in place where the text holds the parser's padding after the line; copies otherwise.
     simdjson::simdjson_result<simdjson::dom::element> parse(std::string_view line)
     {
-        const bool paddedInPlace = line.data() + line.size() + simdjson::SIMDJSON_PADDING <= m_text.data() + m_text.size();
-        return m_parser.parse(line.data(), line.size(), !paddedInPlace);
+        return TranscriptLines::parse(m_parser, m_text, line);
     }
 
     void noteUsage(simdjson::dom::object message)
@@ -192,7 +169,7 @@ private:
 TranscriptIntegrity TranscriptAnalyzer::analyze(std::string_view text)
 {
     Analysis analysis(text);
-    forEachLine(text, [&](std::string_view line) { analysis.add(line); });
+    TranscriptLines::forEach(text, [&](std::string_view line) { analysis.add(line); });
     return std::move(analysis).finish();
 }
 
