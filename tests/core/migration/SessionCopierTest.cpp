@@ -90,6 +90,11 @@ TEST_F(SessionCopierTest, SideFolderFilesAreListedSortedAndCopiedUnderTheNewId)
     EXPECT_EQ(copy.bytesCopied, layout.totalBytes());
     EXPECT_EQ(readFile(copiedSide / "subagents" / "agent-a1.meta.json"), readFile(side() / "subagents" / "agent-a1.meta.json"));
     EXPECT_TRUE(fs::is_directory(copiedSide / "empty"));
+
+    // The same clone again meets itself.
+    const auto again = refusal([&] { SessionCopier::copy(layout, target(), id); });
+    EXPECT_EQ(again.kind(), SessionCopier::CopyError::Kind::destinationExists);
+    EXPECT_EQ(again.payload(), (target() / (std::string(id) + ".jsonl")).string());
 }
 
 TEST_F(SessionCopierTest, MissingTranscriptAndIdsThatAreNoPlainName)
