@@ -2,6 +2,7 @@
 
 #include "JSONFieldEditor.h"
 #include "core/util/TranscriptLines.h"
+#include "core/validation/ToolBlocks.h"
 
 #include <algorithm>
 #include <limits>
@@ -30,17 +31,6 @@ std::int64_t headerLength(const Lines& lines, std::string_view text, simdjson::d
     return limit;
 }
 
-// Whether a line is an object whose "message" is an object whose "content" is an array of objects
-// only; gives that array.
-bool contentBlocks(simdjson::simdjson_result<simdjson::dom::element> parsed, simdjson::dom::array& content)
-{
-    simdjson::dom::object message;
-    if (parsed["message"].get_object().get(message) != simdjson::SUCCESS
-        || message["content"].get_array().get(content) != simdjson::SUCCESS)
-        return false;
-    return std::all_of(content.begin(), content.end(), [](simdjson::dom::element block) { return block.is_object(); });
-}
-
 // For every line, the earliest call line among the results it holds: a cut after that call and at
 // or before this line would separate them. A call counts at the first line that has its id.
 std::vector<std::int64_t> earliestCallAnswered(const Lines& lines, std::string_view text, simdjson::dom::parser& parser)
@@ -48,21 +38,13 @@ std::vector<std::int64_t> earliestCallAnswered(const Lines& lines, std::string_v
     std::unordered_map<std::string, std::int64_t> callLines;
     std::vector<std::pair<std::string, std::int64_t>> resultLines;
     for (std::size_t j = 0; j < lines.size(); ++j) {
-        simdjson::dom::array content;
-        const auto parsed = TranscriptLines::parse(parser, text, lines[j]);
-        if (!parsed.is_object() || !contentBlocks(parsed, content))
+        simdjson::dom::object message;
+        if (TranscriptLines::parse(parser, text, lines[j])["message"].get_object().get(message) != simdjson::SUCCESS)
             continue;
-        for (const auto block : content) {
-            std::string_view type;
-            std::string_view id;
-            if (block["type"].get_string().get(type) != simdjson::SUCCESS)
-                continue;
-            // Copies: the parser's next line overwrites the strings it holds.
-            if (type == "tool_use" && block["id"].get_string().get(id) == simdjson::SUCCESS)
-                callLines.try_emplace(std::string(id), static_cast<std::int64_t>(j));
-            else if (type == "tool_result" && block["tool_use_id"].get_string().get(id) == simdjson::SUCCESS)
-                resultLines.emplace_back(std::string(id), static_cast<std::int64_t>(j));
-        }
+        const auto line = static_cast<std::int64_t>(j);
+        ToolBlocks::forEach(
+            message, [&](std::string_view id) { callLines.try_emplace(std::string(id), line); },
+            [&](std::string_view id) { resultLines.emplace_back(std::string(id), line); });
     }
     std::vector<std::int64_t> earliest(lines.size(), std::numeric_limits<std::int64_t>::max());
     for (const auto& [id, j] : resultLines) {

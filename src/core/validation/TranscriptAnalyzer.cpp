@@ -1,5 +1,6 @@
 #include "TranscriptAnalyzer.h"
 
+#include "ToolBlocks.h"
 #include "core/util/TranscriptLines.h"
 
 #include <algorithm>
@@ -119,23 +120,9 @@ private:
 
     void noteToolBlocks(simdjson::dom::object message, std::int64_t index)
     {
-        simdjson::dom::array content;
-        if (message.at_key("content").get_array().get(content) != simdjson::SUCCESS)
-            return;
-        for (const auto block : content) {
-            if (!block.is_object())
-                return; // a mixed array is ignored as a whole
-        }
-        for (const auto block : content) {
-            std::string_view type;
-            std::string_view id;
-            if (block["type"].get_string().get(type) != simdjson::SUCCESS)
-                continue;
-            if (type == "tool_use" && block["id"].get_string().get(id) == simdjson::SUCCESS)
-                noteCall(std::string(id), index);
-            else if (type == "tool_result" && block["tool_use_id"].get_string().get(id) == simdjson::SUCCESS)
-                noteResult(std::string(id));
-        }
+        ToolBlocks::forEach(
+            message, [&](std::string_view id) { noteCall(std::string(id), index); },
+            [&](std::string_view id) { noteResult(std::string(id)); });
     }
 
     void noteCall(std::string id, std::int64_t index)

@@ -3,6 +3,7 @@
 #include "core/migration/TranscriptTrimmer.h"
 #include "core/util/TranscriptLines.h"
 #include "core/util/Uuid.h"
+#include "core/validation/ToolBlocks.h"
 #include "core/validation/TranscriptAnalyzer.h"
 
 #include "support/TempHome.h"
@@ -27,19 +28,11 @@ ToolIds toolIds(std::string_view text)
     ToolIds ids;
     simdjson::dom::parser parser;
     for (const auto line : TranscriptLines::split(text)) {
-        simdjson::dom::array content;
-        if (parser.parse(simdjson::padded_string(line))["message"]["content"].get_array().get(content) != simdjson::SUCCESS)
-            continue;
-        for (const auto block : content) {
-            std::string_view type;
-            std::string_view id;
-            if (block["type"].get_string().get(type) != simdjson::SUCCESS)
-                continue;
-            if (type == "tool_use" && block["id"].get_string().get(id) == simdjson::SUCCESS)
-                ids.uses.emplace(id);
-            if (type == "tool_result" && block["tool_use_id"].get_string().get(id) == simdjson::SUCCESS)
-                ids.results.emplace(id);
-        }
+        simdjson::dom::object message;
+        if (parser.parse(simdjson::padded_string(line))["message"].get_object().get(message) == simdjson::SUCCESS)
+            ToolBlocks::forEach(
+                message, [&](std::string_view id) { ids.uses.emplace(id); },
+                [&](std::string_view id) { ids.results.emplace(id); });
     }
     return ids;
 }
