@@ -64,8 +64,7 @@ bool IdentityRewriter::isUUID(std::string_view s)
     return true;
 }
 
-void IdentityRewriter::collect(simdjson::dom::element value, std::optional<std::string_view> key,
-                               std::set<std::string>& into)
+void IdentityRewriter::collect(simdjson::dom::element value, std::optional<std::string_view> key, ValueSet& into)
 {
     // Recursion depth is bounded by the parser's own nesting limit.
     switch (value.type()) {
@@ -82,9 +81,13 @@ void IdentityRewriter::collect(simdjson::dom::element value, std::optional<std::
         break;
     }
     case simdjson::dom::element_type::STRING: {
+        // The shape test first: it rejects nearly every string by its length alone.
         const std::string_view text = value.get_string().value_unsafe();
-        if (key && isIdentityKey(*key) && isUUID(text))
-            into.emplace(text);
+        if (!isUUID(text) || !key || !isIdentityKey(*key))
+            break;
+        // Most values repeat from line to line: look before making a string of one.
+        if (const auto at = into.lower_bound(text); at == into.end() || *at != text)
+            into.emplace_hint(at, text);
         break;
     }
     default:
@@ -101,9 +104,9 @@ std::vector<fs::path> IdentityRewriter::identityFiles(const std::vector<fs::path
     return result;
 }
 
-std::set<std::string> IdentityRewriter::identityValues(const std::vector<fs::path>& files)
+IdentityRewriter::ValueSet IdentityRewriter::identityValues(const std::vector<fs::path>& files)
 {
-    std::set<std::string> values;
+    ValueSet values;
     ReadBuffer buffer;
     simdjson::dom::parser parser;
     for (const auto& file : files) {

@@ -24,6 +24,9 @@ inline constexpr std::array<std::string_view, 12> identityKeys{
     "sessionId", "session_id", "uuid", "parentUuid", "logicalParentUuid", "leafUuid", "messageId",
     "snapshotMessageId", "interruptedMessageId", "promptId", "sourceToolAssistantUUID", "sourceToolUseID"};
 
+/// A set of identity values.
+using ValueSet = std::set<std::string, std::less<>>;
+
 /// What each identity value of a fork becomes.
 struct Plan {
     std::map<std::string, std::string, std::less<>> mapping; ///< identity value → its replacement
@@ -40,7 +43,7 @@ bool isUUID(std::string_view s);
 /// Adds to `into` the identity values in a parsed JSON value found under `key` (none at the top
 /// of a line): UUID-shaped strings under one of identityKeys, at any depth; array elements count
 /// as found under the array's key.
-void collect(simdjson::dom::element value, std::optional<std::string_view> key, std::set<std::string>& into);
+void collect(simdjson::dom::element value, std::optional<std::string_view> key, ValueSet& into);
 
 /// The files of a copied conversation that may hold identity values: those with the extension
 /// "jsonl" and those whose name ends with ".meta.json", in the given order.
@@ -49,7 +52,7 @@ std::vector<std::filesystem::path> identityFiles(const std::vector<std::filesyst
 /// Every identity value collected from the lines of `files` that parse as JSON objects or arrays
 /// (lines split as the transcript analyser splits them). Unreadable files and lines that do not
 /// parse are skipped: a file that is not valid UTF-8 still gives the values of its valid lines.
-std::set<std::string> identityValues(const std::vector<std::filesystem::path>& files);
+ValueSet identityValues(const std::vector<std::filesystem::path>& files);
 
 /// The plan for a fork: oldSessionId maps to newSessionId, every other identity value found in
 /// `files` to a fresh random lower-case UUID. Never fails (unless the system's random source does).

@@ -19,10 +19,10 @@ const std::string newId = "bbbbbbbb-1111-4111-8111-111111111111";
 const std::string u1 = "c0000000-0000-4000-8000-000000000001";
 const std::string u2 = "c0000000-0000-4000-8000-000000000002";
 
-std::set<std::string> collected(std::string_view json)
+IdentityRewriter::ValueSet collected(std::string_view json)
 {
     simdjson::dom::parser parser;
-    std::set<std::string> values;
+    IdentityRewriter::ValueSet values;
     IdentityRewriter::collect(parser.parse(simdjson::padded_string(json)).value(), std::nullopt, values);
     return values;
 }
@@ -42,7 +42,7 @@ TEST(IdentityRewriterTest, UuidShape)
 TEST(IdentityRewriterTest, CollectsUuidsUnderTheTwelveKeysAtAnyDepth)
 {
     std::string line = "{";
-    std::set<std::string> expected;
+    IdentityRewriter::ValueSet expected;
     for (std::size_t i = 0; i < IdentityRewriter::identityKeys.size(); ++i) {
         const std::string value = "d000000" + std::to_string(i % 10) + "-0000-4000-8000-0000000000" + std::to_string(10 + i);
         line += "\"" + std::string(IdentityRewriter::identityKeys[i]) + "\":\"" + value + "\",";

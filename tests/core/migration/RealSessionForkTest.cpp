@@ -19,8 +19,8 @@ using testing::readFile;
 constexpr std::string_view realSession = "ae4a77f8-aedd-4bc1-888f-c94edc91af04";
 
 struct ToolIds {
-    std::set<std::string> uses;
-    std::set<std::string> results;
+    IdentityRewriter::ValueSet uses;
+    IdentityRewriter::ValueSet results;
 };
 
 ToolIds toolIds(std::string_view text)
