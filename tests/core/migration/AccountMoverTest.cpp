@@ -2,6 +2,7 @@
 
 #include "core/encoding/CwdCodec.h"
 #include "core/migration/SessionCopier.h"
+#include "core/validation/TranscriptAnalyzer.h"
 #include "support/TempHome.h"
 
 #include <unistd.h>
@@ -148,10 +149,8 @@ TEST_F(AccountMoverPreviewTest, ReportsFilesTargetIntegrityScanAndLiveness)
     EXPECT_EQ(preview.fileCount, 5);
     EXPECT_EQ(preview.subagentCount, 2);
     EXPECT_EQ(preview.totalBytes, static_cast<std::int64_t>(text.size()) + 3 + 2 + 3 + 2);
-    EXPECT_EQ(preview.integrity.lines, 3);
-    EXPECT_EQ(preview.integrity.unansweredInMiddle, std::vector<std::string>{});
-    EXPECT_EQ(preview.integrity.unansweredAtTail, std::vector<std::string>{"t1"});
-    EXPECT_EQ(preview.integrity.launchCwd, "/w/app");
+    EXPECT_EQ(preview.integrity, TranscriptAnalyzer::analyze(text));
+    EXPECT_EQ(preview.cwdScan, JSONLRewriter::scan(sourceFolder(), "/w/app"));
     EXPECT_EQ(preview.cwdScan.byClass.at(CwdClass::sessionCwd), 2);
     EXPECT_EQ(preview.trim, std::nullopt);
     ASSERT_TRUE(preview.sourceIsLive);
@@ -163,28 +162,22 @@ TEST_F(AccountMoverPreviewTest, ReportsFilesTargetIntegrityScanAndLiveness)
     trimmed.scope = TranscriptScope::trimmed(1);
     const auto trimPreview = AccountMover::preview(trimmed);
     ASSERT_TRUE(trimPreview.trim);
-    EXPECT_EQ(trimPreview.trim->requestedMessages, 1);
-    EXPECT_EQ(trimPreview.trim->keptLines, 1);
-    EXPECT_EQ(trimPreview.trim->droppedLines, 2);
+    EXPECT_EQ(trimPreview.trim, TranscriptTrimmer::trim(text, 1).result);
     EXPECT_EQ(trimPreview.estimatedResumeTokens(), 33); // 100 tokens × 1 of 3 lines
 }
 
-TEST_F(AccountMoverPreviewTest, CollisionOnlyForAClone)
+TEST_F(AccountMoverPreviewTest, CollisionOnlyForACloneAndTargetFolderFromTheNewDirectory)
 {
     writeFile(transcript(), R"({"cwd":"/w/app"})" "\n");
     writeFile(home() / ".claude-work" / "projects" / "-w-app" / (std::string(sessionId) + ".jsonl"), "{}\n");
     EXPECT_FALSE(AccountMover::preview(input(MoveMode::fork)).collision);
     EXPECT_TRUE(AccountMover::preview(input(MoveMode::clone)).collision);
-}
 
-TEST_F(AccountMoverPreviewTest, NewWorkingDirectoryNamesTheTargetFolderUnlessEmpty)
-{
-    writeFile(transcript(), R"({"cwd":"/w/app"})" "\n");
-    auto moved = input();
+    auto moved = input(MoveMode::clone);
     moved.newCwd = "/new/place.d";
     EXPECT_EQ(AccountMover::preview(moved).targetFolder, "-new-place-d");
-    EXPECT_EQ(AccountMover::destinationCwd(moved), "/new/place.d");
-    moved.newCwd = "";
+    EXPECT_FALSE(AccountMover::preview(moved).collision);
+    moved.newCwd = ""; // counts as none
     EXPECT_EQ(AccountMover::preview(moved).targetFolder, "-w-app");
     EXPECT_EQ(AccountMover::targetFolder(moved), home() / ".claude-work" / "projects" / "-w-app");
 }

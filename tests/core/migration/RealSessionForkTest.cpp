@@ -19,8 +19,8 @@ using testing::readFile;
 constexpr std::string_view realSession = "ae4a77f8-aedd-4bc1-888f-c94edc91af04";
 
 struct ToolIds {
-    IdentityRewriter::ValueSet uses;
-    IdentityRewriter::ValueSet results;
+    std::set<std::string, std::less<>> uses;
+    std::set<std::string, std::less<>> results;
 };
 
 ToolIds toolIds(std::string_view text)

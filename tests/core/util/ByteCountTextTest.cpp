@@ -3,41 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <utility>
 
 namespace threadhop {
 namespace {
 
-using ByteCountText::fileStyle;
-
-TEST(ByteCountTextTest, BytesAndKilobytes)
+TEST(ByteCountTextTest, FileSizesInDecimalUnits)
 {
-    EXPECT_EQ(fileStyle(0), "Zero KB");
-    EXPECT_EQ(fileStyle(1), "1 byte");
-    EXPECT_EQ(fileStyle(999), "999 bytes");
-    EXPECT_EQ(fileStyle(1000), "1 KB");
-    EXPECT_EQ(fileStyle(1499), "1 KB");
-    EXPECT_EQ(fileStyle(1500), "2 KB"); // half to even
-    EXPECT_EQ(fileStyle(2500), "2 KB");
-    EXPECT_EQ(fileStyle(48'213), "48 KB");
-}
-
-TEST(ByteCountTextTest, LargerUnitsShowTheirDecimals)
-{
-    EXPECT_EQ(fileStyle(1'000'000), "1 MB");
-    EXPECT_EQ(fileStyle(2'712'345), "2.7 MB");
-    EXPECT_EQ(fileStyle(123'456'789), "123.5 MB");
-    EXPECT_EQ(fileStyle(1'050'000'000), "1.05 GB");
-    EXPECT_EQ(fileStyle(1'250'000'000), "1.25 GB");
-    EXPECT_EQ(fileStyle(1'200'000'000), "1.2 GB");
-    EXPECT_EQ(fileStyle(3'000'000'000'000), "3 TB");
-    EXPECT_EQ(fileStyle(std::numeric_limits<std::int64_t>::max()), "9.22 EB");
-}
-
-TEST(ByteCountTextTest, RoundingUpToAThousandMovesToTheNextUnit)
-{
-    EXPECT_EQ(fileStyle(999'499), "999 KB");
-    EXPECT_EQ(fileStyle(999'999), "1 MB");
-    EXPECT_EQ(fileStyle(999'960'000), "1 GB");
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {0, "Zero KB"}, {1, "1 byte"}, {999, "999 bytes"}, {1000, "1 KB"}, {1499, "1 KB"},
+        {1500, "2 KB"}, {2500, "2 KB"}, // half to even
+        {48'213, "48 KB"}, {1'000'000, "1 MB"}, {2'712'345, "2.7 MB"}, {123'456'789, "123.5 MB"},
+        {1'050'000'000, "1.05 GB"}, {1'200'000'000, "1.2 GB"}, {3'000'000'000'000, "3 TB"},
+        {std::numeric_limits<std::int64_t>::max(), "9.22 EB"},
+        // Rounding up to a thousand of one unit is one of the next.
+        {999'499, "999 KB"}, {999'999, "1 MB"}, {999'960'000, "1 GB"}};
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(ByteCountText::fileStyle(bytes), text) << bytes;
 }
 
 } // namespace
