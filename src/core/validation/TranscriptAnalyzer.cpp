@@ -1,8 +1,10 @@
 #include "TranscriptAnalyzer.h"
 
+#include "ToolBlocks.h"
+#include "core/util/TranscriptLines.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <set>
 #include <unordered_map>
@@ -54,28 +56,6 @@ std::int64_t tokenCount(simdjson::simdjson_result<simdjson::dom::element> value)
     }
 }
 
-// The lines of a transcript: pieces between line feeds, a CR LF pair staying inside its line.
-template <typename Visit>
-void forEachLine(std::string_view text, Visit visit)
-{
-    std::size_t start = 0;
-    std::size_t from = 0;
-    while (from < text.size()) {
-        const void* found = std::memchr(text.data() + from, '\n', text.size() - from);
-        if (!found)
-            break;
-        const std::size_t at = static_cast<const char*>(found) - text.data();
-        from = at + 1;
-        if (at > 0 && text[at - 1] == '\r')
-            continue;
-        if (at > start)
-            visit(text.substr(start, at - start));
-        start = at + 1;
-    }
-    if (start < text.size())
-        visit(text.substr(start));
-}
-
 class Analysis final {
 public:
     explicit Analysis(std::string_view text) : m_text(text) {}
@@ -121,11 +101,9 @@ public:
     }
 
 private:
-    // Parses in place where the text holds the parser's padding after the line; copies otherwise.
     simdjson::simdjson_result<simdjson::dom::element> parse(std::string_view line)
     {
-        const bool paddedInPlace = line.data() + line.size() + simdjson::SIMDJSON_PADDING <= m_text.data() + m_text.size();
-        return m_parser.parse(line.data(), line.size(), !paddedInPlace);
+        return TranscriptLines::parse(m_parser, m_text, line);
     }
 
     void noteUsage(simdjson::dom::object message)
@@ -142,23 +120,9 @@ private:
 
     void noteToolBlocks(simdjson::dom::object message, std::int64_t index)
     {
-        simdjson::dom::array content;
-        if (message.at_key("content").get_array().get(content) != simdjson::SUCCESS)
-            return;
-        for (const auto block : content) {
-            if (!block.is_object())
-                return; // a mixed array is ignored as a whole
-        }
-        for (const auto block : content) {
-            std::string_view type;
-            std::string_view id;
-            if (block["type"].get_string().get(type) != simdjson::SUCCESS)
-                continue;
-            if (type == "tool_use" && block["id"].get_string().get(id) == simdjson::SUCCESS)
-                noteCall(std::string(id), index);
-            else if (type == "tool_result" && block["tool_use_id"].get_string().get(id) == simdjson::SUCCESS)
-                noteResult(std::string(id));
-        }
+        ToolBlocks::forEach(
+            message, [&](std::string_view id) { noteCall(std::string(id), index); },
+            [&](std::string_view id) { noteResult(std::string(id)); });
     }
 
     void noteCall(std::string id, std::int64_t index)
@@ -192,7 +156,7 @@ private:
 TranscriptIntegrity TranscriptAnalyzer::analyze(std::string_view text)
 {
     Analysis analysis(text);
-    forEachLine(text, [&](std::string_view line) { analysis.add(line); });
+    TranscriptLines::forEach(text, [&](std::string_view line) { analysis.add(line); });
     return std::move(analysis).finish();
 }
 

@@ -1,0 +1,177 @@
+#include "IdentityRewriter.h"
+
+#include "JSONFieldEditor.h"
+#include "core/util/AtomicFile.h"
+#include "core/util/ReadBuffer.h"
+#include "core/util/TranscriptLines.h"
+#include "core/util/Uuid.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace threadhop {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool isIdentityKey(std::string_view key)
+{
+    return std::find(IdentityRewriter::identityKeys.begin(), IdentityRewriter::identityKeys.end(), key)
+        != IdentityRewriter::identityKeys.end();
+}
+
+JSONFieldEditor::KeySet editedKeys()
+{
+    std::vector<std::string> keys(IdentityRewriter::identityKeys.begin(), IdentityRewriter::identityKeys.end());
+    keys.emplace_back("teamName");
+    return JSONFieldEditor::KeySet(keys);
+}
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Calls `edit` with every piece of `text` between line feeds, empty pieces and carriage returns
+// included, so the pieces joined with line feeds give the text back byte for byte. Editing piece
+// by piece keeps a cut line from pulling the quotes of the next line into one of its values.
+template <typename Edit>
+void forEachPiece(std::string_view text, Edit edit)
+{
+    for (std::size_t start = 0;;) {
+        const void* found = std::memchr(text.data() + start, '\n', text.size() - start);
+        if (!found) {
+            edit(text.substr(start));
+            return;
+        }
+        const std::size_t end = static_cast<const char*>(found) - text.data();
+        edit(text.substr(start, end - start + 1));
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+bool IdentityRewriter::isUUID(std::string_view s)
+{
+    if (s.size() != 36)
+        return false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const bool hyphenPlace = i == 8 || i == 13 || i == 18 || i == 23;
+        if (hyphenPlace ? s[i] != '-' : !isHexDigit(s[i]))
+            return false;
+    }
+    return true;
+}
+
+void IdentityRewriter::collect(simdjson::dom::element value, std::optional<std::string_view> key, ValueSet& into)
+{
+    // Recursion depth is bounded by the parser's own nesting limit.
+    switch (value.type()) {
+    case simdjson::dom::element_type::OBJECT: {
+        const simdjson::dom::object object = value.get_object().value_unsafe();
+        for (const auto field : object)
+            collect(field.value, field.key, into);
+        break;
+    }
+    case simdjson::dom::element_type::ARRAY: {
+        const simdjson::dom::array elements = value.get_array().value_unsafe();
+        for (const auto element : elements)
+            collect(element, key, into);
+        break;
+    }
+    case simdjson::dom::element_type::STRING: {
+        // The shape test first: it rejects nearly every string by its length alone.
+        const std::string_view text = value.get_string().value_unsafe();
+        if (!isUUID(text) || !key || !isIdentityKey(*key))
+            break;
+        // Most values repeat from line to line: look before making a string of one.
+        if (const auto at = into.lower_bound(text); at == into.end() || *at != text)
+            into.emplace_hint(at, text);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+std::vector<fs::path> IdentityRewriter::identityFiles(const std::vector<fs::path>& files)
+{
+    std::vector<fs::path> result;
+    std::copy_if(files.begin(), files.end(), std::back_inserter(result), [](const fs::path& file) {
+        return file.extension() == ".jsonl" || file.filename().native().ends_with(".meta.json");
+    });
+    return result;
+}
+
+IdentityRewriter::ValueSet IdentityRewriter::identityValues(const std::vector<fs::path>& files)
+{
+    ValueSet values;
+    ReadBuffer buffer;
+    simdjson::dom::parser parser;
+    for (const auto& file : files) {
+        if (!buffer.load(file))
+            continue;
+        // The buffer's padding lies past the end of its content, so every line parses in place.
+        const std::string_view text = buffer.content();
+        TranscriptLines::forEach(text, [&](std::string_view line) {
+            simdjson::dom::element element;
+            if (parser.parse(line.data(), line.size(), false).get(element) == simdjson::SUCCESS)
+                collect(element, std::nullopt, values);
+        });
+    }
+    return values;
+}
+
+IdentityRewriter::Plan IdentityRewriter::buildPlan(const std::vector<fs::path>& files, std::string_view oldSessionId,
+                                                   std::string_view newSessionId)
+{
+    Plan plan{.oldSessionId = std::string(oldSessionId), .newSessionId = std::string(newSessionId)};
+    plan.mapping.emplace(oldSessionId, newSessionId);
+    for (auto& value : identityValues(files)) {
+        if (value != oldSessionId)
+            plan.mapping.emplace(std::move(value), Uuid::random().lowerText());
+    }
+    return plan;
+}
+
+std::int64_t IdentityRewriter::apply(const Plan& plan, const std::vector<fs::path>& files)
+{
+    if (plan.mapping.empty())
+        return 0;
+    static const JSONFieldEditor::KeySet keys = editedKeys();
+    const std::string oldTeam = "session-" + plan.oldSessionId.substr(0, 8);
+    const std::string newTeam = "session-" + plan.newSessionId.substr(0, 8);
+    std::int64_t replaced = 0;
+    const JSONFieldEditor::Transform transform = [&](std::string_view key,
+                                                     std::string_view raw) -> std::optional<std::string> {
+        if (key == "teamName") {
+            if (raw != oldTeam)
+                return std::nullopt;
+            ++replaced;
+            return newTeam;
+        }
+        const auto found = plan.mapping.find(raw);
+        if (found == plan.mapping.end())
+            return std::nullopt;
+        ++replaced;
+        return found->second;
+    };
+    ReadBuffer buffer;
+    std::string edited;
+    for (const auto& file : files) {
+        if (!buffer.load(file))
+            continue;
+        const std::string_view text = buffer.content();
+        edited.clear();
+        edited.reserve(text.size());
+        forEachPiece(text, [&](std::string_view piece) {
+            JSONFieldEditor::appendReplacingStringFields(piece, keys, transform, edited);
+        });
+        if (edited != text)
+            AtomicFile::write(file, edited);
+    }
+    return replaced;
+}
+
+} // namespace threadhop

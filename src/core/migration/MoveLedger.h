@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The moves note: a markdown file in a project folder that grows by one entry per conversation
+// copied into or out of it, for the person who later wonders where a conversation came from.
+// Claude Code does not read it.
+namespace threadhop::MoveLedger {
+
+/// The note's file name inside a project folder.
+inline constexpr std::string_view noteFileName = "THREADHOP-MOVES.md";
+
+/// One move as the note records it.
+struct Entry {
+    std::chrono::system_clock::time_point date;
+    bool outgoing = false; ///< true in the source folder's entry, false in the target folder's
+    std::string sessionId;
+    std::optional<std::string> newSessionId; ///< the copy's id
+    std::string sourceAccount;
+    std::string sourceConfigDir;
+    std::optional<std::string> sourceIdentity;
+    std::string targetAccount;
+    std::string targetConfigDir;
+    std::optional<std::string> targetIdentity;
+    std::string mode;
+    std::string scopeSummary;
+    std::string cwdSummary;
+    std::string fileSummary;
+    std::string verified;
+    std::optional<std::string> backupPath;
+    bool sourceWasLive = false;
+
+    bool operator==(const Entry&) const = default;
+};
+
+/// The entry as a markdown block ending with one line feed. Labels are padded so every value
+/// starts in column 15; the date is "yyyy-MM-dd HH:mm" in the system's current time zone.
+std::string render(const Entry& entry);
+
+/// Appends the rendered entry to <folder>/THREADHOP-MOVES.md, separated from what is there by one
+/// empty line; a missing note is created with its header first. The old content is kept byte for
+/// byte whatever its encoding, and a note that exists but cannot be read is left alone. The file is
+/// replaced atomically. True when it was written; never throws.
+bool append(const Entry& entry, const std::filesystem::path& folder);
+
+} // namespace threadhop::MoveLedger

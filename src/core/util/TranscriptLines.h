@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include <simdjson.h>
+
+// The line rule every reader of a transcript shares, so that line numbers agree between the
+// analyser, the trimmer and the identity rewriter.
+namespace threadhop::TranscriptLines {
+
+/// Calls `visit` with every non-empty piece of `text` between line feeds. A line feed directly
+/// preceded by a carriage return does not split: the CR LF pair stays inside its line.
+template <typename Visit>
+void forEach(std::string_view text, Visit visit)
+{
+    std::size_t start = 0;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const void* found = std::memchr(text.data() + from, '\n', text.size() - from);
+        if (!found)
+            break;
+        const std::size_t at = static_cast<const char*>(found) - text.data();
+        from = at + 1;
+        if (at > 0 && text[at - 1] == '\r')
+            continue;
+        if (at > start)
+            visit(text.substr(start, at - start));
+        start = at + 1;
+    }
+    if (start < text.size())
+        visit(text.substr(start));
+}
+
+/// The lines of `text` as forEach gives them.
+inline std::vector<std::string_view> split(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    forEach(text, [&](std::string_view line) { lines.push_back(line); });
+    return lines;
+}
+
+/// Parses `line`, a piece of `text`, in place when the rest of the text covers the parser's
+/// padding after it, and from a padded copy otherwise (the last lines of a plain string).
+inline simdjson::simdjson_result<simdjson::dom::element> parse(simdjson::dom::parser& parser, std::string_view text,
+                                                               std::string_view line)
+{
+    const bool paddedInPlace = line.data() + line.size() + simdjson::SIMDJSON_PADDING <= text.data() + text.size();
+    return parser.parse(line.data(), line.size(), !paddedInPlace);
+}
+
+} // namespace threadhop::TranscriptLines

@@ -1,0 +1,145 @@
+#include "core/migration/MoveLedger.h"
+
+#include "support/TempHome.h"
+
+#include <cstdlib>
+#include <ctime>
+
+namespace threadhop {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+
+// Runs the test in a fixed time zone and restores the previous one (tzset: other code may
+// call localtime_r, which does not look at TZ again by itself).
+struct ScopedTimeZone {
+    explicit ScopedTimeZone(const char* zone)
+    {
+        if (const char* current = std::getenv("TZ"))
+            previous = current;
+        setenv("TZ", zone, 1);
+    }
+    ~ScopedTimeZone()
+    {
+        previous ? setenv("TZ", previous->c_str(), 1) : unsetenv("TZ");
+        tzset();
+    }
+    std::optional<std::string> previous;
+};
+
+// 2024-05-01 09:30:00 UTC
+const auto moveDate = std::chrono::system_clock::from_time_t(1714555800);
+
+MoveLedger::Entry forkEntry()
+{
+    return {.date = moveDate,
+            .outgoing = true,
+            .sessionId = "old-id",
+            .newSessionId = "new-id",
+            .sourceAccount = "claude",
+            .sourceConfigDir = "/home/u/.claude",
+            .sourceIdentity = "me@example.com",
+            .targetAccount = "work",
+            .targetConfigDir = "/home/u/.claude-work",
+            .targetIdentity = std::nullopt,
+            .mode = "B — fork, identity rewritten",
+            .scopeSummary = "full — 120 lines, 48 KB",
+            .cwdSummary = "unchanged (/home/u/p)",
+            .fileSummary = "3 files (2 subagent transcripts)",
+            .verified = "yes — 3/3 files",
+            .backupPath = "/backups/-home-u-p-20240501-093000.tar.gz",
+            .sourceWasLive = false};
+}
+
+constexpr std::string_view footer = "\n"
+                                    "External state stays behind in the source account: `file-history/`, `todos/`,\n"
+                                    "`plans/`, `shell-snapshots/`. Undo history does not travel with the conversation.\n";
+
+TEST(MoveLedgerTest, ForkEntryShowsTheNewIdAndNoDuplicateWarning)
+{
+    const ScopedTimeZone utc("UTC");
+    EXPECT_EQ(MoveLedger::render(forkEntry()),
+              "## 2024-05-01 09:30 — moved out (B — fork, identity rewritten)\n"
+              "\n"
+              "- session:    `old-id`\n"
+              "- new id:     `new-id`\n"
+              "- from:       claude  (/home/u/.claude) — me@example.com\n"
+              "- to:         work  (/home/u/.claude-work)\n"
+              "- mode:       B — fork, identity rewritten\n"
+              "- scope:      full — 120 lines, 48 KB\n"
+              "- cwd:        unchanged (/home/u/p)\n"
+              "- files:      3 files (2 subagent transcripts)\n"
+              "- verified:   yes — 3/3 files\n"
+              "- backup:     /backups/-home-u-p-20240501-093000.tar.gz\n"
+                  + std::string(footer));
+}
+
+TEST(MoveLedgerTest, CloneEntryWarnsOfTheDuplicateIdAndLiveSourceFollowsTheBackup)
+{
+    const ScopedTimeZone tokyo("Asia/Tokyo");
+    auto entry = forkEntry();
+    entry.outgoing = false;
+    entry.newSessionId = "old-id";
+    entry.sourceIdentity = "";
+    entry.sourceWasLive = true;
+    const std::string text = MoveLedger::render(entry);
+    EXPECT_TRUE(text.starts_with("## 2024-05-01 18:30 — arrived (B — fork, identity rewritten)\n\n- session:    `old-id`\n"
+                                 "- from:       claude  (/home/u/.claude)\n"));
+    EXPECT_NE(text.find("- backup:     /backups/-home-u-p-20240501-093000.tar.gz\n"
+                        "- ⚠️ the source session was running: this is a snapshot, and the two diverge from here\n"
+                        "\n"
+                        "> ⚠️ This sessionId now exists in two accounts. Continuing one does not\n"
+                        "> reflect in the other, and any index keyed on session id will show it twice.\n"
+                        + std::string(footer)),
+              std::string::npos);
+    entry.newSessionId = std::nullopt; // an absent new id is a kept id too
+    EXPECT_EQ(MoveLedger::render(entry), text);
+}
+
+class MoveLedgerFileTest : public ::testing::Test {
+protected:
+    fs::path folder() const { return m_folder.path(); }
+    fs::path note() const { return m_folder.path() / "THREADHOP-MOVES.md"; }
+
+private:
+    TempFolder m_folder;
+};
+
+TEST_F(MoveLedgerFileTest, FirstEntryGetsTheHeaderAndLaterOnesOneEmptyLine)
+{
+    const auto block = MoveLedger::render(forkEntry());
+    ASSERT_TRUE(MoveLedger::append(forkEntry(), folder()));
+    const std::string header = "# Threadhop — conversation moves\n\n"
+                               "Written by Threadhop when a conversation was copied into or out of this\n"
+                               "project folder. Claude Code does not read this file.\n\n";
+    EXPECT_EQ(readFile(note()), header + block);
+    ASSERT_TRUE(MoveLedger::append(forkEntry(), folder()));
+    EXPECT_EQ(readFile(note()), header + block + "\n" + block);
+}
+
+TEST_F(MoveLedgerFileTest, OldContentIsKeptAsItIs)
+{
+    const auto block = MoveLedger::render(forkEntry());
+    writeFile(note(), "my own notes"); // no final line feed: two are added
+    ASSERT_TRUE(MoveLedger::append(forkEntry(), folder()));
+    EXPECT_EQ(readFile(note()), "my own notes\n\n" + block);
+
+    const std::string latin1 = "caf\xE9 notes\n";
+    writeFile(note(), latin1);
+    ASSERT_TRUE(MoveLedger::append(forkEntry(), folder()));
+    EXPECT_EQ(readFile(note()), latin1 + "\n" + block);
+}
+
+TEST_F(MoveLedgerFileTest, FailuresAreReportedAndDestroyNothing)
+{
+    fs::create_directories(note() / "inside"); // a folder where the note should be
+    EXPECT_FALSE(MoveLedger::append(forkEntry(), folder()));
+    EXPECT_TRUE(fs::exists(note() / "inside"));
+    EXPECT_FALSE(MoveLedger::append(forkEntry(), folder() / "missing"));
+}
+
+} // namespace
+} // namespace threadhop

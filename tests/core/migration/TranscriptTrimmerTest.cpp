@@ -1,0 +1,192 @@
+#include "core/migration/TranscriptTrimmer.h"
+
+#include "core/util/TranscriptLines.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace threadhop {
+namespace {
+
+using TranscriptTrimmer::trim;
+
+std::string meta(int i)
+{
+    return R"({"type":"summary","i":)" + std::to_string(i) + "}";
+}
+
+std::string message(int i, std::string_view rest = R"("type":"user")")
+{
+    return R"({"parentUuid":"p)" + std::to_string(i) + R"(",)" + std::string(rest) + R"(,"uuid":"u)" + std::to_string(i) + R"("})";
+}
+
+std::string toolUse(int i, std::string_view id)
+{
+    return message(i, R"("message":{"content":[{"type":"tool_use","id":")" + std::string(id) + R"("}]})");
+}
+
+std::string toolResult(int i, std::string_view id)
+{
+    return message(i, R"("message":{"content":[{"type":"tool_result","tool_use_id":")" + std::string(id) + R"("}]})");
+}
+
+// 3 metadata lines, then message lines 3 to 102; `special` replaces chosen message lines.
+std::string transcript(const std::map<int, std::string>& special = {})
+{
+    std::string text;
+    for (int i = 0; i < 103; ++i) {
+        const auto found = special.find(i);
+        text += (i < 3 ? meta(i) : found != special.end() ? found->second : message(i)) + "\n";
+    }
+    return text;
+}
+
+TEST(TranscriptTrimmerTest, NothingToCutReturnsTheInputUnchanged)
+{
+    const std::string text = "\n" + message(0) + "\n\n" + message(1); // blank lines, no final line feed
+    for (const std::int64_t n : {0, -3, 2, 5}) {
+        const auto output = trim(text, n);
+        EXPECT_EQ(output.text, text);
+        EXPECT_EQ(output.result, (TranscriptTrimmer::Result{.keptLines = 2, .droppedLines = 0,
+                                                            .keptBytes = static_cast<std::int64_t>(text.size()),
+                                                            .requestedMessages = n, .boundaryMovedBy = 0}));
+    }
+}
+
+TEST(TranscriptTrimmerTest, KeepsTheHeaderAndTheLastLinesAndReRootsTheFirstKeptLine)
+{
+    const auto output = trim(transcript(), 10);
+    EXPECT_EQ(output.result, (TranscriptTrimmer::Result{.keptLines = 13, .droppedLines = 90,
+                                                        .keptBytes = static_cast<std::int64_t>(output.text.size()),
+                                                        .requestedMessages = 10, .boundaryMovedBy = 0}));
+    std::string expected = meta(0) + "\n" + meta(1) + "\n" + meta(2) + "\n" + R"({"parentUuid":null,"type":"user","uuid":"u93"})" "\n";
+    for (int i = 94; i < 103; ++i)
+        expected += message(i) + "\n";
+    EXPECT_EQ(output.text, expected);
+}
+
+TEST(TranscriptTrimmerTest, CutMovesBackToKeepCallsWithTheirResults)
+{
+    // Call and result both after the cut (93): nothing moves.
+    EXPECT_EQ(trim(transcript({{93, toolUse(93, "a")}, {94, toolResult(94, "a")}}), 10).result.boundaryMovedBy, 0);
+    // The call just before the cut: it moves to the call.
+    const auto moved = trim(transcript({{92, toolUse(92, "a")}, {94, toolResult(94, "a")}}), 10);
+    EXPECT_EQ(moved.result.boundaryMovedBy, 1);
+    EXPECT_EQ(moved.result.keptLines, 14);
+    EXPECT_EQ(TranscriptLines::split(moved.text)[3],
+              R"({"parentUuid":null,"message":{"content":[{"type":"tool_use","id":"a"}]},"uuid":"u92"})");
+    // A result at 94 answers 90, and a result at 91 answers 85: a second pass reaches 85.
+    const auto chained = trim(transcript({{85, toolUse(85, "x")}, {90, toolUse(90, "y")}, {91, toolResult(91, "x")},
+                                          {94, toolResult(94, "y")}}), 10);
+    EXPECT_EQ(chained.result.boundaryMovedBy, 8);
+    EXPECT_EQ(chained.result.keptLines, 3 + 18);
+    // A call answered only in the dropped part, or a call whose first line is after the cut, does not move it.
+    EXPECT_EQ(trim(transcript({{40, toolUse(40, "z")}, {41, toolResult(41, "z")}, {95, toolResult(95, "later")},
+                                {96, toolUse(96, "later")}}), 10).result.boundaryMovedBy, 0);
+    // The first line that has an id is its call: a repeat after the cut does not hide the earlier one.
+    EXPECT_EQ(trim(transcript({{80, toolUse(80, "r")}, {95, toolUse(95, "r")}, {96, toolResult(96, "r")}}), 10)
+                  .result.boundaryMovedBy, 13);
+}
+
+// The cut as a pass over the (result id, line) pairs computes it, repeated until nothing moves.
+std::int64_t cutByPasses(const std::vector<std::pair<std::string, int>>& results, const std::map<std::string, int>& uses,
+                         std::int64_t cut)
+{
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (const auto& [id, j] : results) {
+            const auto use = uses.find(id);
+            if (j >= cut && use != uses.end() && use->second < cut) {
+                cut = use->second;
+                changed = true;
+            }
+        }
+    }
+    return cut;
+}
+
+TEST(TranscriptTrimmerTest, CutAgreesWithRepeatedPassesOnRandomTranscripts)
+{
+    std::mt19937 random(20240501);
+    int moved = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::map<int, std::string> special;
+        std::map<std::string, int> uses;
+        std::vector<std::pair<std::string, int>> results;
+        std::uniform_int_distribution<int> line(3, 102);
+        for (int call = 0; call < 12; ++call) {
+            const int at = line(random);
+            const int answer = line(random);
+            if (special.contains(at) || special.contains(answer) || at == answer)
+                continue;
+            const std::string id = "c" + std::to_string(call);
+            special[at] = toolUse(at, id);
+            special[answer] = toolResult(answer, id);
+            uses[id] = at;
+            results.emplace_back(id, answer);
+        }
+        std::sort(results.begin(), results.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+        const std::int64_t n = std::uniform_int_distribution<int>(1, 99)(random);
+        const std::int64_t initial = std::max<std::int64_t>(103 - n, 3);
+        const auto output = trim(transcript(special), n);
+        EXPECT_EQ(initial - output.result.boundaryMovedBy, std::max<std::int64_t>(3, cutByPasses(results, uses, initial)))
+            << "round " << round;
+        moved += output.result.boundaryMovedBy > 0 ? 1 : 0;
+    }
+    EXPECT_GT(moved, 100); // the rounds do exercise the moving cut
+}
+
+TEST(TranscriptTrimmerTest, HeaderHoldsAtMostSixteenLines)
+{
+    std::string text;
+    for (int i = 0; i < 20; ++i)
+        text += meta(i) + "\n";
+    for (int i = 20; i < 30; ++i)
+        text += message(i) + "\n";
+    const auto output = trim(text, 5);
+    const auto lines = TranscriptLines::split(output.text);
+    ASSERT_EQ(lines.size(), 16u + 5u);
+    EXPECT_EQ(lines[15], meta(15));
+    EXPECT_EQ(lines[16], R"({"parentUuid":null,"type":"user","uuid":"u25"})");
+    // The header always stays, even where the cut would fall inside it.
+    EXPECT_EQ(trim(meta(0) + "\n" + meta(1) + "\n" + message(2) + "\n" + message(3) + "\n", 1).result.keptLines, 3);
+}
+
+TEST(TranscriptTrimmerTest, OutputDropsBlankLinesAndEndsWithOneLineFeed)
+{
+    const std::string text = meta(0) + "\n\n" + message(1) + "\n\n\n" + message(2) + "\n" + message(3) + "\n\n";
+    const auto output = trim(text, 2);
+    EXPECT_EQ(output.text, meta(0) + "\n" + R"({"parentUuid":null,"type":"user","uuid":"u2"})" "\n" + message(3) + "\n");
+    EXPECT_EQ(output.result.droppedLines, 1);
+    EXPECT_EQ(output.result.keptBytes, static_cast<std::int64_t>(output.text.size()));
+}
+
+TEST(TranscriptTrimmerTest, Rootify)
+{
+    using TranscriptTrimmer::rootify;
+    EXPECT_EQ(rootify(R"({"parentUuid":"abc","uuid":"u"})"), R"({"parentUuid":null,"uuid":"u"})");
+    // Written with a blank after the colon: the compact form is not there, so the value stays "".
+    EXPECT_EQ(rootify(R"({"parentUuid": "abc","uuid":"u"})"), R"({"parentUuid": "","uuid":"u"})");
+    // Nested parent links are cleared too; escapes inside a value do not confuse the editor.
+    EXPECT_EQ(rootify(R"({"parentUuid":"a\"b","x":{"parentUuid":"c"}})"), R"({"parentUuid":null,"x":{"parentUuid":null}})");
+    EXPECT_EQ(rootify(R"({"parentUuid":null,"uuid":"u"})"), std::nullopt);
+    EXPECT_EQ(rootify(R"({"uuid":"u","x":{"parentUuid":"c"}})"), std::nullopt);
+    EXPECT_EQ(rootify(R"(["parentUuid","abc"])"), std::nullopt);
+    EXPECT_EQ(rootify("not json"), std::nullopt);
+}
+
+TEST(TranscriptTrimmerTest, BadInputIsTrimmedLikeAnyOtherLines)
+{
+    const std::string deep(200000, '[');
+    const std::string text = "not json\n\xC3\x28 invalid utf-8\n" + deep + "\n" + message(3) + "\n\xFF\xFE\n" + message(5) + "\r\n" + message(6);
+    const auto output = trim(text, 3);
+    // Three leading lines without "uuid" are header; the CR LF pair joins two lines into one.
+    EXPECT_EQ(output.result.keptLines, 3 + 3);
+    EXPECT_EQ(output.text.back(), '\n');
+    EXPECT_EQ(trim("", 1).text, "");
+    EXPECT_EQ(trim("\n\n\n", 1).result.keptLines, 0);
+}
+
+} // namespace
+} // namespace threadhop
