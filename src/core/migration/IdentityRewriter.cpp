@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 namespace threadhop {
 namespace {
@@ -142,6 +143,11 @@ std::int64_t IdentityRewriter::apply(const Plan& plan, const std::vector<fs::pat
     static const JSONFieldEditor::KeySet keys = editedKeys();
     const std::string oldTeam = "session-" + plan.oldSessionId.substr(0, 8);
     const std::string newTeam = "session-" + plan.newSessionId.substr(0, 8);
+    // Every identity field of every line is looked up: a hash index beats the ordered map.
+    std::unordered_map<std::string_view, std::string_view> index;
+    index.reserve(plan.mapping.size());
+    for (const auto& [from, to] : plan.mapping)
+        index.emplace(from, to);
     std::int64_t replaced = 0;
     const JSONFieldEditor::Transform transform = [&](std::string_view key,
                                                      std::string_view raw) -> std::optional<std::string> {
@@ -151,11 +157,11 @@ std::int64_t IdentityRewriter::apply(const Plan& plan, const std::vector<fs::pat
             ++replaced;
             return newTeam;
         }
-        const auto found = plan.mapping.find(raw);
-        if (found == plan.mapping.end())
+        const auto found = index.find(raw);
+        if (found == index.end())
             return std::nullopt;
         ++replaced;
-        return found->second;
+        return std::string(found->second);
     };
     ReadBuffer buffer;
     std::string edited;

@@ -435,6 +435,12 @@ std::string JSONLRewriter::rewriteLine(std::string_view line, std::string_view o
 JSONLRewriter::Result JSONLRewriter::rewrite(const std::filesystem::path& in, std::string_view oldCwd,
                                              std::string_view newCwd, const Scope& scope)
 {
+    return rewrite(jsonlFiles(in), oldCwd, newCwd, scope);
+}
+
+JSONLRewriter::Result JSONLRewriter::rewrite(const std::vector<std::filesystem::path>& files, std::string_view oldCwd,
+                                             std::string_view newCwd, const Scope& scope)
+{
     Result result;
     if (oldCwd.empty() || newCwd.empty())
         return result;
@@ -442,7 +448,7 @@ JSONLRewriter::Result JSONLRewriter::rewrite(const std::filesystem::path& in, st
     LineClassifier classifier(directories);
     ReadBuffer buffer;
     std::string out;
-    for (const auto& file : jsonlFiles(in)) {
+    for (const auto& file : files) {
         for (int attempt = 1;; ++attempt) {
             const auto stamp = loadTranscriptForRewrite(buffer, file);
             if (!stamp)

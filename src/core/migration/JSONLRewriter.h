@@ -85,6 +85,10 @@ std::string rewriteLine(std::string_view line, std::string_view oldCwd, std::str
 /// when one keeps changing; files written before stay rewritten.
 Result rewrite(const std::filesystem::path& in, std::string_view oldCwd, std::string_view newCwd, const Scope& scope);
 
+/// The same over the given transcripts only, in the given order.
+Result rewrite(const std::vector<std::filesystem::path>& files, std::string_view oldCwd, std::string_view newCwd,
+               const Scope& scope);
+
 /// The line with every "cwd" string equal to `old`, or below it, moved under `new`. Both are
 /// plain paths; values are compared and inserted in their JSON-escaped form.
 std::string replaceCwdFields(std::string_view in, std::string_view old, std::string_view newCwd);

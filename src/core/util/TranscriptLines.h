@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include <simdjson.h>
@@ -11,10 +12,17 @@
 namespace threadhop::TranscriptLines {
 
 /// Calls `visit` with every non-empty piece of `text` between line feeds. A line feed directly
-/// preceded by a carriage return does not split: the CR LF pair stays inside its line.
+/// preceded by a carriage return does not split: the CR LF pair stays inside its line. A visitor
+/// that returns a boolean stops the walk by returning false.
 template <typename Visit>
 void forEach(std::string_view text, Visit visit)
 {
+    const auto goOn = [&](std::string_view line) {
+        if constexpr (std::is_same_v<decltype(visit(line)), bool>)
+            return visit(line);
+        visit(line);
+        return true;
+    };
     std::size_t start = 0;
     std::size_t from = 0;
     while (from < text.size()) {
@@ -25,12 +33,12 @@ void forEach(std::string_view text, Visit visit)
         from = at + 1;
         if (at > 0 && text[at - 1] == '\r')
             continue;
-        if (at > start)
-            visit(text.substr(start, at - start));
+        if (at > start && !goOn(text.substr(start, at - start)))
+            return;
         start = at + 1;
     }
     if (start < text.size())
-        visit(text.substr(start));
+        goOn(text.substr(start));
 }
 
 /// The lines of `text` as forEach gives them.

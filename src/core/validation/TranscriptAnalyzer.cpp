@@ -56,6 +56,15 @@ std::int64_t tokenCount(simdjson::simdjson_result<simdjson::dom::element> value)
     }
 }
 
+// The working directory a line records: its top-level "cwd" when that is a non-empty string.
+std::optional<std::string_view> recordedCwd(simdjson::dom::object line)
+{
+    std::string_view cwd;
+    if (line.at_key("cwd").get_string().get(cwd) != simdjson::SUCCESS || cwd.empty())
+        return std::nullopt;
+    return cwd;
+}
+
 class Analysis final {
 public:
     explicit Analysis(std::string_view text) : m_text(text) {}
@@ -68,10 +77,8 @@ public:
             ++m_result.invalidLines;
             return;
         }
-        std::string_view cwd;
-        if (object.at_key("cwd").get_string().get(cwd) == simdjson::SUCCESS && !cwd.empty()
-            && m_seenCwds.emplace(cwd).second)
-            m_result.recordedCwds.emplace_back(cwd);
+        if (const auto cwd = recordedCwd(object); cwd && m_seenCwds.emplace(*cwd).second)
+            m_result.recordedCwds.emplace_back(*cwd);
 
         simdjson::dom::object message;
         if (object.at_key("message").get_object().get(message) == simdjson::SUCCESS) {
@@ -158,6 +165,21 @@ TranscriptIntegrity TranscriptAnalyzer::analyze(std::string_view text)
     Analysis analysis(text);
     TranscriptLines::forEach(text, [&](std::string_view line) { analysis.add(line); });
     return std::move(analysis).finish();
+}
+
+std::optional<std::string> TranscriptAnalyzer::launchCwd(std::string_view text)
+{
+    simdjson::dom::parser parser;
+    std::optional<std::string> found;
+    TranscriptLines::forEach(text, [&](std::string_view line) {
+        simdjson::dom::object object;
+        if (TranscriptLines::parse(parser, text, line).get_object().get(object) == simdjson::SUCCESS) {
+            if (const auto cwd = recordedCwd(object))
+                found = std::string(*cwd);
+        }
+        return !found;
+    });
+    return found;
 }
 
 } // namespace threadhop

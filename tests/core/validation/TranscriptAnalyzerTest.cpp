@@ -93,6 +93,13 @@ TEST(TranscriptAnalyzerTest, RecordedDirectoriesAndDrift)
     EXPECT_TRUE(TranscriptIntegrity{.recordedCwds = {"/x"}}.driftedOutOfTree().empty());
 }
 
+TEST(TranscriptAnalyzerTest, LaunchDirectoryAloneAgreesWithTheFullAnalysis)
+{
+    for (const std::string text : {std::string(), std::string("{\"cwd\":\"\"}\nnot json\n{\"message\":{\"cwd\":\"/m\"}}\n{\"cwd\":\"/a\"}\n{\"cwd\":\"/b\"}"),
+                                   std::string("[{\"cwd\":\"/x\"}]\n{\"cwd\":7}\n"), std::string("{\"cwd\":\"/a\"}\r\n{\"cwd\":\"/b\"}\n{\"cwd\":\"/c\"}")})
+        EXPECT_EQ(TranscriptAnalyzer::launchCwd(text), TranscriptAnalyzer::analyze(text).launchCwd) << text;
+}
+
 TEST(TranscriptAnalyzerTest, CarriageReturnLineFeedKeepsLinesTogether)
 {
     EXPECT_EQ(TranscriptAnalyzer::analyze(R"({"cwd":"/a"})" "\r\n" R"({"cwd":"/b"})" "\r\n").lines, 1);

@@ -1,0 +1,140 @@
+// Forking a conversation of about 100 MB of real transcript lines into another account, against a
+// plain copy of the same files plus one simdjson parse of every line, in the same run.
+#include "core/migration/AccountMover.h"
+#include "core/migration/BackupArchiver.h"
+#include "core/util/HomeFolder.h"
+#include "core/util/ReadBuffer.h"
+#include "fixtures/TempFolder.h"
+
+#include <cstring>
+#include <fstream>
+
+#include <benchmark/benchmark.h>
+#include <simdjson.h>
+
+namespace threadhop {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int64_t conversationBytes = 100LL << 20;
+constexpr const char* realSession = "ae4a77f8-aedd-4bc1-888f-c94edc91af04";
+constexpr const char* cwd = "/home/USER/projects/spotter-worktrees/spotter-4te";
+
+struct Setup {
+    testing::TempFolder home;
+    ScopedHomeOverride homeOverride{home.path()};
+    fs::path sourceFolder = home.path() / ".claude" / "projects" / "-home-USER-projects-spotter-worktrees-spotter-4te";
+    std::vector<fs::path> files;
+    std::int64_t bytes = 0;
+    int targets = 0;
+
+    Setup()
+    {
+        const auto fixtures = testing::fixtureTranscripts();
+        if (!fixtures)
+            return;
+        // The real session's lines, whole, repeated to about 100 MB, with its side folder.
+        std::ifstream in(*fixtures / (std::string(realSession) + ".jsonl"), std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        fs::create_directories(sourceFolder);
+        {
+            std::ofstream out(sourceFolder / (std::string(realSession) + ".jsonl"), std::ios::binary);
+            for (std::int64_t written = 0; written < conversationBytes; written += static_cast<std::int64_t>(text.size()))
+                out << text;
+        }
+        fs::copy(*fixtures / realSession, sourceFolder / realSession, fs::copy_options::recursive);
+        for (const auto& entry : fs::recursive_directory_iterator(sourceFolder)) {
+            if (entry.is_regular_file()) {
+                files.push_back(entry.path());
+                bytes += static_cast<std::int64_t>(entry.file_size());
+            }
+        }
+    }
+
+    AccountMoveInput nextMove()
+    {
+        const ClaudeAccount source{.id = "claude"};
+        const ClaudeAccount target{.id = "t" + std::to_string(targets), .configDir = (home.path() / ("target-" + std::to_string(targets))).string()};
+        ++targets;
+        return {.source = source, .target = target, .sessionId = realSession,
+                .sourceFolderName = sourceFolder.filename().string(), .launchCwd = cwd, .mode = MoveMode::fork};
+    }
+};
+
+Setup& setup()
+{
+    static Setup instance;
+    return instance;
+}
+
+bool skipWithoutFixtures(benchmark::State& state)
+{
+    if (!setup().files.empty())
+        return false;
+    state.SkipWithError("no fixture transcripts");
+    return true;
+}
+
+void reportThroughput(benchmark::State& state)
+{
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * setup().bytes);
+}
+
+void BM_CopyAndParseBaseline(benchmark::State& state)
+{
+    if (skipWithoutFixtures(state))
+        return;
+    ReadBuffer buffer;
+    simdjson::dom::parser parser;
+    for (auto _ : state) {
+        const fs::path copy = setup().home.path() / "baseline-copy";
+        fs::create_directories(copy);
+        std::size_t objects = 0;
+        for (const auto& file : setup().files) {
+            fs::copy_file(file, copy / file.filename(), fs::copy_options::overwrite_existing);
+            buffer.load(file);
+            const std::string_view text = buffer.content();
+            for (std::size_t start = 0; start < text.size();) {
+                const void* found = std::memchr(text.data() + start, '\n', text.size() - start);
+                const std::size_t end = found ? static_cast<const char*>(found) - text.data() : text.size();
+                if (end > start)
+                    objects += parser.parse(text.data() + start, end - start, false).is_object();
+                start = end + 1;
+            }
+        }
+        benchmark::DoNotOptimize(objects);
+        state.PauseTiming();
+        fs::remove_all(copy);
+        state.ResumeTiming();
+    }
+    reportThroughput(state);
+}
+
+void BM_SourceArchive(benchmark::State& state)
+{
+    if (skipWithoutFixtures(state))
+        return;
+    for (auto _ : state)
+        BackupArchiver::backup(setup().sourceFolder, "bench-archive");
+    reportThroughput(state);
+}
+
+void BM_AccountMoveFork(benchmark::State& state)
+{
+    if (skipWithoutFixtures(state))
+        return;
+    for (auto _ : state) {
+        const auto record = AccountMover::move(setup().nextMove(), "bench-" + std::to_string(setup().targets));
+        if (!record.success)
+            state.SkipWithError("the move failed");
+    }
+    reportThroughput(state);
+}
+
+BENCHMARK(BM_CopyAndParseBaseline)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_SourceArchive)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_AccountMoveFork)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+} // namespace
+} // namespace threadhop
