@@ -95,7 +95,7 @@ TEST(TranscriptAnalyzerTest, RecordedDirectoriesAndDrift)
 
 TEST(TranscriptAnalyzerTest, LaunchDirectoryAloneAgreesWithTheFullAnalysis)
 {
-    for (const std::string text : {std::string(), std::string("{\"cwd\":\"\"}\nnot json\n{\"message\":{\"cwd\":\"/m\"}}\n{\"cwd\":\"/a\"}\n{\"cwd\":\"/b\"}"),
+    for (const std::string& text : {std::string(), std::string("{\"cwd\":\"\"}\nnot json\n{\"message\":{\"cwd\":\"/m\"}}\n{\"cwd\":\"/a\"}\n{\"cwd\":\"/b\"}"),
                                    std::string("[{\"cwd\":\"/x\"}]\n{\"cwd\":7}\n"), std::string("{\"cwd\":\"/a\"}\r\n{\"cwd\":\"/b\"}\n{\"cwd\":\"/c\"}")})
         EXPECT_EQ(TranscriptAnalyzer::launchCwd(text), TranscriptAnalyzer::analyze(text).launchCwd) << text;
 }
