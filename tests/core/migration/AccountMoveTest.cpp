@@ -257,6 +257,11 @@ TEST_F(AccountMoveTest, RealSessionForksIntoAnEmptyAccount)
     EXPECT_EQ(forked.unansweredAtTail, original.unansweredAtTail);
     EXPECT_EQ(forked.unansweredInMiddle, original.unansweredInMiddle);
     EXPECT_EQ(record.message, "Fork to claude-work: 3 files, Full.");
+    const auto copied = IdentityRewriter::identityValues(IdentityRewriter::identityFiles(
+        SessionCopier::layout(*record.newSessionId, targetFolder(folder.filename().string())).allFiles));
+    const auto source = IdentityRewriter::identityValues(IdentityRewriter::identityFiles(SessionCopier::layout(real, folder).allFiles));
+    EXPECT_GT(copied.size(), 1000u);
+    EXPECT_TRUE(std::none_of(copied.begin(), copied.end(), [&](const std::string& value) { return source.contains(value); }));
 }
 
 } // namespace

@@ -1,8 +1,5 @@
-#include "core/migration/IdentityRewriter.h"
-#include "core/migration/SessionCopier.h"
 #include "core/migration/TranscriptTrimmer.h"
 #include "core/util/TranscriptLines.h"
-#include "core/util/Uuid.h"
 #include "core/validation/ToolBlocks.h"
 #include "core/validation/TranscriptAnalyzer.h"
 
@@ -48,42 +45,7 @@ protected:
     }
 
     fs::path m_fixtures;
-    testing::TempFolder m_target;
 };
-
-TEST_F(RealSessionForkTest, ForkedCopyIsWholeAndSharesNoIdentityValue)
-{
-    const auto layout = SessionCopier::layout(realSession, m_fixtures);
-    ASSERT_TRUE(layout.sidecar);
-    ASSERT_EQ(layout.jsonlFiles().size(), 3u);
-
-    const std::string newId = Uuid::random().lowerText();
-    const fs::path folder = m_target.path() / "-target-project";
-    const auto copy = SessionCopier::copy(layout, folder, newId);
-    EXPECT_EQ(copy.filesCopied, static_cast<std::int64_t>(layout.allFiles.size()));
-    EXPECT_EQ(copy.bytesCopied, layout.totalBytes());
-
-    const auto copiedFiles = IdentityRewriter::identityFiles(copy.destinationFiles);
-    const auto plan = IdentityRewriter::buildPlan(copiedFiles, realSession, newId);
-    EXPECT_GT(plan.mapping.size(), 1000u);
-    EXPECT_GT(IdentityRewriter::apply(plan, copiedFiles), 5000);
-
-    const auto original = TranscriptAnalyzer::analyze(readFile(layout.transcript));
-    const auto forked = TranscriptAnalyzer::analyze(readFile(copy.destinationTranscript));
-    EXPECT_EQ(forked.lines, original.lines);
-    EXPECT_EQ(forked.invalidLines, 0);
-    EXPECT_EQ(forked.unansweredAtTail, original.unansweredAtTail);
-    EXPECT_EQ(forked.unansweredInMiddle, original.unansweredInMiddle);
-    EXPECT_EQ(forked.recordedCwds, original.recordedCwds);
-
-    const auto before = IdentityRewriter::identityValues(IdentityRewriter::identityFiles(layout.allFiles));
-    const auto after = IdentityRewriter::identityValues(copiedFiles);
-    EXPECT_EQ(after.size(), before.size());
-    std::vector<std::string> shared;
-    std::set_intersection(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(shared));
-    EXPECT_TRUE(shared.empty()) << shared.size() << " shared, first " << shared.front();
-    EXPECT_TRUE(after.contains(newId));
-}
 
 TEST_F(RealSessionForkTest, TrimmedToTheLast200LinesEveryResultKeepsItsCall)
 {
