@@ -1,5 +1,7 @@
 // Forking a conversation of about 100 MB of real transcript lines into another account, against a
 // plain copy of the same files plus one simdjson parse of every line, in the same run.
+#include "FixtureCorpus.h"
+
 #include "core/migration/AccountMover.h"
 #include "core/migration/BackupArchiver.h"
 #include "core/util/HomeFolder.h"
@@ -25,8 +27,7 @@ struct Setup {
     testing::TempFolder home;
     ScopedHomeOverride homeOverride{home.path()};
     fs::path sourceFolder = home.path() / ".claude" / "projects" / "-home-USER-projects-spotter-worktrees-spotter-4te";
-    std::vector<fs::path> files;
-    std::int64_t bytes = 0;
+    bench::Corpus conversation; // the transcript and its side-folder files
     int targets = 0;
 
     Setup()
@@ -46,17 +47,19 @@ struct Setup {
         fs::copy(*fixtures / realSession, sourceFolder / realSession, fs::copy_options::recursive);
         for (const auto& entry : fs::recursive_directory_iterator(sourceFolder)) {
             if (entry.is_regular_file()) {
-                files.push_back(entry.path());
-                bytes += static_cast<std::int64_t>(entry.file_size());
+                conversation.transcripts.push_back(entry.path());
+                conversation.bytes += static_cast<std::int64_t>(entry.file_size());
             }
         }
     }
 
     AccountMoveInput nextMove()
     {
+        // A fresh, empty target account for every move.
+        const std::string number = std::to_string(targets++);
         const ClaudeAccount source{.id = "claude"};
-        const ClaudeAccount target{.id = "t" + std::to_string(targets), .configDir = (home.path() / ("target-" + std::to_string(targets))).string()};
-        ++targets;
+        const ClaudeAccount target{.id = std::string("target-").append(number),
+                                   .configDir = (home.path() / std::string("target-").append(number)).string()};
         return {.source = source, .target = target, .sessionId = realSession,
                 .sourceFolderName = sourceFolder.filename().string(), .launchCwd = cwd, .mode = MoveMode::fork};
     }
@@ -68,22 +71,9 @@ Setup& setup()
     return instance;
 }
 
-bool skipWithoutFixtures(benchmark::State& state)
-{
-    if (!setup().files.empty())
-        return false;
-    state.SkipWithError("no fixture transcripts");
-    return true;
-}
-
-void reportThroughput(benchmark::State& state)
-{
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * setup().bytes);
-}
-
 void BM_CopyAndParseBaseline(benchmark::State& state)
 {
-    if (skipWithoutFixtures(state))
+    if (bench::skipWithout(setup().conversation, state))
         return;
     ReadBuffer buffer;
     simdjson::dom::parser parser;
@@ -91,7 +81,7 @@ void BM_CopyAndParseBaseline(benchmark::State& state)
         const fs::path copy = setup().home.path() / "baseline-copy";
         fs::create_directories(copy);
         std::size_t objects = 0;
-        for (const auto& file : setup().files) {
+        for (const auto& file : setup().conversation.transcripts) {
             fs::copy_file(file, copy / file.filename(), fs::copy_options::overwrite_existing);
             buffer.load(file);
             const std::string_view text = buffer.content();
@@ -108,28 +98,28 @@ void BM_CopyAndParseBaseline(benchmark::State& state)
         fs::remove_all(copy);
         state.ResumeTiming();
     }
-    reportThroughput(state);
+    bench::reportThroughput(setup().conversation, state);
 }
 
 void BM_SourceArchive(benchmark::State& state)
 {
-    if (skipWithoutFixtures(state))
+    if (bench::skipWithout(setup().conversation, state))
         return;
     for (auto _ : state)
         BackupArchiver::backup(setup().sourceFolder, "bench-archive");
-    reportThroughput(state);
+    bench::reportThroughput(setup().conversation, state);
 }
 
 void BM_AccountMoveFork(benchmark::State& state)
 {
-    if (skipWithoutFixtures(state))
+    if (bench::skipWithout(setup().conversation, state))
         return;
     for (auto _ : state) {
         const auto record = AccountMover::move(setup().nextMove(), "bench-" + std::to_string(setup().targets));
         if (!record.success)
             state.SkipWithError("the move failed");
     }
-    reportThroughput(state);
+    bench::reportThroughput(setup().conversation, state);
 }
 
 BENCHMARK(BM_CopyAndParseBaseline)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

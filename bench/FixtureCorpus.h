@@ -16,7 +16,7 @@ inline constexpr const char* corpusCwd = "/home/USER/projects/spotter-worktrees/
 /// copies of them under new session names, each with its side folder. Empty (with a message on
 /// standard error) when the fixtures are missing.
 struct Corpus {
-    std::vector<std::filesystem::path> transcripts; ///< every .jsonl file, side folders included
+    std::vector<std::filesystem::path> transcripts; ///< every file, side folders included
     std::int64_t bytes = 0;
 };
 
