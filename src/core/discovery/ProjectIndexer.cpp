@@ -1,6 +1,7 @@
 #include "ProjectIndexer.h"
 
 #include "core/util/DirectoryListing.h"
+#include "core/util/JsonParser.h"
 #include "core/util/ReadBuffer.h"
 #include "core/util/TextLines.h"
 #include "core/util/UnicodeText.h"
@@ -16,7 +17,7 @@ namespace {
 // Reused from call to call: scanning an account reads one prefix per project.
 struct CwdReader {
     ReadBuffer buffer;
-    simdjson::dom::parser parser;
+    JsonParser parser;
 };
 
 std::optional<std::string> nonEmptyString(simdjson::simdjson_result<simdjson::dom::element> value)
@@ -27,10 +28,10 @@ std::optional<std::string> nonEmptyString(simdjson::simdjson_result<simdjson::do
     return std::string(text);
 }
 
-std::optional<std::string> cwdOfLine(simdjson::dom::parser& parser, std::string_view line)
+std::optional<std::string> cwdOfLine(JsonParser& parser, std::string_view line)
 {
     simdjson::dom::object object;
-    if (parser.parse(line.data(), line.size(), false).get_object().get(object) != simdjson::SUCCESS)
+    if (parser.parse(line, true).get_object().get(object) != simdjson::SUCCESS)
         return std::nullopt;
     std::string_view type;
     if (object.at_key("type").get_string().get(type) == simdjson::SUCCESS && type == "attachment")

@@ -84,8 +84,13 @@ std::optional<LiveSession> SessionLiveness::read(const std::filesystem::path& fi
 
 std::map<std::string, LiveSession> SessionLiveness::liveSessions(const ClaudeAccount& account)
 {
+    return liveSessions(account.configDirURL());
+}
+
+std::map<std::string, LiveSession> SessionLiveness::liveSessions(const std::filesystem::path& configDir)
+{
     std::map<std::string, LiveSession> live;
-    for (const auto& entry : DirectoryListing::entries(account.configDirURL() / "sessions", DirectoryListing::Hidden::skip)) {
+    for (const auto& entry : DirectoryListing::entries(configDir / "sessions", DirectoryListing::Hidden::skip)) {
         if (entry.path().extension() != ".json")
             continue;
         auto session = read(entry.path());

@@ -20,6 +20,8 @@ std::optional<LiveSession> read(const std::filesystem::path& file);
 /// The live records of the account by session id: the process exists (signal 0 succeeds, or is
 /// refused because it belongs to another user) and its messaging socket, when named, exists.
 std::map<std::string, LiveSession> liveSessions(const ClaudeAccount& account);
+/// The same for the account whose configuration folder is `configDir`.
+std::map<std::string, LiveSession> liveSessions(const std::filesystem::path& configDir);
 
 /// The live session with that id, reading the whole folder.
 std::optional<LiveSession> isLive(std::string_view sessionId, const ClaudeAccount& account);

@@ -11,7 +11,6 @@
 #include "core/util/ByteCountText.h"
 #include "core/util/PathText.h"
 #include "core/util/ReadBuffer.h"
-#include "core/util/UnicodeText.h"
 #include "core/validation/TranscriptAnalyzer.h"
 
 #include <algorithm>
@@ -48,18 +47,12 @@ void refuse(const AccountMoveInput& input, const AccountMovePreview& preview)
         throw AccountMoveError::brokenTranscript(static_cast<std::int64_t>(preview.integrity.unansweredInMiddle.size()));
 }
 
-// Loads the copied transcript; false when it cannot be read as UTF-8 text.
-bool loadText(ReadBuffer& buffer, const fs::path& file)
-{
-    return buffer.load(file) && UnicodeText::isValidUtf8(buffer.content());
-}
-
 Transformed transform(const AccountMoveInput& input, const SessionCopier::CopyResult& copy, const std::string& newSessionId)
 {
     Transformed done;
     if (const auto messages = input.scope.messages()) {
         ReadBuffer text;
-        if (!loadText(text, copy.destinationTranscript))
+        if (!text.load(copy.destinationTranscript))
             throw AccountMoveError::verificationFailed("the copied transcript cannot be read");
         auto trimmed = TranscriptTrimmer::trim(text.content(), *messages);
         AtomicFile::write(copy.destinationTranscript, trimmed.text);
@@ -122,7 +115,7 @@ void verify(const AccountMoveInput& input, const SessionCopier::CopyResult& copy
                                                        + " identity values with the original");
     }
     ReadBuffer text;
-    const auto launchCwd = loadText(text, copy.destinationTranscript) ? TranscriptAnalyzer::launchCwd(text.content()) : std::nullopt;
+    const auto launchCwd = text.load(copy.destinationTranscript) ? TranscriptAnalyzer::launchCwd(text.content()) : std::nullopt;
     if (!launchCwd)
         throw AccountMoveError::verificationFailed("the copied transcript records no cwd");
     if (CwdCodec::encode(*launchCwd) != expected)
@@ -232,9 +225,10 @@ AccountMovePreview computePreview(const AccountMoveInput& input, bool scanFolder
         const auto status = fs::symlink_status(target / (input.sessionId + ".jsonl"), error);
         preview.collision = status.type() != fs::file_type::not_found && status.type() != fs::file_type::none;
     }
-    // One read serves the analysis and the trim, so both describe the same text.
+    // One read serves the analysis and the trim, so both describe the same text. A line that is
+    // not UTF-8 is one invalid line to them, not a reason to leave the whole transcript out.
     ReadBuffer buffer;
-    if (buffer.load(layout.transcript) && UnicodeText::isValidUtf8(buffer.content())) {
+    if (buffer.load(layout.transcript)) {
         preview.integrity = TranscriptAnalyzer::analyze(buffer.content());
         if (const auto messages = input.scope.messages())
             preview.trim = TranscriptTrimmer::trim(buffer.content(), *messages).result;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace threadhop::BackupArchiver {
 
@@ -10,5 +12,9 @@ namespace threadhop::BackupArchiver {
 /// that name is replaced). Blocks until tar exits. Throws MigrationError::backupFailed with tar's
 /// own message when it fails, std::system_error when it cannot be started.
 std::filesystem::path backup(const std::filesystem::path& folder, std::string_view stamp);
+
+/// Appends the option that makes tar take the names and folders after it literally (the archive
+/// and the extraction both place it before "-C").
+void addLiteralNamesOption(std::vector<std::string>& arguments);
 
 } // namespace threadhop::BackupArchiver

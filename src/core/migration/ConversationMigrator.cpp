@@ -3,9 +3,11 @@
 #include "BackupArchiver.h"
 #include "JSONLRewriter.h"
 #include "MigrationAudit.h"
+#include "MigrationRollback.h"
 #include "core/encoding/CwdCodec.h"
 #include "core/util/ErrorText.h"
 #include "core/util/FileQueries.h"
+#include "core/util/PathText.h"
 #include "core/util/TextJoin.h"
 
 #include <algorithm>
@@ -25,12 +27,6 @@ struct Plan {
     std::string newFolderName;
     bool renameNeeded = false;
     bool destinationPopulated = false;
-};
-
-// What a rollback could not put back, and the sentence for the failure record.
-struct Residue {
-    std::optional<std::vector<std::string>> names;
-    std::string message;
 };
 
 const JSONLRewriter::Scope& scopeOf(const ConversationMigrator::Input& input)
@@ -85,45 +81,6 @@ std::vector<std::string> entryNames(const fs::path& folder)
     return names;
 }
 
-Residue rollBack(const Plan& plan, const ConversationMigrator::Moved& moved, const ConversationMigrator::Input& input,
-                 const JSONLRewriter::Result& rewrite, const ConversationMigrator::EntryMove& move)
-{
-    std::vector<std::string> stuck;
-    if (plan.destinationPopulated) {
-        std::error_code ignored;
-        fs::create_directories(plan.oldFolderURL, ignored);
-        for (const auto& name : moved.names) {
-            if (!FileQueries::itemExists(plan.newFolderURL / name))
-                continue;
-            try {
-                move(plan.newFolderURL / name, plan.oldFolderURL / name);
-            } catch (const std::exception&) {
-                stuck.push_back(name);
-            }
-        }
-    } else if (plan.renameNeeded && FileQueries::itemExists(plan.newFolderURL)) {
-        try {
-            move(plan.newFolderURL, plan.oldFolderURL);
-        } catch (const std::exception&) {
-            stuck.push_back(plan.newFolderName);
-        }
-    }
-    if (!stuck.empty())
-        return {stuck, std::to_string(stuck.size()) + " item(s) could not be put back and are still in " + plan.newFolderName
-                           + ": " + TextJoin::commaSeparated(stuck) + ". The folder was archived before this started."};
-    const auto& scope = scopeOf(input);
-    if (JSONLRewriter::inScopeTotal(rewrite, scope) > 0) {
-        try {
-            JSONLRewriter::rewrite(plan.oldFolderURL, input.newCwd, input.oldCwd, scope);
-        } catch (const std::exception&) {
-            return {std::nullopt, "The files are back in " + input.oldFolderName
-                                      + ", but the recorded working directory could not be restored. The folder was "
-                                        "archived before this started."};
-        }
-    }
-    return {std::nullopt, "Nothing was applied; every file is back where it started."};
-}
-
 } // namespace
 
 void ConversationMigrator::moveItem(const fs::path& from, const fs::path& to)
@@ -139,16 +96,6 @@ void ConversationMigrator::moveItem(const fs::path& from, const fs::path& to)
             return;
     }
     throw fs::filesystem_error("cannot move", from, to, std::error_code(error, std::generic_category()));
-}
-
-std::optional<MigrationError> ConversationMigrator::refusal(const Input& input)
-{
-    if (input.oldCwd.empty() || input.newCwd.empty())
-        return MigrationError::emptyPath();
-    const auto oldFolder = input.projectsRoot / input.oldFolderName;
-    if (!FileQueries::itemExists(oldFolder))
-        return MigrationError::oldFolderMissing(oldFolder.string());
-    return std::nullopt;
 }
 
 std::int64_t ConversationMigrator::conversationCount(const fs::path& folder)
@@ -198,6 +145,76 @@ MigrationRecord ConversationMigrator::dryRun(const Input& input)
     return record;
 }
 
+namespace {
+
+// Moving a folder's entries one by one, putting the moved ones back when one move fails.
+struct EntryMoves {
+    ConversationMigrator::Moved moved;
+    std::optional<std::string> failure; ///< why a move failed
+    std::vector<std::string> stuck;     ///< moved entries that could not be put back
+};
+
+EntryMoves moveEachEntry(const fs::path& from, const fs::path& into, const ConversationMigrator::EntryMove& move)
+{
+    EntryMoves result;
+    for (const auto& name : entryNames(from)) {
+        try {
+            move(from / name, into / name);
+        } catch (const std::exception& error) {
+            result.failure = ErrorText::describe(error);
+            for (auto it = result.moved.names.rbegin(); it != result.moved.names.rend(); ++it) {
+                try {
+                    move(into / *it, from / *it);
+                } catch (const std::exception&) {
+                    result.stuck.push_back(*it);
+                }
+            }
+            return result;
+        }
+        result.moved.names.push_back(name);
+        if (fs::path(name).extension() == ".jsonl")
+            ++result.moved.conversationCount;
+    }
+    return result;
+}
+
+std::string entriesFailureText(const std::string& reason, const std::vector<std::string>& stuck)
+{
+    if (stuck.empty())
+        return reason + " — nothing was moved; every file is back where it started.";
+    return reason + " — and " + std::to_string(stuck.size()) + " file(s) could not be put back: "
+           + TextJoin::commaSeparated(stuck) + ". Both folders were archived before this started.";
+}
+
+std::string asSentence(std::string text)
+{
+    if (!text.empty() && !text.ends_with('.') && !text.ends_with('!') && !text.ends_with('?'))
+        text += '.';
+    return text;
+}
+
+// The occurrences of the old directory left where the conversations are now. The new directory's
+// own text is no reference to the old one when it lies below it; the other way round, every old
+// value lies below the new directory and must still be seen.
+std::int64_t residueAfter(const fs::path& holder, const ConversationMigrator::Input& input)
+{
+    const bool newBelowOld = PathText::isAtOrBelow(input.newCwd, input.oldCwd);
+    const auto scan = JSONLRewriter::scan(holder, input.oldCwd, newBelowOld ? std::string_view(input.newCwd) : "");
+    return JSONLRewriter::inScopeTotal(scan, scopeOf(input));
+}
+
+MigrationRecord failureRecord(const ConversationMigrator::Input& input, const Plan& plan, const std::string& backupPath,
+                              std::string message, const MigrationRollback::Residue& residue)
+{
+    MigrationRecord failure = baseRecord(input, plan.newFolderName);
+    failure.backupPath = backupPath;
+    failure.message = std::move(message);
+    failure.movedEntryNames = residue.names;
+    return failure;
+}
+
+} // namespace
+
 MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_view stamp, const EntryMove& move)
 {
     const Plan plan = planFor(input);
@@ -205,33 +222,61 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
     const std::string backupPath = BackupArchiver::backup(plan.oldFolderURL, stamp).string();
     if (plan.destinationPopulated)
         BackupArchiver::backup(plan.newFolderURL, "destination-" + std::string(stamp));
-    const auto rewrite = JSONLRewriter::rewrite(plan.oldFolderURL, input.oldCwd, input.newCwd, scope);
+
+    KeptOriginals originals(input.projectsRoot, plan.oldFolderURL);
+    MigrationRollback rollback({plan.oldFolderURL, plan.newFolderURL, backupPath}, originals, move);
+    // Every failure from here on puts the files back and leaves a record of what happened.
+    const auto failWith = [&](std::string message, const MigrationRollback::Residue& residue) {
+        MigrationAudit::append(failureRecord(input, plan, backupPath, std::move(message), residue));
+    };
+
+    JSONLRewriter::Result rewrite;
+    try {
+        rewrite = JSONLRewriter::rewrite(JSONLRewriter::jsonlFiles(plan.oldFolderURL), input.oldCwd, input.newCwd,
+                                         scope, [&](const fs::path& file) { return originals.placeFor(file); });
+    } catch (const std::exception& error) {
+        const auto residue = rollback.run();
+        failWith("Rewrite failed: " + asSentence(ErrorText::describe(error)) + " " + residue.message, residue);
+        throw;
+    }
 
     Moved moved;
     if (plan.destinationPopulated) {
-        moved = moveEntries(plan.oldFolderURL, plan.newFolderURL, move);
+        EntryMoves outcome = moveEachEntry(plan.oldFolderURL, plan.newFolderURL, move);
+        if (outcome.failure) {
+            rollback.noteMerged(std::move(outcome.stuck));
+            const auto residue = rollback.run();
+            const auto error = MigrationError::renameFailed(
+                residue.unrestoredFiles.empty() ? entriesFailureText(*outcome.failure, residue.names.value_or(std::vector<std::string>{}))
+                                                : *outcome.failure + " — " + residue.message);
+            failWith(error.what(), residue);
+            throw error;
+        }
+        moved = std::move(outcome.moved);
+        rollback.noteMerged(moved.names);
         std::error_code ignored;
         fs::remove(plan.oldFolderURL, ignored); // empty now; a failure leaves an empty folder
     } else if (plan.renameNeeded) {
         try {
             move(plan.oldFolderURL, plan.newFolderURL);
         } catch (const std::exception& error) {
-            throw MigrationError::renameFailed(ErrorText::describe(error));
+            const auto residue = rollback.run();
+            const auto failure = MigrationError::renameFailed(ErrorText::describe(error));
+            failWith(asSentence(failure.what()) + " " + residue.message, residue);
+            if (!residue.complete())
+                throw MigrationError::renameFailed(ErrorText::describe(error) + " — " + residue.message);
+            throw failure;
         }
+        rollback.noteRenamed();
     }
-    const fs::path holder = plan.renameNeeded ? plan.newFolderURL : plan.oldFolderURL;
 
     if (input.oldCwd != input.newCwd) {
-        // The new directory's own text is no reference to the old one, even below it.
-        const auto residue = JSONLRewriter::inScopeTotal(JSONLRewriter::scan(holder, input.oldCwd, input.newCwd), scope);
-        if (residue > 0) {
-            const Residue left = rollBack(plan, moved, input, rewrite, move);
-            MigrationRecord failure = baseRecord(input, plan.newFolderName);
-            failure.backupPath = backupPath;
-            failure.message = "Verification failed: " + std::to_string(residue) + " old references remain. " + left.message;
-            failure.movedEntryNames = left.names;
-            MigrationAudit::append(failure);
-            throw MigrationError::verificationFailed(residue);
+        const fs::path holder = plan.renameNeeded ? plan.newFolderURL : plan.oldFolderURL;
+        if (const auto residueCount = residueAfter(holder, input); residueCount > 0) {
+            const auto residue = rollback.run();
+            failWith("Verification failed: " + std::to_string(residueCount) + " old references remain. " + residue.message,
+                     residue);
+            throw MigrationError::verificationFailed(residueCount);
         }
     }
 
@@ -259,10 +304,9 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
 
 ConversationMigrator::Moved ConversationMigrator::moveEntries(const fs::path& from, const fs::path& into, const EntryMove& move)
 {
-    const auto sourceNames = entryNames(from);
     const auto destinationNames = entryNames(into);
     std::vector<std::string> clashes;
-    for (const auto& name : sourceNames) {
+    for (const auto& name : entryNames(from)) {
         if (std::find(destinationNames.begin(), destinationNames.end(), name) != destinationNames.end())
             clashes.push_back(name);
     }
@@ -270,32 +314,9 @@ ConversationMigrator::Moved ConversationMigrator::moveEntries(const fs::path& fr
         std::sort(clashes.begin(), clashes.end());
         throw MigrationError::nameClash(clashes);
     }
-
-    Moved moved;
-    for (const auto& name : sourceNames) {
-        try {
-            move(from / name, into / name);
-        } catch (const std::exception& error) {
-            std::vector<std::string> stuck;
-            for (auto it = moved.names.rbegin(); it != moved.names.rend(); ++it) {
-                try {
-                    move(into / *it, from / *it);
-                } catch (const std::exception&) {
-                    stuck.push_back(*it);
-                }
-            }
-            const std::string reason = ErrorText::describe(error);
-            if (stuck.empty())
-                throw MigrationError::renameFailed(reason + " — nothing was moved; every file is back where it started.");
-            throw MigrationError::renameFailed(reason + " — and " + std::to_string(stuck.size())
-                                               + " file(s) could not be put back: " + TextJoin::commaSeparated(stuck)
-                                               + ". Both folders were archived before this started.");
-        }
-        moved.names.push_back(name);
-        if (fs::path(name).extension() == ".jsonl")
-            ++moved.conversationCount;
-    }
-    return moved;
+    EntryMoves outcome = moveEachEntry(from, into, move);
+    if (outcome.failure)
+        throw MigrationError::renameFailed(entriesFailureText(*outcome.failure, outcome.stuck));
+    return std::move(outcome.moved);
 }
-
 } // namespace threadhop

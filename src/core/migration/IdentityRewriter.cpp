@@ -2,6 +2,7 @@
 
 #include "JSONFieldEditor.h"
 #include "core/util/AtomicFile.h"
+#include "core/util/JsonParser.h"
 #include "core/util/ReadBuffer.h"
 #include "core/util/TranscriptLines.h"
 #include "core/util/Uuid.h"
@@ -109,7 +110,7 @@ IdentityRewriter::ValueSet IdentityRewriter::identityValues(const std::vector<fs
 {
     ValueSet values;
     ReadBuffer buffer;
-    simdjson::dom::parser parser;
+    JsonParser parser;
     for (const auto& file : files) {
         if (!buffer.load(file))
             continue;
@@ -117,7 +118,7 @@ IdentityRewriter::ValueSet IdentityRewriter::identityValues(const std::vector<fs
         const std::string_view text = buffer.content();
         TranscriptLines::forEach(text, [&](std::string_view line) {
             simdjson::dom::element element;
-            if (parser.parse(line.data(), line.size(), false).get(element) == simdjson::SUCCESS)
+            if (parser.parse(line, true).get(element) == simdjson::SUCCESS)
                 collect(element, std::nullopt, values);
         });
     }

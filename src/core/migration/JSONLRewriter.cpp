@@ -6,11 +6,11 @@
 #include "core/util/AtomicFile.h"
 #include "core/util/FileDescriptor.h"
 #include "core/util/FileTreeWalk.h"
+#include "core/util/JsonParser.h"
 #include "core/util/JsonWriter.h"
 #include "core/util/PathText.h"
 #include "core/util/ReadBuffer.h"
 #include "core/util/TextSearch.h"
-#include "core/util/UnicodeText.h"
 
 #include <algorithm>
 #include <array>
@@ -180,7 +180,7 @@ public:
     std::optional<simdjson::dom::object> parse(std::string_view line)
     {
         simdjson::dom::object object;
-        if (m_parser.parse(line.data(), line.size(), false).get_object().get(object) != simdjson::SUCCESS)
+        if (m_parser.parse(line, true).get_object().get(object) != simdjson::SUCCESS)
             return std::nullopt;
         return object;
     }
@@ -208,7 +208,7 @@ private:
     }
 
     const Directories& m_directories;
-    simdjson::dom::parser m_parser;
+    JsonParser m_parser;
 };
 
 // Replaces every occurrence of the old directory that a quote or a "/" follows, in one pass,
@@ -297,12 +297,6 @@ void forEachPiece(std::string_view text, Visit visit)
     }
 }
 
-// Loads a transcript as UTF-8 text; false when it cannot be read or is not UTF-8.
-bool loadTranscript(ReadBuffer& buffer, const std::filesystem::path& file)
-{
-    return buffer.load(file) && UnicodeText::isValidUtf8(buffer.content());
-}
-
 // Loads a transcript with the stamp of what was read (taken before reading, so an append that
 // races the read makes the stamp stale and the replacement refuse).
 std::optional<FileMetadata> loadTranscriptForRewrite(ReadBuffer& buffer, const std::filesystem::path& file)
@@ -311,7 +305,7 @@ std::optional<FileMetadata> loadTranscriptForRewrite(ReadBuffer& buffer, const s
     if (!descriptor.isOpen())
         return std::nullopt;
     const auto stamp = FileMetadata::ofOpenFile(descriptor.get());
-    if (!stamp || !buffer.loadOpenFile(descriptor.get()) || !UnicodeText::isValidUtf8(buffer.content()))
+    if (!stamp || !buffer.loadOpenFile(descriptor.get()))
         return std::nullopt;
     return stamp;
 }
@@ -394,7 +388,8 @@ JSONLRewriter::Result JSONLRewriter::scan(const std::filesystem::path& in, std::
     LineClassifier classifier(directories);
     ReadBuffer buffer;
     for (const auto& file : jsonlFiles(in)) {
-        if (!loadTranscript(buffer, file))
+        // Bytes, not text: a line that is not UTF-8 is one unparsable line, not a reason to skip the file.
+        if (!buffer.load(file))
             continue;
         Counts counts{};
         forEachPiece(buffer.content(), [&](std::string_view line, bool) {
@@ -421,10 +416,9 @@ std::string JSONLRewriter::rewriteLine(std::string_view line, std::string_view o
     const Directories directories(oldCwd, newCwd);
     if (!TextSearch::contains(line, directories.oldInText))
         return std::string(line);
-    simdjson::dom::parser parser;
+    JsonParser parser;
     simdjson::dom::object object;
-    const simdjson::padded_string padded(line);
-    if (parser.parse(padded).get_object().get(object) != simdjson::SUCCESS)
+    if (parser.parse(line).get_object().get(object) != simdjson::SUCCESS)
         return std::string(line);
     std::string out;
     out.reserve(line.size());
@@ -439,7 +433,8 @@ JSONLRewriter::Result JSONLRewriter::rewrite(const std::filesystem::path& in, st
 }
 
 JSONLRewriter::Result JSONLRewriter::rewrite(const std::vector<std::filesystem::path>& files, std::string_view oldCwd,
-                                             std::string_view newCwd, const Scope& scope)
+                                             std::string_view newCwd, const Scope& scope,
+                                             const KeepOriginal& keepOriginal)
 {
     Result result;
     if (oldCwd.empty() || newCwd.empty())
@@ -482,7 +477,7 @@ JSONLRewriter::Result JSONLRewriter::rewrite(const std::vector<std::filesystem::
                 if (!last)
                     out.push_back('\n');
             });
-            if (changed && !AtomicFile::writeIfUnchanged(file, out, *stamp)) {
+            if (changed && !AtomicFile::writeIfUnchanged(file, out, *stamp, keepOriginal ? keepOriginal(file) : std::filesystem::path())) {
                 if (attempt == rewriteAttempts)
                     throw TranscriptBusyError(file);
                 continue;

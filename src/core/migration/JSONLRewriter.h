@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -85,9 +86,13 @@ std::string rewriteLine(std::string_view line, std::string_view oldCwd, std::str
 /// when one keeps changing; files written before stay rewritten.
 Result rewrite(const std::filesystem::path& in, std::string_view oldCwd, std::string_view newCwd, const Scope& scope);
 
-/// The same over the given transcripts only, in the given order.
+/// Where to keep the original of a transcript that is about to be replaced.
+using KeepOriginal = std::function<std::filesystem::path(const std::filesystem::path& transcript)>;
+
+/// The same over the given transcripts only, in the given order. With `keepOriginal`, every
+/// replaced transcript stays reachable, exactly as it was, where that function says.
 Result rewrite(const std::vector<std::filesystem::path>& files, std::string_view oldCwd, std::string_view newCwd,
-               const Scope& scope);
+               const Scope& scope, const KeepOriginal& keepOriginal = {});
 
 /// The line with every "cwd" string equal to `old`, or below it, moved under `new`. Both are
 /// plain paths; values are compared and inserted in their JSON-escaped form.

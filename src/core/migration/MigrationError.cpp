@@ -20,6 +20,7 @@ std::string describe(MigrationError::Kind kind, const std::string& text, std::in
     case MigrationError::Kind::renameFailed:
         return "Rename failed: " + text;
     case MigrationError::Kind::notRestorable:
+    case MigrationError::Kind::refused:
         return text;
     case MigrationError::Kind::nameClash:
         return "The destination already holds a file with the same name: " + TextJoin::commaSeparated(names) + ". Nothing was moved.";
@@ -45,5 +46,6 @@ MigrationError MigrationError::renameFailed(std::string text) { return {Kind::re
 MigrationError MigrationError::notRestorable(std::string text) { return {Kind::notRestorable, std::move(text), 0, {}}; }
 MigrationError MigrationError::nameClash(std::vector<std::string> names) { return {Kind::nameClash, {}, 0, std::move(names)}; }
 MigrationError MigrationError::emptyPath() { return {Kind::emptyPath, {}, 0, {}}; }
+MigrationError MigrationError::refused(std::string reason) { return {Kind::refused, std::move(reason), 0, {}}; }
 
 } // namespace threadhop

@@ -19,6 +19,7 @@ public:
         notRestorable,
         nameClash,
         emptyPath,
+        refused, ///< a folder the migration must not touch; the text says why
     };
 
     static MigrationError oldFolderMissing(std::string path);
@@ -29,6 +30,7 @@ public:
     static MigrationError notRestorable(std::string text);
     static MigrationError nameClash(std::vector<std::string> names);
     static MigrationError emptyPath();
+    static MigrationError refused(std::string reason);
 
     Kind kind() const { return m_kind; }
     /// The path or text the error carries (empty for the others).

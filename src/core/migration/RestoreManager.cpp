@@ -29,7 +29,10 @@ std::set<std::string> namesIn(const fs::path& folder)
 
 void extract(const std::string& archive, const fs::path& projectsRoot)
 {
-    const auto outcome = ChildProcess::run("/usr/bin/tar", {"-xzf", archive, "-C", projectsRoot.string()});
+    std::vector<std::string> arguments{"-xzf", archive};
+    BackupArchiver::addLiteralNamesOption(arguments);
+    arguments.insert(arguments.end(), {"-C", projectsRoot.string()});
+    const auto outcome = ChildProcess::run("/usr/bin/tar", arguments);
     if (outcome.exitStatus != 0)
         throw MigrationError::backupFailed(
             "Extraction failed: " + (UnicodeText::isValidUtf8(outcome.standardError) ? outcome.standardError : ""));

@@ -1,6 +1,7 @@
 #include "TranscriptTrimmer.h"
 
 #include "JSONFieldEditor.h"
+#include "core/util/JsonParser.h"
 #include "core/util/TranscriptLines.h"
 #include "core/validation/ToolBlocks.h"
 
@@ -19,12 +20,12 @@ constexpr std::int64_t maxHeaderLines = 16;
 
 using Lines = std::vector<std::string_view>;
 
-std::int64_t headerLength(const Lines& lines, std::string_view text, simdjson::dom::parser& parser)
+std::int64_t headerLength(const Lines& lines, std::string_view text, JsonParser& parser)
 {
     const auto limit = std::min<std::int64_t>(maxHeaderLines, static_cast<std::int64_t>(lines.size()));
     for (std::int64_t i = 0; i < limit; ++i) {
         simdjson::dom::object object;
-        if (TranscriptLines::parse(parser, text, lines[i]).get_object().get(object) == simdjson::SUCCESS
+        if (parser.parseWithin(text, lines[i]).get_object().get(object) == simdjson::SUCCESS
             && object.at_key("uuid").error() == simdjson::SUCCESS)
             return i;
     }
@@ -33,13 +34,13 @@ std::int64_t headerLength(const Lines& lines, std::string_view text, simdjson::d
 
 // For every line, the earliest call line among the results it holds: a cut after that call and at
 // or before this line would separate them. A call counts at the first line that has its id.
-std::vector<std::int64_t> earliestCallAnswered(const Lines& lines, std::string_view text, simdjson::dom::parser& parser)
+std::vector<std::int64_t> earliestCallAnswered(const Lines& lines, std::string_view text, JsonParser& parser)
 {
     std::unordered_map<std::string, std::int64_t> callLines;
     std::vector<std::pair<std::string, std::int64_t>> resultLines;
     for (std::size_t j = 0; j < lines.size(); ++j) {
         simdjson::dom::object message;
-        if (TranscriptLines::parse(parser, text, lines[j])["message"].get_object().get(message) != simdjson::SUCCESS)
+        if (parser.parseWithin(text, lines[j])["message"].get_object().get(message) != simdjson::SUCCESS)
             continue;
         const auto line = static_cast<std::int64_t>(j);
         ToolBlocks::forEach(
@@ -81,7 +82,7 @@ TranscriptTrimmer::Output TranscriptTrimmer::trim(std::string_view text, std::in
         return {std::string(text),
                 {.keptLines = total, .keptBytes = static_cast<std::int64_t>(text.size()), .requestedMessages = n}};
     }
-    simdjson::dom::parser parser;
+    JsonParser parser;
     const std::int64_t header = headerLength(lines, text, parser);
     const std::int64_t initial = std::max(total - n, header);
     const std::int64_t start = std::max(header, replayableCut(earliestCallAnswered(lines, text, parser), initial));
@@ -110,9 +111,9 @@ TranscriptTrimmer::Output TranscriptTrimmer::trim(std::string_view text, std::in
 
 std::optional<std::string> TranscriptTrimmer::rootify(std::string_view line)
 {
-    simdjson::dom::parser parser;
+    JsonParser parser;
     simdjson::dom::object object;
-    if (parser.parse(simdjson::padded_string(line)).get_object().get(object) != simdjson::SUCCESS
+    if (parser.parse(line).get_object().get(object) != simdjson::SUCCESS
         || object["parentUuid"].get_string().error() != simdjson::SUCCESS)
         return std::nullopt;
     static const JSONFieldEditor::KeySet parentKey{"parentUuid"};

@@ -84,6 +84,30 @@ void keepLateAppends(int old, std::int64_t from, const std::filesystem::path& ta
     ::fsync(replacement.get());
 }
 
+// Makes the file open as `current` (the one at `target`) reachable at `keep` as well.
+void keepOriginal(int current, const std::filesystem::path& target, const std::filesystem::path& keep)
+{
+    if (::link(target.c_str(), keep.c_str()) == 0)
+        return;
+    if (errno != EXDEV && errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK)
+        fail("cannot keep the original of", target, errno);
+    const FileDescriptor copy(keep, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (!copy.isOpen())
+        fail("cannot keep the original of", target, errno);
+    char chunk[65536];
+    for (off_t from = 0;;) {
+        const ssize_t got = ::pread(current, chunk, sizeof chunk, from);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            fail("cannot keep the original of", target, errno);
+        if (got == 0)
+            break;
+        writeAll(copy.get(), std::string_view(chunk, static_cast<std::size_t>(got)), keep);
+        from += got;
+    }
+}
+
 // A hidden name beside the target that no other file has.
 std::filesystem::path temporaryPathFor(const std::filesystem::path& target)
 {
@@ -152,7 +176,7 @@ void AtomicFile::write(const std::filesystem::path& target, std::string_view con
 }
 
 bool AtomicFile::writeIfUnchanged(const std::filesystem::path& target, std::string_view content,
-                                  const FileMetadata& expected)
+                                  const FileMetadata& expected, const std::filesystem::path& keepOriginalAs)
 {
     TemporaryCopy copy(target, content);
     // Held open across the rename: what lands in the old file after the check is still readable.
@@ -160,6 +184,8 @@ bool AtomicFile::writeIfUnchanged(const std::filesystem::path& target, std::stri
     runHook(Moment::beforeCheck, target);
     if (!current.isOpen() || FileMetadata::ofOpenFile(current.get()) != expected)
         return false;
+    if (!keepOriginalAs.empty())
+        keepOriginal(current.get(), target, keepOriginalAs);
     runHook(Moment::beforeRename, target);
     copy.renameOver(target);
     keepLateAppends(current.get(), expected.sizeBytes, target);

@@ -22,7 +22,11 @@ void write(const std::filesystem::path& target, std::string_view content);
 /// are copied, as they are, to the end of the new one, so no append is lost. (A writer that
 /// opened the file before the rename and writes after it still writes to the old file; only
 /// writers that cooperate could prevent that.)
-bool writeIfUnchanged(const std::filesystem::path& target, std::string_view content, const FileMetadata& expected);
+/// With `keepOriginalAs`, the file being replaced stays reachable under that path (a second name
+/// for it, or a copy of its bytes on a file system without hard links), so the caller can put it
+/// back exactly; its folder must exist.
+bool writeIfUnchanged(const std::filesystem::path& target, std::string_view content, const FileMetadata& expected,
+                      const std::filesystem::path& keepOriginalAs = {});
 
 /// Test seam: while alive, `hook` runs inside writeIfUnchanged at `moment`, so a test can change
 /// the file there as a concurrent writer would.

@@ -5,8 +5,6 @@
 #include <type_traits>
 #include <vector>
 
-#include <simdjson.h>
-
 // The line rule every reader of a transcript shares, so that line numbers agree between the
 // analyser, the trimmer and the identity rewriter.
 namespace threadhop::TranscriptLines {
@@ -47,15 +45,6 @@ inline std::vector<std::string_view> split(std::string_view text)
     std::vector<std::string_view> lines;
     forEach(text, [&](std::string_view line) { lines.push_back(line); });
     return lines;
-}
-
-/// Parses `line`, a piece of `text`, in place when the rest of the text covers the parser's
-/// padding after it, and from a padded copy otherwise (the last lines of a plain string).
-inline simdjson::simdjson_result<simdjson::dom::element> parse(simdjson::dom::parser& parser, std::string_view text,
-                                                               std::string_view line)
-{
-    const bool paddedInPlace = line.data() + line.size() + simdjson::SIMDJSON_PADDING <= text.data() + text.size();
-    return parser.parse(line.data(), line.size(), !paddedInPlace);
 }
 
 } // namespace threadhop::TranscriptLines

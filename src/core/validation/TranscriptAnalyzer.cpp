@@ -1,6 +1,7 @@
 #include "TranscriptAnalyzer.h"
 
 #include "ToolBlocks.h"
+#include "core/util/JsonParser.h"
 #include "core/util/TranscriptLines.h"
 
 #include <algorithm>
@@ -110,7 +111,7 @@ public:
 private:
     simdjson::simdjson_result<simdjson::dom::element> parse(std::string_view line)
     {
-        return TranscriptLines::parse(m_parser, m_text, line);
+        return m_parser.parseWithin(m_text, line);
     }
 
     void noteUsage(simdjson::dom::object message)
@@ -148,7 +149,7 @@ private:
     }
 
     std::string_view m_text;
-    simdjson::dom::parser m_parser;
+    JsonParser m_parser;
     TranscriptIntegrity m_result;
     std::set<std::string, std::less<>> m_seenCwds;
     std::unordered_map<std::string, std::int64_t> m_calls;
@@ -169,11 +170,11 @@ TranscriptIntegrity TranscriptAnalyzer::analyze(std::string_view text)
 
 std::optional<std::string> TranscriptAnalyzer::launchCwd(std::string_view text)
 {
-    simdjson::dom::parser parser;
+    JsonParser parser;
     std::optional<std::string> found;
     TranscriptLines::forEach(text, [&](std::string_view line) {
         simdjson::dom::object object;
-        if (TranscriptLines::parse(parser, text, line).get_object().get(object) == simdjson::SUCCESS) {
+        if (parser.parseWithin(text, line).get_object().get(object) == simdjson::SUCCESS) {
             if (const auto cwd = recordedCwd(object))
                 found = std::string(*cwd);
         }

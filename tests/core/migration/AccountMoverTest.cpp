@@ -184,13 +184,23 @@ TEST_F(AccountMoverPreviewTest, CollisionOnlyForACloneAndTargetFolderFromTheNewD
 
 TEST_F(AccountMoverPreviewTest, UnreadableTranscriptGivesAnEmptyAnalysis)
 {
-    writeFile(transcript(), "{\"cwd\":\"/w/app\",\"t\":\"caf\xE9\"}\n");
+    fs::create_directories(transcript()); // something is there, but nothing can be read
     auto trimmed = input();
     trimmed.scope = TranscriptScope::trimmed(10);
     const auto preview = AccountMover::preview(trimmed);
     EXPECT_EQ(preview.integrity, TranscriptIntegrity{});
     EXPECT_EQ(preview.trim, std::nullopt);
     EXPECT_EQ(preview.estimatedResumeTokens(), preview.totalBytes / 4);
+}
+
+TEST_F(AccountMoverPreviewTest, ALineThatIsNotUtf8IsOneInvalidLine)
+{
+    const std::string text = "{\"cwd\":\"/w/app\"}\n{\"cwd\":\"/w/app\",\"t\":\"caf\xE9\"}\n";
+    writeFile(transcript(), text);
+    const auto preview = AccountMover::preview(input());
+    EXPECT_EQ(preview.integrity.lines, 2);
+    EXPECT_EQ(preview.integrity.invalidLines, 1);
+    EXPECT_EQ(preview.integrity.launchCwd, "/w/app");
 }
 
 } // namespace

@@ -235,9 +235,17 @@ TEST_F(ConversationMigratorTest, AFileWhereTheDestinationFolderShouldBe)
 {
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
     writeFile(projects() / "-w-new", "a plain file");
-    EXPECT_THROW(ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp), std::filesystem::filesystem_error);
-    EXPECT_EQ(readFile(projects() / "-w-new"), "a plain file");
-    EXPECT_EQ(entries(projects() / "-w-old"), std::vector<std::string>{"s.jsonl"});
+    const std::string reason = "The destination " + (projects() / "-w-new").string() + " is not a folder.";
+    EXPECT_EQ(ConversationMigrator::preview(input("-w-old", "/w/old", "/w/new")).blockedReason, reason);
+    const auto before = snapshot(projects());
+    try {
+        ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+        FAIL() << "expected a refusal";
+    } catch (const MigrationError& error) {
+        EXPECT_EQ(error.what(), reason);
+    }
+    EXPECT_EQ(snapshot(projects()), before);
+    EXPECT_FALSE(archived("-w-old-" + stamp + ".tar.gz"));
     EXPECT_TRUE(MigrationAudit::records().empty());
 }
 

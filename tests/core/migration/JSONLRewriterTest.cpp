@@ -142,7 +142,7 @@ TEST_F(JSONLRewriterFolderTest, ScanCountsFilesClassesAndUnparsableLines)
     const JSONLRewriter::Result expected{
         .files = 2,
         .byClass = {{CwdClass::sessionCwd, 1}, {CwdClass::driftedCwd, 1}, {CwdClass::history, 1}},
-        .unparsableLines = 1,
+        .unparsableLines = 2, // the array, and the line that is not UTF-8 (the rest of its file still counts)
     };
     EXPECT_EQ(JSONLRewriter::scan(folder.path(), "/a/b"), expected);
     EXPECT_EQ(JSONLRewriter::scan(folder.path(), ""), JSONLRewriter::Result::empty());
@@ -199,7 +199,7 @@ TEST_F(JSONLRewriterFolderTest, BadInputIsNeverCorrupted)
     std::filesystem::create_directories(file("folder.jsonl"));
 
     const auto scanned = JSONLRewriter::scan(folder.path(), "/a/b");
-    EXPECT_EQ(scanned.unparsableLines, 3); // the NUL line, the bare NULs and the deep line
+    EXPECT_EQ(scanned.unparsableLines, 4); // the NUL line, the bare NULs, the deep line and the one not UTF-8
     const auto result = JSONLRewriter::rewrite(folder.path(), "/a/b", "/n", JSONLRewriter::Scope::withHistory);
     EXPECT_EQ(result, scanned);
 

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <simdjson.h>
+
+namespace threadhop {
+
+/// Reads every text that is JSON by RFC 8259. simdjson reads nearly all of them at full speed; the
+/// few valid texts it refuses (integers beyond 64 bits, numbers beyond the range of a double,
+/// \uD800–\uDFFF escapes without their other half, which JavaScript writes when it cuts a text
+/// inside an emoji) are checked by a reader of ours and parsed from a normalised copy: such a number
+/// becomes the nearest double (±1.7976931348623157e308 beyond the range), such an escape U+FFFD.
+/// Only the parsed values see the copy; callers edit the original text. Nesting deeper than
+/// simdjson's 1024 levels is refused, as RFC 8259 allows a reader to do.
+///
+/// The element a parse returns lives until the next parse with the same parser.
+class JsonParser final {
+public:
+    /// Parses `json`. With `paddedInPlace`, the simdjson::SIMDJSON_PADDING bytes after it must be
+    /// readable (they are read, never changed); otherwise the text is copied first.
+    simdjson::simdjson_result<simdjson::dom::element> parse(std::string_view json, bool paddedInPlace = false);
+
+    /// Parses `piece`, which lies inside `text`, in place when the rest of the text covers the padding.
+    simdjson::simdjson_result<simdjson::dom::element> parseWithin(std::string_view text, std::string_view piece);
+
+    /// The text with the values simdjson refuses normalised as described above; false, with `out`
+    /// unspecified, when `json` is not a JSON text.
+    static bool normalize(std::string_view json, std::string& out);
+
+private:
+    simdjson::dom::parser m_parser;
+    std::string m_normalized; ///< reused from parse to parse
+};
+
+} // namespace threadhop

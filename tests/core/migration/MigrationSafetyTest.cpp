@@ -1,0 +1,284 @@
+// A migration either finishes with its record or leaves every byte as it was: what can be refused
+// is refused before anything changes, and every failure after the first change puts back the
+// exact bytes each file held.
+#include "MigrationTestSupport.h"
+
+#include "core/migration/RestoreManager.h"
+#include "core/util/AppPaths.h"
+#include "core/util/AtomicFile.h"
+
+#include <fstream>
+
+#include <unistd.h>
+
+namespace threadhop {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::writeFile;
+using Snapshot = std::map<std::string, std::string>;
+
+constexpr const char* stamp = "20240501-093000";
+// The escaped slashes hide this cwd from the field editor, so it survives the rewrite and
+// verification fails.
+const std::string hiddenOldCwd = "{\"type\":\"user\",\"cwd\":\"\\/w\\/old\"}\n";
+
+class MigrationSafetyTest : public testing::MigrationTest {
+protected:
+    std::string archive() const { return (AppPaths::backupsDir() / ("-w-old-" + std::string(stamp) + ".tar.gz")).string(); }
+
+    // The whole projects folder, so nothing anywhere in it may change unnoticed.
+    Snapshot everything() const { return snapshot(projects()); }
+
+    template <typename Error = MigrationError>
+    std::string failure(const ConversationMigrator::Input& request,
+                        const ConversationMigrator::EntryMove& move = ConversationMigrator::moveItem) const
+    {
+        try {
+            ConversationMigrator::migrate(request, stamp, move);
+        } catch (const Error& error) {
+            return error.what();
+        }
+        ADD_FAILURE() << "the migration did not fail as expected";
+        return {};
+    }
+
+    MigrationRecord onlyRecord() const
+    {
+        const auto history = MigrationAudit::records();
+        EXPECT_EQ(history.size(), 1u);
+        return history.empty() ? MigrationRecord{} : history.front();
+    }
+};
+
+TEST_F(MigrationSafetyTest, VerificationSeesOldValuesWhenTheNewDirectoryIsAParent)
+{
+    transcript("-w-old-sub", "s.jsonl", cwdLine("/w/old/sub") + "{\"cwd\":\"\\/w\\/old\\/sub\"}\n");
+    const auto before = everything();
+    EXPECT_EQ(failure(input("-w-old-sub", "/w/old/sub", "/w/old")), "Verification failed: 1 old references remain.");
+    EXPECT_EQ(everything(), before);
+
+    // The other direction: the new directory's own values lie below the old one and are no residue,
+    // but a hidden old value still is.
+    transcript("-w-old", "s.jsonl", cwdLine("/w/old") + hiddenOldCwd);
+    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/old/packages/app")), "Verification failed: 1 old references remain.");
+}
+
+TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
+{
+    // A conversation that drifted into the new directory names it legitimately: a reverse rewrite
+    // would turn that value into the old directory.
+    const std::string original = cwdLine("/w/old") + cwdLine("/w/new/docs") + hiddenOldCwd;
+    transcript("-w-old", "s.jsonl", original);
+    transcript("-w-old", "s/subagents/agent.jsonl", cwdLine("/w/old") + cwdLine("/w/new"));
+    const auto agentBefore = readFile(projects() / "-w-old" / "s" / "subagents" / "agent.jsonl");
+    // Claude Code appends a line after the backup, just before the transcript is replaced.
+    const std::string late = cwdLine("/w/old", ",\"late\":true");
+    bool appended = false;
+    AtomicFile::ScopedReplaceHook hook(AtomicFile::ScopedReplaceHook::Moment::beforeCheck, [&](const fs::path& file) {
+        if (!appended && file.filename() == "s.jsonl") {
+            appended = true;
+            std::ofstream(file, std::ios::app) << late;
+        }
+    });
+
+    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new")), "Verification failed: 1 old references remain.");
+    EXPECT_EQ(readFile(projects() / "-w-old" / "s.jsonl"), original + late);
+    EXPECT_EQ(readFile(projects() / "-w-old" / "s" / "subagents" / "agent.jsonl"), agentBefore);
+    EXPECT_FALSE(fs::exists(projects() / "-w-new"));
+    EXPECT_EQ(entries(projects()), std::vector<std::string>{"-w-old"}); // nothing of ours is left behind
+    EXPECT_EQ(onlyRecord().message, "Verification failed: 1 old references remain. Nothing was applied; every file is back "
+                                    "where it started.");
+}
+
+TEST_F(MigrationSafetyTest, AMergeThatFailsVerificationLeavesBothFoldersAsTheyWere)
+{
+    transcript("-w-new", "theirs.jsonl", cwdLine("/w/new") + cwdLine("/w/old")); // once ran in the old directory
+    transcript("-w-old", "a.jsonl", cwdLine("/w/old") + cwdLine("/w/new/docs"));
+    transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
+    const auto before = everything();
+    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new")), "Verification failed: 1 old references remain.");
+    EXPECT_EQ(everything(), before);
+    EXPECT_FALSE(onlyRecord().movedEntryNames);
+}
+
+struct Refusal {
+    const char* name;
+    std::function<void(const fs::path& projects)> arrange;
+    std::function<std::string(const fs::path& projects)> reason;
+};
+
+TEST_F(MigrationSafetyTest, WhatCanBeCheckedFirstIsRefusedBeforeAnythingChanges)
+{
+    const Refusal refusals[] = {
+        {"a name in both folders",
+         [](const fs::path& p) {
+             writeFile(p / "-w-old" / "THREADHOP-MOVES.md", "# moves\n");
+             writeFile(p / "-w-new" / "THREADHOP-MOVES.md", "# moves\n");
+             writeFile(p / "-w-new" / "s.jsonl", "theirs\n");
+         },
+         [](const fs::path&) {
+             return std::string("The destination already holds a file with the same name: THREADHOP-MOVES.md, s.jsonl. "
+                                "Nothing was moved.");
+         }},
+        {"a project folder that is a link",
+         [](const fs::path& p) {
+             fs::rename(p / "-w-old", p / "-real");
+             fs::create_directory_symlink(p / "-real", p / "-w-old");
+         },
+         [](const fs::path& p) {
+             return "The conversation folder " + (p / "-w-old").string() + " is a symbolic link; only a real folder can be "
+                                                                           "migrated.";
+         }},
+        {"a destination that is a link",
+         [](const fs::path& p) {
+             fs::create_directories(p / "-elsewhere");
+             fs::create_directory_symlink(p / "-elsewhere", p / "-w-new");
+         },
+         [](const fs::path& p) {
+             return "The destination " + (p / "-w-new").string() + " is a symbolic link; only a real folder can be migrated.";
+         }},
+        {"a conversation still open in Claude Code",
+         [](const fs::path& p) {
+             writeFile(p.parent_path() / "sessions" / "1.json",
+                       "{\"pid\":" + std::to_string(getpid()) + ",\"sessionId\":\"s\"}");
+         },
+         [](const fs::path&) {
+             return "The conversation s is still open in Claude Code (process " + std::to_string(getpid())
+                    + "). Quit it there before migrating, or the lines it writes would be lost.";
+         }},
+    };
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.name);
+        fs::remove_all(home() / ".claude");
+        transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
+        refusal.arrange(projects());
+        const auto before = everything();
+        EXPECT_EQ(ConversationMigrator::preview(input("-w-old", "/w/old", "/w/new")).blockedReason, refusal.reason(projects()));
+        EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new")), refusal.reason(projects()));
+        EXPECT_EQ(everything(), before);
+        EXPECT_FALSE(fs::exists(archive()));
+        EXPECT_TRUE(MigrationAudit::records().empty());
+    }
+}
+
+TEST_F(MigrationSafetyTest, AnAccountFolderReachedThroughALinkStillMigrates)
+{
+    const fs::path real = home() / "real-claude";
+    writeFile(real / "projects" / "-w-old" / "s.jsonl", cwdLine("/w/old"));
+    fs::create_directory_symlink(real, home() / ".claude");
+    const auto record = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    EXPECT_EQ(record.message, "Migrated and renamed.");
+    EXPECT_EQ(readFile(real / "projects" / "-w-new" / "s.jsonl"), cwdLine("/w/new"));
+}
+
+TEST_F(MigrationSafetyTest, AFailedRenamePutsTheBytesBackAndIsRecorded)
+{
+    transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
+    const auto before = everything();
+    const auto refuseRename = [](const fs::path& from, const fs::path& to) {
+        throw fs::filesystem_error("move", from, to, std::make_error_code(std::errc::permission_denied));
+    };
+    const std::string denied = std::make_error_code(std::errc::permission_denied).message();
+    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new"), refuseRename), "Rename failed: " + denied);
+    EXPECT_EQ(everything(), before);
+    const auto record = onlyRecord();
+    EXPECT_FALSE(record.success);
+    EXPECT_EQ(record.backupPath, archive());
+    EXPECT_EQ(record.message, "Rename failed: " + denied + ". Nothing was applied; every file is back where it started.");
+}
+
+TEST_F(MigrationSafetyTest, ADiskThatFillsDuringTheRewritePutsTheBytesBack)
+{
+    transcript("-w-old", "a.jsonl", cwdLine("/w/old"));
+    transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
+    const auto before = everything();
+    AtomicFile::ScopedReplaceHook full(AtomicFile::ScopedReplaceHook::Moment::beforeRename, [](const fs::path& file) {
+        if (file.filename() == "b.jsonl")
+            throw fs::filesystem_error("cannot write", file, std::make_error_code(std::errc::no_space_on_device));
+    });
+    failure<fs::filesystem_error>(input("-w-old", "/w/old", "/w/new"));
+    EXPECT_EQ(everything(), before);
+    EXPECT_EQ(onlyRecord().message, "Rewrite failed: " + std::make_error_code(std::errc::no_space_on_device).message()
+                                        + ". Nothing was applied; every file is back where it started.");
+}
+
+TEST_F(MigrationSafetyTest, AMergeThatFailsHalfWayPutsTheBytesBack)
+{
+    transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
+    transcript("-w-old", "a.jsonl", cwdLine("/w/old"));
+    transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
+    const auto before = everything();
+    int moves = 0;
+    const auto failSecond = [&](const fs::path& from, const fs::path& to) {
+        if (++moves == 2)
+            throw fs::filesystem_error("move", from, to, std::make_error_code(std::errc::no_space_on_device));
+        ConversationMigrator::moveItem(from, to);
+    };
+    const std::string full = std::make_error_code(std::errc::no_space_on_device).message();
+    const std::string expected = "Rename failed: " + full + " — nothing was moved; every file is back where it started.";
+    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new"), failSecond), expected);
+    EXPECT_EQ(everything(), before);
+    EXPECT_EQ(onlyRecord().message, expected);
+}
+
+TEST_F(MigrationSafetyTest, WhatCannotBePutBackIsNamedWithTheArchive)
+{
+    transcript("-w-old", "s.jsonl", cwdLine("/w/old") + hiddenOldCwd);
+    // The rename back after the failed verification fails: the folder stays under its new name,
+    // but its transcript still gets its bytes back there.
+    int moves = 0;
+    const auto failMoveBack = [&](const fs::path& from, const fs::path& to) {
+        if (++moves == 2)
+            throw fs::filesystem_error("move", from, to, std::make_error_code(std::errc::io_error));
+        ConversationMigrator::moveItem(from, to);
+    };
+    failure(input("-w-old", "/w/old", "/w/new"), failMoveBack);
+    EXPECT_EQ(readFile(projects() / "-w-new" / "s.jsonl"), cwdLine("/w/old") + hiddenOldCwd);
+    const auto record = onlyRecord();
+    EXPECT_EQ(record.movedEntryNames, std::vector<std::string>{"-w-new"});
+    EXPECT_EQ(record.message, "Verification failed: 1 old references remain. 1 item(s) could not be put back and are still "
+                              "in -w-new: -w-new. The folder was archived before this started: "
+                                  + archive() + ".");
+
+    // A transcript whose folder vanished meanwhile cannot get its bytes back: the record says so.
+    fs::remove_all(projects());
+    transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
+    transcript("-w-old", "b.jsonl", cwdLine("/w/old") + hiddenOldCwd);
+    AtomicFile::ScopedReplaceHook vanish(AtomicFile::ScopedReplaceHook::Moment::beforeRename, [&](const fs::path& file) {
+        if (file.filename() == "b.jsonl")
+            fs::rename(projects() / "-w-old" / "a", projects() / "moved-away");
+    });
+    failure(input("-w-old", "/w/old", "/w/new"));
+    const auto history = MigrationAudit::records();
+    ASSERT_EQ(history.size(), 2u);
+    EXPECT_EQ(history[0].message, "Verification failed: 1 old references remain. The files are back in -w-old, but 1 file(s) "
+                                  "still hold the rewritten text: a/subagents/agent.jsonl. The folder was archived before "
+                                  "this started: "
+                                      + archive() + ".");
+    EXPECT_EQ(history[0].message->find("every file is back"), std::string::npos);
+}
+
+TEST_F(MigrationSafetyTest, BackslashesInNamesSurviveTheArchiveAndTheRestore)
+{
+    // Claude Code names the folder of /srv/q"uote\back after it; a home folder may hold one too.
+    const testing::TempFolder odd;
+    const fs::path oddHome = odd.path() / "back\\slash home";
+    const ScopedHomeOverride home(oddHome);
+    const fs::path root = oddHome / ".claude" / "projects";
+    const std::string folder = "-srv-q\"uote\\back";
+    const std::string transcriptText = "{\"cwd\":\"/srv/q\\\"uote\\\\back\"}\n";
+    writeFile(root / folder / "s.jsonl", transcriptText);
+    auto request = input(folder, "/srv/q\"uote\\back", "/srv/moved");
+    request.projectsRoot = root;
+    const auto record = ConversationMigrator::migrate(request, stamp);
+    EXPECT_EQ(readFile(root / "-srv-moved" / "s.jsonl"), "{\"cwd\":\"/srv/moved\"}\n");
+
+    RestoreManager::restore(record, root, "20240501-100000", MigrationAudit::records());
+    EXPECT_EQ(readFile(root / folder / "s.jsonl"), transcriptText);
+    EXPECT_FALSE(fs::exists(root / "-srv-moved"));
+}
+
+} // namespace
+} // namespace threadhop
