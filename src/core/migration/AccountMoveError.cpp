@@ -45,4 +45,9 @@ AccountMoveError AccountMoveError::trimNeedsFork()
                                  "make two different files claim to be the same conversation."};
 }
 
+AccountMoveError AccountMoveError::refused(std::string reason)
+{
+    return {Kind::refused, reason};
+}
+
 } // namespace threadhop

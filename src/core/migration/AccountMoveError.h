@@ -9,7 +9,7 @@ namespace threadhop {
 /// The refusals of an account move; what() is the text shown to the user.
 class AccountMoveError final : public std::runtime_error {
 public:
-    enum class Kind { collision, brokenTranscript, verificationFailed, sameAccount, noCwdRecorded, trimNeedsFork };
+    enum class Kind { collision, brokenTranscript, verificationFailed, sameAccount, noCwdRecorded, trimNeedsFork, refused };
 
     static AccountMoveError collision(std::string targetFolderPath);
     static AccountMoveError brokenTranscript(std::int64_t unansweredCalls);
@@ -17,6 +17,8 @@ public:
     static AccountMoveError sameAccount();
     static AccountMoveError noCwdRecorded();
     static AccountMoveError trimNeedsFork();
+    /// A move that would record what the history file cannot hold; `reason` is the whole text.
+    static AccountMoveError refused(std::string reason);
 
     Kind kind() const { return m_kind; }
     /// The target folder's path of a collision, the detail of a failed verification; else empty.

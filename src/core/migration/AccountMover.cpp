@@ -11,6 +11,7 @@
 #include "core/util/ByteCountText.h"
 #include "core/util/PathText.h"
 #include "core/util/ReadBuffer.h"
+#include "core/util/UnicodeText.h"
 #include "core/validation/TranscriptAnalyzer.h"
 
 #include <algorithm>
@@ -212,6 +213,14 @@ AccountMovePreview computePreview(const AccountMoveInput& input, bool scanFolder
         throw AccountMoveError::sameAccount();
     if (input.launchCwd.empty())
         throw AccountMoveError::noCwdRecorded();
+    // Everything the record and the copy's name carry must be text the history file can hold.
+    for (const std::string* name : {&input.source.id, &input.target.id, &input.sessionId, &input.sourceFolderName,
+                                    &input.launchCwd, input.newCwd ? &*input.newCwd : &input.launchCwd}) {
+        if (!UnicodeText::isValidUtf8(*name))
+            throw AccountMoveError::refused("The name " + UnicodeText::withReplacementCharacters(*name)
+                                            + " is not valid UTF-8 text, which the history file cannot hold. The "
+                                              "conversation cannot be moved.");
+    }
     const fs::path source = AccountMover::sourceFolder(input);
     const auto layout = SessionCopier::layout(input.sessionId, source);
     const fs::path target = AccountMover::targetFolder(input);

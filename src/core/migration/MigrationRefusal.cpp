@@ -3,6 +3,7 @@
 
 #include "core/discovery/SessionLiveness.h"
 #include "core/encoding/CwdCodec.h"
+#include "core/util/UnicodeText.h"
 
 #include <algorithm>
 
@@ -43,6 +44,24 @@ std::optional<MigrationError> notARealFolder(const fs::path& folder, std::string
     }
 }
 
+// The history records the folder's name and, after a merge, the names of its entries; it must
+// stay JSON.
+std::optional<MigrationError> nameNotUtf8(const fs::path& folder)
+{
+    std::vector<fs::path> items{folder};
+    for (const auto& name : sortedNames(folder))
+        items.push_back(folder / name);
+    for (const auto& item : items) {
+        const std::string name = item.filename().string();
+        if (!UnicodeText::isValidUtf8(name))
+            return MigrationError::refused("The name " + UnicodeText::withReplacementCharacters(name) + " in "
+                                           + UnicodeText::withReplacementCharacters(item.parent_path().string())
+                                           + " is not valid UTF-8 text, which the history file cannot hold. Rename it, "
+                                             "then migrate.");
+    }
+    return std::nullopt;
+}
+
 // A running Claude Code process keeps appending to its transcript: lines it writes after the
 // folder was replaced would be lost.
 std::optional<MigrationError> openConversation(const ConversationMigrator::Input& input, const fs::path& folder)
@@ -76,10 +95,15 @@ std::optional<MigrationError> ConversationMigrator::refusal(const Input& input)
 {
     if (input.oldCwd.empty() || input.newCwd.empty())
         return MigrationError::emptyPath();
+    if (!UnicodeText::isValidUtf8(input.oldCwd) || !UnicodeText::isValidUtf8(input.newCwd))
+        return MigrationError::refused("The old or new directory is not valid UTF-8 text, which the transcripts and the "
+                                       "history file cannot hold.");
     const auto oldFolder = input.projectsRoot / input.oldFolderName;
     if (typeOf(oldFolder) == fs::file_type::not_found)
         return MigrationError::oldFolderMissing(oldFolder.string());
     if (auto refused = notARealFolder(oldFolder, "The conversation folder"))
+        return refused;
+    if (auto refused = nameNotUtf8(oldFolder))
         return refused;
     if (auto refused = openConversation(input, oldFolder))
         return refused;

@@ -2,11 +2,9 @@
 
 #include "BackupArchiver.h"
 #include "MigrationAudit.h"
-#include "core/util/ChildProcess.h"
 #include "core/util/ErrorText.h"
 #include "core/util/FileQueries.h"
 #include "core/util/TextJoin.h"
-#include "core/util/UnicodeText.h"
 
 #include <algorithm>
 #include <set>
@@ -25,17 +23,6 @@ std::set<std::string> namesIn(const fs::path& folder)
     if (error)
         names.clear();
     return names;
-}
-
-void extract(const std::string& archive, const fs::path& projectsRoot)
-{
-    std::vector<std::string> arguments{"-xzf", archive};
-    BackupArchiver::addLiteralNamesOption(arguments);
-    arguments.insert(arguments.end(), {"-C", projectsRoot.string()});
-    const auto outcome = ChildProcess::run("/usr/bin/tar", arguments);
-    if (outcome.exitStatus != 0)
-        throw MigrationError::backupFailed(
-            "Extraction failed: " + (UnicodeText::isValidUtf8(outcome.standardError) ? outcome.standardError : ""));
 }
 
 // Takes away what the migration put into the migrated folder.
@@ -108,7 +95,7 @@ MigrationRecord RestoreManager::restore(const MigrationRecord& record, const fs:
     std::optional<std::string> preRestoreArchive;
     if (FileQueries::itemExists(migrated))
         preRestoreArchive = BackupArchiver::backup(migrated, "pre-restore-" + std::string(stamp)).string();
-    extract(*record.backupPath, projectsRoot);
+    BackupArchiver::extract(*record.backupPath, projectsRoot);
     removeMigratedCopy(record, migrated);
 
     MigrationRecord reverting{

@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 
+#include "DiskFlush.h"
 #include "FileDescriptor.h"
 #include "Uuid.h"
 
@@ -48,15 +49,6 @@ void writeAll(int fd, std::string_view content, const std::filesystem::path& pat
         }
         content.remove_prefix(static_cast<std::size_t>(written));
     }
-}
-
-void syncFolder(const std::filesystem::path& folder)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 // Copies what was appended to the old file (still open as `old`) after its first `from` bytes to
@@ -157,7 +149,7 @@ public:
         if (::rename(m_path.c_str(), target.c_str()) != 0)
             fail("cannot replace", target, errno);
         m_renamed = true;
-        syncFolder(target.parent_path());
+        DiskFlush::folder(target.parent_path());
     }
 
 private:

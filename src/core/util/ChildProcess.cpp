@@ -68,16 +68,23 @@ private:
     posix_spawn_file_actions_t m_actions{};
 };
 
-int waitForExit(pid_t pid)
+void waitForExit(pid_t pid, ChildProcess::Outcome& outcome)
 {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
-            return -1;
+        if (errno != EINTR) {
+            outcome.exitStatus = -1;
+            return;
+        }
     }
-    if (WIFEXITED(status))
-        return WEXITSTATUS(status);
-    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+    if (WIFEXITED(status)) {
+        outcome.exitStatus = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        outcome.signal = WTERMSIG(status);
+        outcome.exitStatus = 128 + outcome.signal;
+    } else {
+        outcome.exitStatus = -1;
+    }
 }
 
 } // namespace
@@ -103,7 +110,7 @@ ChildProcess::Outcome ChildProcess::run(const std::filesystem::path& executable,
             break;
         outcome.standardError.append(chunk, static_cast<std::size_t>(got));
     }
-    outcome.exitStatus = waitForExit(pid);
+    waitForExit(pid, outcome);
     return outcome;
 }
 

@@ -10,6 +10,7 @@ namespace threadhop::ChildProcess {
 /// How a program that was waited for ended.
 struct Outcome {
     int exitStatus = 0;        ///< 0 for success; 128 + the signal for a program killed by one
+    int signal = 0;            ///< the signal that killed it; 0 when it exited by itself
     std::string standardError; ///< everything it wrote there, as bytes
 };
 

@@ -1,5 +1,7 @@
 #include "JsonWriter.h"
 
+#include "UnicodeText.h"
+
 #include <type_traits>
 
 namespace threadhop {
@@ -12,8 +14,9 @@ void appendIndent(std::string& out, int level)
 
 void appendString(std::string& out, std::string_view text)
 {
+    // The file must stay JSON whatever a name holds: bytes that are not UTF-8 become U+FFFD.
     out += '"';
-    out += JsonWriter::escaped(text);
+    out += JsonWriter::escaped(UnicodeText::withReplacementCharacters(text));
     out += '"';
 }
 

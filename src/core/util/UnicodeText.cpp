@@ -53,6 +53,26 @@ bool UnicodeText::isValidUtf8(std::string_view text)
     return simdjson::validate_utf8(text.data(), text.size());
 }
 
+std::string UnicodeText::withReplacementCharacters(std::string_view text)
+{
+    if (isValidUtf8(text))
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size() + 8);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    for (int32_t at = 0; at < length;) {
+        const int32_t start = at;
+        UChar32 c = 0;
+        U8_NEXT(bytes, at, length, c);
+        if (c < 0)
+            out += "\xEF\xBF\xBD";
+        else
+            out.append(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(at - start)));
+    }
+    return out;
+}
+
 std::string_view UnicodeText::withoutCutCharacter(std::string_view text)
 {
     // Walk back over at most three continuation bytes to the lead byte of the last sequence.

@@ -10,6 +10,9 @@ namespace threadhop::UnicodeText {
 /// True when `text` is well-formed UTF-8.
 bool isValidUtf8(std::string_view text);
 
+/// `text` with every ill-formed UTF-8 sequence replaced by U+FFFD, as a reader would show it.
+std::string withReplacementCharacters(std::string_view text);
+
 /// `text` without a trailing, incomplete multi-byte sequence (a prefix cut inside a character).
 std::string_view withoutCutCharacter(std::string_view text);
 

@@ -123,6 +123,12 @@ TEST_F(AccountMoverPreviewTest, RefusalsComeInOrder)
     noCwd.launchCwd = "";
     EXPECT_EQ(refusal<AccountMoveError>(noCwd), AccountMoveError::noCwdRecorded().what());
 
+    // A name the history file could not hold is refused before anything is read.
+    auto latin1 = input();
+    latin1.newCwd = "/w/caf\xE9";
+    EXPECT_EQ(refusal<AccountMoveError>(latin1), "The name /w/caf\uFFFD is not valid UTF-8 text, which the history file "
+                                                 "cannot hold. The conversation cannot be moved.");
+
     auto missing = input();
     missing.sessionId = "other";
     EXPECT_EQ(refusal<SessionCopier::CopyError>(missing), "Transcript not found: " + (sourceFolder() / "other.jsonl").string());

@@ -51,6 +51,44 @@ TEST_F(BackupArchiverTest, MissingFolderFailsWithTarsMessage)
     }
 }
 
+TEST_F(BackupArchiverTest, FailuresSayHowTarEnded)
+{
+    const auto folder = home() / "p" / "-x";
+    writeFile(folder / "a.jsonl", "{}\n");
+    const auto failure = [&](const std::string& script) {
+        writeFile(home() / "tar", "#!/bin/sh\n" + script);
+        std::filesystem::permissions(home() / "tar", std::filesystem::perms::owner_all);
+        const BackupArchiver::ScopedTarProgram fake(home() / "tar");
+        try {
+            BackupArchiver::backup(folder, "s");
+        } catch (const MigrationError& error) {
+            return std::string(error.what());
+        }
+        return std::string("no failure");
+    };
+    EXPECT_EQ(failure("kill -9 $$\n"), "Backup failed: tar was stopped by signal 9.");
+    EXPECT_EQ(failure("exit 2\n"), "Backup failed: tar exited with status 2.");
+    EXPECT_EQ(failure("echo 'tar: full' >&2; kill -15 $$\n"), "Backup failed: tar: full\ntar was stopped by signal 15.");
+    // A megabyte of complaints: only its last lines are kept.
+    const std::string flood = failure("i=0; while [ $i -lt 20000 ]; do echo \"tar: line $i of a long complaint\" >&2; "
+                                      "i=$((i+1)); done; exit 2\n");
+    EXPECT_EQ(flood, "Backup failed: …" + [] {
+        std::string tail;
+        for (int i = 19980; i < 20000; ++i)
+            tail += "tar: line " + std::to_string(i) + " of a long complaint\n";
+        return tail;
+    }());
+
+    writeFile(home() / "tar", "#!/bin/sh\nkill -9 $$\n");
+    const BackupArchiver::ScopedTarProgram fake(home() / "tar");
+    try {
+        BackupArchiver::extract(home() / "any.tar.gz", home());
+        FAIL() << "expected the extraction to fail";
+    } catch (const MigrationError& error) {
+        EXPECT_STREQ(error.what(), "Backup failed: Extraction failed: tar was stopped by signal 9.");
+    }
+}
+
 TEST(ChildProcessRunTest, ReportsExitStatusAndDrainsALargeStandardError)
 {
     const auto outcome = ChildProcess::run("/bin/sh", {"-c", "head -c 300000 /dev/zero | tr '\\0' x >&2; exit 3"});

@@ -121,7 +121,9 @@ TEST_F(ConversationMigratorTest, AMoveThatFailsHalfWayPutsEverythingBack)
         FAIL() << "expected renameFailed";
     } catch (const MigrationError& error) {
         EXPECT_EQ(error.kind(), MigrationError::Kind::renameFailed);
-        EXPECT_EQ(error.text(), std::make_error_code(std::errc::no_space_on_device).message()
+        // A full disk names the folder being written to.
+        EXPECT_EQ(error.text(), std::make_error_code(std::errc::no_space_on_device).message() + " in "
+                                    + (projects() / "-from").string()
                                     + " — nothing was moved; every file is back where it started.");
     }
     EXPECT_EQ(entries(projects() / "-from"), (std::vector<std::string>{"a.jsonl", "b.jsonl", "c.jsonl"}));

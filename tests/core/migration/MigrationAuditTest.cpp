@@ -25,6 +25,17 @@ MigrationRecord record(std::string accountId)
 
 class MigrationAuditTest : public testing::HomeTest {};
 
+TEST_F(MigrationAuditTest, BytesThatAreNotUtf8NeverBreakTheFile)
+{
+    auto odd = record("A");
+    odd.message = "named caf\xE9 and \xF0\x9F";
+    MigrationAudit::append(odd);
+    MigrationAudit::append(record("B"));
+    const auto history = MigrationAudit::records();
+    ASSERT_EQ(history.size(), 2u);
+    EXPECT_EQ(history[1].message, "named caf\uFFFD and \uFFFD");
+}
+
 TEST_F(MigrationAuditTest, NewestFirstWithRequiredKeysOnly)
 {
     MigrationAudit::append(record("A"));

@@ -139,6 +139,12 @@ TEST_F(MigrationSafetyTest, WhatCanBeCheckedFirstIsRefusedBeforeAnythingChanges)
          [](const fs::path& p) {
              return "The destination " + (p / "-w-new").string() + " is a symbolic link; only a real folder can be migrated.";
          }},
+        {"a name that is not UTF-8",
+         [](const fs::path& p) { writeFile(p / "-w-old" / "caf\xE9.jsonl", "{}\n"); },
+         [](const fs::path& p) {
+             return "The name caf\uFFFD.jsonl in " + (p / "-w-old").string()
+                    + " is not valid UTF-8 text, which the history file cannot hold. Rename it, then migrate.";
+         }},
         {"a conversation still open in Claude Code",
          [](const fs::path& p) {
              writeFile(p.parent_path() / "sessions" / "1.json",
@@ -161,6 +167,15 @@ TEST_F(MigrationSafetyTest, WhatCanBeCheckedFirstIsRefusedBeforeAnythingChanges)
         EXPECT_FALSE(fs::exists(archive()));
         EXPECT_TRUE(MigrationAudit::records().empty());
     }
+}
+
+TEST_F(MigrationSafetyTest, ANewDirectoryThatIsNotUtf8IsRefused)
+{
+    transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
+    const auto before = everything();
+    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/caf\xE9")),
+              "The old or new directory is not valid UTF-8 text, which the transcripts and the history file cannot hold.");
+    EXPECT_EQ(everything(), before);
 }
 
 TEST_F(MigrationSafetyTest, AnAccountFolderReachedThroughALinkStillMigrates)
@@ -201,6 +216,7 @@ TEST_F(MigrationSafetyTest, ADiskThatFillsDuringTheRewritePutsTheBytesBack)
     failure<fs::filesystem_error>(input("-w-old", "/w/old", "/w/new"));
     EXPECT_EQ(everything(), before);
     EXPECT_EQ(onlyRecord().message, "Rewrite failed: " + std::make_error_code(std::errc::no_space_on_device).message()
+                                        + " in " + (projects() / "-w-old").string()
                                         + ". Nothing was applied; every file is back where it started.");
 }
 
@@ -216,7 +232,8 @@ TEST_F(MigrationSafetyTest, AMergeThatFailsHalfWayPutsTheBytesBack)
             throw fs::filesystem_error("move", from, to, std::make_error_code(std::errc::no_space_on_device));
         ConversationMigrator::moveItem(from, to);
     };
-    const std::string full = std::make_error_code(std::errc::no_space_on_device).message();
+    const std::string full = std::make_error_code(std::errc::no_space_on_device).message() + " in "
+                             + (projects() / "-w-old").string();
     const std::string expected = "Rename failed: " + full + " — nothing was moved; every file is back where it started.";
     EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new"), failSecond), expected);
     EXPECT_EQ(everything(), before);
