@@ -4,11 +4,15 @@
 #include "IdentityRewriter.h"
 #include "MigrationAudit.h"
 #include "MoveLedger.h"
+#include "OperationSteps.h"
+#include "PendingOperation.h"
+#include "StagedCopy.h"
 #include "SessionCopier.h"
 #include "core/discovery/SessionLiveness.h"
 #include "core/encoding/CwdCodec.h"
 #include "core/util/AtomicFile.h"
 #include "core/util/ByteCountText.h"
+#include "core/util/FileQueries.h"
 #include "core/util/PathText.h"
 #include "core/util/ReadBuffer.h"
 #include "core/util/UnicodeText.h"
@@ -122,14 +126,6 @@ void verify(const AccountMoveInput& input, const SessionCopier::CopyResult& copy
     if (CwdCodec::encode(*launchCwd) != expected)
         throw AccountMoveError::verificationFailed("the copied transcript records " + *launchCwd + ", which does not encode to "
                                                    + expected);
-}
-
-// Takes away what the copy placed in the target folder; errors are ignored.
-void removeCopy(const fs::path& transcript, const fs::path& sidecar)
-{
-    std::error_code ignored;
-    fs::remove(transcript, ignored);
-    fs::remove_all(sidecar, ignored);
 }
 
 std::string scopeSummary(const AccountMovePreview& preview, const std::optional<TranscriptTrimmer::Result>& trim)
@@ -253,6 +249,26 @@ AccountMovePreview computePreview(const AccountMoveInput& input, bool scanFolder
     return preview;
 }
 
+PendingOperation pendingNote(const AccountMoveInput& input, const fs::path& target, const std::string& backupPath,
+                             const StagedCopy& staged)
+{
+    PendingOperation note;
+    note.kind = PendingOperation::Kind::accountMove;
+    note.recordId = Uuid::random();
+    note.accountId = input.source.id;
+    note.oldCwd = input.launchCwd;
+    note.newCwd = AccountMover::destinationCwd(input);
+    note.oldFolder = input.sourceFolderName;
+    note.newFolder = target.filename().string();
+    note.archive = backupPath;
+    note.targetAccountId = input.target.id;
+    note.moveMode = std::string(toString(input.mode));
+    note.staging = staged.folder().string();
+    note.targetFolder = target.string();
+    note.createsTargetFolder = !FileQueries::itemExists(target);
+    return note;
+}
+
 } // namespace
 
 std::string AccountMover::destinationCwd(const AccountMoveInput& input)
@@ -293,27 +309,40 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
     }
 
     const std::string newSessionId = input.mode == MoveMode::fork ? Uuid::random().lowerText() : input.sessionId;
-    const fs::path copiedTranscript = target / (newSessionId + ".jsonl");
-    const fs::path copiedSidecar = target / newSessionId;
-    std::optional<SessionCopier::CopyResult> copy;
+    StagedCopy staged(target, newSessionId);
+    staged.refuseCollision();
+    PendingOperation note = pendingNote(input, target, backupPath, staged);
+    PendingOperations::write(note);
+    OperationSteps::reached(OperationStep::noted);
+
+    SessionCopier::CopyResult copy;
     Transformed done;
     try {
-        copy = SessionCopier::copy(layout, target, newSessionId);
-        done = transform(input, *copy, newSessionId);
-        verify(input, *copy, layout, target, done.plan);
-    } catch (const SessionCopier::CopyError& error) {
-        // What was already there is never this move's to remove.
-        if (error.kind() != SessionCopier::CopyError::Kind::destinationExists)
-            removeCopy(copiedTranscript, copiedSidecar);
-        throw;
-    } catch (...) {
-        removeCopy(copiedTranscript, copiedSidecar);
+        copy = SessionCopier::copy(layout, staged.folder(), newSessionId);
+        done = transform(input, copy, newSessionId);
+        verify(input, copy, layout, target, done.plan);
+        OperationSteps::reached(OperationStep::copied);
+        note.placed = staged.placedFiles(copy);
+        PendingOperations::write(note);
+        staged.place(copy);
+    } catch (const std::exception&) {
+        // The staged copy goes with `staged`; nothing of it stands in the target folder.
+        if (note.createsTargetFolder) {
+            std::error_code ignored;
+            fs::remove(target, ignored); // only when still empty
+        }
+        PendingOperations::remove(note);
         throw;
     }
+    OperationSteps::reached(OperationStep::placed);
 
-    writeLedger(input, preview, *copy, newSessionId, done.trim, backupPath, source, target);
-    MigrationRecord record = recordOf(input, *copy, newSessionId, done.cwdRewrite, backupPath, target);
+    MigrationRecord record = recordOf(input, copy, newSessionId, done.cwdRewrite, backupPath, target);
+    record.id = note.recordId;
     MigrationAudit::append(record);
+    OperationSteps::reached(OperationStep::recorded);
+    // After the record: an interrupted move is taken back, and no note may tell of it then.
+    writeLedger(input, preview, copy, newSessionId, done.trim, backupPath, source, target);
+    PendingOperations::remove(note);
     return record;
 }
 

@@ -4,7 +4,10 @@
 #include "JSONLRewriter.h"
 #include "MigrationAudit.h"
 #include "MigrationRollback.h"
+#include "OperationSteps.h"
+#include "PendingOperation.h"
 #include "core/encoding/CwdCodec.h"
+#include "core/util/AtomicFile.h"
 #include "core/util/DiskFlush.h"
 #include "core/util/ErrorText.h"
 #include "core/util/FileQueries.h"
@@ -215,21 +218,81 @@ MigrationRecord failureRecord(const ConversationMigrator::Input& input, const Pl
     return failure;
 }
 
+PendingOperation pendingNote(const ConversationMigrator::Input& input, const Plan& plan, const std::string& backupPath,
+                             const KeptOriginals& originals)
+{
+    PendingOperation note;
+    note.kind = PendingOperation::Kind::migration;
+    note.recordId = Uuid::random();
+    note.accountId = input.accountId;
+    note.oldCwd = input.oldCwd;
+    note.newCwd = input.newCwd;
+    note.oldFolder = input.oldFolderName;
+    note.newFolder = plan.newFolderName;
+    note.archive = backupPath;
+    note.projectsRoot = input.projectsRoot.string();
+    note.rewriteHistory = input.rewriteHistory;
+    if (plan.destinationPopulated)
+        note.mergedEntries = entryNames(plan.oldFolderURL);
+    note.keptOriginals = originals.folder().string();
+    return note;
+}
+
+MigrationRecord successRecord(const ConversationMigrator::Input& input, const Plan& plan, const std::string& backupPath,
+                              const JSONLRewriter::Result& rewrite, const ConversationMigrator::Moved& moved)
+{
+    MigrationRecord record = baseRecord(input, plan.newFolderName);
+    record.filesRewritten = rewrite.files;
+    record.occurrencesReplaced = JSONLRewriter::inScopeTotal(rewrite, scopeOf(input));
+    record.backupPath = backupPath;
+    record.success = true;
+    record.rewroteHistory = input.rewriteHistory;
+    record.occurrencesByClass = byClassName(rewrite.byClass);
+    if (plan.destinationPopulated) {
+        std::string message = "Moved " + std::to_string(moved.conversationCount)
+                              + " conversation(s) into a project that already had some.";
+        const auto others = static_cast<std::int64_t>(moved.names.size()) - moved.conversationCount;
+        if (others > 0)
+            message += " (" + std::to_string(others) + " other file(s) came with them.)";
+        record.message = message;
+        record.movedEntryNames = moved.names;
+    } else {
+        record.message = plan.renameNeeded ? "Migrated and renamed." : "cwd resynced (no rename).";
+    }
+    return record;
+}
+
 } // namespace
 
 MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_view stamp, const EntryMove& move)
 {
     const Plan plan = planFor(input);
     const auto& scope = scopeOf(input);
+    // What an earlier crash left of ours in these folders goes before the archive is taken.
+    AtomicFile::removeTemporaries(plan.oldFolderURL);
+    if (plan.destinationPopulated)
+        AtomicFile::removeTemporaries(plan.newFolderURL);
     const std::string backupPath = BackupArchiver::backup(plan.oldFolderURL, stamp).string();
     if (plan.destinationPopulated)
         BackupArchiver::backup(plan.newFolderURL, "destination-" + std::string(stamp));
 
     KeptOriginals originals(input.projectsRoot, plan.oldFolderURL);
+    const PendingOperation note = pendingNote(input, plan, backupPath, originals);
+    PendingOperations::write(note);
+    OperationSteps::reached(OperationStep::noted);
+    // The outcome, success or failure, ends the story: recorded first, then the note goes.
+    const auto finish = [&](MigrationRecord record) {
+        record.id = note.recordId;
+        MigrationAudit::append(record);
+        OperationSteps::reached(OperationStep::recorded);
+        originals.discard();
+        PendingOperations::remove(note);
+        return record;
+    };
     MigrationRollback rollback({plan.oldFolderURL, plan.newFolderURL, backupPath}, originals, move);
     // Every failure from here on puts the files back and leaves a record of what happened.
     const auto failWith = [&](std::string message, const MigrationRollback::Residue& residue) {
-        MigrationAudit::append(failureRecord(input, plan, backupPath, std::move(message), residue));
+        finish(failureRecord(input, plan, backupPath, std::move(message), residue));
     };
 
     JSONLRewriter::Result rewrite;
@@ -241,6 +304,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
         failWith("Rewrite failed: " + asSentence(ErrorText::describe(error)) + " " + residue.message, residue);
         throw;
     }
+    OperationSteps::reached(OperationStep::rewritten);
 
     Moved moved;
     if (plan.destinationPopulated) {
@@ -271,6 +335,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
         }
         rollback.noteRenamed();
     }
+    OperationSteps::reached(OperationStep::moved);
 
     if (input.oldCwd != input.newCwd) {
         const fs::path holder = plan.renameNeeded ? plan.newFolderURL : plan.oldFolderURL;
@@ -281,27 +346,8 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
             throw MigrationError::verificationFailed(residueCount);
         }
     }
-
-    MigrationRecord record = baseRecord(input, plan.newFolderName);
-    record.filesRewritten = rewrite.files;
-    record.occurrencesReplaced = JSONLRewriter::inScopeTotal(rewrite, scope);
-    record.backupPath = backupPath;
-    record.success = true;
-    record.rewroteHistory = input.rewriteHistory;
-    record.occurrencesByClass = byClassName(rewrite.byClass);
-    if (plan.destinationPopulated) {
-        std::string message = "Moved " + std::to_string(moved.conversationCount)
-                              + " conversation(s) into a project that already had some.";
-        const auto others = static_cast<std::int64_t>(moved.names.size()) - moved.conversationCount;
-        if (others > 0)
-            message += " (" + std::to_string(others) + " other file(s) came with them.)";
-        record.message = message;
-        record.movedEntryNames = moved.names;
-    } else {
-        record.message = plan.renameNeeded ? "Migrated and renamed." : "cwd resynced (no rename).";
-    }
-    MigrationAudit::append(record);
-    return record;
+    OperationSteps::reached(OperationStep::verified);
+    return finish(successRecord(input, plan, backupPath, rewrite, moved));
 }
 
 ConversationMigrator::Moved ConversationMigrator::moveEntries(const fs::path& from, const fs::path& into, const EntryMove& move)

@@ -297,6 +297,47 @@ void forEachPiece(std::string_view text, Visit visit)
     }
 }
 
+// What rewriting one transcript's text found, and whether its text changed.
+struct TextOutcome {
+    Counts counts{};
+    std::int64_t unparsable = 0;
+    bool changed = false;
+};
+
+// Rewrites `text`, which lies in a padded buffer, line by line into `out`: empty pieces, line
+// feeds and every line that needs no change stay as they are.
+TextOutcome rewriteText(std::string_view text, LineClassifier& classifier, const Directories& directories,
+                        const JSONLRewriter::Scope& scope, std::string& out)
+{
+    out.clear();
+    out.reserve(text.size() + text.size() / 8);
+    TextOutcome outcome;
+    forEachPiece(text, [&](std::string_view line, bool last) {
+        const std::size_t lineStart = out.size();
+        bool replaced = false;
+        const LineFacts facts = line.empty() ? LineFacts{} : classifier.factsOf(line);
+        if (LineClassifier::isCandidate(facts)) {
+            if (const auto object = classifier.parse(line)) {
+                classifier.count(*object, facts, outcome.counts);
+                if (facts.directoryCount > 0)
+                    replaced = appendRewrittenObjectLine(line, *object, directories, scope, out);
+                else
+                    out.append(line);
+            } else {
+                ++outcome.unparsable;
+                out.append(line);
+            }
+        } else {
+            out.append(line);
+        }
+        if (replaced && std::string_view(out).substr(lineStart) != line)
+            outcome.changed = true;
+        if (!last)
+            out.push_back('\n');
+    });
+    return outcome;
+}
+
 // Loads a transcript with the stamp of what was read (taken before reading, so an append that
 // races the read makes the stamp stale and the replacement refuse).
 std::optional<FileMetadata> loadTranscriptForRewrite(ReadBuffer& buffer, const std::filesystem::path& file)
@@ -448,48 +489,34 @@ JSONLRewriter::Result JSONLRewriter::rewrite(const std::vector<std::filesystem::
             const auto stamp = loadTranscriptForRewrite(buffer, file);
             if (!stamp)
                 break;
-            const std::string_view text = buffer.content();
-            out.clear();
-            out.reserve(text.size() + text.size() / 8);
-            Counts counts{};
-            std::int64_t unparsable = 0;
-            bool changed = false;
-            forEachPiece(text, [&](std::string_view line, bool last) {
-                const std::size_t lineStart = out.size();
-                bool replaced = false;
-                const LineFacts facts = line.empty() ? LineFacts{} : classifier.factsOf(line);
-                if (LineClassifier::isCandidate(facts)) {
-                    if (const auto object = classifier.parse(line)) {
-                        classifier.count(*object, facts, counts);
-                        if (facts.directoryCount > 0)
-                            replaced = appendRewrittenObjectLine(line, *object, directories, scope, out);
-                        else
-                            out.append(line);
-                    } else {
-                        ++unparsable;
-                        out.append(line);
-                    }
-                } else {
-                    out.append(line);
-                }
-                if (replaced && std::string_view(out).substr(lineStart) != line)
-                    changed = true;
-                if (!last)
-                    out.push_back('\n');
-            });
-            if (changed && !AtomicFile::writeIfUnchanged(file, out, *stamp, keepOriginal ? keepOriginal(file) : std::filesystem::path())) {
+            const auto outcome = rewriteText(buffer.content(), classifier, directories, scope, out);
+            if (outcome.changed
+                && !AtomicFile::writeIfUnchanged(file, out, *stamp, keepOriginal ? keepOriginal(file) : std::filesystem::path())) {
                 if (attempt == rewriteAttempts)
                     throw TranscriptBusyError(file);
                 continue;
             }
-            addCounts(counts, result);
-            result.unparsableLines += unparsable;
-            if (anyCount(counts))
+            addCounts(outcome.counts, result);
+            result.unparsableLines += outcome.unparsable;
+            if (anyCount(outcome.counts))
                 ++result.files;
             break;
         }
     }
     return result;
+}
+
+std::string JSONLRewriter::rewrittenText(std::string_view text, std::string_view oldCwd, std::string_view newCwd,
+                                         const Scope& scope)
+{
+    if (oldCwd.empty() || newCwd.empty())
+        return std::string(text);
+    const Directories directories(oldCwd, newCwd);
+    LineClassifier classifier(directories);
+    const simdjson::padded_string padded(text);
+    std::string out;
+    rewriteText(padded, classifier, directories, scope, out);
+    return out;
 }
 
 std::string JSONLRewriter::replaceCwdFields(std::string_view in, std::string_view old, std::string_view newCwd)

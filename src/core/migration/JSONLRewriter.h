@@ -94,6 +94,9 @@ using KeepOriginal = std::function<std::filesystem::path(const std::filesystem::
 Result rewrite(const std::vector<std::filesystem::path>& files, std::string_view oldCwd, std::string_view newCwd,
                const Scope& scope, const KeepOriginal& keepOriginal = {});
 
+/// A transcript's whole text as a rewrite would write it (the text itself when nothing changes).
+std::string rewrittenText(std::string_view text, std::string_view oldCwd, std::string_view newCwd, const Scope& scope);
+
 /// The line with every "cwd" string equal to `old`, or below it, moved under `new`. Both are
 /// plain paths; values are compared and inserted in their JSON-escaped form.
 std::string replaceCwdFields(std::string_view in, std::string_view old, std::string_view newCwd);

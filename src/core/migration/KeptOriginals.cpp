@@ -13,7 +13,7 @@ KeptOriginals::KeptOriginals(const fs::path& projectsRoot, const fs::path& proje
 {
 }
 
-KeptOriginals::~KeptOriginals()
+void KeptOriginals::discard()
 {
     std::error_code ignored;
     fs::remove_all(m_folder, ignored);

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <mutex>
+#include <vector>
 #include <system_error>
 
 #include <fcntl.h>
@@ -100,12 +101,15 @@ void keepOriginal(int current, const std::filesystem::path& target, const std::f
     }
 }
 
+constexpr std::string_view temporaryMark = ".threadhop-";
+constexpr std::size_t uuidLength = 36;
+
 // A hidden name beside the target that no other file has.
 std::filesystem::path temporaryPathFor(const std::filesystem::path& target)
 {
     std::string name = ".";
     name += target.filename().string();
-    name += ".threadhop-";
+    name += temporaryMark;
     name += Uuid::random().lowerText();
     return target.parent_path() / name;
 }
@@ -182,6 +186,26 @@ bool AtomicFile::writeIfUnchanged(const std::filesystem::path& target, std::stri
     copy.renameOver(target);
     keepLateAppends(current.get(), expected.sizeBytes, target);
     return true;
+}
+
+bool AtomicFile::isTemporaryName(std::string_view name)
+{
+    if (!name.starts_with('.') || name.size() < 1 + temporaryMark.size() + uuidLength)
+        return false;
+    const std::string_view tail = name.substr(name.size() - uuidLength - temporaryMark.size());
+    return tail.starts_with(temporaryMark) && Uuid::parse(tail.substr(temporaryMark.size()));
+}
+
+void AtomicFile::removeTemporaries(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    std::vector<std::filesystem::path> found;
+    for (std::filesystem::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (isTemporaryName(it->path().filename().string()) && it->is_regular_file(error))
+            found.push_back(it->path());
+    }
+    for (const auto& file : found)
+        std::filesystem::remove(file, error);
 }
 
 AtomicFile::ScopedReplaceHook::ScopedReplaceHook(Moment moment, std::function<void(const std::filesystem::path&)> hook)

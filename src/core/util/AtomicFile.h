@@ -28,6 +28,14 @@ void write(const std::filesystem::path& target, std::string_view content);
 bool writeIfUnchanged(const std::filesystem::path& target, std::string_view content, const FileMetadata& expected,
                       const std::filesystem::path& keepOriginalAs = {});
 
+/// True for the name of a temporary file these functions make (".<name>.threadhop-<uuid>"); one
+/// that a crash left behind can be removed.
+bool isTemporaryName(std::string_view name);
+
+/// Removes the temporary files that crashed writes left anywhere below `folder` (links not
+/// followed). Errors are ignored.
+void removeTemporaries(const std::filesystem::path& folder);
+
 /// Test seam: while alive, `hook` runs inside writeIfUnchanged at `moment`, so a test can change
 /// the file there as a concurrent writer would.
 class ScopedReplaceHook final {

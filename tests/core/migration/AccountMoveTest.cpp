@@ -185,8 +185,9 @@ TEST_F(AccountMoveTest, AFailedVerificationRemovesTheCopy)
     conversation("{\"cwd\":\"/elsewhere\",\"uuid\":\"" + u1 + "\"}\n");
     EXPECT_EQ(refusal<AccountMoveError>(input(MoveMode::fork)),
               "Verification failed after the move: the copied transcript records /elsewhere, which does not encode to -w-app");
-    EXPECT_TRUE(fs::is_directory(targetFolder()));
-    EXPECT_TRUE(fs::is_empty(targetFolder()));
+    // The copy was made aside and never stood in the target folder; nothing of it is left.
+    EXPECT_FALSE(fs::exists(targetFolder()));
+    EXPECT_TRUE(fs::is_empty(targetFolder().parent_path()));
     EXPECT_TRUE(MigrationAudit::records().empty());
     EXPECT_FALSE(fs::exists(sourceFolder() / "THREADHOP-MOVES.md"));
     EXPECT_EQ(archives(), 1u); // the source archive stays

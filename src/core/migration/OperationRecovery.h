@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Finishes, at the next start, the story of an operation that was killed half-way: every pending
+// note left behind is either closed (its record is in the history) or undone (the state before the
+// operation put back, a failure record appended), or, when the files changed since, left alone
+// for the user with the backup's place.
+namespace threadhop::OperationRecovery {
+
+/// What was done about one interrupted operation, for the user.
+struct Report {
+    enum class Outcome {
+        undone,     ///< everything is as it was before the operation
+        leftAlone,  ///< its files changed since; nothing was touched, the note stays
+        unreadable, ///< the note itself could not be read; it was set aside
+    };
+    Outcome outcome = Outcome::undone;
+    std::string text;
+
+    bool operator==(const Report&) const = default;
+};
+
+/// Runs through every pending note. Notes whose outcome is recorded, and those the user was
+/// already told about, give no report. Blocks while archives are read; never throws.
+std::vector<Report> run();
+
+} // namespace threadhop::OperationRecovery

@@ -1,0 +1,190 @@
+#include "PendingOperation.h"
+
+#include "core/util/AppPaths.h"
+#include "core/util/AtomicFile.h"
+#include "core/util/DiskFlush.h"
+#include "core/util/FileMetadata.h"
+#include "core/util/JsonParser.h"
+#include "core/util/JsonValue.h"
+#include "core/util/JsonWriter.h"
+#include "core/util/ReadBuffer.h"
+
+#include <algorithm>
+
+namespace threadhop {
+namespace {
+
+namespace fs = std::filesystem;
+using simdjson::dom::object;
+
+fs::path notesFolder()
+{
+    return AppPaths::supportDir() / "pending";
+}
+
+fs::path noteFile(const PendingOperation& operation)
+{
+    return notesFolder() / (operation.recordId.upperText() + ".json");
+}
+
+JsonValue::Array strings(const std::vector<std::string>& texts)
+{
+    return JsonValue::Array(texts.begin(), texts.end());
+}
+
+JsonValue encode(const PendingOperation& operation)
+{
+    JsonValue::Array placed;
+    for (const auto& file : operation.placed)
+        placed.emplace_back(JsonValue::Object{{"path", file.path},
+                                              {"sizeBytes", file.sizeBytes},
+                                              {"modifiedNanoseconds", file.modifiedNanoseconds}});
+    JsonValue::Object note{
+        {"kind", operation.kind == PendingOperation::Kind::migration ? "migration" : "accountMove"},
+        {"recordId", operation.recordId.upperText()},
+        {"accountId", operation.accountId},
+        {"oldCwd", operation.oldCwd},
+        {"newCwd", operation.newCwd},
+        {"oldFolder", operation.oldFolder},
+        {"newFolder", operation.newFolder},
+        {"archive", operation.archive},
+        {"reported", operation.reported},
+        {"projectsRoot", operation.projectsRoot},
+        {"rewriteHistory", operation.rewriteHistory},
+        {"keptOriginals", operation.keptOriginals},
+        {"targetAccountId", operation.targetAccountId},
+        {"moveMode", operation.moveMode},
+        {"staging", operation.staging},
+        {"targetFolder", operation.targetFolder},
+        {"createsTargetFolder", operation.createsTargetFolder},
+        {"placed", placed},
+    };
+    if (operation.mergedEntries)
+        note.emplace("mergedEntries", strings(*operation.mergedEntries));
+    return note;
+}
+
+std::string text(object note, std::string_view key)
+{
+    std::string_view value;
+    if (note.at_key(key).get_string().get(value) != simdjson::SUCCESS)
+        throw std::invalid_argument(std::string(key));
+    return std::string(value);
+}
+
+bool flag(object note, std::string_view key)
+{
+    bool value = false;
+    if (note.at_key(key).get_bool().get(value) != simdjson::SUCCESS)
+        throw std::invalid_argument(std::string(key));
+    return value;
+}
+
+std::int64_t integer(object note, std::string_view key)
+{
+    std::int64_t value = 0;
+    if (note.at_key(key).get_int64().get(value) != simdjson::SUCCESS)
+        throw std::invalid_argument(std::string(key));
+    return value;
+}
+
+std::optional<PendingOperation> decode(std::string_view json)
+{
+    JsonParser parser;
+    object note;
+    if (parser.parse(json).get_object().get(note) != simdjson::SUCCESS)
+        return std::nullopt;
+    try {
+        PendingOperation operation;
+        const std::string kind = text(note, "kind");
+        if (kind != "migration" && kind != "accountMove")
+            return std::nullopt;
+        operation.kind = kind == "migration" ? PendingOperation::Kind::migration : PendingOperation::Kind::accountMove;
+        const auto id = Uuid::parse(text(note, "recordId"));
+        if (!id)
+            return std::nullopt;
+        operation.recordId = *id;
+        operation.accountId = text(note, "accountId");
+        operation.oldCwd = text(note, "oldCwd");
+        operation.newCwd = text(note, "newCwd");
+        operation.oldFolder = text(note, "oldFolder");
+        operation.newFolder = text(note, "newFolder");
+        operation.archive = text(note, "archive");
+        operation.reported = flag(note, "reported");
+        operation.projectsRoot = text(note, "projectsRoot");
+        operation.rewriteHistory = flag(note, "rewriteHistory");
+        operation.keptOriginals = text(note, "keptOriginals");
+        operation.targetAccountId = text(note, "targetAccountId");
+        operation.moveMode = text(note, "moveMode");
+        operation.staging = text(note, "staging");
+        operation.targetFolder = text(note, "targetFolder");
+        operation.createsTargetFolder = flag(note, "createsTargetFolder");
+        simdjson::dom::array merged;
+        if (note.at_key("mergedEntries").get_array().get(merged) == simdjson::SUCCESS) {
+            operation.mergedEntries.emplace();
+            for (const auto entry : merged) {
+                std::string_view name;
+                if (entry.get_string().get(name) != simdjson::SUCCESS)
+                    return std::nullopt;
+                operation.mergedEntries->emplace_back(name);
+            }
+        }
+        simdjson::dom::array placed;
+        if (note.at_key("placed").get_array().get(placed) != simdjson::SUCCESS)
+            return std::nullopt;
+        for (const auto entry : placed) {
+            object file;
+            if (entry.get_object().get(file) != simdjson::SUCCESS)
+                return std::nullopt;
+            operation.placed.push_back({text(file, "path"), integer(file, "sizeBytes"), integer(file, "modifiedNanoseconds")});
+        }
+        return operation;
+    } catch (const std::invalid_argument&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+void PendingOperations::write(const PendingOperation& operation)
+{
+    fs::create_directories(notesFolder());
+    AtomicFile::write(noteFile(operation), JsonWriter::pretty(encode(operation)) + "\n");
+}
+
+void PendingOperations::remove(const PendingOperation& operation)
+{
+    std::error_code ignored;
+    fs::remove(noteFile(operation), ignored);
+    DiskFlush::folder(notesFolder());
+}
+
+std::vector<PendingOperations::Note> PendingOperations::all()
+{
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (fs::directory_iterator it(notesFolder(), error); !error && it != fs::directory_iterator(); it.increment(error)) {
+        if (it->path().extension() == ".json" && !AtomicFile::isTemporaryName(it->path().filename().string()))
+            files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<Note> notes;
+    ReadBuffer buffer;
+    for (auto& file : files) {
+        auto operation = buffer.load(file) ? decode(buffer.content()) : std::nullopt;
+        notes.push_back({std::move(file), std::move(operation)});
+    }
+    return notes;
+}
+
+std::optional<PendingOperation::PlacedFile> PendingOperations::placedFile(const fs::path& file)
+{
+    const auto metadata = FileMetadata::read(file);
+    if (!metadata || metadata->isDirectory)
+        return std::nullopt;
+    return PendingOperation::PlacedFile{
+        file.string(), metadata->sizeBytes,
+        std::chrono::duration_cast<std::chrono::nanoseconds>(metadata->modified.time_since_epoch()).count()};
+}
+
+} // namespace threadhop

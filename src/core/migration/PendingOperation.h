@@ -1,0 +1,77 @@
+#pragma once
+
+#include "core/util/Uuid.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace threadhop {
+
+/// A note, on the disk, of an operation that is changing the user's files: written before its
+/// first change and removed once its outcome is recorded, so that the next start can finish the
+/// story of an operation that was killed half-way (see OperationRecovery).
+struct PendingOperation {
+    enum class Kind { migration, accountMove };
+
+    /// A file the operation placed, as it left it; any other size or date means it changed since.
+    struct PlacedFile {
+        std::string path;
+        std::int64_t sizeBytes = 0;
+        std::int64_t modifiedNanoseconds = 0;
+
+        bool operator==(const PlacedFile&) const = default;
+    };
+
+    Kind kind = Kind::migration;
+    Uuid recordId; ///< the id the operation's record carries: in the history means the story is told
+    std::string accountId;
+    std::string oldCwd;
+    std::string newCwd;
+    std::string oldFolder;
+    std::string newFolder;
+    std::string archive; ///< the backup of the source folder, the way back
+    bool reported = false; ///< the user was told that it could not be put back
+
+    // A folder migration's.
+    std::string projectsRoot;
+    bool rewriteHistory = false;
+    std::optional<std::vector<std::string>> mergedEntries; ///< a merge: the entries it moves into the destination
+    std::string keptOriginals; ///< the folder of the replaced transcripts' originals
+
+    // An account move's.
+    std::string targetAccountId;
+    std::string moveMode;
+    std::string staging;      ///< the hidden folder the copy is made in
+    std::string targetFolder; ///< the project folder the copy goes to
+    bool createsTargetFolder = false;
+    std::vector<PlacedFile> placed; ///< what it puts into the target folder, once it is about to
+
+    bool operator==(const PendingOperation&) const = default;
+};
+
+// The pending notes: <support folder>/pending/<record id>.json.
+namespace PendingOperations {
+
+/// A note as read back; `operation` is absent when the file could not be read or decoded.
+struct Note {
+    std::filesystem::path file;
+    std::optional<PendingOperation> operation;
+};
+
+/// Writes (or replaces) the note and flushes it to the disk. Throws std::filesystem::filesystem_error.
+void write(const PendingOperation& operation);
+
+/// Removes the note and flushes its folder. Errors are ignored: a note left behind is only looked at again.
+void remove(const PendingOperation& operation);
+
+/// Every note left in the folder, in name order.
+std::vector<Note> all();
+
+/// The size and date of the file as a PlacedFile; nothing when it cannot be read.
+std::optional<PendingOperation::PlacedFile> placedFile(const std::filesystem::path& file);
+
+} // namespace PendingOperations
+} // namespace threadhop

@@ -1,0 +1,231 @@
+// An operation stopped between any two of its steps, as a crash would stop it, is put right at the
+// next start: undone to the last byte, or closed when its record was already written.
+#include "MigrationTestSupport.h"
+
+#include "core/migration/AccountMover.h"
+#include "core/migration/OperationRecovery.h"
+#include "core/migration/OperationSteps.h"
+#include "core/migration/PendingOperation.h"
+#include "core/util/AppPaths.h"
+#include "core/util/AtomicFile.h"
+
+#include <fstream>
+
+namespace threadhop {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::writeFile;
+using Outcome = OperationRecovery::Report::Outcome;
+
+constexpr const char* stamp = "20240501-093000";
+constexpr const char* sessionId = "5e55105e-0000-4000-8000-000000000001";
+
+struct SimulatedCrash {};
+
+// Names of ours that a finished story never leaves anywhere below `folder`.
+std::vector<std::string> leftovers(const fs::path& folder)
+{
+    std::vector<std::string> found;
+    for (fs::recursive_directory_iterator it(folder), end; it != end; ++it) {
+        const std::string name = it->path().filename().string();
+        if (name.starts_with(".threadhop-") || AtomicFile::isTemporaryName(name))
+            found.push_back(it->path().string());
+    }
+    return found;
+}
+
+class OperationRecoveryTest : public testing::MigrationTest {
+protected:
+    void crashAt(OperationStep step, const std::function<void()>& operation) const
+    {
+        OperationSteps::ScopedHook hook([step](OperationStep reached) {
+            if (reached == step)
+                throw SimulatedCrash{};
+        });
+        EXPECT_THROW(operation(), SimulatedCrash);
+    }
+
+    void arrangeMigration(bool merge) const
+    {
+        fs::remove_all(home() / ".claude");
+        fs::remove_all(AppPaths::supportDir());
+        transcript("-w-old", "a.jsonl", cwdLine("/w/old") + cwdLine("/w/new/docs"));
+        transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
+        transcript("-w-old", "b.jsonl", cwdLine("/w/old/src") + "{\"type\":\"summary\"}\n");
+        if (merge)
+            transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
+    }
+
+    void migrate() const { ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp); }
+};
+
+TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
+{
+    for (const bool merge : {false, true}) {
+        for (const auto step : {OperationStep::noted, OperationStep::rewritten, OperationStep::moved, OperationStep::verified,
+                                OperationStep::recorded}) {
+            SCOPED_TRACE(std::string(merge ? "merge" : "rename") + ", step " + std::to_string(static_cast<int>(step)));
+            arrangeMigration(merge);
+            const auto before = snapshot(projects());
+            crashAt(step, [&] { migrate(); });
+            EXPECT_FALSE(PendingOperations::all().empty());
+
+            const auto reports = OperationRecovery::run();
+            const auto history = MigrationAudit::records();
+            ASSERT_EQ(history.size(), 1u);
+            if (step == OperationStep::recorded) {
+                EXPECT_TRUE(reports.empty());
+                EXPECT_TRUE(history[0].success);
+                EXPECT_FALSE(fs::exists(projects() / "-w-old"));
+                EXPECT_EQ(readFile(projects() / "-w-new" / "a.jsonl"), cwdLine("/w/new") + cwdLine("/w/new/docs"));
+            } else {
+                ASSERT_EQ(reports.size(), 1u);
+                EXPECT_EQ(reports[0], (OperationRecovery::Report{
+                                          Outcome::undone, "A migration of -w-old to -w-new was interrupted. Every file was "
+                                                           "put back as it was before it started."}));
+                EXPECT_EQ(snapshot(projects()), before);
+                EXPECT_FALSE(history[0].success);
+                EXPECT_EQ(history[0].message, "Threadhop stopped before this migration finished; at the next start every "
+                                              "file was put back as it was before.");
+                EXPECT_EQ(history[0].backupPath, (AppPaths::backupsDir() / ("-w-old-" + std::string(stamp) + ".tar.gz")).string());
+            }
+            EXPECT_TRUE(PendingOperations::all().empty());
+            EXPECT_TRUE(leftovers(projects()).empty()) << leftovers(projects()).front();
+            EXPECT_TRUE(OperationRecovery::run().empty()); // told once
+        }
+    }
+}
+
+TEST_F(OperationRecoveryTest, AMigrationStoppedHalfWayThroughItsRewriteIsUndone)
+{
+    arrangeMigration(false);
+    const auto before = snapshot(projects());
+    AtomicFile::ScopedReplaceHook hook(AtomicFile::ScopedReplaceHook::Moment::beforeRename, [](const fs::path& file) {
+        if (file.filename() == "b.jsonl")
+            throw SimulatedCrash{};
+    });
+    EXPECT_THROW(migrate(), SimulatedCrash);
+    ASSERT_NE(readFile(projects() / "-w-old" / "a.jsonl"), before.at("-w-old/a.jsonl")); // half rewritten
+    EXPECT_EQ(OperationRecovery::run().size(), 1u);
+    EXPECT_EQ(snapshot(projects()), before);
+    EXPECT_TRUE(leftovers(projects()).empty());
+}
+
+TEST_F(OperationRecoveryTest, FilesThatChangedSinceAreLeftAloneAndTheUserIsToldOnce)
+{
+    arrangeMigration(false);
+    crashAt(OperationStep::moved, [&] { migrate(); });
+    // The user resumed the conversation in the new place before Threadhop started again.
+    std::ofstream(projects() / "-w-new" / "b.jsonl", std::ios::app) << cwdLine("/w/new", ",\"resumed\":true");
+    const auto after = snapshot(projects());
+
+    const auto reports = OperationRecovery::run();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].outcome, Outcome::leftAlone);
+    EXPECT_EQ(reports[0].text, "A migration of -w-old to -w-new was interrupted, and its files cannot be put back safely "
+                               "(b.jsonl changed since), so Threadhop left them as they are. The backup taken before it "
+                               "started is "
+                                   + (AppPaths::backupsDir() / ("-w-old-" + std::string(stamp) + ".tar.gz")).string() + ".");
+    EXPECT_EQ(snapshot(projects()), after);
+    EXPECT_TRUE(MigrationAudit::records().empty());
+    EXPECT_EQ(PendingOperations::all().size(), 1u); // the note stays
+    EXPECT_TRUE(OperationRecovery::run().empty());
+}
+
+TEST_F(OperationRecoveryTest, ANoteThatCannotBeReadIsSetAsideAndToldOnce)
+{
+    writeFile(AppPaths::supportDir() / "pending" / "00000000-0000-4000-8000-000000000000.json", "{\"kind\":");
+    const auto reports = OperationRecovery::run();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].outcome, Outcome::unreadable);
+    EXPECT_TRUE(OperationRecovery::run().empty());
+    EXPECT_TRUE(fs::exists(AppPaths::supportDir() / "pending" / "00000000-0000-4000-8000-000000000000.unreadable"));
+}
+
+TEST_F(OperationRecoveryTest, OurTemporaryFilesGoAtTheNextOperationOnTheFolder)
+{
+    transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
+    transcript("-w-old", ".s.jsonl.threadhop-0b0e8a5e-5d29-4a39-9a0e-5b2f7e2f3a11", "half a rewrite");
+    transcript("-w-old", ".notes.threadhop", "not ours");
+    migrate();
+    EXPECT_EQ(entries(projects() / "-w-new"), (std::vector<std::string>{".notes.threadhop", "s.jsonl"}));
+}
+
+class AccountMoveRecoveryTest : public OperationRecoveryTest {
+protected:
+    ClaudeAccount source{.id = "claude"};
+    ClaudeAccount target{.id = "claude-work", .configDir = (home() / ".claude-work").string()};
+
+    fs::path targetProjects() const { return home() / ".claude-work" / "projects"; }
+
+    void move() const
+    {
+        AccountMover::move({.source = source, .target = target, .sessionId = sessionId, .sourceFolderName = "-w-app",
+                            .launchCwd = "/w/app", .mode = MoveMode::fork},
+                           stamp);
+    }
+
+    void arrange() const
+    {
+        fs::remove_all(home() / ".claude");
+        fs::remove_all(home() / ".claude-work");
+        fs::remove_all(AppPaths::supportDir());
+        const std::string line = R"({"type":"user","cwd":"/w/app","sessionId":")" + std::string(sessionId) + "\"}\n";
+        transcript("-w-app", std::string(sessionId) + ".jsonl", line + line);
+        transcript("-w-app", std::string(sessionId) + "/subagents/agent.jsonl", line);
+        writeFile(targetProjects() / "-w-app" / "theirs.jsonl", "{}\n");
+    }
+};
+
+TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
+{
+    for (const auto step : {OperationStep::noted, OperationStep::copied, OperationStep::placed, OperationStep::recorded}) {
+        SCOPED_TRACE("step " + std::to_string(static_cast<int>(step)));
+        arrange();
+        const auto sourceBefore = snapshot(projects());
+        const auto targetBefore = snapshot(targetProjects());
+        crashAt(step, [&] { move(); });
+
+        const auto reports = OperationRecovery::run();
+        const auto history = MigrationAudit::records();
+        ASSERT_EQ(history.size(), 1u);
+        EXPECT_EQ(snapshot(projects()), sourceBefore);
+        if (step == OperationStep::recorded) {
+            EXPECT_TRUE(reports.empty());
+            EXPECT_TRUE(history[0].success);
+            EXPECT_EQ(snapshot(targetProjects()).size(), targetBefore.size() + 2);
+        } else {
+            ASSERT_EQ(reports.size(), 1u);
+            EXPECT_EQ(reports[0].text, "A move of a conversation from claude to claude-work was interrupted. The "
+                                       "unfinished copy was taken out again.");
+            EXPECT_EQ(snapshot(targetProjects()), targetBefore);
+            EXPECT_FALSE(history[0].success);
+            EXPECT_EQ(history[0].targetAccountId, "claude-work");
+        }
+        EXPECT_TRUE(PendingOperations::all().empty());
+        EXPECT_TRUE(leftovers(home()).empty()) << leftovers(home()).front();
+    }
+}
+
+TEST_F(AccountMoveRecoveryTest, ACopyResumedSinceIsLeftAlone)
+{
+    arrange();
+    crashAt(OperationStep::placed, [&] { move(); });
+    fs::path copy;
+    for (const auto& entry : fs::directory_iterator(targetProjects() / "-w-app")) {
+        if (entry.path().extension() == ".jsonl" && entry.path().filename() != "theirs.jsonl")
+            copy = entry.path();
+    }
+    ASSERT_FALSE(copy.empty());
+    std::ofstream(copy, std::ios::app) << "{\"type\":\"user\",\"resumed\":true}\n";
+    const auto after = snapshot(targetProjects());
+    const auto reports = OperationRecovery::run();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].outcome, Outcome::leftAlone);
+    EXPECT_EQ(snapshot(targetProjects()), after);
+}
+
+} // namespace
+} // namespace threadhop
