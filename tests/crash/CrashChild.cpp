@@ -1,0 +1,54 @@
+// Runs one migration or one account move over the home folder it is given and prints every step it
+// reaches, so that a test can kill it at chosen moments (see KilledOperationTest).
+//   threadhop_crash_child <home> migrate <old folder> <old cwd> <new cwd>
+//   threadhop_crash_child <home> fork <source folder> <session id> <launch cwd>
+#include "core/migration/AccountMover.h"
+#include "core/migration/ConversationMigrator.h"
+#include "core/migration/OperationSteps.h"
+#include "core/util/HomeFolder.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    using namespace threadhop;
+    if (argc != 6)
+        return 2;
+    unsetenv("XDG_DATA_HOME");
+    const std::filesystem::path home = argv[1];
+    const ScopedHomeOverride homeOverride(home);
+    const OperationSteps::ScopedHook report([](OperationStep step) {
+        std::printf("%d\n", static_cast<int>(step));
+        std::fflush(stdout);
+    });
+    const std::string mode = argv[2];
+    constexpr const char* stamp = "20240501-093000";
+    try {
+        if (mode == "migrate") {
+            ConversationMigrator::migrate({.accountId = "claude",
+                                           .projectsRoot = home / ".claude" / "projects",
+                                           .oldFolderName = argv[3],
+                                           .oldCwd = argv[4],
+                                           .newCwd = argv[5],
+                                           .allowPopulatedDestination = true},
+                                          stamp);
+        } else if (mode == "fork") {
+            AccountMover::move({.source = ClaudeAccount{.id = "claude"},
+                                .target = ClaudeAccount{.id = "claude-work", .configDir = (home / ".claude-work").string()},
+                                .sessionId = argv[4],
+                                .sourceFolderName = argv[3],
+                                .launchCwd = argv[5],
+                                .mode = MoveMode::fork},
+                               stamp);
+        } else {
+            return 2;
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    std::printf("done\n");
+    return 0;
+}
