@@ -5,6 +5,7 @@
 #include "ui/HelpWindow.h"
 #include "ui/RootView.h"
 
+#include "core/migration/OperationRecovery.h"
 #include "core/util/AppPaths.h"
 
 #include <QApplication>
@@ -36,9 +37,28 @@ void ThreadhopApp::configure(QApplication& application)
 void ThreadhopApp::start()
 {
     AppPaths::supportDir();
+    // Before the first scan looks at the folders: an operation that was killed half-way is put
+    // right first (rare, and it may read an archive for a few seconds).
+    const auto interrupted = OperationRecovery::run();
     m_mainWindow->show();
     m_mainWindow->raise();
     m_mainWindow->activateWindow();
+    if (!interrupted.empty())
+        tellAboutInterruptedOperations(interrupted);
+}
+
+void ThreadhopApp::tellAboutInterruptedOperations(const std::vector<OperationRecovery::Report>& reports)
+{
+    QStringList texts;
+    for (const auto& report : reports)
+        texts.append(QString::fromStdString(report.text));
+    auto* box = new QMessageBox(QMessageBox::Warning, u"Threadhop"_s,
+                                u"Threadhop was stopped while it was changing your conversations."_s, QMessageBox::Ok,
+                                m_mainWindow.get());
+    box->setObjectName(u"interruptedOperationsAlert"_s);
+    box->setInformativeText(texts.join(u"\n\n"_s));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void ThreadhopApp::openHelp()

@@ -3,6 +3,8 @@
 #include "AppEnvironment.h"
 #include "UpdateController.h"
 
+#include "core/migration/OperationRecovery.h"
+
 #include <QObject>
 
 #include <memory>
@@ -30,7 +32,8 @@ public:
     static void configure(QApplication& application);
 
     /// The launch steps: creates the application-support folder (moving the legacy one into place
-    /// first; failures are ignored), then shows the main window in front, which starts the first scan.
+    /// first; failures are ignored), puts right any operation that was interrupted, then shows the
+    /// main window in front, which starts the first scan, and tells once what was put right.
     void start();
 
     /// Opens the help window, or brings it forward when it is already open.
@@ -44,6 +47,7 @@ public:
 
 private:
     void buildMenus(QMenuBar& menuBar);
+    void tellAboutInterruptedOperations(const std::vector<OperationRecovery::Report>& reports);
     void showAbout();
 
     AppEnvironment m_env;

@@ -1,4 +1,7 @@
 #include "app/ThreadhopApp.h"
+#include "core/migration/ConversationMigrator.h"
+#include "core/migration/OperationSteps.h"
+#include "helpers/FixtureHome.h"
 #include "ui/HelpWindow.h"
 #include "ui/RootView.h"
 #include "helpers/FakeDiscovery.h"
@@ -8,6 +11,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -145,6 +149,38 @@ TEST_F(ThreadhopAppTest, LaunchCreatesTheSupportFolderAndSurvivesSomethingInTheW
     blocked.start();
     waitForScan(blocked);
     EXPECT_TRUE(blocked.mainWindow().isVisible());
+}
+
+TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
+{
+    const auto projects = home() / ".claude" / "projects";
+    testing::writeFile(projects / "-w-old" / "s.jsonl", testing::FixtureHome::cwdLine("/w/old"));
+    const std::string before = testing::readFile(projects / "-w-old" / "s.jsonl");
+    {
+        struct Crash {};
+        const OperationSteps::ScopedHook crash([](OperationStep step) {
+            if (step == OperationStep::moved)
+                throw Crash{};
+        });
+        EXPECT_THROW(ConversationMigrator::migrate({.accountId = "claude", .projectsRoot = projects, .oldFolderName = "-w-old",
+                                                    .oldCwd = "/w/old", .newCwd = "/w/new", .allowPopulatedDestination = true},
+                                                   "20240501-093000"),
+                     Crash);
+    }
+    ThreadhopApp app(fake.discovery(), QUrl());
+    app.start();
+    auto* alert = app.mainWindow().findChild<QMessageBox*>(u"interruptedOperationsAlert"_s);
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->informativeText(),
+              u"A migration of -w-old to -w-new was interrupted. Every file was put back as it was before it started."_s);
+    EXPECT_EQ(testing::readFile(projects / "-w-old" / "s.jsonl"), before);
+    alert->accept();
+
+    ThreadhopApp again(fake.discovery(), QUrl());
+    again.start();
+    EXPECT_EQ(again.mainWindow().findChild<QMessageBox*>(u"interruptedOperationsAlert"_s), nullptr);
+    waitForScan(app);
+    waitForScan(again);
 }
 
 } // namespace
