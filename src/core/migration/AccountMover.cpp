@@ -260,6 +260,7 @@ PendingOperation pendingNote(const AccountMoveInput& input, const fs::path& targ
     note.newCwd = AccountMover::destinationCwd(input);
     note.oldFolder = input.sourceFolderName;
     note.newFolder = target.filename().string();
+    note.projectsRoot = (input.source.configDirURL() / "projects").string();
     note.archive = backupPath;
     note.targetAccountId = input.target.id;
     note.moveMode = std::string(toString(input.mode));
@@ -312,6 +313,7 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
     StagedCopy staged(target, newSessionId);
     staged.refuseCollision();
     PendingOperation note = pendingNote(input, target, backupPath, staged);
+    const PendingOperations::Lock running(note.recordId);
     PendingOperations::write(note);
     OperationSteps::reached(OperationStep::noted);
 
@@ -327,6 +329,7 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
         staged.place(copy);
     } catch (const std::exception&) {
         // The staged copy goes with `staged`; nothing of it stands in the target folder.
+        staged.discard();
         if (note.createsTargetFolder) {
             std::error_code ignored;
             fs::remove(target, ignored); // only when still empty
@@ -342,6 +345,7 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
     OperationSteps::reached(OperationStep::recorded);
     // After the record: an interrupted move is taken back, and no note may tell of it then.
     writeLedger(input, preview, copy, newSessionId, done.trim, backupPath, source, target);
+    staged.discard();
     PendingOperations::remove(note);
     return record;
 }

@@ -278,6 +278,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
 
     KeptOriginals originals(input.projectsRoot, plan.oldFolderURL);
     const PendingOperation note = pendingNote(input, plan, backupPath, originals);
+    const PendingOperations::Lock running(note.recordId);
     PendingOperations::write(note);
     OperationSteps::reached(OperationStep::noted);
     // The outcome, success or failure, ends the story: recorded first, then the note goes.

@@ -79,6 +79,19 @@ void MigrationAudit::append(const MigrationRecord& record)
     }
 }
 
+void MigrationAudit::removeTemporaries()
+{
+    const auto file = historyFile();
+    const HistoryLock lock(file.parent_path());
+    const std::string prefix = "." + file.filename().string();
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(file.parent_path(), error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.starts_with(prefix) && AtomicFile::isTemporaryName(name))
+            std::filesystem::remove(it->path(), error);
+    }
+}
+
 std::vector<MigrationRecord> MigrationAudit::records()
 {
     try {

@@ -18,6 +18,9 @@ std::filesystem::path historyFile();
 /// as "audit.json.unreadable-<stamp>" and a new history starts with the record.
 void append(const MigrationRecord& record);
 
+/// Removes what an append that was killed half-way left beside the history (its temporary file).
+void removeTemporaries();
+
 /// The records of the history, newest first; empty when the file is missing or unreadable.
 std::vector<MigrationRecord> records();
 

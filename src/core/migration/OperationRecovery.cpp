@@ -102,14 +102,18 @@ Report leftAlone(const PendingOperation& operation, const std::string& problem)
                                             + operation.archive + "."};
 }
 
-// The hidden folders an operation works in, once its story is over.
-void removeWorkFolders(const PendingOperation& operation)
+// What an operation leaves of ours once its story is over: its hidden folders, and the temporary
+// files of a write it was killed in (a transcript's, a moves note's).
+void removeWorkFiles(const PendingOperation& operation)
 {
     std::error_code ignored;
     if (!operation.keptOriginals.empty())
         fs::remove_all(operation.keptOriginals, ignored);
     if (!operation.staging.empty())
         fs::remove_all(operation.staging, ignored);
+    const fs::path root = operation.projectsRoot;
+    AtomicFile::removeTemporaries(root / operation.oldFolder);
+    AtomicFile::removeTemporaries(operation.targetFolder.empty() ? root / operation.newFolder : fs::path(operation.targetFolder));
 }
 
 std::optional<Report> recover(PendingOperation operation, const std::vector<MigrationRecord>& history)
@@ -117,7 +121,7 @@ std::optional<Report> recover(PendingOperation operation, const std::vector<Migr
     const bool recorded = std::any_of(history.begin(), history.end(),
                                       [&](const MigrationRecord& record) { return record.id == operation.recordId; });
     if (recorded) {
-        removeWorkFolders(operation);
+        removeWorkFiles(operation);
         PendingOperations::remove(operation);
         return std::nullopt;
     }
@@ -140,7 +144,7 @@ std::optional<Report> recover(PendingOperation operation, const std::vector<Migr
         return leftAlone(operation, *problem);
     }
     MigrationAudit::append(interruptedRecord(operation));
-    removeWorkFolders(operation);
+    removeWorkFiles(operation);
     PendingOperations::remove(operation);
     return undone(operation);
 }
@@ -150,6 +154,8 @@ std::optional<Report> recover(PendingOperation operation, const std::vector<Migr
 std::vector<Report> OperationRecovery::run()
 {
     std::vector<Report> reports;
+    MigrationAudit::removeTemporaries();
+    PendingOperations::removeLeftovers();
     const auto notes = PendingOperations::all();
     if (notes.empty())
         return reports;
@@ -165,6 +171,10 @@ std::vector<Report> OperationRecovery::run()
                                    + AppPaths::backupsDir().string() + "."});
             continue;
         }
+        // A second Threadhop leaves an operation that another one is still running alone.
+        const auto lock = PendingOperations::Lock::tryTake(note.operation->recordId);
+        if (!lock)
+            continue;
         if (auto report = recover(*note.operation, history))
             reports.push_back(std::move(*report));
     }

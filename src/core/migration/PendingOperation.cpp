@@ -4,12 +4,18 @@
 #include "core/util/AtomicFile.h"
 #include "core/util/DiskFlush.h"
 #include "core/util/FileMetadata.h"
+#include "core/util/FileQueries.h"
 #include "core/util/JsonParser.h"
 #include "core/util/JsonValue.h"
 #include "core/util/JsonWriter.h"
 #include "core/util/ReadBuffer.h"
 
 #include <algorithm>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace threadhop {
 namespace {
@@ -25,6 +31,11 @@ fs::path notesFolder()
 fs::path noteFile(const PendingOperation& operation)
 {
     return notesFolder() / (operation.recordId.upperText() + ".json");
+}
+
+fs::path lockFile(const Uuid& recordId)
+{
+    return notesFolder() / (recordId.upperText() + ".lock");
 }
 
 JsonValue::Array strings(const std::vector<std::string>& texts)
@@ -175,6 +186,65 @@ std::vector<PendingOperations::Note> PendingOperations::all()
         notes.push_back({std::move(file), std::move(operation)});
     }
     return notes;
+}
+
+PendingOperations::Lock::Lock(fs::path file, int descriptor) : m_file(std::move(file)), m_descriptor(descriptor) {}
+
+PendingOperations::Lock::Lock(const Uuid& recordId) : m_file(lockFile(recordId))
+{
+    fs::create_directories(m_file.parent_path());
+    m_descriptor = ::open(m_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_descriptor < 0 || ::flock(m_descriptor, LOCK_EX | LOCK_NB) != 0)
+        throw fs::filesystem_error("cannot lock", m_file, std::error_code(errno, std::generic_category()));
+}
+
+std::optional<PendingOperations::Lock> PendingOperations::Lock::tryTake(const Uuid& recordId)
+{
+    fs::path file = lockFile(recordId);
+    // A note without a lock file was left by a process that died before it locked it.
+    const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (descriptor < 0)
+        return std::nullopt;
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        ::close(descriptor);
+        return std::nullopt;
+    }
+    return Lock(std::move(file), descriptor);
+}
+
+PendingOperations::Lock::Lock(Lock&& other) noexcept
+    : m_file(std::move(other.m_file)), m_descriptor(std::exchange(other.m_descriptor, -1))
+{
+}
+
+PendingOperations::Lock::~Lock()
+{
+    if (m_descriptor < 0)
+        return;
+    std::error_code ignored;
+    fs::remove(m_file, ignored);
+    ::close(m_descriptor);
+}
+
+void PendingOperations::removeLeftovers()
+{
+    std::error_code error;
+    std::vector<fs::path> names;
+    for (fs::directory_iterator it(notesFolder(), error), end; !error && it != end; it.increment(error))
+        names.push_back(it->path().filename());
+    for (const auto& name : names) {
+        const std::string text = name.string();
+        // <id>.lock without <id>.json, and .<id>.json.threadhop-<uuid>: both name their operation's id.
+        const bool lock = name.extension() == ".lock" && !FileQueries::itemExists(notesFolder() / fs::path(name).replace_extension(".json"));
+        const bool temporary = AtomicFile::isTemporaryName(text);
+        if (!lock && !temporary)
+            continue;
+        const auto id = Uuid::parse(temporary ? std::string_view(text).substr(1, 36) : std::string_view(text).substr(0, 36));
+        if (!id)
+            continue;
+        if (auto held = Lock::tryTake(*id); held && temporary)
+            fs::remove(notesFolder() / name, error);
+    }
 }
 
 std::optional<PendingOperation::PlacedFile> PendingOperations::placedFile(const fs::path& file)

@@ -34,9 +34,9 @@ struct PendingOperation {
     std::string newFolder;
     std::string archive; ///< the backup of the source folder, the way back
     bool reported = false; ///< the user was told that it could not be put back
+    std::string projectsRoot; ///< of the account it works on (an account move's source)
 
     // A folder migration's.
-    std::string projectsRoot;
     bool rewriteHistory = false;
     std::optional<std::vector<std::string>> mergedEntries; ///< a merge: the entries it moves into the destination
     std::string keptOriginals; ///< the folder of the replaced transcripts' originals
@@ -69,6 +69,33 @@ void remove(const PendingOperation& operation);
 
 /// Every note left in the folder, in name order.
 std::vector<Note> all();
+
+/// Held by an operation for as long as its note may be on the disk, and by the recovery while it
+/// puts that operation right: a note whose lock nobody holds belongs to an operation that was
+/// interrupted, while a second Threadhop started meanwhile leaves a running one alone. The
+/// lock file goes with the object; the lock itself goes with the process, however it ends.
+class Lock final {
+public:
+    /// Takes the lock of a new operation. Throws std::filesystem::filesystem_error.
+    explicit Lock(const Uuid& recordId);
+    /// The lock of an existing note, when no running process holds it.
+    static std::optional<Lock> tryTake(const Uuid& recordId);
+    ~Lock();
+    Lock(Lock&& other) noexcept;
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+    Lock& operator=(Lock&&) = delete;
+
+private:
+    Lock(std::filesystem::path file, int descriptor);
+
+    std::filesystem::path m_file;
+    int m_descriptor = -1;
+};
+
+/// Removes the lock files and temporary note files that killed operations left without a note
+/// (never those of a running operation).
+void removeLeftovers();
 
 /// The size and date of the file as a PlacedFile; nothing when it cannot be read.
 std::optional<PendingOperation::PlacedFile> placedFile(const std::filesystem::path& file);

@@ -16,6 +16,11 @@ StagedCopy::StagedCopy(fs::path targetFolder, std::string newSessionId)
 
 StagedCopy::~StagedCopy()
 {
+    discard();
+}
+
+void StagedCopy::discard()
+{
     std::error_code ignored;
     fs::remove_all(m_folder, ignored);
 }

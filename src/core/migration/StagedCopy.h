@@ -34,6 +34,9 @@ public:
     /// When a move fails, what was already placed is taken out again before the error is thrown.
     void place(const SessionCopier::CopyResult& copy);
 
+    /// Removes the hidden folder now (before the pending note goes). Errors are ignored.
+    void discard();
+
 private:
     std::filesystem::path m_target;
     std::string m_id;

@@ -13,6 +13,7 @@
 #include "support/TempHome.h"
 
 #include <chrono>
+#include <cstring>
 #include <cstdlib>
 #include <random>
 #include <thread>
@@ -79,7 +80,10 @@ public:
         for (const auto& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
-        EXPECT_EQ(posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+        const int spawned = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
+        EXPECT_EQ(spawned, 0) << std::strerror(spawned);
+        if (spawned != 0)
+            m_pid = 0;
         posix_spawn_file_actions_destroy(&actions);
         ::close(ends[1]);
         m_output = ends[0];
@@ -108,6 +112,8 @@ public:
 
     void kill()
     {
+        if (m_pid <= 0)
+            return; // never signal a whole process group
         ::kill(m_pid, SIGKILL);
         int status = 0;
         ::waitpid(m_pid, &status, 0);
@@ -183,7 +189,7 @@ TEST_F(KilledOperationTest, AKilledMigrationEndsMigratedWithItsRecordOrAsItWas)
             EXPECT_FALSE(fs::exists(projects / "-home-USER-moved-spotter-4te"));
         }
         EXPECT_TRUE(PendingOperations::all().empty());
-        EXPECT_EQ(leftovers(projects), std::vector<std::string>{});
+        EXPECT_EQ(leftovers(home.path()), std::vector<std::string>{});
     }
 }
 

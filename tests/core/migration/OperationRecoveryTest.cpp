@@ -134,6 +134,23 @@ TEST_F(OperationRecoveryTest, FilesThatChangedSinceAreLeftAloneAndTheUserIsToldO
     EXPECT_TRUE(OperationRecovery::run().empty());
 }
 
+TEST_F(OperationRecoveryTest, AnOperationAnotherThreadhopIsStillRunningIsLeftAlone)
+{
+    arrangeMigration(false);
+    crashAt(OperationStep::rewritten, [&] { migrate(); });
+    const auto notes = PendingOperations::all();
+    ASSERT_EQ(notes.size(), 1u);
+    const auto during = snapshot(projects());
+    {
+        const auto running = PendingOperations::Lock::tryTake(notes[0].operation->recordId); // as its process would hold it
+        ASSERT_TRUE(running);
+        EXPECT_TRUE(OperationRecovery::run().empty());
+        EXPECT_EQ(snapshot(projects()), during);
+        EXPECT_EQ(PendingOperations::all().size(), 1u);
+    }
+    EXPECT_EQ(OperationRecovery::run().size(), 1u);
+}
+
 TEST_F(OperationRecoveryTest, ANoteThatCannotBeReadIsSetAsideAndToldOnce)
 {
     writeFile(AppPaths::supportDir() / "pending" / "00000000-0000-4000-8000-000000000000.json", "{\"kind\":");
