@@ -13,7 +13,7 @@ FinderButton::FinderButton(QString path, QWidget* parent) : QToolButton(parent),
 {
     setObjectName(u"finderButton"_s);
     setText(u"Finder"_s);
-    setIcon(Symbols::icon("folder"));
+    setIcon(Symbols::icon(Symbol::folder));
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(this, &QToolButton::clicked, this, [this] { QDesktopServices::openUrl(folderUrl(m_path)); });
 }

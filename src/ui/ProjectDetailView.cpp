@@ -21,7 +21,7 @@ ProjectDetailView::ProjectDetailView(QWidget* parent) : QWidget(parent), m_place
 EmptyState ProjectDetailView::placeholder()
 {
     return {
-        u"Select a project"_s, "arrow.left.arrow.right.circle", u"Validation, sessions and migration appear here."_s};
+        u"Select a project"_s, Symbol::arrowLeftArrowRightCircle, u"Validation, sessions and migration appear here."_s};
 }
 
 } // namespace threadhop

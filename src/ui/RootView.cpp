@@ -62,8 +62,8 @@ QDialog* historyPlaceholder(QWidget* parent)
 
 RootView::RootView(AppEnvironment& env, QWidget* parent)
     : QMainWindow(parent), m_env(env), m_columns(new QSplitter(Qt::Horizontal)),
-      m_history(new QAction(Symbols::icon("clock.arrow.circlepath"), u"History"_s, this)),
-      m_rescan(new QAction(Symbols::icon("arrow.clockwise"), u"Rescan"_s, this))
+      m_history(new QAction(Symbols::icon(Symbol::clockArrowCirclepath), u"History"_s, this)),
+      m_rescan(new QAction(Symbols::icon(Symbol::arrowClockwise), u"Rescan"_s, this))
 {
     setObjectName(u"rootView"_s);
     setWindowTitle(u"Threadhop"_s);
