@@ -21,33 +21,60 @@ struct Source {
 Source sourceOf(Symbol symbol)
 {
     switch (symbol) {
-    case Symbol::arrowClockwise: return {u"view-refresh", QStyle::SP_BrowserReload};
-    case Symbol::arrowLeftArrowRightCircle: return {u"media-playlist-repeat", QStyle::SP_ArrowRight};
-    case Symbol::arrowRightDocOnClipboard: return {u"document-send", QStyle::SP_ArrowForward};
-    case Symbol::bubbleLeft: return {u"mail-message-new", QStyle::SP_MessageBoxInformation};
-    case Symbol::checkmarkCircle: return {u"object-select", QStyle::SP_DialogApplyButton};
-    case Symbol::checkmarkSeal: return {u"emblem-ok", QStyle::SP_DialogApplyButton};
-    case Symbol::checkmarkSealFill: return {u"emblem-default", QStyle::SP_DialogApplyButton};
-    case Symbol::circle: return {u"radio", QStyle::SP_DialogNoButton};
-    case Symbol::clockArrowCirclepath: return {u"document-open-recent", QStyle::SP_FileDialogDetailedView};
-    case Symbol::clockBadgeXmark: return {u"appointment-missed", QStyle::SP_MessageBoxCritical};
-    case Symbol::docOnDoc: return {u"edit-copy", QStyle::SP_FileIcon};
-    case Symbol::docTextMagnifyingglass: return {u"document-print-preview", QStyle::SP_FileDialogContentsView};
-    case Symbol::exclamationmarkOctagonFill: return {u"process-stop", QStyle::SP_BrowserStop};
-    case Symbol::exclamationmarkTriangle: return {u"dialog-warning", QStyle::SP_MessageBoxWarning};
-    case Symbol::exclamationmarkTriangleFill: return {u"dialog-warning", QStyle::SP_MessageBoxWarning};
-    case Symbol::externaldrive: return {u"drive-harddisk", QStyle::SP_DriveHDIcon};
-    case Symbol::folder: return {u"folder", QStyle::SP_DirIcon};
-    case Symbol::largecircleFillCircle: return {u"radio-checked", QStyle::SP_DialogYesButton};
-    case Symbol::lock: return {u"changes-prevent", QStyle::SP_MessageBoxInformation};
-    case Symbol::magnifyingglass: return {u"edit-find", QStyle::SP_FileDialogContentsView};
-    case Symbol::pencil: return {u"document-edit", QStyle::SP_FileDialogDetailedView};
-    case Symbol::person2: return {u"system-users", QStyle::SP_DirHomeIcon};
-    case Symbol::personSlash: return {u"avatar-default", QStyle::SP_MessageBoxQuestion};
-    case Symbol::squareStack3dDownForward: return {u"view-paged", QStyle::SP_FileDialogListView};
-    case Symbol::terminal: return {u"utilities-terminal", QStyle::SP_ComputerIcon};
-    case Symbol::xmarkCircleFill: return {u"edit-clear", QStyle::SP_LineEditClearButton};
-    case Symbol::xmarkOctagonFill: return {u"dialog-error", QStyle::SP_MessageBoxCritical};
+    case Symbol::arrowClockwise:
+        return {u"view-refresh", QStyle::SP_BrowserReload};
+    case Symbol::arrowLeftArrowRightCircle:
+        return {u"media-playlist-repeat", QStyle::SP_ArrowRight};
+    case Symbol::arrowRightDocOnClipboard:
+        return {u"document-send", QStyle::SP_ArrowForward};
+    case Symbol::bubbleLeft:
+        return {u"mail-message-new", QStyle::SP_MessageBoxInformation};
+    case Symbol::checkmarkCircle:
+        return {u"object-select", QStyle::SP_DialogApplyButton};
+    case Symbol::checkmarkSeal:
+        return {u"emblem-ok", QStyle::SP_DialogApplyButton};
+    case Symbol::checkmarkSealFill:
+        return {u"emblem-default", QStyle::SP_DialogApplyButton};
+    case Symbol::circle:
+        return {u"radio", QStyle::SP_DialogNoButton};
+    case Symbol::clockArrowCirclepath:
+        return {u"document-open-recent", QStyle::SP_FileDialogDetailedView};
+    case Symbol::clockBadgeXmark:
+        return {u"appointment-missed", QStyle::SP_MessageBoxCritical};
+    case Symbol::docOnDoc:
+        return {u"edit-copy", QStyle::SP_FileIcon};
+    case Symbol::docTextMagnifyingglass:
+        return {u"document-print-preview", QStyle::SP_FileDialogContentsView};
+    case Symbol::exclamationmarkOctagonFill:
+        return {u"process-stop", QStyle::SP_BrowserStop};
+    case Symbol::exclamationmarkTriangle:
+        return {u"dialog-warning", QStyle::SP_MessageBoxWarning};
+    case Symbol::exclamationmarkTriangleFill:
+        return {u"dialog-warning", QStyle::SP_MessageBoxWarning};
+    case Symbol::externaldrive:
+        return {u"drive-harddisk", QStyle::SP_DriveHDIcon};
+    case Symbol::folder:
+        return {u"folder", QStyle::SP_DirIcon};
+    case Symbol::largecircleFillCircle:
+        return {u"radio-checked", QStyle::SP_DialogYesButton};
+    case Symbol::lock:
+        return {u"changes-prevent", QStyle::SP_MessageBoxInformation};
+    case Symbol::magnifyingglass:
+        return {u"edit-find", QStyle::SP_FileDialogContentsView};
+    case Symbol::pencil:
+        return {u"document-edit", QStyle::SP_FileDialogDetailedView};
+    case Symbol::person2:
+        return {u"system-users", QStyle::SP_DirHomeIcon};
+    case Symbol::personSlash:
+        return {u"avatar-default", QStyle::SP_MessageBoxQuestion};
+    case Symbol::squareStack3dDownForward:
+        return {u"view-paged", QStyle::SP_FileDialogListView};
+    case Symbol::terminal:
+        return {u"utilities-terminal", QStyle::SP_ComputerIcon};
+    case Symbol::xmarkCircleFill:
+        return {u"edit-clear", QStyle::SP_LineEditClearButton};
+    case Symbol::xmarkOctagonFill:
+        return {u"dialog-error", QStyle::SP_MessageBoxCritical};
     }
     return {u"", QStyle::SP_CustomBase};
 }

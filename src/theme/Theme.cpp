@@ -11,13 +11,20 @@ namespace {
 double scaleOf(TextStyle style)
 {
     switch (style) {
-    case TextStyle::title2: return 1.3;
-    case TextStyle::title3: return 1.15;
-    case TextStyle::headline: return 1.0;
-    case TextStyle::subheadline: return 0.9;
-    case TextStyle::callout: return 0.95;
-    case TextStyle::caption: return 0.85;
-    case TextStyle::caption2: return 0.78;
+    case TextStyle::title2:
+        return 1.3;
+    case TextStyle::title3:
+        return 1.15;
+    case TextStyle::headline:
+        return 1.0;
+    case TextStyle::subheadline:
+        return 0.9;
+    case TextStyle::callout:
+        return 0.95;
+    case TextStyle::caption:
+        return 0.85;
+    case TextStyle::caption2:
+        return 0.78;
     }
     return 1.0;
 }

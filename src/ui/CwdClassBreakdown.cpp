@@ -52,11 +52,11 @@ QWidget* rowWidget(const CwdClassBreakdownPresenter::Row& row, QWidget* parent)
 
 CwdClassBreakdown::CwdClassBreakdown(
     const std::map<CwdClass, std::int64_t>& counts, std::int64_t unparsableLines, bool rewriteHistory, QWidget* parent)
-    : RoundedBox(0.3, parent)
+    : RoundedBox({.opacity = 0.3}, parent)
 {
     setObjectName(u"cwdClassBreakdown"_s);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(padding, padding, padding, padding);
+    layout->setContentsMargins(padding(), padding(), padding(), padding());
     layout->setSpacing(3);
     for (const auto& row : CwdClassBreakdownPresenter::rows(counts, rewriteHistory))
         layout->addWidget(rowWidget(row, this));

@@ -41,7 +41,8 @@ QWidget* filterBar(QLineEdit* search, QToolButton* clear, QToolButton* problemsO
     searchRow->setSpacing(6);
     auto* magnifier = new QLabel(bar);
     const int iconSize = QFontMetrics(Theme::font(TextStyle::caption)).height();
-    magnifier->setPixmap(Symbols::tintedPixmap(Symbol::magnifyingglass, iconSize, Theme::secondaryText(bar->palette())));
+    magnifier->setPixmap(
+        Symbols::tintedPixmap(Symbol::magnifyingglass, iconSize, Theme::secondaryText(bar->palette())));
     searchRow->addWidget(magnifier);
     searchRow->addWidget(search, 1);
     searchRow->addWidget(clear);

@@ -52,8 +52,8 @@ QColor RowPainter::tertiaryText(const QStyleOptionViewItem& option)
 
 const QPixmap& RowPainter::symbol(Symbol symbol, int size, const QColor& tint)
 {
-    const QString key = QString::number(static_cast<int>(symbol)) + u'/' + QString::number(size) + u'/'
-        + tint.name(QColor::HexArgb);
+    const QString key
+        = QString::number(static_cast<int>(symbol)) + u'/' + QString::number(size) + u'/' + tint.name(QColor::HexArgb);
     auto found = m_symbols.find(key);
     if (found == m_symbols.end())
         found = m_symbols.insert(key, Symbols::tintedPixmap(symbol, size, tint));

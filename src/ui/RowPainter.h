@@ -7,7 +7,6 @@
 #include <QPixmap>
 #include <QStyleOptionViewItem>
 
-
 class QListView;
 class QPainter;
 

@@ -78,7 +78,8 @@ TEST(CwdClassBreakdownTest, WidgetShowsOneRowPerCountedClassThenTheNotice)
     const auto rowWidgets = box.findChildren<QWidget*>(u"breakdownRow"_s);
     ASSERT_EQ(rowWidgets.size(), 2);
     EXPECT_EQ(rowWidgets[1]->toolTip(), explanation(CwdClass::history));
-    EXPECT_EQ(rowWidgets[1]->findChild<QLabel*>(u"breakdownIcon"_s)->property("symbol").toInt(), static_cast<int>(Symbol::pencil));
+    EXPECT_EQ(rowWidgets[1]->findChild<QLabel*>(u"breakdownIcon"_s)->property("symbol").toInt(),
+        static_cast<int>(Symbol::pencil));
     const auto* notice = testing::child<QLabel>(box, u"unparsableNotice"_s);
     ASSERT_NE(notice, nullptr);
     EXPECT_EQ(notice->text(), u"5 lines are not valid JSON and are passed through untouched."_s);

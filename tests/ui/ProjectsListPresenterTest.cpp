@@ -98,7 +98,8 @@ TEST(ProjectsListPresenterTest, ProblemsOnlyWithoutProblems)
 TEST(ProjectsListPresenterTest, SearchWithoutMatchesQuotesTheTextAsTyped)
 {
     EXPECT_EQ(ProjectsListPresenter::emptyState(true, twelveProjects(), true, " zz ", false),
-        (EmptyState{u"Nothing matches “ zz ”"_s, Symbol::magnifyingglass, u"12 projects are hidden by this search."_s}));
+        (EmptyState{
+            u"Nothing matches “ zz ”"_s, Symbol::magnifyingglass, u"12 projects are hidden by this search."_s}));
     EXPECT_EQ(ProjectsListPresenter::emptyState(true, twelveProjects(), true, "zz", true),
         (EmptyState{u"Nothing matches “zz”"_s, Symbol::magnifyingglass,
             u"Two filters are on. Turn off “Problems only” to search all 12 projects."_s}));

@@ -2,6 +2,7 @@
 #include "ui/CopyButton.h"
 #include "ui/OpenInTerminalMenu.h"
 #include "ui/StatusDot.h"
+#include "ui/widgets/WrappingText.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
 #include "helpers/UiTest.h"
@@ -42,9 +43,9 @@ TEST(SharedComponentsTest, CommandBlockShowsTheCommandVerbatimAndCopiesExactlyIt
 {
     const QString command = uR"(cd '/Users/a/it'\''s <b>here</b>' && claude --resume)"_s;
     const CommandBlock block(command);
-    const auto* text = testing::child<QLabel>(block, u"commandText"_s);
+    const auto* text = testing::child<WrappingText>(block, u"commandText"_s);
     EXPECT_EQ(text->text(), command);
-    EXPECT_EQ(text->textFormat(), Qt::PlainText);
+    EXPECT_EQ(text->toHtml().contains(u"<b>here</b>"_s), false) << "shown verbatim, never read as markup";
     EXPECT_TRUE(text->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
     auto* copy = testing::child<QToolButton>(block, u"copyCommandButton"_s);
     EXPECT_EQ(copy->toolTip(), u"Copy this command"_s);
