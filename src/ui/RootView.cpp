@@ -95,7 +95,7 @@ RootView::RootView(AppEnvironment& env, QWidget* parent)
     m_columns->setChildrenCollapsible(false);
     m_columns->addWidget(sidebar);
     m_columns->addWidget(projects);
-    m_columns->addWidget(new ProjectDetailView);
+    m_columns->addWidget(new ProjectDetailView(m_env));
     m_columns->setStretchFactor(2, 1);
     m_columns->setSizes({sidebarIdeal, contentIdeal, width() - sidebarIdeal - contentIdeal});
 
