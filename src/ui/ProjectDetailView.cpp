@@ -15,6 +15,7 @@
 #include "core/validation/MoveDetector.h"
 
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -140,6 +141,8 @@ void ProjectDetailView::render()
         break;
     }
     layout->addStretch(1);
+    // The column never gets narrower than its widest row, which would cut buttons off.
+    m_scroll->setMinimumWidth(page->minimumSizeHint().width() + m_scroll->verticalScrollBar()->sizeHint().width());
     m_scroll->setWidget(page);
 }
 
