@@ -5,66 +5,99 @@
 #include <QStandardPaths>
 #include <QStyle>
 
-#include <array>
-
 using namespace Qt::StringLiterals;
 
 namespace threadhop {
 namespace {
 
-struct Symbol {
-    std::string_view name;
+struct Source {
     const char16_t* themeName;
     QStyle::StandardPixmap fallback;
 };
 
-constexpr std::array symbols{
-    Symbol{"arrow.clockwise", u"view-refresh", QStyle::SP_BrowserReload},
-    Symbol{"arrow.left.arrow.right.circle", u"media-playlist-repeat", QStyle::SP_ArrowRight},
-    Symbol{"bubble.left", u"mail-message-new", QStyle::SP_MessageBoxInformation},
-    Symbol{"checkmark.seal", u"emblem-ok", QStyle::SP_DialogApplyButton},
-    Symbol{"clock.arrow.circlepath", u"document-open-recent", QStyle::SP_FileDialogDetailedView},
-    Symbol{"doc.on.doc", u"edit-copy", QStyle::SP_FileIcon},
-    Symbol{"exclamationmark.triangle", u"dialog-warning", QStyle::SP_MessageBoxWarning},
-    Symbol{"externaldrive", u"drive-harddisk", QStyle::SP_DriveHDIcon},
-    Symbol{"folder", u"folder", QStyle::SP_DirIcon},
-    Symbol{"lock", u"changes-prevent", QStyle::SP_MessageBoxInformation},
-    Symbol{"magnifyingglass", u"edit-find", QStyle::SP_FileDialogContentsView},
-    Symbol{"pencil", u"document-edit", QStyle::SP_FileDialogDetailedView},
-    Symbol{"person.2", u"system-users", QStyle::SP_DirHomeIcon},
-    Symbol{"person.slash", u"avatar-default", QStyle::SP_MessageBoxQuestion},
-    Symbol{"terminal", u"utilities-terminal", QStyle::SP_ComputerIcon},
-    Symbol{"xmark.circle.fill", u"edit-clear", QStyle::SP_LineEditClearButton},
-};
-
-const Symbol* find(std::string_view name)
+// A missing case is an error, not a warning: every symbol must name its icon.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic error "-Wswitch"
+Source sourceOf(Symbol symbol)
 {
-    for (const auto& symbol : symbols) {
-        if (symbol.name == name)
-            return &symbol;
+    switch (symbol) {
+    case Symbol::arrowClockwise:
+        return {u"view-refresh", QStyle::SP_BrowserReload};
+    case Symbol::arrowLeftArrowRightCircle:
+        return {u"media-playlist-repeat", QStyle::SP_ArrowRight};
+    case Symbol::arrowRightDocOnClipboard:
+        return {u"document-send", QStyle::SP_ArrowForward};
+    case Symbol::bubbleLeft:
+        return {u"mail-message-new", QStyle::SP_MessageBoxInformation};
+    case Symbol::checkmarkCircle:
+        return {u"object-select", QStyle::SP_DialogApplyButton};
+    case Symbol::checkmarkSeal:
+        return {u"emblem-ok", QStyle::SP_DialogApplyButton};
+    case Symbol::checkmarkSealFill:
+        return {u"emblem-default", QStyle::SP_DialogApplyButton};
+    case Symbol::circle:
+        return {u"radio", QStyle::SP_DialogNoButton};
+    case Symbol::clockArrowCirclepath:
+        return {u"document-open-recent", QStyle::SP_FileDialogDetailedView};
+    case Symbol::clockBadgeXmark:
+        return {u"appointment-missed", QStyle::SP_MessageBoxCritical};
+    case Symbol::docOnDoc:
+        return {u"edit-copy", QStyle::SP_FileIcon};
+    case Symbol::docTextMagnifyingglass:
+        return {u"document-print-preview", QStyle::SP_FileDialogContentsView};
+    case Symbol::exclamationmarkOctagonFill:
+        return {u"process-stop", QStyle::SP_BrowserStop};
+    case Symbol::exclamationmarkTriangle:
+        return {u"dialog-warning", QStyle::SP_MessageBoxWarning};
+    case Symbol::exclamationmarkTriangleFill:
+        return {u"dialog-warning", QStyle::SP_MessageBoxWarning};
+    case Symbol::externaldrive:
+        return {u"drive-harddisk", QStyle::SP_DriveHDIcon};
+    case Symbol::folder:
+        return {u"folder", QStyle::SP_DirIcon};
+    case Symbol::largecircleFillCircle:
+        return {u"radio-checked", QStyle::SP_DialogYesButton};
+    case Symbol::lock:
+        return {u"changes-prevent", QStyle::SP_MessageBoxInformation};
+    case Symbol::magnifyingglass:
+        return {u"edit-find", QStyle::SP_FileDialogContentsView};
+    case Symbol::pencil:
+        return {u"document-edit", QStyle::SP_FileDialogDetailedView};
+    case Symbol::person2:
+        return {u"system-users", QStyle::SP_DirHomeIcon};
+    case Symbol::personSlash:
+        return {u"avatar-default", QStyle::SP_MessageBoxQuestion};
+    case Symbol::squareStack3dDownForward:
+        return {u"view-paged", QStyle::SP_FileDialogListView};
+    case Symbol::terminal:
+        return {u"utilities-terminal", QStyle::SP_ComputerIcon};
+    case Symbol::xmarkCircleFill:
+        return {u"edit-clear", QStyle::SP_LineEditClearButton};
+    case Symbol::xmarkOctagonFill:
+        return {u"dialog-error", QStyle::SP_MessageBoxCritical};
     }
-    return nullptr;
+    return {u"", QStyle::SP_CustomBase};
 }
+#pragma GCC diagnostic pop
 
 } // namespace
 
-QIcon Symbols::icon(std::string_view symbolName)
+QIcon Symbols::icon(Symbol symbol)
 {
-    const Symbol* symbol = find(symbolName);
-    if (!symbol)
-        return {};
-    const QString name = QString::fromUtf16(symbol->themeName);
-    // Current themes often ship only the symbolic variant of an action icon.
-    for (const QString& candidate : {name, name + u"-symbolic"_s}) {
+    const Source source = sourceOf(symbol);
+    const QString name = QString::fromUtf16(source.themeName);
+    // Monochrome symbolic variants first, as system symbols are; themes ship them as SVG, and
+    // pre-rendered as ".symbolic.png" for toolkits without an SVG icon engine.
+    for (const QString& candidate : {name + u"-symbolic"_s, name + u"-symbolic.symbolic"_s, name}) {
         if (QIcon::hasThemeIcon(candidate))
             return QIcon::fromTheme(candidate);
     }
-    return QApplication::style()->standardIcon(symbol->fallback);
+    return QApplication::style()->standardIcon(source.fallback);
 }
 
-QPixmap Symbols::tintedPixmap(std::string_view symbolName, int size, const QColor& tint)
+QPixmap Symbols::tintedPixmap(Symbol symbol, int size, const QColor& tint)
 {
-    QPixmap pixmap = icon(symbolName).pixmap(size, size);
+    QPixmap pixmap = icon(symbol).pixmap(size, size);
     if (pixmap.isNull())
         return pixmap;
     QPainter painter(&pixmap);

@@ -3,17 +3,50 @@
 #include <QIcon>
 #include <QPixmap>
 
-#include <string_view>
+namespace threadhop {
 
-// The system images the views name (by the names the presenters use) drawn from the installed
-// freedesktop icon theme, with Qt's standard icons where the theme lacks one.
+/// The system symbols the views name, one enumerator per symbol (the enumerator spells the
+/// symbol's name: `checkmarkSealFill` is "checkmark.seal.fill").
+enum class Symbol {
+    arrowClockwise,
+    arrowLeftArrowRightCircle,
+    arrowRightDocOnClipboard,
+    bubbleLeft,
+    checkmarkCircle,
+    checkmarkSeal,
+    checkmarkSealFill,
+    circle,
+    clockArrowCirclepath,
+    clockBadgeXmark,
+    docOnDoc,
+    docTextMagnifyingglass,
+    exclamationmarkOctagonFill,
+    exclamationmarkTriangle,
+    exclamationmarkTriangleFill,
+    externaldrive,
+    folder,
+    largecircleFillCircle,
+    lock,
+    magnifyingglass,
+    pencil,
+    person2,
+    personSlash,
+    squareStack3dDownForward,
+    terminal,
+    xmarkCircleFill,
+    xmarkOctagonFill,
+};
+
+} // namespace threadhop
+
+// The symbols drawn from the installed freedesktop icon theme, with Qt's standard icons where the
+// theme lacks one. Every symbol has an icon: a symbol added without one does not compile.
 namespace threadhop::Symbols {
 
-/// The icon for a symbol name such as "magnifyingglass"; an unknown name gives a null icon.
-QIcon icon(std::string_view symbolName);
+QIcon icon(Symbol symbol);
 
 /// The icon at `size` pixels recoloured to `tint` (symbols drawn in a status colour).
-QPixmap tintedPixmap(std::string_view symbolName, int size, const QColor& tint);
+QPixmap tintedPixmap(Symbol symbol, int size, const QColor& tint);
 
 /// Makes the desktop's icon theme reachable where the platform names none (bare X servers,
 /// the offscreen platform): the system icon folders are searched and Adwaita stands in.

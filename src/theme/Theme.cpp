@@ -8,13 +8,26 @@
 namespace threadhop {
 namespace {
 
-QFont scaled(QFont font, double factor)
+double scaleOf(TextStyle style)
 {
-    font.setPointSizeF(std::max(7.0, font.pointSizeF() * factor));
-    return font;
+    switch (style) {
+    case TextStyle::title2:
+        return 1.3;
+    case TextStyle::title3:
+        return 1.15;
+    case TextStyle::headline:
+        return 1.0;
+    case TextStyle::subheadline:
+        return 0.9;
+    case TextStyle::callout:
+        return 0.95;
+    case TextStyle::caption:
+        return 0.85;
+    case TextStyle::caption2:
+        return 0.78;
+    }
+    return 1.0;
 }
-
-constexpr double captionScale = 0.85;
 
 } // namespace
 
@@ -22,7 +35,7 @@ const QFont& Theme::captionMono()
 {
     static const QFont font = [] {
         QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        mono.setPointSizeF(caption().pointSizeF());
+        mono.setPointSizeF(Theme::font(TextStyle::caption).pointSizeF());
         return mono;
     }();
     return font;
@@ -60,19 +73,17 @@ const QColor& Theme::unknown()
     return colour;
 }
 
-QFont Theme::caption()
+QFont Theme::font(TextStyle style)
 {
-    return scaled(QApplication::font(), captionScale);
+    return font(style, style == TextStyle::headline ? QFont::DemiBold : QFont::Normal);
 }
 
-QFont Theme::caption2()
+QFont Theme::font(TextStyle style, QFont::Weight weight)
 {
-    return scaled(QApplication::font(), 0.78);
-}
-
-QFont Theme::callout()
-{
-    return scaled(QApplication::font(), 0.95);
+    QFont font = QApplication::font();
+    font.setPointSizeF(std::max(7.0, font.pointSizeF() * scaleOf(style)));
+    font.setWeight(weight);
+    return font;
 }
 
 QColor Theme::secondaryText(const QPalette& palette)

@@ -6,7 +6,14 @@
 class QPalette;
 class QWidget;
 
-// The font and the colours the views share, so that a status colour means the same everywhere:
+namespace threadhop {
+
+/// The named text styles, largest first.
+enum class TextStyle { title2, title3, headline, subheadline, callout, caption, caption2 };
+
+} // namespace threadhop
+
+// The fonts and the colours the views share, so that a status colour means the same everywhere:
 // green works, orange needs a look, red is broken, grey cannot be judged. Each value is made once.
 namespace threadhop::Theme {
 
@@ -20,10 +27,10 @@ const QColor& warn();
 const QColor& broken();
 const QColor& unknown();
 
-/// Text sizes below the body text, derived from the application font.
-QFont caption();
-QFont caption2();
-QFont callout();
+/// The application font scaled to `style`, in one scale relative to the body text; headline is
+/// semibold, the others regular.
+QFont font(TextStyle style);
+QFont font(TextStyle style, QFont::Weight weight);
 
 /// Secondary and tertiary text: the palette's text colour, faded.
 QColor secondaryText(const QPalette& palette);

@@ -20,15 +20,15 @@ constexpr int badgeVerticalPadding = 1;
 
 QFont badgeFont()
 {
-    QFont font = Theme::caption2();
+    QFont font = Theme::font(TextStyle::caption2);
     font.setBold(true);
     return font;
 }
 
 int textHeight(const QStyleOptionViewItem& option)
 {
-    return QFontMetrics(option.font).height() + lineSpacing + QFontMetrics(Theme::caption()).height() + lineSpacing
-        + QFontMetrics(Theme::caption2()).height();
+    return QFontMetrics(option.font).height() + lineSpacing + QFontMetrics(Theme::font(TextStyle::caption)).height() + lineSpacing
+        + QFontMetrics(Theme::font(TextStyle::caption2)).height();
 }
 
 } // namespace
@@ -47,7 +47,7 @@ void AccountRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
     painter->save();
     // Right edge first: the count, then the badge before it; the text takes what is left.
-    const QFont caption = Theme::caption();
+    const QFont caption = Theme::font(TextStyle::caption);
     const QFontMetrics captionMetrics(caption);
     const QString count = index.data(AccountListModel::ProjectCountRole).toString();
     const int countWidth = captionMetrics.horizontalAdvance(count);
@@ -94,7 +94,7 @@ void AccountRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         captionMetrics.elidedText(index.data(AccountListModel::IdentityRole).toString(), Qt::ElideMiddle, textWidth));
     top += captionMetrics.height() + lineSpacing;
 
-    const QFont caption2 = Theme::caption2();
+    const QFont caption2 = Theme::font(TextStyle::caption2);
     const QFontMetrics caption2Metrics(caption2);
     painter->setFont(caption2);
     painter->setPen(RowPainter::tertiaryText(option));

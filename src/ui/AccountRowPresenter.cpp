@@ -32,7 +32,7 @@ std::optional<EmptyState> AccountRowPresenter::emptyState(bool hasAccounts, bool
 {
     if (hasAccounts || isScanning)
         return std::nullopt;
-    return EmptyState{u"No accounts found"_s, "person.slash", std::nullopt};
+    return EmptyState{u"No accounts found"_s, Symbol::personSlash, std::nullopt};
 }
 
 } // namespace threadhop

@@ -26,7 +26,7 @@ AccountsSidebar::AccountsSidebar(AppEnvironment& env, QWidget* parent)
 
     auto* header = new QLabel(AccountRowPresenter::sectionHeader(), this);
     header->setObjectName(u"accountsHeader"_s);
-    QFont headerFont = Theme::caption();
+    QFont headerFont = Theme::font(TextStyle::caption);
     headerFont.setBold(true);
     header->setFont(headerFont);
     Theme::setTextColour(*header, Theme::secondaryText(header->palette()));

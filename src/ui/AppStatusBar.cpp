@@ -22,7 +22,7 @@ QLabel* captionLabel(const QString& text, const QString& objectName, QWidget* pa
     auto* label = new QLabel(text, parent);
     label->setObjectName(objectName);
     label->setTextFormat(Qt::PlainText);
-    label->setFont(Theme::caption());
+    label->setFont(Theme::font(TextStyle::caption));
     return label;
 }
 

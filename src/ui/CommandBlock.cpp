@@ -3,9 +3,9 @@
 #include "Clipboard.h"
 #include "CopyButton.h"
 #include "theme/Theme.h"
+#include "widgets/WrappingText.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -13,23 +13,18 @@ using namespace Qt::StringLiterals;
 namespace threadhop {
 
 CommandBlock::CommandBlock(QString command, QWidget* parent)
-    : RoundedBox(1.0, parent), m_command(std::move(command)), m_text(new QLabel(m_command, this)),
-      m_copy(new QToolButton(this))
+    : RoundedBox({}, parent), m_command(std::move(command)),
+      m_text(new WrappingText(m_command, Theme::captionMono(), this)), m_copy(new QToolButton(this))
 {
     setObjectName(u"commandBlock"_s);
     m_text->setObjectName(u"commandText"_s);
-    m_text->setTextFormat(Qt::PlainText);
-    m_text->setFont(Theme::captionMono());
-    m_text->setWordWrap(true);
-    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
 
     m_copy->setObjectName(u"copyCommandButton"_s);
     CopyButton::styleAsCopyButton(*m_copy, u"Copy this command"_s);
     connect(m_copy, &QToolButton::clicked, this, [this] { Clipboard::copy(m_command); });
 
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(padding, padding, padding, padding);
+    layout->setContentsMargins(padding(), padding(), padding(), padding());
     layout->setSpacing(8);
     layout->addWidget(m_text, 1);
     layout->addSpacing(4);

@@ -2,10 +2,11 @@
 
 #include "RoundedBox.h"
 
-class QLabel;
 class QToolButton;
 
 namespace threadhop {
+
+class WrappingText;
 
 /// A shell command shown verbatim in small monospaced, selectable text on a grey box, with a
 /// button that copies it. The text wraps but is never cut.
@@ -19,7 +20,7 @@ public:
 
 private:
     QString m_command;
-    QLabel* m_text;
+    WrappingText* m_text;
     QToolButton* m_copy;
 };
 

@@ -22,7 +22,7 @@ void CopyButton::setValue(QString value)
 void CopyButton::styleAsCopyButton(QToolButton& button, const QString& help)
 {
     button.setAutoRaise(true);
-    button.setIcon(Symbols::icon("doc.on.doc"));
+    button.setIcon(Symbols::icon(Symbol::docOnDoc));
     button.setToolTip(help);
     button.setCursor(Qt::PointingHandCursor);
 }

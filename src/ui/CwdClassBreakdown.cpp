@@ -1,7 +1,6 @@
 #include "CwdClassBreakdown.h"
 
 #include "CwdClassBreakdownPresenter.h"
-#include "QtText.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
 
@@ -33,15 +32,15 @@ QWidget* rowWidget(const CwdClassBreakdownPresenter::Row& row, QWidget* parent)
 
     auto* icon = new QLabel(widget);
     icon->setObjectName(u"breakdownIcon"_s);
-    icon->setProperty("symbol", toQString(row.symbol));
-    const int iconSize = QFontMetrics(Theme::caption2()).height();
+    icon->setProperty("symbol", static_cast<int>(row.symbol));
+    const int iconSize = QFontMetrics(Theme::font(TextStyle::caption2)).height();
     const QColor tint = row.rewritten ? Theme::warn() : Theme::secondaryText(icon->palette());
     icon->setPixmap(Symbols::tintedPixmap(row.symbol, iconSize, tint));
     layout->addWidget(icon);
 
     layout->addWidget(textLabel(row.count, Theme::captionMono(), widget));
-    layout->addWidget(textLabel(row.title, Theme::caption(), widget));
-    auto* fate = textLabel(row.fate, Theme::caption2(), widget);
+    layout->addWidget(textLabel(row.title, Theme::font(TextStyle::caption), widget));
+    auto* fate = textLabel(row.fate, Theme::font(TextStyle::caption2), widget);
     fate->setObjectName(u"breakdownFate"_s);
     Theme::setTextColour(*fate, Theme::secondaryText(fate->palette()));
     layout->addWidget(fate);
@@ -53,16 +52,16 @@ QWidget* rowWidget(const CwdClassBreakdownPresenter::Row& row, QWidget* parent)
 
 CwdClassBreakdown::CwdClassBreakdown(
     const std::map<CwdClass, std::int64_t>& counts, std::int64_t unparsableLines, bool rewriteHistory, QWidget* parent)
-    : RoundedBox(0.3, parent)
+    : RoundedBox({.opacity = 0.3}, parent)
 {
     setObjectName(u"cwdClassBreakdown"_s);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(padding, padding, padding, padding);
+    layout->setContentsMargins(padding(), padding(), padding(), padding());
     layout->setSpacing(3);
     for (const auto& row : CwdClassBreakdownPresenter::rows(counts, rewriteHistory))
         layout->addWidget(rowWidget(row, this));
     if (const auto notice = CwdClassBreakdownPresenter::unparsableNotice(unparsableLines)) {
-        auto* label = textLabel(*notice, Theme::caption2(), this);
+        auto* label = textLabel(*notice, Theme::font(TextStyle::caption2), this);
         label->setObjectName(u"unparsableNotice"_s);
         label->setWordWrap(true);
         Theme::setTextColour(*label, Theme::secondaryText(label->palette()));

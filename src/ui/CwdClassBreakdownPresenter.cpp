@@ -54,7 +54,7 @@ std::vector<CwdClassBreakdownPresenter::Row> CwdClassBreakdownPresenter::rows(
         const bool rewritten = willBeRewritten(cwdClass, rewriteHistory);
         result.push_back({.cwdClass = cwdClass,
             .rewritten = rewritten,
-            .symbol = rewritten ? "pencil" : "lock",
+            .symbol = rewritten ? Symbol::pencil : Symbol::lock,
             .count = QString::number(found->second),
             .title = title(cwdClass),
             .fate = rewritten ? u"rewritten"_s : u"left as recorded"_s,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "theme/Symbols.h"
+
 #include "core/models/CwdClass.h"
 
 #include <QString>
@@ -16,7 +18,7 @@ namespace threadhop::CwdClassBreakdownPresenter {
 struct Row {
     CwdClass cwdClass;
     bool rewritten; ///< the migration rewrites this class
-    std::string_view symbol; ///< "pencil" when rewritten, else "lock"
+    Symbol symbol; ///< pencil when rewritten, else lock
     QString count;
     QString title;
     QString fate; ///< "rewritten" or "left as recorded"

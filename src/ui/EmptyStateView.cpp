@@ -1,6 +1,5 @@
 #include "EmptyStateView.h"
 
-#include "QtText.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
 
@@ -51,7 +50,7 @@ void EmptyStateView::setState(const std::optional<EmptyState>& state)
     setVisible(state.has_value());
     if (!state)
         return;
-    m_symbol = toQString(state->symbol);
+    m_symbol = state->symbol;
     m_image->setPixmap(Symbols::tintedPixmap(state->symbol, imageSize, Theme::tertiaryText(palette())));
     m_title->setText(state->title);
     m_description->setText(state->description.value_or(QString()));
@@ -77,11 +76,6 @@ QString EmptyStateView::title() const
 QString EmptyStateView::description() const
 {
     return m_description->text();
-}
-
-QString EmptyStateView::symbol() const
-{
-    return m_symbol;
 }
 
 } // namespace threadhop

@@ -25,14 +25,13 @@ public:
     QString title() const;
     /// Empty when the state has no description.
     QString description() const;
-    /// The system image's name, as the presenter gave it.
-    QString symbol() const;
+    Symbol symbol() const { return m_symbol; }
 
 private:
     QLabel* m_image;
     QLabel* m_title;
     QLabel* m_description;
-    QString m_symbol;
+    Symbol m_symbol = Symbol::folder;
 };
 
 } // namespace threadhop

@@ -1,5 +1,6 @@
 #include "FinderButton.h"
 
+#include "theme/PlatformWords.h"
 #include "theme/Symbols.h"
 
 #include <QDesktopServices>
@@ -12,8 +13,8 @@ namespace threadhop {
 FinderButton::FinderButton(QString path, QWidget* parent) : QToolButton(parent), m_path(std::move(path))
 {
     setObjectName(u"finderButton"_s);
-    setText(u"Finder"_s);
-    setIcon(Symbols::icon("folder"));
+    setText(PlatformWords::say(u"Finder"_s));
+    setIcon(Symbols::icon(Symbol::folder));
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(this, &QToolButton::clicked, this, [this] { QDesktopServices::openUrl(folderUrl(m_path)); });
 }

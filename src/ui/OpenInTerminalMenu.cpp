@@ -20,7 +20,7 @@ OpenInTerminalMenu::OpenInTerminalMenu(QString command, const QString& label, bo
 {
     setObjectName(u"openInTerminalMenu"_s);
     setText(label);
-    setIcon(Symbols::icon("terminal"));
+    setIcon(Symbols::icon(Symbol::terminal));
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     setAutoRaise(true);
     setPopupMode(QToolButton::InstantPopup);

@@ -46,7 +46,7 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
         titleMetrics.elidedText(ProjectRowPresenter::displayPath(project), Qt::ElideLeft, titleRect.width()));
 
-    const QFont caption = Theme::caption();
+    const QFont caption = Theme::font(TextStyle::caption);
     const QFontMetrics captionMetrics(caption);
     painter->setFont(caption);
     const QColor secondary = RowPainter::secondaryText(option);
@@ -74,7 +74,7 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
 QSize ProjectRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
 {
-    const int height = QFontMetrics(option.font).height() + lineSpacing + QFontMetrics(Theme::caption()).height();
+    const int height = QFontMetrics(option.font).height() + lineSpacing + QFontMetrics(Theme::font(TextStyle::caption)).height();
     return {200, height + 2 * verticalPadding};
 }
 

@@ -38,10 +38,10 @@ QColor ProjectRowPresenter::statusColor(ResumeStatus status)
 
 std::vector<ProjectRowPresenter::DetailItem> ProjectRowPresenter::detailItems(const ProjectFolder& project)
 {
-    std::vector<DetailItem> items{{"bubble.left", QString::number(project.sessionCount)}};
+    std::vector<DetailItem> items{{Symbol::bubbleLeft, QString::number(project.sessionCount)}};
     if (project.subagentCount >= 1)
-        items.push_back({"person.2", QString::number(project.subagentCount)});
-    items.push_back({"externaldrive", size(project.totalSizeBytes)});
+        items.push_back({Symbol::person2, QString::number(project.subagentCount)});
+    items.push_back({Symbol::externaldrive, size(project.totalSizeBytes)});
     return items;
 }
 

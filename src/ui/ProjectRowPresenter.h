@@ -1,12 +1,13 @@
 #pragma once
 
+#include "theme/Symbols.h"
+
 #include "core/models/ProjectFolder.h"
 
 #include <QColor>
 #include <QString>
 
 #include <chrono>
-#include <string_view>
 #include <vector>
 
 // What one row of the projects list says about a project folder.
@@ -14,7 +15,7 @@ namespace threadhop::ProjectRowPresenter {
 
 /// One icon-and-text item of the row's detail line.
 struct DetailItem {
-    std::string_view symbol;
+    Symbol symbol;
     QString text;
 
     bool operator==(const DetailItem&) const = default;

@@ -20,19 +20,19 @@ std::optional<EmptyState> ProjectsListPresenter::emptyState(bool accountSelected
     bool filteredIsEmpty, std::string_view search, bool problemsOnly)
 {
     if (!accountSelected)
-        return EmptyState{u"Select an account"_s, "folder", std::nullopt};
+        return EmptyState{u"Select an account"_s, Symbol::folder, std::nullopt};
     if (!filteredIsEmpty)
         return std::nullopt;
     const QString count = QString::number(all.size());
     switch (ProjectFilter::emptyReason(all, search, problemsOnly)) {
     case ProjectFilter::EmptyReason::noProjects:
-        return EmptyState{u"No projects"_s, "folder", std::nullopt};
+        return EmptyState{u"No projects"_s, Symbol::folder, std::nullopt};
     case ProjectFilter::EmptyReason::noProblems:
-        return EmptyState{u"No problems 🎉"_s, "checkmark.seal", std::nullopt};
+        return EmptyState{u"No problems 🎉"_s, Symbol::checkmarkSeal, std::nullopt};
     case ProjectFilter::EmptyReason::noMatches:
-        return EmptyState{nothingMatches(search), "magnifyingglass", count + u" projects are hidden by this search."_s};
+        return EmptyState{nothingMatches(search), Symbol::magnifyingglass, count + u" projects are hidden by this search."_s};
     case ProjectFilter::EmptyReason::noMatchingProblems:
-        return EmptyState{nothingMatches(search), "magnifyingglass",
+        return EmptyState{nothingMatches(search), Symbol::magnifyingglass,
             u"Two filters are on. Turn off “Problems only” to search all "_s + count + u" projects."_s};
     }
     return std::nullopt;

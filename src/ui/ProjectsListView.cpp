@@ -40,8 +40,9 @@ QWidget* filterBar(QLineEdit* search, QToolButton* clear, QToolButton* problemsO
     auto* searchRow = new QHBoxLayout;
     searchRow->setSpacing(6);
     auto* magnifier = new QLabel(bar);
-    const int iconSize = QFontMetrics(Theme::caption()).height();
-    magnifier->setPixmap(Symbols::tintedPixmap("magnifyingglass", iconSize, Theme::secondaryText(bar->palette())));
+    const int iconSize = QFontMetrics(Theme::font(TextStyle::caption)).height();
+    magnifier->setPixmap(
+        Symbols::tintedPixmap(Symbol::magnifyingglass, iconSize, Theme::secondaryText(bar->palette())));
     searchRow->addWidget(magnifier);
     searchRow->addWidget(search, 1);
     searchRow->addWidget(clear);
@@ -67,27 +68,27 @@ ProjectsListView::ProjectsListView(AppEnvironment& env, QWidget* parent)
     m_search->setObjectName(u"searchField"_s);
     m_search->setPlaceholderText(u"Search projects"_s);
     m_search->setFrame(false);
-    m_search->setFont(Theme::callout());
+    m_search->setFont(Theme::font(TextStyle::callout));
     connect(m_search, &QLineEdit::textEdited, this,
         [this](const QString& text) { m_env.setSearchText(toStdString(text)); });
 
     m_clearSearch->setObjectName(u"clearSearchButton"_s);
     m_clearSearch->setAutoRaise(true);
-    m_clearSearch->setIcon(Symbols::icon("xmark.circle.fill"));
+    m_clearSearch->setIcon(Symbols::icon(Symbol::xmarkCircleFill));
     m_clearSearch->setToolTip(u"Clear the search"_s);
     connect(m_clearSearch, &QToolButton::clicked, this, [this] { m_env.setSearchText({}); });
 
     m_problemsOnly->setObjectName(u"problemsOnlyToggle"_s);
     m_problemsOnly->setCheckable(true);
     m_problemsOnly->setText(u"Problems only"_s);
-    m_problemsOnly->setIcon(Symbols::icon("exclamationmark.triangle"));
+    m_problemsOnly->setIcon(Symbols::icon(Symbol::exclamationmarkTriangle));
     m_problemsOnly->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_problemsOnly->setIconSize({14, 14});
-    m_problemsOnly->setFont(Theme::caption());
+    m_problemsOnly->setFont(Theme::font(TextStyle::caption));
     connect(m_problemsOnly, &QToolButton::toggled, this, [this](bool on) { m_env.setShowOnlyProblems(on); });
 
     m_toFix->setObjectName(u"toFixBadge"_s);
-    m_toFix->setFont(Theme::caption());
+    m_toFix->setFont(Theme::font(TextStyle::caption));
     Theme::setTextColour(*m_toFix, Theme::broken());
 
     m_list->setObjectName(u"projectsList"_s);

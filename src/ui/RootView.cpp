@@ -62,8 +62,8 @@ QDialog* historyPlaceholder(QWidget* parent)
 
 RootView::RootView(AppEnvironment& env, QWidget* parent)
     : QMainWindow(parent), m_env(env), m_columns(new QSplitter(Qt::Horizontal)),
-      m_history(new QAction(Symbols::icon("clock.arrow.circlepath"), u"History"_s, this)),
-      m_rescan(new QAction(Symbols::icon("arrow.clockwise"), u"Rescan"_s, this))
+      m_history(new QAction(Symbols::icon(Symbol::clockArrowCirclepath), u"History"_s, this)),
+      m_rescan(new QAction(Symbols::icon(Symbol::arrowClockwise), u"Rescan"_s, this))
 {
     setObjectName(u"rootView"_s);
     setWindowTitle(u"Threadhop"_s);
@@ -95,7 +95,7 @@ RootView::RootView(AppEnvironment& env, QWidget* parent)
     m_columns->setChildrenCollapsible(false);
     m_columns->addWidget(sidebar);
     m_columns->addWidget(projects);
-    m_columns->addWidget(new ProjectDetailView);
+    m_columns->addWidget(new ProjectDetailView(m_env));
     m_columns->setStretchFactor(2, 1);
     m_columns->setSizes({sidebarIdeal, contentIdeal, width() - sidebarIdeal - contentIdeal});
 

@@ -3,20 +3,32 @@
 #include <QPainter>
 
 namespace threadhop {
+namespace {
 
-RoundedBox::RoundedBox(qreal strength, QWidget* parent) : QWidget(parent), m_strength(strength)
+// The fourth level of the text colour's hierarchy, the grey of boxes and wells.
+constexpr qreal quaternaryAlpha = 0.10;
+
+} // namespace
+
+RoundedBox::RoundedBox(Look look, QWidget* parent) : QWidget(parent), m_look(std::move(look))
 {
+}
+
+QColor RoundedBox::fill() const
+{
+    QColor colour = m_look.tint.value_or(palette().color(QPalette::WindowText));
+    const qreal alpha = m_look.tint ? m_look.opacity : quaternaryAlpha * m_look.opacity;
+    colour.setAlphaF(static_cast<float>(alpha));
+    return colour;
 }
 
 void RoundedBox::paintEvent(QPaintEvent*)
 {
-    QColor fill = palette().color(QPalette::WindowText);
-    fill.setAlphaF(static_cast<float>(0.10 * m_strength));
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(fill);
-    painter.drawRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    painter.setBrush(fill());
+    painter.drawRoundedRect(QRectF(rect()), m_look.radius, m_look.radius);
 }
 
 } // namespace threadhop

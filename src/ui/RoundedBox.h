@@ -1,25 +1,36 @@
 #pragma once
 
+#include <QColor>
 #include <QWidget>
+
+#include <optional>
 
 namespace threadhop {
 
-/// A plain container on a rounded, faint grey background (the fourth level of the text colour),
-/// padded 8 on every side. `strength` scales the grey (1 is full).
+/// A plain container on a rounded background. Its layout is the caller's; `padding()` is the
+/// space the layout leaves on every side.
 class RoundedBox : public QWidget {
     Q_OBJECT
 
 public:
-    explicit RoundedBox(qreal strength, QWidget* parent = nullptr);
+    struct Look {
+        std::optional<QColor> tint; ///< absent: the faint grey of the fourth text level
+        qreal opacity = 1.0; ///< scales the fill's alpha
+        qreal radius = 6;
+        int padding = 8;
+    };
 
-    static constexpr int padding = 8;
-    static constexpr qreal cornerRadius = 6;
+    explicit RoundedBox(Look look, QWidget* parent = nullptr);
+
+    int padding() const { return m_look.padding; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    qreal m_strength;
+    QColor fill() const;
+
+    Look m_look;
 };
 
 } // namespace threadhop

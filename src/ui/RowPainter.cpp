@@ -1,6 +1,5 @@
 #include "RowPainter.h"
 
-#include "QtText.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
 
@@ -51,12 +50,13 @@ QColor RowPainter::tertiaryText(const QStyleOptionViewItem& option)
     return Theme::tertiaryText(palette);
 }
 
-const QPixmap& RowPainter::symbol(std::string_view name, int size, const QColor& tint)
+const QPixmap& RowPainter::symbol(Symbol symbol, int size, const QColor& tint)
 {
-    const QString key = toQString(name) + u'/' + QString::number(size) + u'/' + tint.name(QColor::HexArgb);
+    const QString key
+        = QString::number(static_cast<int>(symbol)) + u'/' + QString::number(size) + u'/' + tint.name(QColor::HexArgb);
     auto found = m_symbols.find(key);
     if (found == m_symbols.end())
-        found = m_symbols.insert(key, Symbols::tintedPixmap(name, size, tint));
+        found = m_symbols.insert(key, Symbols::tintedPixmap(symbol, size, tint));
     return *found;
 }
 

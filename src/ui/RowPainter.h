@@ -1,11 +1,11 @@
 #pragma once
 
+#include "theme/Symbols.h"
+
 #include <QColor>
 #include <QHash>
 #include <QPixmap>
 #include <QStyleOptionViewItem>
-
-#include <string_view>
 
 class QListView;
 class QPainter;
@@ -28,7 +28,7 @@ public:
     static QColor secondaryText(const QStyleOptionViewItem& option);
     static QColor tertiaryText(const QStyleOptionViewItem& option);
 
-    const QPixmap& symbol(std::string_view name, int size, const QColor& tint);
+    const QPixmap& symbol(Symbol symbol, int size, const QColor& tint);
 
 private:
     QHash<QString, QPixmap> m_symbols;

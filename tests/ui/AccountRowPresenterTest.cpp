@@ -42,7 +42,7 @@ TEST(AccountRowPresenterTest, AccountWithoutIdentityOrProjectsFolder)
 TEST(AccountRowPresenterTest, EmptyStateOnlyOnceNoScanRuns)
 {
     EXPECT_EQ(AccountRowPresenter::emptyState(false, false),
-        (EmptyState{u"No accounts found"_s, "person.slash", std::nullopt}));
+        (EmptyState{u"No accounts found"_s, Symbol::personSlash, std::nullopt}));
     EXPECT_EQ(AccountRowPresenter::emptyState(false, true), std::nullopt);
     EXPECT_EQ(AccountRowPresenter::emptyState(true, false), std::nullopt);
     EXPECT_EQ(AccountRowPresenter::sectionHeader(), u"Claude Code accounts"_s);

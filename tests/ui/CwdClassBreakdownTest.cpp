@@ -18,14 +18,14 @@ TEST(CwdClassBreakdownTest, RowsFollowCaseOrderAndSkipClassesWithoutOccurrences)
     EXPECT_EQ(result[0],
         (Row{.cwdClass = CwdClass::sessionCwd,
             .rewritten = true,
-            .symbol = "pencil",
+            .symbol = Symbol::pencil,
             .count = u"12"_s,
             .title = u"Session working directory"_s,
             .fate = u"rewritten"_s,
             .tooltip = u"The directory the session was launched in. Rewriting this is what makes "
                        u"--resume find the conversation."_s}));
     EXPECT_EQ(result[1].cwdClass, CwdClass::externalState);
-    EXPECT_EQ(result[1].symbol, "lock");
+    EXPECT_EQ(result[1].symbol, Symbol::lock);
     EXPECT_EQ(result[1].fate, u"left as recorded"_s);
     EXPECT_EQ(result[1].title, u"External state (file-history)"_s);
 }
@@ -34,11 +34,11 @@ TEST(CwdClassBreakdownTest, HistoryIsRewrittenOnlyWhenAsked)
 {
     const std::map<CwdClass, std::int64_t> counts{{CwdClass::history, 3}};
     const Row kept = rows(counts, false).at(0);
-    EXPECT_EQ(kept.symbol, "lock");
+    EXPECT_EQ(kept.symbol, Symbol::lock);
     EXPECT_EQ(kept.fate, u"left as recorded"_s);
     EXPECT_EQ(kept.title, u"Recorded history (tool input/output)"_s);
     const Row rewritten = rows(counts, true).at(0);
-    EXPECT_EQ(rewritten.symbol, "pencil");
+    EXPECT_EQ(rewritten.symbol, Symbol::pencil);
     EXPECT_EQ(rewritten.fate, u"rewritten"_s);
 
     for (const bool history : {false, true}) {
@@ -78,7 +78,8 @@ TEST(CwdClassBreakdownTest, WidgetShowsOneRowPerCountedClassThenTheNotice)
     const auto rowWidgets = box.findChildren<QWidget*>(u"breakdownRow"_s);
     ASSERT_EQ(rowWidgets.size(), 2);
     EXPECT_EQ(rowWidgets[1]->toolTip(), explanation(CwdClass::history));
-    EXPECT_EQ(rowWidgets[1]->findChild<QLabel*>(u"breakdownIcon"_s)->property("symbol").toString(), u"pencil"_s);
+    EXPECT_EQ(rowWidgets[1]->findChild<QLabel*>(u"breakdownIcon"_s)->property("symbol").toInt(),
+        static_cast<int>(Symbol::pencil));
     const auto* notice = testing::child<QLabel>(box, u"unparsableNotice"_s);
     ASSERT_NE(notice, nullptr);
     EXPECT_EQ(notice->text(), u"5 lines are not valid JSON and are passed through untouched."_s);

@@ -57,10 +57,10 @@ TEST(ProjectRowPresenterTest, DetailLineShowsSubagentsOnlyWhenThereAreAny)
     const auto size = ProjectRowPresenter::size(1'500'000);
     using Item = ProjectRowPresenter::DetailItem;
     EXPECT_EQ(ProjectRowPresenter::detailItems(folder),
-        (std::vector<Item>{{"bubble.left", u"7"_s}, {"externaldrive", size}}));
+        (std::vector<Item>{{Symbol::bubbleLeft, u"7"_s}, {Symbol::externaldrive, size}}));
     folder.subagentCount = 1;
     EXPECT_EQ(ProjectRowPresenter::detailItems(folder),
-        (std::vector<Item>{{"bubble.left", u"7"_s}, {"person.2", u"1"_s}, {"externaldrive", size}}));
+        (std::vector<Item>{{Symbol::bubbleLeft, u"7"_s}, {Symbol::person2, u"1"_s}, {Symbol::externaldrive, size}}));
 }
 
 TEST(ProjectRowPresenterTest, SizesUseDecimalUnits)
@@ -72,7 +72,7 @@ TEST(ProjectRowPresenterTest, SizesUseDecimalUnits)
 TEST(ProjectsListPresenterTest, NoAccountSelectedComesFirst)
 {
     const auto state = ProjectsListPresenter::emptyState(false, {}, true, "anything", true);
-    EXPECT_EQ(state, (EmptyState{u"Select an account"_s, "folder", std::nullopt}));
+    EXPECT_EQ(state, (EmptyState{u"Select an account"_s, Symbol::folder, std::nullopt}));
 }
 
 TEST(ProjectsListPresenterTest, NothingIsLaidOverAListWithRows)
@@ -85,22 +85,23 @@ TEST(ProjectsListPresenterTest, EmptyAccountShowsNoProjectsWhateverTheFilter)
     for (const bool problemsOnly : {false, true}) {
         for (const auto* search : {"", "x"})
             EXPECT_EQ(ProjectsListPresenter::emptyState(true, {}, true, search, problemsOnly),
-                (EmptyState{u"No projects"_s, "folder", std::nullopt}));
+                (EmptyState{u"No projects"_s, Symbol::folder, std::nullopt}));
     }
 }
 
 TEST(ProjectsListPresenterTest, ProblemsOnlyWithoutProblems)
 {
     EXPECT_EQ(ProjectsListPresenter::emptyState(true, twelveProjects(), true, " \t", true),
-        (EmptyState{u"No problems 🎉"_s, "checkmark.seal", std::nullopt}));
+        (EmptyState{u"No problems 🎉"_s, Symbol::checkmarkSeal, std::nullopt}));
 }
 
 TEST(ProjectsListPresenterTest, SearchWithoutMatchesQuotesTheTextAsTyped)
 {
     EXPECT_EQ(ProjectsListPresenter::emptyState(true, twelveProjects(), true, " zz ", false),
-        (EmptyState{u"Nothing matches “ zz ”"_s, "magnifyingglass", u"12 projects are hidden by this search."_s}));
+        (EmptyState{
+            u"Nothing matches “ zz ”"_s, Symbol::magnifyingglass, u"12 projects are hidden by this search."_s}));
     EXPECT_EQ(ProjectsListPresenter::emptyState(true, twelveProjects(), true, "zz", true),
-        (EmptyState{u"Nothing matches “zz”"_s, "magnifyingglass",
+        (EmptyState{u"Nothing matches “zz”"_s, Symbol::magnifyingglass,
             u"Two filters are on. Turn off “Problems only” to search all 12 projects."_s}));
 }
 

@@ -220,7 +220,7 @@ TEST_F(RootViewTest, ProblemsOnlyWithoutProblemsAndAnEmptyAccount)
 
     child<QToolButton>(*window, u"problemsOnlyToggle"_s)->click();
     EXPECT_EQ(projectsEmptyState().title(), u"No problems 🎉"_s);
-    EXPECT_EQ(projectsEmptyState().symbol(), u"checkmark.seal"_s);
+    EXPECT_EQ(projectsEmptyState().symbol(), Symbol::checkmarkSeal);
 
     env->setSelectedAccountId("empty");
     EXPECT_EQ(projectsEmptyState().title(), u"No projects"_s);

@@ -15,7 +15,8 @@
 
 namespace threadhop::testing {
 
-/// Runs the event loop until `condition` holds or `timeout` passes; true when it held.
+/// Runs the event loop until `condition` holds or `timeout` passes; true when it held. Objects
+/// whose deletion was asked for are deleted, as the application's event loop would.
 inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10'000)
 {
     QDeadlineTimer deadline(timeoutMs);
@@ -23,6 +24,7 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10
         if (deadline.hasExpired())
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QThread::msleep(1);
     }
     return true;

@@ -1,0 +1,86 @@
+#include "DetailPresenter.h"
+
+#include "ui/ProjectRowPresenter.h"
+#include "ui/QtText.h"
+#include "ui/ResumeCommand.h"
+
+#include <filesystem>
+
+using namespace Qt::StringLiterals;
+
+namespace threadhop {
+
+DetailPresenter::Panel DetailPresenter::panelFor(ResumeStatus status)
+{
+    if (needsAttention(status))
+        return Panel::migration;
+    if (status == ResumeStatus::ephemeralLocation)
+        return Panel::temporaryLocation;
+    return Panel::resumeHint;
+}
+
+QString DetailPresenter::statusLabel(ResumeStatus status)
+{
+    switch (status) {
+    case ResumeStatus::ok:
+        return u"Resume OK"_s;
+    case ResumeStatus::cwdMismatch:
+        return u"Folder mismatch"_s;
+    case ResumeStatus::targetMissing:
+        return u"Location missing"_s;
+    case ResumeStatus::ephemeralLocation:
+        return u"Temporary location, gone for good"_s;
+    case ResumeStatus::noCwdRecorded:
+        return u"No working directory recorded"_s;
+    }
+    return {};
+}
+
+bool DetailPresenter::pathExists(const ProjectFolder& project)
+{
+    if (!project.actualCwd || project.actualCwd->empty())
+        return false;
+    std::error_code error;
+    return std::filesystem::is_directory(*project.actualCwd, error);
+}
+
+bool DetailPresenter::canMove(const ProjectFolder& project)
+{
+    return project.actualCwd.has_value();
+}
+
+std::vector<DetailPresenter::InfoRow> DetailPresenter::infoRows(const ProjectFolder& project)
+{
+    const auto copyable = [](const QString& label, const QString& value) {
+        return InfoRow{label, value, value == u"—"_s ? std::nullopt : std::optional(u"Copy "_s + label)};
+    };
+    return {
+        {u"Account"_s, toQString(project.accountId), std::nullopt},
+        copyable(u"Folder"_s, toQString(project.folderName)),
+        copyable(u"cwd (transcript)"_s, project.actualCwd ? toQString(*project.actualCwd) : u"—"_s),
+        {u"Sessions"_s, QString::number(project.sessionCount), std::nullopt},
+        {u"Subagents"_s, QString::number(project.subagentCount), std::nullopt},
+        {u"Size"_s, ProjectRowPresenter::size(project.totalSizeBytes), std::nullopt},
+    };
+}
+
+bool DetailPresenter::migrateEnabled(const ProjectFolder& project, const std::string& chosenNewPath)
+{
+    return canMove(project) && !chosenNewPath.empty();
+}
+
+Symbol DetailPresenter::suggestionMarker(const std::string& suggestion, const std::string& chosenNewPath)
+{
+    return suggestion == chosenNewPath ? Symbol::largecircleFillCircle : Symbol::circle;
+}
+
+std::optional<QString> DetailPresenter::resumeCommand(
+    const ProjectFolder& project, const std::vector<ClaudeAccount>& accounts)
+{
+    if (!project.actualCwd)
+        return std::nullopt;
+    return toQString(
+        ResumeCommand::resumeCommand(*project.actualCwd, ResumeCommand::accountFor(accounts, project.accountId)));
+}
+
+} // namespace threadhop

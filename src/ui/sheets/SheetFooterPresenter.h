@@ -1,0 +1,25 @@
+#pragma once
+
+namespace threadhop {
+
+/// Where a sheet's one operation stands, as far as its footer and its closing go.
+enum class SheetStage { idle, running, finished };
+
+namespace SheetFooterPresenter {
+
+/// Which footer buttons a sheet shows.
+struct Buttons {
+    bool reveal = false; ///< "Show backup in …", at the leading edge
+    bool cancel = false;
+    bool primary = false;
+    bool close = false;
+
+    bool operator==(const Buttons&) const = default;
+};
+
+/// "Cancel" and the primary button while idle, nothing while running, "Close" after a run, and the
+/// backup button after a run that left a backup.
+Buttons buttons(SheetStage stage, bool hasBackup);
+
+} // namespace SheetFooterPresenter
+} // namespace threadhop

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "theme/Symbols.h"
+
+#include <QColor>
+#include <QWidget>
+
+#include <optional>
+
+class QLabel;
+
+namespace threadhop {
+
+/// A line made of a system symbol followed by a plain text, both in one colour (the palette's
+/// text colour when none is given). A wrapping one grows in height with its text.
+class SymbolLabel final : public QWidget {
+    Q_OBJECT
+
+public:
+    SymbolLabel(Symbol symbol, const QString& text, const QFont& font, std::optional<QColor> colour = std::nullopt,
+        QWidget* parent = nullptr);
+
+    /// Wraps the text onto as many lines as the width needs.
+    SymbolLabel* wrapping();
+
+    QString text() const;
+    QColor colour() const;
+
+private:
+    QLabel* m_text;
+};
+
+} // namespace threadhop

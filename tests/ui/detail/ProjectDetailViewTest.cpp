@@ -1,0 +1,158 @@
+#include "ui/CommandBlock.h"
+#include "ui/CopyButton.h"
+#include "ui/EmptyStateView.h"
+#include "ui/FinderButton.h"
+#include "ui/detail/SuggestionRow.h"
+#include "ui/widgets/ElidedLabel.h"
+#include "ui/widgets/WrappingText.h"
+#include "helpers/TranscriptWindowTest.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+namespace threadhop {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class ProjectDetailViewTest : public testing::TranscriptWindowTest {
+protected:
+    bool shows(const QString& name)
+    {
+        const QWidget* widget = window->findChild<QWidget*>(name);
+        return widget && widget->isVisible();
+    }
+    QString text(const QString& name) { return find<WrappingText>(name)->text(); }
+    std::vector<Symbol> markers()
+    {
+        std::vector<Symbol> result;
+        for (const auto* row : window->findChildren<SuggestionRow*>())
+            result.push_back(row->marker());
+        return result;
+    }
+    QString chosenPath() { return find<ElidedLabel>(u"chosenPath"_s)->fullText(); }
+    QPushButton& button(const QString& name) { return *find<QPushButton>(name); }
+    static QString q(const std::string& text) { return QString::fromStdString(text); }
+};
+
+TEST_F(ProjectDetailViewTest, EachStatusShowsItsOnePanelAndTheActionBarOnlyOverAnExistingDirectory)
+{
+    EXPECT_EQ(find<EmptyStateView>(u"detailPlaceholder"_s)->title(), u"Select a project"_s);
+    const auto command = [](const std::string& cwd) { return u"cd '"_s + q(cwd) + u"' && claude --resume"_s; };
+    // folder, title, status label, panel, action bar, resume command
+    const std::tuple<std::string, QString, QString, QString, bool, std::optional<QString>> cases[]{
+        {CwdCodec::encode(fixture->readyCwd), q(fixture->readyCwd), u"Resume OK"_s, u"resumeHint"_s, true,
+            command(fixture->readyCwd)},
+        {CwdCodec::encode(fixture->oldAppCwd), q(fixture->renamedAppCwd), u"Folder mismatch"_s, u"migrationPanel"_s,
+            true, std::nullopt},
+        {CwdCodec::encode(fixture->movedCwd), q(fixture->movedCwd), u"Location missing"_s, u"migrationPanel"_s, false,
+            std::nullopt},
+        {CwdCodec::encode(fixture->temporaryCwd), q(fixture->temporaryCwd), u"Temporary location, gone for good"_s,
+            u"temporaryLocationPanel"_s, false, std::nullopt},
+        {testing::TranscriptHome::noCwdFolder, u"/Users/ana/notes"_s, u"No working directory recorded"_s,
+            u"resumeHint"_s, false, std::nullopt},
+    };
+    for (const auto& [folder, title, label, shownPanel, actionBar, resume] : cases) {
+        env->setSelectedProjectId(idOf(folder));
+        EXPECT_FALSE(shows(u"detailPlaceholder"_s));
+        EXPECT_EQ(text(u"detailTitle"_s), title);
+        EXPECT_EQ(find<QLabel>(u"statusLabel"_s)->text(), label);
+        for (const auto& name : {u"resumeHint"_s, u"migrationPanel"_s, u"temporaryLocationPanel"_s})
+            EXPECT_EQ(shows(name), name == shownPanel) << folder << " " << name.toStdString();
+        EXPECT_EQ(shows(u"detailActionBar"_s), actionBar) << folder;
+        EXPECT_EQ(shows(u"openInTerminalMenu"_s), resume.has_value()) << folder;
+        if (resume) {
+            EXPECT_EQ(text(u"resumeCommand"_s), *resume);
+            button(u"copyResumeButton"_s).click();
+            EXPECT_EQ(QGuiApplication::clipboard()->text(), *resume);
+        }
+    }
+    EXPECT_FALSE(find<CopyButton>(u"copyPathButton"_s)->isEnabled()) << "no recorded directory to copy";
+    EXPECT_EQ(window->findChildren<CopyButton*>(u"infoCopyButton"_s).size(), 1) << "only the folder";
+
+    select(fixture->temporaryCwd);
+    EXPECT_EQ(testing::child<CommandBlock>(*find<QWidget>(u"temporaryLocationPanel"_s), u"commandBlock"_s)->command(),
+        q(fixture->temporaryCwd));
+    EXPECT_TRUE(find<QLabel>(u"temporaryExplanation"_s)->text().contains(u"a directory the system creates to throw"_s));
+}
+
+TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickAndALoneOneAtOnce)
+{
+    select(fixture->movedCwd);
+    EXPECT_EQ(markers(), std::vector{Symbol::largecircleFillCircle});
+    EXPECT_EQ(chosenPath(), q(fixture->movedSuggestion));
+    EXPECT_TRUE(button(u"migrateButton"_s).isEnabled());
+
+    select(fixture->oldAppCwd);
+    EXPECT_TRUE(markers().empty()) << "suggestions are only searched for a missing directory";
+    EXPECT_EQ(find<QLabel>(u"noSuggestion"_s)->text(), u"No automatic suggestion — pick one manually."_s);
+    EXPECT_FALSE(button(u"migrateButton"_s).isEnabled());
+
+    select(fixture->lostCwd);
+    EXPECT_EQ(markers(), (std::vector{Symbol::circle, Symbol::circle}));
+    EXPECT_FALSE(button(u"migrateButton"_s).isEnabled()) << "nothing is chosen among two";
+    for (int click = 0; click < 2; ++click) {
+        auto* second = window->findChildren<SuggestionRow*>()[1];
+        // The row's empty end reacts too; a second click on the same row changes nothing.
+        QTest::mouseClick(second, Qt::LeftButton, {}, QPoint(second->width() - 2, second->height() / 2));
+        EXPECT_EQ(markers(), (std::vector{Symbol::circle, Symbol::largecircleFillCircle}));
+        EXPECT_TRUE(button(u"migrateButton"_s).isEnabled());
+    }
+
+    env->scan();
+    waitForScan();
+    EXPECT_EQ(markers()[1], Symbol::largecircleFillCircle) << "a rescan keeps the shown project's choice";
+    select(fixture->readyCwd);
+    select(fixture->lostCwd);
+    EXPECT_EQ(markers()[1], Symbol::circle) << "selecting it again starts over";
+}
+
+TEST_F(ProjectDetailViewTest, AManualChoiceIsStandardisedAndACancelChangesNothing)
+{
+    select(fixture->oldAppCwd);
+    const QString chosen = q((home() / "code" / "site").string());
+    answer = q((home() / "code" / "x" / ".." / "." / "site").string()) + u"/"_s;
+    button(u"chooseManuallyButton"_s).click();
+    EXPECT_EQ(asked, (std::vector{std::pair(u"Choose"_s, u"Choose where this project lives now."_s)}));
+    EXPECT_EQ(chosenPath(), chosen);
+    EXPECT_TRUE(button(u"migrateButton"_s).isEnabled());
+
+    answer.reset();
+    button(u"chooseManuallyButton"_s).click();
+    EXPECT_EQ(chosenPath(), chosen);
+    EXPECT_EQ(sheet(), nullptr) << "choosing manually presents nothing";
+}
+
+TEST_F(ProjectDetailViewTest, MoveToTheOwnFolderLeavesANoteAndAnotherFolderPresentsTheSheet)
+{
+    select(fixture->readyCwd);
+    EXPECT_EQ(find<FinderButton>(u"finderButton"_s)->text(), u"Open Folder"_s);
+    EXPECT_EQ(button(u"moveToButton"_s).toolTip(),
+        u"Move this project's conversations to another folder, so `--resume` finds them there instead."_s);
+    answer = q(fixture->readyCwd) + u"/."_s;
+    button(u"moveToButton"_s).click();
+    EXPECT_EQ(
+        asked, (std::vector{std::pair(u"Move Here"_s, u"Choose the folder these conversations should belong to."_s)}));
+    EXPECT_EQ(find<QLabel>(u"actionNote"_s)->text(), u"That is already this project's folder — nothing to move."_s);
+    EXPECT_EQ(sheet(), nullptr);
+
+    const std::string elsewhere = (home() / "elsewhere").string();
+    answer = q(elsewhere);
+    button(u"moveToButton"_s).click();
+    EXPECT_FALSE(shows(u"actionNote"_s));
+    ASSERT_NE(sheet(), nullptr);
+    EXPECT_TRUE(sheet()->isVisible());
+    EXPECT_EQ(sheet()->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(testing::child<WrappingText>(*sheet(), u"fromValue"_s)->text(), q(fixture->readyCwd));
+    EXPECT_EQ(testing::child<WrappingText>(*sheet(), u"toValue"_s)->text(), q(elsewhere));
+
+    testing::child<QPushButton>(*sheet(), u"cancelButton"_s)->click();
+    EXPECT_TRUE(testing::waitUntil([&] { return sheet() == nullptr; })) << "a sheet is made for one request";
+    EXPECT_FALSE(env->isScanning()) << "Cancel does not rescan";
+}
+
+} // namespace
+} // namespace threadhop

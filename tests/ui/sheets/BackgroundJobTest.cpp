@@ -1,0 +1,97 @@
+#include "ui/sheets/BackgroundJob.h"
+#include "ui/sheets/LatestJob.h"
+#include "helpers/DiscoveryGate.h"
+#include "helpers/UiTest.h"
+
+#include "core/migration/MigrationError.h"
+
+#include <QThreadPool>
+
+#include <filesystem>
+#include <memory>
+
+namespace threadhop {
+namespace {
+
+using testing::waitUntil;
+
+TEST(BackgroundJobTest, TheCallRunsOffTheGuiThreadAndItsResultOrErrorTextArrivesOnIt)
+{
+    const std::pair<std::function<int()>, JobOutcome<int>> cases[]{
+        {[] { return 42; }, 42},
+        {[]() -> int { throw MigrationError::nameClash({"a.jsonl"}); },
+            JobError{"The destination already holds a file with the same name: a.jsonl. Nothing was moved."}},
+        {[]() -> int {
+             throw std::filesystem::filesystem_error(
+                 "cannot move", "/a", "/b", std::make_error_code(std::errc::no_space_on_device));
+         },
+            JobError{"No space left on device"}},
+        {[]() -> int { throw 7; }, JobError{"An unknown error occurred."}},
+    };
+    for (const auto& [work, expected] : cases) {
+        QObject context;
+        std::atomic<QThread*> worker = nullptr;
+        QThread* receiver = nullptr;
+        std::optional<JobOutcome<int>> outcome;
+        BackgroundJob::run<int>(
+            context,
+            [&worker, work] {
+                worker = QThread::currentThread();
+                return work();
+            },
+            [&](JobOutcome<int> delivered) {
+                receiver = QThread::currentThread();
+                outcome = delivered;
+            });
+        EXPECT_FALSE(outcome) << "never delivered from inside run()";
+        ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }));
+        EXPECT_NE(worker.load(), QThread::currentThread());
+        EXPECT_EQ(receiver, QThread::currentThread());
+        EXPECT_EQ(*outcome, expected);
+    }
+}
+
+TEST(BackgroundJobTest, NothingIsDeliveredToAContextThatIsGone)
+{
+    auto gate = std::make_shared<testing::DiscoveryGate>();
+    bool delivered = false;
+    auto context = std::make_unique<QObject>();
+    BackgroundJob::run<int>(
+        *context, [gate] { return gate->enter(); }, [&](JobOutcome<int>) { delivered = true; });
+    ASSERT_TRUE(gate->waitForEntered(1));
+    context.reset();
+    gate->openForAll();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(delivered);
+}
+
+TEST(LatestJobTest, TheNewestRequestsOutcomeStaysWhateverOrderTheJobsFinishIn)
+{
+    // Which request's job finishes first, and the outcomes delivered in order.
+    const std::pair<int, std::vector<int>> cases[]{{2, {2}}, {1, {1, 2}}};
+    for (const auto& [firstToFinish, expected] : cases) {
+        QObject context;
+        LatestJob jobs(context);
+        auto gate = std::make_shared<testing::DiscoveryGate>();
+        std::vector<int> delivered;
+        for (const int request : {1, 2}) {
+            jobs.start<int>(
+                [gate, request] {
+                    gate->enter();
+                    return request;
+                },
+                [&](JobOutcome<int> outcome) { delivered.push_back(std::get<int>(outcome)); });
+            ASSERT_TRUE(gate->waitForEntered(request));
+        }
+        gate->release(firstToFinish);
+        ASSERT_TRUE(waitUntil([&] { return !delivered.empty(); }));
+        gate->release(3 - firstToFinish);
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(delivered, expected) << "request " << firstToFinish << " finished first";
+    }
+}
+
+} // namespace
+} // namespace threadhop
