@@ -23,9 +23,9 @@ TEST(BackgroundJobTest, TheCallRunsOffTheGuiThreadAndItsResultOrErrorTextArrives
             JobError{"The destination already holds a file with the same name: a.jsonl. Nothing was moved."}},
         {[]() -> int {
              throw std::filesystem::filesystem_error(
-                 "cannot move", "/a", "/b", std::make_error_code(std::errc::no_space_on_device));
+                 "cannot move", "/a", "/b", std::make_error_code(std::errc::permission_denied));
          },
-            JobError{"No space left on device"}},
+            JobError{"Permission denied"}},
         {[]() -> int { throw 7; }, JobError{"An unknown error occurred."}},
     };
     for (const auto& [work, expected] : cases) {

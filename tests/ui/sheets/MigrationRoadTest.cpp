@@ -124,18 +124,18 @@ TEST_F(MigrationRoadTest, ADryRunChangesNoByteOnDisk)
 
 TEST_F(MigrationRoadTest, AnEngineFailureShowsTheEnginesOwnWords)
 {
-    // The destination cannot take the folder: every move fails as a full disk would.
+    // The destination cannot take the folder: every move fails as a broken disk would.
     auto engine = MigrationEngine::standard();
     engine.migrate = [](const ConversationMigrator::Input& input, const std::string& stamp) {
         return ConversationMigrator::migrate(input, stamp, [](const fs::path& from, const fs::path& to) {
-            throw fs::filesystem_error("cannot move", from, to, std::make_error_code(std::errc::no_space_on_device));
+            throw fs::filesystem_error("cannot move", from, to, std::make_error_code(std::errc::io_error));
         });
     };
     detail().setMigrationEngine(engine);
     QPointer<MigrationSheet> sheet = &openSheetForTheMovedProject();
     button(*sheet, u"primaryButton"_s).click();
     ASSERT_TRUE(waitUntil([&] { return finished(*sheet); }, 60'000));
-    const std::string reason = std::make_error_code(std::errc::no_space_on_device).message();
+    const std::string reason = std::make_error_code(std::errc::io_error).message();
     EXPECT_EQ(
         child<SymbolLabel>(*sheet, u"failureLabel"_s)->text(), QString::fromStdString("Rename failed: " + reason));
     EXPECT_EQ(child<SymbolLabel>(*sheet, u"failureLabel"_s)->colour(), Theme::broken());
