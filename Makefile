@@ -34,4 +34,4 @@ bench: deps
 	@for bench in $(BENCH_DIR)/bench/threadhop_bench_*; do echo "== $$bench"; $$bench; done
 
 clean:
-	rm -rf $(BUILD_DIR) $(BENCH_DIR) build-sanitize
+	rm -rf $(BUILD_DIR) $(BENCH_DIR) build-sanitize build-fuzz

@@ -13,3 +13,16 @@ if(THREADHOP_SANITIZE)
         -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     target_link_options(threadhop_policy INTERFACE -fsanitize=address,undefined)
 endif()
+
+# libFuzzer targets (tests/fuzz) with AddressSanitizer and UndefinedBehaviorSanitizer; the core is
+# instrumented for the fuzzer's coverage. Clang only: configure a build folder of its own with
+# -DCMAKE_CXX_COMPILER=clang++.
+option(THREADHOP_FUZZ "Build the fuzz targets (clang)" OFF)
+if(THREADHOP_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "THREADHOP_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
+    endif()
+    target_compile_options(threadhop_policy INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(threadhop_policy INTERFACE -fsanitize=address,undefined)
+endif()

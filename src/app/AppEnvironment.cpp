@@ -3,6 +3,8 @@
 #include "core/discovery/AccountScanner.h"
 #include "core/discovery/ProjectIndexer.h"
 
+#include <QFutureWatcher>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -11,6 +13,14 @@ namespace threadhop {
 namespace {
 
 const std::vector<ProjectFolder> noProjects;
+
+// Scans only read, so nothing waits for one: neither the state when it goes nor the application when
+// it quits (Qt waits for its global pool then), even while a stalled file system holds a scan up.
+QThreadPool* scanPool()
+{
+    static auto* const pool = new QThreadPool; // never destroyed: its destructor would wait as well
+    return pool;
+}
 
 std::int64_t countProblems(const std::vector<ProjectFolder>& projects)
 {
@@ -31,12 +41,8 @@ AppEnvironment::AppEnvironment(Discovery discovery, QObject* parent)
 {
 }
 
-AppEnvironment::~AppEnvironment()
-{
-    // The watchers die with this object, so a result that arrives later is never delivered.
-    for (auto* watcher : m_running)
-        watcher->waitForFinished();
-}
+// The watchers die with this object, so a result that arrives later is never delivered.
+AppEnvironment::~AppEnvironment() = default;
 
 void AppEnvironment::setSelectedAccountId(std::optional<std::string> id)
 {
@@ -79,14 +85,13 @@ void AppEnvironment::scan()
         emit changed(Change::isScanning);
 
     auto* watcher = new QFutureWatcher<ScanResult>(this);
-    m_running.push_back(watcher);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, scanNumber] {
-        std::erase(m_running, watcher);
         watcher->deleteLater();
         publish(scanNumber, watcher->result());
     });
-    // The job gets its own copy of the calls and hands back plain values: nothing shared crosses threads.
-    watcher->setFuture(QtConcurrent::run([discovery = m_discovery] {
+    // The job gets its own copy of the calls and hands back plain values: nothing shared crosses
+    // threads, and nothing it uses goes away with this object.
+    watcher->setFuture(QtConcurrent::run(scanPool(), [discovery = m_discovery] {
         ScanResult result{.accounts = discovery.scanAccounts()};
         for (const auto& account : result.accounts)
             result.projectsByAccount[account.id] = discovery.indexProjects(account);

@@ -4,7 +4,6 @@
 #include "core/models/ProjectFolder.h"
 
 #include <QFlags>
-#include <QFutureWatcher>
 #include <QObject>
 
 #include <chrono>
@@ -50,7 +49,7 @@ public:
     using ProjectsByAccount = std::map<std::string, std::vector<ProjectFolder>>;
 
     explicit AppEnvironment(Discovery discovery = Discovery::standard(), QObject* parent = nullptr);
-    /// Waits for running discovery work (it is bounded) so that none outlives the state.
+    /// Returns at once: a scan still running is left to finish on its own and its result dropped.
     ~AppEnvironment() override;
 
     const std::vector<ClaudeAccount>& accounts() const { return m_accounts; }
@@ -68,9 +67,10 @@ public:
     void setSearchText(std::string text);
     void setShowOnlyProblems(bool on);
 
-    /// Starts a rescan of every account and returns at once. Discovery runs on the thread pool,
-    /// one account after another; the results, the repaired account selection, the finish time and
-    /// the end of scanning are published together on the GUI thread. Never fails.
+    /// Starts a rescan of every account and returns at once. Discovery runs one account after
+    /// another on a thread pool that nothing waits for, not even the application's exit; the
+    /// results, the repaired account selection, the finish time and the end of scanning are
+    /// published together on the GUI thread. Never fails.
     void scan();
 
     /// The account's projects in the indexer's order; empty for no id or an unknown one.
@@ -106,7 +106,6 @@ private:
     int m_runningScans = 0;
     std::uint64_t m_scansStarted = 0;
     std::uint64_t m_newestPublishedScan = 0;
-    std::vector<QFutureWatcher<ScanResult>*> m_running;
 };
 
 } // namespace threadhop

@@ -1,6 +1,7 @@
 #include "RelativeTime.h"
 
 #include <array>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -28,11 +29,26 @@ constexpr std::array units{
     Unit{1, u"sec.", u"sec."},
 };
 
+// now - then in whole seconds, truncated toward zero. Nanosecond counts more than 292 years apart
+// (the distant past that stands in for an unreadable file date) overflow when subtracted; at that
+// distance the seconds alone are exact enough.
+std::int64_t elapsedSeconds(std::chrono::system_clock::time_point then, std::chrono::system_clock::time_point now)
+{
+    using namespace std::chrono;
+    using Limits = std::numeric_limits<system_clock::rep>;
+    const auto from = then.time_since_epoch().count();
+    const auto to = now.time_since_epoch().count();
+    const bool fits = from >= 0 ? to >= Limits::min() + from : to <= Limits::max() + from;
+    if (fits)
+        return duration_cast<seconds>(now - then).count();
+    return (duration_cast<seconds>(now.time_since_epoch()) - duration_cast<seconds>(then.time_since_epoch())).count();
+}
+
 } // namespace
 
 QString RelativeTime::abbreviated(std::chrono::system_clock::time_point then, std::chrono::system_clock::time_point now)
 {
-    const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - then).count();
+    const std::int64_t elapsed = elapsedSeconds(then, now);
     const std::int64_t magnitude = elapsed < 0 ? -elapsed : elapsed;
     for (const Unit& unit : units) {
         if (magnitude < unit.seconds)

@@ -4,6 +4,9 @@
 #include "helpers/UiTest.h"
 
 #include <QSignalSpy>
+#include <QThreadPool>
+
+#include <future>
 
 namespace threadhop {
 namespace {
@@ -149,6 +152,29 @@ TEST_F(AppEnvironmentTest, OverlappingScansKeepScanningUntilTheLastEndsAndNeverP
     fake.gate->release(1);
     ASSERT_TRUE(testing::waitUntil([&] { return !env.isScanning(); }));
     EXPECT_EQ(env.accounts()[0].id, "newer") << "the scan that started first read older data";
+}
+
+TEST_F(AppEnvironmentTest, NothingWaitsForAScanThatIsHeldUp)
+{
+    using namespace std::chrono_literals;
+    FakeDiscovery held;
+    auto leaving = std::make_unique<AppEnvironment>(held.discovery());
+    leaving->scan();
+    ASSERT_TRUE(held.gate->waitForEntered(1));
+    // When the application ends, Qt waits for every job of its global pool.
+    EXPECT_EQ(QThreadPool::globalInstance()->activeThreadCount(), 0);
+
+    // Should the state wait for the scan after all, the watchdog lets the scan go: the test fails instead of hanging.
+    std::promise<void> leftInTime;
+    auto watchdog = std::async(std::launch::async, [gate = held.gate, left = leftInTime.get_future()] {
+        if (left.wait_for(3s) == std::future_status::timeout)
+            gate->openForAll();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    leaving.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << "the state waited for a scan that reads a stalled file";
+    leftInTime.set_value();
+    held.gate->openForAll();
 }
 
 TEST_F(AppEnvironmentTest, ScansTheRealHomeWithTheCoreDiscovery)

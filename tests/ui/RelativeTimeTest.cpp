@@ -1,5 +1,7 @@
 #include "ui/RelativeTime.h"
 
+#include "core/util/FileMetadata.h"
+
 #include "helpers/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -39,8 +41,15 @@ TEST(RelativeTimeTest, FutureMomentsReadForward)
 
 TEST(RelativeTimeTest, DistantPastStaysReadable)
 {
-    const auto now = std::chrono::system_clock::now();
-    EXPECT_TRUE(RelativeTime::abbreviated(std::chrono::system_clock::time_point{}, now).endsWith(u" yr. ago"_s));
+    using Clock = std::chrono::system_clock;
+    const auto now = Clock::now();
+    EXPECT_TRUE(RelativeTime::abbreviated(Clock::time_point{}, now).endsWith(u" yr. ago"_s));
+    // The stand-in for an unreadable file date lies further back than a nanosecond count can span from today.
+    const QString unreadable = RelativeTime::abbreviated(distantPast(), now);
+    EXPECT_FALSE(unreadable.startsWith(u"in "_s)) << unreadable.toStdString();
+    EXPECT_TRUE(unreadable.endsWith(u" yr. ago"_s)) << unreadable.toStdString();
+    EXPECT_EQ(RelativeTime::abbreviated(Clock::time_point::min(), Clock::time_point::max()), u"584 yr. ago"_s);
+    EXPECT_EQ(RelativeTime::abbreviated(Clock::time_point::max(), Clock::time_point::min()), u"in 584 yr."_s);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "core/util/HomeFolder.h"
 #include "core/util/JsonFields.h"
 #include "core/util/PathText.h"
+#include "core/util/ReadBuffer.h"
 
 #include <algorithm>
 
@@ -29,9 +30,13 @@ std::vector<std::filesystem::path> AccountIdentityReader::candidatePaths(const s
 
 std::optional<AccountIdentity> AccountIdentityReader::read(const std::filesystem::path& file)
 {
+    ReadBuffer text;
+    if (!text.load(file))
+        return std::nullopt;
     simdjson::dom::parser parser;
     simdjson::dom::object account;
-    if (parser.load(file.string())["oauthAccount"].get_object().get(account) != simdjson::SUCCESS)
+    const auto root = parser.parse(text.content().data(), text.content().size(), false);
+    if (root["oauthAccount"].get_object().get(account) != simdjson::SUCCESS)
         return std::nullopt;
     auto email = JsonFields::string(account, "emailAddress");
     if (!email || email->empty())

@@ -3,6 +3,7 @@
 #include "core/util/DirectoryListing.h"
 #include "core/util/FileQueries.h"
 #include "core/util/JsonFields.h"
+#include "core/util/ReadBuffer.h"
 
 #include <cerrno>
 #include <cmath>
@@ -58,9 +59,12 @@ bool isLiveRecord(const LiveSession& session)
 
 std::optional<LiveSession> SessionLiveness::read(const std::filesystem::path& file)
 {
+    ReadBuffer text;
+    if (!text.load(file))
+        return std::nullopt;
     simdjson::dom::parser parser;
     simdjson::dom::object record;
-    if (parser.load(file.string()).get_object().get(record) != simdjson::SUCCESS)
+    if (parser.parse(text.content().data(), text.content().size(), false).get_object().get(record) != simdjson::SUCCESS)
         return std::nullopt;
     simdjson::dom::element pidValue;
     if (record.at_key("pid").get(pidValue) != simdjson::SUCCESS)

@@ -54,11 +54,36 @@ void removeMigratedCopy(const MigrationRecord& record, const fs::path& migrated)
                                            + ": " + TextJoin::commaSeparated(stuck) + ". They are in both places now.");
 }
 
+// One entry of a folder, as the system writes every folder and entry name: anything else read from
+// the history (empty, ".", "..", a path) would reach outside the account's projects folder.
+bool isPlainName(std::string_view name)
+{
+    constexpr std::string_view forbidden("/\0", 2);
+    return !name.empty() && name != "." && name != ".." && name.find_first_of(forbidden) == std::string_view::npos;
+}
+
+bool namesArePlain(const MigrationRecord& record)
+{
+    if (!isPlainName(record.oldFolder) || !isPlainName(record.newFolder))
+        return false;
+    return !record.movedEntryNames
+           || std::all_of(record.movedEntryNames->begin(), record.movedEntryNames->end(),
+                          [](const std::string& name) { return isPlainName(name); });
+}
+
 } // namespace
 
 std::optional<MigrationError> RestoreManager::obstacle(const MigrationRecord& record, const fs::path& projectsRoot,
                                                        const std::vector<MigrationRecord>& audit)
 {
+    if (!namesArePlain(record))
+        return MigrationError::notRestorable(
+            "This entry is damaged: it names a folder or a conversation by something other than a plain name, so "
+            "undoing it could touch files outside the project.");
+    if (record.targetAccountId)
+        return MigrationError::notRestorable(
+            "This entry moved a conversation to another account. Undoing it from its backup would overwrite the "
+            "source project while the copy stays in the other account.");
     if (record.dryRun)
         return MigrationError::notRestorable("A dry run changed nothing.");
     if (!record.success && (!record.movedEntryNames || record.movedEntryNames->empty()))

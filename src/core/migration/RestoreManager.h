@@ -12,7 +12,9 @@
 namespace threadhop::RestoreManager {
 
 /// Why `record` cannot be undone, or nothing. `projectsRoot` is the account's projects folder;
-/// `audit` the whole history. Only probes the file system.
+/// `audit` the whole history. Only probes the file system, and not even that for a record whose
+/// folder or entry names are not plain names (empty, ".", "..", a "/" or a NUL), nor for the
+/// record of an account move: neither can be undone.
 std::optional<MigrationError> obstacle(const MigrationRecord& record, const std::filesystem::path& projectsRoot,
                                        const std::vector<MigrationRecord>& audit);
 

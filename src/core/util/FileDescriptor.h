@@ -4,9 +4,12 @@
 
 namespace threadhop {
 
-/// An open file descriptor, closed when it goes.
+/// An open regular file, closed when it goes.
 class FileDescriptor final {
 public:
+    /// Opens `path` with `flags` only when it is a regular file (links followed). The open never
+    /// waits: a FIFO or a device named like a transcript would otherwise hold the caller forever.
+    /// Anything else leaves the descriptor closed with errno EOPNOTSUPP.
     FileDescriptor(const std::filesystem::path& path, int flags, int mode = 0);
     ~FileDescriptor();
     FileDescriptor(const FileDescriptor&) = delete;
@@ -16,6 +19,8 @@ public:
     int get() const { return m_fd; }
 
 private:
+    void closeWith(int error);
+
     int m_fd;
 };
 

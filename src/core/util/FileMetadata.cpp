@@ -7,13 +7,28 @@ namespace threadhop {
 
 namespace {
 
+// The clock counts nanoseconds in 64 bits (the years 1677 to 2262); a file dated outside that
+// range stands at the nearer end instead of wrapping around.
+std::chrono::system_clock::time_point fileDate(const timespec& stamp)
+{
+    using namespace std::chrono;
+    using Clock = system_clock;
+    constexpr seconds earliest = ceil<seconds>(Clock::time_point::min().time_since_epoch());
+    constexpr seconds latest = floor<seconds>(Clock::time_point::max().time_since_epoch());
+    const seconds whole(stamp.tv_sec);
+    const nanoseconds fraction(stamp.tv_nsec);
+    if (whole < earliest)
+        return Clock::time_point::min();
+    if (whole > latest || (whole == latest && fraction > Clock::time_point::max().time_since_epoch() - latest))
+        return Clock::time_point::max();
+    return Clock::time_point(duration_cast<Clock::duration>(whole + fraction));
+}
+
 FileMetadata fromStat(const struct stat& info)
 {
-    const auto sinceEpoch = std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
     return FileMetadata{
         .sizeBytes = static_cast<std::int64_t>(info.st_size),
-        .modified = std::chrono::system_clock::time_point(
-            std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceEpoch)),
+        .modified = fileDate(info.st_mtim),
         .isDirectory = S_ISDIR(info.st_mode),
     };
 }

@@ -4,8 +4,9 @@
 
 namespace threadhop::HomeFolder {
 
-/// The current user's home folder as the user database reports it (never the HOME variable),
-/// or the folder of the innermost live ScopedHomeOverride.
+/// The current user's home folder as the user database reports it, or the folder of the innermost
+/// live ScopedHomeOverride. Only a user without an entry in the database (a container user) gets
+/// the HOME variable instead, when it holds an absolute path; otherwise "/".
 std::filesystem::path path();
 
 } // namespace threadhop::HomeFolder
@@ -23,6 +24,19 @@ public:
 private:
     std::filesystem::path m_previous;
     bool m_hadPrevious;
+};
+
+/// Test seam: while alive, and no ScopedHomeOverride is, the user database has no entry for the
+/// current user, so HomeFolder::path() reads the HOME variable on every call.
+class ScopedMissingUserEntry final {
+public:
+    ScopedMissingUserEntry();
+    ~ScopedMissingUserEntry();
+    ScopedMissingUserEntry(const ScopedMissingUserEntry&) = delete;
+    ScopedMissingUserEntry& operator=(const ScopedMissingUserEntry&) = delete;
+
+private:
+    bool m_wasMissing;
 };
 
 } // namespace threadhop

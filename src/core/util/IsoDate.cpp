@@ -61,8 +61,14 @@ std::optional<std::chrono::system_clock::time_point> IsoDate::parse(std::string_
         if (zone[0] == '-')
             offset = -offset;
     }
-    const sys_seconds local = sys_days(ymd) + hours(*hourValue) + minutes(*minuteValue) + seconds(*secondValue);
-    return time_point_cast<system_clock::duration>(local - offset);
+    const sys_seconds instant
+        = sys_days(ymd) + hours(*hourValue) + minutes(*minuteValue) + seconds(*secondValue) - offset;
+    // The clock counts nanoseconds in 64 bits: it holds the years 1677 to 2262 and nothing beyond.
+    constexpr auto earliest = ceil<seconds>(system_clock::time_point::min());
+    constexpr auto latest = floor<seconds>(system_clock::time_point::max());
+    if (instant < earliest || instant > latest)
+        return std::nullopt;
+    return time_point_cast<system_clock::duration>(instant);
 }
 
 } // namespace threadhop

@@ -11,6 +11,7 @@ namespace threadhop::IsoDate {
 std::string format(std::chrono::system_clock::time_point date);
 
 /// Reads the internet date-time form with "Z" or a "+hh:mm" / "-hh:mm" offset, no fractions.
+/// Nothing for a moment the clock cannot hold (before 1677-09-21T00:12:44Z or after 2262-04-11T23:47:16Z).
 std::optional<std::chrono::system_clock::time_point> parse(std::string_view text);
 
 } // namespace threadhop::IsoDate

@@ -37,7 +37,7 @@ bool ReadBuffer::loadOpenFile(int descriptor, std::size_t limit)
 {
     m_size = 0;
     struct stat info {};
-    if (descriptor < 0 || ::fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode))
+    if (descriptor < 0 || ::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     // The size is a hint: a file that grows while it is read is read to its end (or the limit).
     // One spare byte lets the read that meets the end of the file go without growing the buffer.

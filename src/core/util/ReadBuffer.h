@@ -17,9 +17,10 @@ public:
     static constexpr std::size_t wholeFile = static_cast<std::size_t>(-1);
 
     /// Replaces the content with the file's first `limit` bytes (the whole file by default).
-    /// False, with the content empty, when the file cannot be opened or read or is a folder.
+    /// False, with the content empty, when the file cannot be opened or read or is not a regular
+    /// file (a folder, a FIFO, a device); such a file is never waited for.
     bool load(const std::filesystem::path& path, std::size_t limit = wholeFile);
-    /// The same from a file already open for reading, from its current position.
+    /// The same from a regular file already open for reading, from its current position.
     bool loadOpenFile(int descriptor, std::size_t limit = wholeFile);
 
     std::string_view content() const { return {m_data.get(), m_size}; }

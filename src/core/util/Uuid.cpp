@@ -1,5 +1,6 @@
 #include "Uuid.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include <cerrno>
@@ -58,20 +59,21 @@ std::optional<Uuid> Uuid::parse(std::string_view text)
 {
     if (text.size() != 36)
         return std::nullopt;
-    for (std::size_t position : hyphenPositions) {
-        if (text[position] != '-')
-            return std::nullopt;
-    }
     Uuid uuid;
-    std::size_t byte = 0;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        if (text[i] == '-')
-            ++i;
-        const int high = hexValue(text[i]);
-        const int low = hexValue(text[i + 1]);
-        if (high < 0 || low < 0)
+    std::size_t digit = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool hyphenPlace = std::find(hyphenPositions.begin(), hyphenPositions.end(), i) != hyphenPositions.end();
+        if (hyphenPlace) {
+            if (text[i] != '-')
+                return std::nullopt;
+            continue;
+        }
+        const int value = hexValue(text[i]);
+        if (value < 0)
             return std::nullopt;
-        uuid.m_bytes[byte++] = static_cast<std::uint8_t>(high << 4 | low);
+        auto& byte = uuid.m_bytes[digit / 2];
+        byte = static_cast<std::uint8_t>(digit % 2 == 0 ? value << 4 : byte | value);
+        ++digit;
     }
     return uuid;
 }

@@ -187,6 +187,24 @@ TEST_F(ProjectIndexerTest, BadLayoutsNeverCrash)
     EXPECT_EQ(found[0].totalSizeBytes, found[1].totalSizeBytes);
 }
 
+TEST_F(ProjectIndexerTest, ProjectsWithoutAReadableDateComeLast)
+{
+    transcript("-dated", "s.jsonl", cwdLine("/d"), 1000);
+    std::filesystem::create_directories(projects() / "-dangling");
+    std::filesystem::create_symlink(projects() / "-dangling" / "gone", projects() / "-dangling" / "s.jsonl");
+    std::filesystem::create_directories(projects() / "-loop");
+    std::filesystem::create_symlink("b.jsonl", projects() / "-loop" / "a.jsonl");
+    std::filesystem::create_symlink("a.jsonl", projects() / "-loop" / "b.jsonl");
+
+    const auto found = ProjectIndexer::projects(account);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].folderName, "-dated");
+    for (const auto& undated : {found[1], found[2]}) {
+        EXPECT_EQ(undated.lastModified, distantPast()) << undated.folderName;
+        EXPECT_EQ(undated.actualCwd, std::nullopt) << undated.folderName;
+    }
+}
+
 TEST_F(ProjectIndexerTest, StatusComesFromTheRecordedDirectory)
 {
     const auto site = home() / "site";

@@ -87,6 +87,29 @@ TEST_F(MigrationAuditTest, AnUndecodableHistoryIsKeptAside)
     EXPECT_EQ(kept, 2);
 }
 
+TEST_F(MigrationAuditTest, ARecordDatedBeyondTheClockIsNeverRewrittenAsAnotherDate)
+{
+    const auto file = MigrationAudit::historyFile();
+    const std::string farFuture
+        = "[{\"accountId\": \"A\", \"dryRun\": false, \"filesRewritten\": 0, "
+          "\"id\": \"0B9D7C1E-2F4A-4C3B-9D8E-7F6A5B4C3D2E\", \"newCwd\": \"/b\", \"newFolder\": \"-b\", "
+          "\"occurrencesReplaced\": 0, \"oldCwd\": \"/a\", \"oldFolder\": \"-a\", \"success\": true, "
+          "\"timestamp\": \"2263-01-01T00:00:00Z\"}]";
+    writeFile(file, farFuture);
+    EXPECT_TRUE(MigrationAudit::records().empty());
+
+    MigrationAudit::append(record("new"));
+    const auto history = MigrationAudit::records();
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].accountId, "new");
+    std::vector<std::string> aside;
+    for (const auto& entry : std::filesystem::directory_iterator(AppPaths::supportDir())) {
+        if (entry.path().filename().string().starts_with("audit.json.unreadable-"))
+            aside.push_back(readFile(entry.path()));
+    }
+    EXPECT_EQ(aside, std::vector<std::string>{farFuture});
+}
+
 TEST_F(MigrationAuditTest, AHistoryThatCannotBeWrittenIsDroppedQuietly)
 {
     const auto support = home() / ".local" / "share" / "Threadhop";

@@ -1,5 +1,6 @@
 #include "MigrationTestSupport.h"
 
+#include "core/migration/AccountMover.h"
 #include "core/migration/RestoreManager.h"
 
 namespace threadhop {
@@ -98,6 +99,71 @@ TEST_F(RestoreManagerTest, EveryObstacle)
     noBackup.backupPath.reset();
     EXPECT_EQ(obstacleText(noBackup), "Backup failed: The backup no longer exists.");
     EXPECT_THROW(restore(merge), MigrationError);
+}
+
+TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNothing)
+{
+    transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
+    transcript("-w-old", "mine.jsonl", cwdLine("/w/old"));
+    writeFile(home() / ".claude" / "settings.json", "{\"keep\": true}");
+    const auto merge = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), "20240501-093000");
+
+    // The history as a damaged or hostile file may hold it: "newFolder": ".." would empty ~/.claude.
+    auto history = readFile(MigrationAudit::historyFile());
+    history.replace(history.find("\"newFolder\": \"-w-new\""), 21, "\"newFolder\": \"..\"");
+    writeFile(MigrationAudit::historyFile(), history);
+    const auto damaged = MigrationAudit::records().at(0);
+    ASSERT_EQ(damaged.newFolder, "..");
+    const auto before = snapshot(home());
+    EXPECT_THROW(restore(damaged), MigrationError);
+    EXPECT_TRUE(snapshot(home()) == before);
+
+    const std::string refusal = "This entry is damaged: it names a folder or a conversation by something other than a "
+                                "plain name, so undoing it could touch files outside the project.";
+    EXPECT_EQ(obstacleText(damaged), refusal);
+    const auto withNames = [&](std::string oldFolder, std::string newFolder, std::vector<std::string> moved) {
+        auto record = merge;
+        record.oldFolder = std::move(oldFolder);
+        record.newFolder = std::move(newFolder);
+        record.movedEntryNames = std::move(moved);
+        return record;
+    };
+    for (const auto& record : {
+             withNames("..", "-w-new", {"mine.jsonl"}),
+             withNames("-w-old", "", {"mine.jsonl"}),
+             withNames(".", "-w-new", {"mine.jsonl"}),
+             withNames("-w-old", "-w-new/..", {"mine.jsonl"}),
+             withNames("-w-old", "-w-new", {"../../settings.json"}),
+             withNames("-w-old", "-w-new", {"mine.jsonl", ".."}),
+             withNames("-w-old", "-w-new", {""}),
+             withNames("-w-old", "-w-new", {"."}),
+             withNames("-w-old", "-w-new", {std::string("mine.jsonl\0x", 12)}),
+         }) {
+        EXPECT_EQ(obstacleText(record), refusal) << record.oldFolder << " " << record.newFolder;
+        EXPECT_THROW(restore(record), MigrationError);
+    }
+    EXPECT_TRUE(snapshot(home()) == before);
+    EXPECT_EQ(obstacleText(merge), std::nullopt) << "names the system writes stay restorable";
+}
+
+TEST_F(RestoreManagerTest, AnAccountMoveIsNotUndoneFromItsBackup)
+{
+    const std::string session = "5e55105e-0000-4000-8000-000000000001";
+    transcript("-w-app", session + ".jsonl",
+               "{\"type\":\"user\",\"cwd\":\"/w/app\",\"uuid\":\"u1\",\"sessionId\":\"" + session + "\"}\n");
+    const auto move = AccountMover::move({.source = {.id = "claude"},
+                                          .target = {.id = "work", .configDir = (home() / ".claude-work").string()},
+                                          .sessionId = session,
+                                          .sourceFolderName = "-w-app",
+                                          .launchCwd = "/w/app",
+                                          .mode = MoveMode::clone},
+                                         "20240501-093000");
+    ASSERT_TRUE(move.targetAccountId && move.backupPath);
+    const auto before = snapshot(home());
+    EXPECT_EQ(obstacleText(move), "This entry moved a conversation to another account. Undoing it from its backup "
+                                  "would overwrite the source project while the copy stays in the other account.");
+    EXPECT_THROW(restore(move), MigrationError);
+    EXPECT_TRUE(snapshot(home()) == before);
 }
 
 TEST_F(RestoreManagerTest, AFailedExtractionWritesNoRecord)

@@ -115,6 +115,28 @@ TEST(MigrationRecordTest, WrongTypesAndMissingRequiredKeysFail)
         EXPECT_THROW(MigrationRecordCoding::decode(json), RecordDecodingError) << json;
 }
 
+TEST(MigrationRecordTest, DatesBeyondTheClockAndMalformedIdsFail)
+{
+    const auto replaced = [](std::string_view from, std::string_view to) {
+        std::string json = requiredOnly;
+        json.replace(json.find(from), from.size(), to);
+        return json;
+    };
+    for (const std::string& json : {
+             replaced("2024-05-01T09:30:00Z", "2263-01-01T00:00:00Z"),
+             replaced("2024-05-01T09:30:00Z", "2262-04-11T23:47:17Z"),
+             replaced("2024-05-01T09:30:00Z", "1600-01-01T00:00:00Z"),
+             replaced("0b9d7c1e-2f4a-4c3b-9d8e-7f6a5b4c3d2e", "00000000-0000-0000-0000-00-00000000-"),
+             replaced("0b9d7c1e-2f4a-4c3b-9d8e-7f6a5b4c3d2e", "00000000-0000-0000-0000-00-00-000000"),
+             replaced("\"success\": true",
+                      "\"success\": true, \"revertsRecordId\": \"00000000-0000-0000-0000-00-00-000000\""),
+         })
+        EXPECT_THROW(MigrationRecordCoding::decode(json), RecordDecodingError) << json;
+
+    const auto latest = MigrationRecordCoding::decode(replaced("2024-05-01T09:30:00Z", "2262-04-11T23:47:16Z"));
+    EXPECT_NE(encoded(latest).find("\"timestamp\": \"2262-04-11T23:47:16Z\""), std::string::npos);
+}
+
 TEST(MigrationRecordTest, ListDecodesInOrderAndFailsAsAWhole)
 {
     const std::string list = std::string("[") + requiredOnly + "," + encoded(fullRecord()) + "]";

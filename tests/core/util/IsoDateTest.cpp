@@ -30,5 +30,21 @@ TEST(IsoDateTest, RejectsOtherForms)
         EXPECT_FALSE(IsoDate::parse(text)) << text;
 }
 
+TEST(IsoDateTest, OnlyMomentsTheClockHoldsAreRead)
+{
+    const auto latest = IsoDate::parse("2262-04-11T23:47:16Z");
+    ASSERT_TRUE(latest);
+    EXPECT_EQ(IsoDate::format(*latest), "2262-04-11T23:47:16Z");
+    const auto earliest = IsoDate::parse("1677-09-21T00:12:44Z");
+    ASSERT_TRUE(earliest);
+    EXPECT_EQ(IsoDate::format(*earliest), "1677-09-21T00:12:44Z");
+    EXPECT_EQ(IsoDate::parse("2262-04-12T00:47:16+01:00"), latest);
+
+    for (const char* text : {"2262-04-11T23:47:17Z", "2262-04-11T23:00:00-01:00", "2263-01-01T00:00:00Z",
+                             "9999-12-31T23:59:59Z", "1677-09-21T00:12:43Z", "1600-01-01T00:00:00Z",
+                             "0000-01-01T00:00:00Z"})
+        EXPECT_FALSE(IsoDate::parse(text)) << text;
+}
+
 } // namespace
 } // namespace threadhop

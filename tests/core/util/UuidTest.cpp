@@ -23,6 +23,14 @@ TEST(UuidTest, RejectsOtherShapes)
     EXPECT_FALSE(Uuid::parse(""));
 }
 
+TEST(UuidTest, StrayHyphensAreRejectedWithoutReadingPastTheText)
+{
+    // Held on the heap, so that a read past the end shows under AddressSanitizer.
+    for (const std::string text : {"00000000-0000-0000-0000-00-00000000-", "00000000-0000-0000-0000-00-00-000000",
+                                   "00000000-0000-0000-0000-0000000000-0", "00000000-0000-0000-0000------------"})
+        EXPECT_FALSE(Uuid::parse(text)) << text;
+}
+
 TEST(UuidTest, RandomValuesAreVersionFourAndDistinct)
 {
     const Uuid a = Uuid::random();
