@@ -19,9 +19,12 @@ void DiskFlush::file(const std::filesystem::path& path)
 
 void DiskFlush::folder(const std::filesystem::path& path)
 {
-    const FileDescriptor descriptor(path, O_RDONLY | O_DIRECTORY);
-    if (descriptor.isOpen())
-        ::fsync(descriptor.get());
+    // Not through FileDescriptor, which opens regular files only.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    ::fsync(descriptor);
+    ::close(descriptor);
 }
 
 } // namespace threadhop
