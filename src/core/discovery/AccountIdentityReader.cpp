@@ -1,7 +1,7 @@
 #include "AccountIdentityReader.h"
 
 #include "core/util/HomeFolder.h"
-#include "core/util/JsonFields.h"
+#include "core/util/JsonParser.h"
 #include "core/util/PathText.h"
 #include "core/util/ReadBuffer.h"
 
@@ -38,14 +38,14 @@ std::optional<AccountIdentity> AccountIdentityReader::read(const std::filesystem
     const auto root = parser.parse(text.content().data(), text.content().size(), false);
     if (root["oauthAccount"].get_object().get(account) != simdjson::SUCCESS)
         return std::nullopt;
-    auto email = JsonFields::string(account, "emailAddress");
+    auto email = JsonParser::stringMember(account, "emailAddress");
     if (!email || email->empty())
         return std::nullopt;
     return AccountIdentity{
         .emailAddress = std::move(*email),
-        .accountUuid = JsonFields::string(account, "accountUuid"),
-        .organizationName = JsonFields::string(account, "organizationName"),
-        .organizationType = JsonFields::string(account, "organizationType"),
+        .accountUuid = JsonParser::stringMember(account, "accountUuid"),
+        .organizationName = JsonParser::stringMember(account, "organizationName"),
+        .organizationType = JsonParser::stringMember(account, "organizationType"),
         .sourcePath = file.string(),
     };
 }

@@ -5,7 +5,7 @@
 #include "core/util/HomeFolder.h"
 #include "core/util/PathText.h"
 #include "core/util/ReadBuffer.h"
-#include "core/util/TextLines.h"
+#include "core/util/LineBreakReader.h"
 #include "core/util/UnicodeText.h"
 
 #include <algorithm>

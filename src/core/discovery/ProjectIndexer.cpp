@@ -3,7 +3,7 @@
 #include "core/util/DirectoryListing.h"
 #include "core/util/JsonParser.h"
 #include "core/util/ReadBuffer.h"
-#include "core/util/TextLines.h"
+#include "core/util/LineBreakReader.h"
 #include "core/util/UnicodeText.h"
 #include "core/validation/ResumeValidator.h"
 
@@ -43,9 +43,9 @@ std::optional<std::string> cwdOfLine(JsonParser& parser, std::string_view line)
 
 } // namespace
 
-std::vector<FileTreeWalk::FoundFile> ProjectIndexer::transcripts(const std::filesystem::path& folder)
+std::vector<DirectoryListing::FoundFile> ProjectIndexer::transcripts(const std::filesystem::path& folder)
 {
-    return FileTreeWalk::findFiles(folder, ".jsonl");
+    return DirectoryListing::findFiles(folder, ".jsonl");
 }
 
 std::optional<std::string> ProjectIndexer::extractCwd(const std::filesystem::path& transcript)
@@ -79,7 +79,7 @@ std::vector<ProjectFolder> ProjectIndexer::projects(const ClaudeAccount& account
         if (!entry.is_directory(error))
             continue;
         const auto files = transcripts(entry.path());
-        const FileTreeWalk::FoundFile* newest = nullptr;
+        const DirectoryListing::FoundFile* newest = nullptr;
         auto newestDate = distantPast();
         std::int64_t sessionCount = 0;
         std::int64_t totalSize = 0;

@@ -2,7 +2,7 @@
 
 #include "core/models/ClaudeAccount.h"
 #include "core/models/ProjectFolder.h"
-#include "core/util/FileTreeWalk.h"
+#include "core/util/DirectoryListing.h"
 
 #include <filesystem>
 #include <optional>
@@ -21,8 +21,8 @@ inline constexpr int cwdLineLimit = 60;
 std::vector<ProjectFolder> projects(const ClaudeAccount& account);
 
 /// The .jsonl files below `folder` with their sizes and dates, in enumeration order (depth 0 for
-/// the conversations themselves); see FileTreeWalk::findFiles for what is skipped.
-std::vector<FileTreeWalk::FoundFile> transcripts(const std::filesystem::path& folder);
+/// the conversations themselves); see DirectoryListing::findFiles for what is skipped.
+std::vector<DirectoryListing::FoundFile> transcripts(const std::filesystem::path& folder);
 
 /// The working directory recorded near the start of a transcript: the first "cwd" (or
 /// "message"."cwd") non-empty string among the first 60 non-empty lines of its first 256 KiB,

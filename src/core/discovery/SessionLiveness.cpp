@@ -1,8 +1,8 @@
 #include "SessionLiveness.h"
 
 #include "core/util/DirectoryListing.h"
-#include "core/util/FileQueries.h"
-#include "core/util/JsonFields.h"
+#include "core/util/FileMetadata.h"
+#include "core/util/JsonParser.h"
 #include "core/util/ReadBuffer.h"
 
 #include <cerrno>
@@ -52,7 +52,7 @@ bool isLiveRecord(const LiveSession& session)
         return false;
     if (!session.socketPath || session.socketPath->empty())
         return true;
-    return FileQueries::itemExists(*session.socketPath);
+    return FileMetadata::itemExists(*session.socketPath);
 }
 
 } // namespace
@@ -70,7 +70,7 @@ std::optional<LiveSession> SessionLiveness::read(const std::filesystem::path& fi
     if (record.at_key("pid").get(pidValue) != simdjson::SUCCESS)
         return std::nullopt;
     const auto pid = processId(pidValue);
-    auto sessionId = JsonFields::string(record, "sessionId");
+    auto sessionId = JsonParser::stringMember(record, "sessionId");
     if (!pid || !sessionId || sessionId->empty())
         return std::nullopt;
     double startedAt = 0;
@@ -78,11 +78,11 @@ std::optional<LiveSession> SessionLiveness::read(const std::filesystem::path& fi
     return LiveSession{
         .pid = *pid,
         .sessionId = std::move(*sessionId),
-        .cwd = JsonFields::string(record, "cwd"),
-        .status = JsonFields::string(record, "status"),
-        .name = JsonFields::string(record, "name"),
+        .cwd = JsonParser::stringMember(record, "cwd"),
+        .status = JsonParser::stringMember(record, "status"),
+        .name = JsonParser::stringMember(record, "name"),
         .startedAtMillis = hasStart ? std::optional(startedAt) : std::nullopt,
-        .socketPath = JsonFields::string(record, "messagingSocketPath"),
+        .socketPath = JsonParser::stringMember(record, "messagingSocketPath"),
     };
 }
 

@@ -3,7 +3,7 @@
 namespace threadhop {
 
 AccountMoveError::AccountMoveError(Kind kind, const std::string& description, std::string text, std::int64_t count)
-    : std::runtime_error(description), m_kind(kind), m_text(std::move(text)), m_count(count)
+    : UserError(description, std::move(text), count), m_kind(kind)
 {
 }
 

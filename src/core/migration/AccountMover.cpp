@@ -11,8 +11,7 @@
 #include "core/discovery/SessionLiveness.h"
 #include "core/encoding/CwdCodec.h"
 #include "core/util/AtomicFile.h"
-#include "core/util/ByteCountText.h"
-#include "core/util/FileQueries.h"
+#include "core/util/FileMetadata.h"
 #include "core/util/PathText.h"
 #include "core/util/ReadBuffer.h"
 #include "core/util/UnicodeText.h"
@@ -131,7 +130,7 @@ void verify(const AccountMoveInput& input, const SessionCopier::CopyResult& copy
 std::string scopeSummary(const AccountMovePreview& preview, const std::optional<TranscriptTrimmer::Result>& trim)
 {
     if (!trim)
-        return "full — " + std::to_string(preview.integrity.lines) + " lines, " + ByteCountText::fileStyle(preview.totalBytes);
+        return "full — " + std::to_string(preview.integrity.lines) + " lines, " + MoveLedger::fileSize(preview.totalBytes);
     std::string summary = "trimmed — kept " + std::to_string(trim->keptLines) + " lines, dropped " + std::to_string(trim->droppedLines);
     if (trim->boundaryMovedBy >= 1)
         summary += " (boundary moved back " + std::to_string(trim->boundaryMovedBy) + " lines to stay replayable)";
@@ -266,7 +265,7 @@ PendingOperation pendingNote(const AccountMoveInput& input, const fs::path& targ
     note.moveMode = std::string(toString(input.mode));
     note.staging = staged.folder().string();
     note.targetFolder = target.string();
-    note.createsTargetFolder = !FileQueries::itemExists(target);
+    note.createsTargetFolder = !FileMetadata::itemExists(target);
     return note;
 }
 

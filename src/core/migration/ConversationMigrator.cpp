@@ -9,10 +9,10 @@
 #include "core/encoding/CwdCodec.h"
 #include "core/util/AtomicFile.h"
 #include "core/util/DiskFlush.h"
-#include "core/util/ErrorText.h"
-#include "core/util/FileQueries.h"
+#include "core/models/UserError.h"
+#include "core/util/FileMetadata.h"
 #include "core/util/PathText.h"
-#include "core/util/TextJoin.h"
+#include "core/models/UserError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -57,7 +57,7 @@ Plan planFor(const ConversationMigrator::Input& input)
     if (plan.newFolderName == input.oldFolderName)
         return plan;
     plan.renameNeeded = true;
-    plan.destinationPopulated = FileQueries::itemExists(plan.newFolderURL);
+    plan.destinationPopulated = FileMetadata::itemExists(plan.newFolderURL);
     if (plan.destinationPopulated && !input.allowPopulatedDestination)
         throw MigrationError::newFolderCollision(plan.newFolderURL.string());
     return plan;
@@ -93,7 +93,7 @@ void ConversationMigrator::moveItem(const fs::path& from, const fs::path& to)
     int error = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
     if (error == EINVAL || error == ENOSYS) {
         // A file system that cannot refuse by itself: look first, then rename.
-        error = FileQueries::itemExists(to) ? EEXIST : (::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno);
+        error = FileMetadata::itemExists(to) ? EEXIST : (::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno);
     }
     if (error != 0)
         throw fs::filesystem_error("cannot move", from, to, std::error_code(error, std::generic_category()));
@@ -119,7 +119,7 @@ MigrationPreview ConversationMigrator::preview(const Input& input)
     const auto scan = JSONLRewriter::scan(input.projectsRoot / input.oldFolderName, input.oldCwd);
     const auto refused = refusal(input);
     const std::string newFolder = CwdCodec::encode(input.newCwd);
-    const bool populated = !refused && newFolder != input.oldFolderName && FileQueries::itemExists(input.projectsRoot / newFolder);
+    const bool populated = !refused && newFolder != input.oldFolderName && FileMetadata::itemExists(input.projectsRoot / newFolder);
     return MigrationPreview{
         .oldFolder = input.oldFolderName,
         .newFolder = newFolder,
@@ -166,7 +166,7 @@ EntryMoves moveEachEntry(const fs::path& from, const fs::path& into, const Conve
         try {
             move(from / name, into / name);
         } catch (const std::exception& error) {
-            result.failure = ErrorText::describe(error);
+            result.failure = UserError::describe(error);
             for (auto it = result.moved.names.rbegin(); it != result.moved.names.rend(); ++it) {
                 try {
                     move(into / *it, from / *it);
@@ -188,7 +188,7 @@ std::string entriesFailureText(const std::string& reason, const std::vector<std:
     if (stuck.empty())
         return reason + " — nothing was moved; every file is back where it started.";
     return reason + " — and " + std::to_string(stuck.size()) + " file(s) could not be put back: "
-           + TextJoin::commaSeparated(stuck) + ". Both folders were archived before this started.";
+           + UserError::listed(stuck) + ". Both folders were archived before this started.";
 }
 
 std::string asSentence(std::string text)
@@ -302,7 +302,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
                                          scope, [&](const fs::path& file) { return originals.placeFor(file); });
     } catch (const std::exception& error) {
         const auto residue = rollback.run();
-        failWith("Rewrite failed: " + asSentence(ErrorText::describe(error)) + " " + residue.message, residue);
+        failWith("Rewrite failed: " + asSentence(UserError::describe(error)) + " " + residue.message, residue);
         throw;
     }
     OperationSteps::reached(OperationStep::rewritten);
@@ -328,10 +328,10 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
             move(plan.oldFolderURL, plan.newFolderURL);
         } catch (const std::exception& error) {
             const auto residue = rollback.run();
-            const auto failure = MigrationError::renameFailed(ErrorText::describe(error));
+            const auto failure = MigrationError::renameFailed(UserError::describe(error));
             failWith(asSentence(failure.what()) + " " + residue.message, residue);
             if (!residue.complete())
-                throw MigrationError::renameFailed(ErrorText::describe(error) + " — " + residue.message);
+                throw MigrationError::renameFailed(UserError::describe(error) + " — " + residue.message);
             throw failure;
         }
         rollback.noteRenamed();

@@ -4,7 +4,7 @@
 #include "ConversationMigrator.h"
 #include "JSONLRewriter.h"
 #include "core/util/AtomicFile.h"
-#include "core/util/FileQueries.h"
+#include "core/util/FileMetadata.h"
 #include "core/util/ReadBuffer.h"
 #include "core/util/Uuid.h"
 
@@ -98,7 +98,7 @@ public:
         }
         for (const auto& file : m_files) {
             const fs::path kept = m_kept / file;
-            if (FileQueries::itemExists(kept)) {
+            if (FileMetadata::itemExists(kept)) {
                 fs::rename(kept, m_old / file); // the very file the migration replaced
                 continue;
             }
@@ -112,15 +112,15 @@ public:
 private:
     bool renamed() const
     {
-        return m_migration.newFolder != m_migration.oldFolder && !FileQueries::itemExists(m_old)
-               && FileQueries::itemExists(m_new);
+        return m_migration.newFolder != m_migration.oldFolder && !FileMetadata::itemExists(m_old)
+               && FileMetadata::itemExists(m_new);
     }
 
     bool inDestination(const std::string& entry) const
     {
         const auto& merged = *m_migration.mergedEntries;
-        return std::find(merged.begin(), merged.end(), entry) != merged.end() && FileQueries::itemExists(m_new / entry)
-               && !FileQueries::itemExists(m_old / entry);
+        return std::find(merged.begin(), merged.end(), entry) != merged.end() && FileMetadata::itemExists(m_new / entry)
+               && !FileMetadata::itemExists(m_old / entry);
     }
 
     // Where a file of the old folder is now.
@@ -162,7 +162,7 @@ private:
             return false;
         const std::string now = contentOf(current);
         std::vector<std::string> before{contentOf(m_archived / file)};
-        if (FileQueries::itemExists(m_kept / file))
+        if (FileMetadata::itemExists(m_kept / file))
             before.push_back(contentOf(m_kept / file));
         return std::any_of(before.begin(), before.end(),
                            [&](const std::string& text) { return now == text || now == rewritten(text); });

@@ -5,7 +5,7 @@
 #include "LineFacts.h"
 #include "core/util/AtomicFile.h"
 #include "core/util/FileDescriptor.h"
-#include "core/util/FileTreeWalk.h"
+#include "core/util/DirectoryListing.h"
 #include "core/util/JsonParser.h"
 #include "core/util/JsonWriter.h"
 #include "core/util/PathText.h"
@@ -354,9 +354,10 @@ std::optional<FileMetadata> loadTranscriptForRewrite(ReadBuffer& buffer, const s
 } // namespace
 
 JSONLRewriter::TranscriptBusyError::TranscriptBusyError(const std::filesystem::path& transcript)
-    : std::runtime_error("The conversation " + transcript.string()
-                         + " kept changing while it was being rewritten; Claude Code may still be writing to it. "
-                           "Close that conversation and try again.")
+    : UserError("The conversation " + transcript.string()
+                    + " kept changing while it was being rewritten; Claude Code may still be writing to it. "
+                      "Close that conversation and try again.",
+                transcript.string())
 {
 }
 
@@ -384,7 +385,7 @@ std::int64_t JSONLRewriter::inScopeTotal(const Result& result, const Scope& scop
 std::vector<std::filesystem::path> JSONLRewriter::jsonlFiles(const std::filesystem::path& in)
 {
     std::vector<std::filesystem::path> files;
-    for (auto& found : FileTreeWalk::findFiles(in, ".jsonl"))
+    for (auto& found : DirectoryListing::findFiles(in, ".jsonl"))
         files.push_back(std::move(found.path));
     std::sort(files.begin(), files.end(),
               [](const auto& a, const auto& b) { return a.native() < b.native(); });

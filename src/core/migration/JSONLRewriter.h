@@ -1,13 +1,13 @@
 #pragma once
 
 #include "core/models/CwdClass.h"
+#include "core/models/UserError.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,7 +52,7 @@ struct LineCounts {
 
 /// A transcript changed on disk every time it was about to be replaced (Claude Code is still
 /// writing to it); nothing of it was replaced.
-class TranscriptBusyError final : public std::runtime_error {
+class TranscriptBusyError final : public UserError {
 public:
     explicit TranscriptBusyError(const std::filesystem::path& transcript);
 };

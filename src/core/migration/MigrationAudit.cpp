@@ -3,10 +3,10 @@
 #include "core/util/AppPaths.h"
 #include "core/util/AtomicFile.h"
 #include "core/util/FileDescriptor.h"
-#include "core/util/FileQueries.h"
+#include "core/util/FileMetadata.h"
 #include "core/util/JsonValue.h"
 #include "core/util/JsonWriter.h"
-#include "core/util/LocalStamp.h"
+#include "core/util/DateText.h"
 #include "core/util/ReadBuffer.h"
 
 #include <fcntl.h>
@@ -41,9 +41,9 @@ std::vector<MigrationRecord> decodeFile(const std::filesystem::path& file)
 // Keeps an unreadable history beside the new one, under a name no other file has.
 void setAside(const std::filesystem::path& file)
 {
-    const std::string base = file.string() + ".unreadable-" + LocalStamp::format(std::chrono::system_clock::now());
+    const std::string base = file.string() + ".unreadable-" + DateText::localStamp(std::chrono::system_clock::now());
     std::filesystem::path aside = base;
-    for (int attempt = 2; FileQueries::itemExists(aside); ++attempt)
+    for (int attempt = 2; FileMetadata::itemExists(aside); ++attempt)
         aside = base + "-" + std::to_string(attempt);
     std::filesystem::rename(file, aside);
 }
@@ -61,7 +61,7 @@ void MigrationAudit::append(const MigrationRecord& record)
         const auto file = historyFile();
         const HistoryLock lock(file.parent_path());
         std::vector<MigrationRecord> history;
-        if (FileQueries::itemExists(file)) {
+        if (FileMetadata::itemExists(file)) {
             try {
                 history = decodeFile(file);
             } catch (const RecordDecodingError&) {

@@ -1,11 +1,11 @@
 #include "MigrationError.h"
 
-#include "core/util/TextJoin.h"
+#include "core/models/UserError.h"
 
 namespace threadhop {
 namespace {
 
-std::string describe(MigrationError::Kind kind, const std::string& text, std::int64_t count,
+std::string description(MigrationError::Kind kind, const std::string& text, std::int64_t count,
                      const std::vector<std::string>& names)
 {
     switch (kind) {
@@ -23,7 +23,7 @@ std::string describe(MigrationError::Kind kind, const std::string& text, std::in
     case MigrationError::Kind::refused:
         return text;
     case MigrationError::Kind::nameClash:
-        return "The destination already holds a file with the same name: " + TextJoin::commaSeparated(names) + ". Nothing was moved.";
+        return "The destination already holds a file with the same name: " + UserError::listed(names) + ". Nothing was moved.";
     case MigrationError::Kind::emptyPath:
         return "The old or new path is empty.";
     }
@@ -33,8 +33,7 @@ std::string describe(MigrationError::Kind kind, const std::string& text, std::in
 } // namespace
 
 MigrationError::MigrationError(Kind kind, std::string text, std::int64_t count, std::vector<std::string> names)
-    : m_kind(kind), m_text(std::move(text)), m_count(count), m_names(std::move(names)),
-      m_description(describe(m_kind, m_text, m_count, m_names))
+    : UserError(description(kind, text, count, names), text, count, names), m_kind(kind)
 {
 }
 

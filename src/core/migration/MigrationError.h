@@ -1,14 +1,15 @@
 #pragma once
 
+#include "core/models/UserError.h"
+
 #include <cstdint>
-#include <exception>
 #include <string>
 #include <vector>
 
 namespace threadhop {
 
 /// The errors of folder migration and restore; what() is the complete sentence shown to the user.
-class MigrationError final : public std::exception {
+class MigrationError final : public UserError {
 public:
     enum class Kind {
         oldFolderMissing,
@@ -33,26 +34,13 @@ public:
     static MigrationError refused(std::string reason);
 
     Kind kind() const { return m_kind; }
-    /// The path or text the error carries (empty for the others).
-    const std::string& text() const { return m_text; }
-    std::int64_t count() const { return m_count; }
-    const std::vector<std::string>& names() const { return m_names; }
 
-    const char* what() const noexcept override { return m_description.c_str(); }
-
-    bool operator==(const MigrationError& other) const
-    {
-        return m_kind == other.m_kind && m_text == other.m_text && m_count == other.m_count && m_names == other.m_names;
-    }
+    bool operator==(const MigrationError& other) const { return m_kind == other.m_kind && samePayload(other); }
 
 private:
     MigrationError(Kind kind, std::string text, std::int64_t count, std::vector<std::string> names);
 
     Kind m_kind;
-    std::string m_text;
-    std::int64_t m_count;
-    std::vector<std::string> m_names;
-    std::string m_description;
 };
 
 } // namespace threadhop

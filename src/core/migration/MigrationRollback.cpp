@@ -1,7 +1,7 @@
 #include "MigrationRollback.h"
 
-#include "core/util/FileQueries.h"
-#include "core/util/TextJoin.h"
+#include "core/util/FileMetadata.h"
+#include "core/models/UserError.h"
 
 #include <algorithm>
 
@@ -21,7 +21,7 @@ std::vector<std::string> MigrationRollback::moveEntriesBack()
         std::error_code ignored;
         fs::create_directories(m_folders.oldFolder, ignored);
         for (const auto& name : *m_merged) {
-            if (!FileQueries::itemExists(m_folders.newFolder / name))
+            if (!FileMetadata::itemExists(m_folders.newFolder / name))
                 continue;
             try {
                 m_move(m_folders.newFolder / name, m_folders.oldFolder / name);
@@ -29,7 +29,7 @@ std::vector<std::string> MigrationRollback::moveEntriesBack()
                 stuck.push_back(name);
             }
         }
-    } else if (m_renamed && FileQueries::itemExists(m_folders.newFolder)) {
+    } else if (m_renamed && FileMetadata::itemExists(m_folders.newFolder)) {
         try {
             m_move(m_folders.newFolder, m_folders.oldFolder);
         } catch (const std::exception&) {
@@ -53,11 +53,11 @@ MigrationRollback::Residue MigrationRollback::run()
     std::string unrestored;
     if (!residue.unrestoredFiles.empty())
         unrestored = std::to_string(residue.unrestoredFiles.size()) + " file(s) still hold the rewritten text: "
-                     + TextJoin::commaSeparated(residue.unrestoredFiles) + ". ";
+                     + UserError::listed(residue.unrestoredFiles) + ". ";
     if (!stuck.empty()) {
         residue.names = stuck;
         residue.message = std::to_string(stuck.size()) + " item(s) could not be put back and are still in "
-                          + m_folders.newFolder.filename().string() + ": " + TextJoin::commaSeparated(stuck) + ". "
+                          + m_folders.newFolder.filename().string() + ": " + UserError::listed(stuck) + ". "
                           + unrestored + archived;
     } else if (!unrestored.empty()) {
         residue.message = "The files are back in " + m_folders.oldFolder.filename().string() + ", but " + unrestored

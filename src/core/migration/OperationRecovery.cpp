@@ -6,8 +6,8 @@
 #include "PendingOperation.h"
 #include "core/util/AppPaths.h"
 #include "core/util/AtomicFile.h"
-#include "core/util/ErrorText.h"
-#include "core/util/FileQueries.h"
+#include "core/models/UserError.h"
+#include "core/util/FileMetadata.h"
 
 #include <algorithm>
 
@@ -28,7 +28,7 @@ std::optional<std::string> takeOutPlacedCopy(const PendingOperation& operation)
     for (const auto& placed : operation.placed) {
         const fs::path path = placed.path;
         const auto now = PendingOperations::placedFile(path);
-        if (!FileQueries::itemExists(path))
+        if (!FileMetadata::itemExists(path))
             continue;
         if (!now || now->sizeBytes != placed.sizeBytes || now->modifiedNanoseconds != placed.modifiedNanoseconds)
             return path.string() + " changed since";
@@ -132,7 +132,7 @@ std::optional<Report> recover(PendingOperation operation, const std::vector<Migr
         problem = operation.kind == PendingOperation::Kind::migration ? InterruptedMigration::putBack(operation)
                                                                       : takeOutPlacedCopy(operation);
     } catch (const std::exception& error) {
-        problem = ErrorText::describe(error);
+        problem = UserError::describe(error);
     }
     if (problem) {
         operation.reported = true;

@@ -4,7 +4,7 @@
 #include "core/util/AtomicFile.h"
 #include "core/util/DiskFlush.h"
 #include "core/util/FileMetadata.h"
-#include "core/util/FileQueries.h"
+#include "core/util/FileMetadata.h"
 #include "core/util/JsonParser.h"
 #include "core/util/JsonValue.h"
 #include "core/util/JsonWriter.h"
@@ -235,7 +235,7 @@ void PendingOperations::removeLeftovers()
     for (const auto& name : names) {
         const std::string text = name.string();
         // <id>.lock without <id>.json, and .<id>.json.threadhop-<uuid>: both name their operation's id.
-        const bool lock = name.extension() == ".lock" && !FileQueries::itemExists(notesFolder() / fs::path(name).replace_extension(".json"));
+        const bool lock = name.extension() == ".lock" && !FileMetadata::itemExists(notesFolder() / fs::path(name).replace_extension(".json"));
         const bool temporary = AtomicFile::isTemporaryName(text);
         if (!lock && !temporary)
             continue;

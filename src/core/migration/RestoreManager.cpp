@@ -2,9 +2,9 @@
 
 #include "BackupArchiver.h"
 #include "MigrationAudit.h"
-#include "core/util/ErrorText.h"
-#include "core/util/FileQueries.h"
-#include "core/util/TextJoin.h"
+#include "core/models/UserError.h"
+#include "core/util/FileMetadata.h"
+#include "core/models/UserError.h"
 
 #include <algorithm>
 #include <set>
@@ -29,19 +29,19 @@ std::set<std::string> namesIn(const fs::path& folder)
 void removeMigratedCopy(const MigrationRecord& record, const fs::path& migrated)
 {
     if (!record.movedEntryNames) {
-        if (record.oldFolder == record.newFolder || !FileQueries::itemExists(migrated))
+        if (record.oldFolder == record.newFolder || !FileMetadata::itemExists(migrated))
             return; // a resync: the extraction has written the archived files over the folder
         try {
             fs::remove_all(migrated);
         } catch (const fs::filesystem_error& error) {
-            throw MigrationError::renameFailed("Could not remove " + record.newFolder + ": " + ErrorText::describe(error)
+            throw MigrationError::renameFailed("Could not remove " + record.newFolder + ": " + UserError::describe(error)
                                                + ". The conversations are back in place, but the migrated copy is still there too.");
         }
         return;
     }
     std::vector<std::string> stuck;
     for (const auto& name : *record.movedEntryNames) {
-        if (!FileQueries::itemExists(migrated / name))
+        if (!FileMetadata::itemExists(migrated / name))
             continue;
         std::error_code error;
         fs::remove_all(migrated / name, error);
@@ -51,7 +51,7 @@ void removeMigratedCopy(const MigrationRecord& record, const fs::path& migrated)
     if (!stuck.empty())
         throw MigrationError::renameFailed("The conversations are back in " + record.oldFolder + ", but "
                                            + std::to_string(stuck.size()) + " could not be taken out of " + record.newFolder
-                                           + ": " + TextJoin::commaSeparated(stuck) + ". They are in both places now.");
+                                           + ": " + UserError::listed(stuck) + ". They are in both places now.");
 }
 
 // One entry of a folder, as the system writes every folder and entry name: anything else read from
@@ -88,13 +88,13 @@ std::optional<MigrationError> RestoreManager::obstacle(const MigrationRecord& re
         return MigrationError::notRestorable("A dry run changed nothing.");
     if (!record.success && (!record.movedEntryNames || record.movedEntryNames->empty()))
         return MigrationError::notRestorable("This entry did not change anything.");
-    if (!record.backupPath || !FileQueries::itemExists(*record.backupPath))
+    if (!record.backupPath || !FileMetadata::itemExists(*record.backupPath))
         return MigrationError::backupFailed("The backup no longer exists.");
     if (std::any_of(audit.begin(), audit.end(), [&](const MigrationRecord& other) { return other.revertsRecordId == record.id; }))
         return MigrationError::notRestorable("This migration has already been undone.");
     if (record.oldFolder != record.newFolder) {
         const auto migrated = projectsRoot / record.newFolder;
-        if (!FileQueries::itemExists(migrated))
+        if (!FileMetadata::itemExists(migrated))
             return MigrationError::notRestorable(
                 "The conversations have moved again since this migration, so undoing it would bring back a copy instead of "
                 "putting things as they were.");
@@ -118,7 +118,7 @@ MigrationRecord RestoreManager::restore(const MigrationRecord& record, const fs:
         throw *refused;
     const auto migrated = projectsRoot / record.newFolder;
     std::optional<std::string> preRestoreArchive;
-    if (FileQueries::itemExists(migrated))
+    if (FileMetadata::itemExists(migrated))
         preRestoreArchive = BackupArchiver::backup(migrated, "pre-restore-" + std::string(stamp)).string();
     BackupArchiver::extract(*record.backupPath, projectsRoot);
     removeMigratedCopy(record, migrated);

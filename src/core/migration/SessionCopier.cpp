@@ -78,7 +78,7 @@ void copyTree(const fs::path& from, const fs::path& to)
 } // namespace
 
 SessionCopier::CopyError::CopyError(Kind kind, std::string payload, const std::string& description)
-    : std::runtime_error(description), m_kind(kind), m_payload(std::move(payload))
+    : UserError(description, std::move(payload)), m_kind(kind)
 {
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "core/models/UserError.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,7 @@ struct CopyResult {
 };
 
 /// The copier's refusals; what() is the text shown to the user.
-class CopyError final : public std::runtime_error {
+class CopyError final : public UserError {
 public:
     enum class Kind { transcriptMissing, destinationExists, verificationFailed };
 
@@ -47,15 +48,13 @@ public:
     static CopyError destinationExists(std::string path);
     static CopyError verificationFailed(std::string detail);
 
+    /// text() is the path or detail the error carries.
     Kind kind() const { return m_kind; }
-    /// The path or detail text the error carries.
-    const std::string& payload() const { return m_payload; }
 
 private:
     CopyError(Kind kind, std::string payload, const std::string& description);
 
     Kind m_kind;
-    std::string m_payload;
 };
 
 /// Locates conversation `sessionId` in the project folder `folder`. The side folder's whole tree

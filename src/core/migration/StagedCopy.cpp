@@ -1,7 +1,7 @@
 #include "StagedCopy.h"
 
 #include "ConversationMigrator.h"
-#include "core/util/FileQueries.h"
+#include "core/util/FileMetadata.h"
 #include "core/util/Uuid.h"
 
 namespace threadhop {
@@ -28,7 +28,7 @@ void StagedCopy::discard()
 void StagedCopy::refuseCollision() const
 {
     for (const fs::path& taken : {m_target / (m_id + ".jsonl"), m_target / m_id}) {
-        if (FileQueries::itemExists(taken))
+        if (FileMetadata::itemExists(taken))
             throw SessionCopier::CopyError::destinationExists(taken.string());
     }
 }

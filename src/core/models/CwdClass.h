@@ -1,7 +1,7 @@
 #pragma once
 
 #include <array>
-#include "core/util/EnumText.h"
+#include "EnumText.h"
 
 #include <optional>
 #include <string_view>

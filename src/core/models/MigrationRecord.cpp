@@ -1,6 +1,6 @@
 #include "MigrationRecord.h"
 
-#include "core/util/IsoDate.h"
+#include "core/util/DateText.h"
 #include "core/util/JsonValue.h"
 
 #include <cmath>
@@ -82,7 +82,7 @@ Uuid asUuid(element value, std::string_view key)
 
 std::chrono::system_clock::time_point asDate(element value, std::string_view key)
 {
-    if (auto date = IsoDate::parse(asString(value, key)))
+    if (auto date = DateText::parseIso8601(asString(value, key)))
         return *date;
     fail(key, "is not an ISO 8601 date");
 }
@@ -168,7 +168,7 @@ JsonValue MigrationRecordCoding::encode(const MigrationRecord& record)
 {
     JsonValue::Object object{
         {"id", record.id.upperText()},
-        {"timestamp", IsoDate::format(record.timestamp)},
+        {"timestamp", DateText::iso8601(record.timestamp)},
         {"accountId", record.accountId},
         {"oldCwd", record.oldCwd},
         {"newCwd", record.newCwd},

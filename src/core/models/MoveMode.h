@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/util/EnumText.h"
+#include "EnumText.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "AppPaths.h"
 
-#include "FileQueries.h"
+#include "FileMetadata.h"
 #include "HomeFolder.h"
 
 #include <cstdlib>
@@ -33,7 +33,7 @@ bool AppPaths::migrateLegacyFolder(const std::filesystem::path& base)
 {
     std::error_code error;
     const auto current = base / supportFolderName;
-    if (FileQueries::itemExists(current))
+    if (FileMetadata::itemExists(current))
         return false;
     const auto legacy = base / legacyFolderName;
     if (!std::filesystem::is_directory(legacy, error))

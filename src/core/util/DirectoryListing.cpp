@@ -1,6 +1,57 @@
 #include "DirectoryListing.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace threadhop {
+namespace {
+
+bool hasExtension(std::string_view name, std::string_view extension)
+{
+    return name.size() > extension.size() && name.ends_with(extension);
+}
+
+// Walks the folder open as `folderDescriptor`, which it takes over and closes.
+void walk(int folderDescriptor, const std::filesystem::path& folder, int depth, std::string_view extension,
+          std::vector<DirectoryListing::FoundFile>& found)
+{
+    DIR* listing = fdopendir(folderDescriptor);
+    if (!listing) {
+        ::close(folderDescriptor);
+        return;
+    }
+    const int fd = dirfd(listing);
+    while (const dirent* entry = readdir(listing)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.')
+            continue; // ".", ".." and hidden entries
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat info {};
+            if (fstatat(fd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : DT_REG;
+        }
+        if (type == DT_DIR) {
+            const int sub = openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub >= 0)
+                walk(sub, folder / name, depth + 1, extension, found);
+            continue;
+        }
+        if (!hasExtension(name, extension))
+            continue;
+        auto metadata = FileMetadata::readAt(fd, name);
+        if (metadata && metadata->isDirectory)
+            continue; // a link to a folder
+        found.push_back({folder / name, depth, std::move(metadata)});
+    }
+    closedir(listing);
+}
+
+} // namespace
+
 
 bool DirectoryListing::isHiddenName(const std::filesystem::path& name)
 {
@@ -22,6 +73,16 @@ std::vector<std::filesystem::directory_entry> DirectoryListing::entries(const st
     if (error)
         result.clear();
     return result;
+}
+
+std::vector<DirectoryListing::FoundFile> DirectoryListing::findFiles(const std::filesystem::path& root,
+                                                            std::string_view extension)
+{
+    std::vector<FoundFile> found;
+    const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0)
+        walk(fd, root, 0, extension, found);
+    return found;
 }
 
 } // namespace threadhop

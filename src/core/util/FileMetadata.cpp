@@ -65,4 +65,10 @@ std::chrono::system_clock::time_point distantPast()
     return std::chrono::system_clock::time_point::min();
 }
 
+bool FileMetadata::itemExists(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
 } // namespace threadhop

@@ -22,6 +22,9 @@ struct FileMetadata {
     static std::optional<FileMetadata> readAt(int folderDescriptor, const char* name);
     /// The same for a file already open.
     static std::optional<FileMetadata> ofOpenFile(int descriptor);
+
+    /// True when anything is at `path`: a file, a folder, or a link (even one that leads nowhere).
+    static bool itemExists(const std::filesystem::path& path);
 };
 
 /// The date that stands in where no file date can be read: earlier than any file date.

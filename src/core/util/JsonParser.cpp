@@ -302,4 +302,12 @@ simdjson::simdjson_result<simdjson::dom::element> JsonParser::parseWithin(std::s
     return parse(piece, paddedInPlace);
 }
 
+std::optional<std::string> JsonParser::stringMember(simdjson::dom::object object, std::string_view key)
+{
+    std::string_view text;
+    if (object.at_key(key).get_string().get(text) != simdjson::SUCCESS)
+        return std::nullopt;
+    return std::string(text);
+}
+
 } // namespace threadhop

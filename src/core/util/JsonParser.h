@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,9 @@ public:
     /// The text with the values simdjson refuses normalised as described above; false, with `out`
     /// unspecified, when `json` is not a JSON text.
     static bool normalize(std::string_view json, std::string& out);
+
+    /// The member's string value; nothing when it is missing or of another type.
+    static std::optional<std::string> stringMember(simdjson::dom::object object, std::string_view key);
 
 private:
     simdjson::dom::parser m_parser;

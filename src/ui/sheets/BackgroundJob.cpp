@@ -1,6 +1,6 @@
 #include "BackgroundJob.h"
 
-#include "core/util/ErrorText.h"
+#include "core/models/UserError.h"
 
 #include <exception>
 
@@ -11,7 +11,7 @@ std::string BackgroundJob::describeCurrentException()
     try {
         throw;
     } catch (const std::exception& error) {
-        return ErrorText::describe(error);
+        return UserError::describe(error);
     } catch (...) {
         return "An unknown error occurred.";
     }

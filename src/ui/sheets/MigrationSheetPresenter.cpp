@@ -4,7 +4,7 @@
 #include "ui/QtText.h"
 #include "ui/ResumeCommand.h"
 
-#include "core/util/LocalStamp.h"
+#include "core/util/DateText.h"
 
 #include <QPalette>
 
@@ -37,7 +37,7 @@ std::optional<ConversationMigrator::Input> MigrationSheetPresenter::makeInput(
 
 std::string MigrationSheetPresenter::stamp(std::chrono::system_clock::time_point now)
 {
-    return LocalStamp::format(now);
+    return DateText::localStamp(now);
 }
 
 QString MigrationSheetPresenter::migrateButtonTitle(bool dryRun, const std::optional<MigrationPreview>& preview)

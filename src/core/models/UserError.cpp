@@ -1,4 +1,4 @@
-#include "ErrorText.h"
+#include "UserError.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -18,7 +18,12 @@ std::string withFolder(const std::filesystem::filesystem_error& error)
 
 } // namespace
 
-std::string ErrorText::describe(const std::exception& error)
+UserError::UserError(std::string description, std::string text, std::int64_t count, std::vector<std::string> names)
+    : m_description(std::move(description)), m_text(std::move(text)), m_count(count), m_names(std::move(names))
+{
+}
+
+std::string UserError::describe(const std::exception& error)
 {
     if (const auto* fileSystem = dynamic_cast<const std::filesystem::filesystem_error*>(&error)) {
         const auto condition = fileSystem->code().default_error_condition();
@@ -28,6 +33,17 @@ std::string ErrorText::describe(const std::exception& error)
     if (const auto* system = dynamic_cast<const std::system_error*>(&error))
         return system->code().message();
     return error.what();
+}
+
+std::string UserError::listed(const std::vector<std::string>& names)
+{
+    std::string joined;
+    for (const auto& name : names) {
+        if (!joined.empty())
+            joined += ", ";
+        joined += name;
+    }
+    return joined;
 }
 
 } // namespace threadhop

@@ -1,4 +1,4 @@
-#include "TextLines.h"
+#include "LineBreakReader.h"
 
 #include <array>
 
@@ -54,7 +54,7 @@ std::optional<std::string_view> LineBreakReader::next()
     return std::nullopt;
 }
 
-std::vector<std::string_view> TextLines::splitAtLineBreaks(std::string_view text)
+std::vector<std::string_view> LineBreakReader::splitAll(std::string_view text)
 {
     std::vector<std::string_view> lines;
     LineBreakReader reader(text);

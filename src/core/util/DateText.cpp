@@ -1,6 +1,7 @@
-#include "IsoDate.h"
+#include "DateText.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace threadhop {
 namespace {
@@ -20,7 +21,7 @@ std::optional<int> digits(std::string_view text, std::size_t position, std::size
 
 } // namespace
 
-std::string IsoDate::format(std::chrono::system_clock::time_point date)
+std::string DateText::iso8601(std::chrono::system_clock::time_point date)
 {
     using namespace std::chrono;
     const auto seconds = floor<std::chrono::seconds>(date);
@@ -35,7 +36,7 @@ std::string IsoDate::format(std::chrono::system_clock::time_point date)
     return text;
 }
 
-std::optional<std::chrono::system_clock::time_point> IsoDate::parse(std::string_view text)
+std::optional<std::chrono::system_clock::time_point> DateText::parseIso8601(std::string_view text)
 {
     using namespace std::chrono;
     if (text.size() < 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':')
@@ -69,6 +70,16 @@ std::optional<std::chrono::system_clock::time_point> IsoDate::parse(std::string_
     if (instant < earliest || instant > latest)
         return std::nullopt;
     return time_point_cast<system_clock::duration>(instant);
+}
+
+std::string DateText::localStamp(std::chrono::system_clock::time_point time)
+{
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+    return text;
 }
 
 } // namespace threadhop

@@ -16,15 +16,12 @@ public:
     /// The next non-empty line, or nothing at the end of the text.
     std::optional<std::string_view> next();
 
+    /// Every non-empty line of `text`.
+    static std::vector<std::string_view> splitAll(std::string_view text);
+
 private:
     std::string_view m_text;
     std::size_t m_position = 0;
 };
 
-namespace TextLines {
-
-/// Every non-empty line of `text`, as LineBreakReader splits it.
-std::vector<std::string_view> splitAtLineBreaks(std::string_view text);
-
-} // namespace TextLines
 } // namespace threadhop

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace threadhop {
+
+/// The base of every error a user can see: what() is the complete sentence shown as it stands;
+/// text(), count() and names() give the case's payload (empty or 0 where a case carries none).
+/// Each error type adds its own kind().
+class UserError : public std::exception {
+public:
+    const char* what() const noexcept override { return m_description.c_str(); }
+
+    /// The path, detail or reason the error carries.
+    const std::string& text() const { return m_text; }
+    /// The number the error carries (references left, unanswered calls).
+    std::int64_t count() const { return m_count; }
+    /// The names the error lists.
+    const std::vector<std::string>& names() const { return m_names; }
+
+    /// What a user is shown for any error: a UserError's sentence; for a file-system or system
+    /// error, the operating system's own wording (its strerror text, without the library's
+    /// decoration), followed for a full disk or quota by " in " and the folder being written to;
+    /// for any other exception, its message.
+    static std::string describe(const std::exception& error);
+
+    /// Names joined with ", ", as messages list them.
+    static std::string listed(const std::vector<std::string>& names);
+
+protected:
+    UserError(std::string description, std::string text = {}, std::int64_t count = 0, std::vector<std::string> names = {});
+
+    bool samePayload(const UserError& other) const
+    {
+        return m_text == other.m_text && m_count == other.m_count && m_names == other.m_names;
+    }
+
+private:
+    std::string m_description;
+    std::string m_text;
+    std::int64_t m_count = 0;
+    std::vector<std::string> m_names;
+};
+
+} // namespace threadhop
