@@ -4,9 +4,9 @@
 
 #include "core/migration/AccountMover.h"
 #include "core/migration/BackupArchiver.h"
-#include "core/util/HomeFolder.h"
-#include "core/util/ReadBuffer.h"
-#include "fixtures/TempFolder.h"
+#include "core/util/fs/HomeFolder.h"
+#include "core/util/fs/ReadBuffer.h"
+#include "support/TempFolder.h"
 
 #include <cstring>
 #include <fstream>

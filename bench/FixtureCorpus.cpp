@@ -1,6 +1,6 @@
 #include "FixtureCorpus.h"
 
-#include "fixtures/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 // Indexing an account of 1,000 project folders with 10 transcripts each, against a plain walk
 // that only reads the size and date of every file of the same tree.
 #include "core/discovery/ProjectIndexer.h"
-#include "fixtures/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <fstream>
 

@@ -5,9 +5,9 @@
 #include "core/encoding/CwdCodec.h"
 #include "core/migration/ConversationMigrator.h"
 #include "core/migration/JSONLRewriter.h"
-#include "core/util/ChildProcess.h"
-#include "core/util/HomeFolder.h"
-#include "fixtures/TempFolder.h"
+#include "core/util/fs/ChildProcess.h"
+#include "core/util/fs/HomeFolder.h"
+#include "support/TempFolder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // Typing into the projects list's search field over an account of 10,000 projects: one
 // keystroke's filter and model update, then the events that lay out and draw the list.
-#include "app/AppEnvironment.h"
-#include "ui/ProjectListModel.h"
-#include "ui/ProjectsListView.h"
+#include "ui/state/AppEnvironment.h"
+#include "ui/projects/ProjectListModel.h"
+#include "ui/projects/ProjectsListView.h"
 
 #include "core/discovery/ProjectFilter.h"
 

@@ -5,10 +5,10 @@
 
 #include "core/migration/JSONFieldEditor.h"
 #include "core/migration/JSONLRewriter.h"
-#include "core/util/AtomicFile.h"
-#include "core/util/ReadBuffer.h"
+#include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/ReadBuffer.h"
 #include "core/validation/TranscriptAnalyzer.h"
-#include "fixtures/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <cstdio>
 #include <cstring>

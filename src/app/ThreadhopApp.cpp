@@ -2,11 +2,12 @@
 
 #include "app/BuildInfo.h"
 #include "theme/Symbols.h"
-#include "ui/HelpWindow.h"
-#include "ui/RootView.h"
+#include "ui/help/HelpWindow.h"
+#include "ui/widgets/DesktopFileReveal.h"
+#include "ui/window/RootView.h"
 
 #include "core/migration/OperationRecovery.h"
-#include "core/util/AppPaths.h"
+#include "core/util/fs/AppPaths.h"
 
 #include <QApplication>
 #include <QMenuBar>
@@ -32,6 +33,7 @@ void ThreadhopApp::configure(QApplication& application)
     Symbols::prepareIconTheme();
     QApplication::setWindowIcon(Symbols::appIcon());
     application.setQuitOnLastWindowClosed(true);
+    DesktopFileReveal::install();
 }
 
 void ThreadhopApp::start()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppEnvironment.h"
+#include "ui/state/AppEnvironment.h"
 #include "UpdateController.h"
 
 #include "core/migration/OperationRecovery.h"

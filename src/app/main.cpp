@@ -1,4 +1,4 @@
-#include "app/ThreadhopApp.h"
+#include "ThreadhopApp.h"
 
 #include <QApplication>
 

@@ -5,7 +5,7 @@
 #include "core/migration/AccountMover.h"
 #include "core/migration/ConversationMigrator.h"
 #include "core/migration/OperationSteps.h"
-#include "core/util/HomeFolder.h"
+#include "core/util/fs/HomeFolder.h"
 
 #include <cstdio>
 #include <cstdlib>

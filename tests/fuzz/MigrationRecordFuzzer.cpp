@@ -4,8 +4,8 @@
 #include "FuzzCheck.h"
 
 #include "core/models/MigrationRecord.h"
-#include "core/util/JsonValue.h"
-#include "core/util/JsonWriter.h"
+#include "core/util/format/JsonValue.h"
+#include "core/util/format/JsonWriter.h"
 
 using namespace threadhop;
 

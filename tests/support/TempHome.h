@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/util/HomeFolder.h"
-#include "fixtures/TempFolder.h"
+#include "core/util/fs/HomeFolder.h"
+#include "TempFolder.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "AccountIdentityReader.h"
 
-#include "core/util/HomeFolder.h"
-#include "core/util/JsonParser.h"
-#include "core/util/PathText.h"
-#include "core/util/ReadBuffer.h"
+#include "core/util/fs/HomeFolder.h"
+#include "core/util/format/JsonParser.h"
+#include "core/util/text/PathText.h"
+#include "core/util/fs/ReadBuffer.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
 #include "AccountScanner.h"
 
 #include "AccountIdentityReader.h"
-#include "core/util/DirectoryListing.h"
-#include "core/util/HomeFolder.h"
-#include "core/util/PathText.h"
-#include "core/util/ReadBuffer.h"
-#include "core/util/LineBreakReader.h"
-#include "core/util/UnicodeText.h"
+#include "core/util/fs/DirectoryListing.h"
+#include "core/util/fs/HomeFolder.h"
+#include "core/util/text/PathText.h"
+#include "core/util/fs/ReadBuffer.h"
+#include "core/util/text/LineBreakReader.h"
+#include "core/util/text/UnicodeText.h"
 
 #include <algorithm>
 #include <array>

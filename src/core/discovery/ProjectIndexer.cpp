@@ -1,10 +1,10 @@
 #include "ProjectIndexer.h"
 
-#include "core/util/DirectoryListing.h"
-#include "core/util/JsonParser.h"
-#include "core/util/ReadBuffer.h"
-#include "core/util/LineBreakReader.h"
-#include "core/util/UnicodeText.h"
+#include "core/util/fs/DirectoryListing.h"
+#include "core/util/format/JsonParser.h"
+#include "core/util/fs/ReadBuffer.h"
+#include "core/util/text/LineBreakReader.h"
+#include "core/util/text/UnicodeText.h"
 #include "core/validation/ResumeValidator.h"
 
 #include <algorithm>

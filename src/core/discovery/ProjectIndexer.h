@@ -2,7 +2,7 @@
 
 #include "core/models/ClaudeAccount.h"
 #include "core/models/ProjectFolder.h"
-#include "core/util/DirectoryListing.h"
+#include "core/util/fs/DirectoryListing.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "SessionLiveness.h"
 
-#include "core/util/DirectoryListing.h"
-#include "core/util/FileMetadata.h"
-#include "core/util/JsonParser.h"
-#include "core/util/ReadBuffer.h"
+#include "core/util/fs/DirectoryListing.h"
+#include "core/util/fs/FileMetadata.h"
+#include "core/util/format/JsonParser.h"
+#include "core/util/fs/ReadBuffer.h"
 
 #include <cerrno>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "CwdCodec.h"
 
-#include "core/util/UnicodeText.h"
+#include "core/util/text/UnicodeText.h"
 
 namespace threadhop {
 

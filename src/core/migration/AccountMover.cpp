@@ -10,11 +10,11 @@
 #include "SessionCopier.h"
 #include "core/discovery/SessionLiveness.h"
 #include "core/encoding/CwdCodec.h"
-#include "core/util/AtomicFile.h"
-#include "core/util/FileMetadata.h"
-#include "core/util/PathText.h"
-#include "core/util/ReadBuffer.h"
-#include "core/util/UnicodeText.h"
+#include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/FileMetadata.h"
+#include "core/util/text/PathText.h"
+#include "core/util/fs/ReadBuffer.h"
+#include "core/util/text/UnicodeText.h"
 #include "core/validation/TranscriptAnalyzer.h"
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 #include "BackupArchiver.h"
 
 #include "MigrationError.h"
-#include "core/util/AppPaths.h"
-#include "core/util/ChildProcess.h"
-#include "core/util/DiskFlush.h"
-#include "core/util/UnicodeText.h"
+#include "core/util/fs/AppPaths.h"
+#include "core/util/fs/ChildProcess.h"
+#include "core/util/fs/DiskFlush.h"
+#include "core/util/text/UnicodeText.h"
 
 #include <algorithm>
 

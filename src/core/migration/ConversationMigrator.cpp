@@ -7,11 +7,11 @@
 #include "OperationSteps.h"
 #include "PendingOperation.h"
 #include "core/encoding/CwdCodec.h"
-#include "core/util/AtomicFile.h"
-#include "core/util/DiskFlush.h"
+#include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/DiskFlush.h"
 #include "core/models/UserError.h"
-#include "core/util/FileMetadata.h"
-#include "core/util/PathText.h"
+#include "core/util/fs/FileMetadata.h"
+#include "core/util/text/PathText.h"
 #include "core/models/UserError.h"
 
 #include <algorithm>

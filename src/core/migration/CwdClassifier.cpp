@@ -1,6 +1,6 @@
 #include "CwdClassifier.h"
 
-#include "core/util/PathText.h"
+#include "core/util/text/PathText.h"
 
 #include <algorithm>
 

@@ -3,10 +3,10 @@
 #include "BackupArchiver.h"
 #include "ConversationMigrator.h"
 #include "JSONLRewriter.h"
-#include "core/util/AtomicFile.h"
-#include "core/util/FileMetadata.h"
-#include "core/util/ReadBuffer.h"
-#include "core/util/Uuid.h"
+#include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/FileMetadata.h"
+#include "core/util/fs/ReadBuffer.h"
+#include "core/util/format/Uuid.h"
 
 #include <algorithm>
 #include <set>

@@ -1,6 +1,6 @@
 #include "JSONFieldEditor.h"
 
-#include "core/util/UnicodeText.h"
+#include "core/util/text/UnicodeText.h"
 
 #include <algorithm>
 #include <cstring>

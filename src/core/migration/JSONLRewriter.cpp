@@ -3,14 +3,14 @@
 #include "CwdClassifier.h"
 #include "JSONFieldEditor.h"
 #include "LineFacts.h"
-#include "core/util/AtomicFile.h"
-#include "core/util/FileDescriptor.h"
-#include "core/util/DirectoryListing.h"
-#include "core/util/JsonParser.h"
-#include "core/util/JsonWriter.h"
-#include "core/util/PathText.h"
-#include "core/util/ReadBuffer.h"
-#include "core/util/TextSearch.h"
+#include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/FileDescriptor.h"
+#include "core/util/fs/DirectoryListing.h"
+#include "core/util/format/JsonParser.h"
+#include "core/util/format/JsonWriter.h"
+#include "core/util/text/PathText.h"
+#include "core/util/fs/ReadBuffer.h"
+#include "core/util/text/TextSearch.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "KeptOriginals.h"
 
-#include "core/util/Uuid.h"
+#include "core/util/format/Uuid.h"
 
 #include <cstdio>
 

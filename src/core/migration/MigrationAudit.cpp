@@ -1,13 +1,13 @@
 #include "MigrationAudit.h"
 
-#include "core/util/AppPaths.h"
-#include "core/util/AtomicFile.h"
-#include "core/util/FileDescriptor.h"
-#include "core/util/FileMetadata.h"
-#include "core/util/JsonValue.h"
-#include "core/util/JsonWriter.h"
-#include "core/util/DateText.h"
-#include "core/util/ReadBuffer.h"
+#include "core/util/fs/AppPaths.h"
+#include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/FileDescriptor.h"
+#include "core/util/fs/FileMetadata.h"
+#include "core/util/format/JsonValue.h"
+#include "core/util/format/JsonWriter.h"
+#include "core/util/format/DateText.h"
+#include "core/util/fs/ReadBuffer.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -3,7 +3,7 @@
 
 #include "core/discovery/SessionLiveness.h"
 #include "core/encoding/CwdCodec.h"
-#include "core/util/UnicodeText.h"
+#include "core/util/text/UnicodeText.h"
 
 #include <algorithm>
 

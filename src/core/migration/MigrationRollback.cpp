@@ -1,6 +1,6 @@
 #include "MigrationRollback.h"
 
-#include "core/util/FileMetadata.h"
+#include "core/util/fs/FileMetadata.h"
 #include "core/models/UserError.h"
 
 #include <algorithm>

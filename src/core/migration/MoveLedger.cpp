@@ -1,7 +1,7 @@
 #include "MoveLedger.h"
 
-#include "core/util/AtomicFile.h"
-#include "core/util/ReadBuffer.h"
+#include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/ReadBuffer.h"
 
 #include <ctime>
 

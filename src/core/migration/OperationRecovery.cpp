@@ -4,10 +4,10 @@
 #include "InterruptedMigration.h"
 #include "MigrationAudit.h"
 #include "PendingOperation.h"
-#include "core/util/AppPaths.h"
-#include "core/util/AtomicFile.h"
+#include "core/util/fs/AppPaths.h"
+#include "core/util/fs/AtomicFile.h"
 #include "core/models/UserError.h"
-#include "core/util/FileMetadata.h"
+#include "core/util/fs/FileMetadata.h"
 
 #include <algorithm>
 

@@ -1,14 +1,14 @@
 #include "PendingOperation.h"
 
-#include "core/util/AppPaths.h"
-#include "core/util/AtomicFile.h"
-#include "core/util/DiskFlush.h"
-#include "core/util/FileMetadata.h"
-#include "core/util/FileMetadata.h"
-#include "core/util/JsonParser.h"
-#include "core/util/JsonValue.h"
-#include "core/util/JsonWriter.h"
-#include "core/util/ReadBuffer.h"
+#include "core/util/fs/AppPaths.h"
+#include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/DiskFlush.h"
+#include "core/util/fs/FileMetadata.h"
+#include "core/util/fs/FileMetadata.h"
+#include "core/util/format/JsonParser.h"
+#include "core/util/format/JsonValue.h"
+#include "core/util/format/JsonWriter.h"
+#include "core/util/fs/ReadBuffer.h"
 
 #include <algorithm>
 #include <utility>

@@ -3,7 +3,7 @@
 #include "BackupArchiver.h"
 #include "MigrationAudit.h"
 #include "core/models/UserError.h"
-#include "core/util/FileMetadata.h"
+#include "core/util/fs/FileMetadata.h"
 #include "core/models/UserError.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "SessionCopier.h"
 
-#include "core/util/FileMetadata.h"
+#include "core/util/fs/FileMetadata.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "StagedCopy.h"
 
 #include "ConversationMigrator.h"
-#include "core/util/FileMetadata.h"
-#include "core/util/Uuid.h"
+#include "core/util/fs/FileMetadata.h"
+#include "core/util/format/Uuid.h"
 
 namespace threadhop {
 

@@ -1,8 +1,8 @@
 #include "TranscriptTrimmer.h"
 
 #include "JSONFieldEditor.h"
-#include "core/util/JsonParser.h"
-#include "core/util/TranscriptLines.h"
+#include "core/util/format/JsonParser.h"
+#include "core/validation/TranscriptLines.h"
 #include "core/validation/ToolBlocks.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "ClaudeAccount.h"
 
-#include "core/util/HomeFolder.h"
+#include "core/util/fs/HomeFolder.h"
 
 namespace threadhop {
 

@@ -1,7 +1,7 @@
 #include "MigrationRecord.h"
 
-#include "core/util/DateText.h"
-#include "core/util/JsonValue.h"
+#include "core/util/format/DateText.h"
+#include "core/util/format/JsonValue.h"
 
 #include <cmath>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/util/Uuid.h"
+#include "core/util/format/Uuid.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "TranscriptIntegrity.h"
 
-#include "core/util/PathText.h"
+#include "core/util/text/PathText.h"
 
 namespace threadhop {
 

@@ -1,7 +1,7 @@
 #include "MoveDetector.h"
 
-#include "core/util/DirectoryListing.h"
-#include "core/util/PathText.h"
+#include "core/util/fs/DirectoryListing.h"
+#include "core/util/text/PathText.h"
 
 #include <filesystem>
 #include <set>

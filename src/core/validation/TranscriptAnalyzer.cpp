@@ -1,8 +1,8 @@
 #include "TranscriptAnalyzer.h"
 
 #include "ToolBlocks.h"
-#include "core/util/JsonParser.h"
-#include "core/util/TranscriptLines.h"
+#include "core/util/format/JsonParser.h"
+#include "TranscriptLines.h"
 
 #include <algorithm>
 #include <cmath>

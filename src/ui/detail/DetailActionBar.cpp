@@ -2,8 +2,8 @@
 
 #include "DetailPresenter.h"
 #include "theme/Theme.h"
-#include "ui/FinderButton.h"
-#include "ui/QtText.h"
+#include "ui/widgets/FinderButton.h"
+#include "ui/widgets/QtText.h"
 #include "ui/widgets/Buttons.h"
 #include "ui/widgets/Labels.h"
 

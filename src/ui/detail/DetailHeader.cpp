@@ -2,10 +2,10 @@
 
 #include "DetailPresenter.h"
 #include "theme/Theme.h"
-#include "ui/CopyButton.h"
-#include "ui/ProjectRowPresenter.h"
-#include "ui/QtText.h"
-#include "ui/StatusDot.h"
+#include "ui/widgets/CopyButton.h"
+#include "ui/projects/ProjectRowPresenter.h"
+#include "ui/widgets/QtText.h"
+#include "ui/widgets/StatusDot.h"
 #include "ui/widgets/Labels.h"
 #include "ui/widgets/WrappingText.h"
 

@@ -1,8 +1,8 @@
 #include "DetailPresenter.h"
 
-#include "ui/ProjectRowPresenter.h"
-#include "ui/QtText.h"
-#include "ui/ResumeCommand.h"
+#include "ui/projects/ProjectRowPresenter.h"
+#include "ui/widgets/QtText.h"
+#include "core/util/platform/ResumeCommand.h"
 
 #include <filesystem>
 

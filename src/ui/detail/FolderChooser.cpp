@@ -1,8 +1,8 @@
 #include "FolderChooser.h"
 
-#include "ui/QtText.h"
+#include "ui/widgets/QtText.h"
 
-#include "core/util/PathText.h"
+#include "core/util/text/PathText.h"
 
 #include <QFileDialog>
 

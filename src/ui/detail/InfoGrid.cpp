@@ -2,7 +2,7 @@
 
 #include "DetailPresenter.h"
 #include "theme/Theme.h"
-#include "ui/CopyButton.h"
+#include "ui/widgets/CopyButton.h"
 #include "ui/widgets/Labels.h"
 #include "ui/widgets/WrappingText.h"
 

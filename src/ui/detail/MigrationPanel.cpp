@@ -3,7 +3,7 @@
 #include "DetailPresenter.h"
 #include "SuggestionRow.h"
 #include "theme/Theme.h"
-#include "ui/QtText.h"
+#include "ui/widgets/QtText.h"
 #include "ui/widgets/Buttons.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/Labels.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DetailState.h"
-#include "ui/RoundedBox.h"
+#include "ui/widgets/RoundedBox.h"
 
 namespace threadhop {
 

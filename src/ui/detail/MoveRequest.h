@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/models/ProjectFolder.h"
-#include "core/util/Uuid.h"
+#include "core/util/format/Uuid.h"
 
 #include <string>
 

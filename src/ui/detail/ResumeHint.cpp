@@ -1,9 +1,9 @@
 #include "ResumeHint.h"
 
 #include "theme/Theme.h"
-#include "ui/Clipboard.h"
-#include "ui/OpenInTerminalMenu.h"
-#include "ui/RoundedBox.h"
+#include "ui/widgets/Clipboard.h"
+#include "ui/widgets/OpenInTerminalMenu.h"
+#include "ui/widgets/RoundedBox.h"
 #include "ui/widgets/Buttons.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"

@@ -2,8 +2,8 @@
 
 #include "theme/PlatformWords.h"
 #include "theme/Theme.h"
-#include "ui/CommandBlock.h"
-#include "ui/QtText.h"
+#include "ui/widgets/CommandBlock.h"
+#include "ui/widgets/QtText.h"
 #include "ui/widgets/Buttons.h"
 #include "ui/widgets/Labels.h"
 #include "ui/widgets/SymbolLabel.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/RoundedBox.h"
+#include "ui/widgets/RoundedBox.h"
 
 #include "core/models/ProjectFolder.h"
 

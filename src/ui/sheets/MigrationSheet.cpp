@@ -3,7 +3,7 @@
 #include "MigrationSheetContent.h"
 #include "MigrationSheetPresenter.h"
 #include "theme/Theme.h"
-#include "ui/QtText.h"
+#include "ui/widgets/QtText.h"
 #include "ui/widgets/Labels.h"
 
 #include <QLabel>

@@ -1,10 +1,10 @@
 #include "MigrationSheetPresenter.h"
 
 #include "theme/Theme.h"
-#include "ui/QtText.h"
-#include "ui/ResumeCommand.h"
+#include "ui/widgets/QtText.h"
+#include "core/util/platform/ResumeCommand.h"
 
-#include "core/util/DateText.h"
+#include "core/util/format/DateText.h"
 
 #include <QPalette>
 

@@ -1,6 +1,6 @@
 #include "Sheet.h"
 
-#include "FileReveal.h"
+#include "core/util/platform/FileReveal.h"
 #include "theme/PlatformWords.h"
 #include "ui/widgets/Buttons.h"
 

@@ -4,9 +4,9 @@
 #include "core/migration/MigrationAudit.h"
 #include "core/migration/MoveLedger.h"
 #include "core/migration/SessionCopier.h"
-#include "core/util/AppPaths.h"
-#include "core/util/TranscriptLines.h"
-#include "core/util/UnicodeText.h"
+#include "core/util/fs/AppPaths.h"
+#include "core/validation/TranscriptLines.h"
+#include "core/util/text/UnicodeText.h"
 #include "core/validation/TranscriptAnalyzer.h"
 #include "support/TempHome.h"
 

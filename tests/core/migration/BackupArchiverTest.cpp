@@ -1,8 +1,8 @@
 #include "core/migration/BackupArchiver.h"
 #include "core/migration/MigrationError.h"
 
-#include "core/util/AppPaths.h"
-#include "core/util/ChildProcess.h"
+#include "core/util/fs/AppPaths.h"
+#include "core/util/fs/ChildProcess.h"
 #include "support/TempHome.h"
 
 namespace threadhop {

@@ -1,6 +1,6 @@
-#include "MigrationTestSupport.h"
+#include "support/MigrationTest.h"
 
-#include "core/util/AppPaths.h"
+#include "core/util/fs/AppPaths.h"
 
 namespace threadhop {
 namespace {

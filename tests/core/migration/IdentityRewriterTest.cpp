@@ -1,6 +1,6 @@
 #include "core/migration/IdentityRewriter.h"
 
-#include "core/util/Uuid.h"
+#include "core/util/format/Uuid.h"
 #include "support/TempHome.h"
 
 #include <simdjson.h>

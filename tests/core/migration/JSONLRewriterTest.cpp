@@ -1,6 +1,6 @@
 #include "core/migration/CwdClassifier.h"
 #include "core/migration/JSONLRewriter.h"
-#include "core/util/AtomicFile.h"
+#include "core/util/fs/AtomicFile.h"
 
 #include "support/TempHome.h"
 

@@ -9,7 +9,7 @@
 #include "core/migration/OperationSteps.h"
 #include "core/migration/PendingOperation.h"
 #include "core/migration/SessionCopier.h"
-#include "core/util/AtomicFile.h"
+#include "core/util/fs/AtomicFile.h"
 #include "support/TempHome.h"
 
 #include <chrono>

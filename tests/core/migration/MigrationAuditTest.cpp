@@ -1,6 +1,6 @@
 #include "core/migration/MigrationAudit.h"
 
-#include "core/util/AppPaths.h"
+#include "core/util/fs/AppPaths.h"
 #include "support/TempHome.h"
 
 #include <thread>

@@ -1,11 +1,11 @@
 // A migration either finishes with its record or leaves every byte as it was: what can be refused
 // is refused before anything changes, and every failure after the first change puts back the
 // exact bytes each file held.
-#include "MigrationTestSupport.h"
+#include "support/MigrationTest.h"
 
 #include "core/migration/RestoreManager.h"
-#include "core/util/AppPaths.h"
-#include "core/util/AtomicFile.h"
+#include "core/util/fs/AppPaths.h"
+#include "core/util/fs/AtomicFile.h"
 
 #include <fstream>
 

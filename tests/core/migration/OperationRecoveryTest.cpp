@@ -1,13 +1,13 @@
 // An operation stopped between any two of its steps, as a crash would stop it, is put right at the
 // next start: undone to the last byte, or closed when its record was already written.
-#include "MigrationTestSupport.h"
+#include "support/MigrationTest.h"
 
 #include "core/migration/AccountMover.h"
 #include "core/migration/OperationRecovery.h"
 #include "core/migration/OperationSteps.h"
 #include "core/migration/PendingOperation.h"
-#include "core/util/AppPaths.h"
-#include "core/util/AtomicFile.h"
+#include "core/util/fs/AppPaths.h"
+#include "core/util/fs/AtomicFile.h"
 
 #include <fstream>
 

@@ -1,5 +1,5 @@
 #include "core/migration/TranscriptTrimmer.h"
-#include "core/util/TranscriptLines.h"
+#include "core/validation/TranscriptLines.h"
 #include "core/validation/ToolBlocks.h"
 #include "core/validation/TranscriptAnalyzer.h"
 

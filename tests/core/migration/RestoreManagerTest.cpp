@@ -1,4 +1,4 @@
-#include "MigrationTestSupport.h"
+#include "support/MigrationTest.h"
 
 #include "core/migration/AccountMover.h"
 #include "core/migration/RestoreManager.h"

@@ -2,8 +2,8 @@
 // lines it must count exactly what a plain walk of every value of every line counts.
 #include "core/migration/CwdClassifier.h"
 #include "core/migration/JSONLRewriter.h"
-#include "core/util/JsonParser.h"
-#include "core/util/PathText.h"
+#include "core/util/format/JsonParser.h"
+#include "core/util/text/PathText.h"
 
 #include "support/TempHome.h"
 

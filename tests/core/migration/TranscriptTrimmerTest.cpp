@@ -1,6 +1,6 @@
 #include "core/migration/TranscriptTrimmer.h"
 
-#include "core/util/TranscriptLines.h"
+#include "core/validation/TranscriptLines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Lines that are JSON although a fast parser refuses them (integers beyond 64 bits, numbers beyond
 // double range, half a surrogate pair), and transcripts whose last line was torn inside a
 // character: every reader must take the valid lines for what they are, and keep their bytes.
-#include "MigrationTestSupport.h"
+#include "support/MigrationTest.h"
 
 #include "core/migration/AccountMover.h"
 #include "core/migration/IdentityRewriter.h"

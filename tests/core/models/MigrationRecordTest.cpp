@@ -1,7 +1,7 @@
 #include "core/models/MigrationRecord.h"
 
-#include "core/util/JsonValue.h"
-#include "core/util/JsonWriter.h"
+#include "core/util/format/JsonValue.h"
+#include "core/util/format/JsonWriter.h"
 
 #include <gtest/gtest.h>
 

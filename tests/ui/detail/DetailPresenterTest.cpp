@@ -1,9 +1,9 @@
 #include "ui/detail/DetailPresenter.h"
 #include "ui/detail/DetailState.h"
-#include "ui/ProjectRowPresenter.h"
+#include "ui/projects/ProjectRowPresenter.h"
 #include "theme/Theme.h"
 
-#include "helpers/QtPrinters.h"
+#include "support/ui/QtPrinters.h"
 #include "support/TempHome.h"
 
 namespace threadhop {

@@ -1,11 +1,11 @@
-#include "ui/CommandBlock.h"
-#include "ui/CopyButton.h"
-#include "ui/EmptyStateView.h"
-#include "ui/FinderButton.h"
+#include "ui/widgets/CommandBlock.h"
+#include "ui/widgets/CopyButton.h"
+#include "ui/widgets/EmptyStateView.h"
+#include "ui/widgets/FinderButton.h"
 #include "ui/detail/SuggestionRow.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/WrappingText.h"
-#include "helpers/TranscriptWindowTest.h"
+#include "support/ui/TranscriptWindowTest.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

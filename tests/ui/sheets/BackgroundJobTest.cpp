@@ -1,7 +1,7 @@
 #include "ui/sheets/BackgroundJob.h"
 #include "ui/sheets/LatestJob.h"
-#include "helpers/DiscoveryGate.h"
-#include "helpers/UiTest.h"
+#include "support/ui/DiscoveryGate.h"
+#include "support/ui/UiTest.h"
 
 #include "core/migration/MigrationError.h"
 

@@ -1,12 +1,12 @@
 // The main road through the window: a broken project, the migration sheet, the real engine on real
 // transcripts, and the rescan that shows the repaired project.
-#include "ui/CommandBlock.h"
-#include "ui/EmptyStateView.h"
+#include "ui/widgets/CommandBlock.h"
+#include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "theme/Theme.h"
-#include "helpers/DiscoveryGate.h"
-#include "helpers/TranscriptWindowTest.h"
+#include "support/ui/DiscoveryGate.h"
+#include "support/ui/TranscriptWindowTest.h"
 
 #include "core/migration/JSONLRewriter.h"
 #include "core/migration/MigrationAudit.h"

@@ -1,6 +1,6 @@
 #include "ui/sheets/MigrationSheetPresenter.h"
 
-#include "helpers/QtPrinters.h"
+#include "support/ui/QtPrinters.h"
 #include "support/TempHome.h"
 
 #include <ctime>

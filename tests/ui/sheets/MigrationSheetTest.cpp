@@ -1,11 +1,11 @@
-#include "ui/CommandBlock.h"
+#include "ui/widgets/CommandBlock.h"
 #include "ui/sheets/MigrationSheet.h"
 #include "ui/sheets/MigrationSheetPresenter.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"
 #include "theme/Theme.h"
-#include "helpers/DiscoveryGate.h"
-#include "helpers/UiTest.h"
+#include "support/ui/DiscoveryGate.h"
+#include "support/ui/UiTest.h"
 
 #include <QCheckBox>
 #include <QLabel>

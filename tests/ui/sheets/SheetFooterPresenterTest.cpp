@@ -1,7 +1,7 @@
 #include "ui/sheets/SheetFooterPresenter.h"
 #include "theme/PlatformWords.h"
 
-#include "helpers/QtPrinters.h"
+#include "support/ui/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,224 @@
+#include "AtomicFile.h"
+
+#include "DiskFlush.h"
+#include "FileDescriptor.h"
+#include "core/util/format/Uuid.h"
+
+#include <cerrno>
+#include <mutex>
+#include <vector>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace threadhop {
+namespace {
+
+[[noreturn]] void fail(const char* what, const std::filesystem::path& path, int error)
+{
+    throw std::filesystem::filesystem_error(what, path, std::error_code(error, std::generic_category()));
+}
+
+using Moment = AtomicFile::ScopedReplaceHook::Moment;
+
+std::mutex hookMutex;
+std::function<void(const std::filesystem::path&)> replaceHook;
+Moment hookMoment = Moment::beforeCheck;
+
+void runHook(Moment moment, const std::filesystem::path& target)
+{
+    std::function<void(const std::filesystem::path&)> hook;
+    {
+        std::lock_guard lock(hookMutex);
+        if (hookMoment == moment)
+            hook = replaceHook;
+    }
+    if (hook)
+        hook(target);
+}
+
+void writeAll(int fd, std::string_view content, const std::filesystem::path& path)
+{
+    while (!content.empty()) {
+        const ssize_t written = ::write(fd, content.data(), content.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("cannot write", path, errno);
+        }
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+// Copies what was appended to the old file (still open as `old`) after its first `from` bytes to
+// the end of the file that replaced it.
+void keepLateAppends(int old, std::int64_t from, const std::filesystem::path& target)
+{
+    struct stat info {};
+    if (::fstat(old, &info) != 0 || info.st_size <= from)
+        return;
+    const FileDescriptor replacement(target, O_WRONLY | O_APPEND);
+    if (!replacement.isOpen())
+        fail("cannot keep what was appended to", target, errno);
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::pread(old, chunk, sizeof chunk, from);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            fail("cannot keep what was appended to", target, errno);
+        if (got == 0)
+            break;
+        writeAll(replacement.get(), std::string_view(chunk, static_cast<std::size_t>(got)), target);
+        from += got;
+    }
+    ::fsync(replacement.get());
+}
+
+// Makes the file open as `current` (the one at `target`) reachable at `keep` as well.
+void keepOriginal(int current, const std::filesystem::path& target, const std::filesystem::path& keep)
+{
+    if (::link(target.c_str(), keep.c_str()) == 0)
+        return;
+    if (errno != EXDEV && errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK)
+        fail("cannot keep the original of", target, errno);
+    const FileDescriptor copy(keep, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (!copy.isOpen())
+        fail("cannot keep the original of", target, errno);
+    char chunk[65536];
+    for (off_t from = 0;;) {
+        const ssize_t got = ::pread(current, chunk, sizeof chunk, from);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            fail("cannot keep the original of", target, errno);
+        if (got == 0)
+            break;
+        writeAll(copy.get(), std::string_view(chunk, static_cast<std::size_t>(got)), keep);
+        from += got;
+    }
+}
+
+constexpr std::string_view temporaryMark = ".threadhop-";
+constexpr std::size_t uuidLength = 36;
+
+// A hidden name beside the target that no other file has.
+std::filesystem::path temporaryPathFor(const std::filesystem::path& target)
+{
+    std::string name = ".";
+    name += target.filename().string();
+    name += temporaryMark;
+    name += Uuid::random().lowerText();
+    return target.parent_path() / name;
+}
+
+// A hidden temporary file beside the target holding `content`, flushed, with the target's mode.
+class TemporaryCopy final {
+public:
+    TemporaryCopy(const std::filesystem::path& target, std::string_view content) : m_path(temporaryPathFor(target))
+    {
+        struct stat existing {};
+        const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+        const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0)
+            fail("cannot create a temporary file", m_path, errno);
+        try {
+            writeAll(fd, content, m_path);
+            // The creation mode went through the umask; the copy must carry the target's own.
+            if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
+                fail("cannot write", m_path, errno);
+        } catch (...) {
+            ::close(fd);
+            discard();
+            throw;
+        }
+        if (::close(fd) != 0) {
+            const int error = errno;
+            discard();
+            fail("cannot write", m_path, error);
+        }
+    }
+    ~TemporaryCopy()
+    {
+        if (!m_renamed)
+            discard();
+    }
+    TemporaryCopy(const TemporaryCopy&) = delete;
+    TemporaryCopy& operator=(const TemporaryCopy&) = delete;
+
+    void renameOver(const std::filesystem::path& target)
+    {
+        if (::rename(m_path.c_str(), target.c_str()) != 0)
+            fail("cannot replace", target, errno);
+        m_renamed = true;
+        DiskFlush::folder(target.parent_path());
+    }
+
+private:
+    void discard() { ::unlink(m_path.c_str()); }
+
+    std::filesystem::path m_path;
+    bool m_renamed = false;
+};
+
+} // namespace
+
+void AtomicFile::write(const std::filesystem::path& target, std::string_view content)
+{
+    TemporaryCopy copy(target, content);
+    copy.renameOver(target);
+}
+
+bool AtomicFile::writeIfUnchanged(const std::filesystem::path& target, std::string_view content,
+                                  const FileMetadata& expected, const std::filesystem::path& keepOriginalAs)
+{
+    TemporaryCopy copy(target, content);
+    // Held open across the rename: what lands in the old file after the check is still readable.
+    const FileDescriptor current(target, O_RDONLY);
+    runHook(Moment::beforeCheck, target);
+    if (!current.isOpen() || FileMetadata::ofOpenFile(current.get()) != expected)
+        return false;
+    if (!keepOriginalAs.empty())
+        keepOriginal(current.get(), target, keepOriginalAs);
+    runHook(Moment::beforeRename, target);
+    copy.renameOver(target);
+    keepLateAppends(current.get(), expected.sizeBytes, target);
+    return true;
+}
+
+bool AtomicFile::isTemporaryName(std::string_view name)
+{
+    if (!name.starts_with('.') || name.size() < 1 + temporaryMark.size() + uuidLength)
+        return false;
+    const std::string_view tail = name.substr(name.size() - uuidLength - temporaryMark.size());
+    return tail.starts_with(temporaryMark) && Uuid::parse(tail.substr(temporaryMark.size()));
+}
+
+void AtomicFile::removeTemporaries(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    std::vector<std::filesystem::path> found;
+    for (std::filesystem::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (isTemporaryName(it->path().filename().string()) && it->is_regular_file(error))
+            found.push_back(it->path());
+    }
+    for (const auto& file : found)
+        std::filesystem::remove(file, error);
+}
+
+AtomicFile::ScopedReplaceHook::ScopedReplaceHook(Moment moment, std::function<void(const std::filesystem::path&)> hook)
+{
+    std::lock_guard lock(hookMutex);
+    hookMoment = moment;
+    replaceHook = std::move(hook);
+}
+
+AtomicFile::ScopedReplaceHook::~ScopedReplaceHook()
+{
+    std::lock_guard lock(hookMutex);
+    replaceHook = nullptr;
+}
+
+} // namespace threadhop

@@ -1,0 +1,162 @@
+#include "RootView.h"
+
+#include "ui/accounts/AccountsSidebar.h"
+#include "AppStatusBar.h"
+#include "ui/detail/ProjectDetailView.h"
+#include "ui/projects/ProjectsListView.h"
+#include "theme/Symbols.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace threadhop {
+namespace {
+
+constexpr int sidebarMinimum = 220;
+constexpr int sidebarIdeal = 270;
+constexpr int sidebarMaximum = 360;
+constexpr int contentMinimum = 300;
+constexpr int contentIdeal = 380;
+constexpr int noticeTopPadding = 6;
+
+QWidget* scanningNotice(QWidget* parent)
+{
+    auto* notice = new QFrame(parent);
+    notice->setObjectName(u"scanningNotice"_s);
+    notice->setStyleSheet(
+        u"#scanningNotice { background: palette(window); border: 1px solid palette(mid); border-radius: 8px; }"_s);
+    auto* layout = new QHBoxLayout(notice);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(8);
+    auto* spinner = new QProgressBar(notice);
+    spinner->setRange(0, 0);
+    spinner->setTextVisible(false);
+    spinner->setFixedSize(60, 8);
+    layout->addWidget(spinner);
+    auto* label = new QLabel(u"Scanning accounts and projects…"_s, notice);
+    label->setObjectName(u"scanningNoticeText"_s);
+    layout->addWidget(label);
+    return notice;
+}
+
+QDialog* historyPlaceholder(QWidget* parent)
+{
+    auto* window = new QDialog(parent);
+    window->setObjectName(u"historyWindow"_s);
+    window->setWindowTitle(u"Migration history"_s);
+    window->setWindowModality(Qt::WindowModal);
+    window->resize(640, 420);
+    return window;
+}
+
+} // namespace
+
+RootView::RootView(AppEnvironment& env, QWidget* parent)
+    : QMainWindow(parent), m_env(env), m_columns(new QSplitter(Qt::Horizontal)),
+      m_history(new QAction(Symbols::icon(Symbol::clockArrowCirclepath), u"History"_s, this)),
+      m_rescan(new QAction(Symbols::icon(Symbol::arrowClockwise), u"Rescan"_s, this))
+{
+    setObjectName(u"rootView"_s);
+    setWindowTitle(u"Threadhop"_s);
+    setMinimumSize(minimumWindowSize);
+    resize(1180, 720);
+
+    m_history->setObjectName(u"historyAction"_s);
+    connect(m_history, &QAction::triggered, this, [this] { historyWindow().open(); });
+    m_rescan->setObjectName(u"rescanAction"_s);
+    connect(m_rescan, &QAction::triggered, this, [this] { m_env.scan(); });
+
+    auto* toolbar = addToolBar(u"Toolbar"_s);
+    toolbar->setObjectName(u"mainToolbar"_s);
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    auto* spacer = new QWidget(toolbar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar->addWidget(spacer); // the primary actions sit at the trailing edge
+    toolbar->addAction(m_history);
+    toolbar->addAction(m_rescan);
+
+    auto* sidebar = new AccountsSidebar(m_env);
+    sidebar->setMinimumWidth(sidebarMinimum);
+    sidebar->setMaximumWidth(sidebarMaximum);
+    auto* projects = new ProjectsListView(m_env);
+    projects->setMinimumWidth(contentMinimum);
+    m_columns->setObjectName(u"columns"_s);
+    m_columns->setChildrenCollapsible(false);
+    m_columns->addWidget(sidebar);
+    m_columns->addWidget(projects);
+    m_columns->addWidget(new ProjectDetailView(m_env));
+    m_columns->setStretchFactor(2, 1);
+    m_columns->setSizes({sidebarIdeal, contentIdeal, width() - sidebarIdeal - contentIdeal});
+
+    auto* divider = new QFrame;
+    divider->setFrameShape(QFrame::HLine);
+    divider->setFrameShadow(QFrame::Sunken);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_columns, 1);
+    layout->addWidget(divider);
+    layout->addWidget(new AppStatusBar(m_env));
+    setCentralWidget(central);
+
+    m_notice = scanningNotice(central);
+
+    connect(&m_env, &AppEnvironment::changed, this, &RootView::onChanged);
+    onChanged(AppEnvironment::Change::isScanning);
+}
+
+QDialog& RootView::historyWindow()
+{
+    if (!m_historyWindow)
+        m_historyWindow = historyPlaceholder(this);
+    return *m_historyWindow;
+}
+
+void RootView::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // A scan already under way will publish; a second one would only repeat it.
+    if (m_env.accounts().empty() && !m_env.isScanning())
+        m_env.scan();
+}
+
+void RootView::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    placeNotice();
+}
+
+void RootView::onChanged(AppEnvironment::Changes what)
+{
+    if (!what.testFlag(AppEnvironment::Change::isScanning))
+        return;
+    const bool scanning = m_env.isScanning();
+    m_rescan->setEnabled(!scanning);
+    m_notice->setVisible(scanning);
+    if (scanning) {
+        placeNotice();
+        m_notice->raise();
+    }
+}
+
+void RootView::placeNotice()
+{
+    m_notice->adjustSize();
+    const QWidget* area = m_notice->parentWidget();
+    m_notice->move((area->width() - m_notice->width()) / 2, noticeTopPadding);
+}
+
+} // namespace threadhop

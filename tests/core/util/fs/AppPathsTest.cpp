@@ -1,0 +1,58 @@
+#include "core/util/fs/AppPaths.h"
+
+#include "support/TempHome.h"
+
+namespace threadhop {
+namespace {
+
+using testing::readFile;
+using testing::writeFile;
+
+class AppPathsTest : public testing::HomeTest {
+protected:
+    std::filesystem::path base() const { return home() / ".local" / "share"; }
+};
+
+TEST_F(AppPathsTest, CreatesSupportAndBackupFolders)
+{
+    EXPECT_EQ(AppPaths::supportDir(), base() / "Threadhop");
+    EXPECT_EQ(AppPaths::backupsDir(), base() / "Threadhop" / "backups");
+    EXPECT_TRUE(std::filesystem::is_directory(base() / "Threadhop" / "backups"));
+}
+
+TEST_F(AppPathsTest, AbsoluteDataHomeIsUsedAndRelativeOneIgnored)
+{
+    const auto dataHome = home() / "data";
+    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+    EXPECT_EQ(AppPaths::supportDir(), dataHome / "Threadhop");
+    setenv("XDG_DATA_HOME", "relative/data", 1);
+    EXPECT_EQ(AppPaths::supportDir(), base() / "Threadhop");
+}
+
+TEST_F(AppPathsTest, LegacyFolderMovesIntoPlaceWithItsContent)
+{
+    writeFile(base() / "ClaudeThreadhop" / "audit.json", "[]");
+    writeFile(base() / "ClaudeThreadhop" / "backups" / "x.tar.gz", "archive");
+    const auto support = AppPaths::supportDir();
+    EXPECT_FALSE(std::filesystem::exists(base() / "ClaudeThreadhop"));
+    EXPECT_EQ(readFile(support / "audit.json"), "[]");
+    EXPECT_EQ(readFile(support / "backups" / "x.tar.gz"), "archive");
+}
+
+TEST_F(AppPathsTest, LegacyFolderStaysWhenBothExistOrItIsAFile)
+{
+    writeFile(base() / "ClaudeThreadhop" / "audit.json", "old");
+    writeFile(base() / "Threadhop" / "audit.json", "new");
+    EXPECT_FALSE(AppPaths::migrateLegacyFolder(base()));
+    EXPECT_EQ(readFile(base() / "ClaudeThreadhop" / "audit.json"), "old");
+    EXPECT_EQ(readFile(AppPaths::supportDir() / "audit.json"), "new");
+
+    const testing::TempFolder other;
+    writeFile(other.path() / "ClaudeThreadhop", "a plain file");
+    EXPECT_FALSE(AppPaths::migrateLegacyFolder(other.path()));
+    EXPECT_TRUE(std::filesystem::is_regular_file(other.path() / "ClaudeThreadhop"));
+    EXPECT_FALSE(std::filesystem::exists(other.path() / "Threadhop"));
+}
+
+} // namespace
+} // namespace threadhop

@@ -1,0 +1,62 @@
+#include "core/util/text/UnicodeText.h"
+
+#include <gtest/gtest.h>
+
+namespace threadhop {
+namespace {
+
+TEST(UnicodeTextTest, TrimBlanksTakesSpaceSeparatorsButNotLineBreaks)
+{
+    EXPECT_EQ(UnicodeText::trimBlanks(" \t\u00A0\u3000SITE\u2003 "), "SITE");
+    EXPECT_EQ(UnicodeText::trimBlanks("\nx\n"), "\nx\n");
+    EXPECT_EQ(UnicodeText::trimBlanks("   "), "");
+}
+
+TEST(UnicodeTextTest, SplitAtWhitespaceIncludesUnicodeLineBreaks)
+{
+    const auto pieces = UnicodeText::splitAtWhitespace("  a\u2028b\u00A0\tc\n");
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0], "a");
+    EXPECT_EQ(pieces[1], "b");
+    EXPECT_EQ(pieces[2], "c");
+    EXPECT_TRUE(UnicodeText::splitAtWhitespace(" \n ").empty());
+}
+
+TEST(UnicodeTextTest, WithoutCutCharacterDropsOnlyAnIncompleteTail)
+{
+    const std::string euro = "\xE2\x82\xAC"; // three bytes
+    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab" + euro), "ab" + euro);
+    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab" + euro.substr(0, 2)), "ab");
+    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab" + euro.substr(0, 1)), "ab");
+    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab\xF0\x9F\x98"), "ab");
+    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab"), "ab");
+    EXPECT_EQ(UnicodeText::withoutCutCharacter(""), "");
+}
+
+TEST(UnicodeTextTest, LowercasedHandlesAsciiAndOtherScripts)
+{
+    EXPECT_EQ(UnicodeText::lowercased("/Users/ANA"), "/users/ana");
+    EXPECT_EQ(UnicodeText::lowercased("ÉCOLE Ω"), "école ω");
+}
+
+TEST(UnicodeTextTest, IdentifierLikeAcceptsLettersDigitsMarksAndUnderscore)
+{
+    EXPECT_TRUE(UnicodeText::isIdentifierLike("CLAUDE_CONFIG_DIR"));
+    EXPECT_TRUE(UnicodeText::isIdentifierLike("Ünï_2"));
+    EXPECT_FALSE(UnicodeText::isIdentifierLike("A-B"));
+    EXPECT_FALSE(UnicodeText::isIdentifierLike(""));
+    EXPECT_FALSE(UnicodeText::isIdentifierLike("/x"));
+}
+
+TEST(UnicodeTextTest, AsciiStandsAloneUnlessFusedWithAMark)
+{
+    const std::string text = "a/\u0301b\"c"; // "/" carries a combining acute accent
+    EXPECT_FALSE(UnicodeText::asciiStandsAlone(text, 1));
+    EXPECT_TRUE(UnicodeText::asciiStandsAlone(text, text.find('"')));
+    EXPECT_FALSE(UnicodeText::asciiStandsAlone("x\u200D", 0)); // zero-width joiner
+    EXPECT_FALSE(UnicodeText::asciiStandsAlone("\u0600/", 2)); // prepended concatenation mark
+    EXPECT_TRUE(UnicodeText::asciiStandsAlone("é/", 2));
+}
+
+} // namespace
+} // namespace threadhop

@@ -1,0 +1,206 @@
+#include "ui/state/AppEnvironment.h"
+#include "support/ui/FakeDiscovery.h"
+#include "support/ui/FixtureHome.h"
+#include "support/ui/UiTest.h"
+
+#include <QSignalSpy>
+#include <QThreadPool>
+
+#include <future>
+
+namespace threadhop {
+namespace {
+
+using Change = AppEnvironment::Change;
+using Changes = AppEnvironment::Changes;
+using testing::account;
+using testing::FakeDiscovery;
+using testing::project;
+
+class AppEnvironmentTest : public testing::HomeTest {
+protected:
+    FakeDiscovery fake;
+    AppEnvironment env{fake.discovery()};
+    QSignalSpy changes{&env, &AppEnvironment::changed};
+
+    void TearDown() override { fake.gate->openForAll(); }
+
+    void scanToEnd()
+    {
+        fake.gate->openForAll();
+        env.scan();
+        ASSERT_TRUE(testing::waitUntil([&] { return !env.isScanning(); }));
+    }
+
+    Changes change(int index) const { return changes.at(index).at(0).value<Changes>(); }
+};
+
+TEST_F(AppEnvironmentTest, ScanPublishesAccountsProjectsSelectionAndFinishAsOneUpdate)
+{
+    *fake.accountsByCall = {{account("a"), account("b")}};
+    (*fake.projects)["a"] = {project("a", "-x"), project("a", "-y", ResumeStatus::targetMissing)};
+    (*fake.projects)["b"] = {project("b", "-z", ResumeStatus::cwdMismatch)};
+
+    env.scan();
+    EXPECT_TRUE(env.isScanning());
+    ASSERT_EQ(changes.size(), 1);
+    EXPECT_EQ(change(0), Changes(Change::isScanning));
+    EXPECT_TRUE(env.accounts().empty()) << "nothing is published before the scan ends";
+
+    fake.gate->release(1);
+    ASSERT_TRUE(testing::waitUntil([&] { return !env.isScanning(); }));
+    ASSERT_EQ(changes.size(), 2);
+    EXPECT_EQ(change(1),
+        Change::isScanning | Change::accounts | Change::projectsByAccount | Change::lastScanFinished
+            | Change::selectedAccountId);
+    EXPECT_EQ(env.accounts().size(), 2u);
+    EXPECT_EQ(env.selectedAccountId(), "a");
+    EXPECT_TRUE(env.lastScanFinished());
+    EXPECT_EQ(env.totalProjects(), 3);
+    EXPECT_EQ(env.totalProblems(), 2);
+    EXPECT_EQ(env.problems("a"), 1);
+    EXPECT_EQ(*fake.callsOnGuiThread, 0) << "discovery ran on the GUI thread";
+}
+
+TEST_F(AppEnvironmentTest, ScanWithoutAccountsPublishesEmptyState)
+{
+    env.setSelectedAccountId("gone");
+    scanToEnd();
+    EXPECT_TRUE(env.accounts().empty());
+    EXPECT_TRUE(env.projectsByAccount().empty());
+    EXPECT_EQ(env.selectedAccountId(), std::nullopt);
+    EXPECT_TRUE(env.lastScanFinished());
+    EXPECT_FALSE(env.isScanning());
+}
+
+TEST_F(AppEnvironmentTest, SelectionRepair)
+{
+    *fake.accountsByCall = {{account("a"), account("b")}, {account("a"), account("b")}, {account("c")}};
+    scanToEnd();
+    env.setSelectedAccountId("b");
+    changes.clear();
+
+    scanToEnd();
+    EXPECT_EQ(env.selectedAccountId(), "b") << "an account that still exists stays selected";
+    EXPECT_FALSE(change(changes.size() - 1).testFlag(Change::selectedAccountId)) << "and is not reassigned";
+
+    scanToEnd();
+    EXPECT_EQ(env.selectedAccountId(), "c") << "a vanished account is replaced by the first";
+}
+
+TEST_F(AppEnvironmentTest, RescanReplacesListsWhole)
+{
+    *fake.accountsByCall = {{account("a")}};
+    (*fake.projects)["a"] = {project("a", "-x"), project("a", "-y")};
+    scanToEnd();
+    (*fake.projects)["a"] = {project("a", "-y")};
+    scanToEnd();
+    ASSERT_EQ(env.projects(std::string("a")).size(), 1u);
+    EXPECT_EQ(env.projects(std::string("a"))[0].folderName, "-y");
+}
+
+TEST_F(AppEnvironmentTest, DerivedValues)
+{
+    *fake.accountsByCall = {{account("a"), account("b")}};
+    (*fake.projects)["a"] = {project("a", "-ok"), project("a", "-tmp", ResumeStatus::ephemeralLocation),
+        project("a", "-none", ResumeStatus::noCwdRecorded), project("a", "-moved", ResumeStatus::cwdMismatch)};
+    (*fake.projects)["b"] = {project("b", "-gone", ResumeStatus::targetMissing)};
+    scanToEnd();
+
+    EXPECT_TRUE(env.projects(std::nullopt).empty());
+    EXPECT_TRUE(env.projects(std::string("unknown")).empty());
+    EXPECT_EQ(env.problems("unknown"), 0);
+    EXPECT_EQ(env.problems("a"), 1) << "temporary and unrecorded locations are not problems";
+    EXPECT_EQ(env.totalProblems(), 2) << "every account counts, whichever is selected";
+    EXPECT_EQ(env.totalProjects(), 5);
+
+    EXPECT_EQ(env.selectedProject(), std::nullopt);
+    env.setSelectedProjectId("b:-gone");
+    EXPECT_EQ(env.selectedProject(), std::nullopt) << "a project of another account than the selected one";
+    env.setSelectedAccountId("b");
+    ASSERT_TRUE(env.selectedProject());
+    EXPECT_EQ(env.selectedProject()->folderName, "-gone");
+}
+
+TEST_F(AppEnvironmentTest, SettersPublishOnlyRealChanges)
+{
+    env.setSearchText("abc");
+    env.setSearchText("abc");
+    env.setShowOnlyProblems(true);
+    env.setShowOnlyProblems(true);
+    env.setSelectedProjectId("p");
+    env.setSelectedProjectId("p");
+    ASSERT_EQ(changes.size(), 3);
+    EXPECT_EQ(change(0), Changes(Change::searchText));
+    EXPECT_EQ(change(1), Changes(Change::showOnlyProblems));
+    EXPECT_EQ(change(2), Changes(Change::selectedProjectId));
+}
+
+TEST_F(AppEnvironmentTest, OverlappingScansKeepScanningUntilTheLastEndsAndNeverPublishOlderData)
+{
+    *fake.accountsByCall = {{account("older")}, {account("newer")}};
+    env.scan();
+    ASSERT_TRUE(fake.gate->waitForEntered(1));
+    env.scan();
+    ASSERT_TRUE(fake.gate->waitForEntered(2));
+
+    fake.gate->release(2);
+    ASSERT_TRUE(testing::waitUntil([&] { return !env.accounts().empty(); }));
+    EXPECT_EQ(env.accounts()[0].id, "newer");
+    EXPECT_TRUE(env.isScanning()) << "the other scan is still running";
+
+    fake.gate->release(1);
+    ASSERT_TRUE(testing::waitUntil([&] { return !env.isScanning(); }));
+    EXPECT_EQ(env.accounts()[0].id, "newer") << "the scan that started first read older data";
+}
+
+TEST_F(AppEnvironmentTest, NothingWaitsForAScanThatIsHeldUp)
+{
+    using namespace std::chrono_literals;
+    FakeDiscovery held;
+    auto leaving = std::make_unique<AppEnvironment>(held.discovery());
+    leaving->scan();
+    ASSERT_TRUE(held.gate->waitForEntered(1));
+    // When the application ends, Qt waits for every job of its global pool.
+    EXPECT_EQ(QThreadPool::globalInstance()->activeThreadCount(), 0);
+
+    // Should the state wait for the scan after all, the watchdog lets the scan go: the test fails instead of hanging.
+    std::promise<void> leftInTime;
+    auto watchdog = std::async(std::launch::async, [gate = held.gate, left = leftInTime.get_future()] {
+        if (left.wait_for(3s) == std::future_status::timeout)
+            gate->openForAll();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    leaving.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << "the state waited for a scan that reads a stalled file";
+    leftInTime.set_value();
+    held.gate->openForAll();
+}
+
+TEST_F(AppEnvironmentTest, ScansTheRealHomeWithTheCoreDiscovery)
+{
+    testing::FixtureHome::write(home());
+    std::atomic<int> callsOnGuiThread = 0;
+    auto standard = AppEnvironment::Discovery::standard();
+    QThread* gui = QThread::currentThread();
+    AppEnvironment real({.scanAccounts =
+                             [&] {
+                                 callsOnGuiThread += QThread::currentThread() == gui;
+                                 return standard.scanAccounts();
+                             },
+        .indexProjects =
+            [&](const ClaudeAccount& account) {
+                callsOnGuiThread += QThread::currentThread() == gui;
+                return standard.indexProjects(account);
+            }});
+    real.scan();
+    ASSERT_TRUE(testing::waitUntil([&] { return !real.isScanning(); }));
+    ASSERT_EQ(real.accounts().size(), 1u);
+    EXPECT_EQ(real.accounts()[0].identity->emailAddress, testing::FixtureHome::email);
+    EXPECT_EQ(real.totalProjects(), testing::FixtureHome::projectCount);
+    EXPECT_EQ(real.totalProblems(), testing::FixtureHome::problemCount);
+    EXPECT_EQ(callsOnGuiThread, 0);
+}
+
+} // namespace
+} // namespace threadhop
