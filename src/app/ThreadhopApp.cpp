@@ -16,9 +16,18 @@
 using namespace Qt::StringLiterals;
 
 namespace threadhop {
+namespace {
+
+BuildSettings buildSettings()
+{
+    return {QString::fromUtf8(BuildInfo::version), QString::fromUtf8(BuildInfo::buildNumber),
+        QString::fromUtf8(BuildInfo::productPageURL)};
+}
+
+} // namespace
 
 ThreadhopApp::ThreadhopApp(AppEnvironment::Discovery discovery, QUrl updateFeed)
-    : m_env(std::move(discovery)), m_updates(std::move(updateFeed)), m_mainWindow(std::make_unique<RootView>(m_env))
+    : m_env(std::move(discovery)), m_updates(std::move(updateFeed)), m_mainWindow(std::make_unique<RootView>(m_env, buildSettings()))
 {
     buildMenus(*m_mainWindow->menuBar());
 }

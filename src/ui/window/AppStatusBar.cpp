@@ -1,7 +1,6 @@
 #include "AppStatusBar.h"
 
 #include "AppStatusBarPresenter.h"
-#include "app/BuildInfo.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
 
@@ -35,8 +34,7 @@ QLabel* separator(const QString& text, QWidget* parent)
 
 } // namespace
 
-AppStatusBar::AppStatusBar(AppEnvironment& env, const QString& shortVersion, const QString& build,
-    const QString& productPageURL, QWidget* parent)
+AppStatusBar::AppStatusBar(AppEnvironment& env, const BuildSettings& build, QWidget* parent)
     : QFrame(parent), m_env(env), m_liveState(captionLabel({}, u"statusLiveState"_s, this)), m_clock(new QTimer(this))
 {
     setObjectName(u"appStatusBar"_s);
@@ -59,7 +57,7 @@ AppStatusBar::AppStatusBar(AppEnvironment& env, const QString& shortVersion, con
     name->setFont(nameFont);
     layout->addWidget(name);
 
-    auto* version = captionLabel(AppStatusBarPresenter::version(shortVersion, build), u"statusVersion"_s, this);
+    auto* version = captionLabel(AppStatusBarPresenter::version(build.version, build.buildNumber), u"statusVersion"_s, this);
     Theme::setTextColour(*version, Theme::secondaryText(version->palette()));
     layout->addWidget(version);
     layout->addWidget(separator(u"·"_s, this));
@@ -68,11 +66,11 @@ AppStatusBar::AppStatusBar(AppEnvironment& env, const QString& shortVersion, con
     layout->addStretch(1);
     layout->addSpacing(12);
 
-    if (AppStatusBarPresenter::showsProductLink(productPageURL)) {
+    if (AppStatusBarPresenter::showsProductLink(build.productPageURL)) {
         layout->addWidget(separator(u"|"_s, this));
         auto* link = captionLabel({}, u"productPageLink"_s, this);
         link->setTextFormat(Qt::RichText);
-        link->setText(u"<a href=\"%1\">Threadhop Home</a>"_s.arg(productPageURL.toHtmlEscaped()));
+        link->setText(u"<a href=\"%1\">Threadhop Home</a>"_s.arg(build.productPageURL.toHtmlEscaped()));
         link->setOpenExternalLinks(true);
         layout->addWidget(link);
     }
@@ -81,12 +79,6 @@ AppStatusBar::AppStatusBar(AppEnvironment& env, const QString& shortVersion, con
     connect(m_clock, &QTimer::timeout, this, &AppStatusBar::showLiveState);
     m_clock->start(clockInterval);
     showLiveState();
-}
-
-AppStatusBar::AppStatusBar(AppEnvironment& env, QWidget* parent)
-    : AppStatusBar(env, QString::fromUtf8(BuildInfo::version), QString::fromUtf8(BuildInfo::buildNumber),
-        QString::fromUtf8(BuildInfo::productPageURL), parent)
-{
 }
 
 void AppStatusBar::showLiveState()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BuildSettings.h"
 #include "ui/state/AppEnvironment.h"
 
 #include <QFrame>
@@ -16,11 +17,7 @@ class AppStatusBar final : public QFrame {
     Q_OBJECT
 
 public:
-    /// Version, build and product page are build settings; tests pass their own.
-    AppStatusBar(AppEnvironment& env, const QString& shortVersion, const QString& build, const QString& productPageURL,
-        QWidget* parent = nullptr);
-    /// With the build settings compiled into the application.
-    explicit AppStatusBar(AppEnvironment& env, QWidget* parent = nullptr);
+    AppStatusBar(AppEnvironment& env, const BuildSettings& build, QWidget* parent = nullptr);
 
 private:
     void showLiveState();

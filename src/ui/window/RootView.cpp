@@ -60,7 +60,7 @@ QDialog* historyPlaceholder(QWidget* parent)
 
 } // namespace
 
-RootView::RootView(AppEnvironment& env, QWidget* parent)
+RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* parent)
     : QMainWindow(parent), m_env(env), m_columns(new QSplitter(Qt::Horizontal)),
       m_history(new QAction(Symbols::icon(Symbol::clockArrowCirclepath), u"History"_s, this)),
       m_rescan(new QAction(Symbols::icon(Symbol::arrowClockwise), u"Rescan"_s, this))
@@ -109,7 +109,7 @@ RootView::RootView(AppEnvironment& env, QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(m_columns, 1);
     layout->addWidget(divider);
-    layout->addWidget(new AppStatusBar(m_env));
+    layout->addWidget(new AppStatusBar(m_env, build));
     setCentralWidget(central);
 
     m_notice = scanningNotice(central);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BuildSettings.h"
 #include "ui/state/AppEnvironment.h"
 
 #include <QMainWindow>
@@ -17,7 +18,7 @@ class RootView final : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit RootView(AppEnvironment& env, QWidget* parent = nullptr);
+    explicit RootView(AppEnvironment& env, const BuildSettings& build = {}, QWidget* parent = nullptr);
 
     static constexpr QSize minimumWindowSize{900, 560};
 

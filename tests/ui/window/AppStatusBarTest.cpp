@@ -36,7 +36,7 @@ protected:
 
 TEST_F(AppStatusBarTest, ShowsVersionAndFollowsTheScan)
 {
-    const AppStatusBar bar(env, u"0.1.0"_s, {}, {});
+    const AppStatusBar bar(env, {u"0.1.0"_s, {}, {}});
     EXPECT_EQ(testing::child<QLabel>(bar, u"statusVersion"_s)->text(), u"v0.1.0"_s);
     const auto* live = testing::child<QLabel>(bar, u"statusLiveState"_s);
     EXPECT_EQ(live->text(), u"Not scanned yet"_s);
@@ -48,11 +48,11 @@ TEST_F(AppStatusBarTest, ShowsVersionAndFollowsTheScan)
 
 TEST_F(AppStatusBarTest, ProductLinkAndItsSeparatorOnlyWithAnAddress)
 {
-    const AppStatusBar without(env, u"0.1.0"_s, {}, {});
+    const AppStatusBar without(env, {u"0.1.0"_s, {}, {}});
     EXPECT_EQ(without.findChild<QLabel*>(u"productPageLink"_s), nullptr);
     EXPECT_EQ(without.findChildren<QLabel*>(u"statusSeparator"_s).size(), 1) << "only the dot before the live state";
 
-    const AppStatusBar with(env, u"0.1.0"_s, u"7"_s, u"https://example.com/threadhop"_s);
+    const AppStatusBar with(env, {u"0.1.0"_s, u"7"_s, u"https://example.com/threadhop"_s});
     const auto* link = testing::child<QLabel>(with, u"productPageLink"_s);
     ASSERT_NE(link, nullptr);
     EXPECT_TRUE(link->text().contains(u">Threadhop Home<"_s));

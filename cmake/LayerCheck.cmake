@@ -1,0 +1,16 @@
+# Dependencies run one way, app -> ui -> core: configuring fails when a source breaks that.
+function(threadhop_check_includes folder pattern rule)
+    file(GLOB_RECURSE sources "${PROJECT_SOURCE_DIR}/${folder}/*.h" "${PROJECT_SOURCE_DIR}/${folder}/*.cpp")
+    foreach(source IN LISTS sources)
+        file(STRINGS "${source}" offending REGEX "${pattern}")
+        if(offending)
+            file(RELATIVE_PATH shown "${PROJECT_SOURCE_DIR}" "${source}")
+            message(FATAL_ERROR "${shown}: ${rule}: ${offending}")
+        endif()
+    endforeach()
+endfunction()
+
+threadhop_check_includes(src/core "^[ \t]*#[ \t]*include[ \t]*[<\"]Q" "the core includes no Qt")
+threadhop_check_includes(src/core "^[ \t]*#[ \t]*include[ \t]*\"(app|ui|theme)/" "the core includes nothing of the interface")
+threadhop_check_includes(src/ui "^[ \t]*#[ \t]*include[ \t]*\"app/" "the interface includes nothing of the application")
+threadhop_check_includes(src/theme "^[ \t]*#[ \t]*include[ \t]*\"(app|ui)/" "the theme includes neither the interface nor the application")
