@@ -154,7 +154,7 @@ TEST_F(ThreadhopAppTest, LaunchCreatesTheSupportFolderAndSurvivesSomethingInTheW
 TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
 {
     const auto projects = home() / ".claude" / "projects";
-    testing::writeFile(projects / "-w-old" / "s.jsonl", testing::FixtureHome::cwdLine("/w/old"));
+    testing::writeFile(projects / "-w-old" / "s.jsonl", testing::cwdLine("/w/old"));
     const std::string before = testing::readFile(projects / "-w-old" / "s.jsonl");
     {
         struct Crash {};

@@ -19,11 +19,6 @@ protected:
         writeFile(projects() / folder / name, content);
     }
 
-    static std::string cwdLine(std::string_view cwd, std::string_view extra = "")
-    {
-        return "{\"type\":\"user\",\"cwd\":\"" + std::string(cwd) + "\"" + std::string(extra) + "}\n";
-    }
-
     ConversationMigrator::Input input(std::string oldFolder, std::string oldCwd, std::string newCwd) const
     {
         return {.accountId = "claude",

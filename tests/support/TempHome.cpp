@@ -6,6 +6,11 @@
 
 namespace threadhop::testing {
 
+std::string cwdLine(std::string_view cwd, std::string_view extra)
+{
+    return "{\"type\":\"user\",\"cwd\":\"" + std::string(cwd) + "\"" + std::string(extra) + "}\n";
+}
+
 void writeFile(const std::filesystem::path& path, std::string_view content)
 {
     std::filesystem::create_directories(path.parent_path());

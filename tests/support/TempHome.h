@@ -12,6 +12,9 @@
 
 namespace threadhop::testing {
 
+/// A transcript line of a user message recorded in `cwd`, with `extra` members after it.
+std::string cwdLine(std::string_view cwd, std::string_view extra = "");
+
 /// Writes `content` to `path`, creating its folders.
 void writeFile(const std::filesystem::path& path, std::string_view content);
 /// The file's bytes; fails the test when it cannot be read.

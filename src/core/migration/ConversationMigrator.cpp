@@ -8,7 +8,6 @@
 #include "PendingOperation.h"
 #include "core/encoding/CwdCodec.h"
 #include "core/util/fs/AtomicFile.h"
-#include "core/util/fs/DiskFlush.h"
 #include "core/models/UserError.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/text/PathText.h"
@@ -86,22 +85,6 @@ std::vector<std::string> entryNames(const fs::path& folder)
 }
 
 } // namespace
-
-void ConversationMigrator::moveItem(const fs::path& from, const fs::path& to)
-{
-    // A plain rename would silently replace a file that is already there.
-    int error = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
-    if (error == EINVAL || error == ENOSYS) {
-        // A file system that cannot refuse by itself: look first, then rename.
-        error = FileMetadata::itemExists(to) ? EEXIST : (::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno);
-    }
-    if (error != 0)
-        throw fs::filesystem_error("cannot move", from, to, std::error_code(error, std::generic_category()));
-    // A crash must not take the move back once later steps rely on it.
-    DiskFlush::folder(to.parent_path());
-    if (from.parent_path() != to.parent_path())
-        DiskFlush::folder(from.parent_path());
-}
 
 std::int64_t ConversationMigrator::conversationCount(const fs::path& folder)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MigrationError.h"
+#include "core/util/fs/AtomicFile.h"
 #include "core/models/MigrationPreview.h"
 #include "core/models/MigrationRecord.h"
 
@@ -40,9 +41,6 @@ struct Moved {
     bool operator==(const Moved&) const = default;
 };
 
-/// Renames one item, refusing (rather than replacing) anything already at `to`.
-void moveItem(const std::filesystem::path& from, const std::filesystem::path& to);
-
 /// The first refusal that applies: an empty directory, then a missing old folder.
 std::optional<MigrationError> refusal(const Input& input);
 
@@ -57,12 +55,12 @@ MigrationRecord dryRun(const Input& input);
 /// ("yyyyMMdd-HHmmss", local time) names the archives. Throws MigrationError, or the platform's
 /// error of a failed archive, rewrite or listing. A failed verification rolls back and appends a
 /// failure record before it throws.
-MigrationRecord migrate(const Input& input, std::string_view stamp, const EntryMove& move = moveItem);
+MigrationRecord migrate(const Input& input, std::string_view stamp, const EntryMove& move = AtomicFile::moveWithoutReplacing);
 
 /// Moves every entry of `from` into `into`. Refuses with nameClash, moving nothing, when a name
 /// is taken; when one move fails, moves the others back and throws renameFailed saying what
 /// could not be put back.
-Moved moveEntries(const std::filesystem::path& from, const std::filesystem::path& into, const EntryMove& move = moveItem);
+Moved moveEntries(const std::filesystem::path& from, const std::filesystem::path& into, const EntryMove& move = AtomicFile::moveWithoutReplacing);
 
 /// Entries directly in the folder (hidden ones included) whose names end in ".jsonl"; 0 when
 /// it cannot be listed.

@@ -1,7 +1,6 @@
 #include "InterruptedMigration.h"
 
 #include "BackupArchiver.h"
-#include "ConversationMigrator.h"
 #include "JSONLRewriter.h"
 #include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/FileMetadata.h"
@@ -91,10 +90,10 @@ public:
             fs::create_directories(m_old);
             for (const auto& entry : *m_migration.mergedEntries) {
                 if (inDestination(entry))
-                    ConversationMigrator::moveItem(m_new / entry, m_old / entry);
+                    AtomicFile::moveWithoutReplacing(m_new / entry, m_old / entry);
             }
         } else if (renamed()) {
-            ConversationMigrator::moveItem(m_new, m_old);
+            AtomicFile::moveWithoutReplacing(m_new, m_old);
         }
         for (const auto& file : m_files) {
             const fs::path kept = m_kept / file;

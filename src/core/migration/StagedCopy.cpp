@@ -1,6 +1,6 @@
 #include "StagedCopy.h"
 
-#include "ConversationMigrator.h"
+#include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/format/Uuid.h"
 
@@ -55,7 +55,7 @@ void StagedCopy::place(const SessionCopier::CopyResult& copy)
     try {
         for (const auto& item : items) {
             const fs::path destination = m_target / item.filename();
-            ConversationMigrator::moveItem(item, destination);
+            AtomicFile::moveWithoutReplacing(item, destination);
             placed.push_back(destination);
         }
     } catch (...) {

@@ -12,12 +12,8 @@
 namespace threadhop {
 namespace {
 
+using testing::cwdLine;
 using testing::writeFile;
-
-std::string cwdLine(std::string_view cwd, std::string_view type = "user")
-{
-    return R"({"type":")" + std::string(type) + R"(","cwd":")" + std::string(cwd) + "\"}\n";
-}
 
 void setModified(const std::filesystem::path& path, std::time_t seconds)
 {
@@ -124,7 +120,7 @@ TEST_F(ProjectIndexerTest, ExtractCwdLineRules)
         return ProjectIndexer::extractCwd(transcript("-p", "t.jsonl", content));
     };
     EXPECT_EQ(extract(R"({"type":"summary"})" "\n" + cwdLine("/Users/ana/site")), "/Users/ana/site");
-    EXPECT_EQ(extract(cwdLine("/attached", "attachment") + cwdLine("/real")), "/real");
+    EXPECT_EQ(extract(std::string(R"({"type":"attachment","cwd":"/attached"})" "\n") + cwdLine("/real")), "/real");
     EXPECT_EQ(extract(R"({"cwd":""})" "\n" R"({"message":{"cwd":"/from/message"}})"), "/from/message");
     EXPECT_EQ(extract(R"({"cwd":null,"message":{"cwd":""}})" "\n" + cwdLine("/later")), "/later");
     EXPECT_EQ(extract("not json\n[1,2]\n\n\n" + cwdLine("/after/junk")), "/after/junk");

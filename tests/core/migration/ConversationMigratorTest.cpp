@@ -5,6 +5,7 @@
 namespace threadhop {
 namespace {
 
+using testing::cwdLine;
 using testing::readFile;
 using testing::writeFile;
 
@@ -114,7 +115,7 @@ TEST_F(ConversationMigratorTest, AMoveThatFailsHalfWayPutsEverythingBack)
     const auto failSecond = [&](const std::filesystem::path& from, const std::filesystem::path& to) {
         if (++moves == 2)
             throw std::filesystem::filesystem_error("move", from, to, std::make_error_code(std::errc::no_space_on_device));
-        ConversationMigrator::moveItem(from, to);
+        AtomicFile::moveWithoutReplacing(from, to);
     };
     try {
         ConversationMigrator::moveEntries(projects() / "-from", projects() / "-into", failSecond);
@@ -134,7 +135,7 @@ TEST_F(ConversationMigratorTest, AMoveThatFailsHalfWayPutsEverythingBack)
     const auto failAfterFirst = [&](const std::filesystem::path& from, const std::filesystem::path& to) {
         if (++moves >= 2)
             throw std::filesystem::filesystem_error("move", from, to, std::make_error_code(std::errc::io_error));
-        ConversationMigrator::moveItem(from, to);
+        AtomicFile::moveWithoutReplacing(from, to);
     };
     try {
         ConversationMigrator::moveEntries(projects() / "-from", projects() / "-into", failAfterFirst);
@@ -151,9 +152,9 @@ TEST_F(ConversationMigratorTest, AMoveNeverReplacesWhatIsAlreadyThere)
 {
     transcript("-a", "s.jsonl", "mine");
     transcript("-b", "s.jsonl", "theirs");
-    EXPECT_THROW(ConversationMigrator::moveItem(projects() / "-a" / "s.jsonl", projects() / "-b" / "s.jsonl"),
+    EXPECT_THROW(AtomicFile::moveWithoutReplacing(projects() / "-a" / "s.jsonl", projects() / "-b" / "s.jsonl"),
                  std::filesystem::filesystem_error);
-    EXPECT_THROW(ConversationMigrator::moveItem(projects() / "-a", projects() / "-b"), std::filesystem::filesystem_error);
+    EXPECT_THROW(AtomicFile::moveWithoutReplacing(projects() / "-a", projects() / "-b"), std::filesystem::filesystem_error);
     EXPECT_EQ(readFile(projects() / "-a" / "s.jsonl"), "mine");
     EXPECT_EQ(readFile(projects() / "-b" / "s.jsonl"), "theirs");
 }

@@ -15,6 +15,7 @@ namespace threadhop {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::cwdLine;
 using testing::readFile;
 using testing::writeFile;
 using Snapshot = std::map<std::string, std::string>;
@@ -33,7 +34,7 @@ protected:
 
     template <typename Error = MigrationError>
     std::string failure(const ConversationMigrator::Input& request,
-                        const ConversationMigrator::EntryMove& move = ConversationMigrator::moveItem) const
+                        const ConversationMigrator::EntryMove& move = AtomicFile::moveWithoutReplacing) const
     {
         try {
             ConversationMigrator::migrate(request, stamp, move);
@@ -230,7 +231,7 @@ TEST_F(MigrationSafetyTest, AMergeThatFailsHalfWayPutsTheBytesBack)
     const auto failSecond = [&](const fs::path& from, const fs::path& to) {
         if (++moves == 2)
             throw fs::filesystem_error("move", from, to, std::make_error_code(std::errc::no_space_on_device));
-        ConversationMigrator::moveItem(from, to);
+        AtomicFile::moveWithoutReplacing(from, to);
     };
     const std::string full = std::make_error_code(std::errc::no_space_on_device).message() + " in "
                              + (projects() / "-w-old").string();
@@ -249,7 +250,7 @@ TEST_F(MigrationSafetyTest, WhatCannotBePutBackIsNamedWithTheArchive)
     const auto failMoveBack = [&](const fs::path& from, const fs::path& to) {
         if (++moves == 2)
             throw fs::filesystem_error("move", from, to, std::make_error_code(std::errc::io_error));
-        ConversationMigrator::moveItem(from, to);
+        AtomicFile::moveWithoutReplacing(from, to);
     };
     failure(input("-w-old", "/w/old", "/w/new"), failMoveBack);
     EXPECT_EQ(readFile(projects() / "-w-new" / "s.jsonl"), cwdLine("/w/old") + hiddenOldCwd);

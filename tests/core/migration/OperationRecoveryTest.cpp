@@ -15,6 +15,7 @@ namespace threadhop {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::cwdLine;
 using testing::readFile;
 using testing::writeFile;
 using Outcome = OperationRecovery::Report::Outcome;

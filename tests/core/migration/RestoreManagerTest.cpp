@@ -6,6 +6,7 @@
 namespace threadhop {
 namespace {
 
+using testing::cwdLine;
 using testing::readFile;
 using testing::writeFile;
 

@@ -12,6 +12,7 @@ namespace threadhop {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::cwdLine;
 using testing::readFile;
 using testing::writeFile;
 

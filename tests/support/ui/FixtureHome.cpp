@@ -31,11 +31,9 @@ void conversation(const std::filesystem::path& projects, const std::string& fold
 
 } // namespace
 
-std::string FixtureHome::cwdLine(const std::string& cwd)
+std::string FixtureHome::userMessage(const std::string& cwd)
 {
-    return R"({"type":"user","cwd":")" + cwd
-        + R"(","message":{"role":"user","content":"hello"}})"
-          "\n";
+    return cwdLine(cwd, R"(,"message":{"role":"user","content":"hello"})");
 }
 
 void FixtureHome::write(const std::filesystem::path& home)
@@ -55,15 +53,15 @@ void FixtureHome::write(const std::filesystem::path& home)
     for (const auto& folder : {site, api, renamed})
         std::filesystem::create_directories(folder);
 
-    conversation(projects, CwdCodec::encode(site), "s1.jsonl", cwdLine(site) + cwdLine(site), 5min);
-    conversation(projects, CwdCodec::encode(site), "s2.jsonl", cwdLine(site), 2h);
-    conversation(projects, CwdCodec::encode(api), "a1.jsonl", cwdLine(api), 3 * 24h);
-    conversation(projects, CwdCodec::encode(api), "a1/subagents/agent-1.jsonl", cwdLine(api), 3 * 24h);
+    conversation(projects, CwdCodec::encode(site), "s1.jsonl", userMessage(site) + userMessage(site), 5min);
+    conversation(projects, CwdCodec::encode(site), "s2.jsonl", userMessage(site), 2h);
+    conversation(projects, CwdCodec::encode(api), "a1.jsonl", userMessage(api), 3 * 24h);
+    conversation(projects, CwdCodec::encode(api), "a1/subagents/agent-1.jsonl", userMessage(api), 3 * 24h);
     conversation(
-        projects, CwdCodec::encode((home / "code" / "old-app").string()), "m1.jsonl", cwdLine(renamed), 20 * 24h);
-    conversation(projects, CwdCodec::encode(gone), "g1.jsonl", cwdLine(gone), 90 * 24h);
+        projects, CwdCodec::encode((home / "code" / "old-app").string()), "m1.jsonl", userMessage(renamed), 20 * 24h);
+    conversation(projects, CwdCodec::encode(gone), "g1.jsonl", userMessage(gone), 90 * 24h);
     const std::string scratch = "/tmp/threadhop-fixture-vanished/scratch";
-    conversation(projects, CwdCodec::encode(scratch), "t1.jsonl", cwdLine(scratch), 400 * 24h);
+    conversation(projects, CwdCodec::encode(scratch), "t1.jsonl", userMessage(scratch), 400 * 24h);
     conversation(projects, "-Users-ana-notes", "n1.jsonl",
         R"({"type":"summary","summary":"notes"})"
         "\n",

@@ -16,8 +16,8 @@ struct FixtureHome {
     /// Writes the account under `home`; the project directories it records are made under `home` too.
     static void write(const std::filesystem::path& home);
 
-    /// A transcript line recording `cwd` as the session's working directory.
-    static std::string cwdLine(const std::string& cwd);
+    /// A user's message recorded in `cwd`.
+    static std::string userMessage(const std::string& cwd);
 };
 
 } // namespace threadhop::testing

@@ -2,6 +2,7 @@
 
 #include "DiskFlush.h"
 #include "FileDescriptor.h"
+#include "FileMetadata.h"
 #include "core/util/format/Uuid.h"
 
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -186,6 +188,22 @@ bool AtomicFile::writeIfUnchanged(const std::filesystem::path& target, std::stri
     copy.renameOver(target);
     keepLateAppends(current.get(), expected.sizeBytes, target);
     return true;
+}
+
+void AtomicFile::moveWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    // A plain rename would silently replace a file that is already there.
+    int error = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+    if (error == EINVAL || error == ENOSYS) {
+        // A file system that cannot refuse by itself: look first, then rename.
+        error = FileMetadata::itemExists(to) ? EEXIST : (::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno);
+    }
+    if (error != 0)
+        throw std::filesystem::filesystem_error("cannot move", from, to, std::error_code(error, std::generic_category()));
+    // A crash must not take the move back once later steps rely on it.
+    DiskFlush::folder(to.parent_path());
+    if (from.parent_path() != to.parent_path())
+        DiskFlush::folder(from.parent_path());
 }
 
 bool AtomicFile::isTemporaryName(std::string_view name)

@@ -28,6 +28,11 @@ void write(const std::filesystem::path& target, std::string_view content);
 bool writeIfUnchanged(const std::filesystem::path& target, std::string_view content, const FileMetadata& expected,
                       const std::filesystem::path& keepOriginalAs = {});
 
+/// Renames `from` to `to`, refusing (rather than replacing) anything already at `to`, and flushes
+/// the folders it touched, so that a crash cannot take the move back. Throws
+/// std::filesystem::filesystem_error (EEXIST when something is in the way).
+void moveWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
 /// True for the name of a temporary file these functions make (".<name>.threadhop-<uuid>"); one
 /// that a crash left behind can be removed.
 bool isTemporaryName(std::string_view name);

@@ -19,6 +19,7 @@ namespace threadhop {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::cwdLine;
 using testing::makeFifo;
 using testing::readFile;
 using testing::returnsPromptly;
