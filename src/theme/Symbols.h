@@ -45,7 +45,7 @@ namespace threadhop::Symbols {
 
 QIcon icon(Symbol symbol);
 
-/// The icon at `size` pixels recoloured to `tint` (symbols drawn in a status colour).
+/// The icon at `size` pixels recolored to `tint` (symbols drawn in a status color).
 QPixmap tintedPixmap(Symbol symbol, int size, const QColor& tint);
 
 /// Makes the desktop's icon theme reachable where the platform names none (bare X servers,

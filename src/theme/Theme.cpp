@@ -41,36 +41,36 @@ const QFont& Theme::captionMono()
     return font;
 }
 
-// No toolkit-wide named status colours exist here; these are the usual light-appearance
+// No toolkit-wide named status colors exist here; these are the usual light-appearance
 // system green, orange, red and grey.
 const QColor& Theme::accent()
 {
-    static const QColor colour = QColor::fromRgb(0xD9, 0x77, 0x57);
-    return colour;
+    static const QColor color = QColor::fromRgb(0xD9, 0x77, 0x57);
+    return color;
 }
 
 const QColor& Theme::ok()
 {
-    static const QColor colour = QColor::fromRgb(52, 199, 89);
-    return colour;
+    static const QColor color = QColor::fromRgb(52, 199, 89);
+    return color;
 }
 
 const QColor& Theme::warn()
 {
-    static const QColor colour = QColor::fromRgb(255, 149, 0);
-    return colour;
+    static const QColor color = QColor::fromRgb(255, 149, 0);
+    return color;
 }
 
 const QColor& Theme::broken()
 {
-    static const QColor colour = QColor::fromRgb(255, 59, 48);
-    return colour;
+    static const QColor color = QColor::fromRgb(255, 59, 48);
+    return color;
 }
 
 const QColor& Theme::unknown()
 {
-    static const QColor colour = QColor::fromRgb(142, 142, 147);
-    return colour;
+    static const QColor color = QColor::fromRgb(142, 142, 147);
+    return color;
 }
 
 QFont Theme::font(TextStyle style)
@@ -88,23 +88,23 @@ QFont Theme::font(TextStyle style, QFont::Weight weight)
 
 QColor Theme::secondaryText(const QPalette& palette)
 {
-    QColor colour = palette.color(QPalette::WindowText);
-    colour.setAlphaF(0.62f);
-    return colour;
+    QColor color = palette.color(QPalette::WindowText);
+    color.setAlphaF(0.62f);
+    return color;
 }
 
 QColor Theme::tertiaryText(const QPalette& palette)
 {
-    QColor colour = palette.color(QPalette::WindowText);
-    colour.setAlphaF(0.38f);
-    return colour;
+    QColor color = palette.color(QPalette::WindowText);
+    color.setAlphaF(0.38f);
+    return color;
 }
 
-void Theme::setTextColour(QWidget& widget, const QColor& colour)
+void Theme::setTextColor(QWidget& widget, const QColor& color)
 {
     QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::Text, colour);
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
     widget.setPalette(palette);
 }
 

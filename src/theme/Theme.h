@@ -13,7 +13,7 @@ enum class TextStyle { title2, title3, headline, subheadline, callout, caption, 
 
 } // namespace threadhop
 
-// The fonts and the colours the views share, so that a status colour means the same everywhere:
+// The fonts and the colors the views share, so that a status color means the same everywhere:
 // green works, orange needs a look, red is broken, grey cannot be judged. Each value is made once.
 namespace threadhop::Theme {
 
@@ -32,11 +32,11 @@ const QColor& unknown();
 QFont font(TextStyle style);
 QFont font(TextStyle style, QFont::Weight weight);
 
-/// Secondary and tertiary text: the palette's text colour, faded.
+/// Secondary and tertiary text: the palette's text color, faded.
 QColor secondaryText(const QPalette& palette);
 QColor tertiaryText(const QPalette& palette);
 
-/// Gives `widget` (a label, usually) text of `colour`.
-void setTextColour(QWidget& widget, const QColor& colour);
+/// Gives `widget` (a label, usually) text of `color`.
+void setTextColor(QWidget& widget, const QColor& color);
 
 } // namespace threadhop::Theme

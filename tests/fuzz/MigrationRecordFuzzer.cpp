@@ -4,8 +4,8 @@
 #include "FuzzCheck.h"
 
 #include "core/models/MigrationRecord.h"
-#include "core/util/format/JsonValue.h"
-#include "core/util/format/JsonWriter.h"
+#include "core/util/format/JSONValue.h"
+#include "core/util/format/JSONWriter.h"
 
 using namespace threadhop;
 
@@ -17,11 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const RecordDecodingError&) {
         return 0;
     }
-    JsonValue::Array encoded;
+    JSONValue::Array encoded;
     for (const auto& record : records)
         encoded.push_back(MigrationRecordCoding::encode(record));
     try {
-        fuzz::require(MigrationRecordCoding::decodeList(JsonWriter::pretty(JsonValue(std::move(encoded)))) == records);
+        fuzz::require(MigrationRecordCoding::decodeList(JSONWriter::pretty(JSONValue(std::move(encoded)))) == records);
     } catch (const RecordDecodingError&) {
         fuzz::require(false);
     }

@@ -1,7 +1,7 @@
 #include "AccountIdentityReader.h"
 
 #include "core/util/fs/HomeFolder.h"
-#include "core/util/format/JsonParser.h"
+#include "core/util/format/JSONParser.h"
 #include "core/util/text/PathText.h"
 #include "core/util/fs/ReadBuffer.h"
 
@@ -38,14 +38,14 @@ std::optional<AccountIdentity> AccountIdentityReader::read(const std::filesystem
     const auto root = parser.parse(text.content().data(), text.content().size(), false);
     if (root["oauthAccount"].get_object().get(account) != simdjson::SUCCESS)
         return std::nullopt;
-    auto email = JsonParser::stringMember(account, "emailAddress");
+    auto email = JSONParser::stringMember(account, "emailAddress");
     if (!email || email->empty())
         return std::nullopt;
     return AccountIdentity{
         .emailAddress = std::move(*email),
-        .accountUuid = JsonParser::stringMember(account, "accountUuid"),
-        .organizationName = JsonParser::stringMember(account, "organizationName"),
-        .organizationType = JsonParser::stringMember(account, "organizationType"),
+        .accountUuid = JSONParser::stringMember(account, "accountUuid"),
+        .organizationName = JSONParser::stringMember(account, "organizationName"),
+        .organizationType = JSONParser::stringMember(account, "organizationType"),
         .sourcePath = file.string(),
     };
 }

@@ -1,7 +1,7 @@
 #include "ProjectIndexer.h"
 
 #include "core/util/fs/DirectoryListing.h"
-#include "core/util/format/JsonParser.h"
+#include "core/util/format/JSONParser.h"
 #include "core/util/fs/ReadBuffer.h"
 #include "core/util/text/LineBreakReader.h"
 #include "core/util/text/UnicodeText.h"
@@ -17,7 +17,7 @@ namespace {
 // Reused from call to call: scanning an account reads one prefix per project.
 struct CwdReader {
     ReadBuffer buffer;
-    JsonParser parser;
+    JSONParser parser;
 };
 
 std::optional<std::string> nonEmptyString(simdjson::simdjson_result<simdjson::dom::element> value)
@@ -28,7 +28,7 @@ std::optional<std::string> nonEmptyString(simdjson::simdjson_result<simdjson::do
     return std::string(text);
 }
 
-std::optional<std::string> cwdOfLine(JsonParser& parser, std::string_view line)
+std::optional<std::string> cwdOfLine(JSONParser& parser, std::string_view line)
 {
     simdjson::dom::object object;
     if (parser.parse(line, true).get_object().get(object) != simdjson::SUCCESS)

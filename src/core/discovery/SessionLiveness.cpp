@@ -2,7 +2,7 @@
 
 #include "core/util/fs/DirectoryListing.h"
 #include "core/util/fs/FileMetadata.h"
-#include "core/util/format/JsonParser.h"
+#include "core/util/format/JSONParser.h"
 #include "core/util/fs/ReadBuffer.h"
 
 #include <cerrno>
@@ -70,7 +70,7 @@ std::optional<LiveSession> SessionLiveness::read(const std::filesystem::path& fi
     if (record.at_key("pid").get(pidValue) != simdjson::SUCCESS)
         return std::nullopt;
     const auto pid = processId(pidValue);
-    auto sessionId = JsonParser::stringMember(record, "sessionId");
+    auto sessionId = JSONParser::stringMember(record, "sessionId");
     if (!pid || !sessionId || sessionId->empty())
         return std::nullopt;
     double startedAt = 0;
@@ -78,11 +78,11 @@ std::optional<LiveSession> SessionLiveness::read(const std::filesystem::path& fi
     return LiveSession{
         .pid = *pid,
         .sessionId = std::move(*sessionId),
-        .cwd = JsonParser::stringMember(record, "cwd"),
-        .status = JsonParser::stringMember(record, "status"),
-        .name = JsonParser::stringMember(record, "name"),
+        .cwd = JSONParser::stringMember(record, "cwd"),
+        .status = JSONParser::stringMember(record, "status"),
+        .name = JSONParser::stringMember(record, "name"),
         .startedAtMillis = hasStart ? std::optional(startedAt) : std::nullopt,
-        .socketPath = JsonParser::stringMember(record, "messagingSocketPath"),
+        .socketPath = JSONParser::stringMember(record, "messagingSocketPath"),
     };
 }
 

@@ -2,7 +2,7 @@
 
 #include "JSONFieldEditor.h"
 #include "core/util/fs/AtomicFile.h"
-#include "core/util/format/JsonParser.h"
+#include "core/util/format/JSONParser.h"
 #include "core/util/fs/ReadBuffer.h"
 #include "core/validation/TranscriptLines.h"
 #include "core/util/format/Uuid.h"
@@ -110,7 +110,7 @@ IdentityRewriter::ValueSet IdentityRewriter::identityValues(const std::vector<fs
 {
     ValueSet values;
     ReadBuffer buffer;
-    JsonParser parser;
+    JSONParser parser;
     for (const auto& file : files) {
         if (!buffer.load(file))
             continue;

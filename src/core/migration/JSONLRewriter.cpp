@@ -6,8 +6,8 @@
 #include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/DirectoryListing.h"
-#include "core/util/format/JsonParser.h"
-#include "core/util/format/JsonWriter.h"
+#include "core/util/format/JSONParser.h"
+#include "core/util/format/JSONWriter.h"
 #include "core/util/text/PathText.h"
 #include "core/util/fs/ReadBuffer.h"
 #include "core/util/text/TextSearch.h"
@@ -39,7 +39,7 @@ bool needsJsonEscape(std::string_view text)
 // line text holds the JSON-escaped form.
 struct Directories {
     explicit Directories(std::string_view oldCwd, std::string_view newCwd = {}, std::string_view excludedCwd = {})
-        : old(oldCwd), excluded(excludedCwd), oldInText(JsonWriter::escaped(oldCwd)), newInText(JsonWriter::escaped(newCwd)),
+        : old(oldCwd), excluded(excludedCwd), oldInText(JSONWriter::escaped(oldCwd)), newInText(JSONWriter::escaped(newCwd)),
           oldNeedsEscape(needsJsonEscape(oldCwd))
     {
     }
@@ -208,7 +208,7 @@ private:
     }
 
     const Directories& m_directories;
-    JsonParser m_parser;
+    JSONParser m_parser;
 };
 
 // Replaces every occurrence of the old directory that a quote or a "/" follows, in one pass,
@@ -458,7 +458,7 @@ std::string JSONLRewriter::rewriteLine(std::string_view line, std::string_view o
     const Directories directories(oldCwd, newCwd);
     if (!TextSearch::contains(line, directories.oldInText))
         return std::string(line);
-    JsonParser parser;
+    JSONParser parser;
     simdjson::dom::object object;
     if (parser.parse(line).get_object().get(object) != simdjson::SUCCESS)
         return std::string(line);

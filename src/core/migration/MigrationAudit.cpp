@@ -4,8 +4,8 @@
 #include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/FileMetadata.h"
-#include "core/util/format/JsonValue.h"
-#include "core/util/format/JsonWriter.h"
+#include "core/util/format/JSONValue.h"
+#include "core/util/format/JSONWriter.h"
 #include "core/util/format/DateText.h"
 #include "core/util/fs/ReadBuffer.h"
 
@@ -69,11 +69,11 @@ void MigrationAudit::append(const MigrationRecord& record)
             }
         }
         history.insert(history.begin(), record);
-        JsonValue::Array encoded;
+        JSONValue::Array encoded;
         encoded.reserve(history.size());
         for (const auto& entry : history)
             encoded.push_back(MigrationRecordCoding::encode(entry));
-        AtomicFile::write(file, JsonWriter::pretty(JsonValue(std::move(encoded))) + "\n");
+        AtomicFile::write(file, JSONWriter::pretty(JSONValue(std::move(encoded))) + "\n");
     } catch (...) {
         // The history lacks this record; the operation itself stands.
     }

@@ -5,9 +5,9 @@
 #include "core/util/fs/DiskFlush.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/fs/FileMetadata.h"
-#include "core/util/format/JsonParser.h"
-#include "core/util/format/JsonValue.h"
-#include "core/util/format/JsonWriter.h"
+#include "core/util/format/JSONParser.h"
+#include "core/util/format/JSONValue.h"
+#include "core/util/format/JSONWriter.h"
 #include "core/util/fs/ReadBuffer.h"
 
 #include <algorithm>
@@ -38,19 +38,19 @@ fs::path lockFile(const Uuid& recordId)
     return notesFolder() / (recordId.upperText() + ".lock");
 }
 
-JsonValue::Array strings(const std::vector<std::string>& texts)
+JSONValue::Array strings(const std::vector<std::string>& texts)
 {
-    return JsonValue::Array(texts.begin(), texts.end());
+    return JSONValue::Array(texts.begin(), texts.end());
 }
 
-JsonValue encode(const PendingOperation& operation)
+JSONValue encode(const PendingOperation& operation)
 {
-    JsonValue::Array placed;
+    JSONValue::Array placed;
     for (const auto& file : operation.placed)
-        placed.emplace_back(JsonValue::Object{{"path", file.path},
+        placed.emplace_back(JSONValue::Object{{"path", file.path},
                                               {"sizeBytes", file.sizeBytes},
                                               {"modifiedNanoseconds", file.modifiedNanoseconds}});
-    JsonValue::Object note{
+    JSONValue::Object note{
         {"kind", operation.kind == PendingOperation::Kind::migration ? "migration" : "accountMove"},
         {"recordId", operation.recordId.upperText()},
         {"accountId", operation.accountId},
@@ -101,7 +101,7 @@ std::int64_t integer(object note, std::string_view key)
 
 std::optional<PendingOperation> decode(std::string_view json)
 {
-    JsonParser parser;
+    JSONParser parser;
     object note;
     if (parser.parse(json).get_object().get(note) != simdjson::SUCCESS)
         return std::nullopt;
@@ -160,7 +160,7 @@ std::optional<PendingOperation> decode(std::string_view json)
 void PendingOperations::write(const PendingOperation& operation)
 {
     fs::create_directories(notesFolder());
-    AtomicFile::write(noteFile(operation), JsonWriter::pretty(encode(operation)) + "\n");
+    AtomicFile::write(noteFile(operation), JSONWriter::pretty(encode(operation)) + "\n");
 }
 
 void PendingOperations::remove(const PendingOperation& operation)

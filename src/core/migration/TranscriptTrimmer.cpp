@@ -1,7 +1,7 @@
 #include "TranscriptTrimmer.h"
 
 #include "JSONFieldEditor.h"
-#include "core/util/format/JsonParser.h"
+#include "core/util/format/JSONParser.h"
 #include "core/validation/TranscriptLines.h"
 #include "core/validation/ToolBlocks.h"
 
@@ -20,7 +20,7 @@ constexpr std::int64_t maxHeaderLines = 16;
 
 using Lines = std::vector<std::string_view>;
 
-std::int64_t headerLength(const Lines& lines, std::string_view text, JsonParser& parser)
+std::int64_t headerLength(const Lines& lines, std::string_view text, JSONParser& parser)
 {
     const auto limit = std::min<std::int64_t>(maxHeaderLines, static_cast<std::int64_t>(lines.size()));
     for (std::int64_t i = 0; i < limit; ++i) {
@@ -34,7 +34,7 @@ std::int64_t headerLength(const Lines& lines, std::string_view text, JsonParser&
 
 // For every line, the earliest call line among the results it holds: a cut after that call and at
 // or before this line would separate them. A call counts at the first line that has its id.
-std::vector<std::int64_t> earliestCallAnswered(const Lines& lines, std::string_view text, JsonParser& parser)
+std::vector<std::int64_t> earliestCallAnswered(const Lines& lines, std::string_view text, JSONParser& parser)
 {
     std::unordered_map<std::string, std::int64_t> callLines;
     std::vector<std::pair<std::string, std::int64_t>> resultLines;
@@ -82,7 +82,7 @@ TranscriptTrimmer::Output TranscriptTrimmer::trim(std::string_view text, std::in
         return {std::string(text),
                 {.keptLines = total, .keptBytes = static_cast<std::int64_t>(text.size()), .requestedMessages = n}};
     }
-    JsonParser parser;
+    JSONParser parser;
     const std::int64_t header = headerLength(lines, text, parser);
     const std::int64_t initial = std::max(total - n, header);
     const std::int64_t start = std::max(header, replayableCut(earliestCallAnswered(lines, text, parser), initial));
@@ -111,7 +111,7 @@ TranscriptTrimmer::Output TranscriptTrimmer::trim(std::string_view text, std::in
 
 std::optional<std::string> TranscriptTrimmer::rootify(std::string_view line)
 {
-    JsonParser parser;
+    JSONParser parser;
     simdjson::dom::object object;
     if (parser.parse(line).get_object().get(object) != simdjson::SUCCESS
         || object["parentUuid"].get_string().error() != simdjson::SUCCESS)

@@ -1,7 +1,7 @@
 #include "MigrationRecord.h"
 
 #include "core/util/format/DateText.h"
-#include "core/util/format/JsonValue.h"
+#include "core/util/format/JSONValue.h"
 
 #include <cmath>
 #include <limits>
@@ -156,17 +156,17 @@ element parse(simdjson::dom::parser& parser, const simdjson::padded_string& json
 }
 
 template <typename T>
-void putOptional(JsonValue::Object& object, const char* key, const std::optional<T>& value)
+void putOptional(JSONValue::Object& object, const char* key, const std::optional<T>& value)
 {
     if (value)
-        object.emplace(key, JsonValue(*value));
+        object.emplace(key, JSONValue(*value));
 }
 
 } // namespace
 
-JsonValue MigrationRecordCoding::encode(const MigrationRecord& record)
+JSONValue MigrationRecordCoding::encode(const MigrationRecord& record)
 {
-    JsonValue::Object object{
+    JSONValue::Object object{
         {"id", record.id.upperText()},
         {"timestamp", DateText::iso8601(record.timestamp)},
         {"accountId", record.accountId},
@@ -183,13 +183,13 @@ JsonValue MigrationRecordCoding::encode(const MigrationRecord& record)
     putOptional(object, "message", record.message);
     putOptional(object, "rewroteHistory", record.rewroteHistory);
     if (record.occurrencesByClass) {
-        JsonValue::Object counts;
+        JSONValue::Object counts;
         for (const auto& [name, count] : *record.occurrencesByClass)
             counts.emplace(name, count);
         object.emplace("occurrencesByClass", std::move(counts));
     }
     if (record.movedEntryNames) {
-        JsonValue::Array names(record.movedEntryNames->begin(), record.movedEntryNames->end());
+        JSONValue::Array names(record.movedEntryNames->begin(), record.movedEntryNames->end());
         object.emplace("movedEntryNames", std::move(names));
     }
     if (record.revertsRecordId)

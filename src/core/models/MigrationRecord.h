@@ -13,7 +13,7 @@
 
 namespace threadhop {
 
-class JsonValue;
+class JSONValue;
 
 /// The outcome of a migration, dry run, restore or account move, and one entry of the history file.
 struct MigrationRecord {
@@ -51,7 +51,7 @@ namespace MigrationRecordCoding {
 
 /// The JSON object of one record: keys equal to the field names, absent optional fields omitted,
 /// UUIDs in upper case, the date as an ISO 8601 UTC date-time.
-JsonValue encode(const MigrationRecord& record);
+JSONValue encode(const MigrationRecord& record);
 
 /// One record from the text of a JSON object. Unknown keys are ignored; a null counts as absent.
 /// Throws RecordDecodingError.

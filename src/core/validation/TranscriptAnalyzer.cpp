@@ -1,7 +1,7 @@
 #include "TranscriptAnalyzer.h"
 
 #include "ToolBlocks.h"
-#include "core/util/format/JsonParser.h"
+#include "core/util/format/JSONParser.h"
 #include "TranscriptLines.h"
 
 #include <algorithm>
@@ -149,7 +149,7 @@ private:
     }
 
     std::string_view m_text;
-    JsonParser m_parser;
+    JSONParser m_parser;
     TranscriptIntegrity m_result;
     std::set<std::string, std::less<>> m_seenCwds;
     std::unordered_map<std::string, std::int64_t> m_calls;
@@ -170,7 +170,7 @@ TranscriptIntegrity TranscriptAnalyzer::analyze(std::string_view text)
 
 std::optional<std::string> TranscriptAnalyzer::launchCwd(std::string_view text)
 {
-    JsonParser parser;
+    JSONParser parser;
     std::optional<std::string> found;
     TranscriptLines::forEach(text, [&](std::string_view line) {
         simdjson::dom::object object;

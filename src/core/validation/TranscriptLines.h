@@ -5,8 +5,16 @@
 #include <type_traits>
 #include <vector>
 
-// The line rule every reader of a transcript shares, so that line numbers agree between the
-// analyser, the trimmer and the identity rewriter.
+// The line rule of the readers that number a transcript's lines: the analyser, the trimmer and the
+// identity rewriter's plan, so that their line numbers agree.
+//
+// Transcripts are split by three rules on purpose, each right for its reader; do not merge them:
+// - this one (line feeds, a CR LF kept inside its line, empty lines dropped) for whole-transcript
+//   analysis, where a line is one JSON record;
+// - LineBreakReader (every Unicode line break) for the indexer's look at a transcript's first
+//   lines, as text;
+// - the rewriters' pieces between line feeds, empty ones included, which join back into the
+//   file byte for byte.
 namespace threadhop::TranscriptLines {
 
 /// Calls `visit` with every non-empty piece of `text` between line feeds. A line feed directly

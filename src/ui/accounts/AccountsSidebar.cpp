@@ -29,7 +29,7 @@ AccountsSidebar::AccountsSidebar(AppEnvironment& env, QWidget* parent)
     QFont headerFont = Theme::font(TextStyle::caption);
     headerFont.setBold(true);
     header->setFont(headerFont);
-    Theme::setTextColour(*header, Theme::secondaryText(header->palette()));
+    Theme::setTextColor(*header, Theme::secondaryText(header->palette()));
     header->setContentsMargins(12, 8, 12, 4);
 
     m_list->setObjectName(u"accountsList"_s);

@@ -26,11 +26,11 @@ DetailHeader::DetailHeader(const ProjectFolder& project, QWidget* parent) : QWid
     auto* copy = new CopyButton(toQString(project.actualCwd.value_or("")), u"Copy this project's path"_s, this);
     copy->setObjectName(u"copyPathButton"_s);
 
-    const QColor colour = ProjectRowPresenter::statusColor(project.status);
+    const QColor color = ProjectRowPresenter::statusColor(project.status);
     QLabel* status = Labels::plain(
         DetailPresenter::statusLabel(project.status), Theme::font(TextStyle::subheadline, QFont::Medium), this);
     status->setObjectName(u"statusLabel"_s);
-    Theme::setTextColour(*status, colour);
+    Theme::setTextColor(*status, color);
 
     auto* titleRow = new QHBoxLayout;
     titleRow->setSpacing(6);
@@ -39,7 +39,7 @@ DetailHeader::DetailHeader(const ProjectFolder& project, QWidget* parent) : QWid
     titleRow->addStretch(1);
     auto* statusRow = new QHBoxLayout;
     statusRow->setSpacing(6);
-    statusRow->addWidget(new StatusDot(colour, 10, this), 0, Qt::AlignVCenter);
+    statusRow->addWidget(new StatusDot(color, 10, this), 0, Qt::AlignVCenter);
     statusRow->addWidget(status, 1);
 
     auto* layout = new QVBoxLayout(this);

@@ -7,7 +7,7 @@
 namespace threadhop {
 
 /// The project's path as the title, with a button that copies the recorded directory, and its
-/// resume status as a coloured dot and label.
+/// resume status as a colored dot and label.
 class DetailHeader final : public QWidget {
     Q_OBJECT
 

@@ -89,7 +89,7 @@ ProjectsListView::ProjectsListView(AppEnvironment& env, QWidget* parent)
 
     m_toFix->setObjectName(u"toFixBadge"_s);
     m_toFix->setFont(Theme::font(TextStyle::caption));
-    Theme::setTextColour(*m_toFix, Theme::broken());
+    Theme::setTextColor(*m_toFix, Theme::broken());
 
     m_list->setObjectName(u"projectsList"_s);
     m_list->setModel(m_model);

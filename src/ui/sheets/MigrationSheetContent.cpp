@@ -115,11 +115,11 @@ QWidget* MigrationSheetContent::pathsGrid(
     account->setObjectName(u"accountValue"_s);
     auto* fromValue = new WrappingText(from, font);
     fromValue->setObjectName(u"fromValue"_s);
-    fromValue->setColour([fromExists = std::move(fromExists)](
-                             const QPalette& palette) { return Presenter::fromColour(fromExists(), palette); });
+    fromValue->setColor([fromExists = std::move(fromExists)](
+                             const QPalette& palette) { return Presenter::fromColor(fromExists(), palette); });
     auto* toValue = new WrappingText(to, font);
     toValue->setObjectName(u"toValue"_s);
-    toValue->setColour(Theme::ok());
+    toValue->setColor(Theme::ok());
     const std::initializer_list<std::pair<QString, QWidget*>> rows{
         {u"Account"_s, account}, {u"From"_s, fromValue}, {u"To"_s, toValue}};
     int row = 0;

@@ -15,7 +15,7 @@ class QWidget;
 namespace threadhop::MigrationSheetContent {
 
 /// The three rows "Account", "From" and "To" in small monospaced, selectable text. The "From" path's
-/// colour is asked of `fromExists` each time the grid is drawn.
+/// color is asked of `fromExists` each time the grid is drawn.
 QWidget* pathsGrid(const QString& account, const QString& from, const QString& to, std::function<bool()> fromExists);
 
 /// Before a run: the preview (or "Computing preview…" until it arrives), the notes and the dry-run

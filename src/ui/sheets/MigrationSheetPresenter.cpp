@@ -59,7 +59,7 @@ QString MigrationSheetPresenter::accountLabel(const std::optional<ClaudeAccount>
     return toQString(account ? account->label : project.accountId);
 }
 
-QColor MigrationSheetPresenter::fromColour(bool directoryExists, const QPalette& palette)
+QColor MigrationSheetPresenter::fromColor(bool directoryExists, const QPalette& palette)
 {
     return directoryExists ? palette.color(QPalette::WindowText) : Theme::broken();
 }

@@ -38,9 +38,9 @@ bool primaryEnabled(bool hasAccount, const std::optional<MigrationPreview>& prev
 /// The account's label, or the project's account id when no account was found.
 QString accountLabel(const std::optional<ClaudeAccount>& account, const ProjectFolder& project);
 
-/// The old directory's colour: the palette's text colour while a directory exists there, red
+/// The old directory's color: the palette's text color while a directory exists there, red
 /// otherwise (a plain file there counts as missing).
-QColor fromColour(bool directoryExists, const QPalette& palette);
+QColor fromColor(bool directoryExists, const QPalette& palette);
 
 /// "<files> files · <occurrences> references to rewrite".
 QString previewCountsLine(const MigrationPreview& preview);

@@ -16,7 +16,7 @@ namespace threadhop::Buttons {
 /// A button in the default style, with the symbol before its title when one is given.
 QPushButton* plain(const QString& title, std::optional<Symbol> symbol = std::nullopt, QWidget* parent = nullptr);
 
-/// A button filled with the accent colour, for the one action a panel or sheet is about.
+/// A button filled with the accent color, for the one action a panel or sheet is about.
 QPushButton* prominent(const QString& title, std::optional<Symbol> symbol = std::nullopt, QWidget* parent = nullptr);
 
 } // namespace threadhop::Buttons

@@ -42,7 +42,7 @@ QWidget* rowWidget(const CwdClassBreakdownPresenter::Row& row, QWidget* parent)
     layout->addWidget(textLabel(row.title, Theme::font(TextStyle::caption), widget));
     auto* fate = textLabel(row.fate, Theme::font(TextStyle::caption2), widget);
     fate->setObjectName(u"breakdownFate"_s);
-    Theme::setTextColour(*fate, Theme::secondaryText(fate->palette()));
+    Theme::setTextColor(*fate, Theme::secondaryText(fate->palette()));
     layout->addWidget(fate);
     layout->addStretch(1);
     return widget;
@@ -64,7 +64,7 @@ CwdClassBreakdown::CwdClassBreakdown(
         auto* label = textLabel(*notice, Theme::font(TextStyle::caption2), this);
         label->setObjectName(u"unparsableNotice"_s);
         label->setWordWrap(true);
-        Theme::setTextColour(*label, Theme::secondaryText(label->palette()));
+        Theme::setTextColor(*label, Theme::secondaryText(label->palette()));
         layout->addWidget(label);
     }
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Maximum);

@@ -33,7 +33,7 @@ EmptyStateView::EmptyStateView(QWidget* parent)
     m_description->setTextFormat(Qt::PlainText);
     m_description->setAlignment(Qt::AlignCenter);
     m_description->setWordWrap(true);
-    Theme::setTextColour(*m_description, Theme::secondaryText(palette()));
+    Theme::setTextColor(*m_description, Theme::secondaryText(palette()));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);

@@ -16,7 +16,7 @@ QLabel* Labels::plain(const QString& text, const QFont& font, QWidget* parent)
 
 QLabel* Labels::secondary(QLabel* label)
 {
-    Theme::setTextColour(*label, Theme::secondaryText(label->palette()));
+    Theme::setTextColor(*label, Theme::secondaryText(label->palette()));
     return label;
 }
 

@@ -13,7 +13,7 @@ namespace threadhop::Labels {
 /// A label whose text is never read as markup, in `font`.
 QLabel* plain(const QString& text, const QFont& font, QWidget* parent = nullptr);
 
-/// In the secondary text colour.
+/// In the secondary text color.
 QLabel* secondary(QLabel* label);
 
 /// Takes as many lines as its width needs and is never cut off in height.

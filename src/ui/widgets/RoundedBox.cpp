@@ -5,7 +5,7 @@
 namespace threadhop {
 namespace {
 
-// The fourth level of the text colour's hierarchy, the grey of boxes and wells.
+// The fourth level of the text color's hierarchy, the grey of boxes and wells.
 constexpr qreal quaternaryAlpha = 0.10;
 
 } // namespace
@@ -16,10 +16,10 @@ RoundedBox::RoundedBox(Look look, QWidget* parent) : QWidget(parent), m_look(std
 
 QColor RoundedBox::fill() const
 {
-    QColor colour = m_look.tint.value_or(palette().color(QPalette::WindowText));
+    QColor color = m_look.tint.value_or(palette().color(QPalette::WindowText));
     const qreal alpha = m_look.tint ? m_look.opacity : quaternaryAlpha * m_look.opacity;
-    colour.setAlphaF(static_cast<float>(alpha));
-    return colour;
+    color.setAlphaF(static_cast<float>(alpha));
+    return color;
 }
 
 void RoundedBox::paintEvent(QPaintEvent*)

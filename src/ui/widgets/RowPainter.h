@@ -12,8 +12,8 @@ class QPainter;
 
 namespace threadhop {
 
-/// What the list row delegates share: the selection-aware background and text colours, and
-/// tinted symbol pixmaps made once per symbol, size and colour.
+/// What the list row delegates share: the selection-aware background and text colors, and
+/// tinted symbol pixmaps made once per symbol, size and color.
 class RowPainter final {
 public:
     /// The look the row lists share: single selection, no frame, no horizontal scrolling.
@@ -23,7 +23,7 @@ public:
     static void drawBackground(QPainter& painter, const QStyleOptionViewItem& option);
 
     static bool isSelected(const QStyleOptionViewItem& option);
-    /// Primary, secondary and tertiary text colours for the row's state.
+    /// Primary, secondary and tertiary text colors for the row's state.
     static QColor primaryText(const QStyleOptionViewItem& option);
     static QColor secondaryText(const QStyleOptionViewItem& option);
     static QColor tertiaryText(const QStyleOptionViewItem& option);

@@ -5,7 +5,7 @@
 
 namespace threadhop {
 
-/// A filled circle of one colour standing for a state, exactly `size` × `size` pixels.
+/// A filled circle of one color standing for a state, exactly `size` × `size` pixels.
 class StatusDot final : public QWidget {
     Q_OBJECT
 

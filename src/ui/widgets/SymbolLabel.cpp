@@ -11,12 +11,12 @@ using namespace Qt::StringLiterals;
 namespace threadhop {
 
 SymbolLabel::SymbolLabel(
-    Symbol symbol, const QString& text, const QFont& font, std::optional<QColor> colour, QWidget* parent)
+    Symbol symbol, const QString& text, const QFont& font, std::optional<QColor> color, QWidget* parent)
     : QWidget(parent), m_text(Labels::plain(text, font, this))
 {
     m_text->setObjectName(u"symbolLabelText"_s);
-    if (colour)
-        Theme::setTextColour(*m_text, *colour);
+    if (color)
+        Theme::setTextColor(*m_text, *color);
     auto* icon = new QLabel(this);
     const int size = QFontMetrics(font).height();
     icon->setPixmap(Symbols::tintedPixmap(symbol, size, m_text->palette().color(QPalette::WindowText)));
@@ -40,7 +40,7 @@ QString SymbolLabel::text() const
     return m_text->text();
 }
 
-QColor SymbolLabel::colour() const
+QColor SymbolLabel::color() const
 {
     return m_text->palette().color(QPalette::WindowText);
 }

@@ -29,17 +29,17 @@ WrappingText::WrappingText(const QString& text, const QFont& font, QWidget* pare
     setSizePolicy(policy);
 }
 
-void WrappingText::setColour(const QColor& colour)
+void WrappingText::setColor(const QColor& color)
 {
-    m_liveColour = nullptr;
-    QPalette coloured = palette();
-    coloured.setColor(QPalette::Text, colour);
-    setPalette(coloured);
+    m_liveColor = nullptr;
+    QPalette colored = palette();
+    colored.setColor(QPalette::Text, color);
+    setPalette(colored);
 }
 
-void WrappingText::setColour(std::function<QColor(const QPalette&)> colour)
+void WrappingText::setColor(std::function<QColor(const QPalette&)> color)
 {
-    m_liveColour = std::move(colour);
+    m_liveColor = std::move(color);
     viewport()->update();
 }
 
@@ -65,12 +65,12 @@ QSize WrappingText::minimumSizeHint() const
 
 void WrappingText::paintEvent(QPaintEvent* event)
 {
-    if (m_liveColour) {
-        const QColor colour = m_liveColour(parentWidget() ? parentWidget()->palette() : palette());
-        if (palette().color(QPalette::Text) != colour) {
-            QPalette coloured = palette();
-            coloured.setColor(QPalette::Text, colour);
-            setPalette(coloured);
+    if (m_liveColor) {
+        const QColor color = m_liveColor(parentWidget() ? parentWidget()->palette() : palette());
+        if (palette().color(QPalette::Text) != color) {
+            QPalette colored = palette();
+            colored.setColor(QPalette::Text, color);
+            setPalette(colored);
         }
     }
     QTextEdit::paintEvent(event);

@@ -16,11 +16,11 @@ public:
     WrappingText(const QString& text, const QFont& font, QWidget* parent = nullptr);
 
     QString text() const { return toPlainText(); }
-    QColor colour() const { return palette().color(QPalette::Text); }
-    void setColour(const QColor& colour);
-    /// The colour is asked for each time the text is drawn (given the palette of what holds it), for
-    /// a colour that follows something outside the program, such as a folder that may vanish.
-    void setColour(std::function<QColor(const QPalette&)> colour);
+    QColor color() const { return palette().color(QPalette::Text); }
+    void setColor(const QColor& color);
+    /// The color is asked for each time the text is drawn (given the palette of what holds it), for
+    /// a color that follows something outside the program, such as a folder that may vanish.
+    void setColor(std::function<QColor(const QPalette&)> color);
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
@@ -32,7 +32,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    std::function<QColor(const QPalette&)> m_liveColour;
+    std::function<QColor(const QPalette&)> m_liveColor;
 };
 
 } // namespace threadhop

@@ -28,7 +28,7 @@ QLabel* captionLabel(const QString& text, const QString& objectName, QWidget* pa
 QLabel* separator(const QString& text, QWidget* parent)
 {
     auto* label = captionLabel(text, u"statusSeparator"_s, parent);
-    Theme::setTextColour(*label, Theme::tertiaryText(label->palette()));
+    Theme::setTextColor(*label, Theme::tertiaryText(label->palette()));
     return label;
 }
 
@@ -58,10 +58,10 @@ AppStatusBar::AppStatusBar(AppEnvironment& env, const BuildSettings& build, QWid
     layout->addWidget(name);
 
     auto* version = captionLabel(AppStatusBarPresenter::version(build.version, build.buildNumber), u"statusVersion"_s, this);
-    Theme::setTextColour(*version, Theme::secondaryText(version->palette()));
+    Theme::setTextColor(*version, Theme::secondaryText(version->palette()));
     layout->addWidget(version);
     layout->addWidget(separator(u"·"_s, this));
-    Theme::setTextColour(*m_liveState, Theme::secondaryText(m_liveState->palette()));
+    Theme::setTextColor(*m_liveState, Theme::secondaryText(m_liveState->palette()));
     layout->addWidget(m_liveState);
     layout->addStretch(1);
     layout->addSpacing(12);

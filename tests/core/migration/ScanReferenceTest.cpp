@@ -2,7 +2,7 @@
 // lines it must count exactly what a plain walk of every value of every line counts.
 #include "core/migration/CwdClassifier.h"
 #include "core/migration/JSONLRewriter.h"
-#include "core/util/format/JsonParser.h"
+#include "core/util/format/JSONParser.h"
 #include "core/util/text/PathText.h"
 
 #include "support/TempHome.h"
@@ -56,7 +56,7 @@ void walk(simdjson::dom::element value, std::vector<std::string>& path, std::str
 JSONLRewriter::Result plainScan(const std::vector<std::string>& files, std::string_view old)
 {
     JSONLRewriter::Result result;
-    JsonParser parser;
+    JSONParser parser;
     for (const auto& content : files) {
         Counts fileCounts;
         std::size_t start = 0;

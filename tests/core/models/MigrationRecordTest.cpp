@@ -1,7 +1,7 @@
 #include "core/models/MigrationRecord.h"
 
-#include "core/util/format/JsonValue.h"
-#include "core/util/format/JsonWriter.h"
+#include "core/util/format/JSONValue.h"
+#include "core/util/format/JSONWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +52,7 @@ MigrationRecord fullRecord()
 
 std::string encoded(const MigrationRecord& record)
 {
-    return JsonWriter::pretty(MigrationRecordCoding::encode(record));
+    return JSONWriter::pretty(MigrationRecordCoding::encode(record));
 }
 
 TEST(MigrationRecordTest, RoundTripKeepsEveryField)

@@ -25,7 +25,7 @@ ProjectFolder project(ResumeStatus status, std::optional<std::string> cwd = "/Us
         .status = status};
 }
 
-TEST(DetailPresenterTest, StatusLabelColourAndPanel)
+TEST(DetailPresenterTest, StatusLabelColorAndPanel)
 {
     const std::tuple<ResumeStatus, QString, QColor, Panel> cases[]{
         {ResumeStatus::ok, u"Resume OK"_s, Theme::ok(), Panel::resumeHint},
@@ -35,9 +35,9 @@ TEST(DetailPresenterTest, StatusLabelColourAndPanel)
             Panel::temporaryLocation},
         {ResumeStatus::noCwdRecorded, u"No working directory recorded"_s, Theme::unknown(), Panel::resumeHint},
     };
-    for (const auto& [status, label, colour, panel] : cases) {
+    for (const auto& [status, label, color, panel] : cases) {
         EXPECT_EQ(DetailPresenter::statusLabel(status), label);
-        EXPECT_EQ(ProjectRowPresenter::statusColor(status), colour) << label.toStdString();
+        EXPECT_EQ(ProjectRowPresenter::statusColor(status), color) << label.toStdString();
         EXPECT_EQ(DetailPresenter::panelFor(status), panel) << label.toStdString();
     }
 }

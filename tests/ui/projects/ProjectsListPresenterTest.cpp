@@ -40,7 +40,7 @@ TEST(ProjectRowPresenterTest, DisplayPathPrefersTheRecordedDirectory)
     EXPECT_EQ(ProjectRowPresenter::displayPath(project("-Users-ana-Café")), u"/Users/ana/Café"_s);
 }
 
-TEST(ProjectRowPresenterTest, StatusColours)
+TEST(ProjectRowPresenterTest, StatusColors)
 {
     EXPECT_EQ(ProjectRowPresenter::statusColor(ResumeStatus::ok), Theme::ok());
     EXPECT_EQ(ProjectRowPresenter::statusColor(ResumeStatus::cwdMismatch), Theme::warn());

@@ -138,7 +138,7 @@ TEST_F(MigrationRoadTest, AnEngineFailureShowsTheEnginesOwnWords)
     const std::string reason = std::make_error_code(std::errc::io_error).message();
     EXPECT_EQ(
         child<SymbolLabel>(*sheet, u"failureLabel"_s)->text(), QString::fromStdString("Rename failed: " + reason));
-    EXPECT_EQ(child<SymbolLabel>(*sheet, u"failureLabel"_s)->colour(), Theme::broken());
+    EXPECT_EQ(child<SymbolLabel>(*sheet, u"failureLabel"_s)->color(), Theme::broken());
     EXPECT_FALSE(button(*sheet, u"revealBackupButton"_s).isVisible());
     button(*sheet, u"closeButton"_s).click();
     EXPECT_TRUE(env->isScanning()) << "Close rescans after a failure too";

@@ -208,12 +208,12 @@ TEST_F(MigrationSheetTest, TheFromPathIsRedWheneverNoFolderIsThereAsItIsDrawn)
     QPointer<MigrationSheet> sheet = open(account);
     auto* from = child<WrappingText>(*sheet, u"fromValue"_s);
     from->grab();
-    EXPECT_EQ(from->colour(), sheet->palette().color(QPalette::WindowText));
+    EXPECT_EQ(from->color(), sheet->palette().color(QPalette::WindowText));
     std::filesystem::remove(oldCwd);
     testing::writeFile(oldCwd, "a file, not a folder");
     from->grab();
-    EXPECT_EQ(from->colour(), Theme::broken());
-    EXPECT_EQ(child<WrappingText>(*sheet, u"toValue"_s)->colour(), Theme::ok());
+    EXPECT_EQ(from->color(), Theme::broken());
+    EXPECT_EQ(child<WrappingText>(*sheet, u"toValue"_s)->color(), Theme::ok());
 }
 
 } // namespace

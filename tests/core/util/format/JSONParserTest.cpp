@@ -1,4 +1,4 @@
-#include "core/util/format/JsonParser.h"
+#include "core/util/format/JSONParser.h"
 
 #include <cfloat>
 
@@ -13,7 +13,7 @@ struct Accepted {
 };
 
 // Valid JSON that simdjson alone refuses.
-TEST(JsonParserTest, ReadsValidTextsThatTheFastParserRefuses)
+TEST(JSONParserTest, ReadsValidTextsThatTheFastParserRefuses)
 {
     const Accepted cases[] = {
         {R"({"big":123456789012345678901234567890,"cwd":"/a"})", R"({"big":1.2345678901234568e+29,"cwd":"/a"})"},
@@ -26,10 +26,10 @@ TEST(JsonParserTest, ReadsValidTextsThatTheFastParserRefuses)
         {" \t\r\n[ {} , [] , \"\\\"\\\\\\/\\b\\f\\n\\r\\t\" , true , false , null , 1e999 ] ",
          " \t\r\n[ {} , [] , \"\\\"\\\\\\/\\b\\f\\n\\r\\t\" , true , false , null , 1.7976931348623157e+308 ] "},
     };
-    JsonParser parser;
+    JSONParser parser;
     for (const auto& [json, normalized] : cases) {
         std::string out;
-        ASSERT_TRUE(JsonParser::normalize(json, out)) << json;
+        ASSERT_TRUE(JSONParser::normalize(json, out)) << json;
         EXPECT_EQ(out, normalized);
         EXPECT_EQ(parser.parse(json).error(), simdjson::SUCCESS) << json;
     }
@@ -39,7 +39,7 @@ TEST(JsonParserTest, ReadsValidTextsThatTheFastParserRefuses)
     EXPECT_EQ(parser.parse(R"({"x":-1e400,"t":"\uD83D!"})")["t"].get_string().value(), "\xEF\xBF\xBD!");
 }
 
-TEST(JsonParserTest, RefusesWhatIsNotJson)
+TEST(JSONParserTest, RefusesWhatIsNotJson)
 {
     const char* cases[] = {
         R"({"cwd":"/a")",            // a torn line
@@ -61,29 +61,29 @@ TEST(JsonParserTest, RefusesWhatIsNotJson)
         "",                          // nothing
         R"({"a":1e400)",             // a refused number in a torn line stays refused
     };
-    JsonParser parser;
+    JSONParser parser;
     for (const char* json : cases) {
         std::string out;
-        EXPECT_FALSE(JsonParser::normalize(json, out)) << json;
+        EXPECT_FALSE(JSONParser::normalize(json, out)) << json;
         EXPECT_NE(parser.parse(json).error(), simdjson::SUCCESS) << json;
     }
 }
 
-TEST(JsonParserTest, NestingBeyondTheLimitIsRefusedWithoutRecursion)
+TEST(JSONParserTest, NestingBeyondTheLimitIsRefusedWithoutRecursion)
 {
-    JsonParser parser;
+    JSONParser parser;
     const std::string deep = std::string(100000, '[') + "1e400" + std::string(100000, ']');
     std::string out;
-    EXPECT_FALSE(JsonParser::normalize(deep, out));
+    EXPECT_FALSE(JSONParser::normalize(deep, out));
     EXPECT_NE(parser.parse(deep).error(), simdjson::SUCCESS);
     const std::string allowed = std::string(1000, '[') + "1e400" + std::string(1000, ']');
     EXPECT_EQ(parser.parse(allowed).error(), simdjson::SUCCESS);
 }
 
-TEST(JsonParserTest, PiecesOfALargerTextParseInPlaceOrFromACopy)
+TEST(JSONParserTest, PiecesOfALargerTextParseInPlaceOrFromACopy)
 {
     const std::string text = "{\"a\":1}\n{\"b\":123456789012345678901234567890}";
-    JsonParser parser;
+    JSONParser parser;
     const std::string_view first(text.data(), 7);
     const std::string_view last(text.data() + 8, text.size() - 8);
     EXPECT_EQ(parser.parseWithin(text, first)["a"].get_int64().value(), 1);

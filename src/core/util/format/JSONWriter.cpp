@@ -1,4 +1,4 @@
-#include "JsonWriter.h"
+#include "JSONWriter.h"
 
 #include "core/util/text/UnicodeText.h"
 
@@ -16,11 +16,11 @@ void appendString(std::string& out, std::string_view text)
 {
     // The file must stay JSON whatever a name holds: bytes that are not UTF-8 become U+FFFD.
     out += '"';
-    out += JsonWriter::escaped(UnicodeText::withReplacementCharacters(text));
+    out += JSONWriter::escaped(UnicodeText::withReplacementCharacters(text));
     out += '"';
 }
 
-void write(std::string& out, const JsonValue& value, int level)
+void write(std::string& out, const JSONValue& value, int level)
 {
     std::visit(
         [&](const auto& v) {
@@ -33,7 +33,7 @@ void write(std::string& out, const JsonValue& value, int level)
                 out += std::to_string(v);
             } else if constexpr (std::is_same_v<T, std::string>) {
                 appendString(out, v);
-            } else if constexpr (std::is_same_v<T, JsonValue::Array>) {
+            } else if constexpr (std::is_same_v<T, JSONValue::Array>) {
                 if (v.empty()) {
                     out += "[]";
                     return;
@@ -69,7 +69,7 @@ void write(std::string& out, const JsonValue& value, int level)
 
 } // namespace
 
-std::string JsonWriter::escaped(std::string_view text)
+std::string JSONWriter::escaped(std::string_view text)
 {
     static constexpr char hex[] = "0123456789abcdef";
     std::string out;
@@ -97,7 +97,7 @@ std::string JsonWriter::escaped(std::string_view text)
     return out;
 }
 
-std::string JsonWriter::pretty(const JsonValue& value)
+std::string JSONWriter::pretty(const JSONValue& value)
 {
     std::string out;
     write(out, value, 0);

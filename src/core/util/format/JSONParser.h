@@ -17,7 +17,7 @@ namespace threadhop {
 /// simdjson's 1024 levels is refused, as RFC 8259 allows a reader to do.
 ///
 /// The element a parse returns lives until the next parse with the same parser.
-class JsonParser final {
+class JSONParser final {
 public:
     /// Parses `json`. With `paddedInPlace`, the simdjson::SIMDJSON_PADDING bytes after it must be
     /// readable (they are read, never changed); otherwise the text is copied first.

@@ -1,4 +1,4 @@
-#include "JsonParser.h"
+#include "JSONParser.h"
 
 #include "core/util/text/UnicodeText.h"
 
@@ -279,14 +279,14 @@ bool mayBeValidJson(simdjson::error_code error)
 
 } // namespace
 
-bool JsonParser::normalize(std::string_view json, std::string& out)
+bool JSONParser::normalize(std::string_view json, std::string& out)
 {
     out.clear();
     out.reserve(json.size() + simdjson::SIMDJSON_PADDING);
     return UnicodeText::isValidUtf8(json) && Normalizer(json, out).run();
 }
 
-simdjson::simdjson_result<simdjson::dom::element> JsonParser::parse(std::string_view json, bool paddedInPlace)
+simdjson::simdjson_result<simdjson::dom::element> JSONParser::parse(std::string_view json, bool paddedInPlace)
 {
     auto result = m_parser.parse(json.data(), json.size(), !paddedInPlace);
     if (result.error() == simdjson::SUCCESS || !mayBeValidJson(result.error()) || !normalize(json, m_normalized))
@@ -296,13 +296,13 @@ simdjson::simdjson_result<simdjson::dom::element> JsonParser::parse(std::string_
     return m_parser.parse(m_normalized.data(), size, false);
 }
 
-simdjson::simdjson_result<simdjson::dom::element> JsonParser::parseWithin(std::string_view text, std::string_view piece)
+simdjson::simdjson_result<simdjson::dom::element> JSONParser::parseWithin(std::string_view text, std::string_view piece)
 {
     const bool paddedInPlace = piece.data() + piece.size() + simdjson::SIMDJSON_PADDING <= text.data() + text.size();
     return parse(piece, paddedInPlace);
 }
 
-std::optional<std::string> JsonParser::stringMember(simdjson::dom::object object, std::string_view key)
+std::optional<std::string> JSONParser::stringMember(simdjson::dom::object object, std::string_view key)
 {
     std::string_view text;
     if (object.at_key(key).get_string().get(text) != simdjson::SUCCESS)
