@@ -21,9 +21,9 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 
-# The main window over a made-up home folder, as PNG files in $(BUILD_DIR)/screenshots/.
+# The windows over a made-up home folder, as PNG files in $(BUILD_DIR)/screenshots/.
 screenshots: build
-	THREADHOP_SCREENSHOTS=1 QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tests/threadhop_ui_tests --gtest_filter='Screenshot*'
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tests/threadhop_screenshots
 
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)

@@ -109,13 +109,16 @@ TEST_F(SessionLivenessTest, MalformedAndForeignFilesAreIgnored)
     EXPECT_TRUE(SessionLiveness::liveSessions(account).empty());
 }
 
-TEST_F(SessionLivenessTest, LaterRecordOfTheSameSessionWins)
+TEST_F(SessionLivenessTest, ADeadRecordNeverHidesALiveOneOfTheSameSession)
 {
-    record("a.json", recordFor(getpid(), "same", ",\"name\":\"first\""));
-    record("b.json", recordFor(getpid(), "same", ",\"name\":\"second\""));
+    // Whatever order the folder lists them in.
+    const pid_t dead = reapedChild();
+    record("a.json", recordFor(dead, "same", ",\"name\":\"dead\""));
+    record("b.json", recordFor(getpid(), "same", ",\"name\":\"live\""));
+    record("c.json", recordFor(dead, "same", ",\"name\":\"dead too\""));
     const auto live = SessionLiveness::liveSessions(account);
     ASSERT_EQ(live.size(), 1u);
-    EXPECT_TRUE(live.at("same").name == "first" || live.at("same").name == "second");
+    EXPECT_EQ(live.at("same").name, "live");
 }
 
 } // namespace

@@ -36,6 +36,9 @@ TEST_F(BackupArchiverTest, SameStampReplacesTheArchive)
     writeFile(folder / "a.jsonl", "second");
     EXPECT_EQ(BackupArchiver::backup(folder, "s"), first);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(AppPaths::backupsDir()), {}), 1);
+    const testing::TempFolder out;
+    BackupArchiver::extract(first, out.path());
+    EXPECT_EQ(testing::readFile(out.path() / "-x" / "a.jsonl"), "second");
 }
 
 TEST_F(BackupArchiverTest, MissingFolderFailsWithTarsMessage)

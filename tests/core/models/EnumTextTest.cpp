@@ -1,4 +1,5 @@
 #include "core/models/CwdClass.h"
+#include "core/models/MoveMode.h"
 #include "core/models/ResumeStatus.h"
 
 #include <gtest/gtest.h>
@@ -6,17 +7,29 @@
 namespace threadhop {
 namespace {
 
-TEST(EnumTextTest, StringValuesAreTheCaseNames)
+// The exact strings the history file stores and reads back; anything else reads as nothing.
+TEST(EnumTextTest, TheStoredStringsAndNothingElse)
 {
-    for (const auto status : {ResumeStatus::ok, ResumeStatus::cwdMismatch, ResumeStatus::targetMissing,
-                              ResumeStatus::ephemeralLocation, ResumeStatus::noCwdRecorded})
-        EXPECT_EQ(fromString<ResumeStatus>(toString(status)), status);
-    for (const auto cwdClass : allCwdClasses)
-        EXPECT_EQ(fromString<CwdClass>(toString(cwdClass)), cwdClass);
-    EXPECT_EQ(toString(CwdClass::externalState), "externalState");
-    EXPECT_EQ(fromString<CwdClass>("history"), CwdClass::history);
-    EXPECT_EQ(fromString<CwdClass>("session"), std::nullopt);
-    EXPECT_EQ(fromString<ResumeStatus>("OK"), std::nullopt);
+    const std::pair<CwdClass, const char*> classes[] = {{CwdClass::sessionCwd, "sessionCwd"},
+        {CwdClass::driftedCwd, "driftedCwd"}, {CwdClass::history, "history"}, {CwdClass::externalState, "externalState"}};
+    for (const auto& [cwdClass, text] : classes) {
+        EXPECT_EQ(toString(cwdClass), text);
+        EXPECT_EQ(fromString<CwdClass>(text), cwdClass);
+    }
+    const std::pair<ResumeStatus, const char*> statuses[] = {{ResumeStatus::ok, "ok"},
+        {ResumeStatus::cwdMismatch, "cwdMismatch"}, {ResumeStatus::targetMissing, "targetMissing"},
+        {ResumeStatus::ephemeralLocation, "ephemeralLocation"}, {ResumeStatus::noCwdRecorded, "noCwdRecorded"}};
+    for (const auto& [status, text] : statuses) {
+        EXPECT_EQ(toString(status), text);
+        EXPECT_EQ(fromString<ResumeStatus>(text), status);
+    }
+    EXPECT_EQ(fromString<MoveMode>("clone"), MoveMode::clone);
+    EXPECT_EQ(fromString<MoveMode>("fork"), MoveMode::fork);
+    for (const char* other : {"session", "History", "OK", "", " fork"}) {
+        EXPECT_EQ(fromString<CwdClass>(other), std::nullopt) << other;
+        EXPECT_EQ(fromString<ResumeStatus>(other), std::nullopt) << other;
+        EXPECT_EQ(fromString<MoveMode>(other), std::nullopt) << other;
+    }
 }
 
 TEST(EnumTextTest, OnlyMismatchAndMissingNeedAttention)

@@ -48,16 +48,24 @@ TEST(CwdClassBreakdownTest, HistoryIsRewrittenOnlyWhenAsked)
     }
 }
 
+// The exact texts users read for each class.
 TEST(CwdClassBreakdownTest, TitlesAndExplanations)
 {
-    EXPECT_EQ(title(CwdClass::driftedCwd), u"Drifted cwd (ran elsewhere)"_s);
-    EXPECT_EQ(explanation(CwdClass::driftedCwd),
-        u"A working directory outside the session's tree — a tool that really did run somewhere else. Never rewritten."_s);
-    EXPECT_EQ(explanation(CwdClass::history),
-        u"Paths inside what tools were asked to do and what they returned. "
-        u"Rewriting these edits the record of what happened."_s);
-    EXPECT_EQ(explanation(CwdClass::externalState),
-        u"References into the account's file-history/, which stays behind. Never rewritten."_s);
+    const std::tuple<CwdClass, QString, QString> cases[] = {
+        {CwdClass::sessionCwd, u"Session working directory"_s,
+            u"The directory the session was launched in. Rewriting this is what makes --resume find the conversation."_s},
+        {CwdClass::driftedCwd, u"Drifted cwd (ran elsewhere)"_s,
+            u"A working directory outside the session's tree — a tool that really did run somewhere else. Never rewritten."_s},
+        {CwdClass::history, u"Recorded history (tool input/output)"_s,
+            u"Paths inside what tools were asked to do and what they returned. "
+            u"Rewriting these edits the record of what happened."_s},
+        {CwdClass::externalState, u"External state (file-history)"_s,
+            u"References into the account's file-history/, which stays behind. Never rewritten."_s},
+    };
+    for (const auto& [cwdClass, expectedTitle, expectedExplanation] : cases) {
+        EXPECT_EQ(title(cwdClass), expectedTitle);
+        EXPECT_EQ(explanation(cwdClass), expectedExplanation);
+    }
 }
 
 TEST(CwdClassBreakdownTest, UnparsableLinesNoticeHasNoSingular)
