@@ -137,10 +137,13 @@ void BM_FieldEditor(benchmark::State& state)
     }
     const JSONFieldEditor::KeySet keys{"cwd"};
     const std::string oldCwd = bench::corpusCwd;
-    const JSONFieldEditor::Transform transform = [&](std::string_view, std::string_view raw) -> std::optional<std::string> {
+    std::string replacement;
+    const JSONFieldEditor::Transform transform = [&](std::string_view,
+                                                     std::string_view raw) -> std::optional<std::string_view> {
         if (raw.size() < oldCwd.size() || raw.substr(0, oldCwd.size()) != oldCwd)
             return std::nullopt;
-        return std::string(movedCwd) + std::string(raw.substr(oldCwd.size()));
+        replacement.assign(movedCwd).append(raw.substr(oldCwd.size()));
+        return replacement;
     };
     std::string out;
     for (auto _ : state) {

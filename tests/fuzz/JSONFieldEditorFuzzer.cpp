@@ -22,14 +22,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const JSONFieldEditor::KeySet keys(chosen);
     const std::string_view line = fuzz::text(data + 1, size - 1);
 
-    const auto untouched = [](std::string_view, std::string_view) { return std::optional<std::string>(); };
+    const auto untouched = [](std::string_view, std::string_view) { return std::optional<std::string_view>(); };
     fuzz::require(JSONFieldEditor::replaceStringFields(line, keys, untouched) == line);
-    const auto same = [](std::string_view, std::string_view raw) { return std::optional<std::string>(raw); };
+    const auto same = [](std::string_view, std::string_view raw) { return std::optional<std::string_view>(raw); };
     fuzz::require(JSONFieldEditor::replaceStringFields(line, keys, same) == line);
 
     std::string out = "kept";
-    const auto longer = [](std::string_view key, std::string_view raw) {
-        return std::optional<std::string>(std::string(raw) + "/" + std::string(key) + std::string(raw));
+    std::string scratch;
+    const auto longer = [&](std::string_view key, std::string_view raw) {
+        scratch = std::string(raw) + "/" + std::string(key) + std::string(raw);
+        return std::optional<std::string_view>(scratch);
     };
     JSONFieldEditor::appendReplacingStringFields(line, keys, longer, out);
     fuzz::require(out.starts_with("kept"));

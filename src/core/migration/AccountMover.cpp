@@ -10,7 +10,6 @@
 #include "SessionCopier.h"
 #include "core/discovery/SessionLiveness.h"
 #include "core/encoding/CwdCodec.h"
-#include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/text/PathText.h"
 #include "core/util/fs/ReadBuffer.h"
@@ -18,6 +17,8 @@
 #include "core/validation/TranscriptAnalyzer.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 
 namespace threadhop {
 namespace {
@@ -28,13 +29,6 @@ bool sameFolder(const fs::path& a, const fs::path& b)
 {
     return PathText::standardized(a.native()) == PathText::standardized(b.native());
 }
-
-// What the steps after the copy produce, for the moves note and the record.
-struct Transformed {
-    std::optional<TranscriptTrimmer::Result> trim;
-    std::optional<IdentityRewriter::Plan> plan; ///< a fork's
-    JSONLRewriter::Result cwdRewrite;
-};
 
 const JSONLRewriter::Scope& scopeOf(const AccountMoveInput& input)
 {
@@ -51,56 +45,103 @@ void refuse(const AccountMoveInput& input, const AccountMovePreview& preview)
         throw AccountMoveError::brokenTranscript(static_cast<std::int64_t>(preview.integrity.unansweredInMiddle.size()));
 }
 
-Transformed transform(const AccountMoveInput& input, const SessionCopier::CopyResult& copy, const std::string& newSessionId)
+// One read of the conversation's files serves the analysis, the identity plan and the copy, so
+// that each line is parsed once before the copy is written.
+struct ConversationRead {
+    std::map<fs::path, ReadBuffer> texts; ///< the files that may be edited (.jsonl, .meta.json), as read
+    TranscriptIntegrity integrity;
+    IdentityRewriter::ValueSet identities;          ///< of every such file, when asked for
+    std::optional<TranscriptTrimmer::Output> trimmed; ///< for a trimmed scope
+};
+
+// Reads the transcript (analysed, and trimmed for a trimmed scope); with `wholeConversation`, the
+// other editable files too, and the identity values of all of them.
+ConversationRead readConversation(const SessionCopier::Layout& layout, const TranscriptScope& scope,
+                                  bool wholeConversation)
 {
-    Transformed done;
-    if (const auto messages = input.scope.messages()) {
-        ReadBuffer text;
-        if (!text.load(copy.destinationTranscript))
-            throw AccountMoveError::verificationFailed("the copied transcript cannot be read");
-        auto trimmed = TranscriptTrimmer::trim(text.content(), *messages);
-        AtomicFile::write(copy.destinationTranscript, trimmed.text);
-        done.trim = trimmed.result;
+    ConversationRead read;
+    const auto collect = [&](simdjson::dom::element line) { IdentityRewriter::collect(line, std::nullopt, read.identities); };
+    const auto files = wholeConversation ? IdentityRewriter::identityFiles(layout.allFiles)
+                                         : std::vector<fs::path>{layout.transcript};
+    for (const auto& file : files) {
+        ReadBuffer buffer;
+        if (!buffer.load(file))
+            continue;
+        const std::string_view text = buffer.content();
+        if (file == layout.transcript) {
+            // A line that is not UTF-8 is one invalid line here, not a reason to leave the transcript out.
+            read.integrity = wholeConversation ? TranscriptAnalyzer::analyze(text, collect) : TranscriptAnalyzer::analyze(text);
+            if (const auto messages = scope.messages())
+                read.trimmed = TranscriptTrimmer::trim(text, *messages);
+        } else {
+            IdentityRewriter::collectFromText(text, read.identities);
+        }
+        read.texts.emplace(file, std::move(buffer));
     }
-    if (input.mode == MoveMode::fork) {
-        const auto files = IdentityRewriter::identityFiles(copy.destinationFiles);
-        done.plan = IdentityRewriter::buildPlan(files, input.sessionId, newSessionId);
-        IdentityRewriter::apply(*done.plan, files);
-    }
-    const std::string newCwd = AccountMover::destinationCwd(input);
-    if (newCwd != input.launchCwd) {
-        // Only the copy: other conversations already in the target folder are not this move's to change.
-        std::vector<fs::path> transcripts;
-        std::copy_if(copy.destinationFiles.begin(), copy.destinationFiles.end(), std::back_inserter(transcripts),
-                     [](const fs::path& file) { return file.extension() == ".jsonl"; });
-        done.cwdRewrite = JSONLRewriter::rewrite(transcripts, input.launchCwd, newCwd, scopeOf(input));
-    }
-    return done;
+    return read;
 }
 
-// Whether `value` is one of the source's identity values. A whole copy held exactly the source's
-// values when the plan was made, so the plan's keys stand for them; a trimmed one did not.
-class SourceIdentity final {
+// The content each copied file is written with: the transcript trimmed, then, in every editable
+// file, the identity values of a fork replaced and the working directory moved; nothing for a file
+// that stays as it is.
+class CopyEdits final {
 public:
-    SourceIdentity(const AccountMoveInput& input, const IdentityRewriter::Plan& plan, const SessionCopier::Layout& source)
-        : m_plan(plan)
+    CopyEdits(const AccountMoveInput& input, const ConversationRead& read, const fs::path& transcript,
+              const std::optional<IdentityRewriter::Plan>& plan)
+        : m_input(input), m_read(read), m_transcript(transcript), m_newCwd(AccountMover::destinationCwd(input))
     {
-        if (input.scope.isTrimmed())
-            m_collected = IdentityRewriter::identityValues(IdentityRewriter::identityFiles(source.allFiles));
+        if (plan)
+            m_identity.emplace(*plan);
     }
 
-    bool contains(const std::string& value) const
+    std::optional<std::string> operator()(const fs::path& source)
     {
-        return m_collected ? m_collected->contains(value) : m_plan.mapping.contains(value);
+        const auto found = m_read.texts.find(source);
+        if (found == m_read.texts.end())
+            return std::nullopt;
+        std::string_view text = found->second.content();
+        std::optional<std::string> edited;
+        const auto take = [&](std::string& out) {
+            edited = std::move(out);
+            text = *edited;
+        };
+        if (source == m_transcript && m_read.trimmed) {
+            std::string trimmed = m_read.trimmed->text;
+            take(trimmed);
+        }
+        std::string out;
+        if (m_identity && m_identity->edit(text, out))
+            take(out);
+        if (m_newCwd != m_input.launchCwd && source.extension() == ".jsonl") {
+            addTo(m_cwdRewrite, JSONLRewriter::rewriteText(text, m_input.launchCwd, m_newCwd, scopeOf(m_input), out));
+            if (out != text)
+                take(out);
+        }
+        return edited;
     }
+
+    /// What the working-directory rewrite found, over the copied transcripts.
+    const JSONLRewriter::Result& cwdRewrite() const { return m_cwdRewrite; }
 
 private:
-    const IdentityRewriter::Plan& m_plan;
-    std::optional<IdentityRewriter::ValueSet> m_collected;
+    static void addTo(JSONLRewriter::Result& total, const JSONLRewriter::Result& file)
+    {
+        total.files += file.files;
+        total.unparsableLines += file.unparsableLines;
+        for (const auto& [cwdClass, count] : file.byClass)
+            total.byClass[cwdClass] += count;
+    }
+
+    const AccountMoveInput& m_input;
+    const ConversationRead& m_read;
+    fs::path m_transcript;
+    std::string m_newCwd;
+    std::optional<IdentityRewriter::TextEditor> m_identity;
+    JSONLRewriter::Result m_cwdRewrite;
 };
 
 void verify(const AccountMoveInput& input, const SessionCopier::CopyResult& copy, const SessionCopier::Layout& source,
-            const fs::path& targetFolder, const std::optional<IdentityRewriter::Plan>& plan)
+            const fs::path& targetFolder, const ConversationRead& read)
 {
     const auto sourceCount = static_cast<std::int64_t>(source.allFiles.size());
     if (copy.filesCopied != sourceCount)
@@ -110,10 +151,12 @@ void verify(const AccountMoveInput& input, const SessionCopier::CopyResult& copy
     const std::string folderName = targetFolder.filename().string();
     if (folderName != expected)
         throw AccountMoveError::verificationFailed("destination folder is " + folderName + ", expected " + expected);
-    if (plan) {
+    if (input.mode == MoveMode::fork) {
+        // Read back from the disk: what the copy holds, not what was meant to be written.
         const auto copied = IdentityRewriter::identityValues(IdentityRewriter::identityFiles(copy.destinationFiles));
-        const SourceIdentity original(input, *plan, source);
-        const auto shared = std::count_if(copied.begin(), copied.end(), [&](const std::string& value) { return original.contains(value); });
+        const auto shared = std::count_if(copied.begin(), copied.end(), [&](const std::string& value) {
+            return value == input.sessionId || read.identities.contains(value);
+        });
         if (shared > 0)
             throw AccountMoveError::verificationFailed("the fork still shares " + std::to_string(shared)
                                                        + " identity values with the original");
@@ -201,8 +244,8 @@ MigrationRecord recordOf(const AccountMoveInput& input, const SessionCopier::Cop
     };
 }
 
-// The preview; the move needs no scan of the source folder, so it can leave that out.
-AccountMovePreview computePreview(const AccountMoveInput& input, bool scanFolder)
+// The refusals that need nothing read.
+void refuseBeforeReading(const AccountMoveInput& input)
 {
     if (sameFolder(input.source.configDirURL(), input.target.configDirURL()))
         throw AccountMoveError::sameAccount();
@@ -216,10 +259,13 @@ AccountMovePreview computePreview(const AccountMoveInput& input, bool scanFolder
                                             + " is not valid UTF-8 text, which the history file cannot hold. The "
                                               "conversation cannot be moved.");
     }
-    const fs::path source = AccountMover::sourceFolder(input);
-    const auto layout = SessionCopier::layout(input.sessionId, source);
-    const fs::path target = AccountMover::targetFolder(input);
+}
 
+// Everything of the preview but the scan of the source folder, which the move does not need.
+AccountMovePreview previewOf(const AccountMoveInput& input, const SessionCopier::Layout& layout,
+                             const ConversationRead& read)
+{
+    const fs::path target = AccountMover::targetFolder(input);
     AccountMovePreview preview;
     preview.sourceFolder = input.sourceFolderName;
     preview.targetFolder = target.filename().string();
@@ -229,16 +275,9 @@ AccountMovePreview computePreview(const AccountMoveInput& input, bool scanFolder
         const auto status = fs::symlink_status(target / (input.sessionId + ".jsonl"), error);
         preview.collision = status.type() != fs::file_type::not_found && status.type() != fs::file_type::none;
     }
-    // One read serves the analysis and the trim, so both describe the same text. A line that is
-    // not UTF-8 is one invalid line to them, not a reason to leave the whole transcript out.
-    ReadBuffer buffer;
-    if (buffer.load(layout.transcript)) {
-        preview.integrity = TranscriptAnalyzer::analyze(buffer.content());
-        if (const auto messages = input.scope.messages())
-            preview.trim = TranscriptTrimmer::trim(buffer.content(), *messages).result;
-    }
-    if (scanFolder)
-        preview.cwdScan = JSONLRewriter::scan(source, input.launchCwd);
+    preview.integrity = read.integrity;
+    if (read.trimmed)
+        preview.trim = read.trimmed->result;
     const auto files = static_cast<std::int64_t>(layout.allFiles.size());
     const auto transcripts = static_cast<std::int64_t>(layout.jsonlFiles().size());
     preview.fileCount = files;
@@ -288,16 +327,22 @@ fs::path AccountMover::targetFolder(const AccountMoveInput& input)
 
 AccountMovePreview AccountMover::preview(const AccountMoveInput& input)
 {
-    return computePreview(input, true);
+    refuseBeforeReading(input);
+    const auto layout = SessionCopier::layout(input.sessionId, sourceFolder(input));
+    AccountMovePreview preview = previewOf(input, layout, readConversation(layout, input.scope, false));
+    preview.cwdScan = JSONLRewriter::scan(sourceFolder(input), input.launchCwd);
+    return preview;
 }
 
 MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_view stamp)
 {
-    const AccountMovePreview preview = computePreview(input, false);
-    refuse(input, preview);
+    refuseBeforeReading(input);
     const fs::path source = sourceFolder(input);
     const fs::path target = targetFolder(input);
     const auto layout = SessionCopier::layout(input.sessionId, source);
+    const ConversationRead read = readConversation(layout, input.scope, true);
+    const AccountMovePreview preview = previewOf(input, layout, read);
+    refuse(input, preview);
 
     const std::string backupPath = BackupArchiver::backup(source, stamp).string();
     if (fs::exists(target)) {
@@ -316,12 +361,15 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
     PendingOperations::write(note);
     OperationSteps::reached(OperationStep::noted);
 
+    std::optional<IdentityRewriter::Plan> plan;
+    if (input.mode == MoveMode::fork)
+        plan = IdentityRewriter::planFor(read.identities, input.sessionId, newSessionId);
+    CopyEdits edits(input, read, layout.transcript, plan);
     SessionCopier::CopyResult copy;
-    Transformed done;
     try {
-        copy = SessionCopier::copy(layout, staged.folder(), newSessionId);
-        done = transform(input, copy, newSessionId);
-        verify(input, copy, layout, target, done.plan);
+        // One write per file, with every edit already made; the verification reads it back.
+        copy = SessionCopier::copy(layout, staged.folder(), newSessionId, std::ref(edits));
+        verify(input, copy, layout, target, read);
         OperationSteps::reached(OperationStep::copied);
         note.placed = staged.placedFiles(copy);
         PendingOperations::write(note);
@@ -338,12 +386,14 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
     }
     OperationSteps::reached(OperationStep::placed);
 
-    MigrationRecord record = recordOf(input, copy, newSessionId, done.cwdRewrite, backupPath, target);
+    const std::optional<TranscriptTrimmer::Result> trim =
+        read.trimmed ? std::optional(read.trimmed->result) : std::nullopt;
+    MigrationRecord record = recordOf(input, copy, newSessionId, edits.cwdRewrite(), backupPath, target);
     record.id = note.recordId;
     MigrationAudit::append(record);
     OperationSteps::reached(OperationStep::recorded);
     // After the record: an interrupted move is taken back, and no note may tell of it then.
-    writeLedger(input, preview, copy, newSessionId, done.trim, backupPath, source, target);
+    writeLedger(input, preview, copy, newSessionId, trim, backupPath, source, target);
     staged.discard();
     PendingOperations::remove(note);
     return record;

@@ -106,79 +106,95 @@ std::vector<fs::path> IdentityRewriter::identityFiles(const std::vector<fs::path
     return result;
 }
 
+void IdentityRewriter::collectFromText(std::string_view text, ValueSet& into)
+{
+    JSONParser parser;
+    TranscriptLines::forEach(text, [&](std::string_view line) {
+        simdjson::dom::element element;
+        if (parser.parseWithin(text, line).get(element) == simdjson::SUCCESS)
+            collect(element, std::nullopt, into);
+    });
+}
+
 IdentityRewriter::ValueSet IdentityRewriter::identityValues(const std::vector<fs::path>& files)
 {
     ValueSet values;
     ReadBuffer buffer;
-    JSONParser parser;
     for (const auto& file : files) {
-        if (!buffer.load(file))
-            continue;
-        // The buffer's padding lies past the end of its content, so every line parses in place.
-        const std::string_view text = buffer.content();
-        TranscriptLines::forEach(text, [&](std::string_view line) {
-            simdjson::dom::element element;
-            if (parser.parse(line, true).get(element) == simdjson::SUCCESS)
-                collect(element, std::nullopt, values);
-        });
+        if (buffer.load(file))
+            collectFromText(buffer.content(), values);
     }
     return values;
+}
+
+IdentityRewriter::Plan IdentityRewriter::planFor(const ValueSet& values, std::string_view oldSessionId,
+                                                 std::string_view newSessionId)
+{
+    Plan plan{.oldSessionId = std::string(oldSessionId), .newSessionId = std::string(newSessionId)};
+    plan.mapping.emplace(oldSessionId, newSessionId);
+    for (const auto& value : values) {
+        if (value != oldSessionId)
+            plan.mapping.emplace(value, Uuid::random().lowerText());
+    }
+    return plan;
 }
 
 IdentityRewriter::Plan IdentityRewriter::buildPlan(const std::vector<fs::path>& files, std::string_view oldSessionId,
                                                    std::string_view newSessionId)
 {
-    Plan plan{.oldSessionId = std::string(oldSessionId), .newSessionId = std::string(newSessionId)};
-    plan.mapping.emplace(oldSessionId, newSessionId);
-    for (auto& value : identityValues(files)) {
-        if (value != oldSessionId)
-            plan.mapping.emplace(std::move(value), Uuid::random().lowerText());
+    return planFor(identityValues(files), oldSessionId, newSessionId);
+}
+
+IdentityRewriter::TextEditor::TextEditor(const Plan& plan)
+    : m_oldTeam("session-" + plan.oldSessionId.substr(0, 8)), m_newTeam("session-" + plan.newSessionId.substr(0, 8))
+{
+    // Every identity field of every line is looked up: a hash index beats the ordered map.
+    m_index.reserve(plan.mapping.size());
+    for (const auto& [from, to] : plan.mapping)
+        m_index.emplace(from, to);
+}
+
+bool IdentityRewriter::TextEditor::edit(std::string_view text, std::string& out)
+{
+    static const JSONFieldEditor::KeySet keys = editedKeys();
+    out.clear();
+    if (m_index.empty()) {
+        out.append(text);
+        return false;
     }
-    return plan;
+    out.reserve(text.size());
+    const std::int64_t before = m_replaced;
+    const JSONFieldEditor::Transform transform = [&](std::string_view key,
+                                                     std::string_view raw) -> std::optional<std::string_view> {
+        if (key == "teamName") {
+            if (raw != m_oldTeam)
+                return std::nullopt;
+            ++m_replaced;
+            return m_newTeam;
+        }
+        const auto found = m_index.find(raw);
+        if (found == m_index.end())
+            return std::nullopt;
+        ++m_replaced;
+        return found->second;
+    };
+    forEachPiece(text, [&](std::string_view piece) {
+        JSONFieldEditor::appendReplacingStringFields(piece, keys, transform, out);
+    });
+    // A value replaced by itself changes nothing, but needs no 100 MB comparison to tell.
+    return m_replaced != before;
 }
 
 std::int64_t IdentityRewriter::apply(const Plan& plan, const std::vector<fs::path>& files)
 {
-    if (plan.mapping.empty())
-        return 0;
-    static const JSONFieldEditor::KeySet keys = editedKeys();
-    const std::string oldTeam = "session-" + plan.oldSessionId.substr(0, 8);
-    const std::string newTeam = "session-" + plan.newSessionId.substr(0, 8);
-    // Every identity field of every line is looked up: a hash index beats the ordered map.
-    std::unordered_map<std::string_view, std::string_view> index;
-    index.reserve(plan.mapping.size());
-    for (const auto& [from, to] : plan.mapping)
-        index.emplace(from, to);
-    std::int64_t replaced = 0;
-    const JSONFieldEditor::Transform transform = [&](std::string_view key,
-                                                     std::string_view raw) -> std::optional<std::string> {
-        if (key == "teamName") {
-            if (raw != oldTeam)
-                return std::nullopt;
-            ++replaced;
-            return newTeam;
-        }
-        const auto found = index.find(raw);
-        if (found == index.end())
-            return std::nullopt;
-        ++replaced;
-        return std::string(found->second);
-    };
+    TextEditor editor(plan);
     ReadBuffer buffer;
     std::string edited;
     for (const auto& file : files) {
-        if (!buffer.load(file))
-            continue;
-        const std::string_view text = buffer.content();
-        edited.clear();
-        edited.reserve(text.size());
-        forEachPiece(text, [&](std::string_view piece) {
-            JSONFieldEditor::appendReplacingStringFields(piece, keys, transform, edited);
-        });
-        if (edited != text)
+        if (buffer.load(file) && editor.edit(buffer.content(), edited))
             AtomicFile::write(file, edited);
     }
-    return replaced;
+    return editor.replaced();
 }
 
 } // namespace threadhop

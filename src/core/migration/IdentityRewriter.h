@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <simdjson.h>
@@ -54,10 +55,33 @@ std::vector<std::filesystem::path> identityFiles(const std::vector<std::filesyst
 /// parse are skipped: a file that is not valid UTF-8 still gives the values of its valid lines.
 ValueSet identityValues(const std::vector<std::filesystem::path>& files);
 
+/// Adds the identity values of the lines of `text` that parse as JSON objects or arrays.
+void collectFromText(std::string_view text, ValueSet& into);
+
+/// The plan for identity values already collected: oldSessionId maps to newSessionId, every other
+/// value to a fresh random lower-case UUID.
+Plan planFor(const ValueSet& values, std::string_view oldSessionId, std::string_view newSessionId);
+
 /// The plan for a fork: oldSessionId maps to newSessionId, every other identity value found in
 /// `files` to a fresh random lower-case UUID. Never fails (unless the system's random source does).
 Plan buildPlan(const std::vector<std::filesystem::path>& files, std::string_view oldSessionId,
                std::string_view newSessionId);
+
+/// Edits texts by a plan as apply() edits files, counting the values it replaces.
+class TextEditor final {
+public:
+    explicit TextEditor(const Plan& plan);
+
+    /// Writes `text` edited into `out`; true when anything changed.
+    bool edit(std::string_view text, std::string& out);
+    std::int64_t replaced() const { return m_replaced; }
+
+private:
+    std::string m_oldTeam;
+    std::string m_newTeam;
+    std::unordered_map<std::string_view, std::string_view> m_index; ///< into the plan, which must outlive this
+    std::int64_t m_replaced = 0;
+};
 
 /// Rewrites `files` in place: under identityKeys every raw value found in the mapping becomes its
 /// mapped value, and a "teamName" of "session-" + the old id's first 8 characters takes the new

@@ -33,8 +33,10 @@ private:
 };
 
 /// Given a key and the field's raw value (the text between its quotes, escapes as written),
-/// the replacement raw text, inserted verbatim, or nothing to leave the field as it is.
-using Transform = std::function<std::optional<std::string>(std::string_view key, std::string_view raw)>;
+/// the replacement raw text, inserted verbatim, or nothing to leave the field as it is. The view
+/// must stay valid until the transform is called again (no allocation per field: a line may hold
+/// thousands of them).
+using Transform = std::function<std::optional<std::string_view>(std::string_view key, std::string_view raw)>;
 
 /// The line with every matched field passed through `transform`, in line order, once each.
 /// A field matches where a quoted key of `keys`, blanks, a colon, blanks and a string value

@@ -238,13 +238,15 @@ const JSONFieldEditor::KeySet cwdKey{"cwd"};
 bool appendReplacingCwdFields(std::string_view line, const Directories& directories, std::string& out)
 {
     bool replaced = false;
+    std::string replacement;
     JSONFieldEditor::appendReplacingStringFields(
         line, cwdKey,
-        [&](std::string_view, std::string_view raw) -> std::optional<std::string> {
+        [&](std::string_view, std::string_view raw) -> std::optional<std::string_view> {
             if (!PathText::isAtOrBelow(raw, directories.oldInText))
                 return std::nullopt;
             replaced = true;
-            return directories.newInText + std::string(raw.substr(directories.oldInText.size()));
+            replacement.assign(directories.newInText).append(raw.substr(directories.oldInText.size()));
+            return replacement;
         },
         out);
     return replaced;
@@ -507,16 +509,29 @@ JSONLRewriter::Result JSONLRewriter::rewrite(const std::vector<std::filesystem::
     return result;
 }
 
-std::string JSONLRewriter::rewrittenText(std::string_view text, std::string_view oldCwd, std::string_view newCwd,
-                                         const Scope& scope)
+JSONLRewriter::Result JSONLRewriter::rewriteText(std::string_view text, std::string_view oldCwd,
+                                                 std::string_view newCwd, const Scope& scope, std::string& out)
 {
-    if (oldCwd.empty() || newCwd.empty())
-        return std::string(text);
+    Result result;
+    if (oldCwd.empty() || newCwd.empty()) {
+        out.assign(text);
+        return result;
+    }
     const Directories directories(oldCwd, newCwd);
     LineClassifier classifier(directories);
     const simdjson::padded_string padded(text);
+    const auto outcome = ::threadhop::rewriteText(padded, classifier, directories, scope, out);
+    addCounts(outcome.counts, result);
+    result.unparsableLines = outcome.unparsable;
+    result.files = anyCount(outcome.counts) ? 1 : 0;
+    return result;
+}
+
+std::string JSONLRewriter::rewrittenText(std::string_view text, std::string_view oldCwd, std::string_view newCwd,
+                                         const Scope& scope)
+{
     std::string out;
-    rewriteText(padded, classifier, directories, scope, out);
+    rewriteText(text, oldCwd, newCwd, scope, out);
     return out;
 }
 

@@ -94,6 +94,11 @@ using KeepOriginal = std::function<std::filesystem::path(const std::filesystem::
 Result rewrite(const std::vector<std::filesystem::path>& files, std::string_view oldCwd, std::string_view newCwd,
                const Scope& scope, const KeepOriginal& keepOriginal = {});
 
+/// Rewrites one transcript's whole text into `out`, as a rewrite of its file would, and returns
+/// what it found (`files` is 1 when the text holds an occurrence of any class).
+Result rewriteText(std::string_view text, std::string_view oldCwd, std::string_view newCwd, const Scope& scope,
+                   std::string& out);
+
 /// A transcript's whole text as a rewrite would write it (the text itself when nothing changes).
 std::string rewrittenText(std::string_view text, std::string_view oldCwd, std::string_view newCwd, const Scope& scope);
 

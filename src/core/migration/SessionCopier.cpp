@@ -1,5 +1,7 @@
 #include "SessionCopier.h"
 
+#include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/DiskFlush.h"
 #include "core/util/fs/FileMetadata.h"
 
 #include <algorithm>
@@ -52,19 +54,34 @@ bool isTaken(const fs::path& path)
     return fs::symlink_status(path, error).type() != fs::file_type::not_found;
 }
 
+// Copies one file with its mode, or writes the content `rewrite` gives it; flushed either way, as
+// the copy is what the target account keeps.
+void copyFile(const fs::path& from, const fs::path& to, const SessionCopier::Rewrite& rewrite)
+{
+    if (auto content = rewrite ? rewrite(from) : std::nullopt) {
+        const auto mode = fs::status(from).permissions();
+        AtomicFile::create(to, *content, static_cast<unsigned>(mode));
+        return;
+    }
+    fs::copy_file(from, to);
+    DiskFlush::file(to);
+}
+
 // Recreates the tree of `from` at `to`: folders made afresh, files copied with their mode, links
 // as links; sockets and pipes are skipped (the count check then reports the difference).
-void copyTree(const fs::path& from, const fs::path& to)
+void copyTree(const fs::path& from, const fs::path& to, const SessionCopier::Rewrite& rewrite)
 {
     fs::create_directory(to);
+    std::vector<fs::path> folders{to};
     for (auto it = fs::recursive_directory_iterator(from); it != fs::recursive_directory_iterator(); ++it) {
         const fs::path destination = to / it->path().lexically_relative(from);
         switch (it->symlink_status().type()) {
         case fs::file_type::directory:
             fs::create_directory(destination);
+            folders.push_back(destination);
             break;
         case fs::file_type::regular:
-            fs::copy_file(it->path(), destination);
+            copyFile(it->path(), destination, rewrite);
             break;
         case fs::file_type::symlink:
             fs::copy_symlink(it->path(), destination);
@@ -73,6 +90,8 @@ void copyTree(const fs::path& from, const fs::path& to)
             break;
         }
     }
+    for (const auto& folder : folders)
+        DiskFlush::folder(folder);
 }
 
 } // namespace
@@ -131,7 +150,7 @@ SessionCopier::Layout SessionCopier::layout(std::string_view sessionId, const fs
 }
 
 SessionCopier::CopyResult SessionCopier::copy(const Layout& layout, const fs::path& toFolder,
-                                              std::string_view newSessionId)
+                                              std::string_view newSessionId, const Rewrite& rewrite)
 {
     fs::create_directories(toFolder);
     CopyResult result;
@@ -143,13 +162,14 @@ SessionCopier::CopyResult SessionCopier::copy(const Layout& layout, const fs::pa
         if (isTaken(path))
             throw CopyError::destinationExists(path.string());
     }
-    fs::copy_file(layout.transcript, result.destinationTranscript);
+    copyFile(layout.transcript, result.destinationTranscript, rewrite);
     result.destinationFiles.push_back(result.destinationTranscript);
     if (layout.sidecar) {
-        copyTree(*layout.sidecar, sidecar);
+        copyTree(*layout.sidecar, sidecar, rewrite);
         result.destinationSidecar = sidecar;
         appendRegularFiles(sidecar, result.destinationFiles);
     }
+    DiskFlush::folder(toFolder);
     sortByPath(result.destinationFiles);
     const auto copied = static_cast<std::int64_t>(result.destinationFiles.size());
     const auto expected = static_cast<std::int64_t>(layout.allFiles.size());

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,6 +64,10 @@ private:
 /// not a plain file name (empty, ".", "..", or holding "/"), which could reach outside the folder.
 Layout layout(std::string_view sessionId, const std::filesystem::path& folder);
 
+/// The content a copied file is to get instead of its own bytes, or nothing to copy it byte for
+/// byte; asked once for every file, with the source file's path.
+using Rewrite = std::function<std::optional<std::string>(const std::filesystem::path& source)>;
+
 /// Copies the conversation into `toFolder` (created with its parents) as `newSessionId`, which
 /// equals the source id for a clone. Contents are copied byte for byte and files keep their mode;
 /// the side folder's folders are created afresh, so the copy can be rewritten and removed even
@@ -71,6 +76,9 @@ Layout layout(std::string_view sessionId, const std::filesystem::path& folder);
 /// folder was created), CopyError::verificationFailed when the copy holds another number of files,
 /// and std::filesystem::filesystem_error. Never removes what it copied: on failure, the part
 /// already copied stays.
-CopyResult copy(const Layout& layout, const std::filesystem::path& toFolder, std::string_view newSessionId);
+/// With `rewrite`, each file is written once with the content it gives, so a copy that is to be
+/// edited costs one write. Every file copied is flushed to the disk.
+CopyResult copy(const Layout& layout, const std::filesystem::path& toFolder, std::string_view newSessionId,
+                const Rewrite& rewrite = {});
 
 } // namespace threadhop::SessionCopier

@@ -68,13 +68,20 @@ std::optional<std::string_view> recordedCwd(simdjson::dom::object line)
 
 class Analysis final {
 public:
-    explicit Analysis(std::string_view text) : m_text(text) {}
+    Analysis(std::string_view text, const std::function<void(simdjson::dom::element)>& everyParsedLine)
+        : m_text(text), m_everyParsedLine(everyParsedLine)
+    {
+    }
 
     void add(std::string_view line)
     {
         const std::int64_t index = m_result.lines++;
+        simdjson::dom::element element;
+        const bool parsed = parse(line).get(element) == simdjson::SUCCESS;
+        if (parsed && m_everyParsedLine)
+            m_everyParsedLine(element);
         simdjson::dom::object object;
-        if (parse(line).get_object().get(object) != simdjson::SUCCESS) {
+        if (!parsed || element.get_object().get(object) != simdjson::SUCCESS) {
             ++m_result.invalidLines;
             return;
         }
@@ -149,6 +156,7 @@ private:
     }
 
     std::string_view m_text;
+    const std::function<void(simdjson::dom::element)>& m_everyParsedLine;
     JSONParser m_parser;
     TranscriptIntegrity m_result;
     std::set<std::string, std::less<>> m_seenCwds;
@@ -163,7 +171,13 @@ private:
 
 TranscriptIntegrity TranscriptAnalyzer::analyze(std::string_view text)
 {
-    Analysis analysis(text);
+    return analyze(text, {});
+}
+
+TranscriptIntegrity TranscriptAnalyzer::analyze(std::string_view text,
+                                                const std::function<void(simdjson::dom::element)>& everyParsedLine)
+{
+    Analysis analysis(text, everyParsedLine);
     TranscriptLines::forEach(text, [&](std::string_view line) { analysis.add(line); });
     return std::move(analysis).finish();
 }

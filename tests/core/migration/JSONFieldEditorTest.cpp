@@ -70,9 +70,9 @@ TEST(JSONFieldEditorTest, TransformSeesRawValuesInLineOrder)
     std::vector<std::pair<std::string, std::string>> seen;
     const auto out = JSONFieldEditor::replaceStringFields(
         R"({"uuid":"u\"1","x":{"parentUuid":"p"},"uuid":"u2"})", {"uuid", "parentUuid"},
-        [&](std::string_view key, std::string_view raw) -> std::optional<std::string> {
+        [&](std::string_view key, std::string_view raw) -> std::optional<std::string_view> {
             seen.emplace_back(key, raw);
-            return key == "parentUuid" ? std::optional<std::string>("") : std::nullopt;
+            return key == "parentUuid" ? std::optional<std::string_view>("") : std::nullopt;
         });
     EXPECT_EQ(out, R"({"uuid":"u\"1","x":{"parentUuid":""},"uuid":"u2"})");
     const std::vector<std::pair<std::string, std::string>> expected{{"uuid", "u\\\"1"}, {"parentUuid", "p"}, {"uuid", "u2"}};
@@ -155,8 +155,10 @@ TEST(JSONFieldEditorTest, AgreesWithTheGrammarOnRandomLines)
             line += pieces[random() % pieces.size()];
         const std::string edited = JSONFieldEditor::replaceStringFields(
             line, {"cwd", "uuid", "parentUuid"},
-            [](std::string_view key, std::string_view raw) -> std::optional<std::string> {
-                return "<" + std::string(key) + ":" + std::string(raw) + ">";
+            [scratch = std::string()](std::string_view key, std::string_view raw) mutable
+            -> std::optional<std::string_view> {
+                scratch = "<" + std::string(key) + ":" + std::string(raw) + ">";
+                return scratch;
             });
         ASSERT_EQ(edited, referenceEdit(line, keys)) << line;
     }

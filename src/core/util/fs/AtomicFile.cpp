@@ -190,6 +190,27 @@ bool AtomicFile::writeIfUnchanged(const std::filesystem::path& target, std::stri
     return true;
 }
 
+void AtomicFile::create(const std::filesystem::path& target, std::string_view content, unsigned mode)
+{
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
+    if (fd < 0)
+        fail("cannot create", target, errno);
+    try {
+        writeAll(fd, content, target);
+        if (::fchmod(fd, static_cast<mode_t>(mode)) != 0 || ::fsync(fd) != 0)
+            fail("cannot write", target, errno);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(target.c_str());
+        throw;
+    }
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(target.c_str());
+        fail("cannot write", target, error);
+    }
+}
+
 void AtomicFile::moveWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to)
 {
     // A plain rename would silently replace a file that is already there.

@@ -28,6 +28,11 @@ void write(const std::filesystem::path& target, std::string_view content);
 bool writeIfUnchanged(const std::filesystem::path& target, std::string_view content, const FileMetadata& expected,
                       const std::filesystem::path& keepOriginalAs = {});
 
+/// Creates `target`, which must not exist yet, holding `content` with the permission bits `mode`,
+/// and flushes it to the disk. Throws std::filesystem::filesystem_error (EEXIST when something is
+/// there); a file that could not be written whole is removed again.
+void create(const std::filesystem::path& target, std::string_view content, unsigned mode);
+
 /// Renames `from` to `to`, refusing (rather than replacing) anything already at `to`, and flushes
 /// the folders it touched, so that a crash cannot take the move back. Throws
 /// std::filesystem::filesystem_error (EEXIST when something is in the way).
