@@ -4,10 +4,10 @@
 #include "AppStatusBar.h"
 #include "ProjectDetailView.h"
 #include "ProjectsListView.h"
+#include "history/HistoryView.h"
 #include "theme/Symbols.h"
 
 #include <QAction>
-#include <QDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -48,16 +48,6 @@ QWidget* scanningNotice(QWidget* parent)
     return notice;
 }
 
-QDialog* historyPlaceholder(QWidget* parent)
-{
-    auto* window = new QDialog(parent);
-    window->setObjectName(u"historyWindow"_s);
-    window->setWindowTitle(u"Migration history"_s);
-    window->setWindowModality(Qt::WindowModal);
-    window->resize(640, 420);
-    return window;
-}
-
 } // namespace
 
 RootView::RootView(AppEnvironment& env, QWidget* parent)
@@ -71,7 +61,7 @@ RootView::RootView(AppEnvironment& env, QWidget* parent)
     resize(1180, 720);
 
     m_history->setObjectName(u"historyAction"_s);
-    connect(m_history, &QAction::triggered, this, [this] { historyWindow().open(); });
+    connect(m_history, &QAction::triggered, this, &RootView::openHistory);
     m_rescan->setObjectName(u"rescanAction"_s);
     connect(m_rescan, &QAction::triggered, this, [this] { m_env.scan(); });
 
@@ -118,11 +108,16 @@ RootView::RootView(AppEnvironment& env, QWidget* parent)
     onChanged(AppEnvironment::Change::isScanning);
 }
 
-QDialog& RootView::historyWindow()
+void RootView::openHistory()
 {
-    if (!m_historyWindow)
-        m_historyWindow = historyPlaceholder(this);
-    return *m_historyWindow;
+    // A fresh window each time: it reads the history file anew when it appears.
+    m_historyWindow = new HistoryView(m_env, this);
+    m_historyWindow->open();
+}
+
+HistoryView* RootView::historyWindow() const
+{
+    return m_historyWindow;
 }
 
 void RootView::showEvent(QShowEvent* event)

@@ -3,12 +3,14 @@
 #include "app/AppEnvironment.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
-class QDialog;
 class QSplitter;
 
 namespace threadhop {
+
+class HistoryView;
 
 /// The main window "Threadhop": accounts, projects and project detail side by side, the
 /// "History" and "Rescan" toolbar buttons, a notice while a scan runs and the status bar. Each
@@ -21,8 +23,10 @@ public:
 
     static constexpr QSize minimumWindowSize{900, 560};
 
-    /// The history window; made on first use and shown window-modal over this window.
-    QDialog& historyWindow();
+    /// Opens a new history window, window-modal over this one.
+    void openHistory();
+    /// The open history window, or null.
+    HistoryView* historyWindow() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -37,7 +41,7 @@ private:
     QAction* m_history;
     QAction* m_rescan;
     QWidget* m_notice;
-    QDialog* m_historyWindow = nullptr;
+    QPointer<HistoryView> m_historyWindow;
 };
 
 } // namespace threadhop

@@ -4,13 +4,13 @@
 #include "ui/ProjectListModel.h"
 #include "ui/ProjectsListView.h"
 #include "ui/RootView.h"
+#include "ui/history/HistoryView.h"
 #include "helpers/FakeDiscovery.h"
 #include "helpers/FixtureHome.h"
 #include "helpers/UiTest.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
-#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -105,8 +105,9 @@ TEST_F(RootViewTest, RescanIsDisabledAndTheNoticeShownWhileScanning)
         << "no \"No accounts found\" while the first scan runs";
 
     child<QAction>(*window, u"historyAction"_s)->trigger();
-    EXPECT_TRUE(window->historyWindow().isVisible()) << "History opens while a scan runs";
-    window->historyWindow().close();
+    ASSERT_NE(window->historyWindow(), nullptr);
+    EXPECT_TRUE(window->historyWindow()->isVisible()) << "History opens while a scan runs";
+    window->historyWindow()->close();
 
     fake.gate->release(1);
     waitForScan();
