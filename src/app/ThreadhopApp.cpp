@@ -63,8 +63,11 @@ void ThreadhopApp::tellAboutInterruptedOperations(const std::vector<OperationRec
 
 void ThreadhopApp::openHelp()
 {
-    if (!m_help)
-        m_help = std::make_unique<HelpWindow>();
+    if (!m_help) {
+        const QString productPage = HelpContent::productPageParagraph(
+            QString::fromUtf8(BuildInfo::productPageURL), QString::fromUtf8(BuildInfo::productPageFallback));
+        m_help = std::make_unique<HelpWindow>(HelpContent::all(productPage));
+    }
     m_help->show();
     m_help->raise();
     m_help->activateWindow();

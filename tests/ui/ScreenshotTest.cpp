@@ -5,6 +5,7 @@
 #include "ui/ProjectDetailView.h"
 #include "ui/ProjectsListView.h"
 #include "ui/RootView.h"
+#include "ui/help/HelpView.h"
 #include "ui/history/HistoryRow.h"
 #include "ui/history/HistoryView.h"
 #include "ui/sheets/MigrationSheet.h"
@@ -87,6 +88,9 @@ TEST_F(ScreenshotTest, MainWindowOverTheFixtureHome)
 
     app.openHelp();
     save(*app.helpWindow(), "help-window.png");
+    auto* help = child<HelpView>(*app.helpWindow(), u"helpView"_s);
+    help->ensureWidgetVisible(child<QWidget>(*help, u"resume"_s), 0, 0);
+    save(*app.helpWindow(), "help-window-resume.png");
 }
 
 TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
