@@ -9,17 +9,21 @@
 #include "core/util/AppPaths.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 
 namespace threadhop {
 
 ThreadhopApp::ThreadhopApp(AppEnvironment::Discovery discovery, QUrl updateFeed)
-    : m_env(std::move(discovery)), m_updates(std::move(updateFeed)), m_mainWindow(std::make_unique<RootView>(m_env))
+    : m_env(std::move(discovery)), m_updates(std::move(updateFeed), UpdateController::builtVersion()),
+      m_mainWindow(std::make_unique<RootView>(m_env))
 {
     buildMenus(*m_mainWindow->menuBar());
+    connect(&m_updates, &UpdateController::checked, this, &ThreadhopApp::tellUpdateOutcome);
 }
 
 ThreadhopApp::~ThreadhopApp() = default;
@@ -100,7 +104,27 @@ void ThreadhopApp::buildMenus(QMenuBar& menuBar)
     checkForUpdates->setObjectName(u"checkForUpdatesAction"_s);
     checkForUpdates->setMenuRole(QAction::ApplicationSpecificRole);
     checkForUpdates->setEnabled(m_updates.canCheckForUpdates());
+    connect(&m_updates, &UpdateController::canCheckForUpdatesChanged, checkForUpdates, &QAction::setEnabled);
     connect(checkForUpdates, &QAction::triggered, &m_updates, &UpdateController::checkForUpdates);
+}
+
+void ThreadhopApp::tellUpdateOutcome(const UpdateCheck::Outcome& outcome)
+{
+    const auto said = UpdateCheck::dialog(outcome, QString::fromUtf8(BuildInfo::version));
+    const bool failed = std::holds_alternative<UpdateCheck::Outcomes::Failed>(outcome);
+    auto* box = new QMessageBox(failed ? QMessageBox::Warning : QMessageBox::Information, said.title, said.title,
+                                QMessageBox::NoButton, m_mainWindow.get());
+    box->setObjectName(u"updateCheckDialog"_s);
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(said.text);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    if (said.link) {
+        QPushButton* open = box->addButton(u"Open in Browser"_s, QMessageBox::AcceptRole);
+        open->setObjectName(u"openUpdateLinkButton"_s);
+        connect(open, &QPushButton::clicked, this, [link = *said.link] { QDesktopServices::openUrl(link); });
+    }
+    box->addButton(u"Close"_s, QMessageBox::RejectRole)->setObjectName(u"closeUpdateDialogButton"_s);
+    box->open();
 }
 
 void ThreadhopApp::showAbout()
