@@ -69,6 +69,8 @@ RootView::RootView(AppEnvironment& env, QWidget* parent)
     toolbar->setObjectName(u"mainToolbar"_s);
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
+    // Its context menu would offer to hide it, and nothing would bring "History" and "Rescan" back.
+    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
     toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     auto* spacer = new QWidget(toolbar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);

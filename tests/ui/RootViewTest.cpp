@@ -11,12 +11,16 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QScrollBar>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace threadhop {
@@ -270,6 +274,79 @@ TEST_F(RootViewTest, WindowFrame)
 
     EXPECT_EQ(child<QAction>(*window, u"historyAction"_s)->text(), u"History"_s);
     EXPECT_EQ(rescan().text(), u"Rescan"_s);
+}
+
+TEST_F(RootViewTest, TheToolbarOffersNoWayToHideItself)
+{
+    fake.gate->openForAll();
+    open(fake.discovery());
+    waitForScan();
+    auto* toolbar = child<QToolBar>(*window, u"mainToolbar"_s);
+    bool menuShown = false;
+    // A menu would run its own event loop; this closes it again, and notes that it was there.
+    QTimer::singleShot(0, window.get(), [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            menuShown = true;
+            popup->close();
+        }
+    });
+    const QPoint inside = toolbar->rect().center();
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, inside, toolbar->mapToGlobal(inside));
+    QApplication::sendEvent(toolbar->childAt(inside) ? toolbar->childAt(inside) : toolbar, &rightClick);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(menuShown);
+    EXPECT_TRUE(toolbar->isVisible());
+}
+
+TEST_F(RootViewTest, TypingShowsTheFirstMatchWithoutMovingTheListAndEscapeClears)
+{
+    fake.gate->openForAll();
+    *fake.accountsByCall = {{account("a")}};
+    for (int i = 0; i < 80; ++i)
+        (*fake.projects)["a"].push_back(project("a", "-code-app" + std::to_string(i)));
+    open(fake.discovery());
+    waitForScan();
+    auto* list = child<QListView>(*window, u"projectsList"_s);
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
+    const int listTop = list->mapTo(window.get(), QPoint()).y();
+
+    QTest::keyClicks(&search(), u"app1"_s);
+    ASSERT_EQ(listModel().rowCount(), 11);
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0) << "the first match is in view";
+    EXPECT_EQ(list->mapTo(window.get(), QPoint()).y(), listTop) << "the clear button did not grow the filter bar";
+
+    QTest::keyClick(&search(), Qt::Key_Escape);
+    EXPECT_EQ(search().text(), QString());
+    EXPECT_EQ(env->searchText(), "");
+    EXPECT_EQ(listModel().rowCount(), 80);
+}
+
+TEST_F(RootViewTest, ProblemsOnlyIsPlainlyOnOrOff)
+{
+    fake.gate->openForAll();
+    open(fake.discovery());
+    waitForScan();
+    auto* toggle = child<QToolButton>(*window, u"problemsOnlyToggle"_s);
+    const QColor highlight = toggle->palette().color(QPalette::Active, QPalette::Highlight);
+    const auto shareOfHighlight = [&] {
+        const QImage image = toggle->grab().toImage();
+        int near = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                near += std::abs(pixel.red() - highlight.red()) + std::abs(pixel.green() - highlight.green())
+                        + std::abs(pixel.blue() - highlight.blue())
+                    < 60;
+            }
+        }
+        return double(near) / (image.width() * image.height());
+    };
+    EXPECT_LT(shareOfHighlight(), 0.05);
+    toggle->click();
+    ASSERT_TRUE(env->showOnlyProblems());
+    EXPECT_GT(shareOfHighlight(), 0.4) << "on, the button is filled with the selection colour";
+    toggle->click();
+    EXPECT_LT(shareOfHighlight(), 0.05);
 }
 
 } // namespace
