@@ -38,6 +38,8 @@ QColor RowPainter::primaryText(const QStyleOptionViewItem& option)
 
 QColor RowPainter::secondaryText(const QStyleOptionViewItem& option)
 {
+    if (isSelected(option))
+        return primaryText(option);
     QPalette palette = option.palette;
     palette.setColor(QPalette::WindowText, primaryText(option));
     return Theme::secondaryText(palette);
@@ -45,9 +47,16 @@ QColor RowPainter::secondaryText(const QStyleOptionViewItem& option)
 
 QColor RowPainter::tertiaryText(const QStyleOptionViewItem& option)
 {
+    if (isSelected(option))
+        return primaryText(option);
     QPalette palette = option.palette;
     palette.setColor(QPalette::WindowText, primaryText(option));
     return Theme::tertiaryText(palette);
+}
+
+QColor RowPainter::dotColour(const QStyleOptionViewItem& option, const QColor& colour)
+{
+    return isSelected(option) && colour == Theme::unknown() ? primaryText(option) : colour;
 }
 
 const QPixmap& RowPainter::symbol(Symbol symbol, int size, const QColor& tint)

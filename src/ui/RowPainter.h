@@ -23,10 +23,14 @@ public:
     static void drawBackground(QPainter& painter, const QStyleOptionViewItem& option);
 
     static bool isSelected(const QStyleOptionViewItem& option);
-    /// Primary, secondary and tertiary text colours for the row's state.
+    /// Primary, secondary and tertiary text colours for the row's state. A selected row draws all
+    /// three in the selection's text colour: faded, they would hardly stand out from the selection.
     static QColor primaryText(const QStyleOptionViewItem& option);
     static QColor secondaryText(const QStyleOptionViewItem& option);
     static QColor tertiaryText(const QStyleOptionViewItem& option);
+    /// A status dot's colour as the row draws it: on a selected row the grey of what cannot be judged
+    /// turns into the selection's text colour, which stands out from the selection.
+    static QColor dotColour(const QStyleOptionViewItem& option, const QColor& colour);
 
     const QPixmap& symbol(Symbol symbol, int size, const QColor& tint);
 
