@@ -106,6 +106,12 @@ RootView::RootView(AppEnvironment& env, QWidget* parent)
 
     m_notice = scanningNotice(central);
 
+    // Tab walks the columns from left to right, the accounts first.
+    const QStringList tabOrder{u"accountsList"_s, u"searchField"_s, u"clearSearchButton"_s, u"problemsOnlyToggle"_s,
+        u"projectsList"_s, u"detailScroll"_s};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(findChild<QWidget*>(tabOrder[i - 1]), findChild<QWidget*>(tabOrder[i]));
+
     connect(&m_env, &AppEnvironment::changed, this, &RootView::onChanged);
     onChanged(AppEnvironment::Change::isScanning);
 }

@@ -2,6 +2,7 @@
 
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
+#include "widgets/FocusRing.h"
 
 #include <QApplication>
 #include <QListView>
@@ -17,6 +18,7 @@ void RowPainter::prepareList(QListView& list)
     list.setSelectionMode(QAbstractItemView::SingleSelection);
     list.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list.setFrameShape(QFrame::NoFrame);
+    new FocusRing(list);
 }
 
 void RowPainter::drawBackground(QPainter& painter, const QStyleOptionViewItem& option)

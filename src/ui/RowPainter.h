@@ -16,7 +16,8 @@ namespace threadhop {
 /// tinted symbol pixmaps made once per symbol, size and colour.
 class RowPainter final {
 public:
-    /// The look the row lists share: single selection, no frame, no horizontal scrolling.
+    /// The look the row lists share: single selection, no frame, no horizontal scrolling, and a ring
+    /// while the list has the keyboard focus.
     static void prepareList(QListView& list);
 
     /// Draws the item background (selection, hover) the style gives `option`.

@@ -349,5 +349,40 @@ TEST_F(RootViewTest, ProblemsOnlyIsPlainlyOnOrOff)
     EXPECT_LT(shareOfHighlight(), 0.05);
 }
 
+TEST_F(RootViewTest, KeyboardWalksTheColumnsLeftToRightAndTheFirstArrowChoosesTheFirstRow)
+{
+    fake.gate->openForAll();
+    *fake.accountsByCall = {{account("a"), account("b")}};
+    (*fake.projects)["a"] = {project("a", "-one"), project("a", "-two"), project("a", "-three")};
+    open(fake.discovery());
+    waitForScan();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto* accounts = child<QListView>(*window, u"accountsList"_s);
+    auto* projects = child<QListView>(*window, u"projectsList"_s);
+    const auto ringShown = [](QWidget* list) { return child<QWidget>(*list, u"focusRing"_s)->isVisible(); };
+
+    accounts->setFocus();
+    EXPECT_TRUE(ringShown(accounts));
+    QStringList visited;
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.append(QApplication::focusWidget()->objectName());
+    }
+    EXPECT_EQ(visited, (QStringList{u"searchField"_s, u"problemsOnlyToggle"_s, u"projectsList"_s}));
+    EXPECT_FALSE(ringShown(accounts));
+    EXPECT_TRUE(ringShown(projects)) << "the list with the keyboard focus shows it";
+
+    QTest::keyClick(projects, Qt::Key_Down);
+    EXPECT_EQ(env->selectedProjectId(), "a:-one") << "the first Down chooses the first row";
+    QTest::keyClick(projects, Qt::Key_Down);
+    EXPECT_EQ(env->selectedProjectId(), "a:-two");
+
+    QTest::keyClick(projects, Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), u"problemsOnlyToggle"_s);
+    accounts->setFocus();
+    QTest::keyClick(accounts, Qt::Key_Down);
+    EXPECT_EQ(env->selectedAccountId(), "b") << "with a row selected, the arrows move on from it";
+}
+
 } // namespace
 } // namespace threadhop
