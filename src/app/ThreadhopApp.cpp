@@ -3,7 +3,9 @@
 #include "app/BuildInfo.h"
 #include "theme/Symbols.h"
 #include "ui/HelpWindow.h"
+#include "ui/AppStatusBarPresenter.h"
 #include "ui/RootView.h"
+#include "ui/window/WindowPlacement.h"
 
 #include "core/migration/OperationRecovery.h"
 #include "core/util/AppPaths.h"
@@ -72,6 +74,8 @@ void ThreadhopApp::openHelp()
             QString::fromUtf8(BuildInfo::productPageURL), QString::fromUtf8(BuildInfo::productPageFallback));
         m_help = std::make_unique<HelpWindow>(HelpContent::all(productPage));
     }
+    if (!m_help->isVisible())
+        m_help->move(WindowPlacement::centred(m_help->size(), m_mainWindow->geometry()));
     m_help->show();
     m_help->raise();
     m_help->activateWindow();
@@ -129,7 +133,15 @@ void ThreadhopApp::tellUpdateOutcome(const UpdateCheck::Outcome& outcome)
 
 void ThreadhopApp::showAbout()
 {
-    QMessageBox::about(m_mainWindow.get(), u"About Threadhop"_s, u"Threadhop "_s + QApplication::applicationVersion());
+    auto* box = new QMessageBox(QMessageBox::NoIcon, u"About Threadhop"_s, u"Threadhop"_s, QMessageBox::Ok,
+                                m_mainWindow.get());
+    box->setObjectName(u"aboutBox"_s);
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(AppStatusBarPresenter::version(QString::fromUtf8(BuildInfo::version),
+                                                           QString::fromUtf8(BuildInfo::buildNumber)));
+    box->setIconPixmap(Symbols::appIcon().pixmap(64, 64));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 } // namespace threadhop

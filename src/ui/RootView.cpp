@@ -6,12 +6,16 @@
 #include "ProjectsListView.h"
 #include "history/HistoryView.h"
 #include "theme/Symbols.h"
+#include "window/WindowPlacement.h"
 
 #include <QAction>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QGuiApplication>
 #include <QProgressBar>
+#include <QScreen>
+#include <QSettings>
 #include <QSplitter>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -27,6 +31,11 @@ constexpr int sidebarMaximum = 360;
 constexpr int contentMinimum = 300;
 constexpr int contentIdeal = 380;
 constexpr int noticeTopPadding = 6;
+constexpr QSize idealWindowSize{1180, 720};
+
+const QString geometryKey = u"mainWindow/geometry"_s;
+const QString sidebarKey = u"mainWindow/sidebarWidth"_s;
+const QString projectsKey = u"mainWindow/projectsWidth"_s;
 
 QWidget* scanningNotice(QWidget* parent)
 {
@@ -58,7 +67,6 @@ RootView::RootView(AppEnvironment& env, QWidget* parent)
     setObjectName(u"rootView"_s);
     setWindowTitle(u"Threadhop"_s);
     setMinimumSize(minimumWindowSize);
-    resize(1180, 720);
 
     m_history->setObjectName(u"historyAction"_s);
     connect(m_history, &QAction::triggered, this, &RootView::openHistory);
@@ -89,7 +97,6 @@ RootView::RootView(AppEnvironment& env, QWidget* parent)
     m_columns->addWidget(projects);
     m_columns->addWidget(new ProjectDetailView(m_env));
     m_columns->setStretchFactor(2, 1);
-    m_columns->setSizes({sidebarIdeal, contentIdeal, width() - sidebarIdeal - contentIdeal});
 
     auto* divider = new QFrame;
     divider->setFrameShape(QFrame::HLine);
@@ -105,6 +112,7 @@ RootView::RootView(AppEnvironment& env, QWidget* parent)
     setCentralWidget(central);
 
     m_notice = scanningNotice(central);
+    restorePlacement();
 
     // Tab walks the columns from left to right, the accounts first.
     const QStringList tabOrder{u"accountsList"_s, u"searchField"_s, u"clearSearchButton"_s, u"problemsOnlyToggle"_s,
@@ -126,6 +134,33 @@ void RootView::openHistory()
 HistoryView* RootView::historyWindow() const
 {
     return m_historyWindow;
+}
+
+void RootView::restorePlacement()
+{
+    const auto settings = WindowPlacement::settings();
+    const QScreen* primaryScreen = QGuiApplication::primaryScreen();
+    const QRect primary = primaryScreen ? primaryScreen->availableGeometry() : QRect(QPoint(), idealWindowSize);
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    const QRect saved = settings->value(geometryKey).toRect();
+    setGeometry(saved.isValid() ? WindowPlacement::restored(saved, minimumWindowSize, screens, primary)
+                                : WindowPlacement::first(idealWindowSize, minimumWindowSize, primary));
+    // The columns take their widths from the splitter's own width, which the layout sets.
+    layout()->activate();    const auto columns = WindowPlacement::columns(
+        {settings->value(sidebarKey, sidebarIdeal).toInt(), settings->value(projectsKey, contentIdeal).toInt()});
+    m_columns->setSizes({columns.sidebar, columns.projects, m_columns->width() - columns.sidebar - columns.projects});
+}
+
+void RootView::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    const auto settings = WindowPlacement::settings();
+    settings->setValue(geometryKey, normalGeometry().isValid() ? normalGeometry() : geometry());
+    const QList<int> sizes = m_columns->sizes();
+    settings->setValue(sidebarKey, sizes.value(0));
+    settings->setValue(projectsKey, sizes.value(1));
 }
 
 void RootView::showEvent(QShowEvent* event)

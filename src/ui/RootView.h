@@ -14,7 +14,8 @@ class HistoryView;
 
 /// The main window "Threadhop": accounts, projects and project detail side by side, the
 /// "History" and "Rescan" toolbar buttons, a notice while a scan runs and the status bar. Each
-/// time it is shown while no accounts have been published, it starts a scan.
+/// time it is shown while no accounts have been published, it starts a scan. Its frame and column
+/// widths are remembered between runs.
 class RootView final : public QMainWindow {
     Q_OBJECT
 
@@ -31,8 +32,12 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    /// Remembers the frame and the column widths for the next run.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    /// The frame and column widths of the last run, or the first ones that fit the screen.
+    void restorePlacement();
     void onChanged(AppEnvironment::Changes what);
     void placeNotice();
 

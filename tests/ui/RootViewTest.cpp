@@ -5,6 +5,7 @@
 #include "ui/ProjectsListView.h"
 #include "ui/RootView.h"
 #include "ui/history/HistoryView.h"
+#include "ui/window/WindowPlacement.h"
 #include "helpers/FakeDiscovery.h"
 #include "helpers/FixtureHome.h"
 #include "helpers/UiTest.h"
@@ -17,7 +18,10 @@
 #include <QListView>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -382,6 +386,36 @@ TEST_F(RootViewTest, KeyboardWalksTheColumnsLeftToRightAndTheFirstArrowChoosesTh
     accounts->setFocus();
     QTest::keyClick(accounts, Qt::Key_Down);
     EXPECT_EQ(env->selectedAccountId(), "b") << "with a row selected, the arrows move on from it";
+}
+
+TEST_F(RootViewTest, RemembersItsFrameAndColumnsBetweenRuns)
+{
+    fake.gate->openForAll();
+    open(fake.discovery());
+    waitForScan();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(window->height(), std::max(screen.height(), RootView::minimumWindowSize.height()))
+        << "the first frame fits the screen unless the screen is smaller than the window's limits";
+    EXPECT_LE(window->width(), std::max(screen.width(), RootView::minimumWindowSize.width()));
+
+    const QRect frame(screen.topLeft() + QPoint(20, 10), RootView::minimumWindowSize);
+    window->setGeometry(frame);
+    auto* columns = child<QSplitter>(*window, u"columns"_s);
+    columns->setSizes({230, 300, frame.width() - 530});
+    const QList<int> sizes = columns->sizes();
+    window->close();
+    waitForScan();
+
+    RootView again(*env);
+    EXPECT_EQ(again.geometry(), frame);
+    EXPECT_EQ(child<QSplitter>(again, u"columns"_s)->sizes().mid(0, 2), sizes.mid(0, 2));
+
+    auto settings = WindowPlacement::settings();
+    EXPECT_TRUE(settings->fileName().startsWith(QString::fromStdString(home().string())));
+    settings->setValue(u"mainWindow/geometry"_s, QRect(9000, 7000, 950, 580));
+    settings->sync();
+    RootView offScreen(*env);
+    EXPECT_EQ(offScreen.geometry().center(), screen.center()) << "a frame off every screen is centred";
 }
 
 } // namespace
