@@ -47,10 +47,12 @@ TEST(UpdateCheckTest, TheNewestItemDecidesWhateverItsPlaceInTheFeed)
 {
     const QByteArray items = feed(R"(
 <item><title>Old</title><sparkle:version>1.9</sparkle:version><link>https://example.com/1.9</link></item>
-<item><title>New</title><sparkle:version>110</sparkle:version><sparkle:shortVersionString>1.10</sparkle:shortVersionString>
+<item><title>New</title><sparkle:version>110</sparkle:version>
+  <sparkle:shortVersionString>1.10</sparkle:shortVersionString>
   <sparkle:releaseNotesLink>https://example.com/notes/1.10</sparkle:releaseNotesLink></item>
 <item><title>Broken</title><sparkle:version>next</sparkle:version></item>
-<item><enclosure url="https://example.com/1.5.tar.gz" sparkle:version="105" sparkle:shortVersionString="1.5"/></item>)");
+<item><enclosure url="https://example.com/1.5.tar.gz" sparkle:version="105"
+  sparkle:shortVersionString="1.5"/></item>)");
     const std::vector<Appcast::Item> parsed{
         {u"1.9"_s, {}, QUrl(u"https://example.com/1.9"_s)},
         {u"110"_s, u"1.10"_s, QUrl(u"https://example.com/notes/1.10"_s)},
@@ -71,12 +73,14 @@ TEST(UpdateCheckTest, TheNewestItemDecidesWhateverItsPlaceInTheFeed)
 
 TEST(UpdateCheckTest, FeedsThatCannotBeUsed)
 {
+    const QString unreadable = u"The update information from the server could not be read."_s;
+    const QString noVersion = u"The update information from the server names no version."_s;
     const std::pair<QByteArray, QString> cases[]{
-        {"<html><body>Not found</body></html>", u"The update information from the server could not be read."_s},
-        {feed("<item><sparkle:version>2.0</sparkle:version>"), u"The update information from the server could not be read."_s},
-        {"", u"The update information from the server could not be read."_s},
-        {feed(""), u"The update information from the server names no version."_s},
-        {feed("<item><title>No version</title></item>"), u"The update information from the server names no version."_s},
+        {"<html><body>Not found</body></html>", unreadable},
+        {feed("<item><sparkle:version>2.0</sparkle:version>"), unreadable},
+        {"", unreadable},
+        {feed(""), noVersion},
+        {feed("<item><title>No version</title></item>"), noVersion},
     };
     for (const auto& [text, reason] : cases)
         EXPECT_EQ(UpdateCheck::judge(text, u"1.0"_s), UpdateCheck::Outcome(Outcomes::Failed{reason})) << text.data();
@@ -97,8 +101,8 @@ TEST(UpdateCheckTest, DownloadFailuresAndTheDialogsWords)
     EXPECT_EQ(UpdateCheck::dialog(Outcomes::UpToDate{}, u"0.1.0"_s),
         (UpdateCheck::Dialog{u"You’re up to date"_s, u"Threadhop 0.1.0 is the newest version."_s, std::nullopt}));
     EXPECT_EQ(UpdateCheck::dialog(Outcomes::Available{u"0.2.0"_s, QUrl(u"https://example.com/0.2"_s)}, u"0.1.0"_s),
-        (UpdateCheck::Dialog{u"A new version of Threadhop is available"_s, u"Threadhop 0.2.0 is available; you have 0.1.0."_s,
-            QUrl(u"https://example.com/0.2"_s)}));
+        (UpdateCheck::Dialog{u"A new version of Threadhop is available"_s,
+            u"Threadhop 0.2.0 is available; you have 0.1.0."_s, QUrl(u"https://example.com/0.2"_s)}));
     EXPECT_EQ(UpdateCheck::dialog(Outcomes::Available{u"0.2.0"_s, QUrl()}, u"0.1.0"_s).link, std::nullopt)
         << "no button for an item without a link";
 }

@@ -33,7 +33,10 @@ public:
         connect(&m_server, &QTcpServer::newConnection, this, &FeedServer::accept);
     }
 
-    QUrl url(const QString& path) const { return QUrl(u"http://127.0.0.1:%1%2"_s.arg(m_server.serverPort()).arg(path)); }
+    QUrl url(const QString& path) const
+    {
+        return QUrl(u"http://127.0.0.1:%1%2"_s.arg(m_server.serverPort()).arg(path));
+    }
 
 private:
     void accept()
@@ -47,9 +50,11 @@ private:
                     return;
                 const QByteArray path = request->split(' ').value(1);
                 const auto found = responses.find(path);
-                const auto [status, body] = found == responses.end() ? std::pair(404, QByteArray("Not Found")) : found->second;
-                socket->write("HTTP/1.1 " + QByteArray::number(status) + " Answer\r\nContent-Type: application/rss+xml\r\n"
-                    + "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                const auto [status, body]
+                    = found == responses.end() ? std::pair(404, QByteArray("Not Found")) : found->second;
+                socket->write("HTTP/1.1 " + QByteArray::number(status)
+                    + " Answer\r\nContent-Type: application/rss+xml\r\nContent-Length: "
+                    + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
                 socket->disconnectFromHost();
             });
         }
@@ -60,7 +65,8 @@ private:
 
 QByteArray feed(const QByteArray& version, const QByteArray& shortVersion)
 {
-    return R"(<?xml version="1.0"?><rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+    return R"(<?xml version="1.0"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
 <channel><item><title>Threadhop</title><sparkle:version>)"
         + version + "</sparkle:version><sparkle:shortVersionString>" + shortVersion
         + "</sparkle:shortVersionString><link>https://example.com/threadhop/releases</link></item></channel></rss>";
@@ -102,7 +108,8 @@ TEST_F(UpdateControllerTest, UpToDateAndNewerVersion)
     QMessageBox* dialog = check(upToDate);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->text(), u"You’re up to date"_s);
-    EXPECT_EQ(dialog->informativeText(), u"Threadhop "_s + QApplication::applicationVersion() + u" is the newest version."_s);
+    EXPECT_EQ(dialog->informativeText(),
+        u"Threadhop "_s + QApplication::applicationVersion() + u" is the newest version."_s);
     EXPECT_EQ(dialog->findChild<QPushButton*>(u"openUpdateLinkButton"_s), nullptr);
 
     ThreadhopApp newer(fake.discovery(), server.url(u"/newer.xml"_s));

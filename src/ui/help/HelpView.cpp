@@ -33,7 +33,8 @@ QWidget* block(const HelpSection& section)
     auto* layout = new QVBoxLayout(widget);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(paragraphSpacing);
-    QLabel* title = Labels::selectable(Labels::wrapping(Labels::plain(section.title, Theme::font(TextStyle::headline))));
+    QLabel* title
+        = Labels::selectable(Labels::wrapping(Labels::plain(section.title, Theme::font(TextStyle::headline))));
     title->setObjectName(u"helpTitle"_s);
     layout->addWidget(title);
     for (const QString& text : section.paragraphs)

@@ -87,15 +87,15 @@ std::filesystem::path HistoryPresenter::projectsRoot(const ClaudeAccount& accoun
     return account.configDirURL() / "projects";
 }
 
-std::optional<MigrationError> HistoryPresenter::obstacle(
-    const MigrationRecord& record, const std::vector<ClaudeAccount>& accounts, const std::vector<MigrationRecord>& audit)
+std::optional<MigrationError> HistoryPresenter::obstacle(const MigrationRecord& record,
+    const std::vector<ClaudeAccount>& accounts, const std::vector<MigrationRecord>& audit)
 {
     if (isRestoreRecord(record))
         return std::nullopt;
     const ClaudeAccount* account = accountOf(record, accounts);
     if (!account) {
-        const QString text = PlatformWords::say(u"Account "_s + toQString(record.accountId) + u" is not on this Mac."_s);
-        return MigrationError::notRestorable(toStdString(text));
+        const QString text = u"Account "_s + toQString(record.accountId) + u" is not on this Mac."_s;
+        return MigrationError::notRestorable(toStdString(PlatformWords::say(text)));
     }
     return RestoreManager::obstacle(record, projectsRoot(*account), audit);
 }

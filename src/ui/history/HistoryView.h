@@ -8,7 +8,6 @@
 
 #include <vector>
 
-class QMessageBox;
 class QScrollArea;
 
 namespace threadhop {
@@ -26,8 +25,6 @@ public:
     HistoryView(AppEnvironment& env, QWidget* parent);
 
     static constexpr QSize fixedSize{640, 480};
-
-    const std::vector<MigrationRecord>& records() const { return m_records; }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -41,7 +41,8 @@ TEST(HelpContentTest, TheTenSectionsInOrder)
         u"This is the same operation as a move; the only difference is that the old location is already gone."_s);
     for (const auto* id : {u"what", u"populated"})
         EXPECT_TRUE(section(sections, QString::fromUtf16(id)).paragraphs.join(u' ').contains(u"`claude --resume`"_s));
-    EXPECT_TRUE(section(sections, u"history"_s).paragraphs.at(0).contains(u"dry runs change nothing and are not listed"_s))
+    const QString history = section(sections, u"history"_s).paragraphs.at(0);
+    EXPECT_TRUE(history.contains(u"dry runs change nothing and are not listed"_s))
         << "the history file holds no dry runs, so the window lists none";
 }
 
@@ -71,7 +72,8 @@ TEST(HelpContentTest, OnlyTheResumeCommandIsACommandBlock)
 
 TEST(HelpContentTest, ProductPageOrItsFallbackAndThePlatformsWords)
 {
-    EXPECT_EQ(HelpContent::productPageParagraph(u"https://example.com"_s, u"Visit our page."_s), u"https://example.com"_s);
+    EXPECT_EQ(
+        HelpContent::productPageParagraph(u"https://example.com"_s, u"Visit our page."_s), u"https://example.com"_s);
     EXPECT_EQ(HelpContent::productPageParagraph(QString(), u"Visit our page."_s), u"Visit our page."_s);
 
     const QString ephemeral = section(HelpContent::all(u"x"_s), u"ephemeral"_s).paragraphs.at(0);

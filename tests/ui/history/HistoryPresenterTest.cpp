@@ -117,8 +117,9 @@ TEST(HistoryPresenterTest, ObstacleOfARestoreRecordAndOfAnAccountNotScanned)
 TEST(HistoryPresenterTest, ConfirmationAndAccountGoneTexts)
 {
     EXPECT_EQ(Presenter::confirmationMessage(record()),
-        u"Restores folder -Users-ana-old-app and removes -Users-ana-new. Anything created in the new location after "
-        u"the migration is archived to a .tar.gz first, so it can be recovered — but it will not be in place any more."_s);
+        u"Restores folder -Users-ana-old-app and removes -Users-ana-new. Anything created in the new location "
+        u"after the migration is archived to a .tar.gz first, so it can be recovered — but it will not be in place "
+        u"any more."_s);
     EXPECT_EQ(Presenter::accountGone(record()), u"Account work no longer exists."_s);
 }
 

@@ -38,7 +38,8 @@ protected:
     void SetUp() override
     {
         testing::writeFile(projects() / "-w-old" / "s.jsonl", testing::FixtureHome::cwdLine("/w/old"));
-        testing::writeFile(projects() / "-w-old" / "s" / "subagents" / "a.jsonl", testing::FixtureHome::cwdLine("/w/old"));
+        testing::writeFile(
+            projects() / "-w-old" / "s" / "subagents" / "a.jsonl", testing::FixtureHome::cwdLine("/w/old"));
         env = std::make_unique<AppEnvironment>(AppEnvironment::Discovery{
             .scanAccounts = [list = accounts] { return *list; },
             .indexProjects = AppEnvironment::Discovery::standard().indexProjects});
