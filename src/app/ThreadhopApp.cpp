@@ -4,14 +4,18 @@
 #include "theme/Symbols.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/widgets/DesktopFileReveal.h"
+#include "ui/window/AppStatusBarPresenter.h"
 #include "ui/window/RootView.h"
+#include "ui/window/WindowPlacement.h"
 
 #include "core/migration/OperationRecovery.h"
 #include "core/util/fs/AppPaths.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 
@@ -27,9 +31,11 @@ BuildSettings buildSettings()
 } // namespace
 
 ThreadhopApp::ThreadhopApp(AppEnvironment::Discovery discovery, QUrl updateFeed)
-    : m_env(std::move(discovery)), m_updates(std::move(updateFeed)), m_mainWindow(std::make_unique<RootView>(m_env, buildSettings()))
+    : m_env(std::move(discovery)), m_updates(std::move(updateFeed), UpdateController::builtVersion()),
+      m_mainWindow(std::make_unique<RootView>(m_env, buildSettings()))
 {
     buildMenus(*m_mainWindow->menuBar());
+    connect(&m_updates, &UpdateController::checked, this, &ThreadhopApp::tellUpdateOutcome);
 }
 
 ThreadhopApp::~ThreadhopApp() = default;
@@ -74,8 +80,13 @@ void ThreadhopApp::tellAboutInterruptedOperations(const std::vector<OperationRec
 
 void ThreadhopApp::openHelp()
 {
-    if (!m_help)
-        m_help = std::make_unique<HelpWindow>();
+    if (!m_help) {
+        const QString productPage = HelpContent::productPageParagraph(
+            QString::fromUtf8(BuildInfo::productPageURL), QString::fromUtf8(BuildInfo::productPageFallback));
+        m_help = std::make_unique<HelpWindow>(HelpContent::all(productPage));
+    }
+    if (!m_help->isVisible())
+        m_help->move(WindowPlacement::centred(m_help->size(), m_mainWindow->geometry()));
     m_help->show();
     m_help->raise();
     m_help->activateWindow();
@@ -108,12 +119,40 @@ void ThreadhopApp::buildMenus(QMenuBar& menuBar)
     checkForUpdates->setObjectName(u"checkForUpdatesAction"_s);
     checkForUpdates->setMenuRole(QAction::ApplicationSpecificRole);
     checkForUpdates->setEnabled(m_updates.canCheckForUpdates());
+    connect(&m_updates, &UpdateController::canCheckForUpdatesChanged, checkForUpdates, &QAction::setEnabled);
     connect(checkForUpdates, &QAction::triggered, &m_updates, &UpdateController::checkForUpdates);
+}
+
+void ThreadhopApp::tellUpdateOutcome(const UpdateCheck::Outcome& outcome)
+{
+    const auto said = UpdateCheck::dialog(outcome, QString::fromUtf8(BuildInfo::version));
+    const bool failed = std::holds_alternative<UpdateCheck::Outcomes::Failed>(outcome);
+    auto* box = new QMessageBox(failed ? QMessageBox::Warning : QMessageBox::Information, said.title, said.title,
+                                QMessageBox::NoButton, m_mainWindow.get());
+    box->setObjectName(u"updateCheckDialog"_s);
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(said.text);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    if (said.link) {
+        QPushButton* open = box->addButton(u"Open in Browser"_s, QMessageBox::AcceptRole);
+        open->setObjectName(u"openUpdateLinkButton"_s);
+        connect(open, &QPushButton::clicked, this, [link = *said.link] { QDesktopServices::openUrl(link); });
+    }
+    box->addButton(u"Close"_s, QMessageBox::RejectRole)->setObjectName(u"closeUpdateDialogButton"_s);
+    box->open();
 }
 
 void ThreadhopApp::showAbout()
 {
-    QMessageBox::about(m_mainWindow.get(), u"About Threadhop"_s, u"Threadhop "_s + QApplication::applicationVersion());
+    auto* box = new QMessageBox(QMessageBox::NoIcon, u"About Threadhop"_s, u"Threadhop"_s, QMessageBox::Ok,
+                                m_mainWindow.get());
+    box->setObjectName(u"aboutBox"_s);
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(AppStatusBarPresenter::version(QString::fromUtf8(BuildInfo::version),
+                                                           QString::fromUtf8(BuildInfo::buildNumber)));
+    box->setIconPixmap(Symbols::appIcon().pixmap(64, 64));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 } // namespace threadhop

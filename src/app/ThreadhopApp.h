@@ -49,6 +49,7 @@ private:
     void buildMenus(QMenuBar& menuBar);
     void tellAboutInterruptedOperations(const std::vector<OperationRecovery::Report>& reports);
     void showAbout();
+    void tellUpdateOutcome(const UpdateCheck::Outcome& outcome);
 
     AppEnvironment m_env;
     UpdateController m_updates;

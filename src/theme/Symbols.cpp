@@ -28,7 +28,7 @@ Source sourceOf(Symbol symbol)
     case Symbol::arrowRightDocOnClipboard:
         return {u"document-send", QStyle::SP_ArrowForward};
     case Symbol::bubbleLeft:
-        return {u"mail-message-new", QStyle::SP_MessageBoxInformation};
+        return {u"user-available", QStyle::SP_MessageBoxInformation}; // a speech bubble
     case Symbol::checkmarkCircle:
         return {u"object-select", QStyle::SP_DialogApplyButton};
     case Symbol::checkmarkSeal:

@@ -8,6 +8,7 @@
 #include "support/ui/UiTest.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -79,6 +80,9 @@ TEST_F(ThreadhopAppTest, HelpCommandOpensOneHelpWindow)
     EXPECT_EQ(window->windowTitle(), u"Threadhop Help"_s);
     EXPECT_EQ(window->size(), QSize(560, 620));
     EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "the user cannot resize it";
+
+    const QPoint offCentre = window->geometry().center() - app.mainWindow().geometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 4) << "centred on the main window";
 
     help->trigger();
     EXPECT_EQ(app.helpWindow(), window) << "a second press brings the same window forward";
@@ -181,6 +185,19 @@ TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
     EXPECT_EQ(again.mainWindow().findChild<QMessageBox*>(u"interruptedOperationsAlert"_s), nullptr);
     waitForScan(app);
     waitForScan(again);
+}
+
+TEST_F(ThreadhopAppTest, AboutNamesTheApplicationAndShowsTheStatusBarsVersion)
+{
+    ThreadhopApp app(fake.discovery(), QUrl());
+    child<QAction>(*app.mainWindow().menuBar(), u"aboutAction"_s)->trigger();
+    auto* about = app.mainWindow().findChild<QMessageBox*>(u"aboutBox"_s);
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_EQ(about->windowTitle(), u"About Threadhop"_s);
+    EXPECT_EQ(about->text(), u"Threadhop"_s);
+    EXPECT_EQ(about->informativeText(), child<QLabel>(app.mainWindow(), u"statusVersion"_s)->text());
+    EXPECT_EQ(about->informativeText(), u"v"_s + QApplication::applicationVersion());
 }
 
 } // namespace

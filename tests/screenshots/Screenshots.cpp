@@ -1,8 +1,11 @@
 // Renders the windows over a made-up home into PNG files for a reviewer to look at
 // (make screenshots); the files land in <build>/screenshots/. Not a test: nothing here is checked.
 #include "app/ThreadhopApp.h"
-#include "ui/help/HelpWindow.h"
 #include "ui/detail/ProjectDetailView.h"
+#include "ui/help/HelpView.h"
+#include "ui/help/HelpWindow.h"
+#include "ui/history/HistoryRow.h"
+#include "ui/history/HistoryView.h"
 #include "ui/projects/ProjectsListView.h"
 #include "ui/window/RootView.h"
 #include "ui/sheets/MigrationSheet.h"
@@ -12,9 +15,13 @@
 #include "support/ui/UiTest.h"
 
 #include "core/encoding/CwdCodec.h"
+#include "core/migration/BackupArchiver.h"
+#include "core/migration/MigrationAudit.h"
+#include "core/migration/RestoreManager.h"
 
 #include <QCheckBox>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -76,6 +83,9 @@ TEST_F(ScreenshotTest, MainWindowOverTheFixtureHome)
 
     app.openHelp();
     save(*app.helpWindow(), "help-window.png");
+    auto* help = child<HelpView>(*app.helpWindow(), u"helpView"_s);
+    help->ensureWidgetVisible(child<QWidget>(*help, u"resume"_s), 0, 0);
+    save(*app.helpWindow(), "help-window-resume.png");
 }
 
 TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
@@ -141,6 +151,60 @@ TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
     sheet = openSheet();
     child<QPushButton>(*sheet, u"primaryButton"_s)->click();
     finish(sheet, "sheet-done.png");
+}
+
+TEST_F(ScreenshotTest, HistoryWindow)
+{
+    testing::FixtureHome::write(home());
+    ThreadhopApp app(AppEnvironment::Discovery::standard(), QUrl());
+    RootView& window = app.mainWindow();
+    window.resize(1180, 720);
+    app.start();
+    ASSERT_TRUE(testing::waitUntil([&] { return !app.environment().isScanning(); }));
+    window.openHistory();
+    save(*window.historyWindow(), "history-empty.png");
+    window.historyWindow()->close();
+
+    // A migration undone, one still in place, and records of the other kinds a history may hold.
+    const auto projects = home() / ".claude" / "projects";
+    const auto migrate = [&](const std::filesystem::path& from, const std::filesystem::path& to, const char* stamp) {
+        return ConversationMigrator::migrate({.accountId = "claude",
+                                                 .projectsRoot = projects,
+                                                 .oldFolderName = CwdCodec::encode(from.string()),
+                                                 .oldCwd = from.string(),
+                                                 .newCwd = to.string(),
+                                                 .allowPopulatedDestination = true},
+            stamp);
+    };
+    const auto undone = migrate(home() / "code" / "api", home() / "code" / "api-v2", "20240501-093000");
+    RestoreManager::restore(undone, projects, "20240502-100000", MigrationAudit::records());
+    MigrationRecord other = migrate(home() / "code" / "site", home() / "work" / "a-much-longer-folder-name" / "site",
+        "20240503-110000");
+    other.id = Uuid::random();
+    other.accountId = "claude-personal";
+    MigrationAudit::append(other);
+    other.id = Uuid::random();
+    other.accountId = "claude";
+    other.dryRun = true;
+    MigrationAudit::append(other);
+
+    window.openHistory();
+    HistoryView& view = *window.historyWindow();
+    save(view, "history-rows.png");
+
+    testing::writeFile(home() / "tar", "#!/bin/sh\necho 'tar: Cannot write: No space left on device' >&2\nexit 2\n");
+    std::filesystem::permissions(home() / "tar", std::filesystem::perms::owner_all);
+    const BackupArchiver::ScopedTarProgram brokenTar(home() / "tar");
+    for (HistoryRow* row : view.findChildren<HistoryRow*>()) {
+        if (auto* restore = row->findChild<QPushButton*>(u"restoreButton"_s)) {
+            restore->click();
+            break;
+        }
+    }
+    auto* confirmation = child<QMessageBox>(view, u"restoreConfirmation"_s);
+    save(*confirmation, "history-confirmation.png");
+    child<QPushButton>(*confirmation, u"confirmRestoreButton"_s)->click();
+    save(*child<QMessageBox>(view, u"restoreFailedAlert"_s), "history-failure.png");
 }
 
 } // namespace

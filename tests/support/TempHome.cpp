@@ -34,13 +34,18 @@ HomeTest::HomeTest() : m_override(m_home.path())
 {
     if (const char* dataHome = std::getenv("XDG_DATA_HOME"))
         m_savedDataHome = dataHome;
+    if (const char* configHome = std::getenv("XDG_CONFIG_HOME"))
+        m_savedConfigHome = configHome;
     unsetenv("XDG_DATA_HOME");
+    unsetenv("XDG_CONFIG_HOME");
 }
 
 HomeTest::~HomeTest()
 {
     if (m_savedDataHome)
         setenv("XDG_DATA_HOME", m_savedDataHome->c_str(), 1);
+    if (m_savedConfigHome)
+        setenv("XDG_CONFIG_HOME", m_savedConfigHome->c_str(), 1);
 }
 
 } // namespace threadhop::testing

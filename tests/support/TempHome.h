@@ -21,7 +21,8 @@ void writeFile(const std::filesystem::path& path, std::string_view content);
 std::string readFile(const std::filesystem::path& path);
 
 /// A test whose home folder is a fresh temporary folder: the real home is never touched.
-/// XDG_DATA_HOME is cleared for the test, so application data lands in <home>/.local/share.
+/// XDG_DATA_HOME and XDG_CONFIG_HOME are cleared for the test, so application data lands in
+/// <home>/.local/share and settings in <home>/.config.
 class HomeTest : public ::testing::Test {
 protected:
     HomeTest();
@@ -33,6 +34,7 @@ private:
     TempFolder m_home;
     ScopedHomeOverride m_override;
     std::optional<std::string> m_savedDataHome;
+    std::optional<std::string> m_savedConfigHome;
 };
 
 } // namespace threadhop::testing

@@ -43,7 +43,7 @@ void AccountRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QRect area = option.rect.adjusted(horizontalPadding, verticalPadding, -horizontalPadding, -verticalPadding);
     const int middle = area.center().y();
     StatusDot::paint(*painter, QPointF(area.left() + dotSize / 2.0, middle + 0.5),
-        index.data(AccountListModel::DotColorRole).value<QColor>(), dotSize);
+        RowPainter::dotColor(option, index.data(AccountListModel::DotColorRole).value<QColor>()), dotSize);
 
     painter->save();
     // Right edge first: the count, then the badge before it; the text takes what is left.
@@ -89,7 +89,8 @@ void AccountRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
     const bool warning = index.data(AccountListModel::IdentityIsWarningRole).toBool();
     painter->setFont(caption);
-    painter->setPen(warning ? Theme::warn() : RowPainter::secondaryText(option));
+    // "not signed in" is orange, except on the selection, where orange would hardly show.
+    painter->setPen(warning && !RowPainter::isSelected(option) ? Theme::warn() : RowPainter::secondaryText(option));
     painter->drawText(QRect(textLeft, top, textWidth, captionMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
         captionMetrics.elidedText(index.data(AccountListModel::IdentityRole).toString(), Qt::ElideMiddle, textWidth));
     top += captionMetrics.height() + lineSpacing;

@@ -36,7 +36,7 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
     const QFontMetrics titleMetrics(option.font);
     StatusDot::paint(*painter, QPointF(area.left() + dotSize / 2.0, area.top() + dotTopPadding + dotSize / 2.0),
-        ProjectRowPresenter::statusColor(project.status), dotSize);
+        RowPainter::dotColor(option, ProjectRowPresenter::statusColor(project.status)), dotSize);
 
     painter->save();
     const int textLeft = area.left() + dotSize + spacing;
@@ -53,7 +53,8 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->setPen(secondary);
     const int lineTop = titleRect.bottom() + 1 + lineSpacing;
     const int lineHeight = captionMetrics.height();
-    const int iconSize = captionMetrics.ascent();
+    // As tall as the text beside it: smaller, the symbols are no longer recognisable.
+    const int iconSize = captionMetrics.height();
 
     const QString age = index.data(ProjectListModel::AgeRole).toString();
     const int ageWidth = captionMetrics.horizontalAdvance(age);

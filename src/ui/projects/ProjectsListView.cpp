@@ -9,10 +9,12 @@
 #include "ui/widgets/RowPainter.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
+#include "ui/widgets/Buttons.h"
 
 #include "core/discovery/ProjectFilter.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,17 +73,21 @@ ProjectsListView::ProjectsListView(AppEnvironment& env, QWidget* parent)
     m_search->setFont(Theme::font(TextStyle::callout));
     connect(m_search, &QLineEdit::textEdited, this,
         [this](const QString& text) { m_env.setSearchText(toStdString(text)); });
+    m_search->installEventFilter(this);
 
     m_clearSearch->setObjectName(u"clearSearchButton"_s);
     m_clearSearch->setAutoRaise(true);
     m_clearSearch->setIcon(Symbols::icon(Symbol::xmarkCircleFill));
     m_clearSearch->setToolTip(u"Clear the search"_s);
+    // Its room stays when it hides, so that the list does not jump at the first keystroke.
+    QSizePolicy keepsItsRoom = m_clearSearch->sizePolicy();
+    keepsItsRoom.setRetainSizeWhenHidden(true);
+    m_clearSearch->setSizePolicy(keepsItsRoom);
     connect(m_clearSearch, &QToolButton::clicked, this, [this] { m_env.setSearchText({}); });
 
     m_problemsOnly->setObjectName(u"problemsOnlyToggle"_s);
     m_problemsOnly->setCheckable(true);
     m_problemsOnly->setText(u"Problems only"_s);
-    m_problemsOnly->setIcon(Symbols::icon(Symbol::exclamationmarkTriangle));
     m_problemsOnly->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_problemsOnly->setIconSize({14, 14});
     m_problemsOnly->setFont(Theme::font(TextStyle::caption));
@@ -121,6 +127,17 @@ ProjectsListView::ProjectsListView(AppEnvironment& env, QWidget* parent)
     onChanged(~AppEnvironment::Changes());
 }
 
+bool ProjectsListView::eventFilter(QObject* watched, QEvent* event)
+{
+    // Escape in the search field clears it; in an empty field it goes on to whatever else wants it.
+    if (watched == m_search && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !m_search->text().isEmpty()) {
+        m_env.setSearchText({});
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void ProjectsListView::onChanged(AppEnvironment::Changes what)
 {
     const bool listChanged = what.testAnyFlags(
@@ -138,10 +155,15 @@ void ProjectsListView::onChanged(AppEnvironment::Changes what)
             m_search->setText(text);
         m_clearSearch->setVisible(ProjectsListPresenter::showsClearButton(m_env.searchText()));
     }
-    if (what.testFlag(Change::showOnlyProblems))
+    if (what.testFlag(Change::showOnlyProblems)) {
         m_problemsOnly->setChecked(m_env.showOnlyProblems());
+        Buttons::showCheckedState(*m_problemsOnly, Symbol::exclamationmarkTriangle);
+    }
     if (listChanged || what.testFlag(Change::selectedProjectId))
         showSelection();
+    // Typing shows the first match, however far down the list was scrolled.
+    if (what.testFlag(Change::searchText))
+        m_list->scrollToTop();
 }
 
 void ProjectsListView::refilter()

@@ -27,6 +27,9 @@ public:
 
     ProjectListModel& model() { return *m_model; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void onChanged(AppEnvironment::Changes what);
     void refilter();

@@ -1,5 +1,6 @@
 #include "Buttons.h"
 
+#include <QApplication>
 #include <QPushButton>
 
 namespace threadhop {
@@ -29,6 +30,20 @@ QPushButton* Buttons::prominent(const QString& title, std::optional<Symbol> symb
         button->setIcon(Symbols::tintedPixmap(*symbol, size, palette.color(QPalette::HighlightedText)));
     }
     return button;
+}
+
+void Buttons::showCheckedState(QAbstractButton& button, Symbol symbol)
+{
+    QPalette palette = QApplication::palette(&button);
+    if (button.isChecked()) {
+        for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+            palette.setColor(group, QPalette::Button, palette.color(group, QPalette::Highlight));
+            palette.setColor(group, QPalette::ButtonText, palette.color(group, QPalette::HighlightedText));
+        }
+    }
+    button.setPalette(palette);
+    button.setIcon(Symbols::tintedPixmap(symbol, button.iconSize().height() * button.devicePixelRatio(),
+        palette.color(QPalette::ButtonText)));
 }
 
 } // namespace threadhop

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QAbstractButton;
 class QPushButton;
 class QWidget;
 
@@ -18,5 +19,9 @@ QPushButton* plain(const QString& title, std::optional<Symbol> symbol = std::nul
 
 /// A button filled with the accent color, for the one action a panel or sheet is about.
 QPushButton* prominent(const QString& title, std::optional<Symbol> symbol = std::nullopt, QWidget* parent = nullptr);
+
+/// Gives a checkable button the look of its state: filled with the accent of the selection while
+/// on, plain while off, so that the two cannot be mistaken.
+void showCheckedState(QAbstractButton& button, Symbol symbol);
 
 } // namespace threadhop::Buttons

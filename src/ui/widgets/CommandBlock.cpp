@@ -26,7 +26,7 @@ CommandBlock::CommandBlock(QString command, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(padding(), padding(), padding(), padding());
     layout->setSpacing(8);
-    layout->addWidget(m_text, 1);
+    layout->addWidget(m_text, 1, Qt::AlignVCenter);
     layout->addSpacing(4);
     layout->addWidget(m_copy, 0, Qt::AlignVCenter);
 }

@@ -3,6 +3,7 @@
 #include "QtText.h"
 
 #include <QAbstractItemView>
+#include <QKeyEvent>
 
 namespace threadhop {
 
@@ -11,6 +12,22 @@ ListSelectionBinding::ListSelectionBinding(
     : QObject(&view), m_view(view), m_idRole(idRole), m_onChosen(std::move(onChosen))
 {
     connect(m_view.selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListSelectionBinding::take);
+    m_view.installEventFilter(this);
+}
+
+bool ListSelectionBinding::eventFilter(QObject* watched, QEvent* event)
+{
+    // The view keeps a current row without a selection (the first, once it has the focus), and an
+    // arrow would move on from it: the first Down would choose the second row.
+    if (watched != &m_view || event->type() != QEvent::KeyPress || m_view.selectionModel()->hasSelection())
+        return QObject::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const int rows = m_view.model()->rowCount();
+    if ((key != Qt::Key_Down && key != Qt::Key_Up) || rows == 0)
+        return QObject::eventFilter(watched, event);
+    m_view.selectionModel()->setCurrentIndex(
+        m_view.model()->index(key == Qt::Key_Down ? 0 : rows - 1, 0), QItemSelectionModel::ClearAndSelect);
+    return true;
 }
 
 void ListSelectionBinding::show(int row)

@@ -11,7 +11,8 @@ class QAbstractItemView;
 namespace threadhop {
 
 /// Ties a single-selection list to an id held elsewhere (the shared state): the user's choice is
-/// written through `onChosen`, and `show` marks a row without writing anything back.
+/// written through `onChosen`, and `show` marks a row without writing anything back. While no row is
+/// selected, the Down arrow chooses the first row and the Up arrow the last.
 class ListSelectionBinding final : public QObject {
     Q_OBJECT
 
@@ -21,6 +22,9 @@ public:
 
     /// Selects `row`, or clears the selection for -1.
     void show(int row);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void take();

@@ -2,6 +2,7 @@
 
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
+#include "FocusRing.h"
 
 #include <QApplication>
 #include <QListView>
@@ -17,6 +18,7 @@ void RowPainter::prepareList(QListView& list)
     list.setSelectionMode(QAbstractItemView::SingleSelection);
     list.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list.setFrameShape(QFrame::NoFrame);
+    new FocusRing(list);
 }
 
 void RowPainter::drawBackground(QPainter& painter, const QStyleOptionViewItem& option)
@@ -38,6 +40,8 @@ QColor RowPainter::primaryText(const QStyleOptionViewItem& option)
 
 QColor RowPainter::secondaryText(const QStyleOptionViewItem& option)
 {
+    if (isSelected(option))
+        return primaryText(option);
     QPalette palette = option.palette;
     palette.setColor(QPalette::WindowText, primaryText(option));
     return Theme::secondaryText(palette);
@@ -45,9 +49,16 @@ QColor RowPainter::secondaryText(const QStyleOptionViewItem& option)
 
 QColor RowPainter::tertiaryText(const QStyleOptionViewItem& option)
 {
+    if (isSelected(option))
+        return primaryText(option);
     QPalette palette = option.palette;
     palette.setColor(QPalette::WindowText, primaryText(option));
     return Theme::tertiaryText(palette);
+}
+
+QColor RowPainter::dotColor(const QStyleOptionViewItem& option, const QColor& color)
+{
+    return isSelected(option) && color == Theme::unknown() ? primaryText(option) : color;
 }
 
 const QPixmap& RowPainter::symbol(Symbol symbol, int size, const QColor& tint)

@@ -16,17 +16,22 @@ namespace threadhop {
 /// tinted symbol pixmaps made once per symbol, size and color.
 class RowPainter final {
 public:
-    /// The look the row lists share: single selection, no frame, no horizontal scrolling.
+    /// The look the row lists share: single selection, no frame, no horizontal scrolling, and a ring
+    /// while the list has the keyboard focus.
     static void prepareList(QListView& list);
 
     /// Draws the item background (selection, hover) the style gives `option`.
     static void drawBackground(QPainter& painter, const QStyleOptionViewItem& option);
 
     static bool isSelected(const QStyleOptionViewItem& option);
-    /// Primary, secondary and tertiary text colors for the row's state.
+    /// Primary, secondary and tertiary text colors for the row's state. A selected row draws all
+    /// three in the selection's text color: faded, they would hardly stand out from the selection.
     static QColor primaryText(const QStyleOptionViewItem& option);
     static QColor secondaryText(const QStyleOptionViewItem& option);
     static QColor tertiaryText(const QStyleOptionViewItem& option);
+    /// A status dot's color as the row draws it: on a selected row the grey of what cannot be judged
+    /// turns into the selection's text color, which stands out from the selection.
+    static QColor dotColor(const QStyleOptionViewItem& option, const QColor& color);
 
     const QPixmap& symbol(Symbol symbol, int size, const QColor& tint);
 

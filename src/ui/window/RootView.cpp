@@ -3,15 +3,19 @@
 #include "ui/accounts/AccountsSidebar.h"
 #include "AppStatusBar.h"
 #include "ui/detail/ProjectDetailView.h"
+#include "ui/history/HistoryView.h"
 #include "ui/projects/ProjectsListView.h"
 #include "theme/Symbols.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
-#include <QDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QGuiApplication>
 #include <QProgressBar>
+#include <QScreen>
+#include <QSettings>
 #include <QSplitter>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -27,6 +31,11 @@ constexpr int sidebarMaximum = 360;
 constexpr int contentMinimum = 300;
 constexpr int contentIdeal = 380;
 constexpr int noticeTopPadding = 6;
+constexpr QSize idealWindowSize{1180, 720};
+
+const QString geometryKey = u"mainWindow/geometry"_s;
+const QString sidebarKey = u"mainWindow/sidebarWidth"_s;
+const QString projectsKey = u"mainWindow/projectsWidth"_s;
 
 QWidget* scanningNotice(QWidget* parent)
 {
@@ -48,16 +57,6 @@ QWidget* scanningNotice(QWidget* parent)
     return notice;
 }
 
-QDialog* historyPlaceholder(QWidget* parent)
-{
-    auto* window = new QDialog(parent);
-    window->setObjectName(u"historyWindow"_s);
-    window->setWindowTitle(u"Migration history"_s);
-    window->setWindowModality(Qt::WindowModal);
-    window->resize(640, 420);
-    return window;
-}
-
 } // namespace
 
 RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* parent)
@@ -68,10 +67,9 @@ RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* par
     setObjectName(u"rootView"_s);
     setWindowTitle(u"Threadhop"_s);
     setMinimumSize(minimumWindowSize);
-    resize(1180, 720);
 
     m_history->setObjectName(u"historyAction"_s);
-    connect(m_history, &QAction::triggered, this, [this] { historyWindow().open(); });
+    connect(m_history, &QAction::triggered, this, &RootView::openHistory);
     m_rescan->setObjectName(u"rescanAction"_s);
     connect(m_rescan, &QAction::triggered, this, [this] { m_env.scan(); });
 
@@ -79,6 +77,8 @@ RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* par
     toolbar->setObjectName(u"mainToolbar"_s);
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
+    // Its context menu would offer to hide it, and nothing would bring "History" and "Rescan" back.
+    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
     toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     auto* spacer = new QWidget(toolbar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -97,7 +97,6 @@ RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* par
     m_columns->addWidget(projects);
     m_columns->addWidget(new ProjectDetailView(m_env));
     m_columns->setStretchFactor(2, 1);
-    m_columns->setSizes({sidebarIdeal, contentIdeal, width() - sidebarIdeal - contentIdeal});
 
     auto* divider = new QFrame;
     divider->setFrameShape(QFrame::HLine);
@@ -113,16 +112,55 @@ RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* par
     setCentralWidget(central);
 
     m_notice = scanningNotice(central);
+    restorePlacement();
+
+    // Tab walks the columns from left to right, the accounts first.
+    const QStringList tabOrder{u"accountsList"_s, u"searchField"_s, u"clearSearchButton"_s, u"problemsOnlyToggle"_s,
+        u"projectsList"_s, u"detailScroll"_s};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(findChild<QWidget*>(tabOrder[i - 1]), findChild<QWidget*>(tabOrder[i]));
 
     connect(&m_env, &AppEnvironment::changed, this, &RootView::onChanged);
     onChanged(AppEnvironment::Change::isScanning);
 }
 
-QDialog& RootView::historyWindow()
+void RootView::openHistory()
 {
-    if (!m_historyWindow)
-        m_historyWindow = historyPlaceholder(this);
-    return *m_historyWindow;
+    // A fresh window each time: it reads the history file anew when it appears.
+    m_historyWindow = new HistoryView(m_env, this);
+    m_historyWindow->open();
+}
+
+HistoryView* RootView::historyWindow() const
+{
+    return m_historyWindow;
+}
+
+void RootView::restorePlacement()
+{
+    const auto settings = WindowPlacement::settings();
+    const QScreen* primaryScreen = QGuiApplication::primaryScreen();
+    const QRect primary = primaryScreen ? primaryScreen->availableGeometry() : QRect(QPoint(), idealWindowSize);
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    const QRect saved = settings->value(geometryKey).toRect();
+    setGeometry(saved.isValid() ? WindowPlacement::restored(saved, minimumWindowSize, screens, primary)
+                                : WindowPlacement::first(idealWindowSize, minimumWindowSize, primary));
+    // The columns take their widths from the splitter's own width, which the layout sets.
+    layout()->activate();    const auto columns = WindowPlacement::columns(
+        {settings->value(sidebarKey, sidebarIdeal).toInt(), settings->value(projectsKey, contentIdeal).toInt()});
+    m_columns->setSizes({columns.sidebar, columns.projects, m_columns->width() - columns.sidebar - columns.projects});
+}
+
+void RootView::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    const auto settings = WindowPlacement::settings();
+    settings->setValue(geometryKey, normalGeometry().isValid() ? normalGeometry() : geometry());
+    const QList<int> sizes = m_columns->sizes();
+    settings->setValue(sidebarKey, sizes.value(0));
+    settings->setValue(projectsKey, sizes.value(1));
 }
 
 void RootView::showEvent(QShowEvent* event)

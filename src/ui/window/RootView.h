@@ -4,16 +4,19 @@
 #include "ui/state/AppEnvironment.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
-class QDialog;
 class QSplitter;
 
 namespace threadhop {
 
+class HistoryView;
+
 /// The main window "Threadhop": accounts, projects and project detail side by side, the
 /// "History" and "Rescan" toolbar buttons, a notice while a scan runs and the status bar. Each
-/// time it is shown while no accounts have been published, it starts a scan.
+/// time it is shown while no accounts have been published, it starts a scan. Its frame and column
+/// widths are remembered between runs.
 class RootView final : public QMainWindow {
     Q_OBJECT
 
@@ -22,14 +25,20 @@ public:
 
     static constexpr QSize minimumWindowSize{900, 560};
 
-    /// The history window; made on first use and shown window-modal over this window.
-    QDialog& historyWindow();
+    /// Opens a new history window, window-modal over this one.
+    void openHistory();
+    /// The open history window, or null.
+    HistoryView* historyWindow() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    /// Remembers the frame and the column widths for the next run.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    /// The frame and column widths of the last run, or the first ones that fit the screen.
+    void restorePlacement();
     void onChanged(AppEnvironment::Changes what);
     void placeNotice();
 
@@ -38,7 +47,7 @@ private:
     QAction* m_history;
     QAction* m_rescan;
     QWidget* m_notice;
-    QDialog* m_historyWindow = nullptr;
+    QPointer<HistoryView> m_historyWindow;
 };
 
 } // namespace threadhop

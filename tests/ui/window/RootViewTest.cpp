@@ -1,22 +1,30 @@
 #include "ui/accounts/AccountListModel.h"
 #include "ui/accounts/AccountsSidebar.h"
-#include "ui/widgets/EmptyStateView.h"
+#include "ui/history/HistoryView.h"
 #include "ui/projects/ProjectListModel.h"
 #include "ui/projects/ProjectsListView.h"
+#include "ui/widgets/EmptyStateView.h"
 #include "ui/window/RootView.h"
+#include "ui/window/WindowPlacement.h"
 #include "support/ui/FakeDiscovery.h"
 #include "support/ui/FixtureHome.h"
 #include "support/ui/UiTest.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
-#include <QDialog>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace threadhop {
@@ -105,8 +113,9 @@ TEST_F(RootViewTest, RescanIsDisabledAndTheNoticeShownWhileScanning)
         << "no \"No accounts found\" while the first scan runs";
 
     child<QAction>(*window, u"historyAction"_s)->trigger();
-    EXPECT_TRUE(window->historyWindow().isVisible()) << "History opens while a scan runs";
-    window->historyWindow().close();
+    ASSERT_NE(window->historyWindow(), nullptr);
+    EXPECT_TRUE(window->historyWindow()->isVisible()) << "History opens while a scan runs";
+    window->historyWindow()->close();
 
     fake.gate->release(1);
     waitForScan();
@@ -269,6 +278,144 @@ TEST_F(RootViewTest, WindowFrame)
 
     EXPECT_EQ(child<QAction>(*window, u"historyAction"_s)->text(), u"History"_s);
     EXPECT_EQ(rescan().text(), u"Rescan"_s);
+}
+
+TEST_F(RootViewTest, TheToolbarOffersNoWayToHideItself)
+{
+    fake.gate->openForAll();
+    open(fake.discovery());
+    waitForScan();
+    auto* toolbar = child<QToolBar>(*window, u"mainToolbar"_s);
+    bool menuShown = false;
+    // A menu would run its own event loop; this closes it again, and notes that it was there.
+    QTimer::singleShot(0, window.get(), [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            menuShown = true;
+            popup->close();
+        }
+    });
+    const QPoint inside = toolbar->rect().center();
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, inside, toolbar->mapToGlobal(inside));
+    QApplication::sendEvent(toolbar->childAt(inside) ? toolbar->childAt(inside) : toolbar, &rightClick);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(menuShown);
+    EXPECT_TRUE(toolbar->isVisible());
+}
+
+TEST_F(RootViewTest, TypingShowsTheFirstMatchWithoutMovingTheListAndEscapeClears)
+{
+    fake.gate->openForAll();
+    *fake.accountsByCall = {{account("a")}};
+    for (int i = 0; i < 80; ++i)
+        (*fake.projects)["a"].push_back(project("a", "-code-app" + std::to_string(i)));
+    open(fake.discovery());
+    waitForScan();
+    auto* list = child<QListView>(*window, u"projectsList"_s);
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
+    const int listTop = list->mapTo(window.get(), QPoint()).y();
+
+    QTest::keyClicks(&search(), u"app1"_s);
+    ASSERT_EQ(listModel().rowCount(), 11);
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0) << "the first match is in view";
+    EXPECT_EQ(list->mapTo(window.get(), QPoint()).y(), listTop) << "the clear button did not grow the filter bar";
+
+    QTest::keyClick(&search(), Qt::Key_Escape);
+    EXPECT_EQ(search().text(), QString());
+    EXPECT_EQ(env->searchText(), "");
+    EXPECT_EQ(listModel().rowCount(), 80);
+}
+
+TEST_F(RootViewTest, ProblemsOnlyIsPlainlyOnOrOff)
+{
+    fake.gate->openForAll();
+    open(fake.discovery());
+    waitForScan();
+    auto* toggle = child<QToolButton>(*window, u"problemsOnlyToggle"_s);
+    const QColor highlight = toggle->palette().color(QPalette::Active, QPalette::Highlight);
+    const auto shareOfHighlight = [&] {
+        const QImage image = toggle->grab().toImage();
+        int near = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                near += std::abs(pixel.red() - highlight.red()) + std::abs(pixel.green() - highlight.green())
+                        + std::abs(pixel.blue() - highlight.blue())
+                    < 60;
+            }
+        }
+        return double(near) / (image.width() * image.height());
+    };
+    EXPECT_LT(shareOfHighlight(), 0.05);
+    toggle->click();
+    ASSERT_TRUE(env->showOnlyProblems());
+    EXPECT_GT(shareOfHighlight(), 0.4) << "on, the button is filled with the selection color";
+    toggle->click();
+    EXPECT_LT(shareOfHighlight(), 0.05);
+}
+
+TEST_F(RootViewTest, KeyboardWalksTheColumnsLeftToRightAndTheFirstArrowChoosesTheFirstRow)
+{
+    fake.gate->openForAll();
+    *fake.accountsByCall = {{account("a"), account("b")}};
+    (*fake.projects)["a"] = {project("a", "-one"), project("a", "-two"), project("a", "-three")};
+    open(fake.discovery());
+    waitForScan();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto* accounts = child<QListView>(*window, u"accountsList"_s);
+    auto* projects = child<QListView>(*window, u"projectsList"_s);
+    const auto ringShown = [](QWidget* list) { return child<QWidget>(*list, u"focusRing"_s)->isVisible(); };
+
+    accounts->setFocus();
+    EXPECT_TRUE(ringShown(accounts));
+    QStringList visited;
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.append(QApplication::focusWidget()->objectName());
+    }
+    EXPECT_EQ(visited, (QStringList{u"searchField"_s, u"problemsOnlyToggle"_s, u"projectsList"_s}));
+    EXPECT_FALSE(ringShown(accounts));
+    EXPECT_TRUE(ringShown(projects)) << "the list with the keyboard focus shows it";
+
+    QTest::keyClick(projects, Qt::Key_Down);
+    EXPECT_EQ(env->selectedProjectId(), "a:-one") << "the first Down chooses the first row";
+    QTest::keyClick(projects, Qt::Key_Down);
+    EXPECT_EQ(env->selectedProjectId(), "a:-two");
+
+    QTest::keyClick(projects, Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), u"problemsOnlyToggle"_s);
+    accounts->setFocus();
+    QTest::keyClick(accounts, Qt::Key_Down);
+    EXPECT_EQ(env->selectedAccountId(), "b") << "with a row selected, the arrows move on from it";
+}
+
+TEST_F(RootViewTest, RemembersItsFrameAndColumnsBetweenRuns)
+{
+    fake.gate->openForAll();
+    open(fake.discovery());
+    waitForScan();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(window->height(), std::max(screen.height(), RootView::minimumWindowSize.height()))
+        << "the first frame fits the screen unless the screen is smaller than the window's limits";
+    EXPECT_LE(window->width(), std::max(screen.width(), RootView::minimumWindowSize.width()));
+
+    const QRect frame(screen.topLeft() + QPoint(20, 10), RootView::minimumWindowSize);
+    window->setGeometry(frame);
+    auto* columns = child<QSplitter>(*window, u"columns"_s);
+    columns->setSizes({230, 300, frame.width() - 530});
+    const QList<int> sizes = columns->sizes();
+    window->close();
+    waitForScan();
+
+    RootView again(*env);
+    EXPECT_EQ(again.geometry(), frame);
+    EXPECT_EQ(child<QSplitter>(again, u"columns"_s)->sizes().mid(0, 2), sizes.mid(0, 2));
+
+    auto settings = WindowPlacement::settings();
+    EXPECT_TRUE(settings->fileName().startsWith(QString::fromStdString(home().string())));
+    settings->setValue(u"mainWindow/geometry"_s, QRect(9000, 7000, 950, 580));
+    settings->sync();
+    RootView offScreen(*env);
+    EXPECT_EQ(offScreen.geometry().center(), screen.center()) << "a frame off every screen is centred";
 }
 
 } // namespace

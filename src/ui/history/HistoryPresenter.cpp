@@ -1,0 +1,125 @@
+#include "HistoryPresenter.h"
+
+#include "theme/PlatformWords.h"
+#include "theme/Theme.h"
+#include "ui/widgets/QtText.h"
+
+#include "core/migration/RestoreManager.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+namespace threadhop {
+namespace {
+
+// Qt knows a long and a short date; the abbreviated one lies between: the long form without the
+// weekday, with the month's name shortened.
+QString abbreviatedDateFormat(const QLocale& locale)
+{
+    static const QRegularExpression weekday(u"d{4}[,.]?\\s*"_s);
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    format.remove(weekday);
+    format.replace(u"MMMM"_s, u"MMM"_s);
+    return format.trimmed();
+}
+
+// The shortened time shows hours and minutes; some locales' short form has the seconds too.
+QString shortenedTimeFormat(const QLocale& locale)
+{
+    static const QRegularExpression seconds(u"[:.]ss?"_s);
+    return locale.timeFormat(QLocale::ShortFormat).remove(seconds);
+}
+
+} // namespace
+
+bool HistoryPresenter::isRestoreRecord(const MigrationRecord& record)
+{
+    return record.message && record.message->starts_with("Restore");
+}
+
+QColor HistoryPresenter::dotColor(const MigrationRecord& record)
+{
+    return record.success ? Theme::ok() : Theme::broken();
+}
+
+QString HistoryPresenter::timestamp(std::chrono::system_clock::time_point time, const QLocale& locale)
+{
+    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch());
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(milliseconds.count(), Qt::LocalTime);
+    return locale.toString(local.date(), abbreviatedDateFormat(locale)) + u", "_s
+        + locale.toString(local.time(), shortenedTimeFormat(locale));
+}
+
+std::vector<HistoryPresenter::Badge> HistoryPresenter::badges(const MigrationRecord& record)
+{
+    std::vector<Badge> shown;
+    if (record.dryRun)
+        shown.push_back({u"DRY-RUN"_s, std::nullopt});
+    if (isRestoreRecord(record))
+        shown.push_back({u"RESTORE"_s, Theme::warn(), 0.3});
+    return shown;
+}
+
+QString HistoryPresenter::newPathLine(const MigrationRecord& record)
+{
+    return u"→ "_s + toQString(record.newCwd);
+}
+
+QString HistoryPresenter::countsLine(const MigrationRecord& record)
+{
+    return u"%1 files · %2 references"_s.arg(record.filesRewritten).arg(record.occurrencesReplaced);
+}
+
+const ClaudeAccount* HistoryPresenter::accountOf(
+    const MigrationRecord& record, const std::vector<ClaudeAccount>& accounts)
+{
+    for (const auto& account : accounts) {
+        if (account.id == record.accountId)
+            return &account;
+    }
+    return nullptr;
+}
+
+std::filesystem::path HistoryPresenter::projectsRoot(const ClaudeAccount& account)
+{
+    return account.configDirURL() / "projects";
+}
+
+std::optional<MigrationError> HistoryPresenter::obstacle(const MigrationRecord& record,
+    const std::vector<ClaudeAccount>& accounts, const std::vector<MigrationRecord>& audit)
+{
+    if (isRestoreRecord(record))
+        return std::nullopt;
+    const ClaudeAccount* account = accountOf(record, accounts);
+    if (!account) {
+        const QString text = u"Account "_s + toQString(record.accountId) + u" is not on this Mac."_s;
+        return MigrationError::notRestorable(toStdString(PlatformWords::say(text)));
+    }
+    return RestoreManager::obstacle(record, projectsRoot(*account), audit);
+}
+
+HistoryPresenter::RestoreSlot HistoryPresenter::restoreSlot(
+    const MigrationRecord& record, const std::optional<MigrationError>& obstacle)
+{
+    if (isRestoreRecord(record))
+        return RestoreSlots::Empty{};
+    if (!obstacle)
+        return RestoreSlots::Button{};
+    return RestoreSlots::Reason{QString::fromUtf8(obstacle->what())};
+}
+
+QString HistoryPresenter::confirmationMessage(const MigrationRecord& record)
+{
+    return u"Restores folder "_s + toQString(record.oldFolder) + u" and removes "_s + toQString(record.newFolder)
+        + u". Anything created in the new location after the migration is archived to a .tar.gz first, so it can "
+          u"be recovered — but it will not be in place any more."_s;
+}
+
+QString HistoryPresenter::accountGone(const MigrationRecord& record)
+{
+    return u"Account "_s + toQString(record.accountId) + u" no longer exists."_s;
+}
+
+} // namespace threadhop

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "core/migration/MigrationError.h"
+#include "core/models/ClaudeAccount.h"
+#include "core/models/MigrationRecord.h"
+
+#include <QColor>
+#include <QLocale>
+#include <QString>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <variant>
+#include <vector>
+
+// What the history window says about each record, and whether and how a record can be undone.
+namespace threadhop::HistoryPresenter {
+
+/// A record that a restore wrote: its message begins with "Restore".
+bool isRestoreRecord(const MigrationRecord& record);
+
+/// Green for a success, red otherwise.
+QColor dotColor(const MigrationRecord& record);
+
+/// The date abbreviated and the time shortened, in `locale`'s words and the local time zone.
+QString timestamp(std::chrono::system_clock::time_point time, const QLocale& locale);
+
+/// A word on a capsule in the row's header.
+struct Badge {
+    QString text;
+    std::optional<QColor> tint; ///< absent: the faint grey of the fourth text level
+    qreal opacity = 1.0;
+
+    bool operator==(const Badge&) const = default;
+};
+
+/// "DRY-RUN" on grey for a dry run, then "RESTORE" on faded orange for a restore's record.
+std::vector<Badge> badges(const MigrationRecord& record);
+
+/// "→ " and the new directory.
+QString newPathLine(const MigrationRecord& record);
+
+/// "<files> files · <occurrences> references".
+QString countsLine(const MigrationRecord& record);
+
+/// The first scanned account with the record's account id, or null.
+const ClaudeAccount* accountOf(const MigrationRecord& record, const std::vector<ClaudeAccount>& accounts);
+
+/// The account's projects folder, where a restore puts the conversations back.
+std::filesystem::path projectsRoot(const ClaudeAccount& account);
+
+/// Why the record cannot be undone, or nothing: never for a restore's own record; "Account … is not
+/// on this Mac." (in this platform's words) for an account the last scan did not find; otherwise the
+/// engine's answer, which probes the file system.
+std::optional<MigrationError> obstacle(const MigrationRecord& record, const std::vector<ClaudeAccount>& accounts,
+    const std::vector<MigrationRecord>& audit);
+
+namespace RestoreSlots {
+/// A restore's own record: nothing at the end of the header.
+struct Empty {
+    bool operator==(const Empty&) const = default;
+};
+/// The "Restore" button.
+struct Button {
+    bool operator==(const Button&) const = default;
+};
+/// Why it cannot be undone.
+struct Reason {
+    QString text;
+    bool operator==(const Reason&) const = default;
+};
+} // namespace RestoreSlots
+
+using RestoreSlot = std::variant<RestoreSlots::Empty, RestoreSlots::Button, RestoreSlots::Reason>;
+
+/// What ends a row's header, given the record's obstacle.
+RestoreSlot restoreSlot(const MigrationRecord& record, const std::optional<MigrationError>& obstacle);
+
+/// The text of the confirmation "Restore from backup?".
+QString confirmationMessage(const MigrationRecord& record);
+
+/// The failure when the record's account went away while the confirmation was open.
+QString accountGone(const MigrationRecord& record);
+
+} // namespace threadhop::HistoryPresenter

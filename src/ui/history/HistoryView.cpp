@@ -1,0 +1,180 @@
+#include "HistoryView.h"
+
+#include "HistoryPresenter.h"
+#include "HistoryRow.h"
+#include "theme/Theme.h"
+#include "ui/widgets/EmptyStateView.h"
+#include "ui/sheets/BackgroundJob.h"
+#include "ui/widgets/QtText.h"
+#include "ui/widgets/Buttons.h"
+#include "ui/widgets/Labels.h"
+
+#include "core/migration/MigrationAudit.h"
+#include "core/migration/RestoreManager.h"
+#include "core/util/format/DateText.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace threadhop {
+namespace {
+
+QFrame* divider()
+{
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+// An alert over the history window that goes away by itself once answered.
+QMessageBox* alert(QMessageBox::Icon icon, const QString& title, const QString& text, const QString& name,
+    QWidget* parent)
+{
+    auto* box = new QMessageBox(icon, title, title, QMessageBox::NoButton, parent);
+    box->setObjectName(name);
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(text);
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    return box;
+}
+
+} // namespace
+
+HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
+    : QDialog(parent), m_env(env), m_empty(new EmptyStateView(this)), m_list(new QScrollArea(this))
+{
+    setObjectName(u"historyWindow"_s);
+    setWindowTitle(u"Migration history"_s);
+    setWindowModality(Qt::WindowModal);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(fixedSize);
+
+    QLabel* title = Labels::plain(u"Migration history"_s, Theme::font(TextStyle::title2, QFont::DemiBold));
+    title->setObjectName(u"historyTitle"_s);
+    QPushButton* close = Buttons::plain(u"Close"_s);
+    close->setObjectName(u"historyCloseButton"_s);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    auto* titleRow = new QHBoxLayout;
+    titleRow->setContentsMargins(16, 16, 16, 16);
+    titleRow->addWidget(title);
+    titleRow->addStretch(1);
+    titleRow->addWidget(close);
+
+    m_empty->setObjectName(u"historyEmptyState"_s);
+    m_list->setObjectName(u"historyList"_s);
+    m_list->setWidgetResizable(true);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(titleRow);
+    layout->addWidget(divider());
+    layout->addWidget(m_empty, 1);
+    layout->addWidget(m_list, 1);
+
+    // A rescan can add or take away the account a record belongs to, which decides its slot.
+    connect(&m_env, &AppEnvironment::changed, this, [this](AppEnvironment::Changes what) {
+        if (m_loaded && what.testFlag(AppEnvironment::Change::accounts))
+            render();
+    });
+    render();
+}
+
+void HistoryView::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    load();
+}
+
+void HistoryView::load()
+{
+    m_records = MigrationAudit::records();
+    render();
+}
+
+void HistoryView::render()
+{
+    if (m_records.empty()) {
+        m_empty->setState(EmptyState{u"No migrations yet"_s, Symbol::clockArrowCirclepath, std::nullopt});
+        m_list->hide();
+        delete m_list->takeWidget();
+        return;
+    }
+    m_empty->setState(std::nullopt);
+    auto* rows = new QWidget;
+    auto* layout = new QVBoxLayout(rows);
+    layout->setContentsMargins(0, 4, 0, 4);
+    layout->setSpacing(0);
+    for (std::size_t index = 0; index < m_records.size(); ++index) {
+        const MigrationRecord& record = m_records[index];
+        if (index > 0)
+            layout->addWidget(divider());
+        const auto obstacle = HistoryPresenter::obstacle(record, m_env.accounts(), m_records);
+        layout->addWidget(new HistoryRow(
+            record, HistoryPresenter::restoreSlot(record, obstacle), [this, record] { confirm(record); }));
+    }
+    layout->addStretch(1);
+    delete m_list->takeWidget();
+    m_list->setWidget(rows);
+    m_list->show();
+}
+
+void HistoryView::confirm(const MigrationRecord& record)
+{
+    QMessageBox* box = alert(QMessageBox::Warning, u"Restore from backup?"_s,
+        HistoryPresenter::confirmationMessage(record), u"restoreConfirmation"_s, this);
+    QPushButton* restore = box->addButton(u"Restore"_s, QMessageBox::DestructiveRole);
+    restore->setObjectName(u"confirmRestoreButton"_s);
+    QPushButton* cancel = box->addButton(u"Cancel"_s, QMessageBox::RejectRole);
+    cancel->setObjectName(u"cancelRestoreButton"_s);
+    // Return must not undo a migration by itself.
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    connect(box, &QMessageBox::finished, this, [this, box, restore, record] {
+        if (box->clickedButton() == restore)
+            performRestore(record);
+    });
+    box->open();
+}
+
+void HistoryView::performRestore(const MigrationRecord& record)
+{
+    const ClaudeAccount* account = HistoryPresenter::accountOf(record, m_env.accounts());
+    if (!account) {
+        showFailure(HistoryPresenter::accountGone(record));
+        return;
+    }
+    // Synchronous by design: the window waits for tar, and nothing else can change the folders meanwhile.
+    try {
+        RestoreManager::restore(record, HistoryPresenter::projectsRoot(*account),
+            DateText::localStamp(std::chrono::system_clock::now()), m_records);
+    } catch (...) {
+        showFailure(toQString(BackgroundJob::describeCurrentException()));
+        return;
+    }
+    load();
+    m_env.scan();
+}
+
+void HistoryView::showFailure(const QString& text)
+{
+    QMessageBox* box = alert(QMessageBox::Critical, u"Restore failed"_s, text, u"restoreFailedAlert"_s, this);
+    box->addButton(u"OK"_s, QMessageBox::AcceptRole)->setObjectName(u"restoreFailedOkButton"_s);
+    box->open();
+}
+
+} // namespace threadhop

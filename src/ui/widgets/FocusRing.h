@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QWidget>
+
+namespace threadhop {
+
+/// A ring in the selection color drawn over the edge of a widget (a list) while it has the keyboard
+/// focus, so that the user sees where the arrow keys go. It takes no clicks and follows the widget's size.
+class FocusRing final : public QWidget {
+    Q_OBJECT
+
+public:
+    /// Lays a ring over `target`, which owns it.
+    explicit FocusRing(QWidget& target);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QWidget& m_target;
+};
+
+} // namespace threadhop

@@ -1,0 +1,90 @@
+#include "ui/help/HelpContent.h"
+
+#include "support/ui/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+namespace threadhop {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+const HelpSection& section(const std::vector<HelpSection>& sections, const QString& id)
+{
+    const auto found = std::find_if(sections.begin(), sections.end(), [&](const auto& s) { return s.id == id; });
+    EXPECT_NE(found, sections.end()) << id.toStdString();
+    return *found;
+}
+
+TEST(HelpContentTest, TheTenSectionsInOrder)
+{
+    const auto sections = HelpContent::all(u"https://example.com/threadhop"_s);
+    const std::pair<QString, QString> expected[]{
+        {u"what"_s, u"What Threadhop does"_s},
+        {u"move"_s, u"Move a conversation to another folder"_s},
+        {u"repair"_s, u"You moved the folder and resume stopped working"_s},
+        {u"suggestions"_s, u"Suggested locations"_s},
+        {u"populated"_s, u"Moving into a project that already has conversations"_s},
+        {u"ephemeral"_s, u"“Temporary location, gone for good”"_s},
+        {u"resume"_s, u"Resuming after a move"_s},
+        {u"safety"_s, u"What is written, and what is kept"_s},
+        {u"history"_s, u"Undoing a migration"_s},
+        {u"support"_s, u"Support"_s},
+    };
+    ASSERT_EQ(sections.size(), std::size(expected));
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        EXPECT_EQ(sections[i].id, expected[i].first);
+        EXPECT_EQ(sections[i].title, expected[i].second);
+    }
+    EXPECT_EQ(section(sections, u"support"_s).paragraphs, QStringList{u"https://example.com/threadhop"_s});
+    EXPECT_EQ(section(sections, u"repair"_s).paragraphs.at(1),
+        u"This is the same operation as a move; the only difference is that the old location is already gone."_s);
+    for (const auto* id : {u"what", u"populated"})
+        EXPECT_TRUE(section(sections, QString::fromUtf16(id)).paragraphs.join(u' ').contains(u"`claude --resume`"_s));
+    const QString history = section(sections, u"history"_s).paragraphs.at(0);
+    EXPECT_TRUE(history.contains(u"dry runs change nothing and are not listed"_s))
+        << "the history file holds no dry runs, so the window lists none";
+}
+
+TEST(HelpContentTest, OnlyTheResumeCommandIsACommandBlock)
+{
+    const std::pair<QString, bool> cases[]{
+        {u"cd '/path/to/your/project' && claude --resume"_s, true},
+        {u"cd /x"_s, true},
+        {u"cd"_s, false},
+        {u"cd\t/x"_s, false},
+        {u" cd /x"_s, false},
+        {u"Run cd /x first"_s, false},
+        {u"CD /x"_s, false},
+    };
+    for (const auto& [text, command] : cases)
+        EXPECT_EQ(HelpContent::isCommand(text), command) << text.toStdString();
+
+    std::vector<QString> commands;
+    for (const auto& shown : HelpContent::all(u"x"_s)) {
+        for (const auto& paragraph : shown.paragraphs) {
+            if (HelpContent::isCommand(paragraph))
+                commands.push_back(shown.id + u": "_s + paragraph);
+        }
+    }
+    EXPECT_EQ(commands, std::vector<QString>{u"resume: cd '/path/to/your/project' && claude --resume"_s});
+}
+
+TEST(HelpContentTest, ProductPageOrItsFallbackAndThePlatformsWords)
+{
+    EXPECT_EQ(
+        HelpContent::productPageParagraph(u"https://example.com"_s, u"Visit our page."_s), u"https://example.com"_s);
+    EXPECT_EQ(HelpContent::productPageParagraph(QString(), u"Visit our page."_s), u"Visit our page."_s);
+
+    const QString ephemeral = section(HelpContent::all(u"x"_s), u"ephemeral"_s).paragraphs.at(0);
+#ifdef __APPLE__
+    EXPECT_TRUE(ephemeral.contains(u"a directory that macOS creates"_s));
+#else
+    EXPECT_TRUE(ephemeral.contains(u"a directory that the system creates"_s)) << ephemeral.toStdString();
+    for (const auto& shown : HelpContent::all(u"x"_s))
+        EXPECT_FALSE(shown.paragraphs.join(u' ').contains(u"macOS"_s)) << shown.id.toStdString();
+#endif
+}
+
+} // namespace
+} // namespace threadhop
