@@ -81,9 +81,9 @@ ConversationRead readConversation(const SessionCopier::Layout& layout, const Tra
     return read;
 }
 
-// The content each copied file is written with: the transcript trimmed, then, in every editable
-// file, the identity values of a fork replaced and the working directory moved; nothing for a file
-// that stays as it is.
+// Writes each copied file with its edits: the transcript trimmed, then, in every editable file,
+// the identity values of a fork replaced and the working directory moved; a file that stays as it
+// is is left to the byte copy.
 class CopyEdits final {
 public:
     CopyEdits(const AccountMoveInput& input, const ConversationRead& read, const fs::path& transcript,
@@ -94,30 +94,34 @@ public:
             m_identity.emplace(*plan);
     }
 
-    std::optional<std::string> operator()(const fs::path& source)
+    bool operator()(const fs::path& source, const std::function<void(std::string_view)>& write)
     {
         const auto found = m_read.texts.find(source);
         if (found == m_read.texts.end())
-            return std::nullopt;
+            return false;
         std::string_view text = found->second.content();
-        std::optional<std::string> edited;
-        const auto take = [&](std::string& out) {
-            edited = std::move(out);
-            text = *edited;
-        };
-        if (source == m_transcript && m_read.trimmed) {
-            std::string trimmed = m_read.trimmed->text;
-            take(trimmed);
+        const bool trim = source == m_transcript && m_read.trimmed;
+        const bool moveCwd = m_newCwd != m_input.launchCwd && source.extension() == ".jsonl";
+        if (!trim && !moveCwd) {
+            if (!m_identity)
+                return false;
+            m_identity->edit(text, write); // the usual fork: straight to the file, a line at a time
+            return true;
         }
-        std::string out;
-        if (m_identity && m_identity->edit(text, out))
-            take(out);
-        if (m_newCwd != m_input.launchCwd && source.extension() == ".jsonl") {
-            addTo(m_cwdRewrite, JSONLRewriter::rewriteText(text, m_input.launchCwd, m_newCwd, scopeOf(m_input), out));
-            if (out != text)
-                take(out);
+        if (trim)
+            text = m_read.trimmed->text;
+        std::string identities;
+        if (m_identity) {
+            m_identity->edit(text, identities);
+            text = identities;
         }
-        return edited;
+        std::string moved;
+        if (moveCwd) {
+            addTo(m_cwdRewrite, JSONLRewriter::rewriteText(text, m_input.launchCwd, m_newCwd, scopeOf(m_input), moved));
+            text = moved;
+        }
+        write(text);
+        return true;
     }
 
     /// What the working-directory rewrite found, over the copied transcripts.
@@ -141,7 +145,7 @@ private:
 };
 
 void verify(const AccountMoveInput& input, const SessionCopier::CopyResult& copy, const SessionCopier::Layout& source,
-            const fs::path& targetFolder, const ConversationRead& read)
+            const fs::path& targetFolder, const ConversationRead& read, ReadBuffer& buffer)
 {
     const auto sourceCount = static_cast<std::int64_t>(source.allFiles.size());
     if (copy.filesCopied != sourceCount)
@@ -153,7 +157,7 @@ void verify(const AccountMoveInput& input, const SessionCopier::CopyResult& copy
         throw AccountMoveError::verificationFailed("destination folder is " + folderName + ", expected " + expected);
     if (input.mode == MoveMode::fork) {
         // Read back from the disk: what the copy holds, not what was meant to be written.
-        const auto copied = IdentityRewriter::identityValues(IdentityRewriter::identityFiles(copy.destinationFiles));
+        const auto copied = IdentityRewriter::identityValues(IdentityRewriter::identityFiles(copy.destinationFiles), buffer);
         const auto shared = std::count_if(copied.begin(), copied.end(), [&](const std::string& value) {
             return value == input.sessionId || read.identities.contains(value);
         });
@@ -161,8 +165,8 @@ void verify(const AccountMoveInput& input, const SessionCopier::CopyResult& copy
             throw AccountMoveError::verificationFailed("the fork still shares " + std::to_string(shared)
                                                        + " identity values with the original");
     }
-    ReadBuffer text;
-    const auto launchCwd = text.load(copy.destinationTranscript) ? TranscriptAnalyzer::launchCwd(text.content()) : std::nullopt;
+    const auto launchCwd =
+        buffer.load(copy.destinationTranscript) ? TranscriptAnalyzer::launchCwd(buffer.content()) : std::nullopt;
     if (!launchCwd)
         throw AccountMoveError::verificationFailed("the copied transcript records no cwd");
     if (CwdCodec::encode(*launchCwd) != expected)
@@ -340,7 +344,7 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
     const fs::path source = sourceFolder(input);
     const fs::path target = targetFolder(input);
     const auto layout = SessionCopier::layout(input.sessionId, source);
-    const ConversationRead read = readConversation(layout, input.scope, true);
+    ConversationRead read = readConversation(layout, input.scope, true);
     const AccountMovePreview preview = previewOf(input, layout, read);
     refuse(input, preview);
 
@@ -369,7 +373,9 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
     try {
         // One write per file, with every edit already made; the verification reads it back.
         copy = SessionCopier::copy(layout, staged.folder(), newSessionId, std::ref(edits));
-        verify(input, copy, layout, target, read);
+        // The source's text is written out now: its buffer reads the copy back.
+        ReadBuffer readBack = std::move(read.texts[layout.transcript]);
+        verify(input, copy, layout, target, read, readBack);
         OperationSteps::reached(OperationStep::copied);
         note.placed = staged.placedFiles(copy);
         PendingOperations::write(note);

@@ -118,8 +118,13 @@ void IdentityRewriter::collectFromText(std::string_view text, ValueSet& into)
 
 IdentityRewriter::ValueSet IdentityRewriter::identityValues(const std::vector<fs::path>& files)
 {
-    ValueSet values;
     ReadBuffer buffer;
+    return identityValues(files, buffer);
+}
+
+IdentityRewriter::ValueSet IdentityRewriter::identityValues(const std::vector<fs::path>& files, ReadBuffer& buffer)
+{
+    ValueSet values;
     for (const auto& file : files) {
         if (buffer.load(file))
             collectFromText(buffer.content(), values);
@@ -154,16 +159,13 @@ IdentityRewriter::TextEditor::TextEditor(const Plan& plan)
         m_index.emplace(from, to);
 }
 
-bool IdentityRewriter::TextEditor::edit(std::string_view text, std::string& out)
+void IdentityRewriter::TextEditor::edit(std::string_view text, const std::function<void(std::string_view)>& write)
 {
     static const JSONFieldEditor::KeySet keys = editedKeys();
-    out.clear();
     if (m_index.empty()) {
-        out.append(text);
-        return false;
+        write(text);
+        return;
     }
-    out.reserve(text.size());
-    const std::int64_t before = m_replaced;
     const JSONFieldEditor::Transform transform = [&](std::string_view key,
                                                      std::string_view raw) -> std::optional<std::string_view> {
         if (key == "teamName") {
@@ -179,8 +181,18 @@ bool IdentityRewriter::TextEditor::edit(std::string_view text, std::string& out)
         return found->second;
     };
     forEachPiece(text, [&](std::string_view piece) {
-        JSONFieldEditor::appendReplacingStringFields(piece, keys, transform, out);
+        m_line.clear();
+        JSONFieldEditor::appendReplacingStringFields(piece, keys, transform, m_line);
+        write(m_line);
     });
+}
+
+bool IdentityRewriter::TextEditor::edit(std::string_view text, std::string& out)
+{
+    out.clear();
+    out.reserve(text.size());
+    const std::int64_t before = m_replaced;
+    edit(text, [&](std::string_view piece) { out.append(piece); });
     // A value replaced by itself changes nothing, but needs no 100 MB comparison to tell.
     return m_replaced != before;
 }

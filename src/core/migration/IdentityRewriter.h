@@ -14,6 +14,10 @@
 
 #include <simdjson.h>
 
+namespace threadhop {
+class ReadBuffer;
+}
+
 // Makes a forked copy of a conversation stand apart from its source: every identity value (session
 // id, line and message uuids, parent links, prompt and tool-use references) gets a fresh value,
 // the same one wherever it stands, so the links between lines still hold. Files are edited as text
@@ -54,6 +58,8 @@ std::vector<std::filesystem::path> identityFiles(const std::vector<std::filesyst
 /// (lines split as the transcript analyser splits them). Unreadable files and lines that do not
 /// parse are skipped: a file that is not valid UTF-8 still gives the values of its valid lines.
 ValueSet identityValues(const std::vector<std::filesystem::path>& files);
+/// The same, reading through `buffer` (a large one already at hand costs no fresh allocation).
+ValueSet identityValues(const std::vector<std::filesystem::path>& files, ReadBuffer& buffer);
 
 /// Adds the identity values of the lines of `text` that parse as JSON objects or arrays.
 void collectFromText(std::string_view text, ValueSet& into);
@@ -74,6 +80,8 @@ public:
 
     /// Writes `text` edited into `out`; true when anything changed.
     bool edit(std::string_view text, std::string& out);
+    /// Hands `text` edited to `write`, a line at a time.
+    void edit(std::string_view text, const std::function<void(std::string_view)>& write);
     std::int64_t replaced() const { return m_replaced; }
 
 private:
@@ -81,6 +89,7 @@ private:
     std::string m_newTeam;
     std::unordered_map<std::string_view, std::string_view> m_index; ///< into the plan, which must outlive this
     std::int64_t m_replaced = 0;
+    std::string m_line; ///< reused from line to line
 };
 
 /// Rewrites `files` in place: under identityKeys every raw value found in the mapping becomes its

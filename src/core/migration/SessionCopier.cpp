@@ -1,6 +1,6 @@
 #include "SessionCopier.h"
 
-#include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/NewFile.h"
 #include "core/util/fs/DiskFlush.h"
 #include "core/util/fs/FileMetadata.h"
 
@@ -58,10 +58,12 @@ bool isTaken(const fs::path& path)
 // the copy is what the target account keeps.
 void copyFile(const fs::path& from, const fs::path& to, const SessionCopier::Rewrite& rewrite)
 {
-    if (auto content = rewrite ? rewrite(from) : std::nullopt) {
-        const auto mode = fs::status(from).permissions();
-        AtomicFile::create(to, *content, static_cast<unsigned>(mode));
-        return;
+    if (rewrite) {
+        NewFile file(to, static_cast<unsigned>(fs::status(from).permissions()));
+        if (rewrite(from, [&](std::string_view piece) { file.write(piece); })) {
+            file.finish();
+            return;
+        }
     }
     fs::copy_file(from, to);
     DiskFlush::file(to);

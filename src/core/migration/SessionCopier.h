@@ -64,9 +64,12 @@ private:
 /// not a plain file name (empty, ".", "..", or holding "/"), which could reach outside the folder.
 Layout layout(std::string_view sessionId, const std::filesystem::path& folder);
 
-/// The content a copied file is to get instead of its own bytes, or nothing to copy it byte for
-/// byte; asked once for every file, with the source file's path.
-using Rewrite = std::function<std::optional<std::string>(const std::filesystem::path& source)>;
+/// Writes, through the function it is handed and in as many pieces as it likes, the content a
+/// copied file is to get instead of its own bytes, and returns true; or returns false, having
+/// written nothing, to have the file copied byte for byte. Asked once for every file, with the
+/// source file's path.
+using Rewrite = std::function<bool(const std::filesystem::path& source,
+                                   const std::function<void(std::string_view piece)>& write)>;
 
 /// Copies the conversation into `toFolder` (created with its parents) as `newSessionId`, which
 /// equals the source id for a clone. Contents are copied byte for byte and files keep their mode;

@@ -3,6 +3,7 @@
 #include "DiskFlush.h"
 #include "FileDescriptor.h"
 #include "FileMetadata.h"
+#include "NewFile.h"
 #include "core/util/format/Uuid.h"
 
 #include <cerrno>
@@ -192,23 +193,9 @@ bool AtomicFile::writeIfUnchanged(const std::filesystem::path& target, std::stri
 
 void AtomicFile::create(const std::filesystem::path& target, std::string_view content, unsigned mode)
 {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
-    if (fd < 0)
-        fail("cannot create", target, errno);
-    try {
-        writeAll(fd, content, target);
-        if (::fchmod(fd, static_cast<mode_t>(mode)) != 0 || ::fsync(fd) != 0)
-            fail("cannot write", target, errno);
-    } catch (...) {
-        ::close(fd);
-        ::unlink(target.c_str());
-        throw;
-    }
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(target.c_str());
-        fail("cannot write", target, error);
-    }
+    NewFile file(target, mode);
+    file.write(content);
+    file.finish();
 }
 
 void AtomicFile::moveWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to)
