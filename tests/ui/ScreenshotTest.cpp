@@ -1,5 +1,4 @@
-// Renders the main window over the fixture home into PNG files for a reviewer to look at. Runs
-// only when THREADHOP_SCREENSHOTS=1; the files land in <build>/screenshots/.
+// Renders the main window over the fixture home into PNG files for a reviewer to look at.
 #include "app/ThreadhopApp.h"
 #include "ui/HelpWindow.h"
 #include "ui/ProjectDetailView.h"
@@ -8,6 +7,7 @@
 #include "ui/sheets/MigrationSheet.h"
 #include "helpers/DiscoveryGate.h"
 #include "helpers/FixtureHome.h"
+#include "helpers/ScreenshotTest.h"
 #include "helpers/TranscriptHome.h"
 #include "helpers/UiTest.h"
 
@@ -25,22 +25,7 @@ namespace {
 using namespace Qt::StringLiterals;
 using testing::child;
 
-class ScreenshotTest : public testing::HomeTest {
-protected:
-    void SetUp() override
-    {
-        if (qEnvironmentVariable("THREADHOP_SCREENSHOTS") != u"1"_s)
-            GTEST_SKIP() << "set THREADHOP_SCREENSHOTS=1 to render the screenshots";
-        std::filesystem::create_directories(THREADHOP_SCREENSHOT_DIR);
-    }
-
-    static void save(QWidget& widget, const char* name)
-    {
-        QCoreApplication::processEvents();
-        const auto path = std::filesystem::path(THREADHOP_SCREENSHOT_DIR) / name;
-        ASSERT_TRUE(widget.grab().save(QString::fromStdString(path.string()))) << path;
-    }
-};
+using ScreenshotTest = testing::ScreenshotTest;
 
 TEST_F(ScreenshotTest, MainWindowOverTheFixtureHome)
 {
