@@ -27,20 +27,32 @@ Source sourceOf(Symbol symbol)
         return {u"media-playlist-repeat", QStyle::SP_ArrowRight};
     case Symbol::arrowRightDocOnClipboard:
         return {u"document-send", QStyle::SP_ArrowForward};
+    case Symbol::arrowTriangleBranch:
+        return {u"media-playlist-shuffle", QStyle::SP_ArrowRight};
+    case Symbol::boltHorizontalCircleFill:
+        return {u"thunderbolt", QStyle::SP_MediaPlay};
     case Symbol::bubbleLeft:
         return {u"user-available", QStyle::SP_MessageBoxInformation}; // a speech bubble
+    case Symbol::bubbleLeftAndBubbleRight:
+        return {u"user-available", QStyle::SP_MessageBoxInformation};
     case Symbol::checkmarkCircle:
         return {u"object-select", QStyle::SP_DialogApplyButton};
     case Symbol::checkmarkSeal:
         return {u"emblem-ok", QStyle::SP_DialogApplyButton};
     case Symbol::checkmarkSealFill:
         return {u"emblem-default", QStyle::SP_DialogApplyButton};
+    case Symbol::chevronDown:
+        return {u"pan-down", QStyle::SP_ArrowDown};
+    case Symbol::chevronRight:
+        return {u"pan-end", QStyle::SP_ArrowRight};
     case Symbol::circle:
         return {u"radio", QStyle::SP_DialogNoButton};
     case Symbol::clockArrowCirclepath:
         return {u"document-open-recent", QStyle::SP_FileDialogDetailedView};
     case Symbol::clockBadgeXmark:
         return {u"appointment-missed", QStyle::SP_MessageBoxCritical};
+    case Symbol::creditcard:
+        return {u"auth-smartcard", QStyle::SP_DriveHDIcon};
     case Symbol::docOnDoc:
         return {u"edit-copy", QStyle::SP_FileIcon};
     case Symbol::docTextMagnifyingglass:
@@ -55,6 +67,8 @@ Source sourceOf(Symbol symbol)
         return {u"drive-harddisk", QStyle::SP_DriveHDIcon};
     case Symbol::folder:
         return {u"folder", QStyle::SP_DirIcon};
+    case Symbol::hourglass:
+        return {u"content-loading", QStyle::SP_BrowserReload};
     case Symbol::largecircleFillCircle:
         return {u"radio-checked", QStyle::SP_DialogYesButton};
     case Symbol::lock:
@@ -71,6 +85,8 @@ Source sourceOf(Symbol symbol)
         return {u"view-paged", QStyle::SP_FileDialogListView};
     case Symbol::terminal:
         return {u"utilities-terminal", QStyle::SP_ComputerIcon};
+    case Symbol::trayAndArrowDown:
+        return {u"document-save", QStyle::SP_DialogSaveButton};
     case Symbol::xmarkCircleFill:
         return {u"edit-clear", QStyle::SP_LineEditClearButton};
     case Symbol::xmarkOctagonFill:

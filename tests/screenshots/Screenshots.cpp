@@ -13,6 +13,7 @@
 #include "support/ui/FixtureHome.h"
 #include "support/ui/TranscriptHome.h"
 #include "support/ui/UiTest.h"
+#include "ScreenshotTest.h"
 
 #include "core/encoding/CwdCodec.h"
 #include "core/migration/BackupArchiver.h"
@@ -32,17 +33,7 @@ namespace {
 using namespace Qt::StringLiterals;
 using testing::child;
 
-class ScreenshotTest : public testing::HomeTest {
-protected:
-    void SetUp() override { std::filesystem::create_directories(THREADHOP_SCREENSHOT_DIR); }
-
-    static void save(QWidget& widget, const char* name)
-    {
-        QCoreApplication::processEvents();
-        const auto path = std::filesystem::path(THREADHOP_SCREENSHOT_DIR) / name;
-        ASSERT_TRUE(widget.grab().save(QString::fromStdString(path.string()))) << path;
-    }
-};
+using ScreenshotTest = testing::ScreenshotTest;
 
 TEST_F(ScreenshotTest, MainWindowOverTheFixtureHome)
 {

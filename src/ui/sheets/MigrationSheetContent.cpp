@@ -6,14 +6,13 @@
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/Labels.h"
+#include "ui/widgets/ProgressLine.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -44,23 +43,6 @@ QWidget* column(int spacing, std::initializer_list<QWidget*> widgets)
     layout->setSpacing(spacing);
     for (QWidget* child : widgets)
         layout->addWidget(child);
-    return widget;
-}
-
-QWidget* progress(const QString& text, const QString& name)
-{
-    auto* widget = new QWidget;
-    widget->setObjectName(name);
-    auto* layout = new QHBoxLayout(widget);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
-    auto* bar = new QProgressBar(widget);
-    bar->setRange(0, 0);
-    bar->setTextVisible(false);
-    bar->setFixedSize(80, 8);
-    layout->addWidget(bar);
-    layout->addWidget(Labels::plain(text, QFont(), widget));
-    layout->addStretch(1);
     return widget;
 }
 
@@ -139,7 +121,8 @@ QWidget* MigrationSheetContent::idleBody(const std::optional<MigrationPreview>& 
     toggle->setChecked(dryRun);
     QObject::connect(toggle, &QCheckBox::toggled, toggle, std::move(dryRunToggled));
     return column(10,
-        {preview ? previewLines(*preview, resumeCommand) : progress(u"Computing preview…"_s, u"previewProgress"_s),
+        {preview ? previewLines(*preview, resumeCommand)
+                 : ProgressLine::make(u"Computing preview…"_s, u"previewProgress"_s),
             captionNote(u"Only the session's working directory is rewritten. What tools recorded stays exactly as it "
                         u"was."_s,
                 u"rewriteNote"_s),
@@ -150,10 +133,7 @@ QWidget* MigrationSheetContent::idleBody(const std::optional<MigrationPreview>& 
 
 QWidget* MigrationSheetContent::running()
 {
-    auto* widget = progress(u"Migrating…"_s, u"runningProgress"_s);
-    auto* layout = static_cast<QHBoxLayout*>(widget->layout());
-    layout->insertStretch(0, 1);
-    return widget;
+    return ProgressLine::make(u"Migrating…"_s, u"runningProgress"_s, true);
 }
 
 QWidget* MigrationSheetContent::report(const MigrationRecord& record, const QString& resumeCommand)
