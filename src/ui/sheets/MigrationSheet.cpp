@@ -95,21 +95,13 @@ void MigrationSheet::run()
         [engine = m_engine, input = *input, stamp, dryRun] {
             return dryRun ? engine.dryRun(input) : engine.migrate(input, stamp);
         },
-        [this](JobOutcome<MigrationRecord> outcome) {
-            if (const auto* error = std::get_if<JobError>(&outcome))
-                setPhase(SheetPhases::Failed{toQString(error->text)});
-            else
-                setPhase(SheetPhases::Done{std::get<MigrationRecord>(std::move(outcome))});
-        });
+        [this](JobOutcome<MigrationRecord> outcome) { setPhase(phaseAfter(std::move(outcome))); });
 }
 
 void MigrationSheet::setPhase(SheetPhase phase)
 {
     m_phase = std::move(phase);
-    std::optional<std::filesystem::path> backup;
-    if (const auto* done = std::get_if<SheetPhases::Done>(&m_phase); done && done->record.backupPath)
-        backup = *done->record.backupPath;
-    setBackup(std::move(backup));
+    setBackup(backupOf(m_phase));
     setStage(stageOf(m_phase));
     showContent();
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "BackgroundJob.h"
 #include "SheetFooterPresenter.h"
 
 #include "core/models/MigrationRecord.h"
 
 #include <QString>
 
+#include <filesystem>
+#include <optional>
 #include <variant>
 
 namespace threadhop {
@@ -44,6 +47,23 @@ inline SheetStage stageOf(const SheetPhase& phase)
     if (std::holds_alternative<SheetPhases::Running>(phase))
         return SheetStage::running;
     return SheetStage::finished;
+}
+
+/// The phase a finished operation leaves the sheet in: done with its record, or failed with the
+/// error's text.
+inline SheetPhase phaseAfter(JobOutcome<MigrationRecord> outcome)
+{
+    if (const auto* error = std::get_if<JobError>(&outcome))
+        return SheetPhases::Failed{QString::fromStdString(error->text)};
+    return SheetPhases::Done{std::get<MigrationRecord>(std::move(outcome))};
+}
+
+/// The archive a done phase's record names, for "Show backup in …".
+inline std::optional<std::filesystem::path> backupOf(const SheetPhase& phase)
+{
+    if (const auto* done = std::get_if<SheetPhases::Done>(&phase); done && done->record.backupPath)
+        return std::filesystem::path(*done->record.backupPath);
+    return std::nullopt;
 }
 
 } // namespace threadhop
