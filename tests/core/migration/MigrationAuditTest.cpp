@@ -13,14 +13,9 @@ using testing::writeFile;
 
 MigrationRecord record(std::string accountId)
 {
-    return MigrationRecord{.id = Uuid::random(),
-                           .timestamp = std::chrono::system_clock::from_time_t(1'714'555'800),
-                           .accountId = std::move(accountId),
-                           .oldCwd = "/a",
-                           .newCwd = "/b",
-                           .oldFolder = "-a",
-                           .newFolder = "-b",
-                           .success = true};
+    return MigrationRecord{.id = Uuid::random(), .timestamp = std::chrono::system_clock::from_time_t(1'714'555'800),
+                           .accountId = std::move(accountId), .oldCwd = "/a", .newCwd = "/b", .oldFolder = "-a",
+                           .newFolder = "-b", .success = true};
 }
 
 class MigrationAuditTest : public testing::HomeTest {};
