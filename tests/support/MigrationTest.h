@@ -1,18 +1,34 @@
 #pragma once
 
+#include "core/migration/AccountMover.h"
 #include "core/migration/ConversationMigrator.h"
 #include "core/migration/MigrationAudit.h"
+#include "core/util/fs/AppPaths.h"
+#include "core/util/fs/AtomicFile.h"
 #include "TempHome.h"
 
 #include <map>
+#include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace threadhop::testing {
 
 /// A temporary home with an account's projects folder, its history and backups.
 class MigrationTest : public HomeTest {
+public:
+    static constexpr const char* stamp = "20240501-093000";
+    static constexpr const char* sessionId = "5e55105e-0000-4000-8000-000000000001";
+    /// The large real conversation among the fixtures, the directory it was recorded in and its folder.
+    static constexpr const char* realSession = "ae4a77f8-aedd-4bc1-888f-c94edc91af04";
+    static constexpr const char* realCwd = "/home/USER/projects/spotter-worktrees/spotter-4te";
+    static constexpr const char* realFolder = "-home-USER-projects-spotter-worktrees-spotter-4te";
+
 protected:
     std::filesystem::path projects() const { return home() / ".claude" / "projects"; }
+    /// The projects folder of the account that accountMove() moves into.
+    std::filesystem::path targetProjects() const { return home() / ".claude-work" / "projects"; }
 
     void transcript(std::string_view folder, std::string_view name, std::string_view content) const
     {
@@ -29,17 +45,67 @@ protected:
                 .allowPopulatedDestination = true};
     }
 
+    /// Where a migration of `folder` at `stamp` keeps its backup.
+    static std::string backupOf(const std::string& folder) { return archive(folder + "-" + stamp + ".tar.gz"); }
+    static std::string archive(const std::string& name) { return (AppPaths::backupsDir() / name).string(); }
+
+    /// Moves entries as a migration does, but fails with `error` at the moves numbered in `failing`.
+    static ConversationMigrator::EntryMove failingAt(std::set<int> failing, std::errc error)
+    {
+        return [failing, error, moves = std::make_shared<int>(0)](const auto& from, const auto& to) {
+            if (failing.contains(++*moves))
+                throw std::filesystem::filesystem_error("move", from, to, std::make_error_code(error));
+            AtomicFile::moveWithoutReplacing(from, to);
+        };
+    }
+
+    /// A move of conversation `sessionId` from the default account into "claude-work" (~/.claude-work).
+    AccountMoveInput accountMove(MoveMode mode, std::string folder = "-w-app", std::string cwd = "/w/app") const
+    {
+        return {.source = {.id = "claude"},
+                .target = {.id = "claude-work", .configDir = (home() / ".claude-work").string()},
+                .sessionId = sessionId,
+                .sourceFolderName = std::move(folder),
+                .launchCwd = std::move(cwd),
+                .mode = mode};
+    }
+
+    /// Copies the real conversation, its subagents included, into `folder`; false without the fixtures.
+    static bool copyRealSession(const std::filesystem::path& folder)
+    {
+        const auto fixtures = fixtureTranscripts();
+        if (!fixtures)
+            return false;
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(*fixtures / (std::string(realSession) + ".jsonl"),
+                                   folder / (std::string(realSession) + ".jsonl"));
+        std::filesystem::copy(*fixtures / realSession, folder / realSession, std::filesystem::copy_options::recursive);
+        return true;
+    }
+
     /// Every file below `folder` by its path relative to it, with its bytes.
     static std::map<std::string, std::string> snapshot(const std::filesystem::path& folder)
     {
         std::map<std::string, std::string> files;
         std::error_code error;
-        for (std::filesystem::recursive_directory_iterator it(folder, error); !error && it != std::filesystem::recursive_directory_iterator();
-             it.increment(error)) {
+        namespace fs = std::filesystem;
+        for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
             if (it->is_regular_file())
                 files[std::filesystem::relative(it->path(), folder).string()] = readFile(it->path());
         }
         return files;
+    }
+
+    /// Names of ours (notes, half-written files) below `folder`: a finished operation leaves none.
+    static std::vector<std::string> leftovers(const std::filesystem::path& folder)
+    {
+        std::vector<std::string> found;
+        for (std::filesystem::recursive_directory_iterator it(folder), end; it != end; ++it) {
+            const std::string name = it->path().filename().string();
+            if (name.starts_with(".threadhop-") || AtomicFile::isTemporaryName(name))
+                found.push_back(it->path().string());
+        }
+        return found;
     }
 
     static std::vector<std::string> entries(const std::filesystem::path& folder)

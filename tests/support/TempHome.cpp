@@ -30,22 +30,33 @@ std::string readFile(const std::filesystem::path& path)
     return content.str();
 }
 
+std::string replaced(std::string text, std::string_view from, std::string_view to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+SavedVariable::SavedVariable(const char* name) : m_name(name)
+{
+    if (const char* value = std::getenv(name))
+        m_value = value;
+}
+
+SavedVariable::~SavedVariable()
+{
+    if (m_value)
+        setenv(m_name, m_value->c_str(), 1);
+    else
+        unsetenv(m_name);
+}
+
 HomeTest::HomeTest() : m_override(m_home.path())
 {
-    if (const char* dataHome = std::getenv("XDG_DATA_HOME"))
-        m_savedDataHome = dataHome;
-    if (const char* configHome = std::getenv("XDG_CONFIG_HOME"))
-        m_savedConfigHome = configHome;
     unsetenv("XDG_DATA_HOME");
     unsetenv("XDG_CONFIG_HOME");
 }
 
-HomeTest::~HomeTest()
-{
-    if (m_savedDataHome)
-        setenv("XDG_DATA_HOME", m_savedDataHome->c_str(), 1);
-    if (m_savedConfigHome)
-        setenv("XDG_CONFIG_HOME", m_savedConfigHome->c_str(), 1);
-}
+HomeTest::~HomeTest() = default;
 
 } // namespace threadhop::testing

@@ -4,6 +4,7 @@
 #include "TempFolder.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,34 @@ std::string cwdLine(std::string_view cwd, std::string_view extra = "");
 void writeFile(const std::filesystem::path& path, std::string_view content);
 /// The file's bytes; fails the test when it cannot be read.
 std::string readFile(const std::filesystem::path& path);
+/// `text` with every `from` replaced by `to`.
+std::string replaced(std::string text, std::string_view from, std::string_view to);
+
+/// The text of the `Error` that `call` throws; fails the test when it throws nothing.
+template <typename Error = std::exception>
+std::string thrown(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const Error& error) {
+        return error.what();
+    }
+    ADD_FAILURE() << "nothing was thrown";
+    return {};
+}
+
+/// Puts an environment variable back as it was when this was made.
+class SavedVariable final {
+public:
+    explicit SavedVariable(const char* name);
+    ~SavedVariable();
+    SavedVariable(const SavedVariable&) = delete;
+    SavedVariable& operator=(const SavedVariable&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_value;
+};
 
 /// A test whose home folder is a fresh temporary folder: the real home is never touched.
 /// XDG_DATA_HOME and XDG_CONFIG_HOME are cleared for the test, so application data lands in
@@ -33,8 +62,8 @@ protected:
 private:
     TempFolder m_home;
     ScopedHomeOverride m_override;
-    std::optional<std::string> m_savedDataHome;
-    std::optional<std::string> m_savedConfigHome;
+    SavedVariable m_dataHome{"XDG_DATA_HOME"};
+    SavedVariable m_configHome{"XDG_CONFIG_HOME"};
 };
 
 } // namespace threadhop::testing

@@ -18,26 +18,20 @@ TEST_F(AccountIdentityReaderTest, CandidatesInOrderWithoutRepeatingTheSharedFile
               (Paths{home() / ".claude-work" / ".claude.json", home() / ".claude-work.json", home() / ".claude.json"}));
 }
 
-TEST_F(AccountIdentityReaderTest, ReadsEveryFieldAndIgnoresWrongTypes)
+TEST_F(AccountIdentityReaderTest, ReadsEveryFieldAndIgnoresWrongTypesOrFilesOfAnotherShape)
 {
     const auto file = home() / "id.json";
     writeFile(file, R"({"other": 1, "oauthAccount": {"emailAddress": "ana@example.com", "accountUuid": "u-1",
                         "organizationName": 42, "organizationType": "team"}})");
-    const auto identity = AccountIdentityReader::read(file);
-    ASSERT_TRUE(identity);
-    EXPECT_EQ(*identity, (AccountIdentity{.emailAddress = "ana@example.com",
-                                          .accountUuid = "u-1",
-                                          .organizationName = std::nullopt,
-                                          .organizationType = "team",
-                                          .sourcePath = file.string()}));
-}
-
-TEST_F(AccountIdentityReaderTest, FilesOfTheWrongShapeGiveNothing)
-{
-    const auto file = home() / "id.json";
-    for (const char* content : {R"({"oauthAccount": {"emailAddress": ""}})", R"({"oauthAccount": {"emailAddress": 7}})",
-                                R"({"oauthAccount": "ana@example.com"})", R"([{"oauthAccount": {"emailAddress": "a"}}])",
-                                R"({"oauthAccount": {"emailAddress": "a")", "\xff\xfe", ""}) {
+    EXPECT_EQ(AccountIdentityReader::read(file), (AccountIdentity{.emailAddress = "ana@example.com",
+                                                                  .accountUuid = "u-1",
+                                                                  .organizationName = std::nullopt,
+                                                                  .organizationType = "team",
+                                                                  .sourcePath = file.string()}));
+    for (const char* content :
+         {R"({"oauthAccount": {"emailAddress": ""}})", R"({"oauthAccount": {"emailAddress": 7}})",
+          R"({"oauthAccount": "ana@example.com"})", R"([{"oauthAccount": {"emailAddress": "a"}}])",
+          R"({"oauthAccount": {"emailAddress": "a")", "\xff\xfe", ""}) {
         writeFile(file, content);
         EXPECT_FALSE(AccountIdentityReader::read(file)) << content;
     }

@@ -2,8 +2,6 @@
 
 #include "support/TempHome.h"
 
-#include <algorithm>
-
 namespace threadhop {
 namespace {
 
@@ -13,24 +11,17 @@ using Hit = AccountScanner::AliasHit;
 class AccountScannerTest : public testing::HomeTest {
 protected:
     std::string homeText() const { return home().string(); }
-
-    const ClaudeAccount* findAccount(const std::vector<ClaudeAccount>& accounts, std::string_view id)
-    {
-        const auto it = std::find_if(accounts.begin(), accounts.end(), [&](const auto& a) { return a.id == id; });
-        return it == accounts.end() ? nullptr : &*it;
-    }
 };
 
-TEST_F(AccountScannerTest, DefaultAccountIsReturnedEvenWithNothingOnDisk)
+TEST_F(AccountScannerTest, TheDefaultAccountIsAlwaysThereWithItsIdentity)
 {
+    const ClaudeAccount plain{.id = "claude", .label = "claude (default)", .alias = "claude", .aliasIsSimple = true};
+    EXPECT_EQ(AccountScanner::scan(), std::vector<ClaudeAccount>{plain});
+    writeFile(home() / ".claude.json", R"({"oauthAccount": {"emailAddress": "ana@example.com"}})");
     const auto accounts = AccountScanner::scan();
     ASSERT_EQ(accounts.size(), 1u);
-    EXPECT_EQ(accounts[0].id, "claude");
-    EXPECT_EQ(accounts[0].label, "claude (default)");
-    EXPECT_EQ(accounts[0].alias, "claude");
-    EXPECT_FALSE(accounts[0].configDir);
-    EXPECT_TRUE(accounts[0].aliasIsSimple);
-    EXPECT_FALSE(accounts[0].identity);
+    ASSERT_TRUE(accounts[0].identity);
+    EXPECT_EQ(accounts[0].identity->emailAddress, "ana@example.com");
 }
 
 TEST_F(AccountScannerTest, AliasLinesAreParsedInFileThenLineOrder)
@@ -100,37 +91,18 @@ TEST_F(AccountScannerTest, AliasPrecedenceAndFolderAccounts)
     std::filesystem::create_directories(home() / ".claude-work");
     writeFile(home() / ".claude-file", "not a folder");
 
-    const auto all = AccountScanner::scanAll();
-    std::vector<std::string> ids;
-    for (const auto& account : all)
-        ids.push_back(account.id);
-    // Sorted by alias; the simple alias beat the non-simple one for /shared and the later
-    // simple alias lost to it; the default folder kept its own account.
-    EXPECT_EQ(ids, (std::vector<std::string>{"claude", "claude-s", "claude-work", "claude-x"}));
-
-    const auto* shared = findAccount(all, "claude-s");
-    ASSERT_TRUE(shared);
-    EXPECT_EQ(shared->configDir, "/shared");
-    EXPECT_TRUE(shared->aliasIsSimple);
-    const auto* work = findAccount(all, "claude-work");
-    ASSERT_TRUE(work);
-    EXPECT_EQ(work->label, "claude-work (no alias)");
-    EXPECT_EQ(work->configDir, homeText() + "/.claude-work");
-    EXPECT_FALSE(work->aliasIsSimple);
-    EXPECT_EQ(findAccount(all, "claude-x")->label, "claude-x");
-
-    const auto kept = AccountScanner::scan();
-    ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(kept[0].id, "claude");
-}
-
-TEST_F(AccountScannerTest, IdentitiesAreFilledIn)
-{
-    writeFile(home() / ".claude.json", R"({"oauthAccount": {"emailAddress": "ana@example.com"}})");
-    const auto accounts = AccountScanner::scan();
-    ASSERT_EQ(accounts.size(), 1u);
-    ASSERT_TRUE(accounts[0].identity);
-    EXPECT_EQ(accounts[0].identity->emailAddress, "ana@example.com");
+    // Sorted by alias; the simple alias beat the non-simple one for /shared and the later simple
+    // alias lost to it; the default folder kept its own account.
+    const ClaudeAccount expected[] = {
+        {.id = "claude", .label = "claude (default)", .alias = "claude", .aliasIsSimple = true},
+        {.id = "claude-s", .label = "claude-s", .alias = "claude-s", .configDir = "/shared", .aliasIsSimple = true},
+        {.id = "claude-work", .label = "claude-work (no alias)", .alias = "claude-work",
+         .configDir = homeText() + "/.claude-work"},
+        {.id = "claude-x", .label = "claude-x", .alias = "claude-x", .configDir = homeText() + "/.claude-x",
+         .aliasIsSimple = true},
+    };
+    EXPECT_EQ(AccountScanner::scanAll(), std::vector<ClaudeAccount>(std::begin(expected), std::end(expected)));
+    EXPECT_EQ(AccountScanner::scan(), std::vector<ClaudeAccount>{expected[0]});
 }
 
 } // namespace

@@ -32,7 +32,8 @@ const std::vector<ProjectFolder> projects{
 
 TEST(ProjectFilterTest, SearchMatchesDirectoryOrFolderNameIgnoringCaseAndBlanks)
 {
-    EXPECT_EQ(names(ProjectFilter::apply(projects, " \tSITE\u00A0 ", false)), std::vector<std::string>{"-Users-ana-site"});
+    EXPECT_EQ(names(ProjectFilter::apply(projects, " \tSITE\u00A0 ", false)),
+              std::vector<std::string>{"-Users-ana-site"});
     EXPECT_EQ(names(ProjectFilter::apply(projects, "-users-ana-unk", false)),
               std::vector<std::string>{"-Users-ana-unknown"});
     EXPECT_EQ(names(ProjectFilter::apply(projects, "écoles", false)), std::vector<std::string>{"-Users-ana-Écoles"});

@@ -12,10 +12,11 @@
 namespace threadhop {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::cwdLine;
 using testing::writeFile;
 
-void setModified(const std::filesystem::path& path, std::time_t seconds)
+void setModified(const fs::path& path, std::time_t seconds)
 {
     const timespec times[2] = {{seconds, 0}, {seconds, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
@@ -25,9 +26,9 @@ class ProjectIndexerTest : public testing::HomeTest {
 protected:
     const ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
 
-    std::filesystem::path projects() const { return home() / ".claude" / "projects"; }
+    fs::path projects() const { return home() / ".claude" / "projects"; }
 
-    std::filesystem::path transcript(std::string_view folder, std::string_view name, std::string_view content,
+    fs::path transcript(std::string_view folder, std::string_view name, std::string_view content,
                                      std::time_t modified = 1'700'000'000)
     {
         const auto path = projects() / folder / name;
@@ -37,9 +38,9 @@ protected:
     }
 
     // The first of `names` in the platform's listing order of `folder`.
-    static std::string firstListed(const std::filesystem::path& folder, std::vector<std::string> names)
+    static std::string firstListed(const fs::path& folder, std::vector<std::string> names)
     {
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        for (const auto& entry : fs::directory_iterator(folder)) {
             const auto name = entry.path().filename().string();
             if (std::find(names.begin(), names.end(), name) != names.end())
                 return name;
@@ -48,7 +49,7 @@ protected:
     }
 };
 
-TEST_F(ProjectIndexerTest, CountsAndSizesNestedFilesButNotHiddenOnes)
+TEST_F(ProjectIndexerTest, CountsAndSizesNestedFilesButNotHiddenOnesOfConversationFoldersOnly)
 {
     transcript("-p", "s1.jsonl", cwdLine("/p"));
     transcript("-p", "s2.jsonl", cwdLine("/p") + cwdLine("/p"));
@@ -59,6 +60,13 @@ TEST_F(ProjectIndexerTest, CountsAndSizesNestedFilesButNotHiddenOnes)
     transcript("-p", ".hidden-folder/agent.jsonl", std::string(1000, 'h'));
     transcript("-p", "s1/subagents/agent-1.meta.json", std::string(1000, 'm'));
     transcript("-p", "notes.md", std::string(1000, 'n'));
+    // No conversation at the top of these folders, or no folder: no project.
+    transcript("-memory-only", "memory/notes.jsonl", "x");
+    transcript("-other-files", "readme.txt", "x");
+    transcript("-upper-case", "s.JSONL", cwdLine("/u"));
+    fs::create_directories(projects() / "-empty");
+    transcript(".hidden-project", "s.jsonl", cwdLine("/h"));
+    writeFile(projects() / "stray.jsonl", cwdLine("/stray"));
 
     const auto found = ProjectIndexer::projects(account);
     ASSERT_EQ(found.size(), 1u);
@@ -71,47 +79,23 @@ TEST_F(ProjectIndexerTest, CountsAndSizesNestedFilesButNotHiddenOnes)
     EXPECT_EQ(project.totalSizeBytes, static_cast<std::int64_t>(cwdLine("/p").size() * 3 + 5 + 3 + 1));
 }
 
-TEST_F(ProjectIndexerTest, FoldersWithoutConversationsAreNotProjects)
-{
-    transcript("-memory-only", "memory/notes.jsonl", "x");
-    transcript("-other-files", "readme.txt", "x");
-    transcript("-upper-case", "s.JSONL", cwdLine("/u"));
-    std::filesystem::create_directories(projects() / "-empty");
-    transcript(".hidden-project", "s.jsonl", cwdLine("/h"));
-    writeFile(projects() / "stray.jsonl", cwdLine("/stray"));
-    EXPECT_TRUE(ProjectIndexer::projects(account).empty());
-}
-
-TEST_F(ProjectIndexerTest, NewestTopLevelSessionGivesTheDirectory)
+TEST_F(ProjectIndexerTest, TheNewestTopLevelSessionGivesTheDirectoryAndEqualDatesKeepListingOrder)
 {
     transcript("-p", "old.jsonl", cwdLine("/old"), 1000);
     transcript("-p", "new.jsonl", cwdLine("/new"), 2000);
     transcript("-p", "new/subagents/agent.jsonl", cwdLine("/nested"), 9000);
-    const auto project = ProjectIndexer::projects(account).at(0);
-    EXPECT_EQ(project.actualCwd, "/new");
-    EXPECT_EQ(project.lastModified, std::chrono::system_clock::from_time_t(9000));
-}
-
-TEST_F(ProjectIndexerTest, EqualDatesKeepListingOrder)
-{
-    transcript("-p", "a.jsonl", cwdLine("/a"), 1000);
-    transcript("-p", "b.jsonl", cwdLine("/b"), 1000);
-    const std::string first = firstListed(projects() / "-p", {"a.jsonl", "b.jsonl"});
-    EXPECT_EQ(ProjectIndexer::projects(account).at(0).actualCwd, first == "a.jsonl" ? "/a" : "/b");
-
-    transcript("-q", "s.jsonl", cwdLine("/q"), 1000);
+    transcript("-q", "a.jsonl", cwdLine("/a"), 1000);
+    transcript("-q", "b.jsonl", cwdLine("/b"), 1000);
     transcript("-r", "s.jsonl", cwdLine("/r"), 1000);
-    transcript("-newest", "s.jsonl", cwdLine("/n"), 5000);
     const auto found = ProjectIndexer::projects(account);
-    ASSERT_EQ(found.size(), 4u);
-    EXPECT_EQ(found[0].folderName, "-newest");
-    std::vector<std::string> rest{found[1].folderName, found[2].folderName, found[3].folderName};
-    std::vector<std::string> listed;
-    for (const auto& entry : std::filesystem::directory_iterator(projects())) {
-        if (entry.path().filename() != "-newest")
-            listed.push_back(entry.path().filename().string());
-    }
-    EXPECT_EQ(rest, listed);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].folderName, "-p");
+    EXPECT_EQ(found[0].actualCwd, "/new");
+    EXPECT_EQ(found[0].lastModified, std::chrono::system_clock::from_time_t(9000));
+    const std::string first = firstListed(projects(), {"-q", "-r"});
+    EXPECT_EQ(found[1].folderName, first);
+    const std::string firstSession = firstListed(projects() / "-q", {"a.jsonl", "b.jsonl"});
+    EXPECT_EQ(found[first == "-q" ? 1 : 2].actualCwd, firstSession == "a.jsonl" ? "/a" : "/b");
 }
 
 TEST_F(ProjectIndexerTest, ExtractCwdLineRules)
@@ -126,16 +110,13 @@ TEST_F(ProjectIndexerTest, ExtractCwdLineRules)
     EXPECT_EQ(extract("not json\n[1,2]\n\n\n" + cwdLine("/after/junk")), "/after/junk");
     EXPECT_EQ(extract(R"({"a":1})" "\u2028" R"({"cwd":"/after/u2028"})"), "/after/u2028");
     EXPECT_EQ(extract(""), std::nullopt);
-}
 
-TEST_F(ProjectIndexerTest, OnlyTheFirstSixtyNonEmptyLinesCount)
-{
+    // Only the first sixty lines that are not empty count.
     std::string sixty;
     for (int i = 0; i < 60; ++i)
         sixty += i % 2 ? "{\"type\":\"x\"}\n\n" : "garbage\n";
-    EXPECT_EQ(ProjectIndexer::extractCwd(transcript("-p", "t.jsonl", sixty + cwdLine("/61st"))), std::nullopt);
-    const std::string fiftyNine = sixty.substr(sixty.find('\n') + 1);
-    EXPECT_EQ(ProjectIndexer::extractCwd(transcript("-p", "t.jsonl", fiftyNine + cwdLine("/60th"))), "/60th");
+    EXPECT_EQ(extract(sixty + cwdLine("/61st")), std::nullopt);
+    EXPECT_EQ(extract(sixty.substr(sixty.find('\n') + 1) + cwdLine("/60th")), "/60th");
 }
 
 TEST_F(ProjectIndexerTest, PrefixRulesForLongAndInvalidText)
@@ -160,12 +141,12 @@ TEST_F(ProjectIndexerTest, BadLayoutsNeverCrash)
 {
     writeFile(home() / ".claude" / "projects", "a file where a folder should be");
     EXPECT_TRUE(ProjectIndexer::projects(account).empty());
-    std::filesystem::remove(projects());
+    fs::remove(projects());
 
     transcript("-p", "real.jsonl", cwdLine("/p"), 1000);
     transcript("-p", "folder.jsonl/inner/agent.jsonl", "12", 1000);
-    std::filesystem::create_directory_symlink(projects() / "-p", projects() / "-p" / "loop");
-    std::filesystem::create_directory_symlink(projects() / "-p", projects() / "-p" / "loop.jsonl");
+    fs::create_directory_symlink(projects() / "-p", projects() / "-p" / "loop");
+    fs::create_directory_symlink(projects() / "-p", projects() / "-p" / "loop.jsonl");
     EXPECT_EQ(ProjectIndexer::extractCwd(projects() / "-p" / "folder.jsonl"), std::nullopt);
 
     // A folder named like a transcript is entered but not counted; links to folders are not followed.
@@ -177,7 +158,7 @@ TEST_F(ProjectIndexerTest, BadLayoutsNeverCrash)
     EXPECT_EQ(found[0].actualCwd, "/p");
 
     // A project folder reached through a link is a project of its own.
-    std::filesystem::create_directory_symlink(projects() / "-p", projects() / "-linked");
+    fs::create_directory_symlink(projects() / "-p", projects() / "-linked");
     found = ProjectIndexer::projects(account);
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].totalSizeBytes, found[1].totalSizeBytes);
@@ -186,11 +167,11 @@ TEST_F(ProjectIndexerTest, BadLayoutsNeverCrash)
 TEST_F(ProjectIndexerTest, ProjectsWithoutAReadableDateComeLast)
 {
     transcript("-dated", "s.jsonl", cwdLine("/d"), 1000);
-    std::filesystem::create_directories(projects() / "-dangling");
-    std::filesystem::create_symlink(projects() / "-dangling" / "gone", projects() / "-dangling" / "s.jsonl");
-    std::filesystem::create_directories(projects() / "-loop");
-    std::filesystem::create_symlink("b.jsonl", projects() / "-loop" / "a.jsonl");
-    std::filesystem::create_symlink("a.jsonl", projects() / "-loop" / "b.jsonl");
+    fs::create_directories(projects() / "-dangling");
+    fs::create_symlink(projects() / "-dangling" / "gone", projects() / "-dangling" / "s.jsonl");
+    fs::create_directories(projects() / "-loop");
+    fs::create_symlink("b.jsonl", projects() / "-loop" / "a.jsonl");
+    fs::create_symlink("a.jsonl", projects() / "-loop" / "b.jsonl");
 
     const auto found = ProjectIndexer::projects(account);
     ASSERT_EQ(found.size(), 3u);
@@ -201,25 +182,21 @@ TEST_F(ProjectIndexerTest, ProjectsWithoutAReadableDateComeLast)
     }
 }
 
+// Each status from a directory is ResumeValidator's; here, that each project gets the one of its own.
 TEST_F(ProjectIndexerTest, StatusComesFromTheRecordedDirectory)
 {
     const auto site = home() / "site";
-    std::filesystem::create_directories(site);
+    fs::create_directories(site);
     const std::string encoded = CwdCodec::encode(site.string());
     transcript(encoded, "s.jsonl", cwdLine(site.string()));
     transcript("-other", "s.jsonl", cwdLine(site.string()));
-    transcript("-gone", "s.jsonl", cwdLine("/nonexistent/gone"));
-    transcript("-temp", "s.jsonl", cwdLine("/tmp/threadhop-nonexistent/x"));
     transcript("-none", "s.jsonl", "{}\n");
-
     std::map<std::string, ResumeStatus> statuses;
     for (const auto& project : ProjectIndexer::projects(account))
         statuses[project.folderName] = project.status;
-    EXPECT_EQ(statuses[encoded], ResumeStatus::ok);
-    EXPECT_EQ(statuses["-other"], ResumeStatus::cwdMismatch);
-    EXPECT_EQ(statuses["-gone"], ResumeStatus::targetMissing);
-    EXPECT_EQ(statuses["-temp"], ResumeStatus::ephemeralLocation);
-    EXPECT_EQ(statuses["-none"], ResumeStatus::noCwdRecorded);
+    EXPECT_EQ(statuses, (std::map<std::string, ResumeStatus>{{encoded, ResumeStatus::ok},
+                                                             {"-other", ResumeStatus::cwdMismatch},
+                                                             {"-none", ResumeStatus::noCwdRecorded}}));
 }
 
 TEST_F(ProjectIndexerTest, RealTranscriptsGiveTheirRecordedDirectory)

@@ -5,25 +5,19 @@
 namespace threadhop {
 namespace {
 
-TEST(CwdCodecTest, ReplacesSeparatorsDotsUnderscoresAndSpaces)
+TEST(CwdCodecTest, ReplacesSeparatorsDotsUnderscoresAndSpacesSoDifferentDirectoriesCanShareAName)
 {
-    EXPECT_EQ(CwdCodec::encode("/Users/ana/my_site.web"), "-Users-ana-my-site-web");
-    EXPECT_EQ(CwdCodec::encode("/Users/ana/Café Notes"), "-Users-ana-Café-Notes");
-    EXPECT_EQ(CwdCodec::encode("/Users/ana/.config"), "-Users-ana--config");
-    EXPECT_EQ(CwdCodec::encode("/a+b"), "-a+b");
-    EXPECT_EQ(CwdCodec::encode(""), "");
-}
-
-TEST(CwdCodecTest, DifferentDirectoriesCanShareAName)
-{
-    EXPECT_EQ(CwdCodec::encode("/a-b"), CwdCodec::encode("/a/b"));
-    EXPECT_EQ(CwdCodec::encode("/a/b.c"), CwdCodec::encode("/a/b_c"));
-}
-
-TEST(CwdCodecTest, CharacterFusedWithACombiningMarkIsKept)
-{
-    // "." followed by U+0301 is one user-perceived character, so it is not replaced.
-    EXPECT_EQ(CwdCodec::encode("/x.\u0301y/z"), "-x.\u0301y-z");
+    const std::pair<const char*, const char*> cases[] = {
+        {"/Users/ana/my_site.web", "-Users-ana-my-site-web"}, {"/Users/ana/Café Notes", "-Users-ana-Café-Notes"},
+        {"/Users/ana/.config", "-Users-ana--config"},         {"/a+b", "-a+b"},
+        {"", ""},                                              {"/a-b", "-a-b"},
+        {"/a/b", "-a-b"},                                      {"/a/b.c", "-a-b-c"},
+        {"/a/b_c", "-a-b-c"},
+        // "." followed by U+0301 is one user-perceived character, so it is not replaced.
+        {"/x.\u0301y/z", "-x.\u0301y-z"},
+    };
+    for (const auto& [directory, folder] : cases)
+        EXPECT_EQ(CwdCodec::encode(directory), folder) << directory;
 }
 
 } // namespace

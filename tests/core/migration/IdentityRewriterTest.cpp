@@ -29,9 +29,10 @@ IdentityRewriter::ValueSet collected(std::string_view json)
 TEST(IdentityRewriterTest, UuidShape)
 {
     EXPECT_TRUE(IdentityRewriter::isUUID("0123abcd-ABCD-4ef0-8aBc-0123456789Ef"));
-    for (const std::string_view bad : {"0123abcdABCD4ef08aBc0123456789Ef", "{0123abcd-ABCD-4ef0-8aBc-0123456789E}",
-                                       "0123abcg-abcd-4ef0-8abc-0123456789ef", "0123abcd-abcd4-ef0-8abc-0123456789ef",
-                                       "0123abcd-abcd-4ef0-8abc-0123456789ef-", "0123abcd--bcd-4ef0-8abc-0123456789ef", ""})
+    for (const std::string_view bad :
+         {"0123abcdABCD4ef08aBc0123456789Ef", "{0123abcd-ABCD-4ef0-8aBc-0123456789E}",
+          "0123abcg-abcd-4ef0-8abc-0123456789ef", "0123abcd-abcd4-ef0-8abc-0123456789ef",
+          "0123abcd-abcd-4ef0-8abc-0123456789ef-", "0123abcd--bcd-4ef0-8abc-0123456789ef", ""})
         EXPECT_FALSE(IdentityRewriter::isUUID(bad)) << bad;
 }
 
@@ -40,7 +41,8 @@ TEST(IdentityRewriterTest, CollectsUuidsUnderTheTwelveKeysAtAnyDepth)
     std::string line = "{";
     IdentityRewriter::ValueSet expected;
     for (std::size_t i = 0; i < IdentityRewriter::identityKeys.size(); ++i) {
-        const std::string value = "d000000" + std::to_string(i % 10) + "-0000-4000-8000-0000000000" + std::to_string(10 + i);
+        const std::string value
+            = "d000000" + std::to_string(i % 10) + "-0000-4000-8000-0000000000" + std::to_string(10 + i);
         line += "\"" + std::string(IdentityRewriter::identityKeys[i]) + "\":\"" + value + "\",";
         expected.insert(value);
     }
@@ -56,7 +58,8 @@ TEST(IdentityRewriterTest, CollectsUuidsUnderTheTwelveKeysAtAnyDepth)
 
 TEST(IdentityRewriterTest, IdentityFilesAreTranscriptsAndMetaFiles)
 {
-    const std::vector<fs::path> files{"/f/a.jsonl", "/f/a/x.meta.json", "/f/a/.hidden", "/f/a/y.json", "/f/a/z.jsonl.bak"};
+    const std::vector<fs::path> files{"/f/a.jsonl", "/f/a/x.meta.json", "/f/a/.hidden", "/f/a/y.json",
+                                      "/f/a/z.jsonl.bak"};
     EXPECT_EQ(IdentityRewriter::identityFiles(files), (std::vector<fs::path>{"/f/a.jsonl", "/f/a/x.meta.json"}));
 }
 
@@ -72,17 +75,23 @@ private:
 std::string conversation(const std::string& session, const std::string& first, const std::string& second,
                          const std::string& team)
 {
-    return R"({"sessionId":")" + session + R"(","uuid":")" + first + R"(","parentUuid":null,"teamName":")" + team + "\"}\n"
-        + R"({"sessionId":")" + session + R"(","uuid":")" + second + R"(","parentUuid":")" + first + R"(","teamName":"other"})" "\n"
-        + R"({"sessionId":")" + session + R"(", "uuid" : ")" + u1 + R"(x","parentUuid":")" + second + "\"}\n";
+    const std::string id = R"({"sessionId":")" + session;
+    return id + R"(","uuid":")" + first + R"(","parentUuid":null,"teamName":")" + team + "\"}\n" + id
+           + R"(","uuid":")" + second + R"(","parentUuid":")" + first + R"(","teamName":"other"})" "\n" + id
+           + R"(", "uuid" : ")" + u1 + R"(x","parentUuid":")" + second + "\"}\n";
 }
 
 TEST_F(IdentityRewriterFilesTest, ForkGivesEveryValueAFreshOneAndKeepsEveryLink)
 {
     writeFile(file("t.jsonl"), conversation(oldId, u1, u2, "session-aaaaaaaa"));
-    const auto plan = IdentityRewriter::buildPlan({file("t.jsonl")}, oldId, newId);
-    EXPECT_EQ(plan.oldSessionId, oldId);
-    EXPECT_EQ(plan.newSessionId, newId);
+    // A meta file gives no values of its own, but its links are rewritten.
+    const std::string metaUuid = "c0000000-0000-4000-8000-000000000003";
+    const auto meta = [&](const std::string& parent) {
+        return "{\n  \"uuid\": \"" + metaUuid + "\",\n  \"parentUuid\": \"" + parent + "\"\n}\n";
+    };
+    writeFile(file("a.meta.json"), meta(u1));
+    const std::vector<fs::path> files{file("t.jsonl"), file("a.meta.json")};
+    const auto plan = IdentityRewriter::buildPlan(files, oldId, newId);
     ASSERT_EQ(plan.mapping.size(), 3u); // "<u1>x" is not UUID-shaped
     EXPECT_EQ(plan.mapping.at(oldId), newId);
     for (const auto& value : {u1, u2}) {
@@ -93,17 +102,20 @@ TEST_F(IdentityRewriterFilesTest, ForkGivesEveryValueAFreshOneAndKeepsEveryLink)
     }
     EXPECT_NE(plan.mapping.at(u1), plan.mapping.at(u2));
 
-    // 3 session ids, 2 uuids, 2 parent links and 1 team name; each link still names its line,
+    // 3 session ids, 2 uuids, 3 parent links and 1 team name; each link still names its line,
     // and the blanks around the third line's colon stay.
-    EXPECT_EQ(IdentityRewriter::apply(plan, {file("t.jsonl")}), 8);
-    EXPECT_EQ(readFile(file("t.jsonl")), conversation(newId, plan.mapping.at(u1), plan.mapping.at(u2), "session-bbbbbbbb"));
+    EXPECT_EQ(IdentityRewriter::apply(plan, files), 9);
+    EXPECT_EQ(readFile(file("t.jsonl")),
+              conversation(newId, plan.mapping.at(u1), plan.mapping.at(u2), "session-bbbbbbbb"));
+    EXPECT_EQ(readFile(file("a.meta.json")), meta(plan.mapping.at(u1)));
 }
 
 TEST_F(IdentityRewriterFilesTest, WhatTheEditorDoesNotMatchStays)
 {
     const std::string upper = "ABCDEF00-0000-4000-8000-00000000000A";
-    const std::string text = R"({"sessionId":")" + oldId + R"(","u\u0075id":")" + u1 + R"(","uuid":")" + upper + R"("})" "\n"
-                             R"({"uuid":")" + u1 + R"(","messageId":"msg_opaque","note":"\"uuid\":\")" + u1 + R"(\""})" "\n";
+    const std::string text
+        = R"({"sessionId":")" + oldId + R"(","u\u0075id":")" + u1 + R"(","uuid":")" + upper + R"("})" "\n"
+          R"({"uuid":")" + u1 + R"(","messageId":"msg_opaque","note":"\"uuid\":\")" + u1 + R"(\""})" "\n";
     writeFile(file("t.jsonl"), text);
     const auto plan = IdentityRewriter::buildPlan({file("t.jsonl")}, oldId, newId);
     // The escaped key is still "uuid" to a parser, so u1 is collected from both lines.
@@ -122,7 +134,8 @@ TEST_F(IdentityRewriterFilesTest, WhatTheEditorDoesNotMatchStays)
 
 TEST_F(IdentityRewriterFilesTest, APlanHoldingOnlyTheSessionIdChangesOnlyThat)
 {
-    const std::string text = R"({"sessionId":")" + oldId + R"(","teamName":"session-aaaaaaaa","id":")" + u1 + R"("})" "\n";
+    const std::string text
+        = R"({"sessionId":")" + oldId + R"(","teamName":"session-aaaaaaaa","id":")" + u1 + R"("})" "\n";
     writeFile(file("t.jsonl"), text);
     const auto plan = IdentityRewriter::buildPlan({file("t.jsonl")}, oldId, newId);
     EXPECT_EQ(plan.mapping, (decltype(plan.mapping){{oldId, newId}}));
@@ -133,18 +146,6 @@ TEST_F(IdentityRewriterFilesTest, APlanHoldingOnlyTheSessionIdChangesOnlyThat)
     EXPECT_EQ(IdentityRewriter::apply({.oldSessionId = newId, .newSessionId = oldId}, {file("t.jsonl")}), 0);
 }
 
-TEST_F(IdentityRewriterFilesTest, MetaFilesGiveNoValuesButAreRewritten)
-{
-    writeFile(file("t.jsonl"), R"({"uuid":")" + u1 + R"("})" "\n");
-    writeFile(file("a.meta.json"), "{\n  \"uuid\": \"" + u2 + "\",\n  \"parentUuid\": \"" + u1 + "\"\n}\n");
-    const std::vector<fs::path> files{file("t.jsonl"), file("a.meta.json")};
-    const auto plan = IdentityRewriter::buildPlan(files, oldId, newId);
-    EXPECT_FALSE(plan.mapping.contains(u2));
-    IdentityRewriter::apply(plan, files);
-    EXPECT_EQ(readFile(file("a.meta.json")),
-              "{\n  \"uuid\": \"" + u2 + "\",\n  \"parentUuid\": \"" + plan.mapping.at(u1) + "\"\n}\n");
-}
-
 TEST_F(IdentityRewriterFilesTest, BadInputIsSkippedWithoutHarm)
 {
     // Not valid UTF-8: the valid lines give their values, and every byte but the values stays.
@@ -152,7 +153,8 @@ TEST_F(IdentityRewriterFilesTest, BadInputIsSkippedWithoutHarm)
     writeFile(file("latin1.jsonl"), broken);
     writeFile(file("empty.jsonl"), "");
     writeFile(file("noise.jsonl"), "not json\n{\"uuid\":\n\n\r\n" + std::string(100000, '[') + "\n{\"uuid\":\"" + u2);
-    const std::vector<fs::path> files{file("latin1.jsonl"), file("empty.jsonl"), file("noise.jsonl"), file("missing.jsonl")};
+    const std::vector<fs::path> files{file("latin1.jsonl"), file("empty.jsonl"), file("noise.jsonl"),
+                                      file("missing.jsonl")};
     const auto plan = IdentityRewriter::buildPlan(files, oldId, newId);
     EXPECT_TRUE(plan.mapping.contains(u1)); // from the second line of the Latin-1 file
     EXPECT_FALSE(plan.mapping.contains(u2)); // the cut last line does not parse

@@ -4,13 +4,11 @@
 // THREADHOP_CRASH_RUNS sets the number of kills of each kind (scripts/crash-test runs many).
 #include "core/migration/IdentityRewriter.h"
 #include "core/migration/JSONLRewriter.h"
-#include "core/migration/MigrationAudit.h"
 #include "core/migration/OperationRecovery.h"
 #include "core/migration/OperationSteps.h"
 #include "core/migration/PendingOperation.h"
 #include "core/migration/SessionCopier.h"
-#include "core/util/fs/AtomicFile.h"
-#include "support/TempHome.h"
+#include "support/MigrationTest.h"
 
 #include <chrono>
 #include <cstring>
@@ -33,32 +31,8 @@ namespace {
 namespace fs = std::filesystem;
 using Files = std::map<std::string, std::string>;
 
-constexpr const char* realSession = "ae4a77f8-aedd-4bc1-888f-c94edc91af04";
-constexpr const char* realCwd = "/home/USER/projects/spotter-worktrees/spotter-4te";
-constexpr const char* realFolder = "-home-USER-projects-spotter-worktrees-spotter-4te";
 constexpr const char* movedCwd = "/home/USER/moved/spotter-4te";
-
-Files snapshot(const fs::path& folder)
-{
-    Files files;
-    std::error_code error;
-    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (it->is_regular_file())
-            files[fs::relative(it->path(), folder).string()] = testing::readFile(it->path());
-    }
-    return files;
-}
-
-std::vector<std::string> leftovers(const fs::path& folder)
-{
-    std::vector<std::string> found;
-    for (fs::recursive_directory_iterator it(folder), end; it != end; ++it) {
-        const std::string name = it->path().filename().string();
-        if (name.starts_with(".threadhop-") || AtomicFile::isTemporaryName(name))
-            found.push_back(it->path().string());
-    }
-    return found;
-}
+constexpr const char* movedFolder = "-home-USER-moved-spotter-4te";
 
 int runsOfEachKind()
 {
@@ -124,109 +98,98 @@ private:
     int m_output = -1;
 };
 
-class KilledOperationTest : public ::testing::Test {
+class KilledOperationTest : public testing::MigrationTest {
 protected:
     void SetUp() override
     {
-        m_fixtures = testing::fixtureTranscripts();
-        if (!m_fixtures)
+        if (!testing::fixtureTranscripts())
             GTEST_SKIP() << "no fixture transcripts";
-        unsetenv("XDG_DATA_HOME");
     }
 
     // A project folder holding the real session (with its subagents) and three more copies of it.
-    void arrange(const fs::path& home) const
+    static void arrange(const fs::path& home)
     {
         const fs::path folder = home / ".claude" / "projects" / realFolder;
-        fs::create_directories(folder);
-        fs::copy_file(*m_fixtures / (std::string(realSession) + ".jsonl"), folder / (std::string(realSession) + ".jsonl"));
-        fs::copy(*m_fixtures / realSession, folder / realSession, fs::copy_options::recursive);
+        copyRealSession(folder);
+        const fs::path transcript = folder / (std::string(realSession) + ".jsonl");
         for (int copy = 1; copy <= 3; ++copy)
-            fs::copy_file(*m_fixtures / (std::string(realSession) + ".jsonl"), folder / ("copy-" + std::to_string(copy) + ".jsonl"));
+            fs::copy_file(transcript, folder / ("copy-" + std::to_string(copy) + ".jsonl"));
         fs::create_directories(home / ".claude-work" / "projects");
     }
 
-    // Kills the child after it reached a random step (or at once), a random moment later.
-    void killSomewhere(Child& child, const std::vector<int>& steps)
+    // Runs the child with `arguments` over a fresh home, kills it after a random one of `steps` (or
+    // at once) a random moment later, runs the next start's recovery there and hands the home, the
+    // projects as they were and the record of a finished operation to `check`.
+    void killAndRecover(const std::vector<std::string>& arguments, const std::vector<OperationStep>& steps,
+                        const std::function<void(const fs::path&, const Files&, const MigrationRecord*)>& check)
     {
-        std::uniform_int_distribution<std::size_t> pick(0, steps.size());
-        const std::size_t chosen = pick(m_random);
-        if (chosen < steps.size())
-            child.waitFor(steps[chosen]);
-        std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 40000)(m_random)));
-        child.kill();
+        for (int run = 0; run < runsOfEachKind(); ++run) {
+            SCOPED_TRACE("run " + std::to_string(run));
+            const testing::TempFolder home;
+            arrange(home.path());
+            const Files before = snapshot(home.path() / ".claude" / "projects");
+            std::vector<std::string> argv{THREADHOP_CRASH_CHILD, home.path().string()};
+            argv.insert(argv.end(), arguments.begin(), arguments.end());
+            Child child(argv);
+            const std::size_t chosen = std::uniform_int_distribution<std::size_t>(0, steps.size())(m_random);
+            if (chosen < steps.size())
+                child.waitFor(static_cast<int>(steps[chosen]));
+            const int pause = std::uniform_int_distribution<int>(0, 40000)(m_random);
+            std::this_thread::sleep_for(std::chrono::microseconds(pause));
+            child.kill();
+
+            const ScopedHomeOverride homeOverride(home.path());
+            OperationRecovery::run();
+            const auto history = MigrationAudit::records();
+            check(home.path(), before, !history.empty() && history[0].success ? &history[0] : nullptr);
+            EXPECT_TRUE(PendingOperations::all().empty());
+            EXPECT_EQ(leftovers(home.path()), std::vector<std::string>{});
+        }
     }
 
-    std::optional<fs::path> m_fixtures;
     std::mt19937 m_random{std::random_device{}()};
 };
 
 TEST_F(KilledOperationTest, AKilledMigrationEndsMigratedWithItsRecordOrAsItWas)
 {
-    const std::vector<int> steps{static_cast<int>(OperationStep::noted), static_cast<int>(OperationStep::rewritten),
-                                 static_cast<int>(OperationStep::moved), static_cast<int>(OperationStep::verified)};
-    for (int run = 0; run < runsOfEachKind(); ++run) {
-        SCOPED_TRACE("run " + std::to_string(run));
-        const testing::TempFolder home;
-        arrange(home.path());
-        const fs::path projects = home.path() / ".claude" / "projects";
-        const Files original = snapshot(projects / realFolder);
-
-        Child child({THREADHOP_CRASH_CHILD, home.path().string(), "migrate", realFolder, realCwd, movedCwd});
-        killSomewhere(child, steps);
-
-        const ScopedHomeOverride homeOverride(home.path());
-        OperationRecovery::run();
-        const auto history = MigrationAudit::records();
-        if (!history.empty() && history[0].success) {
-            Files migrated;
-            for (const auto& [name, content] : original)
-                migrated[name] = JSONLRewriter::rewrittenText(content, realCwd, movedCwd, JSONLRewriter::Scope::sessionOnly);
-            EXPECT_EQ(snapshot(projects / "-home-USER-moved-spotter-4te"), migrated);
-            EXPECT_FALSE(fs::exists(projects / realFolder));
-        } else {
-            EXPECT_EQ(snapshot(projects / realFolder), original);
-            EXPECT_FALSE(fs::exists(projects / "-home-USER-moved-spotter-4te"));
-        }
-        EXPECT_TRUE(PendingOperations::all().empty());
-        EXPECT_EQ(leftovers(home.path()), std::vector<std::string>{});
-    }
+    killAndRecover({"migrate", realFolder, realCwd, movedCwd},
+                   {OperationStep::noted, OperationStep::rewritten, OperationStep::moved, OperationStep::verified},
+                   [](const fs::path& home, const Files& before, const MigrationRecord* migrated) {
+                       Files expected;
+                       for (const auto& [name, content] : before) {
+                           expected[migrated ? testing::replaced(name, realFolder, movedFolder) : name]
+                               = migrated ? JSONLRewriter::rewrittenText(content, realCwd, movedCwd,
+                                                                         JSONLRewriter::Scope::sessionOnly)
+                                          : content;
+                       }
+                       // Not EXPECT_EQ: printing megabytes of transcript would bury the failure.
+                       EXPECT_TRUE(snapshot(home / ".claude" / "projects") == expected);
+                   });
 }
 
 TEST_F(KilledOperationTest, AKilledForkEndsWithAWholeForkAndItsRecordOrNoCopy)
 {
-    const std::vector<int> steps{static_cast<int>(OperationStep::noted), static_cast<int>(OperationStep::copied),
-                                 static_cast<int>(OperationStep::placed)};
-    for (int run = 0; run < runsOfEachKind(); ++run) {
-        SCOPED_TRACE("run " + std::to_string(run));
-        const testing::TempFolder home;
-        arrange(home.path());
-        const fs::path targetProjects = home.path() / ".claude-work" / "projects";
-        const Files source = snapshot(home.path() / ".claude" / "projects");
-
-        Child child({THREADHOP_CRASH_CHILD, home.path().string(), "fork", realFolder, realSession, realCwd});
-        killSomewhere(child, steps);
-
-        const ScopedHomeOverride homeOverride(home.path());
-        OperationRecovery::run();
-        const auto history = MigrationAudit::records();
-        Files copied = snapshot(targetProjects);
-        copied.erase(std::string(realFolder) + "/THREADHOP-MOVES.md"); // written after the record, at its own pace
-        if (!history.empty() && history[0].success) {
-            ASSERT_TRUE(history[0].newSessionId);
-            const auto layout = SessionCopier::layout(*history[0].newSessionId, targetProjects / realFolder);
-            EXPECT_EQ(copied.size(), layout.allFiles.size());
-            const auto copiedValues = IdentityRewriter::identityValues(IdentityRewriter::identityFiles(layout.allFiles));
-            EXPECT_FALSE(copiedValues.contains(realSession));
-        } else {
-            EXPECT_EQ(copied, Files{});
-        }
-        Files sourceNow = snapshot(home.path() / ".claude" / "projects");
-        sourceNow.erase(std::string(realFolder) + "/THREADHOP-MOVES.md");
-        EXPECT_EQ(sourceNow, source);
-        EXPECT_TRUE(PendingOperations::all().empty());
-        EXPECT_EQ(leftovers(home.path()), std::vector<std::string>{});
-    }
+    // The notes are written after the record, at their own pace.
+    const std::string notes = std::string(realFolder) + "/THREADHOP-MOVES.md";
+    killAndRecover({"fork", realFolder, realSession, realCwd},
+                   {OperationStep::noted, OperationStep::copied, OperationStep::placed},
+                   [&](const fs::path& home, const Files& before, const MigrationRecord* forked) {
+                       const fs::path target = home / ".claude-work" / "projects";
+                       Files copied = snapshot(target);
+                       copied.erase(notes);
+                       if (forked) {
+                           ASSERT_TRUE(forked->newSessionId);
+                           const auto layout = SessionCopier::layout(*forked->newSessionId, target / realFolder);
+                           EXPECT_EQ(copied.size(), layout.allFiles.size());
+                           const auto files = IdentityRewriter::identityFiles(layout.allFiles);
+                           EXPECT_FALSE(IdentityRewriter::identityValues(files).contains(realSession));
+                       } else {
+                           EXPECT_TRUE(copied.empty());
+                       }
+                       Files source = snapshot(home / ".claude" / "projects");
+                       source.erase(notes);
+                       EXPECT_TRUE(source == before);
+                   });
 }
 
 } // namespace

@@ -51,11 +51,5 @@ TEST(LineFactsTest, AgreesWithThePlainDefinitionAtEveryLengthAndAlignment)
     }
 }
 
-TEST(LineFactsTest, OccurrencesNeverOverlap)
-{
-    EXPECT_EQ(LineFacts::of(std::string(100, 'a'), "aa").directoryCount, 50);
-    EXPECT_EQ(LineFacts::of(std::string(101, 'a'), "aaa").directoryCount, 33);
-}
-
 } // namespace
 } // namespace threadhop

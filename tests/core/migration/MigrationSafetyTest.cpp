@@ -4,8 +4,6 @@
 #include "support/MigrationTest.h"
 
 #include "core/migration/RestoreManager.h"
-#include "core/util/fs/AppPaths.h"
-#include "core/util/fs/AtomicFile.h"
 
 #include <fstream>
 
@@ -19,16 +17,14 @@ using testing::cwdLine;
 using testing::readFile;
 using testing::writeFile;
 using Snapshot = std::map<std::string, std::string>;
+using Hook = AtomicFile::ScopedReplaceHook;
 
-constexpr const char* stamp = "20240501-093000";
 // The escaped slashes hide this cwd from the field editor, so it survives the rewrite and
 // verification fails.
 const std::string hiddenOldCwd = "{\"type\":\"user\",\"cwd\":\"\\/w\\/old\"}\n";
 
 class MigrationSafetyTest : public testing::MigrationTest {
 protected:
-    std::string archive() const { return (AppPaths::backupsDir() / ("-w-old-" + std::string(stamp) + ".tar.gz")).string(); }
-
     // The whole projects folder, so nothing anywhere in it may change unnoticed.
     Snapshot everything() const { return snapshot(projects()); }
 
@@ -36,13 +32,7 @@ protected:
     std::string failure(const ConversationMigrator::Input& request,
                         const ConversationMigrator::EntryMove& move = AtomicFile::moveWithoutReplacing) const
     {
-        try {
-            ConversationMigrator::migrate(request, stamp, move);
-        } catch (const Error& error) {
-            return error.what();
-        }
-        ADD_FAILURE() << "the migration did not fail as expected";
-        return {};
+        return testing::thrown<Error>([&] { ConversationMigrator::migrate(request, stamp, move); });
     }
 
     MigrationRecord onlyRecord() const
@@ -57,13 +47,15 @@ TEST_F(MigrationSafetyTest, VerificationSeesOldValuesWhenTheNewDirectoryIsAParen
 {
     transcript("-w-old-sub", "s.jsonl", cwdLine("/w/old/sub") + "{\"cwd\":\"\\/w\\/old\\/sub\"}\n");
     const auto before = everything();
-    EXPECT_EQ(failure(input("-w-old-sub", "/w/old/sub", "/w/old")), "Verification failed: 1 old references remain.");
+    EXPECT_EQ(failure(input("-w-old-sub", "/w/old/sub", "/w/old")),
+              "Verification failed: 1 old references remain.");
     EXPECT_EQ(everything(), before);
 
     // The other direction: the new directory's own values lie below the old one and are no residue,
     // but a hidden old value still is.
     transcript("-w-old", "s.jsonl", cwdLine("/w/old") + hiddenOldCwd);
-    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/old/packages/app")), "Verification failed: 1 old references remain.");
+    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/old/packages/app")),
+              "Verification failed: 1 old references remain.");
 }
 
 TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
@@ -77,7 +69,7 @@ TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
     // Claude Code appends a line after the backup, just before the transcript is replaced.
     const std::string late = cwdLine("/w/old", ",\"late\":true");
     bool appended = false;
-    AtomicFile::ScopedReplaceHook hook(AtomicFile::ScopedReplaceHook::Moment::beforeCheck, [&](const fs::path& file) {
+    const Hook hook(Hook::Moment::beforeCheck, [&](const fs::path& file) {
         if (!appended && file.filename() == "s.jsonl") {
             appended = true;
             std::ofstream(file, std::ios::app) << late;
@@ -89,8 +81,12 @@ TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
     EXPECT_EQ(readFile(projects() / "-w-old" / "s" / "subagents" / "agent.jsonl"), agentBefore);
     EXPECT_FALSE(fs::exists(projects() / "-w-new"));
     EXPECT_EQ(entries(projects()), std::vector<std::string>{"-w-old"}); // nothing of ours is left behind
-    EXPECT_EQ(onlyRecord().message, "Verification failed: 1 old references remain. Nothing was applied; every file is back "
-                                    "where it started.");
+    const auto record = onlyRecord();
+    EXPECT_FALSE(record.success || record.movedEntryNames || record.occurrencesByClass);
+    EXPECT_EQ(record.filesRewritten, 0);
+    EXPECT_EQ(record.backupPath, backupOf("-w-old"));
+    EXPECT_EQ(record.message, "Verification failed: 1 old references remain. Nothing was applied; every file is back "
+                              "where it started.");
 }
 
 TEST_F(MigrationSafetyTest, AMergeThatFailsVerificationLeavesBothFoldersAsTheyWere)
@@ -104,79 +100,71 @@ TEST_F(MigrationSafetyTest, AMergeThatFailsVerificationLeavesBothFoldersAsTheyWe
     EXPECT_FALSE(onlyRecord().movedEntryNames);
 }
 
+// One refusal: what makes it on top of a transcript in -w-old, and its text, where {projects} stands
+// for the projects folder and {pid} for this process.
 struct Refusal {
-    const char* name;
+    const char* newCwd;
     std::function<void(const fs::path& projects)> arrange;
-    std::function<std::string(const fs::path& projects)> reason;
+    const char* reason;
 };
 
 TEST_F(MigrationSafetyTest, WhatCanBeCheckedFirstIsRefusedBeforeAnythingChanges)
 {
+    const auto nothing = [](const fs::path&) {};
     const Refusal refusals[] = {
-        {"a name in both folders",
+        {"/w/new",
          [](const fs::path& p) {
              writeFile(p / "-w-old" / "THREADHOP-MOVES.md", "# moves\n");
              writeFile(p / "-w-new" / "THREADHOP-MOVES.md", "# moves\n");
              writeFile(p / "-w-new" / "s.jsonl", "theirs\n");
          },
-         [](const fs::path&) {
-             return std::string("The destination already holds a file with the same name: THREADHOP-MOVES.md, s.jsonl. "
-                                "Nothing was moved.");
-         }},
-        {"a project folder that is a link",
+         "The destination already holds a file with the same name: THREADHOP-MOVES.md, s.jsonl. Nothing was moved."},
+        {"/w/new",
          [](const fs::path& p) {
              fs::rename(p / "-w-old", p / "-real");
              fs::create_directory_symlink(p / "-real", p / "-w-old");
          },
-         [](const fs::path& p) {
-             return "The conversation folder " + (p / "-w-old").string() + " is a symbolic link; only a real folder can be "
-                                                                           "migrated.";
-         }},
-        {"a destination that is a link",
+         "The conversation folder {projects}/-w-old is a symbolic link; only a real folder can be migrated."},
+        {"/w/new",
          [](const fs::path& p) {
              fs::create_directories(p / "-elsewhere");
              fs::create_directory_symlink(p / "-elsewhere", p / "-w-new");
          },
-         [](const fs::path& p) {
-             return "The destination " + (p / "-w-new").string() + " is a symbolic link; only a real folder can be migrated.";
-         }},
-        {"a name that is not UTF-8",
-         [](const fs::path& p) { writeFile(p / "-w-old" / "caf\xE9.jsonl", "{}\n"); },
-         [](const fs::path& p) {
-             return "The name caf\uFFFD.jsonl in " + (p / "-w-old").string()
-                    + " is not valid UTF-8 text, which the history file cannot hold. Rename it, then migrate.";
-         }},
-        {"a conversation still open in Claude Code",
+         "The destination {projects}/-w-new is a symbolic link; only a real folder can be migrated."},
+        {"/w/new", [](const fs::path& p) { writeFile(p / "-w-new", "a plain file"); },
+         "The destination {projects}/-w-new is not a folder."},
+        {"/w/new", [](const fs::path& p) { writeFile(p / "-w-old" / "caf\xE9.jsonl", "{}\n"); },
+         "The name caf\uFFFD.jsonl in {projects}/-w-old is not valid UTF-8 text, which the history file cannot hold. "
+         "Rename it, then migrate."},
+        {"/w/new",
          [](const fs::path& p) {
              writeFile(p.parent_path() / "sessions" / "1.json",
                        "{\"pid\":" + std::to_string(getpid()) + ",\"sessionId\":\"s\"}");
          },
-         [](const fs::path&) {
-             return "The conversation s is still open in Claude Code (process " + std::to_string(getpid())
-                    + "). Quit it there before migrating, or the lines it writes would be lost.";
-         }},
+         "The conversation s is still open in Claude Code (process {pid}). Quit it there before migrating, or the "
+         "lines it writes would be lost."},
+        {"/w/new", [](const fs::path& p) { fs::remove_all(p / "-w-old"); },
+         "Conversation folder does not exist: {projects}/-w-old"},
+        {"", nothing, "The old or new path is empty."},
+        {"/w/caf\xE9", nothing,
+         "The old or new directory is not valid UTF-8 text, which the transcripts and the history file cannot hold."},
     };
-    for (const auto& refusal : refusals) {
-        SCOPED_TRACE(refusal.name);
+    for (const auto& [newCwd, arrange, text] : refusals) {
         fs::remove_all(home() / ".claude");
         transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
-        refusal.arrange(projects());
+        arrange(projects());
+        const std::string reason = testing::replaced(testing::replaced(text, "{projects}", projects().string()),
+                                                     "{pid}", std::to_string(getpid()));
+        SCOPED_TRACE(reason);
+        const auto request = input("-w-old", "/w/old", newCwd);
         const auto before = everything();
-        EXPECT_EQ(ConversationMigrator::preview(input("-w-old", "/w/old", "/w/new")).blockedReason, refusal.reason(projects()));
-        EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new")), refusal.reason(projects()));
+        EXPECT_EQ(ConversationMigrator::preview(request).blockedReason, reason);
+        EXPECT_EQ(failure(request), reason);
+        EXPECT_EQ(testing::thrown<MigrationError>([&] { ConversationMigrator::dryRun(request); }), reason);
         EXPECT_EQ(everything(), before);
-        EXPECT_FALSE(fs::exists(archive()));
+        EXPECT_FALSE(fs::exists(backupOf("-w-old")));
         EXPECT_TRUE(MigrationAudit::records().empty());
     }
-}
-
-TEST_F(MigrationSafetyTest, ANewDirectoryThatIsNotUtf8IsRefused)
-{
-    transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
-    const auto before = everything();
-    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/caf\xE9")),
-              "The old or new directory is not valid UTF-8 text, which the transcripts and the history file cannot hold.");
-    EXPECT_EQ(everything(), before);
 }
 
 TEST_F(MigrationSafetyTest, AnAccountFolderReachedThroughALinkStillMigrates)
@@ -193,16 +181,13 @@ TEST_F(MigrationSafetyTest, AFailedRenamePutsTheBytesBackAndIsRecorded)
 {
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
     const auto before = everything();
-    const auto refuseRename = [](const fs::path& from, const fs::path& to) {
-        throw fs::filesystem_error("move", from, to, std::make_error_code(std::errc::permission_denied));
-    };
-    const std::string denied = std::make_error_code(std::errc::permission_denied).message();
-    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new"), refuseRename), "Rename failed: " + denied);
+    const std::string denied = "Rename failed: " + std::make_error_code(std::errc::permission_denied).message();
+    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new"), failingAt({1}, std::errc::permission_denied)), denied);
     EXPECT_EQ(everything(), before);
     const auto record = onlyRecord();
     EXPECT_FALSE(record.success);
-    EXPECT_EQ(record.backupPath, archive());
-    EXPECT_EQ(record.message, "Rename failed: " + denied + ". Nothing was applied; every file is back where it started.");
+    EXPECT_EQ(record.backupPath, backupOf("-w-old"));
+    EXPECT_EQ(record.message, denied + ". Nothing was applied; every file is back where it started.");
 }
 
 TEST_F(MigrationSafetyTest, ADiskThatFillsDuringTheRewritePutsTheBytesBack)
@@ -210,7 +195,7 @@ TEST_F(MigrationSafetyTest, ADiskThatFillsDuringTheRewritePutsTheBytesBack)
     transcript("-w-old", "a.jsonl", cwdLine("/w/old"));
     transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
     const auto before = everything();
-    AtomicFile::ScopedReplaceHook full(AtomicFile::ScopedReplaceHook::Moment::beforeRename, [](const fs::path& file) {
+    const Hook full(Hook::Moment::beforeRename, [](const fs::path& file) {
         if (file.filename() == "b.jsonl")
             throw fs::filesystem_error("cannot write", file, std::make_error_code(std::errc::no_space_on_device));
     });
@@ -227,16 +212,10 @@ TEST_F(MigrationSafetyTest, AMergeThatFailsHalfWayPutsTheBytesBack)
     transcript("-w-old", "a.jsonl", cwdLine("/w/old"));
     transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
     const auto before = everything();
-    int moves = 0;
-    const auto failSecond = [&](const fs::path& from, const fs::path& to) {
-        if (++moves == 2)
-            throw fs::filesystem_error("move", from, to, std::make_error_code(std::errc::no_space_on_device));
-        AtomicFile::moveWithoutReplacing(from, to);
-    };
-    const std::string full = std::make_error_code(std::errc::no_space_on_device).message() + " in "
-                             + (projects() / "-w-old").string();
-    const std::string expected = "Rename failed: " + full + " — nothing was moved; every file is back where it started.";
-    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new"), failSecond), expected);
+    const std::string expected = "Rename failed: " + std::make_error_code(std::errc::no_space_on_device).message()
+                                 + " in " + (projects() / "-w-old").string()
+                                 + " — nothing was moved; every file is back where it started.";
+    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new"), failingAt({2}, std::errc::no_space_on_device)), expected);
     EXPECT_EQ(everything(), before);
     EXPECT_EQ(onlyRecord().message, expected);
 }
@@ -246,35 +225,28 @@ TEST_F(MigrationSafetyTest, WhatCannotBePutBackIsNamedWithTheArchive)
     transcript("-w-old", "s.jsonl", cwdLine("/w/old") + hiddenOldCwd);
     // The rename back after the failed verification fails: the folder stays under its new name,
     // but its transcript still gets its bytes back there.
-    int moves = 0;
-    const auto failMoveBack = [&](const fs::path& from, const fs::path& to) {
-        if (++moves == 2)
-            throw fs::filesystem_error("move", from, to, std::make_error_code(std::errc::io_error));
-        AtomicFile::moveWithoutReplacing(from, to);
-    };
-    failure(input("-w-old", "/w/old", "/w/new"), failMoveBack);
+    failure(input("-w-old", "/w/old", "/w/new"), failingAt({2}, std::errc::io_error));
     EXPECT_EQ(readFile(projects() / "-w-new" / "s.jsonl"), cwdLine("/w/old") + hiddenOldCwd);
     const auto record = onlyRecord();
     EXPECT_EQ(record.movedEntryNames, std::vector<std::string>{"-w-new"});
-    EXPECT_EQ(record.message, "Verification failed: 1 old references remain. 1 item(s) could not be put back and are still "
-                              "in -w-new: -w-new. The folder was archived before this started: "
-                                  + archive() + ".");
+    EXPECT_EQ(record.message, "Verification failed: 1 old references remain. 1 item(s) could not be put back and are "
+                              "still in -w-new: -w-new. The folder was archived before this started: "
+                                  + backupOf("-w-old") + ".");
 
     // A transcript whose folder vanished meanwhile cannot get its bytes back: the record says so.
     fs::remove_all(projects());
     transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
     transcript("-w-old", "b.jsonl", cwdLine("/w/old") + hiddenOldCwd);
-    AtomicFile::ScopedReplaceHook vanish(AtomicFile::ScopedReplaceHook::Moment::beforeRename, [&](const fs::path& file) {
+    const Hook vanish(Hook::Moment::beforeRename, [&](const fs::path& file) {
         if (file.filename() == "b.jsonl")
             fs::rename(projects() / "-w-old" / "a", projects() / "moved-away");
     });
     failure(input("-w-old", "/w/old", "/w/new"));
     const auto history = MigrationAudit::records();
     ASSERT_EQ(history.size(), 2u);
-    EXPECT_EQ(history[0].message, "Verification failed: 1 old references remain. The files are back in -w-old, but 1 file(s) "
-                                  "still hold the rewritten text: a/subagents/agent.jsonl. The folder was archived before "
-                                  "this started: "
-                                      + archive() + ".");
+    EXPECT_EQ(history[0].message, "Verification failed: 1 old references remain. The files are back in -w-old, but 1 "
+                                  "file(s) still hold the rewritten text: a/subagents/agent.jsonl. The folder was "
+                                  "archived before this started: " + backupOf("-w-old") + ".");
     EXPECT_EQ(history[0].message->find("every file is back"), std::string::npos);
 }
 

@@ -16,21 +16,14 @@ using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
 
-// Runs the test in a fixed time zone and restores the previous one (tzset: other code may
-// call localtime_r, which does not look at TZ again by itself).
+// Runs the test in a fixed time zone, and tzset() once TZ is back: localtime_r does not read it again.
+struct TzsetAtTheEnd {
+    ~TzsetAtTheEnd() { tzset(); }
+};
 struct ScopedTimeZone {
-    explicit ScopedTimeZone(const char* zone)
-    {
-        if (const char* current = std::getenv("TZ"))
-            previous = current;
-        setenv("TZ", zone, 1);
-    }
-    ~ScopedTimeZone()
-    {
-        previous ? setenv("TZ", previous->c_str(), 1) : unsetenv("TZ");
-        tzset();
-    }
-    std::optional<std::string> previous;
+    explicit ScopedTimeZone(const char* zone) { setenv("TZ", zone, 1); }
+    TzsetAtTheEnd last;
+    testing::SavedVariable saved{"TZ"};
 };
 
 // 2024-05-01 09:30:00 UTC
@@ -57,9 +50,10 @@ MoveLedger::Entry forkEntry()
             .sourceWasLive = false};
 }
 
-constexpr std::string_view footer = "\n"
-                                    "External state stays behind in the source account: `file-history/`, `todos/`,\n"
-                                    "`plans/`, `shell-snapshots/`. Undo history does not travel with the conversation.\n";
+constexpr std::string_view footer
+    = "\n"
+      "External state stays behind in the source account: `file-history/`, `todos/`,\n"
+      "`plans/`, `shell-snapshots/`. Undo history does not travel with the conversation.\n";
 
 TEST(MoveLedgerTest, ForkEntryShowsTheNewIdAndNoDuplicateWarning)
 {
@@ -89,7 +83,8 @@ TEST(MoveLedgerTest, CloneEntryWarnsOfTheDuplicateIdAndLiveSourceFollowsTheBacku
     entry.sourceIdentity = "";
     entry.sourceWasLive = true;
     const std::string text = MoveLedger::render(entry);
-    EXPECT_TRUE(text.starts_with("## 2024-05-01 18:30 — arrived (B — fork, identity rewritten)\n\n- session:    `old-id`\n"
+    EXPECT_TRUE(text.starts_with("## 2024-05-01 18:30 — arrived (B — fork, identity rewritten)\n\n"
+                                 "- session:    `old-id`\n"
                                  "- from:       claude  (/home/u/.claude)\n"));
     EXPECT_NE(text.find("- backup:     /backups/-home-u-p-20240501-093000.tar.gz\n"
                         "- ⚠️ the source session was running: this is a snapshot, and the two diverge from here\n"
@@ -102,46 +97,31 @@ TEST(MoveLedgerTest, CloneEntryWarnsOfTheDuplicateIdAndLiveSourceFollowsTheBacku
     EXPECT_EQ(MoveLedger::render(entry), text);
 }
 
-class MoveLedgerFileTest : public ::testing::Test {
-protected:
-    fs::path folder() const { return m_folder.path(); }
-    fs::path note() const { return m_folder.path() / "THREADHOP-MOVES.md"; }
-
-private:
-    TempFolder m_folder;
-};
-
-TEST_F(MoveLedgerFileTest, FirstEntryGetsTheHeaderAndLaterOnesOneEmptyLine)
+TEST(MoveLedgerTest, EntriesFollowTheHeaderOrWhatWasThereAndFailuresDestroyNothing)
 {
+    const TempFolder folder;
+    const fs::path note = folder.path() / "THREADHOP-MOVES.md";
     const auto block = MoveLedger::render(forkEntry());
-    ASSERT_TRUE(MoveLedger::append(forkEntry(), folder()));
     const std::string header = "# Threadhop — conversation moves\n\n"
                                "Written by Threadhop when a conversation was copied into or out of this\n"
                                "project folder. Claude Code does not read this file.\n\n";
-    EXPECT_EQ(readFile(note()), header + block);
-    ASSERT_TRUE(MoveLedger::append(forkEntry(), folder()));
-    EXPECT_EQ(readFile(note()), header + block + "\n" + block);
-}
+    ASSERT_TRUE(MoveLedger::append(forkEntry(), folder.path()));
+    EXPECT_EQ(readFile(note), header + block);
+    ASSERT_TRUE(MoveLedger::append(forkEntry(), folder.path()));
+    EXPECT_EQ(readFile(note), header + block + "\n" + block);
 
-TEST_F(MoveLedgerFileTest, OldContentIsKeptAsItIs)
-{
-    const auto block = MoveLedger::render(forkEntry());
-    writeFile(note(), "my own notes"); // no final line feed: two are added
-    ASSERT_TRUE(MoveLedger::append(forkEntry(), folder()));
-    EXPECT_EQ(readFile(note()), "my own notes\n\n" + block);
+    // Old content stays as it is; without a final line feed, two are added.
+    for (const std::string old : {"my own notes", "caf\xE9 notes\n"}) {
+        writeFile(note, old);
+        ASSERT_TRUE(MoveLedger::append(forkEntry(), folder.path()));
+        EXPECT_EQ(readFile(note), old + (old.ends_with('\n') ? "\n" : "\n\n") + block);
+    }
 
-    const std::string latin1 = "caf\xE9 notes\n";
-    writeFile(note(), latin1);
-    ASSERT_TRUE(MoveLedger::append(forkEntry(), folder()));
-    EXPECT_EQ(readFile(note()), latin1 + "\n" + block);
-}
-
-TEST_F(MoveLedgerFileTest, FailuresAreReportedAndDestroyNothing)
-{
-    fs::create_directories(note() / "inside"); // a folder where the note should be
-    EXPECT_FALSE(MoveLedger::append(forkEntry(), folder()));
-    EXPECT_TRUE(fs::exists(note() / "inside"));
-    EXPECT_FALSE(MoveLedger::append(forkEntry(), folder() / "missing"));
+    fs::remove(note);
+    fs::create_directories(note / "inside"); // a folder where the note should be
+    EXPECT_FALSE(MoveLedger::append(forkEntry(), folder.path()));
+    EXPECT_TRUE(fs::exists(note / "inside"));
+    EXPECT_FALSE(MoveLedger::append(forkEntry(), folder.path() / "missing"));
 }
 
 TEST(MoveLedgerTest, FileSizesInDecimalUnits)

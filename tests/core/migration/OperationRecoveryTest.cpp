@@ -2,12 +2,9 @@
 // next start: undone to the last byte, or closed when its record was already written.
 #include "support/MigrationTest.h"
 
-#include "core/migration/AccountMover.h"
 #include "core/migration/OperationRecovery.h"
 #include "core/migration/OperationSteps.h"
 #include "core/migration/PendingOperation.h"
-#include "core/util/fs/AppPaths.h"
-#include "core/util/fs/AtomicFile.h"
 
 #include <fstream>
 
@@ -20,22 +17,7 @@ using testing::readFile;
 using testing::writeFile;
 using Outcome = OperationRecovery::Report::Outcome;
 
-constexpr const char* stamp = "20240501-093000";
-constexpr const char* sessionId = "5e55105e-0000-4000-8000-000000000001";
-
 struct SimulatedCrash {};
-
-// Names of ours that a finished story never leaves anywhere below `folder`.
-std::vector<std::string> leftovers(const fs::path& folder)
-{
-    std::vector<std::string> found;
-    for (fs::recursive_directory_iterator it(folder), end; it != end; ++it) {
-        const std::string name = it->path().filename().string();
-        if (name.starts_with(".threadhop-") || AtomicFile::isTemporaryName(name))
-            found.push_back(it->path().string());
-    }
-    return found;
-}
 
 class OperationRecoveryTest : public testing::MigrationTest {
 protected:
@@ -65,8 +47,8 @@ protected:
 TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
 {
     for (const bool merge : {false, true}) {
-        for (const auto step : {OperationStep::noted, OperationStep::rewritten, OperationStep::moved, OperationStep::verified,
-                                OperationStep::recorded}) {
+        for (const auto step : {OperationStep::noted, OperationStep::rewritten, OperationStep::moved,
+                                OperationStep::verified, OperationStep::recorded}) {
             SCOPED_TRACE(std::string(merge ? "merge" : "rename") + ", step " + std::to_string(static_cast<int>(step)));
             arrangeMigration(merge);
             const auto before = snapshot(projects());
@@ -83,14 +65,14 @@ TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
                 EXPECT_EQ(readFile(projects() / "-w-new" / "a.jsonl"), cwdLine("/w/new") + cwdLine("/w/new/docs"));
             } else {
                 ASSERT_EQ(reports.size(), 1u);
-                EXPECT_EQ(reports[0], (OperationRecovery::Report{
-                                          Outcome::undone, "A migration of -w-old to -w-new was interrupted. Every file was "
-                                                           "put back as it was before it started."}));
+                EXPECT_EQ(reports[0].outcome, Outcome::undone);
+                EXPECT_EQ(reports[0].text, "A migration of -w-old to -w-new was interrupted. Every file was put back "
+                                           "as it was before it started.");
                 EXPECT_EQ(snapshot(projects()), before);
                 EXPECT_FALSE(history[0].success);
-                EXPECT_EQ(history[0].message, "Threadhop stopped before this migration finished; at the next start every "
-                                              "file was put back as it was before.");
-                EXPECT_EQ(history[0].backupPath, (AppPaths::backupsDir() / ("-w-old-" + std::string(stamp) + ".tar.gz")).string());
+                EXPECT_EQ(history[0].message, "Threadhop stopped before this migration finished; at the next start "
+                                              "every file was put back as it was before.");
+                EXPECT_EQ(history[0].backupPath, backupOf("-w-old"));
             }
             EXPECT_TRUE(PendingOperations::all().empty());
             EXPECT_TRUE(leftovers(projects()).empty()) << leftovers(projects()).front();
@@ -125,10 +107,9 @@ TEST_F(OperationRecoveryTest, FilesThatChangedSinceAreLeftAloneAndTheUserIsToldO
     const auto reports = OperationRecovery::run();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].outcome, Outcome::leftAlone);
-    EXPECT_EQ(reports[0].text, "A migration of -w-old to -w-new was interrupted, and its files cannot be put back safely "
-                               "(b.jsonl changed since), so Threadhop left them as they are. The backup taken before it "
-                               "started is "
-                                   + (AppPaths::backupsDir() / ("-w-old-" + std::string(stamp) + ".tar.gz")).string() + ".");
+    EXPECT_EQ(reports[0].text, "A migration of -w-old to -w-new was interrupted, and its files cannot be put back "
+                               "safely (b.jsonl changed since), so Threadhop left them as they are. The backup taken "
+                               "before it started is " + backupOf("-w-old") + ".");
     EXPECT_EQ(snapshot(projects()), after);
     EXPECT_TRUE(MigrationAudit::records().empty());
     EXPECT_EQ(PendingOperations::all().size(), 1u); // the note stays
@@ -143,7 +124,8 @@ TEST_F(OperationRecoveryTest, AnOperationAnotherThreadhopIsStillRunningIsLeftAlo
     ASSERT_EQ(notes.size(), 1u);
     const auto during = snapshot(projects());
     {
-        const auto running = PendingOperations::Lock::tryTake(notes[0].operation->recordId); // as its process would hold it
+        // As its process would hold it.
+        const auto running = PendingOperations::Lock::tryTake(notes[0].operation->recordId);
         ASSERT_TRUE(running);
         EXPECT_TRUE(OperationRecovery::run().empty());
         EXPECT_EQ(snapshot(projects()), during);
@@ -173,17 +155,7 @@ TEST_F(OperationRecoveryTest, OurTemporaryFilesGoAtTheNextOperationOnTheFolder)
 
 class AccountMoveRecoveryTest : public OperationRecoveryTest {
 protected:
-    ClaudeAccount source{.id = "claude"};
-    ClaudeAccount target{.id = "claude-work", .configDir = (home() / ".claude-work").string()};
-
-    fs::path targetProjects() const { return home() / ".claude-work" / "projects"; }
-
-    void move() const
-    {
-        AccountMover::move({.source = source, .target = target, .sessionId = sessionId, .sourceFolderName = "-w-app",
-                            .launchCwd = "/w/app", .mode = MoveMode::fork},
-                           stamp);
-    }
+    void move() const { AccountMover::move(accountMove(MoveMode::fork), stamp); }
 
     void arrange() const
     {
@@ -199,7 +171,8 @@ protected:
 
 TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
 {
-    for (const auto step : {OperationStep::noted, OperationStep::copied, OperationStep::placed, OperationStep::recorded}) {
+    for (const auto step :
+         {OperationStep::noted, OperationStep::copied, OperationStep::placed, OperationStep::recorded}) {
         SCOPED_TRACE("step " + std::to_string(static_cast<int>(step)));
         arrange();
         const auto sourceBefore = snapshot(projects());

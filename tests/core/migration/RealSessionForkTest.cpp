@@ -3,17 +3,14 @@
 #include "core/validation/ToolBlocks.h"
 #include "core/validation/TranscriptAnalyzer.h"
 
-#include "support/TempHome.h"
+#include "support/MigrationTest.h"
 
 #include <simdjson.h>
 
 namespace threadhop {
 namespace {
 
-namespace fs = std::filesystem;
 using testing::readFile;
-
-constexpr std::string_view realSession = "ae4a77f8-aedd-4bc1-888f-c94edc91af04";
 
 struct ToolIds {
     std::set<std::string, std::less<>> uses;
@@ -34,22 +31,12 @@ ToolIds toolIds(std::string_view text)
     return ids;
 }
 
-class RealSessionForkTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        const auto fixtures = testing::fixtureTranscripts();
-        if (!fixtures || !fs::exists(*fixtures / (std::string(realSession) + ".jsonl")))
-            GTEST_SKIP() << "the real transcripts are not here";
-        m_fixtures = *fixtures;
-    }
-
-    fs::path m_fixtures;
-};
-
-TEST_F(RealSessionForkTest, TrimmedToTheLast200LinesEveryResultKeepsItsCall)
+TEST(RealSessionForkTest, TrimmedToTheLast200LinesEveryResultKeepsItsCall)
 {
-    const std::string text = readFile(m_fixtures / (std::string(realSession) + ".jsonl"));
+    const auto fixtures = testing::fixtureTranscripts();
+    if (!fixtures)
+        GTEST_SKIP() << "no fixture transcripts";
+    const std::string text = readFile(*fixtures / (std::string(testing::MigrationTest::realSession) + ".jsonl"));
     const auto all = toolIds(text);
     const auto output = TranscriptTrimmer::trim(text, 200);
     EXPECT_GE(output.result.keptLines, 200);
@@ -58,11 +45,8 @@ TEST_F(RealSessionForkTest, TrimmedToTheLast200LinesEveryResultKeepsItsCall)
 
     const auto kept = toolIds(output.text);
     EXPECT_FALSE(kept.results.empty());
-    for (const auto& id : kept.results) {
-        if (all.uses.contains(id)) {
-            EXPECT_TRUE(kept.uses.contains(id)) << id;
-        }
-    }
+    for (const auto& id : kept.results)
+        EXPECT_TRUE(!all.uses.contains(id) || kept.uses.contains(id)) << id;
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 #include "support/MigrationTest.h"
 
-#include "core/migration/AccountMover.h"
 #include "core/migration/RestoreManager.h"
 
 namespace threadhop {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::cwdLine;
 using testing::readFile;
 using testing::writeFile;
@@ -29,44 +29,39 @@ TEST_F(RestoreManagerTest, RestoringARenamePutsTheOldFolderBack)
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
     transcript("-w-old", "s/subagents/a.jsonl", cwdLine("/w/old"));
     const auto before = snapshot(projects() / "-w-old");
-    const auto migration = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), "20240501-093000");
+    const auto migration = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
     EXPECT_EQ(obstacleText(migration), std::nullopt);
 
     const auto reverting = restore(migration);
     EXPECT_EQ(snapshot(projects() / "-w-old"), before);
-    EXPECT_FALSE(std::filesystem::exists(projects() / "-w-new"));
+    EXPECT_FALSE(fs::exists(projects() / "-w-new"));
     EXPECT_EQ(reverting.oldFolder, "-w-new");
     EXPECT_EQ(reverting.newFolder, "-w-old");
     EXPECT_EQ(reverting.oldCwd, "/w/new");
     EXPECT_EQ(reverting.newCwd, "/w/old");
     EXPECT_EQ(reverting.revertsRecordId, migration.id);
-    EXPECT_EQ(reverting.message, "Restore from backup (reverts migration " + migration.id.upperText().substr(0, 8) + ")");
+    EXPECT_EQ(reverting.message,
+              "Restore from backup (reverts migration " + migration.id.upperText().substr(0, 8) + ")");
     EXPECT_TRUE(reverting.backupPath && reverting.backupPath->ends_with("-w-new-pre-restore-20240502-100000.tar.gz"));
-    EXPECT_TRUE(std::filesystem::exists(*reverting.backupPath));
+    EXPECT_TRUE(fs::exists(*reverting.backupPath));
     EXPECT_EQ(MigrationAudit::records().front().id, reverting.id);
     EXPECT_EQ(obstacleText(migration), "This migration has already been undone.");
 }
 
-TEST_F(RestoreManagerTest, RestoringAResyncOverwritesTheRewrittenFiles)
+TEST_F(RestoreManagerTest, RestoringAResyncOrAMergePutsEveryFileBackAsItWas)
 {
+    // A resync's files are overwritten; a merge takes out only what came in.
     transcript("-a-b-c", "s.jsonl", cwdLine("/a/b.c"));
-    const auto before = snapshot(projects() / "-a-b-c");
-    const auto migration = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", "/a/b_c"), "20240501-093000");
-    ASSERT_NE(snapshot(projects() / "-a-b-c"), before);
-    restore(migration);
-    EXPECT_EQ(snapshot(projects() / "-a-b-c"), before);
-}
-
-TEST_F(RestoreManagerTest, RestoringAMergeTakesOutOnlyWhatCameIn)
-{
     transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
     transcript("-w-old", "mine.jsonl", cwdLine("/w/old"));
     transcript("-w-old", "mine/subagents/a.jsonl", cwdLine("/w/old"));
-    const auto before = snapshot(projects() / "-w-old");
-    const auto migration = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), "20240501-093000");
-    restore(migration);
-    EXPECT_EQ(snapshot(projects() / "-w-old"), before);
-    EXPECT_EQ(entries(projects() / "-w-new"), std::vector<std::string>{"theirs.jsonl"});
+    const auto before = snapshot(projects());
+    const auto resync = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", "/a/b_c"), stamp);
+    const auto merge = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    ASSERT_NE(snapshot(projects()), before);
+    restore(merge);
+    restore(resync);
+    EXPECT_EQ(snapshot(projects()), before);
 }
 
 TEST_F(RestoreManagerTest, EveryObstacle)
@@ -74,7 +69,7 @@ TEST_F(RestoreManagerTest, EveryObstacle)
     transcript("-w-new", "theirs.jsonl", "");
     transcript("-w-old", "a.jsonl", cwdLine("/w/old"));
     transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
-    const auto merge = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), "20240501-093000");
+    const auto merge = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
 
     auto dryRun = merge;
     dryRun.dryRun = true;
@@ -88,13 +83,13 @@ TEST_F(RestoreManagerTest, EveryObstacle)
     stuck.success = false;
     EXPECT_EQ(obstacleText(stuck), std::nullopt);
 
-    std::filesystem::remove(projects() / "-w-new" / "a.jsonl");
-    EXPECT_EQ(obstacleText(merge), "1 of the conversations this move brought in are no longer in that project, so undoing it "
-                                   "would not put things as they were.");
-    std::filesystem::remove_all(projects() / "-w-new");
-    EXPECT_EQ(obstacleText(merge), "The conversations have moved again since this migration, so undoing it would bring back a "
-                                   "copy instead of putting things as they were.");
-    std::filesystem::remove(*merge.backupPath);
+    fs::remove(projects() / "-w-new" / "a.jsonl");
+    EXPECT_EQ(obstacleText(merge), "1 of the conversations this move brought in are no longer in that project, so "
+                                   "undoing it would not put things as they were.");
+    fs::remove_all(projects() / "-w-new");
+    EXPECT_EQ(obstacleText(merge), "The conversations have moved again since this migration, so undoing it would bring "
+                                   "back a copy instead of putting things as they were.");
+    fs::remove(*merge.backupPath);
     EXPECT_EQ(obstacleText(merge), "Backup failed: The backup no longer exists.");
     auto noBackup = merge;
     noBackup.backupPath.reset();
@@ -107,7 +102,7 @@ TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNoth
     transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
     transcript("-w-old", "mine.jsonl", cwdLine("/w/old"));
     writeFile(home() / ".claude" / "settings.json", "{\"keep\": true}");
-    const auto merge = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), "20240501-093000");
+    const auto merge = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
 
     // The history as a damaged or hostile file may hold it: "newFolder": ".." would empty ~/.claude.
     auto history = readFile(MigrationAudit::historyFile());
@@ -149,16 +144,8 @@ TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNoth
 
 TEST_F(RestoreManagerTest, AnAccountMoveIsNotUndoneFromItsBackup)
 {
-    const std::string session = "5e55105e-0000-4000-8000-000000000001";
-    transcript("-w-app", session + ".jsonl",
-               "{\"type\":\"user\",\"cwd\":\"/w/app\",\"uuid\":\"u1\",\"sessionId\":\"" + session + "\"}\n");
-    const auto move = AccountMover::move({.source = {.id = "claude"},
-                                          .target = {.id = "work", .configDir = (home() / ".claude-work").string()},
-                                          .sessionId = session,
-                                          .sourceFolderName = "-w-app",
-                                          .launchCwd = "/w/app",
-                                          .mode = MoveMode::clone},
-                                         "20240501-093000");
+    transcript("-w-app", std::string(sessionId) + ".jsonl", cwdLine("/w/app", ",\"uuid\":\"u1\""));
+    const auto move = AccountMover::move(accountMove(MoveMode::clone), stamp);
     ASSERT_TRUE(move.targetAccountId && move.backupPath);
     const auto before = snapshot(home());
     EXPECT_EQ(obstacleText(move), "This entry moved a conversation to another account. Undoing it from its backup "
@@ -170,41 +157,28 @@ TEST_F(RestoreManagerTest, AnAccountMoveIsNotUndoneFromItsBackup)
 TEST_F(RestoreManagerTest, AFailedExtractionWritesNoRecord)
 {
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
-    const auto migration = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), "20240501-093000");
+    const auto migration = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
     writeFile(*migration.backupPath, "not an archive");
-    try {
-        restore(migration);
-        FAIL() << "expected the extraction to fail";
-    } catch (const MigrationError& error) {
-        EXPECT_TRUE(std::string(error.what()).starts_with("Backup failed: Extraction failed: "));
-    }
+    EXPECT_TRUE(testing::thrown<MigrationError>([&] { restore(migration); })
+                    .starts_with("Backup failed: Extraction failed: "));
     EXPECT_EQ(MigrationAudit::records().size(), 1u);
     EXPECT_EQ(obstacleText(migration), std::nullopt);
 }
 
 TEST_F(RestoreManagerTest, RealSessionMigratesAndRestoresByteForByte)
 {
-    const auto fixtures = testing::fixtureTranscripts();
-    if (!fixtures)
+    const auto folder = projects() / realFolder;
+    if (!copyRealSession(folder))
         GTEST_SKIP() << "no fixture transcripts";
-    const std::string oldCwd = "/home/USER/projects/spotter-worktrees/spotter-4te";
     const std::string newCwd = "/home/USER/elsewhere/spotter-4te";
-    const std::string session = "ae4a77f8-aedd-4bc1-888f-c94edc91af04";
-    const auto folder = projects() / "-home-USER-projects-spotter-worktrees-spotter-4te";
-    std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(*fixtures / (session + ".jsonl"), folder / (session + ".jsonl"));
-    std::filesystem::copy(*fixtures / session, folder / session, std::filesystem::copy_options::recursive);
     const auto original = snapshot(folder);
 
-    const auto migration = ConversationMigrator::migrate(input(folder.filename().string(), oldCwd, newCwd), "20240501-093000");
+    const auto migration = ConversationMigrator::migrate(input(realFolder, realCwd, newCwd), stamp);
     const auto moved = snapshot(projects() / "-home-USER-elsewhere-spotter-4te");
     ASSERT_EQ(moved.size(), original.size());
     for (const auto& [name, content] : original) {
-        std::string expected = content;
-        const std::string from = "\"cwd\":\"" + oldCwd + "\"";
-        const std::string to = "\"cwd\":\"" + newCwd + "\"";
-        for (std::size_t at = expected.find(from); at != std::string::npos; at = expected.find(from, at + to.size()))
-            expected.replace(at, from.size(), to);
+        const auto expected = testing::replaced(content, "\"cwd\":\"" + std::string(realCwd) + "\"",
+                                                "\"cwd\":\"" + newCwd + "\"");
         EXPECT_TRUE(moved.at(name) == expected) << name << " holds more changes than its cwd values";
     }
     EXPECT_GT(migration.occurrencesReplaced, 2000);

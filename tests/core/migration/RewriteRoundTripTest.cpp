@@ -2,60 +2,51 @@
 // new occurs nowhere in the originals: the rewrite touches nothing but the edited values.
 #include "core/migration/JSONLRewriter.h"
 
-#include "support/TempHome.h"
+#include "support/MigrationTest.h"
 
 #include <random>
 
 namespace threadhop {
 namespace {
 
-using testing::readFile;
+namespace fs = std::filesystem;
 using testing::writeFile;
 
-std::map<std::filesystem::path, std::string> snapshot(const std::filesystem::path& folder)
-{
-    std::map<std::filesystem::path, std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file())
-            files[entry.path()] = readFile(entry.path());
-    }
-    return files;
-}
-
-void expectRoundTrip(const std::filesystem::path& folder, const std::string& oldCwd, const std::string& newCwd)
-{
-    const auto original = snapshot(folder);
-    for (const auto& [path, content] : original)
-        ASSERT_EQ(content.find(newCwd), std::string::npos) << "the new directory must be new: " << path;
-    for (const auto* scope : {&JSONLRewriter::Scope::sessionOnly, &JSONLRewriter::Scope::withHistory}) {
-        const auto forward = JSONLRewriter::rewrite(folder, oldCwd, newCwd, *scope);
-        EXPECT_GT(JSONLRewriter::inScopeTotal(forward, *scope), 0);
-        JSONLRewriter::rewrite(folder, newCwd, oldCwd, *scope);
-        const auto after = snapshot(folder);
-        ASSERT_EQ(after.size(), original.size());
+class RewriteRoundTripTest : public testing::MigrationTest {
+protected:
+    static void expectRoundTrip(const fs::path& folder, const std::string& oldCwd, const std::string& newCwd)
+    {
+        const auto original = snapshot(folder);
         for (const auto& [path, content] : original)
-            EXPECT_TRUE(after.at(path) == content) << path << " changed after a round trip";
+            ASSERT_EQ(content.find(newCwd), std::string::npos) << "the new directory must be new: " << path;
+        for (const auto* scope : {&JSONLRewriter::Scope::sessionOnly, &JSONLRewriter::Scope::withHistory}) {
+            const auto forward = JSONLRewriter::rewrite(folder, oldCwd, newCwd, *scope);
+            EXPECT_GT(JSONLRewriter::inScopeTotal(forward, *scope), 0);
+            JSONLRewriter::rewrite(folder, newCwd, oldCwd, *scope);
+            const auto after = snapshot(folder);
+            ASSERT_EQ(after.size(), original.size());
+            for (const auto& [path, content] : original)
+                EXPECT_TRUE(after.at(path) == content) << path << " changed after a round trip";
+        }
     }
-}
+};
 
-TEST(RewriteRoundTripTest, RealTranscripts)
+TEST_F(RewriteRoundTripTest, RealTranscripts)
 {
     const auto fixtures = testing::fixtureTranscripts();
     if (!fixtures)
         GTEST_SKIP() << "no fixture transcripts";
     const testing::TempFolder marco;
     for (const char* name : {"short.jsonl", "tool_heavy.jsonl", "subagent.jsonl"})
-        std::filesystem::copy_file(*fixtures / name, marco.path() / name);
+        fs::copy_file(*fixtures / name, marco.path() / name);
     expectRoundTrip(marco.path(), "/home/marco/projects/spotter", "/srv/moved here/spotter");
 
     const testing::TempFolder worktree;
-    const std::string session = "ae4a77f8-aedd-4bc1-888f-c94edc91af04";
-    std::filesystem::copy_file(*fixtures / (session + ".jsonl"), worktree.path() / (session + ".jsonl"));
-    std::filesystem::copy(*fixtures / session, worktree.path() / session, std::filesystem::copy_options::recursive);
-    expectRoundTrip(worktree.path(), "/home/USER/projects/spotter-worktrees/spotter-4te", "/home/USER/w/é 4te");
+    copyRealSession(worktree.path());
+    expectRoundTrip(worktree.path(), realCwd, "/home/USER/w/é 4te");
 }
 
-TEST(RewriteRoundTripTest, GeneratedLines)
+TEST_F(RewriteRoundTripTest, GeneratedLines)
 {
     const std::vector<std::string> values{"/a/b", "/a/b/", "/a/b/src", "/a/bc", "/z/a/b", "/a/b-2", "\\/a\\/b",
                                           "cd /a/b && ls", "/a/b\\\"q", "", "relative", "/a/b/\\u00e9"};

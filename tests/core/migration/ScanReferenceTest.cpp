@@ -64,7 +64,8 @@ JSONLRewriter::Result plainScan(const std::vector<std::string>& files, std::stri
             const std::size_t end = std::min(content.find('\n', start), content.size());
             const std::string_view line = std::string_view(content).substr(start, end - start);
             start = end + 1;
-            if (line.empty() || (line.find(old) == std::string_view::npos && line.find("\"cwd\"") == std::string_view::npos))
+            const auto npos = std::string_view::npos;
+            if (line.empty() || (line.find(old) == npos && line.find("\"cwd\"") == npos))
                 continue;
             simdjson::dom::element element;
             if (parser.parse(line).get(element) != simdjson::SUCCESS || !element.is_object()) {

@@ -3,7 +3,6 @@
 // character: every reader must take the valid lines for what they are, and keep their bytes.
 #include "support/MigrationTest.h"
 
-#include "core/migration/AccountMover.h"
 #include "core/migration/IdentityRewriter.h"
 #include "core/migration/TranscriptTrimmer.h"
 #include "core/validation/TranscriptAnalyzer.h"
@@ -16,7 +15,9 @@ using testing::cwdLine;
 using testing::readFile;
 using testing::writeFile;
 
-constexpr const char* sessionId = "5e55105e-0000-4000-8000-000000000001";
+using testing::replaced;
+
+constexpr const char* sessionId = testing::MigrationTest::sessionId;
 const std::string u1 = "11111111-1111-4111-8111-111111111111";
 const std::string u2 = "22222222-2222-4222-8222-222222222222";
 const std::string u3 = "33333333-3333-4333-8333-333333333333";
@@ -38,13 +39,6 @@ const std::string hugeNumberLine = R"({"type":"assistant","cwd":"/w/app",)" + id
                                    + R"(,"x":1e400,"message":{"usage":{"input_tokens":12}}})";
 const std::string conversation = bigNumberLine + "\n" + surrogateLine + "\n" + hugeNumberLine + "\n";
 
-std::string withCwd(std::string text, const std::string& from, const std::string& to)
-{
-    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 TEST(UnusualTranscriptLinesTest, TheRewriterReadsEveryValidLine)
 {
     for (const auto& line : {bigNumberLine, surrogateLine, hugeNumberLine}) {
@@ -52,7 +46,7 @@ TEST(UnusualTranscriptLinesTest, TheRewriterReadsEveryValidLine)
         EXPECT_FALSE(counts.unparsable) << line;
         EXPECT_EQ(counts.byClass, (std::map<CwdClass, std::int64_t>{{CwdClass::sessionCwd, 1}})) << line;
         EXPECT_EQ(JSONLRewriter::rewriteLine(line, "/w/app", "/n", JSONLRewriter::Scope::sessionOnly),
-                  withCwd(line, "\"/w/app\"", "\"/n\""));
+                  replaced(line, "\"/w/app\"", "\"/n\""));
     }
 }
 
@@ -66,7 +60,8 @@ TEST(UnusualTranscriptLinesTest, TheAnalyserSeesTheAnswerAndTheUsage)
     EXPECT_EQ(integrity.lastContextTokens, 12);
     EXPECT_EQ(integrity.launchCwd, "/w/app");
     // A usage count beyond 64 bits saturates rather than being dropped.
-    const auto huge = TranscriptAnalyzer::analyze(R"({"message":{"usage":{"input_tokens":123456789012345678901234567890}}})");
+    const auto huge
+        = TranscriptAnalyzer::analyze(R"({"message":{"usage":{"input_tokens":123456789012345678901234567890}}})");
     EXPECT_EQ(huge.lastContextTokens, std::numeric_limits<std::int64_t>::max());
 }
 
@@ -76,7 +71,7 @@ TEST(UnusualTranscriptLinesTest, TheTrimmerKeepsNoValidMessageAsHeader)
     const auto trimmed = TranscriptTrimmer::trim(conversation, 1);
     EXPECT_EQ(trimmed.result.keptLines, 1);
     EXPECT_EQ(trimmed.result.droppedLines, 2);
-    EXPECT_EQ(trimmed.text, withCwd(hugeNumberLine, "\"parentUuid\":\"" + u2 + "\"", "\"parentUuid\":null") + "\n");
+    EXPECT_EQ(trimmed.text, replaced(hugeNumberLine, "\"parentUuid\":\"" + u2 + "\"", "\"parentUuid\":null") + "\n");
 }
 
 TEST(UnusualTranscriptLinesTest, TheIdentityRewriterReplacesEveryValue)
@@ -95,23 +90,13 @@ TEST(UnusualTranscriptLinesTest, TheIdentityRewriterReplacesEveryValue)
         EXPECT_NE(copy.find(kept), std::string::npos) << kept;
 }
 
-class UnusualTranscriptFolderTest : public testing::MigrationTest {
-protected:
-    ClaudeAccount source{.id = "claude"};
-    ClaudeAccount target{.id = "claude-work", .configDir = (home() / ".claude-work").string()};
-
-    AccountMoveInput fork(std::string folder, std::string launchCwd) const
-    {
-        return {.source = source, .target = target, .sessionId = sessionId, .sourceFolderName = std::move(folder),
-                .launchCwd = std::move(launchCwd), .mode = MoveMode::fork};
-    }
-};
+class UnusualTranscriptFolderTest : public testing::MigrationTest {};
 
 TEST_F(UnusualTranscriptFolderTest, AValidConversationForksWithFreshIdentities)
 {
     transcript("-w-app", std::string(sessionId) + ".jsonl", conversation);
-    const auto record = AccountMover::move(fork("-w-app", "/w/app"), "20240501-093000");
-    const std::string copy = readFile(home() / ".claude-work" / "projects" / "-w-app" / (*record.newSessionId + ".jsonl"));
+    const auto record = AccountMover::move(accountMove(MoveMode::fork), stamp);
+    const std::string copy = readFile(targetProjects() / "-w-app" / (*record.newSessionId + ".jsonl"));
     for (const auto& value : {std::string(sessionId), u1, u2, u3})
         EXPECT_EQ(copy.find(value), std::string::npos) << value;
 }
@@ -133,9 +118,10 @@ TEST_F(UnusualTranscriptFolderTest, ATornLastLineHidesNothingFromTheMigration)
     const auto preview = ConversationMigrator::preview(input("-w-app", "/w/app", "/w/moved"));
     EXPECT_EQ(preview.totalOccurrences, 50);
     EXPECT_EQ(preview.unparsableLines, 1);
-    const auto record = ConversationMigrator::migrate(input("-w-app", "/w/app", "/w/moved"), "20240501-093000");
+    const auto record = ConversationMigrator::migrate(input("-w-app", "/w/app", "/w/moved"), stamp);
     EXPECT_EQ(record.occurrencesReplaced, 50);
-    EXPECT_EQ(readFile(projects() / "-w-moved" / "s.jsonl"), withCwd(lines, "/w/app", "/w/moved") + torn.substr(lines.size()));
+    EXPECT_EQ(readFile(projects() / "-w-moved" / "s.jsonl"),
+              replaced(lines, "/w/app", "/w/moved") + torn.substr(lines.size()));
 }
 
 TEST_F(UnusualTranscriptFolderTest, ATornLastLineHidesNothingFromTheAccountMove)
@@ -147,7 +133,7 @@ TEST_F(UnusualTranscriptFolderTest, ATornLastLineHidesNothingFromTheAccountMove)
     const std::string real = readFile(*fixtures / "tool_heavy.jsonl");
     transcript("-home-marco-projects-spotter", std::string(sessionId) + ".jsonl", tornAfter(real));
 
-    auto request = fork("-home-marco-projects-spotter", cwd);
+    const auto request = accountMove(MoveMode::fork, "-home-marco-projects-spotter", cwd);
     const auto preview = AccountMover::preview(request);
     const auto whole = TranscriptAnalyzer::analyze(real);
     EXPECT_EQ(preview.integrity.lines, whole.lines + 1);
@@ -156,8 +142,8 @@ TEST_F(UnusualTranscriptFolderTest, ATornLastLineHidesNothingFromTheAccountMove)
     EXPECT_EQ(preview.cwdScan, JSONLRewriter::scan(projects() / "-home-marco-projects-spotter", cwd));
     EXPECT_GT(preview.cwdScan.byClass.at(CwdClass::sessionCwd), 0);
 
-    const auto record = AccountMover::move(request, "20240501-093000");
-    const fs::path copy = home() / ".claude-work" / "projects" / "-home-marco-projects-spotter" / (*record.newSessionId + ".jsonl");
+    const auto record = AccountMover::move(request, stamp);
+    const fs::path copy = targetProjects() / request.sourceFolderName / (*record.newSessionId + ".jsonl");
     EXPECT_TRUE(readFile(copy).ends_with("\xC3"));
 }
 

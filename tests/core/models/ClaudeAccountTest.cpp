@@ -30,13 +30,5 @@ TEST_F(ClaudeAccountTest, ExistsOnlyWhenProjectsIsAFolder)
     EXPECT_TRUE(account.exists());
 }
 
-TEST_F(ClaudeAccountTest, IdentityTakesPartInEquality)
-{
-    const ClaudeAccount plain{.id = "claude"};
-    ClaudeAccount signedIn = plain;
-    signedIn.identity = AccountIdentity{.emailAddress = "ana@example.com", .sourcePath = "/x"};
-    EXPECT_NE(plain, signedIn);
-}
-
 } // namespace
 } // namespace threadhop

@@ -11,7 +11,8 @@ namespace {
 TEST(EnumTextTest, TheStoredStringsAndNothingElse)
 {
     const std::pair<CwdClass, const char*> classes[] = {{CwdClass::sessionCwd, "sessionCwd"},
-        {CwdClass::driftedCwd, "driftedCwd"}, {CwdClass::history, "history"}, {CwdClass::externalState, "externalState"}};
+        {CwdClass::driftedCwd, "driftedCwd"}, {CwdClass::history, "history"},
+        {CwdClass::externalState, "externalState"}};
     for (const auto& [cwdClass, text] : classes) {
         EXPECT_EQ(toString(cwdClass), text);
         EXPECT_EQ(fromString<CwdClass>(text), cwdClass);
@@ -23,22 +24,15 @@ TEST(EnumTextTest, TheStoredStringsAndNothingElse)
         EXPECT_EQ(toString(status), text);
         EXPECT_EQ(fromString<ResumeStatus>(text), status);
     }
-    EXPECT_EQ(fromString<MoveMode>("clone"), MoveMode::clone);
-    EXPECT_EQ(fromString<MoveMode>("fork"), MoveMode::fork);
-    for (const char* other : {"session", "History", "OK", "", " fork"}) {
+    for (const auto& [mode, text] : {std::pair{MoveMode::clone, "clone"}, std::pair{MoveMode::fork, "fork"}}) {
+        EXPECT_EQ(toString(mode), text);
+        EXPECT_EQ(fromString<MoveMode>(text), mode);
+    }
+    for (const char* other : {"session", "History", "OK", "", " fork", "Fork"}) {
         EXPECT_EQ(fromString<CwdClass>(other), std::nullopt) << other;
         EXPECT_EQ(fromString<ResumeStatus>(other), std::nullopt) << other;
         EXPECT_EQ(fromString<MoveMode>(other), std::nullopt) << other;
     }
-}
-
-TEST(EnumTextTest, OnlyMismatchAndMissingNeedAttention)
-{
-    EXPECT_TRUE(needsAttention(ResumeStatus::cwdMismatch));
-    EXPECT_TRUE(needsAttention(ResumeStatus::targetMissing));
-    EXPECT_FALSE(needsAttention(ResumeStatus::ok));
-    EXPECT_FALSE(needsAttention(ResumeStatus::ephemeralLocation));
-    EXPECT_FALSE(needsAttention(ResumeStatus::noCwdRecorded));
 }
 
 } // namespace

@@ -22,12 +22,14 @@ TEST_F(MoveDetectorTest, DefaultRootsInOrderEachPathOnce)
               (std::vector<std::string>{at("work/site"), at("Projects/site")}));
 }
 
-TEST_F(MoveDetectorTest, MissingDirectoryItselfAndDuplicatesAreLeftOut)
+TEST_F(MoveDetectorTest, TheDirectoryItselfDuplicatesTheRootAndNothingAreLeftOut)
 {
     std::filesystem::create_directories(home() / "work" / "site");
     const std::vector<std::string_view> roots{"~/work", "~/work/", "~/work/../work"};
     EXPECT_EQ(MoveDetector::suggestions(at("work/site") + "/", roots), std::vector<std::string>{});
     EXPECT_EQ(MoveDetector::suggestions("/gone/site/", roots), std::vector<std::string>{at("work/site")});
+    EXPECT_TRUE(MoveDetector::suggestions("/", MoveDetector::defaultRoots).empty());
+    EXPECT_TRUE(MoveDetector::suggestions("", MoveDetector::defaultRoots).empty());
 }
 
 TEST_F(MoveDetectorTest, ListingFindsHiddenNamesOnlyThroughTheProbe)
@@ -35,12 +37,6 @@ TEST_F(MoveDetectorTest, ListingFindsHiddenNamesOnlyThroughTheProbe)
     std::filesystem::create_directories(home() / "src" / ".dotted");
     const std::vector<std::string_view> roots{"~/src", "~/missing-root"};
     EXPECT_EQ(MoveDetector::suggestions("/gone/.dotted", roots), std::vector<std::string>{at("src/.dotted")});
-}
-
-TEST_F(MoveDetectorTest, RootAndEmptyPathGiveNothing)
-{
-    EXPECT_TRUE(MoveDetector::suggestions("/", MoveDetector::defaultRoots).empty());
-    EXPECT_TRUE(MoveDetector::suggestions("", MoveDetector::defaultRoots).empty());
 }
 
 } // namespace

@@ -33,13 +33,10 @@ TEST(ResumeValidatorTest, StatusForEveryKindOfRecordedDirectory)
 
 TEST(ResumeValidatorTest, EphemeralPrefixesNeedTheirSlash)
 {
-    EXPECT_FALSE(EphemeralPath::isEphemeral("/tmp"));
-    EXPECT_FALSE(EphemeralPath::isEphemeral(""));
-    EXPECT_FALSE(EphemeralPath::isEphemeral("/TMP/x"));
-    EXPECT_TRUE(EphemeralPath::isEphemeral("/tmp/x"));
-    EXPECT_TRUE(EphemeralPath::isEphemeral("/private/tmp/x"));
-    EXPECT_TRUE(EphemeralPath::isEphemeral("/var/folders/ab/T/x"));
-    EXPECT_TRUE(EphemeralPath::isEphemeral("/private/var/folders/ab/T/x"));
+    for (const char* path : {"/tmp/x", "/private/tmp/x", "/var/folders/ab/T/x", "/private/var/folders/ab/T/x"})
+        EXPECT_TRUE(EphemeralPath::isEphemeral(path)) << path;
+    for (const char* path : {"/tmp", "", "/TMP/x"})
+        EXPECT_FALSE(EphemeralPath::isEphemeral(path)) << path;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "core/validation/TranscriptAnalyzer.h"
 
-#include "support/TempHome.h"
+#include "support/MigrationTest.h"
 
 namespace threadhop {
 namespace {
@@ -12,18 +12,13 @@ std::string toolUse(std::string_view id)
 
 std::string toolResult(std::string_view id)
 {
-    return R"({"type":"user","message":{"content":[{"type":"tool_result","tool_use_id":")" + std::string(id) + R"("}]}})";
+    return R"({"type":"user","message":{"content":[{"type":"tool_result","tool_use_id":")" + std::string(id)
+           + R"("}]}})";
 }
 
 std::string plain(int i)
 {
     return R"({"type":"user","i":)" + std::to_string(i) + "}";
-}
-
-TEST(TranscriptAnalyzerTest, EmptyText)
-{
-    EXPECT_EQ(TranscriptAnalyzer::analyze(""), TranscriptIntegrity{});
-    EXPECT_EQ(TranscriptAnalyzer::analyze("\n\n"), TranscriptIntegrity{});
 }
 
 TEST(TranscriptAnalyzerTest, UnansweredCallAtTheTail)
@@ -64,22 +59,27 @@ TEST(TranscriptAnalyzerTest, InvalidLinesAndMixedContent)
     EXPECT_EQ(result.invalidLines, 2); // an array, and a half-written last line
     EXPECT_EQ(result.unansweredInMiddle, std::vector<std::string>{"a"});
     EXPECT_FALSE(result.lastCompleteLineIndex);
+    EXPECT_EQ(TranscriptAnalyzer::analyze(""), TranscriptIntegrity{});
+    EXPECT_EQ(TranscriptAnalyzer::analyze("\n\n"), TranscriptIntegrity{});
+    // A CR LF pair is no line break: it joins the two objects into one line.
+    EXPECT_EQ(TranscriptAnalyzer::analyze(R"({"cwd":"/a"})" "\r\n" R"({"cwd":"/b"})" "\r\n").lines, 1);
+    EXPECT_EQ(TranscriptAnalyzer::analyze("{}\r\n").invalidLines, 0);
 }
 
 TEST(TranscriptAnalyzerTest, ContextSizeKeepsTheLastPositiveSum)
 {
-    const auto usage = [](const std::string& fields) { return R"({"message":{"usage":{)" + fields + "}}}\n"; };
+    const auto tokens = [](const std::string& fields) {
+        return TranscriptAnalyzer::analyze(R"({"message":{"usage":{)" + fields + "}}}\n").lastContextTokens;
+    };
     const auto result = TranscriptAnalyzer::analyze(
-        usage(R"("input_tokens":10,"cache_read_input_tokens":2000,"cache_creation_input_tokens":5,"output_tokens":300)") +
-        usage(R"("input_tokens":0,"cache_read_input_tokens":0,"cache_creation_input_tokens":0)"));
+        R"({"message":{"usage":{"input_tokens":10,"cache_read_input_tokens":2000,"cache_creation_input_tokens":5,)"
+        R"("output_tokens":300}}})" "\n"
+        R"({"message":{"usage":{"input_tokens":0,"cache_read_input_tokens":0,"cache_creation_input_tokens":0}}})");
     EXPECT_EQ(result.lastContextTokens, 2015);
-    EXPECT_EQ(TranscriptAnalyzer::analyze(usage(R"("input_tokens":7.9,"cache_read_input_tokens":true,"cache_creation_input_tokens":"5")"))
-                  .lastContextTokens,
-              8);
-    EXPECT_EQ(TranscriptAnalyzer::analyze(usage(R"("input_tokens":9223372036854775807,"cache_read_input_tokens":9223372036854775807)"))
-                  .lastContextTokens,
+    EXPECT_EQ(tokens(R"("input_tokens":7.9,"cache_read_input_tokens":true,"cache_creation_input_tokens":"5")"), 8);
+    EXPECT_EQ(tokens(R"("input_tokens":9223372036854775807,"cache_read_input_tokens":9223372036854775807)"),
               std::numeric_limits<std::int64_t>::max());
-    EXPECT_FALSE(TranscriptAnalyzer::analyze(usage(R"("output_tokens":5)")).lastContextTokens);
+    EXPECT_FALSE(tokens(R"("output_tokens":5)"));
 }
 
 TEST(TranscriptAnalyzerTest, RecordedDirectoriesAndDrift)
@@ -95,15 +95,11 @@ TEST(TranscriptAnalyzerTest, RecordedDirectoriesAndDrift)
 
 TEST(TranscriptAnalyzerTest, LaunchDirectoryAloneAgreesWithTheFullAnalysis)
 {
-    for (const std::string& text : {std::string(), std::string("{\"cwd\":\"\"}\nnot json\n{\"message\":{\"cwd\":\"/m\"}}\n{\"cwd\":\"/a\"}\n{\"cwd\":\"/b\"}"),
-                                   std::string("[{\"cwd\":\"/x\"}]\n{\"cwd\":7}\n"), std::string("{\"cwd\":\"/a\"}\r\n{\"cwd\":\"/b\"}\n{\"cwd\":\"/c\"}")})
+    for (const std::string text : {"", R"({"cwd":""})" "\nnot json\n" R"({"message":{"cwd":"/m"}})" "\n"
+                                       R"({"cwd":"/a"})" "\n" R"({"cwd":"/b"})",
+                                   R"([{"cwd":"/x"}])" "\n" R"({"cwd":7})" "\n",
+                                   R"({"cwd":"/a"})" "\r\n" R"({"cwd":"/b"})" "\n" R"({"cwd":"/c"})"})
         EXPECT_EQ(TranscriptAnalyzer::launchCwd(text), TranscriptAnalyzer::analyze(text).launchCwd) << text;
-}
-
-TEST(TranscriptAnalyzerTest, CarriageReturnLineFeedKeepsLinesTogether)
-{
-    EXPECT_EQ(TranscriptAnalyzer::analyze(R"({"cwd":"/a"})" "\r\n" R"({"cwd":"/b"})" "\r\n").lines, 1);
-    EXPECT_EQ(TranscriptAnalyzer::analyze("{}\r\n").invalidLines, 0);
 }
 
 TEST(TranscriptAnalyzerTest, RealTranscript)
@@ -111,10 +107,11 @@ TEST(TranscriptAnalyzerTest, RealTranscript)
     const auto fixtures = testing::fixtureTranscripts();
     if (!fixtures)
         GTEST_SKIP() << "no fixture transcripts";
-    const auto result = TranscriptAnalyzer::analyze(testing::readFile(*fixtures / "ae4a77f8-aedd-4bc1-888f-c94edc91af04.jsonl"));
+    const auto result = TranscriptAnalyzer::analyze(
+        testing::readFile(*fixtures / (std::string(testing::MigrationTest::realSession) + ".jsonl")));
     EXPECT_EQ(result.lines, 2385);
     EXPECT_EQ(result.invalidLines, 0);
-    EXPECT_EQ(result.launchCwd, "/home/USER/projects/spotter-worktrees/spotter-4te");
+    EXPECT_EQ(result.launchCwd, testing::MigrationTest::realCwd);
     EXPECT_TRUE(result.lastContextTokens && *result.lastContextTokens > 0);
 }
 

@@ -14,19 +14,12 @@ TEST(UuidTest, ParsesEitherCaseAndWritesBoth)
     EXPECT_EQ(Uuid::parse(uuid->upperText()), uuid);
 }
 
-TEST(UuidTest, RejectsOtherShapes)
-{
-    EXPECT_FALSE(Uuid::parse("3579fa660f5d400c97b8e2fbecfeb4ba"));
-    EXPECT_FALSE(Uuid::parse("{3579fa66-0f5d-400c-97b8-e2fbecfeb4b}"));
-    EXPECT_FALSE(Uuid::parse("3579fa66-0f5d-400c-97b8-e2fbecfeb4bg"));
-    EXPECT_FALSE(Uuid::parse("3579fa66-0f5d-400c-97b8e-2fbecfeb4ba"));
-    EXPECT_FALSE(Uuid::parse(""));
-}
-
-TEST(UuidTest, StrayHyphensAreRejectedWithoutReadingPastTheText)
+TEST(UuidTest, RejectsOtherShapesWithoutReadingPastTheText)
 {
     // Held on the heap, so that a read past the end shows under AddressSanitizer.
-    for (const std::string text : {"00000000-0000-0000-0000-00-00000000-", "00000000-0000-0000-0000-00-00-000000",
+    for (const std::string text : {"3579fa660f5d400c97b8e2fbecfeb4ba", "{3579fa66-0f5d-400c-97b8-e2fbecfeb4b}",
+                                   "3579fa66-0f5d-400c-97b8-e2fbecfeb4bg", "3579fa66-0f5d-400c-97b8e-2fbecfeb4ba", "",
+                                   "00000000-0000-0000-0000-00-00000000-", "00000000-0000-0000-0000-00-00-000000",
                                    "00000000-0000-0000-0000-0000000000-0", "00000000-0000-0000-0000------------"})
         EXPECT_FALSE(Uuid::parse(text)) << text;
 }
@@ -34,8 +27,7 @@ TEST(UuidTest, StrayHyphensAreRejectedWithoutReadingPastTheText)
 TEST(UuidTest, RandomValuesAreVersionFourAndDistinct)
 {
     const Uuid a = Uuid::random();
-    const Uuid b = Uuid::random();
-    EXPECT_NE(a, b);
+    EXPECT_NE(a, Uuid::random());
     const std::string text = a.lowerText();
     EXPECT_EQ(text[14], '4');
     EXPECT_NE(std::string("89ab").find(text[19]), std::string::npos);

@@ -13,15 +13,11 @@ protected:
     std::filesystem::path base() const { return home() / ".local" / "share"; }
 };
 
-TEST_F(AppPathsTest, CreatesSupportAndBackupFolders)
+TEST_F(AppPathsTest, FoldersAreCreatedUnderAnAbsoluteDataHomeOrElseUnderLocalShare)
 {
     EXPECT_EQ(AppPaths::supportDir(), base() / "Threadhop");
     EXPECT_EQ(AppPaths::backupsDir(), base() / "Threadhop" / "backups");
     EXPECT_TRUE(std::filesystem::is_directory(base() / "Threadhop" / "backups"));
-}
-
-TEST_F(AppPathsTest, AbsoluteDataHomeIsUsedAndRelativeOneIgnored)
-{
     const auto dataHome = home() / "data";
     setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
     EXPECT_EQ(AppPaths::supportDir(), dataHome / "Threadhop");

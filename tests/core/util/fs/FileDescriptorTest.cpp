@@ -4,7 +4,6 @@
 #include "core/discovery/AccountScanner.h"
 #include "core/discovery/ProjectIndexer.h"
 #include "core/discovery/SessionLiveness.h"
-#include "core/migration/AccountMover.h"
 #include "core/migration/JSONLRewriter.h"
 #include "core/util/fs/ReadBuffer.h"
 #include "support/Fifo.h"
@@ -104,7 +103,6 @@ TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
 
 TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheckOrAccountMove)
 {
-    const std::string sessionId = "5e55105e-0000-4000-8000-000000000001";
     const auto claude = home() / ".claude";
     const std::vector<fs::path> fifos{claude / "sessions" / "stuck.json", claude / ".claude.json",
                                       home() / ".claude.json", home() / ".zshrc"};
@@ -112,14 +110,8 @@ TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheck
         makeFifo(fifo);
     writeFile(claude / "sessions" / "1.json",
               "{\"pid\":" + std::to_string(::getpid()) + ",\"sessionId\":\"" + sessionId + "\"}");
-    transcript("-w-app", sessionId + ".jsonl",
-               "{\"type\":\"user\",\"cwd\":\"/w/app\",\"uuid\":\"u1\",\"sessionId\":\"" + sessionId + "\"}\n");
-    const AccountMoveInput move{.source = account,
-                                .target = {.id = "work", .configDir = (home() / ".claude-work").string()},
-                                .sessionId = sessionId,
-                                .sourceFolderName = "-w-app",
-                                .launchCwd = "/w/app",
-                                .mode = MoveMode::fork};
+    transcript("-w-app", std::string(sessionId) + ".jsonl", cwdLine("/w/app", ",\"uuid\":\"u1\""));
+    const auto move = accountMove(MoveMode::fork);
 
     std::vector<ClaudeAccount> accounts;
     std::map<std::string, LiveSession> live;

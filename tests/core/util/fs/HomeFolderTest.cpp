@@ -1,37 +1,13 @@
 #include "core/util/fs/HomeFolder.h"
 
-#include <cstdlib>
-#include <optional>
-#include <string>
-
-#include <gtest/gtest.h>
+#include "support/TempHome.h"
 
 namespace threadhop {
 namespace {
 
-// Puts the HOME variable back as it was.
-class SavedHomeVariable final {
-public:
-    SavedHomeVariable()
-    {
-        if (const char* value = std::getenv("HOME"))
-            m_value = value;
-    }
-    ~SavedHomeVariable()
-    {
-        if (m_value)
-            setenv("HOME", m_value->c_str(), 1);
-        else
-            unsetenv("HOME");
-    }
-
-private:
-    std::optional<std::string> m_value;
-};
-
 TEST(HomeFolderTest, OnlyAUserWithoutAnEntryGoesByAnAbsoluteHomeVariable)
 {
-    const SavedHomeVariable saved;
+    const testing::SavedVariable saved("HOME");
     const auto fromUserDatabase = HomeFolder::path();
     setenv("HOME", "/elsewhere/ana", 1);
     EXPECT_EQ(HomeFolder::path(), fromUserDatabase) << "the user database comes first";

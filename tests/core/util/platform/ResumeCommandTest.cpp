@@ -7,56 +7,42 @@ namespace {
 
 using namespace ResumeCommand;
 
-ClaudeAccount account(
-    std::string id, std::optional<std::string> configDir, bool aliasIsSimple, std::string alias = "claude")
+ClaudeAccount account(std::optional<std::string> configDir, bool aliasIsSimple, std::string alias = "claude")
 {
-    return {.id = std::move(id),
-        .label = "label",
-        .alias = std::move(alias),
-        .configDir = std::move(configDir),
-        .aliasIsSimple = aliasIsSimple};
+    return {.id = "work", .label = "label", .alias = std::move(alias), .configDir = std::move(configDir),
+            .aliasIsSimple = aliasIsSimple};
 }
 
-TEST(ResumeCommandTest, DefaultAccountRunsPlainClaude)
+TEST(ResumeCommandTest, TheCommandByAccountWithTheDirectoryQuotedAsOneWord)
 {
-    const auto defaultAccount = account("claude", std::nullopt, false);
-    EXPECT_EQ(resumeCommand("/Users/a/proj", &defaultAccount), "cd '/Users/a/proj' && claude --resume");
+    const auto simple = account("/Users/a/.claude-work", true, "claude-work");
+    const auto withFolder = account("/Users/a/.claude-work", false);
+    const auto emptyFolder = account("", false);
+    const auto defaultAccount = account(std::nullopt, false);
+    const auto quotedFolder = account("/Users/a/.claude-it's", false);
+    const std::tuple<std::string, const ClaudeAccount*, std::string> cases[] = {
+        {"/Users/a/proj", &defaultAccount, "cd '/Users/a/proj' && claude --resume"},
+        {"/p", &simple, "cd '/p' && claude-work --resume"}, // a simple alias wins whatever the folder
+        {"/p", &withFolder, "cd '/p' && CLAUDE_CONFIG_DIR='/Users/a/.claude-work' claude --resume"},
+        {"/p", &emptyFolder, "cd '/p' && claude --resume"},
+        {"/p", nullptr, "cd '/p' && claude --resume"},
+        // Single quotes are closed, escaped and reopened; other shell characters pass unchanged.
+        {"/p", &quotedFolder, R"(cd '/p' && CLAUDE_CONFIG_DIR='/Users/a/.claude-it'\''s' claude --resume)"},
+        {"/Users/a/it's here", nullptr, R"(cd '/Users/a/it'\''s here' && claude --resume)"},
+        {R"(/a b/"c"/$HOME/d\e)", nullptr, R"(cd '/a b/"c"/$HOME/d\e' && claude --resume)"},
+        {" /untrimmed/../x/ ", nullptr, "cd ' /untrimmed/../x/ ' && claude --resume"},
+        {"", nullptr, "cd '' && claude --resume"},
+    };
+    for (const auto& [directory, owner, command] : cases)
+        EXPECT_EQ(resumeCommand(directory, owner), command) << directory;
 }
 
-TEST(ResumeCommandTest, LaunchPrefixByAccount)
+TEST(ResumeCommandTest, AProjectOfAnUnknownAccountGetsPlainClaude)
 {
-    const auto simple = account("work", "/Users/a/.claude-work", true, "claude-work");
-    EXPECT_EQ(launchPrefix(&simple), "claude-work") << "a simple alias wins whatever the folder";
-    EXPECT_EQ(resumeCommand("/p", &simple), "cd '/p' && claude-work --resume");
-
-    const auto withFolder = account("work", "/Users/a/.claude-work", false);
-    EXPECT_EQ(resumeCommand("/p", &withFolder), "cd '/p' && CLAUDE_CONFIG_DIR='/Users/a/.claude-work' claude --resume");
-
-    const auto emptyFolder = account("work", "", false);
-    EXPECT_EQ(launchPrefix(&emptyFolder), "claude");
-    EXPECT_EQ(launchPrefix(nullptr), "claude");
-}
-
-TEST(ResumeCommandTest, ProjectOfAnUnknownAccountGetsPlainClaude)
-{
-    const std::vector<ClaudeAccount> accounts{account("work", "/Users/a/.claude-work", false)};
+    const std::vector<ClaudeAccount> accounts{account("/Users/a/.claude-work", false)};
     EXPECT_EQ(accountFor(accounts, "work"), &accounts[0]);
     // Same folder, other id: the lookup is by id only.
     EXPECT_EQ(resumeCommand("/p", accountFor(accounts, "claude-work")), "cd '/p' && claude --resume");
-}
-
-TEST(ResumeCommandTest, SingleQuotesAreClosedEscapedAndReopened)
-{
-    EXPECT_EQ(shellQuote("/Users/a/it's here"), R"('/Users/a/it'\''s here')");
-    const auto quotedFolder = account("x", "/Users/a/.claude-it's", false);
-    EXPECT_EQ(launchPrefix(&quotedFolder), R"(CLAUDE_CONFIG_DIR='/Users/a/.claude-it'\''s' claude)");
-}
-
-TEST(ResumeCommandTest, OtherShellCharactersPassInsideTheQuotesUnchanged)
-{
-    EXPECT_EQ(resumeCommand(R"(/a b/"c"/$HOME/d\e)", nullptr), R"(cd '/a b/"c"/$HOME/d\e' && claude --resume)");
-    EXPECT_EQ(resumeCommand(" /untrimmed/../x/ ", nullptr), "cd ' /untrimmed/../x/ ' && claude --resume");
-    EXPECT_EQ(resumeCommand("", nullptr), "cd '' && claude --resume");
 }
 
 } // namespace

@@ -17,7 +17,8 @@ TEST(LineBreakReaderTest, LeadBytesOfOtherCharactersAreNotBreaks)
     // U+00E9 (C3 A9), U+0080 (C2 80) and U+2027 (E2 80 A7) share lead bytes with breaks.
     const std::string text = "\u00E9\u0080\u2027x";
     EXPECT_EQ(LineBreakReader::splitAll(text), std::vector<std::string_view>{text});
-    EXPECT_EQ(LineBreakReader::splitAll("ends in a cut \xE2\x80"), std::vector<std::string_view>{"ends in a cut \xE2\x80"});
+    EXPECT_EQ(LineBreakReader::splitAll("ends in a cut \xE2\x80"),
+              std::vector<std::string_view>{"ends in a cut \xE2\x80"});
 }
 
 TEST(LineBreakReaderTest, ReaderStopsWhenAskedAndReportsTheEnd)

@@ -26,13 +26,5 @@ TEST(PathTextTest, LastComponentIgnoresTrailingSlash)
     EXPECT_EQ(PathText::lastComponent(""), "");
 }
 
-TEST(PathTextTest, AtOrBelowNeedsTheSeparator)
-{
-    EXPECT_TRUE(PathText::isAtOrBelow("/a/b", "/a/b"));
-    EXPECT_TRUE(PathText::isAtOrBelow("/a/b/c", "/a/b"));
-    EXPECT_FALSE(PathText::isAtOrBelow("/a/bc", "/a/b"));
-    EXPECT_FALSE(PathText::isAtOrBelow("/a", "/a/b"));
-}
-
 } // namespace
 } // namespace threadhop

@@ -24,7 +24,7 @@ TEST(TextSearchTest, AgreesWithTheStandardSearchAtEveryLengthAndAlignment)
             << haystack << " / " << needle << " from " << from;
 
         std::int64_t expected = 0;
-        for (std::size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + needle.size()))
+        for (auto at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + needle.size()))
             ++expected;
         ASSERT_EQ(TextSearch::count(haystack, needle), expected);
         ASSERT_EQ(TextSearch::containsPair(haystack, '\\', '/', 'u'),
@@ -32,14 +32,11 @@ TEST(TextSearchTest, AgreesWithTheStandardSearchAtEveryLengthAndAlignment)
     }
 }
 
-TEST(TextSearchTest, EdgeCases)
+// Where the standard search above has no answer to compare with.
+TEST(TextSearchTest, AnEmptyNeedleIsNeverFoundAndACountStopsAtItsLimit)
 {
     EXPECT_EQ(TextSearch::find("abc", ""), std::string_view::npos);
-    EXPECT_EQ(TextSearch::find("abc", "abcd"), std::string_view::npos);
-    EXPECT_EQ(TextSearch::find("abc", "c", 3), std::string_view::npos);
-    EXPECT_EQ(TextSearch::count("aaaa", "aa"), 2);
     EXPECT_EQ(TextSearch::count(std::string(100, 'a'), "a", 2), 2);
-    EXPECT_FALSE(TextSearch::containsPair("\\", '\\', '/', 'u'));
 }
 
 } // namespace
