@@ -23,7 +23,7 @@ test: build
 
 # The windows over a made-up home folder, as PNG files in $(BUILD_DIR)/screenshots/.
 screenshots: build
-	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tests/threadhop_screenshots
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tools/screenshots/threadhop_screenshots
 
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
