@@ -1,5 +1,6 @@
 #include "JSONParser.h"
 
+#include "core/util/format/HexDigit.h"
 #include "core/util/text/UnicodeText.h"
 
 #include <cfloat>
@@ -25,17 +26,6 @@ bool isWhitespace(char c)
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // Decimal text to double in the C locale whatever the program's locale (Qt sets the user's).
@@ -201,7 +191,7 @@ private:
             return -1;
         int unit = 0;
         for (std::size_t i = at + 2; i < at + 6; ++i) {
-            const int digit = hexValue(m_text[i]);
+            const int digit = hexDigitValue(m_text[i]);
             if (digit < 0)
                 return -1;
             unit = unit * 16 + digit;

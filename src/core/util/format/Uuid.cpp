@@ -1,5 +1,7 @@
 #include "Uuid.h"
 
+#include "core/util/format/HexDigit.h"
+
 #include <algorithm>
 #include <system_error>
 
@@ -10,17 +12,6 @@ namespace threadhop {
 namespace {
 
 constexpr std::array<std::size_t, 4> hyphenPositions{8, 13, 18, 23};
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 std::string format(const std::array<std::uint8_t, 16>& bytes, const char* digits)
 {
@@ -68,7 +59,7 @@ std::optional<Uuid> Uuid::parse(std::string_view text)
                 return std::nullopt;
             continue;
         }
-        const int value = hexValue(text[i]);
+        const int value = hexDigitValue(text[i]);
         if (value < 0)
             return std::nullopt;
         auto& byte = uuid.m_bytes[digit / 2];
