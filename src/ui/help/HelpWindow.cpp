@@ -13,7 +13,7 @@ HelpWindow::HelpWindow(const std::vector<HelpSection>& sections, QWidget* parent
 {
     setObjectName(u"threadhop-help"_s);
     setWindowTitle(u"Threadhop Help"_s);
-    setFixedSize(fixedContentSize);
+    setFixedSize(HelpView::fixedSize);
 
     auto* close = new QAction(this);
     close->setObjectName(u"closeHelpAction"_s);

@@ -8,15 +8,12 @@
 
 namespace threadhop {
 
-/// The "Threadhop Help" window: a fixed 560 × 620 frame around the help content. Escape and Ctrl+W
-/// close it.
+/// The "Threadhop Help" window, fitted to the help view. Escape and Ctrl+W close it.
 class HelpWindow final : public QWidget {
     Q_OBJECT
 
 public:
     explicit HelpWindow(const std::vector<HelpSection>& sections, QWidget* parent = nullptr);
-
-    static constexpr QSize fixedContentSize{560, 620};
 };
 
 } // namespace threadhop
