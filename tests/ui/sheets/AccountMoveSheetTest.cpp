@@ -92,12 +92,9 @@ TEST_F(AccountMoveSheetPresenterTest, CanMoveFailsAtEachOfItsFiveSteps)
 {
     const std::optional<ClaudeAccount> target = work;
     const AccountMovePreview sound;
-    AccountMovePreview collision;
-    collision.collision = true;
-    AccountMovePreview unanswered;
-    unanswered.integrity.unansweredInMiddle = {"toolu_1"};
-    AccountMovePreview atTheEnd;
-    atTheEnd.integrity.unansweredAtTail = {"toolu_2"};
+    const AccountMovePreview collision{.collision = true};
+    const AccountMovePreview unanswered{.integrity = {.unansweredInMiddle = {"toolu_1"}}};
+    const AccountMovePreview atTheEnd{.integrity = {.unansweredAtTail = {"toolu_2"}}};
     const std::optional<QString> error = u"The transcript is gone."_s;
     // target, preview, preview error, trim → may move
     const std::tuple<std::optional<ClaudeAccount>, std::optional<AccountMovePreview>, std::optional<QString>, bool,
@@ -137,13 +134,10 @@ TEST_F(AccountMoveSheetPresenterTest, AccountTextsSayWhoIsSignedIn)
 
 AccountMovePreview quiet()
 {
-    AccountMovePreview preview;
-    preview.fileCount = 5;
-    preview.subagentCount = 2;
-    preview.totalBytes = 10'000'000;
-    preview.integrity.launchCwd = "/a/b";
-    preview.integrity.recordedCwds = {"/a/b", "/a/b/sub"};
-    return preview;
+    return {.fileCount = 5,
+        .subagentCount = 2,
+        .totalBytes = 10'000'000,
+        .integrity = {.launchCwd = "/a/b", .recordedCwds = {"/a/b", "/a/b/sub"}}};
 }
 
 std::vector<int> numbers(const std::vector<Preview::Warning>& warnings)
@@ -192,51 +186,40 @@ TEST(AccountMovePreviewPresenterTest, EachWarningAppearsForItsOwnConditionAndAlw
             u"does not travel."_s,
             secondary, {}}));
 
-    AccountMovePreview live = quiet();
-    live.sourceIsLive = LiveSession{.pid = 4242, .sessionId = "s"};
-    AccountMovePreview drifted = quiet();
-    drifted.integrity.recordedCwds = {"/a/b", "/a/bc", "/a/b/sub", "/tmp/elsewhere"};
-    AccountMovePreview inFlight = quiet();
-    inFlight.integrity.unansweredAtTail = {"toolu_9"};
-    AccountMovePreview unanswered = quiet();
-    unanswered.integrity.unansweredInMiddle = {"toolu_1", "toolu_2"};
-    AccountMovePreview collision = quiet();
-    collision.collision = true;
-    const std::pair<AccountMovePreview, Preview::Warning> alone[]{
-        {live,
+    // Each condition alone adds its one warning between the two that are always there.
+    const std::pair<std::function<void(AccountMovePreview&)>, Preview::Warning> alone[]{
+        {[](auto& preview) { preview.sourceIsLive = LiveSession{.pid = 4242, .sessionId = "s"}; },
             {2, Symbol::boltHorizontalCircleFill,
                 u"This session is running right now (pid 4242). You are copying a snapshot; from here the two "
                 u"diverge."_s,
                 Theme::warn(), {}}},
-        {drifted,
+        {[](auto& preview) { preview.integrity.recordedCwds = {"/a/b", "/a/bc", "/a/b/sub", "/tmp/elsewhere"}; },
             {3, Symbol::arrowTriangleBranch,
                 u"2 recorded working directories lie outside this project and are never rewritten."_s, secondary,
                 u"/a/bc\n/tmp/elsewhere"_s}},
-        {inFlight,
+        {[](auto& preview) { preview.integrity.unansweredAtTail = {"toolu_9"}; },
             {4, Symbol::hourglass,
                 u"A tool call is in flight at the end of the transcript — normal for a live session, and not a "
                 u"problem."_s,
                 secondary, {}}},
-        {unanswered,
+        {[](auto& preview) { preview.integrity.unansweredInMiddle = {"toolu_1", "toolu_2"}; },
             {5, Symbol::exclamationmarkTriangleFill,
                 u"2 tool calls were never answered and have content after them. Trim to a complete exchange "
                 u"first."_s,
                 Theme::broken(), {}}},
-        {collision,
+        {[](auto& preview) { preview.collision = true; },
             {6, Symbol::exclamationmarkOctagonFill, u"The destination already holds this conversation."_s,
                 Theme::broken(), {}}},
     };
     AccountMovePreview everything = quiet();
-    for (const auto& [preview, warning] : alone) {
+    for (const auto& [condition, warning] : alone) {
+        AccountMovePreview preview = quiet();
+        condition(preview);
+        condition(everything);
         const auto shown = Preview::warnings(preview, source, palette);
         ASSERT_EQ(numbers(shown), (std::vector<int>{1, warning.number, 7}));
         EXPECT_EQ(shown[1], warning);
     }
-    everything.sourceIsLive = live.sourceIsLive;
-    everything.integrity = drifted.integrity;
-    everything.integrity.unansweredAtTail = inFlight.integrity.unansweredAtTail;
-    everything.integrity.unansweredInMiddle = unanswered.integrity.unansweredInMiddle;
-    everything.collision = true;
     EXPECT_EQ(numbers(Preview::warnings(everything, source, palette)), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
 
     everything.integrity.launchCwd.reset();

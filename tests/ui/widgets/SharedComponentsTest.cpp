@@ -56,7 +56,6 @@ TEST(SharedComponentsTest, CommandBlockShowsTheCommandVerbatimAndCopiesExactlyIt
 TEST(SharedComponentsTest, CopyButtonCopiesItsValueAndIsDisabledWithoutOne)
 {
     CopyButton button(u"/Users/ana/site"_s, u"Copy this project's path"_s);
-    EXPECT_EQ(button.toolTip(), u"Copy this project's path"_s);
     EXPECT_TRUE(copiesExactly(u"/Users/ana/site"_s, [&] { button.click(); }));
     button.setValue({});
     EXPECT_FALSE(button.isEnabled());
@@ -90,7 +89,6 @@ TEST(OpenInTerminalMenuTest, ITermAppearsOnlyWhereInstalledAndCopyCommandCopies)
 
     const QString command = u"cd '/p' && claude --resume"_s;
     OpenInTerminalMenu menu(command, u"Resume in Terminal"_s, true);
-    EXPECT_EQ(menu.text(), u"Resume in Terminal"_s);
     QStringList texts;
     QAction* copy = nullptr;
     for (QAction* action : menu.menu()->actions()) {
