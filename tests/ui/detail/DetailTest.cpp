@@ -235,6 +235,7 @@ TEST_F(ProjectDetailViewTest, MoveToTheOwnFolderLeavesANoteAndAnotherFolderPrese
     EXPECT_FALSE(shows(u"actionNote"_s));
     ASSERT_NE(sheet(), nullptr);
     EXPECT_TRUE(sheet()->isVisible());
+    EXPECT_EQ(sheet()->windowModality(), Qt::WindowModal) << "the window waits while the sheet is open";
     EXPECT_EQ(testing::child<WrappingText>(*sheet(), u"fromValue"_s)->text(), q(fixture->readyCwd));
     EXPECT_EQ(testing::child<WrappingText>(*sheet(), u"toValue"_s)->text(), q(elsewhere));
 

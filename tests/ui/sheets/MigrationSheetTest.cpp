@@ -228,6 +228,8 @@ TEST_F(MigrationSheetTest, BeforeThePreviewArrivesTheButtonWorksButReturnNeverPr
 {
     QPointer<MigrationSheet> sheet = open();
     EXPECT_EQ(child<QLabel>(*sheet, u"sheetTitle"_s)->text(), u"Migrate conversations"_s);
+    for (const auto* button : sheet->findChildren<QPushButton*>())
+        EXPECT_TRUE(button->shortcut().isEmpty()) << "no key presses a footer button: " << button->text().toStdString();
     EXPECT_TRUE(has(*sheet, u"previewProgress"_s));
     EXPECT_TRUE(primary(*sheet).isEnabled());
 
