@@ -258,11 +258,7 @@ TEST_F(MigrationSheetTest, BeforeThePreviewArrivesTheButtonWorksButReturnNeverPr
 TEST_F(MigrationSheetTest, ThePreviewSaysWhatHappensToAPopulatedDestinationUnlessItIsBlocked)
 {
     fake->previewGate.openForAll();
-    fake->preview = {.oldFolder = "-a-old",
-        .newFolder = "-a-new",
-        .destinationPopulated = true,
-        .incomingConversations = 1,
-        .destinationConversations = 2};
+    fake->preview = preview(true, 1, 2);
     QPointer<MigrationSheet> sheet = open();
     ASSERT_TRUE(waitUntil([&] { return sheet->preview().has_value(); }));
     EXPECT_EQ(primary(*sheet).text(), u"Move in"_s);

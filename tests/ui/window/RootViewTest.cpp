@@ -98,13 +98,9 @@ TEST(AppStatusBarPresenterTest, VersionAndLiveState)
         << "the word stays plural";
 }
 
-class AppStatusBarTest : public testing::HomeTest {
-protected:
-    AppEnvironment env{testing::FakeDiscovery::finding()};
-};
-
-TEST_F(AppStatusBarTest, ProductLinkAndItsSeparatorOnlyWithAnAddress)
+TEST(AppStatusBarTest, ProductLinkAndItsSeparatorOnlyWithAnAddress)
 {
+    AppEnvironment env(testing::FakeDiscovery::finding());
     const AppStatusBar without(env, {u"0.1.0"_s, {}, {}});
     EXPECT_EQ(without.findChild<QLabel*>(u"productPageLink"_s), nullptr);
     EXPECT_EQ(without.findChildren<QLabel*>(u"statusSeparator"_s).size(), 1) << "only the dot before the live state";
