@@ -1,88 +1,61 @@
+// The application around its windows: the menu commands, launch, quitting, and the update check
+// against a feed served by the test on the loopback address.
+#include "app/Appcast.h"
 #include "app/ThreadhopApp.h"
-#include "core/migration/ConversationMigrator.h"
-#include "core/migration/OperationSteps.h"
-#include "support/ui/FixtureHome.h"
+#include "app/UpdateCheck.h"
+#include "app/UpdateController.h"
+#include "app/VersionNumber.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/window/RootView.h"
 #include "support/ui/FakeDiscovery.h"
-#include "support/ui/UiTest.h"
+
+#include "core/migration/ConversationMigrator.h"
+#include "core/migration/OperationSteps.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+
+#include <map>
+#include <memory>
 
 namespace threadhop {
 namespace {
 
 using namespace Qt::StringLiterals;
 using testing::child;
+namespace Outcomes = UpdateCheck::Outcomes;
 
 class ThreadhopAppTest : public testing::HomeTest {
 protected:
-    testing::FakeDiscovery fake;
+    const AppEnvironment::Discovery discovery = testing::FakeDiscovery::finding();
 
-    ThreadhopAppTest() { fake.gate->openForAll(); }
-
-    static QMenu* menuHolding(QMenuBar& bar, QAction* action)
-    {
-        for (QAction* entry : bar.actions()) {
-            if (entry->menu() && entry->menu()->actions().contains(action))
-                return entry->menu();
-        }
-        return nullptr;
-    }
-
-    static void waitForScan(ThreadhopApp& app)
-    {
-        ASSERT_TRUE(testing::waitUntil([&] { return !app.environment().isScanning(); }));
-    }
+    static void waitForScan(ThreadhopApp& app) { testing::waitForScan(app.environment()); }
 };
 
-TEST_F(ThreadhopAppTest, CheckForUpdatesFollowsAboutAndNeedsAFeed)
+TEST_F(ThreadhopAppTest, ControlQuestionMarkOpensOneHelpWindowCentredOnTheMainWindow)
 {
-    ThreadhopApp app(fake.discovery(), QUrl());
-    QMenuBar& bar = *app.mainWindow().menuBar();
-    auto* about = child<QAction>(bar, u"aboutAction"_s);
-    auto* check = child<QAction>(bar, u"checkForUpdatesAction"_s);
-    ASSERT_TRUE(about && check);
-    EXPECT_EQ(check->text(), u"Check for Updates…"_s);
-    const QList<QAction*> items = menuHolding(bar, about)->actions();
-    ASSERT_EQ(items.indexOf(check), items.indexOf(about) + 1);
-    EXPECT_EQ(about->menuRole(), QAction::AboutRole);
-    EXPECT_FALSE(app.updates().canCheckForUpdates());
-    EXPECT_FALSE(check->isEnabled()) << "no feed address was built in";
-
-    ThreadhopApp withFeed(fake.discovery(), QUrl(u"https://example.com/threadhop/appcast.xml"_s));
-    EXPECT_TRUE(withFeed.updates().canCheckForUpdates());
-    EXPECT_TRUE(child<QAction>(*withFeed.mainWindow().menuBar(), u"checkForUpdatesAction"_s)->isEnabled());
-}
-
-TEST_F(ThreadhopAppTest, HelpCommandOpensOneHelpWindow)
-{
-    ThreadhopApp app(fake.discovery(), QUrl());
+    ThreadhopApp app(discovery, QUrl());
+    app.start();
+    waitForScan(app);
     auto* help = child<QAction>(*app.mainWindow().menuBar(), u"helpAction"_s);
-    ASSERT_NE(help, nullptr);
     EXPECT_EQ(help->text(), u"Threadhop Help"_s);
-    EXPECT_EQ(help->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Question));
     EXPECT_EQ(app.helpWindow(), nullptr) << "made on demand";
-
-    help->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&app.mainWindow()));
+    QTest::keyClick(&app.mainWindow(), Qt::Key_Question, Qt::ControlModifier);
     HelpWindow* window = app.helpWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->objectName(), u"threadhop-help"_s);
     EXPECT_EQ(window->windowTitle(), u"Threadhop Help"_s);
-    EXPECT_EQ(window->size(), QSize(560, 620));
-    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "the user cannot resize it";
-
     const QPoint offCentre = window->geometry().center() - app.mainWindow().geometry().center();
-    EXPECT_LE(offCentre.manhattanLength(), 4) << "centred on the main window";
+    EXPECT_LE(offCentre.manhattanLength(), 4);
 
     help->trigger();
     EXPECT_EQ(app.helpWindow(), window) << "a second press brings the same window forward";
@@ -92,20 +65,9 @@ TEST_F(ThreadhopAppTest, HelpCommandOpensOneHelpWindow)
         1);
 }
 
-TEST_F(ThreadhopAppTest, ControlQuestionMarkOpensHelpFromTheMainWindow)
-{
-    ThreadhopApp app(fake.discovery(), QUrl());
-    app.start();
-    waitForScan(app);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&app.mainWindow()));
-    QTest::keyClick(&app.mainWindow(), Qt::Key_Question, Qt::ControlModifier);
-    ASSERT_NE(app.helpWindow(), nullptr);
-    EXPECT_TRUE(app.helpWindow()->isVisible());
-}
-
 TEST_F(ThreadhopAppTest, ClosingTheLastWindowQuits)
 {
-    ThreadhopApp app(fake.discovery(), QUrl());
+    ThreadhopApp app(discovery, QUrl());
     app.start();
     waitForScan(app);
     app.openHelp();
@@ -127,32 +89,14 @@ TEST_F(ThreadhopAppTest, ClosingTheLastWindowQuits)
     EXPECT_TRUE(runningWithHelpAlone) << "closing the main window quit while the help window was open";
 }
 
-TEST_F(ThreadhopAppTest, LaunchMovesTheLegacySupportFolderIntoPlace)
+// The support folder is made at launch; when it cannot be, the window opens all the same.
+TEST_F(ThreadhopAppTest, LaunchSurvivesAFileWhereTheSupportFolderBelongs)
 {
-    const auto data = home() / ".local" / "share";
-    testing::writeFile(data / "ClaudeThreadhop" / "audit.json", "[]");
-    ThreadhopApp app(fake.discovery(), QUrl());
-    app.start();
-    waitForScan(app);
-    EXPECT_EQ(testing::readFile(data / "Threadhop" / "audit.json"), "[]");
-    EXPECT_FALSE(std::filesystem::exists(data / "ClaudeThreadhop"));
-    EXPECT_TRUE(app.mainWindow().isVisible());
-}
-
-TEST_F(ThreadhopAppTest, LaunchCreatesTheSupportFolderAndSurvivesSomethingInTheWay)
-{
-    ThreadhopApp app(fake.discovery(), QUrl());
-    app.start();
-    waitForScan(app);
-    EXPECT_TRUE(std::filesystem::is_directory(home() / ".local" / "share" / "Threadhop"));
-
-    // A file where the folder belongs: the launch ignores the failure and still opens the window.
-    std::filesystem::remove_all(home() / ".local");
     testing::writeFile(home() / ".local", "in the way");
-    ThreadhopApp blocked(fake.discovery(), QUrl());
-    blocked.start();
-    waitForScan(blocked);
-    EXPECT_TRUE(blocked.mainWindow().isVisible());
+    ThreadhopApp app(discovery, QUrl());
+    app.start();
+    waitForScan(app);
+    EXPECT_TRUE(app.mainWindow().isVisible());
 }
 
 TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
@@ -166,38 +110,246 @@ TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
             if (step == OperationStep::moved)
                 throw Crash{};
         });
-        EXPECT_THROW(ConversationMigrator::migrate({.accountId = "claude", .projectsRoot = projects, .oldFolderName = "-w-old",
-                                                    .oldCwd = "/w/old", .newCwd = "/w/new", .allowPopulatedDestination = true},
-                                                   "20240501-093000"),
-                     Crash);
+        const ConversationMigrator::Input input{.accountId = "claude",
+            .projectsRoot = projects,
+            .oldFolderName = "-w-old",
+            .oldCwd = "/w/old",
+            .newCwd = "/w/new",
+            .allowPopulatedDestination = true};
+        EXPECT_THROW(ConversationMigrator::migrate(input, "20240501-093000"), Crash);
     }
-    ThreadhopApp app(fake.discovery(), QUrl());
+    ThreadhopApp app(discovery, QUrl());
     app.start();
     auto* alert = app.mainWindow().findChild<QMessageBox*>(u"interruptedOperationsAlert"_s);
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->informativeText(),
-              u"A migration of -w-old to -w-new was interrupted. Every file was put back as it was before it started."_s);
+        u"A migration of -w-old to -w-new was interrupted. Every file was put back as it was before it started."_s);
     EXPECT_EQ(testing::readFile(projects / "-w-old" / "s.jsonl"), before);
     alert->accept();
 
-    ThreadhopApp again(fake.discovery(), QUrl());
+    ThreadhopApp again(discovery, QUrl());
     again.start();
     EXPECT_EQ(again.mainWindow().findChild<QMessageBox*>(u"interruptedOperationsAlert"_s), nullptr);
     waitForScan(app);
     waitForScan(again);
 }
 
-TEST_F(ThreadhopAppTest, AboutNamesTheApplicationAndShowsTheStatusBarsVersion)
+TEST_F(ThreadhopAppTest, AboutNamesTheApplicationAndCheckForUpdatesComesRightAfterIt)
 {
-    ThreadhopApp app(fake.discovery(), QUrl());
-    child<QAction>(*app.mainWindow().menuBar(), u"aboutAction"_s)->trigger();
-    auto* about = app.mainWindow().findChild<QMessageBox*>(u"aboutBox"_s);
-    ASSERT_NE(about, nullptr);
-    EXPECT_TRUE(about->isVisible());
-    EXPECT_EQ(about->windowTitle(), u"About Threadhop"_s);
-    EXPECT_EQ(about->text(), u"Threadhop"_s);
-    EXPECT_EQ(about->informativeText(), child<QLabel>(app.mainWindow(), u"statusVersion"_s)->text());
-    EXPECT_EQ(about->informativeText(), u"v"_s + QApplication::applicationVersion());
+    ThreadhopApp app(discovery, QUrl());
+    QMenuBar& bar = *app.mainWindow().menuBar();
+    auto* about = child<QAction>(bar, u"aboutAction"_s);
+    auto* check = child<QAction>(bar, u"checkForUpdatesAction"_s);
+    EXPECT_EQ(check->text(), u"Check for Updates…"_s);
+    const QList<QAction*> items = qobject_cast<QMenu*>(about->associatedObjects().value(0))->actions();
+    EXPECT_EQ(items.indexOf(check), items.indexOf(about) + 1);
+
+    about->trigger();
+    auto* box = app.mainWindow().findChild<QMessageBox*>(u"aboutBox"_s);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowTitle(), u"About Threadhop"_s);
+    EXPECT_EQ(box->text(), u"Threadhop"_s);
+    EXPECT_EQ(box->informativeText(), u"v"_s + QApplication::applicationVersion());
+    EXPECT_EQ(child<QLabel>(app.mainWindow(), u"statusVersion"_s)->text(), box->informativeText());
+}
+
+QByteArray feed(const QByteArray& items)
+{
+    return R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel><title>Threadhop</title>)"
+        + items + "</channel></rss>\n";
+}
+
+TEST(UpdateCheckTest, VersionNumbersCompareComponentByComponent)
+{
+    using std::strong_ordering;
+    const std::tuple<QString, QString, std::optional<strong_ordering>> cases[]{
+        {u"1.10"_s, u"1.9"_s, strong_ordering::greater},
+        {u"1.9"_s, u"1.10"_s, strong_ordering::less},
+        {u"2.0"_s, u"2.0"_s, strong_ordering::equal},
+        {u"1.2"_s, u"1.2.0"_s, strong_ordering::equal},
+        {u"1.2.1"_s, u"1.2"_s, strong_ordering::greater},
+        {u"0.1.0"_s, u"0.2.0"_s, strong_ordering::less},
+        {u"007"_s, u"7"_s, strong_ordering::equal},
+        {u"123456789012345678901"_s, u"99"_s, strong_ordering::greater},
+        {u" 1.3 "_s, u"1.3"_s, strong_ordering::equal},
+        {u"1..2"_s, u"1.2"_s, std::nullopt},
+        {u"1.2b3"_s, u"1.2"_s, std::nullopt},
+        {u""_s, u"1"_s, std::nullopt},
+        {u"1"_s, u"v1"_s, std::nullopt},
+        {u"1."_s, u"1"_s, std::nullopt},
+    };
+    for (const auto& [left, right, expected] : cases)
+        EXPECT_EQ(VersionNumber::compare(left, right), expected) << left.toStdString() << " vs " << right.toStdString();
+}
+
+TEST(UpdateCheckTest, TheNewestItemDecidesWhateverItsPlaceInTheFeed)
+{
+    const QByteArray items = feed(R"(
+<item><title>Old</title><sparkle:version>1.9</sparkle:version><link>https://example.com/1.9</link></item>
+<item><title>New</title><sparkle:version>110</sparkle:version>
+  <sparkle:shortVersionString>1.10</sparkle:shortVersionString>
+  <sparkle:releaseNotesLink>https://example.com/notes/1.10</sparkle:releaseNotesLink></item>
+<item><title>Broken</title><sparkle:version>next</sparkle:version></item>
+<item><enclosure url="https://example.com/1.5.tar.gz" sparkle:version="105"
+  sparkle:shortVersionString="1.5"/></item>)");
+    const std::vector<Appcast::Item> parsed{
+        {u"1.9"_s, {}, QUrl(u"https://example.com/1.9"_s)},
+        {u"110"_s, u"1.10"_s, QUrl(u"https://example.com/notes/1.10"_s)},
+        {u"next"_s, {}, {}},
+        {u"105"_s, u"1.5"_s, QUrl(u"https://example.com/1.5.tar.gz"_s)},
+    };
+    EXPECT_EQ(Appcast::parse(items), parsed);
+
+    const std::pair<QString, UpdateCheck::Outcome> cases[]{
+        {u"109"_s, Outcomes::Available{u"1.10"_s, QUrl(u"https://example.com/notes/1.10"_s)}},
+        {u"110"_s, Outcomes::UpToDate{}},
+        {u"111"_s, Outcomes::UpToDate{}},
+        {u"dev"_s, Outcomes::Failed{u"This copy of Threadhop has a version number that cannot be compared."_s}},
+    };
+    for (const auto& [running, expected] : cases)
+        EXPECT_EQ(UpdateCheck::judge(items, running), expected) << running.toStdString();
+}
+
+TEST(UpdateCheckTest, FeedsThatCannotBeUsed)
+{
+    const QString unreadable = u"The update information from the server could not be read."_s;
+    const QString noVersion = u"The update information from the server names no version."_s;
+    const std::pair<QByteArray, QString> cases[]{
+        {"<html><body>Not found</body></html>", unreadable},
+        {feed("<item><sparkle:version>2.0</sparkle:version>"), unreadable},
+        {"", unreadable},
+        {feed(""), noVersion},
+        {feed("<item><title>No version</title></item>"), noVersion},
+    };
+    for (const auto& [text, reason] : cases)
+        EXPECT_EQ(UpdateCheck::judge(text, u"1.0"_s), UpdateCheck::Outcome(Outcomes::Failed{reason})) << text.data();
+}
+
+// The dialog's words for each outcome are checked against the local server below.
+TEST(UpdateCheckTest, DownloadFailuresAndAnItemWithoutALink)
+{
+    EXPECT_EQ(UpdateCheck::downloadFailed(QNetworkReply::InternalServerError, 503).reason,
+        u"The update server answered with an error (HTTP 503)."_s);
+    for (const auto error : {QNetworkReply::ConnectionRefusedError, QNetworkReply::HostNotFoundError,
+             QNetworkReply::OperationCanceledError}) {
+        EXPECT_EQ(UpdateCheck::downloadFailed(error, 0).reason,
+            u"The update server could not be reached. Check the internet connection and try again."_s);
+    }
+
+    EXPECT_EQ(UpdateCheck::dialog(Outcomes::Available{u"0.2.0"_s, QUrl()}, u"0.1.0"_s).link, std::nullopt)
+        << "no button for an item without a link";
+}
+
+/// Answers each GET with the status and body set for its path, 404 for any other path.
+class FeedServer final : public QObject {
+public:
+    std::map<QByteArray, std::pair<int, QByteArray>> responses;
+
+    FeedServer()
+    {
+        EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost, 0));
+        connect(&m_server, &QTcpServer::newConnection, this, &FeedServer::accept);
+    }
+
+    QUrl url(const QString& path) const
+    {
+        return QUrl(u"http://127.0.0.1:%1%2"_s.arg(m_server.serverPort()).arg(path));
+    }
+
+private:
+    void accept()
+    {
+        while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+            auto request = std::make_shared<QByteArray>();
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request] {
+                *request += socket->readAll();
+                if (!request->contains("\r\n\r\n"))
+                    return;
+                const QByteArray path = request->split(' ').value(1);
+                const auto found = responses.find(path);
+                const auto [status, body]
+                    = found == responses.end() ? std::pair(404, QByteArray("Not Found")) : found->second;
+                socket->write("HTTP/1.1 " + QByteArray::number(status)
+                    + " Answer\r\nContent-Type: application/rss+xml\r\nContent-Length: "
+                    + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+        }
+    }
+
+    QTcpServer m_server;
+};
+
+class UpdateControllerTest : public ThreadhopAppTest {
+protected:
+    FeedServer server;
+
+    UpdateControllerTest()
+    {
+        const auto item = [](const QByteArray& version) {
+            return feed("<item><sparkle:version>" + version + "</sparkle:version><sparkle:shortVersionString>99.0"
+                "</sparkle:shortVersionString><link>https://example.com/threadhop/releases</link></item>");
+        };
+        server.responses["/up-to-date.xml"] = {200, item(UpdateController::builtVersion().toUtf8())};
+        server.responses["/newer.xml"] = {200, item("999999")};
+        server.responses["/malformed.xml"] = {200, "<rss><channel><item><sparkle:version>2.0"};
+    }
+
+    /// Chooses "Check for Updates…" and returns the dialog that reports the outcome.
+    static QMessageBox* check(ThreadhopApp& app)
+    {
+        auto* action = child<QAction>(*app.mainWindow().menuBar(), u"checkForUpdatesAction"_s);
+        EXPECT_TRUE(action->isEnabled());
+        action->trigger();
+        EXPECT_FALSE(action->isEnabled()) << "disabled while the check runs";
+        QMessageBox* dialog = nullptr;
+        EXPECT_TRUE(testing::waitUntil([&] {
+            dialog = app.mainWindow().findChild<QMessageBox*>(u"updateCheckDialog"_s);
+            return dialog != nullptr;
+        }));
+        EXPECT_TRUE(action->isEnabled()) << "enabled again once it is over";
+        return dialog;
+    }
+};
+
+TEST_F(UpdateControllerTest, EachOutcomeInPlainWordsWithALinkOnlyToANewerVersion)
+{
+    ThreadhopApp withoutFeed(discovery, QUrl());
+    EXPECT_FALSE(child<QAction>(*withoutFeed.mainWindow().menuBar(), u"checkForUpdatesAction"_s)->isEnabled())
+        << "no feed address was built in";
+
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const QUrl nobodyListening(u"http://127.0.0.1:%1/feed.xml"_s.arg(closed.serverPort()));
+    closed.close();
+
+    const QString running = QApplication::applicationVersion();
+    const QString failed = u"Could not check for updates"_s;
+    // feed → title, explanation, link button
+    const std::tuple<QUrl, QString, QString, bool> cases[]{
+        {server.url(u"/up-to-date.xml"_s), u"You’re up to date"_s,
+            u"Threadhop "_s + running + u" is the newest version."_s, false},
+        {server.url(u"/newer.xml"_s), u"A new version of Threadhop is available"_s,
+            u"Threadhop 99.0 is available; you have "_s + running + u"."_s, true},
+        {server.url(u"/missing.xml"_s), failed, u"The update information was not found on the server (HTTP 404)."_s,
+            false},
+        {server.url(u"/malformed.xml"_s), failed, u"The update information from the server could not be read."_s,
+            false},
+        {nobodyListening, failed,
+            u"The update server could not be reached. Check the internet connection and try again."_s, false},
+    };
+    for (const auto& [feed, title, explanation, link] : cases) {
+        ThreadhopApp app(discovery, feed);
+        QMessageBox* dialog = check(app);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->text(), title);
+        EXPECT_EQ(dialog->informativeText(), explanation) << feed.toString().toStdString();
+        EXPECT_EQ(dialog->findChild<QPushButton*>(u"openUpdateLinkButton"_s) != nullptr, link);
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DiscoveryGate.h"
+#include "UiTest.h"
 
 #include "ui/state/AppEnvironment.h"
 
@@ -9,14 +10,16 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace threadhop::testing {
 
-inline ClaudeAccount account(std::string id)
+/// An account started by the alias `id`, which only names its configuration folder.
+inline ClaudeAccount account(std::string id, std::optional<std::string> configDir = std::nullopt)
 {
-    return {.id = id, .label = id, .alias = id};
+    return {.id = id, .label = id, .alias = id, .configDir = std::move(configDir), .aliasIsSimple = true};
 }
 
 inline ProjectFolder project(
@@ -56,6 +59,29 @@ struct FakeDiscovery {
                     return found == projects->end() ? std::vector<ProjectFolder>{} : found->second;
                 }};
     }
+
+    /// Discovery whose scans go through at once and find `accounts`, with `projectsByAccount`.
+    static AppEnvironment::Discovery finding(std::vector<ClaudeAccount> accounts = {},
+        std::map<std::string, std::vector<ProjectFolder>> projectsByAccount = {})
+    {
+        FakeDiscovery fake;
+        fake.gate->openForAll();
+        *fake.accountsByCall = {std::move(accounts)};
+        *fake.projects = std::move(projectsByAccount);
+        return fake.discovery();
+    }
 };
+
+/// Runs the event loop until no scan of `env` is running; fails the test if one still is after ten seconds.
+inline void waitForScan(const AppEnvironment& env)
+{
+    ASSERT_TRUE(waitUntil([&] { return !env.isScanning(); }));
+}
+
+inline void rescan(AppEnvironment& env)
+{
+    env.scan();
+    waitForScan(env);
+}
 
 } // namespace threadhop::testing

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "FakeDiscovery.h"
 #include "TranscriptHome.h"
-#include "UiTest.h"
 
 #include "ui/state/AppEnvironment.h"
 #include "ui/detail/ProjectDetailView.h"
@@ -57,10 +57,7 @@ protected:
         env.reset();
     }
 
-    void waitForScan()
-    {
-        ASSERT_TRUE(waitUntil([&] { return !env->isScanning(); }));
-    }
+    void waitForScan() { testing::waitForScan(*env); }
 
     ProjectDetailView& detail() { return *child<ProjectDetailView>(*window, QStringLiteral("projectDetailView")); }
     ProjectListModel& listModel()

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QObject>
+#include <QPushButton>
 #include <QString>
 #include <QThread>
 
@@ -37,6 +38,25 @@ template <typename T> T* child(const QObject& parent, const QString& name)
     if (!found)
         ADD_FAILURE() << "no child named " << name.toStdString();
     return found;
+}
+
+/// The push button of `parent` named `name`; fails the test when there is none.
+inline QPushButton& button(const QObject& parent, const QString& name)
+{
+    return *child<QPushButton>(parent, name);
+}
+
+/// Whether `parent` holds a widget named `name`, shown or not.
+inline bool has(const QObject& parent, const QString& name)
+{
+    return parent.findChild<QWidget*>(name) != nullptr;
+}
+
+/// Whether `parent` holds a widget named `name` that is visible.
+inline bool shows(const QObject& parent, const QString& name)
+{
+    const QWidget* widget = parent.findChild<QWidget*>(name);
+    return widget && widget->isVisible();
 }
 
 } // namespace threadhop::testing

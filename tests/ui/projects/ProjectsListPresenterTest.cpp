@@ -1,6 +1,5 @@
 #include "ui/projects/ProjectRowPresenter.h"
 #include "ui/projects/ProjectsListPresenter.h"
-#include "theme/Theme.h"
 
 #include "support/ui/QtPrinters.h"
 
@@ -10,51 +9,36 @@ namespace threadhop {
 namespace {
 
 using namespace Qt::StringLiterals;
-using namespace std::chrono_literals;
 
-ProjectFolder project(
-    std::string folderName, std::optional<std::string> cwd = std::nullopt, ResumeStatus status = ResumeStatus::ok)
+ProjectFolder project(std::string folderName, std::optional<std::string> cwd = std::nullopt)
 {
     return {.id = "claude:" + folderName,
         .accountId = "claude",
         .folderName = std::move(folderName),
-        .actualCwd = std::move(cwd),
-        .status = status};
+        .actualCwd = std::move(cwd)};
 }
 
-std::vector<ProjectFolder> twelveProjects()
+TEST(ProjectRowPresenterTest, DisplayPathPrefersARecordedDirectoryAndOtherwiseOnlyLooksLikeAPath)
 {
-    std::vector<ProjectFolder> all;
-    for (int i = 0; i < 12; ++i)
-        all.push_back(project("-p" + std::to_string(i), "/p" + std::to_string(i)));
-    return all;
+    const std::pair<ProjectFolder, QString> cases[]{
+        {project("-x", "/Users/ana/my_app"), u"/Users/ana/my_app"_s},
+        {project("-Users-ana-my-app"), u"/Users/ana/my/app"_s},
+        // An empty recorded directory counts as none.
+        {project("-Users-ana-my-app", ""), u"/Users/ana/my/app"_s},
+        {project("plain-name"), u"plain-name"_s},
+        {project("-Users-ana-Café"), u"/Users/ana/Café"_s},
+    };
+    for (const auto& [folder, expected] : cases)
+        EXPECT_EQ(ProjectRowPresenter::displayPath(folder), expected) << folder.folderName;
 }
 
-TEST(ProjectRowPresenterTest, DisplayPathPrefersTheRecordedDirectory)
-{
-    EXPECT_EQ(ProjectRowPresenter::displayPath(project("-x", "/Users/ana/my_app")), u"/Users/ana/my_app"_s);
-    EXPECT_EQ(ProjectRowPresenter::displayPath(project("-Users-ana-my-app")), u"/Users/ana/my/app"_s);
-    EXPECT_EQ(ProjectRowPresenter::displayPath(project("-Users-ana-my-app", "")), u"/Users/ana/my/app"_s)
-        << "an empty recorded directory counts as none";
-    EXPECT_EQ(ProjectRowPresenter::displayPath(project("plain-name")), u"plain-name"_s);
-    EXPECT_EQ(ProjectRowPresenter::displayPath(project("-Users-ana-Café")), u"/Users/ana/Café"_s);
-}
-
-TEST(ProjectRowPresenterTest, StatusColors)
-{
-    EXPECT_EQ(ProjectRowPresenter::statusColor(ResumeStatus::ok), Theme::ok());
-    EXPECT_EQ(ProjectRowPresenter::statusColor(ResumeStatus::cwdMismatch), Theme::warn());
-    EXPECT_EQ(ProjectRowPresenter::statusColor(ResumeStatus::targetMissing), Theme::broken());
-    EXPECT_EQ(ProjectRowPresenter::statusColor(ResumeStatus::ephemeralLocation), Theme::unknown());
-    EXPECT_EQ(ProjectRowPresenter::statusColor(ResumeStatus::noCwdRecorded), Theme::unknown());
-}
-
-TEST(ProjectRowPresenterTest, DetailLineShowsSubagentsOnlyWhenThereAreAny)
+TEST(ProjectRowPresenterTest, DetailLineShowsSubagentsOnlyWhenThereAreAnyAndSizesInDecimalUnits)
 {
     ProjectFolder folder = project("-p");
     folder.sessionCount = 7;
     folder.totalSizeBytes = 1'500'000;
     const auto size = ProjectRowPresenter::size(1'500'000);
+    EXPECT_TRUE(size.contains(u"1.5"_s) && size.contains(u"MB"_s)) << size.toStdString();
     using Item = ProjectRowPresenter::DetailItem;
     EXPECT_EQ(ProjectRowPresenter::detailItems(folder),
         (std::vector<Item>{{Symbol::bubbleLeft, u"7"_s}, {Symbol::externaldrive, size}}));
@@ -63,46 +47,31 @@ TEST(ProjectRowPresenterTest, DetailLineShowsSubagentsOnlyWhenThereAreAny)
         (std::vector<Item>{{Symbol::bubbleLeft, u"7"_s}, {Symbol::person2, u"1"_s}, {Symbol::externaldrive, size}}));
 }
 
-TEST(ProjectRowPresenterTest, SizesUseDecimalUnits)
+TEST(ProjectsListPresenterTest, EmptyStatesInTheirOrderOfPrecedence)
 {
-    EXPECT_TRUE(ProjectRowPresenter::size(1'500'000).contains(u"1.5"_s));
-    EXPECT_TRUE(ProjectRowPresenter::size(1'500'000).contains(u"MB"_s));
-}
-
-TEST(ProjectsListPresenterTest, NoAccountSelectedComesFirst)
-{
-    const auto state = ProjectsListPresenter::emptyState(false, {}, true, "anything", true);
-    EXPECT_EQ(state, (EmptyState{u"Select an account"_s, Symbol::folder, std::nullopt}));
-}
-
-TEST(ProjectsListPresenterTest, NothingIsLaidOverAListWithRows)
-{
-    EXPECT_EQ(ProjectsListPresenter::emptyState(true, twelveProjects(), false, "p1", false), std::nullopt);
-}
-
-TEST(ProjectsListPresenterTest, EmptyAccountShowsNoProjectsWhateverTheFilter)
-{
-    for (const bool problemsOnly : {false, true}) {
-        for (const auto* search : {"", "x"})
-            EXPECT_EQ(ProjectsListPresenter::emptyState(true, {}, true, search, problemsOnly),
-                (EmptyState{u"No projects"_s, Symbol::folder, std::nullopt}));
+    std::vector<ProjectFolder> twelve;
+    for (int i = 0; i < 12; ++i)
+        twelve.push_back(project("-p" + std::to_string(i), "/p" + std::to_string(i)));
+    const EmptyState noProjects{u"No projects"_s, Symbol::folder, std::nullopt};
+    // account selected, its projects, filtered list empty, search, problems only → state
+    const std::tuple<bool, std::vector<ProjectFolder>, bool, std::string, bool, std::optional<EmptyState>> cases[]{
+        {false, {}, true, "anything", true, EmptyState{u"Select an account"_s, Symbol::folder, std::nullopt}},
+        {true, twelve, false, "p1", false, std::nullopt},
+        {true, {}, true, "", false, noProjects},
+        {true, {}, true, "x", true, noProjects},
+        {true, twelve, true, " \t", true, EmptyState{u"No problems 🎉"_s, Symbol::checkmarkSeal, std::nullopt}},
+        {true, twelve, true, " zz ", false,
+            EmptyState{
+                u"Nothing matches “ zz ”"_s, Symbol::magnifyingglass, u"12 projects are hidden by this search."_s}},
+        {true, twelve, true, "zz", true,
+            EmptyState{u"Nothing matches “zz”"_s, Symbol::magnifyingglass,
+                u"Two filters are on. Turn off “Problems only” to search all 12 projects."_s}},
+    };
+    for (const auto& [accountSelected, all, filteredIsEmpty, search, problemsOnly, expected] : cases) {
+        EXPECT_EQ(ProjectsListPresenter::emptyState(accountSelected, all, filteredIsEmpty, search, problemsOnly),
+            expected)
+            << "search “" << search << "”, problems only " << problemsOnly;
     }
-}
-
-TEST(ProjectsListPresenterTest, ProblemsOnlyWithoutProblems)
-{
-    EXPECT_EQ(ProjectsListPresenter::emptyState(true, twelveProjects(), true, " \t", true),
-        (EmptyState{u"No problems 🎉"_s, Symbol::checkmarkSeal, std::nullopt}));
-}
-
-TEST(ProjectsListPresenterTest, SearchWithoutMatchesQuotesTheTextAsTyped)
-{
-    EXPECT_EQ(ProjectsListPresenter::emptyState(true, twelveProjects(), true, " zz ", false),
-        (EmptyState{
-            u"Nothing matches “ zz ”"_s, Symbol::magnifyingglass, u"12 projects are hidden by this search."_s}));
-    EXPECT_EQ(ProjectsListPresenter::emptyState(true, twelveProjects(), true, "zz", true),
-        (EmptyState{u"Nothing matches “zz”"_s, Symbol::magnifyingglass,
-            u"Two filters are on. Turn off “Problems only” to search all 12 projects."_s}));
 }
 
 TEST(ProjectsListPresenterTest, ToFixBadgeAndClearButton)

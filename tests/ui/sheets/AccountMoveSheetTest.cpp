@@ -1,13 +1,18 @@
+// What the account-move sheet decides and says (destinations, the engine's input, when the move
+// may start, the cost, the warnings and the report), and the sheet itself over the test's engine.
+#include "ui/sheets/AccountMovePreviewPresenter.h"
+#include "ui/sheets/AccountMoveReportPresenter.h"
 #include "ui/sheets/AccountMoveSheet.h"
+#include "ui/sheets/AccountMoveSheetPresenter.h"
 #include "ui/widgets/SymbolLabel.h"
-#include "support/ui/DiscoveryGate.h"
-#include "support/ui/UiTest.h"
+#include "theme/Theme.h"
+#include "support/ui/FakeDiscovery.h"
 
-#include "ui/state/AppEnvironment.h"
+#include "core/migration/AccountMover.h"
 
 #include <QComboBox>
+#include <QPalette>
 #include <QPointer>
-#include <QPushButton>
 #include <QThreadPool>
 
 #include <map>
@@ -17,12 +22,236 @@ namespace threadhop {
 namespace {
 
 using namespace Qt::StringLiterals;
+using testing::account;
+namespace Presenter = AccountMoveSheetPresenter;
+namespace Preview = AccountMovePreviewPresenter;
 using testing::child;
 using testing::waitUntil;
 
-ClaudeAccount account(const std::string& id)
+// Started as claude with its folder named, which the resume command must then spell out.
+const ClaudeAccount work{.id = "work", .label = "work", .alias = "work", .configDir = "/h/it's work"};
+
+class AccountMoveSheetPresenterTest : public testing::HomeTest {
+protected:
+    const ClaudeAccount source = account("claude");
+    const ProjectFolder project{.id = "claude:-a-b", .accountId = "claude", .folderName = "-a-b"};
+    const SessionInfo session{.id = "5e55105e-0000-4000-8000-000000000001", .userMessageCount = 1};
+};
+
+TEST_F(AccountMoveSheetPresenterTest, CandidatesLeaveOutExactlyTheAccountsTheEngineRefusesAsTheSource)
 {
-    return {.id = id, .label = id, .alias = id, .configDir = "/accounts/" + id};
+    const std::string claude = (home() / ".claude").string();
+    const std::vector<ClaudeAccount> accounts{account("work", claude + "-work"), source, account("slash", claude + "/"),
+        account("dots", (home() / "x" / ".." / ".claude").string()), account("twice", claude + "//"),
+        account("other", claude + "-work/../.claude-other")};
+    const auto candidates = Presenter::candidates(accounts, source);
+    std::vector<std::string> ids;
+    for (const auto& candidate : candidates)
+        ids.push_back(candidate.id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"work", "other"}));
+
+    for (const auto& candidate : accounts) {
+        const bool offered = std::find(ids.begin(), ids.end(), candidate.id) != ids.end();
+        bool refused = false;
+        try {
+            AccountMover::preview({.source = source, .target = candidate, .sessionId = "s", .launchCwd = "/a/b"});
+        } catch (const AccountMoveError& error) {
+            refused = error.kind() == AccountMoveError::Kind::sameAccount;
+        } catch (const std::exception&) {
+        }
+        EXPECT_NE(offered, refused) << candidate.id;
+    }
+    EXPECT_EQ(Presenter::target(accounts, "slash"), accounts[2]);
+    EXPECT_EQ(Presenter::target(candidates, "slash"), std::nullopt);
+    EXPECT_EQ(Presenter::target(candidates, ""), std::nullopt);
+}
+
+TEST_F(AccountMoveSheetPresenterTest, TheEngineIsAlwaysAskedForTheSameDirectoryWithoutRewritingHistory)
+{
+    EXPECT_EQ(Presenter::makeInput(source, std::nullopt, project, session, "/a/b", {}), std::nullopt);
+    const auto input = Presenter::makeInput(source, work, project, session, "/a/b", {});
+    ASSERT_TRUE(input);
+    EXPECT_EQ(*input,
+        (AccountMoveInput{.source = source,
+            .target = work,
+            .sessionId = session.id,
+            .sourceFolderName = "-a-b",
+            .launchCwd = "/a/b",
+            .newCwd = std::nullopt,
+            .mode = MoveMode::fork,
+            .scope = TranscriptScope::full(),
+            .rewriteHistory = false}));
+    const auto trimmed = Presenter::makeInput(source, work, project, session, "/a/b", {MoveMode::clone, true, 200});
+    EXPECT_EQ(trimmed->scope, TranscriptScope::trimmed(200));
+    EXPECT_EQ(trimmed->mode, MoveMode::clone);
+    EXPECT_EQ(Presenter::moveButtonTitle(MoveMode::fork), u"Fork"_s);
+    EXPECT_EQ(Presenter::moveButtonTitle(MoveMode::clone), u"Clone"_s);
+}
+
+TEST_F(AccountMoveSheetPresenterTest, CanMoveFailsAtEachOfItsFiveSteps)
+{
+    const std::optional<ClaudeAccount> target = work;
+    const AccountMovePreview sound;
+    const AccountMovePreview collision{.collision = true};
+    const AccountMovePreview unanswered{.integrity = {.unansweredInMiddle = {"toolu_1"}}};
+    const AccountMovePreview atTheEnd{.integrity = {.unansweredAtTail = {"toolu_2"}}};
+    const std::optional<QString> error = u"The transcript is gone."_s;
+    // target, preview, preview error, trim → may move
+    const std::tuple<std::optional<ClaudeAccount>, std::optional<AccountMovePreview>, std::optional<QString>, bool,
+        bool>
+        cases[]{
+            {target, sound, std::nullopt, false, true},
+            {target, atTheEnd, std::nullopt, false, true},
+            {std::nullopt, sound, std::nullopt, false, false},
+            {target, std::nullopt, std::nullopt, false, false},
+            {target, sound, error, false, false},
+            {target, collision, std::nullopt, false, false},
+            {target, collision, std::nullopt, true, false},
+            {target, unanswered, std::nullopt, false, false},
+            {target, unanswered, std::nullopt, true, true},
+        };
+    int row = 0;
+    for (const auto& [destination, preview, previewError, trim, expected] : cases)
+        EXPECT_EQ(Presenter::canMove(destination, preview, previewError, trim), expected) << "row " << row++;
+}
+
+TEST_F(AccountMoveSheetPresenterTest, AccountTextsSayWhoIsSignedIn)
+{
+    ClaudeAccount signedIn = account("claude-work", "/w");
+    signedIn.identity = AccountIdentity{.emailAddress = "ana@example.com"};
+    const ClaudeAccount nobody = account("claude-x", "/x");
+    EXPECT_EQ(Presenter::pickerText(signedIn), u"claude-work — ana@example.com"_s);
+    EXPECT_EQ(Presenter::pickerText(nobody), u"claude-x — not signed in"_s);
+    const QPalette palette;
+    EXPECT_EQ(Presenter::accountLabel(signedIn, palette),
+        (Presenter::AccountLabel{u"claude-work"_s, u"— ana@example.com"_s, Theme::secondaryText(palette)}));
+    EXPECT_EQ(Presenter::accountLabel(nobody, palette),
+        (Presenter::AccountLabel{u"claude-x"_s, u"— not signed in"_s, Theme::warn()}));
+
+    EXPECT_EQ(Presenter::sessionText(session), u"5e55105e… · 1 messages"_s) << "the plural stays";
+    EXPECT_EQ(Presenter::sessionText({.id = "abc", .userMessageCount = 0}), u"abc… · 0 messages"_s);
+}
+
+AccountMovePreview quiet()
+{
+    return {.fileCount = 5,
+        .subagentCount = 2,
+        .totalBytes = 10'000'000,
+        .integrity = {.launchCwd = "/a/b", .recordedCwds = {"/a/b", "/a/b/sub"}}};
+}
+
+std::vector<int> numbers(const std::vector<Preview::Warning>& warnings)
+{
+    std::vector<int> result;
+    for (const auto& warning : warnings)
+        result.push_back(warning.number);
+    return result;
+}
+
+TEST(AccountMovePreviewPresenterTest, TheCostIsMeasuredWhenTheTranscriptSaysAndEstimatedFromItsSizeOtherwise)
+{
+    AccountMovePreview measured = quiet();
+    measured.integrity.lastContextTokens = 120'000;
+    const Preview::Cost withUsage = Preview::cost(measured, work);
+    EXPECT_EQ(withUsage.estimate, u"Resuming re-sends about **120k tokens** on work"_s);
+    EXPECT_EQ(withUsage.basis, u"Measured from the conversation's own last context size."_s);
+    EXPECT_EQ(withUsage.cacheNote,
+        u"The prompt cache does not cross accounts, so the context is charged again in full there. Nothing here is "
+        u"capped: the choice is yours."_s);
+    const Preview::Cost withoutUsage = Preview::cost(quiet(), std::nullopt);
+    EXPECT_EQ(withoutUsage.estimate, u"Resuming re-sends about **2.5M tokens** on the destination"_s);
+    EXPECT_EQ(withoutUsage.basis, u"Estimated from file size — this transcript records no usage data."_s);
+
+    EXPECT_EQ(Preview::modeText(MoveMode::fork),
+        u"Rewrites the identity chain, so the copy is a new conversation with the same content and no duplicate id "
+        u"anywhere."_s);
+    EXPECT_EQ(Preview::modeText(MoveMode::clone),
+        u"Keeps the same session id. The conversation becomes resumable from both accounts — and the id then exists "
+        u"twice, so any index keyed on it counts it twice."_s);
+}
+
+TEST(AccountMovePreviewPresenterTest, EachWarningAppearsForItsOwnConditionAndAlwaysInTheSameOrder)
+{
+    const QPalette palette;
+    const QColor secondary = Theme::secondaryText(palette);
+    const ClaudeAccount source = account("claude");
+    const auto always = Preview::warnings(quiet(), source, palette);
+    ASSERT_EQ(numbers(always), (std::vector<int>{1, 7}));
+    EXPECT_EQ(always[0],
+        (Preview::Warning{1, Symbol::docOnDoc, u"5 files — 1 transcript + 2 subagent transcripts and their sidecars"_s,
+            std::nullopt, {}}));
+    EXPECT_EQ(always[1],
+        (Preview::Warning{7, Symbol::trayAndArrowDown,
+            u"Staying behind in claude: file-history, todos, plans and shell snapshots. Undo history "
+            u"does not travel."_s,
+            secondary, {}}));
+
+    // Each condition alone adds its one warning between the two that are always there.
+    const std::pair<std::function<void(AccountMovePreview&)>, Preview::Warning> alone[]{
+        {[](auto& preview) { preview.sourceIsLive = LiveSession{.pid = 4242, .sessionId = "s"}; },
+            {2, Symbol::boltHorizontalCircleFill,
+                u"This session is running right now (pid 4242). You are copying a snapshot; from here the two "
+                u"diverge."_s,
+                Theme::warn(), {}}},
+        {[](auto& preview) { preview.integrity.recordedCwds = {"/a/b", "/a/bc", "/a/b/sub", "/tmp/elsewhere"}; },
+            {3, Symbol::arrowTriangleBranch,
+                u"2 recorded working directories lie outside this project and are never rewritten."_s, secondary,
+                u"/a/bc\n/tmp/elsewhere"_s}},
+        {[](auto& preview) { preview.integrity.unansweredAtTail = {"toolu_9"}; },
+            {4, Symbol::hourglass,
+                u"A tool call is in flight at the end of the transcript — normal for a live session, and not a "
+                u"problem."_s,
+                secondary, {}}},
+        {[](auto& preview) { preview.integrity.unansweredInMiddle = {"toolu_1", "toolu_2"}; },
+            {5, Symbol::exclamationmarkTriangleFill,
+                u"2 tool calls were never answered and have content after them. Trim to a complete exchange "
+                u"first."_s,
+                Theme::broken(), {}}},
+        {[](auto& preview) { preview.collision = true; },
+            {6, Symbol::exclamationmarkOctagonFill, u"The destination already holds this conversation."_s,
+                Theme::broken(), {}}},
+    };
+    AccountMovePreview everything = quiet();
+    for (const auto& [condition, warning] : alone) {
+        AccountMovePreview preview = quiet();
+        condition(preview);
+        condition(everything);
+        const auto shown = Preview::warnings(preview, source, palette);
+        ASSERT_EQ(numbers(shown), (std::vector<int>{1, warning.number, 7}));
+        EXPECT_EQ(shown[1], warning);
+    }
+    EXPECT_EQ(numbers(Preview::warnings(everything, source, palette)), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+
+    everything.integrity.launchCwd.reset();
+    EXPECT_EQ(numbers(Preview::warnings(everything, source, palette)), (std::vector<int>{1, 2, 4, 5, 6, 7}))
+        << "without a launch directory nothing counts as drifted";
+}
+
+TEST(AccountMovePreviewPresenterTest, TheReportResumesTheCopyByItsOwnIdInTheTargetAccount)
+{
+    const SessionInfo session{.id = "5e55105e-0000-4000-8000-000000000001"};
+    const MigrationRecord fork{.newCwd = "/a/it's b",
+        .backupPath = "/backups/-a-b-20240101-120000.tar.gz",
+        .message = "Fork to work: 3 files, Full.",
+        .newSessionId = "0a0a0a0a-1111-4222-8333-444444444444"};
+    EXPECT_EQ(AccountMoveReportPresenter::report(fork, &work, session),
+        (AccountMoveReportPresenter::Report{u"Fork to work: 3 files, Full."_s,
+            u"New session id: 0a0a0a0a-1111-4222-8333-444444444444"_s,
+            u"cd '/a/it'\\''s b' && CLAUDE_CONFIG_DIR='/h/it'\\''s work' claude --resume "
+            u"0a0a0a0a-1111-4222-8333-444444444444"_s,
+            u"Backup: /backups/-a-b-20240101-120000.tar.gz"_s}));
+
+    const MigrationRecord clone{.newCwd = "/a/b", .message = "Clone to work: 3 files, Full."};
+    EXPECT_EQ(AccountMoveReportPresenter::report(clone, nullptr, session),
+        (AccountMoveReportPresenter::Report{u"Clone to work: 3 files, Full."_s, std::nullopt,
+            u"cd '/a/b' && claude --resume 5e55105e-0000-4000-8000-000000000001"_s, std::nullopt}));
+    EXPECT_EQ(AccountMoveReportPresenter::report({}, &work, session).message, QString());
+}
+
+// An account in a folder of its own, which the sheet offers as a destination.
+ClaudeAccount withFolder(const std::string& id)
+{
+    return account(id, "/accounts/" + id);
 }
 
 // Each destination's previews wait at that destination's gate, then name it or fail as the test
@@ -45,15 +274,8 @@ struct FakeEngine {
 class AccountMoveSheetTest : public testing::HomeTest {
 protected:
     std::shared_ptr<FakeEngine> fake = std::make_shared<FakeEngine>();
-    std::shared_ptr<std::vector<ClaudeAccount>> accounts = std::make_shared<std::vector<ClaudeAccount>>(
-        std::vector{account("claude"), account("a"), account("b"), account("c")});
-    std::shared_ptr<std::atomic<int>> scans = std::make_shared<std::atomic<int>>(0);
-    AppEnvironment env{{.scanAccounts =
-                            [accounts = accounts, scans = scans] {
-                                ++*scans;
-                                return *accounts;
-                            },
-        .indexProjects = [](const ClaudeAccount&) { return std::vector<ProjectFolder>{}; }}};
+    testing::FakeDiscovery discovery;
+    AppEnvironment env{discovery.discovery()};
     const int savedThreads = QThreadPool::globalInstance()->maxThreadCount();
     QWidget host;
     QPointer<AccountMoveSheet> sheet;
@@ -62,7 +284,9 @@ protected:
     {
         // Several previews wait at once, more than a small machine has threads for.
         QThreadPool::globalInstance()->setMaxThreadCount(8);
-        rescan();
+        discovery.gate->openForAll();
+        *discovery.accountsByCall = {{withFolder("claude"), withFolder("a"), withFolder("b"), withFolder("c")}};
+        testing::rescan(env);
         host.show();
         AccountMoveEngine engine{.preview =
                                      [fake = fake](const AccountMoveInput& input) {
@@ -78,7 +302,7 @@ protected:
                 throw std::runtime_error("No space left on device");
             }};
         sheet = new AccountMoveSheet(
-            env, accounts->front(), {.folderName = "-a-b"}, {.id = "abc"}, "/a/b", std::move(engine), &host);
+            env, env.accounts().front(), {.folderName = "-a-b"}, {.id = "abc"}, "/a/b", std::move(engine), &host);
         sheet->open();
     }
 
@@ -89,12 +313,6 @@ protected:
         fake->moveGate.openForAll();
         QThreadPool::globalInstance()->waitForDone();
         QThreadPool::globalInstance()->setMaxThreadCount(savedThreads);
-    }
-
-    void rescan()
-    {
-        env.scan();
-        ASSERT_TRUE(waitUntil([&] { return !env.isScanning(); }));
     }
 
     // Lets the n-th preview finish and every finished one reach the sheet.
@@ -109,9 +327,9 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    QPushButton& button(const QString& name) { return *child<QPushButton>(*sheet, name); }
+    QPushButton& button(const QString& name) { return testing::button(*sheet, name); }
     QComboBox& picker() { return *child<QComboBox>(*sheet, u"destinationPicker"_s); }
-    bool shows(const QString& name) { return sheet->findChild<QWidget*>(name) != nullptr; }
+    bool shows(const QString& name) { return testing::has(*sheet, name); }
 };
 
 TEST_F(AccountMoveSheetTest, OnlyTheOutcomeForTheDestinationChosenLastIsShown)
@@ -127,6 +345,8 @@ TEST_F(AccountMoveSheetTest, OnlyTheOutcomeForTheDestinationChosenLastIsShown)
     ASSERT_TRUE(sheet->preview());
     EXPECT_EQ(sheet->preview()->targetFolder, "c") << "earlier destinations that finished later are dropped";
     EXPECT_TRUE(shows(u"costSection"_s));
+    EXPECT_EQ(child<SymbolLabel>(*sheet, u"warning7"_s)->text(),
+        u"Staying behind in claude: file-history, todos, plans and shell snapshots. Undo history does not travel."_s);
     EXPECT_TRUE(button(u"primaryButton"_s).isEnabled());
 
     // An error for a destination no longer chosen never shows; one for the chosen one replaces the preview.
@@ -151,8 +371,8 @@ TEST_F(AccountMoveSheetTest, OnlyTheOutcomeForTheDestinationChosenLastIsShown)
 TEST_F(AccountMoveSheetTest, TheDestinationsFollowARescan)
 {
     finish("a", 1, 1);
-    *accounts = {account("claude"), account("b")};
-    rescan();
+    *discovery.accountsByCall = {{withFolder("claude"), withFolder("b")}};
+    testing::rescan(env);
     ASSERT_EQ(picker().count(), 1);
     EXPECT_EQ(picker().currentIndex(), -1) << "the chosen destination is gone";
     EXPECT_EQ(child<SymbolLabel>(*sheet, u"costEstimate"_s)->text(),
@@ -166,6 +386,7 @@ TEST_F(AccountMoveSheetTest, NothingCanBeChosenOnceTheMoveStartsAndCloseRescansA
     button(u"primaryButton"_s).click();
     EXPECT_TRUE(shows(u"movingProgress"_s));
     EXPECT_FALSE(picker().isEnabled());
+    // The footer of both sheets: nothing to press while the engine works.
     for (const auto& name : {u"cancelButton"_s, u"primaryButton"_s, u"closeButton"_s, u"revealBackupButton"_s})
         EXPECT_FALSE(button(name).isVisible()) << name.toStdString();
     fake->moveGate.openForAll();
@@ -173,10 +394,9 @@ TEST_F(AccountMoveSheetTest, NothingCanBeChosenOnceTheMoveStartsAndCloseRescansA
     EXPECT_EQ(child<SymbolLabel>(*sheet, u"failureLabel"_s)->text(), u"No space left on device"_s);
     EXPECT_FALSE(picker().isEnabled());
     EXPECT_FALSE(button(u"revealBackupButton"_s).isVisible());
-    const int scansBefore = *scans;
     button(u"closeButton"_s).click();
-    ASSERT_TRUE(waitUntil([&] { return sheet.isNull() && !env.isScanning(); }));
-    EXPECT_EQ(*scans, scansBefore + 1);
+    EXPECT_TRUE(env.isScanning()) << "Close rescans";
+    EXPECT_TRUE(waitUntil([&] { return sheet.isNull(); }));
 }
 
 } // namespace

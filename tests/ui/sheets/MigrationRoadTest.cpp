@@ -4,7 +4,6 @@
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/SymbolLabel.h"
-#include "theme/Theme.h"
 #include "support/ui/DiscoveryGate.h"
 #include "support/ui/TranscriptWindowTest.h"
 
@@ -13,36 +12,39 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
 
 namespace threadhop {
 namespace {
 
 using namespace Qt::StringLiterals;
+using testing::button;
 using testing::child;
 using testing::waitUntil;
 namespace fs = std::filesystem;
 
 class MigrationRoadTest : public testing::TranscriptWindowTest {
 protected:
-    /// Opens the sheet for the project whose directory moved to its one suggestion, and waits for
-    /// its preview.
-    MigrationSheet& openSheetForTheMovedProject()
+    /// Opens the sheet for the project whose directory moved to its one suggestion, waits for its
+    /// preview and presses the primary button, for a dry run when asked.
+    QPointer<MigrationSheet> start(bool dryRun = false)
     {
         select(fixture->movedCwd);
-        find<QPushButton>(u"migrateButton"_s)->click();
-        EXPECT_NE(sheet(), nullptr);
-        EXPECT_TRUE(waitUntil([&] { return sheet()->preview().has_value(); }));
-        return *sheet();
+        button(*window, u"migrateButton"_s).click();
+        QPointer<MigrationSheet> shown = sheet();
+        EXPECT_TRUE(shown && waitUntil([&] { return shown->preview().has_value(); }));
+        child<QCheckBox>(*shown, u"dryRunToggle"_s)->setChecked(dryRun);
+        button(*shown, u"primaryButton"_s).click();
+        return shown;
     }
 
-    static bool finished(const MigrationSheet& sheet) { return stageOf(sheet.phase()) == SheetStage::finished; }
-    static QPushButton& button(QWidget& sheet, const QString& name) { return *child<QPushButton>(sheet, name); }
+    static bool finish(const QPointer<MigrationSheet>& sheet)
+    {
+        return waitUntil([&] { return sheet && stageOf(sheet->phase()) == SheetStage::finished; }, 60'000);
+    }
 };
 
-TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectWhileTheWindowKeepsResponding)
+TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectOffTheGuiThreadWhileTheWindowKeepsResponding)
 {
     // The engine runs as it is, but reports its thread and waits at a gate before migrating.
     auto gate = std::make_shared<testing::DiscoveryGate>();
@@ -59,15 +61,7 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectWhileTheWindowKeepsRespondi
         return standard(input, stamp);
     };
     detail().setMigrationEngine(engine);
-
-    const fs::path oldFolder = fixture->folderOf(fixture->movedCwd);
-    const fs::path newFolder = fixture->folderOf(fixture->movedSuggestion);
-    QPointer<MigrationSheet> sheet = &openSheetForTheMovedProject();
-    EXPECT_EQ(child<SymbolLabel>(*sheet, u"actionLine"_s)->text(),
-        u"The folder "_s + QString::fromStdString(oldFolder.filename().string()) + u" is renamed to "_s
-            + QString::fromStdString(newFolder.filename().string()) + u"."_s);
-    button(*sheet, u"primaryButton"_s).click();
-
+    QPointer<MigrationSheet> sheet = start();
     ASSERT_TRUE(gate->waitForEntered(1));
     int ticks = 0;
     QTimer clock;
@@ -76,17 +70,18 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectWhileTheWindowKeepsRespondi
     EXPECT_TRUE(waitUntil([&] { return ticks >= 20; })) << "the window handles events while the engine works";
     EXPECT_TRUE(child<QWidget>(*sheet, u"runningProgress"_s)->isVisible());
     gate->openForAll();
-    ASSERT_TRUE(waitUntil([&] { return finished(*sheet); }, 60'000));
+    ASSERT_TRUE(finish(sheet));
     ASSERT_EQ(threads->size(), 2u);
     for (QThread* thread : *threads)
         EXPECT_NE(thread, QThread::currentThread()) << "the engine never runs on the GUI thread";
 
+    const fs::path oldFolder = fixture->folderOf(fixture->movedCwd);
+    const fs::path newFolder = fixture->folderOf(fixture->movedSuggestion);
     EXPECT_EQ(child<SymbolLabel>(*sheet, u"reportTitle"_s)->text(), u"Migration successful"_s);
     EXPECT_FALSE(fs::exists(oldFolder));
     ASSERT_TRUE(fs::is_directory(newFolder));
-    const auto left = JSONLRewriter::scan(newFolder, fixture->movedCwd);
-    EXPECT_EQ(left.byClass.count(CwdClass::sessionCwd), 0u) << "no session directory names the old place";
-    EXPECT_GT(JSONLRewriter::scan(newFolder, fixture->movedSuggestion).byClass.at(CwdClass::sessionCwd), 2000);
+    EXPECT_EQ(JSONLRewriter::scan(newFolder, fixture->movedCwd).byClass.count(CwdClass::sessionCwd), 0u)
+        << "no session directory names the old place";
     const auto history = MigrationAudit::records();
     ASSERT_EQ(history.size(), 1u);
     EXPECT_EQ(history[0].newCwd, fixture->movedSuggestion);
@@ -101,8 +96,6 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectWhileTheWindowKeepsRespondi
     ASSERT_TRUE(waitUntil([&] { return sheet.isNull(); }));
     waitForScan();
     const std::string newFolderName = newFolder.filename().string();
-    const QModelIndex row = listModel().index(listModel().rowOf(idOf(newFolderName)));
-    EXPECT_EQ(row.data(ProjectListModel::StatusColorRole).value<QColor>(), Theme::ok());
     EXPECT_TRUE(find<EmptyStateView>(u"detailPlaceholder"_s)->isVisible())
         << "the renamed project has a new id, and the scan leaves the selection alone";
     selectRow(newFolderName);
@@ -111,13 +104,10 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectWhileTheWindowKeepsRespondi
 
 TEST_F(MigrationRoadTest, ADryRunChangesNoByteOnDisk)
 {
-    MigrationSheet& sheet = openSheetForTheMovedProject();
     const auto before = testing::snapshot(home());
-    child<QCheckBox>(sheet, u"dryRunToggle"_s)->setChecked(true);
-    EXPECT_EQ(button(sheet, u"primaryButton"_s).text(), u"Run dry run"_s);
-    button(sheet, u"primaryButton"_s).click();
-    ASSERT_TRUE(waitUntil([&] { return finished(sheet); }, 60'000));
-    EXPECT_EQ(child<SymbolLabel>(sheet, u"reportTitle"_s)->text(), u"Dry run complete"_s);
+    QPointer<MigrationSheet> sheet = start(true);
+    ASSERT_TRUE(finish(sheet));
+    EXPECT_EQ(child<SymbolLabel>(*sheet, u"reportTitle"_s)->text(), u"Dry run complete"_s);
     EXPECT_TRUE(testing::snapshot(home()) == before);
     EXPECT_TRUE(MigrationAudit::records().empty());
 }
@@ -132,13 +122,11 @@ TEST_F(MigrationRoadTest, AnEngineFailureShowsTheEnginesOwnWords)
         });
     };
     detail().setMigrationEngine(engine);
-    QPointer<MigrationSheet> sheet = &openSheetForTheMovedProject();
-    button(*sheet, u"primaryButton"_s).click();
-    ASSERT_TRUE(waitUntil([&] { return finished(*sheet); }, 60'000));
+    QPointer<MigrationSheet> sheet = start();
+    ASSERT_TRUE(finish(sheet));
     const std::string reason = std::make_error_code(std::errc::io_error).message();
     EXPECT_EQ(
         child<SymbolLabel>(*sheet, u"failureLabel"_s)->text(), QString::fromStdString("Rename failed: " + reason));
-    EXPECT_EQ(child<SymbolLabel>(*sheet, u"failureLabel"_s)->color(), Theme::broken());
     EXPECT_FALSE(button(*sheet, u"revealBackupButton"_s).isVisible());
     button(*sheet, u"closeButton"_s).click();
     EXPECT_TRUE(env->isScanning()) << "Close rescans after a failure too";

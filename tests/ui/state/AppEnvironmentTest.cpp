@@ -1,7 +1,5 @@
 #include "ui/state/AppEnvironment.h"
 #include "support/ui/FakeDiscovery.h"
-#include "support/ui/FixtureHome.h"
-#include "support/ui/UiTest.h"
 
 #include <QSignalSpy>
 #include <QThreadPool>
@@ -28,18 +26,18 @@ protected:
     void scanToEnd()
     {
         fake.gate->openForAll();
-        env.scan();
-        ASSERT_TRUE(testing::waitUntil([&] { return !env.isScanning(); }));
+        testing::rescan(env);
     }
 
     Changes change(int index) const { return changes.at(index).at(0).value<Changes>(); }
 };
 
-TEST_F(AppEnvironmentTest, ScanPublishesAccountsProjectsSelectionAndFinishAsOneUpdate)
+TEST_F(AppEnvironmentTest, AScanPublishesEverythingAsOneUpdateAndCountsOnlyRealProblems)
 {
     *fake.accountsByCall = {{account("a"), account("b")}};
-    (*fake.projects)["a"] = {project("a", "-x"), project("a", "-y", ResumeStatus::targetMissing)};
-    (*fake.projects)["b"] = {project("b", "-z", ResumeStatus::cwdMismatch)};
+    (*fake.projects)["a"] = {project("a", "-ok"), project("a", "-tmp", ResumeStatus::ephemeralLocation),
+        project("a", "-none", ResumeStatus::noCwdRecorded), project("a", "-moved", ResumeStatus::cwdMismatch)};
+    (*fake.projects)["b"] = {project("b", "-gone", ResumeStatus::targetMissing)};
 
     env.scan();
     EXPECT_TRUE(env.isScanning());
@@ -48,78 +46,51 @@ TEST_F(AppEnvironmentTest, ScanPublishesAccountsProjectsSelectionAndFinishAsOneU
     EXPECT_TRUE(env.accounts().empty()) << "nothing is published before the scan ends";
 
     fake.gate->release(1);
-    ASSERT_TRUE(testing::waitUntil([&] { return !env.isScanning(); }));
+    testing::waitForScan(env);
     ASSERT_EQ(changes.size(), 2);
     EXPECT_EQ(change(1),
         Change::isScanning | Change::accounts | Change::projectsByAccount | Change::lastScanFinished
             | Change::selectedAccountId);
+    EXPECT_EQ(*fake.callsOnGuiThread, 0) << "discovery ran on the GUI thread";
     EXPECT_EQ(env.accounts().size(), 2u);
     EXPECT_EQ(env.selectedAccountId(), "a");
     EXPECT_TRUE(env.lastScanFinished());
-    EXPECT_EQ(env.totalProjects(), 3);
-    EXPECT_EQ(env.totalProblems(), 2);
-    EXPECT_EQ(env.problems("a"), 1);
-    EXPECT_EQ(*fake.callsOnGuiThread, 0) << "discovery ran on the GUI thread";
-}
-
-TEST_F(AppEnvironmentTest, ScanWithoutAccountsPublishesEmptyState)
-{
-    env.setSelectedAccountId("gone");
-    scanToEnd();
-    EXPECT_TRUE(env.accounts().empty());
-    EXPECT_TRUE(env.projectsByAccount().empty());
-    EXPECT_EQ(env.selectedAccountId(), std::nullopt);
-    EXPECT_TRUE(env.lastScanFinished());
-    EXPECT_FALSE(env.isScanning());
-}
-
-TEST_F(AppEnvironmentTest, SelectionRepair)
-{
-    *fake.accountsByCall = {{account("a"), account("b")}, {account("a"), account("b")}, {account("c")}};
-    scanToEnd();
-    env.setSelectedAccountId("b");
-    changes.clear();
-
-    scanToEnd();
-    EXPECT_EQ(env.selectedAccountId(), "b") << "an account that still exists stays selected";
-    EXPECT_FALSE(change(changes.size() - 1).testFlag(Change::selectedAccountId)) << "and is not reassigned";
-
-    scanToEnd();
-    EXPECT_EQ(env.selectedAccountId(), "c") << "a vanished account is replaced by the first";
-}
-
-TEST_F(AppEnvironmentTest, RescanReplacesListsWhole)
-{
-    *fake.accountsByCall = {{account("a")}};
-    (*fake.projects)["a"] = {project("a", "-x"), project("a", "-y")};
-    scanToEnd();
-    (*fake.projects)["a"] = {project("a", "-y")};
-    scanToEnd();
-    ASSERT_EQ(env.projects(std::string("a")).size(), 1u);
-    EXPECT_EQ(env.projects(std::string("a"))[0].folderName, "-y");
-}
-
-TEST_F(AppEnvironmentTest, DerivedValues)
-{
-    *fake.accountsByCall = {{account("a"), account("b")}};
-    (*fake.projects)["a"] = {project("a", "-ok"), project("a", "-tmp", ResumeStatus::ephemeralLocation),
-        project("a", "-none", ResumeStatus::noCwdRecorded), project("a", "-moved", ResumeStatus::cwdMismatch)};
-    (*fake.projects)["b"] = {project("b", "-gone", ResumeStatus::targetMissing)};
-    scanToEnd();
-
-    EXPECT_TRUE(env.projects(std::nullopt).empty());
-    EXPECT_TRUE(env.projects(std::string("unknown")).empty());
-    EXPECT_EQ(env.problems("unknown"), 0);
+    EXPECT_EQ(env.totalProjects(), 5);
     EXPECT_EQ(env.problems("a"), 1) << "temporary and unrecorded locations are not problems";
     EXPECT_EQ(env.totalProblems(), 2) << "every account counts, whichever is selected";
-    EXPECT_EQ(env.totalProjects(), 5);
+    EXPECT_EQ(env.problems("unknown"), 0);
+    EXPECT_TRUE(env.projects(std::string("unknown")).empty());
 
-    EXPECT_EQ(env.selectedProject(), std::nullopt);
     env.setSelectedProjectId("b:-gone");
     EXPECT_EQ(env.selectedProject(), std::nullopt) << "a project of another account than the selected one";
     env.setSelectedAccountId("b");
     ASSERT_TRUE(env.selectedProject());
     EXPECT_EQ(env.selectedProject()->folderName, "-gone");
+}
+
+TEST_F(AppEnvironmentTest, EachScanReplacesTheListsWholeAndRepairsTheSelection)
+{
+    *fake.accountsByCall = {{account("a"), account("b")}, {account("a"), account("b")}, {account("c")}, {}};
+    (*fake.projects)["a"] = {project("a", "-x"), project("a", "-y")};
+    scanToEnd();
+    env.setSelectedAccountId("b");
+    changes.clear();
+
+    (*fake.projects)["a"] = {project("a", "-y")};
+    scanToEnd();
+    ASSERT_EQ(env.projects(std::string("a")).size(), 1u);
+    EXPECT_EQ(env.projects(std::string("a"))[0].folderName, "-y");
+    EXPECT_EQ(env.selectedAccountId(), "b") << "an account that still exists stays selected";
+    EXPECT_FALSE(change(changes.size() - 1).testFlag(Change::selectedAccountId)) << "and is not reassigned";
+
+    scanToEnd();
+    EXPECT_EQ(env.selectedAccountId(), "c") << "a vanished account is replaced by the first";
+
+    scanToEnd();
+    EXPECT_TRUE(env.accounts().empty());
+    EXPECT_TRUE(env.projectsByAccount().empty());
+    EXPECT_EQ(env.selectedAccountId(), std::nullopt);
+    EXPECT_TRUE(env.lastScanFinished());
 }
 
 TEST_F(AppEnvironmentTest, SettersPublishOnlyRealChanges)
@@ -175,31 +146,6 @@ TEST_F(AppEnvironmentTest, NothingWaitsForAScanThatIsHeldUp)
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << "the state waited for a scan that reads a stalled file";
     leftInTime.set_value();
     held.gate->openForAll();
-}
-
-TEST_F(AppEnvironmentTest, ScansTheRealHomeWithTheCoreDiscovery)
-{
-    testing::FixtureHome::write(home());
-    std::atomic<int> callsOnGuiThread = 0;
-    auto standard = AppEnvironment::Discovery::standard();
-    QThread* gui = QThread::currentThread();
-    AppEnvironment real({.scanAccounts =
-                             [&] {
-                                 callsOnGuiThread += QThread::currentThread() == gui;
-                                 return standard.scanAccounts();
-                             },
-        .indexProjects =
-            [&](const ClaudeAccount& account) {
-                callsOnGuiThread += QThread::currentThread() == gui;
-                return standard.indexProjects(account);
-            }});
-    real.scan();
-    ASSERT_TRUE(testing::waitUntil([&] { return !real.isScanning(); }));
-    ASSERT_EQ(real.accounts().size(), 1u);
-    EXPECT_EQ(real.accounts()[0].identity->emailAddress, testing::FixtureHome::email);
-    EXPECT_EQ(real.totalProjects(), testing::FixtureHome::projectCount);
-    EXPECT_EQ(real.totalProblems(), testing::FixtureHome::problemCount);
-    EXPECT_EQ(callsOnGuiThread, 0);
 }
 
 } // namespace

@@ -1,89 +1,71 @@
 #include "ui/widgets/CommandBlock.h"
 #include "ui/widgets/CopyButton.h"
 #include "ui/widgets/OpenInTerminalMenu.h"
-#include "core/util/platform/TerminalLauncher.h"
+#include "ui/widgets/RowPainter.h"
 #include "ui/widgets/StatusDot.h"
 #include "ui/widgets/WrappingText.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
 #include "support/ui/UiTest.h"
 
+#include "core/util/platform/TerminalLauncher.h"
+
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QImage>
-#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QToolButton>
+
+#include <cmath>
 
 namespace threadhop {
 namespace {
 
 using namespace Qt::StringLiterals;
 
-// Something of several kinds on the clipboard, so that a copy must replace all of it.
-void fillClipboard()
+/// Puts something of several kinds on the clipboard, runs `copy`, and returns whether only `text` is left there.
+::testing::AssertionResult copiesExactly(const QString& text, const std::function<void()>& copy)
 {
-    auto* data = new QMimeData;
-    data->setHtml(u"<b>old</b>"_s);
-    data->setText(u"old"_s);
-    data->setImageData(QImage(2, 2, QImage::Format_RGB32));
-    QGuiApplication::clipboard()->setMimeData(data);
-}
-
-void expectClipboardHoldsOnly(const QString& text)
-{
+    auto* old = new QMimeData;
+    old->setHtml(u"<b>old</b>"_s);
+    old->setText(u"old"_s);
+    old->setImageData(QImage(2, 2, QImage::Format_RGB32));
+    QGuiApplication::clipboard()->setMimeData(old);
+    copy();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->text(), text);
-    EXPECT_FALSE(data->hasHtml());
-    EXPECT_FALSE(data->hasImage());
+    if (data && data->text() == text && !data->hasHtml() && !data->hasImage())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the clipboard holds " << (data ? data->text().toStdString() : "nothing");
 }
 
-TEST(SharedComponentsTest, CommandBlockShowsTheCommandVerbatimAndCopiesExactlyIt)
+TEST(SharedComponentsTest, CommandBlockShowsTheCommandVerbatimAndCopiesExactlyItEvenWhenEmpty)
 {
-    const QString command = uR"(cd '/Users/a/it'\''s <b>here</b>' && claude --resume)"_s;
-    const CommandBlock block(command);
-    const auto* text = testing::child<WrappingText>(block, u"commandText"_s);
-    EXPECT_EQ(text->text(), command);
-    EXPECT_EQ(text->toHtml().contains(u"<b>here</b>"_s), false) << "shown verbatim, never read as markup";
-    EXPECT_TRUE(text->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
-    auto* copy = testing::child<QToolButton>(block, u"copyCommandButton"_s);
-    EXPECT_EQ(copy->toolTip(), u"Copy this command"_s);
-
-    fillClipboard();
-    copy->click();
-    expectClipboardHoldsOnly(command);
-}
-
-TEST(SharedComponentsTest, CommandBlockWithAnEmptyCommandStillCopies)
-{
-    const CommandBlock block({});
-    auto* copy = testing::child<QToolButton>(block, u"copyCommandButton"_s);
-    EXPECT_TRUE(copy->isEnabled());
-    fillClipboard();
-    copy->click();
-    expectClipboardHoldsOnly({});
+    for (const QString& command : {uR"(cd '/Users/a/it'\''s <b>here</b>' && claude --resume)"_s, QString()}) {
+        const CommandBlock block(command);
+        const auto* text = testing::child<WrappingText>(block, u"commandText"_s);
+        EXPECT_EQ(text->text(), command);
+        EXPECT_FALSE(text->toHtml().contains(u"<b>here</b>"_s)) << "shown verbatim, never read as markup";
+        EXPECT_TRUE(text->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+        auto* copy = testing::child<QToolButton>(block, u"copyCommandButton"_s);
+        EXPECT_EQ(copy->toolTip(), u"Copy this command"_s);
+        EXPECT_TRUE(copiesExactly(command, [&] { copy->click(); }));
+    }
 }
 
 TEST(SharedComponentsTest, CopyButtonCopiesItsValueAndIsDisabledWithoutOne)
 {
     CopyButton button(u"/Users/ana/site"_s, u"Copy this project's path"_s);
-    EXPECT_EQ(button.toolTip(), u"Copy this project's path"_s);
-    EXPECT_TRUE(button.isEnabled());
-    fillClipboard();
-    button.click();
-    expectClipboardHoldsOnly(u"/Users/ana/site"_s);
-
+    EXPECT_TRUE(copiesExactly(u"/Users/ana/site"_s, [&] { button.click(); }));
     button.setValue({});
     EXPECT_FALSE(button.isEnabled());
 }
 
-TEST(SharedComponentsTest, StatusDotIsExactlyItsSize)
+TEST(SharedComponentsTest, AStatusDotIsPaintedInItsColourAtExactlyItsSize)
 {
     StatusDot dot(Theme::broken(), 10);
-    EXPECT_EQ(dot.size(), QSize(10, 10));
     EXPECT_EQ(dot.minimumSize(), dot.maximumSize());
+    EXPECT_EQ(dot.size(), QSize(10, 10));
     const QImage image = dot.grab().toImage();
     EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2).rgb(), Theme::broken().rgb());
 }
@@ -98,22 +80,15 @@ TEST(SharedComponentsTest, EverySymbolComesFromTheInstalledIconTheme)
     }
 }
 
-TEST(OpenInTerminalMenuTest, ITermAppearsOnlyWhereInstalled)
+TEST(OpenInTerminalMenuTest, ITermAppearsOnlyWhereInstalledAndCopyCommandCopies)
 {
     using Item = OpenInTerminalMenu::Item;
     EXPECT_EQ(OpenInTerminalMenu::items(false), (std::vector<Item>{Item::terminal, Item::divider, Item::copyCommand}));
     EXPECT_EQ(OpenInTerminalMenu::items(true),
         (std::vector<Item>{Item::terminal, Item::iTerm, Item::divider, Item::copyCommand}));
-    EXPECT_EQ(OpenInTerminalMenu::itemText(Item::terminal), u"Terminal"_s);
-    EXPECT_EQ(OpenInTerminalMenu::itemText(Item::iTerm), u"iTerm"_s);
-    EXPECT_EQ(OpenInTerminalMenu::itemText(Item::copyCommand), u"Copy command"_s);
-}
 
-TEST(OpenInTerminalMenuTest, MenuOnThisMachineAndCopyCommand)
-{
     const QString command = u"cd '/p' && claude --resume"_s;
     OpenInTerminalMenu menu(command, u"Resume in Terminal"_s, true);
-    EXPECT_EQ(menu.text(), u"Resume in Terminal"_s);
     QStringList texts;
     QAction* copy = nullptr;
     for (QAction* action : menu.menu()->actions()) {
@@ -125,14 +100,44 @@ TEST(OpenInTerminalMenuTest, MenuOnThisMachineAndCopyCommand)
         ? QStringList{u"Terminal"_s, u"iTerm"_s, u"—"_s, u"Copy command"_s}
         : QStringList{u"Terminal"_s, u"—"_s, u"Copy command"_s};
     EXPECT_EQ(texts, expected);
-
     ASSERT_NE(copy, nullptr);
-    fillClipboard();
-    copy->trigger();
-    expectClipboardHoldsOnly(command);
+    EXPECT_TRUE(copiesExactly(command, [&] { copy->trigger(); }));
+    EXPECT_FALSE(OpenInTerminalMenu(command, u"Resume in Terminal"_s, false).isEnabled());
+}
 
-    const OpenInTerminalMenu disabled(command, u"Resume in Terminal"_s, false);
-    EXPECT_FALSE(disabled.isEnabled());
+// Contrast ratio as the accessibility guidelines define it, with `color` laid over `background`.
+double contrast(const QColor& color, const QColor& background)
+{
+    const auto luminance = [](double r, double g, double b) {
+        const auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b);
+    };
+    const double a = color.alphaF();
+    const double front = luminance(a * color.redF() + (1 - a) * background.redF(),
+        a * color.greenF() + (1 - a) * background.greenF(), a * color.blueF() + (1 - a) * background.blueF());
+    const double back = luminance(background.redF(), background.greenF(), background.blueF());
+    return (std::max(front, back) + 0.05) / (std::min(front, back) + 0.05);
+}
+
+TEST(RowPainterTest, OnASelectedRowSecondaryTextsAndGreyDotsReadAsWellAsTheTitle)
+{
+    QStyleOptionViewItem option;
+    option.palette = QApplication::palette();
+    option.state = QStyle::State_Enabled | QStyle::State_Selected;
+    const QColor selection = option.palette.color(QPalette::Highlight);
+    const double title = contrast(RowPainter::primaryText(option), selection);
+    ASSERT_GE(title, 3.0);
+    EXPECT_DOUBLE_EQ(contrast(RowPainter::secondaryText(option), selection), title);
+    EXPECT_DOUBLE_EQ(contrast(RowPainter::tertiaryText(option), selection), title);
+    EXPECT_DOUBLE_EQ(contrast(RowPainter::dotColor(option, Theme::unknown()), selection), title);
+    for (const QColor& status : {Theme::ok(), Theme::warn(), Theme::broken()})
+        EXPECT_EQ(RowPainter::dotColor(option, status), status) << "a status color keeps its meaning";
+
+    option.state = QStyle::State_Enabled;
+    const QColor base = option.palette.color(QPalette::Base);
+    EXPECT_EQ(RowPainter::dotColor(option, Theme::unknown()), Theme::unknown());
+    EXPECT_LT(contrast(RowPainter::secondaryText(option), base), contrast(RowPainter::primaryText(option), base))
+        << "off the selection, secondary text stays fainter than the title";
 }
 
 } // namespace

@@ -1,14 +1,16 @@
+// The main window: where it goes, its status bar, and its columns over the test's discovery.
 #include "ui/accounts/AccountListModel.h"
 #include "ui/accounts/AccountsSidebar.h"
 #include "ui/history/HistoryView.h"
 #include "ui/projects/ProjectListModel.h"
 #include "ui/projects/ProjectsListView.h"
 #include "ui/widgets/EmptyStateView.h"
+#include "ui/window/AppStatusBar.h"
+#include "ui/window/AppStatusBarPresenter.h"
 #include "ui/window/RootView.h"
 #include "ui/window/WindowPlacement.h"
 #include "support/ui/FakeDiscovery.h"
 #include "support/ui/FixtureHome.h"
-#include "support/ui/UiTest.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -16,12 +18,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QSignalSpy>
-#include <QSplitter>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSplitter>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -31,39 +31,121 @@ namespace threadhop {
 namespace {
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 using testing::account;
 using testing::child;
 using testing::project;
 using Mode = QAbstractItemModelTester::FailureReportingMode;
+using Projects = std::map<std::string, std::vector<ProjectFolder>>;
+
+constexpr QSize ideal{1180, 720};
+constexpr QSize minimum{900, 560};
+
+TEST(WindowPlacementTest, TheFirstFrameFitsTheScreen)
+{
+    const std::pair<QRect, QRect> cases[]{
+        {QRect(0, 0, 2560, 1400), QRect(690, 340, 1180, 720)},
+        // 1920 × 1080 at a display scale of 1.5, below a 32-pixel panel: Rescan and the status bar stay on it.
+        {QRect(0, 32, 1280, 688), QRect(50, 32, 1180, 688)},
+        // Smaller than the window's limits: the limits win.
+        {QRect(0, 0, 800, 500), QRect(-50, -30, 900, 560)},
+    };
+    for (const auto& [available, expected] : cases)
+        EXPECT_EQ(WindowPlacement::first(ideal, minimum, available), expected);
+}
+
+TEST(WindowPlacementTest, ARememberedFrameStaysWhereItWasUnlessNoScreenShowsIt)
+{
+    const QRect left(0, 0, 1920, 1050);
+    const QRect right(1920, 0, 1280, 990);
+    const QList<QRect> screens{left, right};
+    const std::pair<QRect, QRect> cases[]{
+        {QRect(100, 80, 1000, 650), QRect(100, 80, 1000, 650)},
+        {QRect(2000, 40, 1000, 650), QRect(2000, 40, 1000, 650)},
+        {QRect(100, 80, 400, 300), QRect(100, 80, 900, 560)},
+        {QRect(2000, 40, 1800, 1200), QRect(2000, 40, 1280, 990)},
+        {QRect(1850, 40, 1000, 650), QRect(1850, 40, 1000, 650)},
+        {QRect(5000, 40, 1000, 650), QRect(460, 200, 1000, 650)},
+        {QRect(1880, 1020, 1000, 650), QRect(460, 200, 1000, 650)},
+    };
+    for (const auto& [saved, expected] : cases)
+        EXPECT_EQ(WindowPlacement::restored(saved, minimum, screens, left), expected);
+}
+
+TEST(WindowPlacementTest, ColumnWidthsKeepTheirLimits)
+{
+    const std::pair<WindowPlacement::Columns, WindowPlacement::Columns> cases[]{
+        {{270, 380}, {270, 380}},
+        {{100, 100}, {220, 300}},
+        {{900, 2000}, {360, 2000}},
+        {{0, -5}, {220, 300}},
+    };
+    for (const auto& [saved, expected] : cases)
+        EXPECT_EQ(WindowPlacement::columns(saved), expected);
+    EXPECT_EQ(WindowPlacement::centred(QSize(560, 620), QRect(100, 50, 1180, 720)), QPoint(410, 100));
+}
+
+TEST(AppStatusBarPresenterTest, VersionAndLiveState)
+{
+    EXPECT_EQ(AppStatusBarPresenter::version(u"1.4.2"_s, u"87"_s), u"v1.4.2 (87)"_s);
+    EXPECT_EQ(AppStatusBarPresenter::version(u"1.4.2"_s, {}), u"v1.4.2"_s);
+    EXPECT_EQ(AppStatusBarPresenter::version({}, u"87"_s), QString());
+
+    const auto now = std::chrono::system_clock::now();
+    EXPECT_EQ(AppStatusBarPresenter::liveState(false, std::nullopt, 0, now), u"Not scanned yet"_s);
+    EXPECT_EQ(AppStatusBarPresenter::liveState(true, now - 1h, 40, now), u"Scanning…"_s);
+    EXPECT_EQ(AppStatusBarPresenter::liveState(false, now - 5min, 1, now), u"1 projects · scanned 5 min. ago"_s)
+        << "the word stays plural";
+}
+
+TEST(AppStatusBarTest, ProductLinkAndItsSeparatorOnlyWithAnAddress)
+{
+    AppEnvironment env(testing::FakeDiscovery::finding());
+    const AppStatusBar without(env, {u"0.1.0"_s, {}, {}});
+    EXPECT_EQ(without.findChild<QLabel*>(u"productPageLink"_s), nullptr);
+    EXPECT_EQ(without.findChildren<QLabel*>(u"statusSeparator"_s).size(), 1) << "only the dot before the live state";
+    EXPECT_EQ(testing::child<QLabel>(without, u"statusLiveState"_s)->text(), u"Not scanned yet"_s);
+
+    const AppStatusBar with(env, {u"0.1.0"_s, u"7"_s, u"https://example.com/threadhop"_s});
+    const auto* link = testing::child<QLabel>(with, u"productPageLink"_s);
+    ASSERT_NE(link, nullptr);
+    EXPECT_TRUE(link->text().contains(u">Threadhop Home<"_s));
+    EXPECT_TRUE(link->text().contains(u"href=\"https://example.com/threadhop\""_s));
+    EXPECT_EQ(with.findChildren<QLabel*>(u"statusSeparator"_s).size(), 2);
+    EXPECT_EQ(testing::child<QLabel>(with, u"statusVersion"_s)->text(), u"v0.1.0 (7)"_s);
+}
 
 class RootViewTest : public testing::HomeTest {
 protected:
     testing::FakeDiscovery fake;
     std::unique_ptr<AppEnvironment> env;
-    std::unique_ptr<QSignalSpy> changes;
     std::unique_ptr<RootView> window;
     std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
 
     void open(AppEnvironment::Discovery discovery)
     {
         env = std::make_unique<AppEnvironment>(std::move(discovery));
-        changes = std::make_unique<QSignalSpy>(env.get(), &AppEnvironment::changed);
         window = std::make_unique<RootView>(*env);
         testers.push_back(std::make_unique<QAbstractItemModelTester>(&sidebarModel(), Mode::Warning));
         testers.push_back(std::make_unique<QAbstractItemModelTester>(&listModel(), Mode::Warning));
         window->show();
     }
 
-    void waitForScan()
+    /// Opens the window over scans that go through at once, and waits for the first.
+    void openScanned(std::vector<ClaudeAccount> accounts = {}, Projects projects = {})
     {
-        ASSERT_TRUE(testing::waitUntil([&] { return !env->isScanning(); }));
+        fake.gate->openForAll();
+        *fake.accountsByCall = {std::move(accounts)};
+        *fake.projects = std::move(projects);
+        open(fake.discovery());
+        testing::waitForScan(*env);
     }
 
     void TearDown() override
     {
         fake.gate->openForAll();
         if (env)
-            waitForScan();
+            testing::waitForScan(*env);
         testers.clear();
         window.reset();
         env.reset();
@@ -71,33 +153,34 @@ protected:
 
     AccountListModel& sidebarModel() { return child<AccountsSidebar>(*window, u"accountsSidebar"_s)->model(); }
     ProjectListModel& listModel() { return child<ProjectsListView>(*window, u"projectsListView"_s)->model(); }
+    QListView& list(const QString& name) { return *child<QListView>(*window, name); }
     QAction& rescan() { return *child<QAction>(*window, u"rescanAction"_s); }
-    QWidget& notice() { return *child<QWidget>(*window, u"scanningNotice"_s); }
-    EmptyStateView& projectsEmptyState() { return *child<EmptyStateView>(*window, u"projectsEmptyState"_s); }
+    EmptyStateView& emptyState(const QString& name) { return *child<EmptyStateView>(*window, name); }
     QLineEdit& search() { return *child<QLineEdit>(*window, u"searchField"_s); }
-    QString liveState() { return child<QLabel>(*window, u"statusLiveState"_s)->text(); }
+    QToolButton& problemsOnly() { return *child<QToolButton>(*window, u"problemsOnlyToggle"_s); }
+    QString text(const QString& label) { return child<QLabel>(*window, label)->text(); }
 };
 
-TEST_F(RootViewTest, FirstShowingScansTheHomeAndPublishesOnce)
+TEST_F(RootViewTest, FirstShowingScansTheHomeAndFillsEveryColumn)
 {
     testing::FixtureHome::write(home());
     open(AppEnvironment::Discovery::standard());
-    waitForScan();
+    testing::waitForScan(*env);
 
-    ASSERT_EQ(changes->size(), 2) << "scanning starts, then one update publishes everything";
+    EXPECT_EQ(window->windowTitle(), u"Threadhop"_s);
+    EXPECT_EQ(child<QAction>(*window, u"historyAction"_s)->text(), u"History"_s);
+    EXPECT_EQ(rescan().text(), u"Rescan"_s);
     ASSERT_EQ(sidebarModel().rowCount(), 1);
     const QModelIndex accountRow = sidebarModel().index(0);
     EXPECT_EQ(
         accountRow.data(AccountListModel::IdentityRole).toString(), QString::fromUtf8(testing::FixtureHome::email));
-    EXPECT_EQ(accountRow.data(AccountListModel::ProjectCountRole).toString(), u"6"_s);
     EXPECT_EQ(accountRow.data(AccountListModel::ProblemsBadgeRole).toString(), u"2"_s);
-    EXPECT_TRUE(child<QListView>(*window, u"accountsList"_s)->selectionModel()->isRowSelected(0));
-
+    EXPECT_TRUE(list(u"accountsList"_s).selectionModel()->isRowSelected(0));
     EXPECT_EQ(listModel().rowCount(), testing::FixtureHome::projectCount);
-    EXPECT_TRUE(projectsEmptyState().isHidden());
-    EXPECT_EQ(child<QLabel>(*window, u"toFixBadge"_s)->text(), u"2 to fix"_s);
-    EXPECT_EQ(liveState(), u"6 projects · scanned now"_s);
-    EXPECT_EQ(child<EmptyStateView>(*window, u"detailPlaceholder"_s)->title(), u"Select a project"_s);
+    EXPECT_TRUE(emptyState(u"projectsEmptyState"_s).isHidden());
+    EXPECT_EQ(text(u"toFixBadge"_s), u"2 to fix"_s);
+    EXPECT_EQ(text(u"statusLiveState"_s), u"6 projects · scanned now"_s);
+    EXPECT_EQ(emptyState(u"detailPlaceholder"_s).title(), u"Select a project"_s);
 }
 
 TEST_F(RootViewTest, RescanIsDisabledAndTheNoticeShownWhileScanning)
@@ -105,186 +188,74 @@ TEST_F(RootViewTest, RescanIsDisabledAndTheNoticeShownWhileScanning)
     *fake.accountsByCall = {{account("a")}};
     open(fake.discovery());
     ASSERT_TRUE(env->isScanning());
+    QWidget& notice = *child<QWidget>(*window, u"scanningNotice"_s);
     EXPECT_FALSE(rescan().isEnabled());
-    EXPECT_TRUE(notice().isVisible());
-    EXPECT_EQ(child<QLabel>(*window, u"scanningNoticeText"_s)->text(), u"Scanning accounts and projects…"_s);
-    EXPECT_EQ(liveState(), u"Scanning…"_s);
-    EXPECT_TRUE(child<EmptyStateView>(*window, u"accountsEmptyState"_s)->isHidden())
-        << "no \"No accounts found\" while the first scan runs";
+    EXPECT_TRUE(notice.isVisible());
+    EXPECT_EQ(text(u"scanningNoticeText"_s), u"Scanning accounts and projects…"_s);
+    EXPECT_EQ(text(u"statusLiveState"_s), u"Scanning…"_s);
+    EXPECT_TRUE(emptyState(u"accountsEmptyState"_s).isHidden()) << "no \"No accounts found\" while the first scan runs";
 
     child<QAction>(*window, u"historyAction"_s)->trigger();
     ASSERT_NE(window->historyWindow(), nullptr);
     EXPECT_TRUE(window->historyWindow()->isVisible()) << "History opens while a scan runs";
+    EXPECT_EQ(child<EmptyStateView>(*window->historyWindow(), u"historyEmptyState"_s)->title(), u"No migrations yet"_s);
     window->historyWindow()->close();
 
     fake.gate->release(1);
-    waitForScan();
+    testing::waitForScan(*env);
     EXPECT_TRUE(rescan().isEnabled());
-    EXPECT_FALSE(notice().isVisible());
-
-    rescan().trigger();
-    EXPECT_TRUE(env->isScanning());
-    EXPECT_FALSE(rescan().isEnabled());
-    fake.gate->release(2);
-    waitForScan();
-    EXPECT_TRUE(rescan().isEnabled());
+    EXPECT_FALSE(notice.isVisible());
 }
 
-TEST_F(RootViewTest, NoAccountsFoundAndReappearance)
+TEST_F(RootViewTest, ShowingTheWindowAgainRescansOnlyWhileNoAccountWasFound)
 {
-    fake.gate->openForAll();
-    open(fake.discovery());
-    waitForScan();
-    const auto& panel = *child<EmptyStateView>(*window, u"accountsEmptyState"_s);
-    EXPECT_TRUE(panel.isVisible());
-    EXPECT_EQ(panel.title(), u"No accounts found"_s);
-    EXPECT_EQ(projectsEmptyState().title(), u"Select an account"_s);
+    openScanned();
+    EXPECT_TRUE(child<QLabel>(*window, u"toFixBadge"_s)->isHidden()) << "nothing to fix";
+    EXPECT_TRUE(emptyState(u"accountsEmptyState"_s).isVisible());
+    EXPECT_EQ(emptyState(u"accountsEmptyState"_s).title(), u"No accounts found"_s);
+    EXPECT_EQ(emptyState(u"projectsEmptyState"_s).title(), u"Select an account"_s);
 
     window->hide();
     window->show();
-    EXPECT_TRUE(env->isScanning()) << "showing the window again rescans while no account was found";
-    waitForScan();
+    EXPECT_TRUE(env->isScanning());
+    testing::waitForScan(*env);
 
     *fake.accountsByCall = {{account("a")}};
     rescan().trigger();
-    waitForScan();
+    testing::waitForScan(*env);
     window->hide();
     window->show();
-    EXPECT_FALSE(env->isScanning()) << "with accounts, showing the window again does not rescan";
+    EXPECT_FALSE(env->isScanning());
 }
 
-TEST_F(RootViewTest, SelectionRepairAfterARescanReachesTheColumns)
+TEST_F(RootViewTest, SearchAndProblemsOnlyNarrowTheListOfTheSelectedAccount)
 {
-    fake.gate->openForAll();
-    *fake.accountsByCall = {{account("a"), account("b")}, {account("a")}};
-    (*fake.projects)["a"] = {project("a", "-a1"), project("a", "-a2")};
-    (*fake.projects)["b"] = {project("b", "-b1")};
-    open(fake.discovery());
-    waitForScan();
-
-    auto* accounts = child<QListView>(*window, u"accountsList"_s);
-    accounts->selectionModel()->select(sidebarModel().index(1), QItemSelectionModel::ClearAndSelect);
-    EXPECT_EQ(env->selectedAccountId(), "b");
-    EXPECT_EQ(listModel().rowCount(), 1);
-
-    rescan().trigger();
-    waitForScan();
-    EXPECT_EQ(env->selectedAccountId(), "a");
-    EXPECT_TRUE(accounts->selectionModel()->isRowSelected(0));
-    EXPECT_EQ(listModel().rowCount(), 2);
-}
-
-TEST_F(RootViewTest, SearchAndProblemsOnlyNarrowTheListAndExplainWhyItIsEmpty)
-{
-    fake.gate->openForAll();
-    *fake.accountsByCall = {{account("a"), account("b")}};
-    (*fake.projects)["a"] = {project("a", "-home-ana-site"), project("a", "-home-ana-api"),
-        project("a", "-home-ana-gone", ResumeStatus::targetMissing)};
-    (*fake.projects)["b"] = {project("b", "-home-ana-moved", ResumeStatus::cwdMismatch)};
-    open(fake.discovery());
-    waitForScan();
+    openScanned({account("a"), account("b")},
+        {{"a", {project("a", "-site"), project("a", "-api"), project("a", "-gone", ResumeStatus::targetMissing)}},
+            {"b", {project("b", "-moved", ResumeStatus::cwdMismatch)}}});
+    EXPECT_EQ(text(u"toFixBadge"_s), u"2 to fix"_s) << "problems of every account";
     auto* clear = child<QToolButton>(*window, u"clearSearchButton"_s);
-    auto* problemsOnly = child<QToolButton>(*window, u"problemsOnlyToggle"_s);
-    EXPECT_EQ(child<QLabel>(*window, u"toFixBadge"_s)->text(), u"2 to fix"_s) << "problems of every account";
     EXPECT_FALSE(clear->isVisible());
-
-    QTest::keyClicks(&search(), u"SITE"_s);
-    EXPECT_EQ(env->searchText(), "SITE");
-    EXPECT_EQ(listModel().rowCount(), 1);
+    QTest::keyClicks(&search(), u"SITEx"_s);
+    problemsOnly().click();
     EXPECT_TRUE(clear->isVisible());
-
-    QTest::keyClicks(&search(), u"x"_s);
     EXPECT_EQ(listModel().rowCount(), 0);
-    EXPECT_TRUE(projectsEmptyState().isVisible());
-    EXPECT_EQ(projectsEmptyState().title(), u"Nothing matches “SITEx”"_s);
-    EXPECT_EQ(projectsEmptyState().description(), u"3 projects are hidden by this search."_s);
-
-    problemsOnly->click();
-    EXPECT_TRUE(env->showOnlyProblems());
-    EXPECT_EQ(projectsEmptyState().description(),
+    EXPECT_EQ(emptyState(u"projectsEmptyState"_s).description(),
         u"Two filters are on. Turn off “Problems only” to search all 3 projects."_s);
 
     clear->click();
-    EXPECT_EQ(search().text(), QString());
+    EXPECT_EQ(env->searchText(), "");
     EXPECT_FALSE(clear->isVisible());
     EXPECT_EQ(listModel().rowCount(), 1) << "only the problem project of the listed account";
-    EXPECT_TRUE(projectsEmptyState().isHidden());
-
     QTest::keyClicks(&search(), u"   "_s);
     EXPECT_TRUE(clear->isVisible()) << "blanks still show the clear button";
-    EXPECT_EQ(listModel().rowCount(), 1) << "while a blank search filters nothing";
-
-    problemsOnly->click();
-    EXPECT_EQ(listModel().rowCount(), 3);
-}
-
-TEST_F(RootViewTest, ProblemsOnlyWithoutProblemsAndAnEmptyAccount)
-{
-    fake.gate->openForAll();
-    *fake.accountsByCall = {{account("a"), account("empty")}};
-    (*fake.projects)["a"] = {project("a", "-fine")};
-    open(fake.discovery());
-    waitForScan();
-    EXPECT_TRUE(child<QLabel>(*window, u"toFixBadge"_s)->isHidden());
-
-    child<QToolButton>(*window, u"problemsOnlyToggle"_s)->click();
-    EXPECT_EQ(projectsEmptyState().title(), u"No problems 🎉"_s);
-    EXPECT_EQ(projectsEmptyState().symbol(), Symbol::checkmarkSeal);
-
-    env->setSelectedAccountId("empty");
-    EXPECT_EQ(projectsEmptyState().title(), u"No projects"_s);
+    env->setSelectedAccountId("b");
     EXPECT_TRUE(env->showOnlyProblems()) << "the filter outlives a change of account";
-}
-
-TEST_F(RootViewTest, SelectingAProjectWritesTheSharedStateAndAHidingFilterKeepsIt)
-{
-    fake.gate->openForAll();
-    *fake.accountsByCall = {{account("a")}};
-    (*fake.projects)["a"] = {project("a", "-one"), project("a", "-two")};
-    open(fake.discovery());
-    waitForScan();
-
-    auto* list = child<QListView>(*window, u"projectsList"_s);
-    list->selectionModel()->select(listModel().index(1), QItemSelectionModel::ClearAndSelect);
-    EXPECT_EQ(env->selectedProjectId(), "a:-two");
-
-    QTest::keyClicks(&search(), u"one"_s);
-    EXPECT_EQ(listModel().rowCount(), 1);
-    EXPECT_EQ(env->selectedProjectId(), "a:-two") << "a project the filter hides stays selected";
-
-    search().clear();
-    env->setSearchText({});
-    EXPECT_TRUE(list->selectionModel()->isRowSelected(1)) << "and shows selected again when the filter lets it through";
-}
-
-TEST_F(RootViewTest, WindowFrame)
-{
-    fake.gate->openForAll();
-    open(fake.discovery());
-    waitForScan();
-    EXPECT_EQ(window->windowTitle(), u"Threadhop"_s);
-    window->resize(300, 200);
-    EXPECT_GE(window->width(), 900);
-    EXPECT_GE(window->height(), 560);
-
-    const auto* sidebar = child<QWidget>(*window, u"accountsSidebar"_s);
-    EXPECT_EQ(sidebar->minimumWidth(), 220);
-    EXPECT_EQ(sidebar->maximumWidth(), 360);
-    EXPECT_EQ(child<QWidget>(*window, u"projectsListView"_s)->minimumWidth(), 300);
-    const auto* columns = child<QSplitter>(*window, u"columns"_s);
-    ASSERT_EQ(columns->count(), 3);
-    EXPECT_EQ(columns->widget(0), sidebar);
-    EXPECT_EQ(columns->widget(2)->objectName(), u"projectDetailView"_s);
-
-    EXPECT_EQ(child<QAction>(*window, u"historyAction"_s)->text(), u"History"_s);
-    EXPECT_EQ(rescan().text(), u"Rescan"_s);
 }
 
 TEST_F(RootViewTest, TheToolbarOffersNoWayToHideItself)
 {
-    fake.gate->openForAll();
-    open(fake.discovery());
-    waitForScan();
+    openScanned();
     auto* toolbar = child<QToolBar>(*window, u"mainToolbar"_s);
     bool menuShown = false;
     // A menu would run its own event loop; this closes it again, and notes that it was there.
@@ -302,38 +273,37 @@ TEST_F(RootViewTest, TheToolbarOffersNoWayToHideItself)
     EXPECT_TRUE(toolbar->isVisible());
 }
 
-TEST_F(RootViewTest, TypingShowsTheFirstMatchWithoutMovingTheListAndEscapeClears)
+TEST_F(RootViewTest, TypingShowsTheFirstMatchWithoutMovingTheListAndKeepsTheSelectionItHides)
 {
-    fake.gate->openForAll();
-    *fake.accountsByCall = {{account("a")}};
+    std::vector<ProjectFolder> eighty;
     for (int i = 0; i < 80; ++i)
-        (*fake.projects)["a"].push_back(project("a", "-code-app" + std::to_string(i)));
-    open(fake.discovery());
-    waitForScan();
-    auto* list = child<QListView>(*window, u"projectsList"_s);
-    list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
-    const int listTop = list->mapTo(window.get(), QPoint()).y();
+        eighty.push_back(project("a", "-code-app" + std::to_string(i)));
+    openScanned({account("a")}, {{"a", eighty}});
+    QListView& projects = list(u"projectsList"_s);
+    projects.selectionModel()->select(listModel().index(79), QItemSelectionModel::ClearAndSelect);
+    EXPECT_EQ(env->selectedProjectId(), "a:-code-app79");
+    projects.verticalScrollBar()->setValue(projects.verticalScrollBar()->maximum());
+    const int listTop = projects.mapTo(window.get(), QPoint()).y();
 
     QTest::keyClicks(&search(), u"app1"_s);
     ASSERT_EQ(listModel().rowCount(), 11);
-    EXPECT_EQ(list->verticalScrollBar()->value(), 0) << "the first match is in view";
-    EXPECT_EQ(list->mapTo(window.get(), QPoint()).y(), listTop) << "the clear button did not grow the filter bar";
+    EXPECT_EQ(projects.verticalScrollBar()->value(), 0) << "the first match is in view";
+    EXPECT_EQ(projects.mapTo(window.get(), QPoint()).y(), listTop) << "the clear button did not grow the filter bar";
+    EXPECT_EQ(env->selectedProjectId(), "a:-code-app79") << "a project the filter hides stays selected";
 
     QTest::keyClick(&search(), Qt::Key_Escape);
     EXPECT_EQ(search().text(), QString());
     EXPECT_EQ(env->searchText(), "");
     EXPECT_EQ(listModel().rowCount(), 80);
+    EXPECT_TRUE(projects.selectionModel()->isRowSelected(79)) << "and shows selected again once it is listed";
 }
 
 TEST_F(RootViewTest, ProblemsOnlyIsPlainlyOnOrOff)
 {
-    fake.gate->openForAll();
-    open(fake.discovery());
-    waitForScan();
-    auto* toggle = child<QToolButton>(*window, u"problemsOnlyToggle"_s);
-    const QColor highlight = toggle->palette().color(QPalette::Active, QPalette::Highlight);
+    openScanned();
+    const QColor highlight = problemsOnly().palette().color(QPalette::Active, QPalette::Highlight);
     const auto shareOfHighlight = [&] {
-        const QImage image = toggle->grab().toImage();
+        const QImage image = problemsOnly().grab().toImage();
         int near = 0;
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
@@ -346,26 +316,22 @@ TEST_F(RootViewTest, ProblemsOnlyIsPlainlyOnOrOff)
         return double(near) / (image.width() * image.height());
     };
     EXPECT_LT(shareOfHighlight(), 0.05);
-    toggle->click();
+    problemsOnly().click();
     ASSERT_TRUE(env->showOnlyProblems());
     EXPECT_GT(shareOfHighlight(), 0.4) << "on, the button is filled with the selection color";
-    toggle->click();
+    problemsOnly().click();
     EXPECT_LT(shareOfHighlight(), 0.05);
 }
 
 TEST_F(RootViewTest, KeyboardWalksTheColumnsLeftToRightAndTheFirstArrowChoosesTheFirstRow)
 {
-    fake.gate->openForAll();
-    *fake.accountsByCall = {{account("a"), account("b")}};
-    (*fake.projects)["a"] = {project("a", "-one"), project("a", "-two"), project("a", "-three")};
-    open(fake.discovery());
-    waitForScan();
+    openScanned({account("a"), account("b")}, {{"a", {project("a", "-one"), project("a", "-two")}}});
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    auto* accounts = child<QListView>(*window, u"accountsList"_s);
-    auto* projects = child<QListView>(*window, u"projectsList"_s);
-    const auto ringShown = [](QWidget* list) { return child<QWidget>(*list, u"focusRing"_s)->isVisible(); };
+    QListView& accounts = list(u"accountsList"_s);
+    QListView& projects = list(u"projectsList"_s);
+    const auto ringShown = [](QWidget& list) { return child<QWidget>(list, u"focusRing"_s)->isVisible(); };
 
-    accounts->setFocus();
+    accounts.setFocus();
     EXPECT_TRUE(ringShown(accounts));
     QStringList visited;
     for (int i = 0; i < 3; ++i) {
@@ -376,27 +342,27 @@ TEST_F(RootViewTest, KeyboardWalksTheColumnsLeftToRightAndTheFirstArrowChoosesTh
     EXPECT_FALSE(ringShown(accounts));
     EXPECT_TRUE(ringShown(projects)) << "the list with the keyboard focus shows it";
 
-    QTest::keyClick(projects, Qt::Key_Down);
+    QTest::keyClick(&projects, Qt::Key_Down);
     EXPECT_EQ(env->selectedProjectId(), "a:-one") << "the first Down chooses the first row";
-    QTest::keyClick(projects, Qt::Key_Down);
+    QTest::keyClick(&projects, Qt::Key_Down);
     EXPECT_EQ(env->selectedProjectId(), "a:-two");
 
-    QTest::keyClick(projects, Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyClick(&projects, Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), u"problemsOnlyToggle"_s);
-    accounts->setFocus();
-    QTest::keyClick(accounts, Qt::Key_Down);
+    accounts.setFocus();
+    QTest::keyClick(&accounts, Qt::Key_Down);
     EXPECT_EQ(env->selectedAccountId(), "b") << "with a row selected, the arrows move on from it";
 }
 
 TEST_F(RootViewTest, RemembersItsFrameAndColumnsBetweenRuns)
 {
-    fake.gate->openForAll();
-    open(fake.discovery());
-    waitForScan();
+    openScanned();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE(window->height(), std::max(screen.height(), RootView::minimumWindowSize.height()))
         << "the first frame fits the screen unless the screen is smaller than the window's limits";
     EXPECT_LE(window->width(), std::max(screen.width(), RootView::minimumWindowSize.width()));
+    window->resize(300, 200);
+    EXPECT_EQ(window->size(), RootView::minimumWindowSize);
 
     const QRect frame(screen.topLeft() + QPoint(20, 10), RootView::minimumWindowSize);
     window->setGeometry(frame);
@@ -404,7 +370,7 @@ TEST_F(RootViewTest, RemembersItsFrameAndColumnsBetweenRuns)
     columns->setSizes({230, 300, frame.width() - 530});
     const QList<int> sizes = columns->sizes();
     window->close();
-    waitForScan();
+    testing::waitForScan(*env);
 
     RootView again(*env);
     EXPECT_EQ(again.geometry(), frame);

@@ -1,13 +1,18 @@
 #include "ui/help/HelpContent.h"
+#include "ui/help/HelpView.h"
+#include "ui/help/HelpWindow.h"
+#include "ui/widgets/CommandBlock.h"
+#include "support/ui/UiTest.h"
 
-#include "support/ui/QtPrinters.h"
-
-#include <gtest/gtest.h>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTest>
 
 namespace threadhop {
 namespace {
 
 using namespace Qt::StringLiterals;
+using testing::child;
 
 const HelpSection& section(const std::vector<HelpSection>& sections, const QString& id)
 {
@@ -16,21 +21,17 @@ const HelpSection& section(const std::vector<HelpSection>& sections, const QStri
     return *found;
 }
 
-TEST(HelpContentTest, TheTenSectionsInOrder)
+TEST(HelpContentTest, TheTenSectionsInOrderAndTheSupportPage)
 {
     const auto sections = HelpContent::all(u"https://example.com/threadhop"_s);
-    const std::pair<QString, QString> expected[]{
-        {u"what"_s, u"What Threadhop does"_s},
+    const std::pair<QString, QString> expected[]{{u"what"_s, u"What Threadhop does"_s},
         {u"move"_s, u"Move a conversation to another folder"_s},
         {u"repair"_s, u"You moved the folder and resume stopped working"_s},
         {u"suggestions"_s, u"Suggested locations"_s},
         {u"populated"_s, u"Moving into a project that already has conversations"_s},
-        {u"ephemeral"_s, u"“Temporary location, gone for good”"_s},
-        {u"resume"_s, u"Resuming after a move"_s},
-        {u"safety"_s, u"What is written, and what is kept"_s},
-        {u"history"_s, u"Undoing a migration"_s},
-        {u"support"_s, u"Support"_s},
-    };
+        {u"ephemeral"_s, u"“Temporary location, gone for good”"_s}, {u"resume"_s, u"Resuming after a move"_s},
+        {u"safety"_s, u"What is written, and what is kept"_s}, {u"history"_s, u"Undoing a migration"_s},
+        {u"support"_s, u"Support"_s}};
     ASSERT_EQ(sections.size(), std::size(expected));
     for (std::size_t i = 0; i < sections.size(); ++i) {
         EXPECT_EQ(sections[i].id, expected[i].first);
@@ -46,28 +47,13 @@ TEST(HelpContentTest, TheTenSectionsInOrder)
         << "the history file holds no dry runs, so the window lists none";
 }
 
-TEST(HelpContentTest, OnlyTheResumeCommandIsACommandBlock)
+TEST(HelpContentTest, OnlyAParagraphStartingWithCdAndASpaceIsACommand)
 {
-    const std::pair<QString, bool> cases[]{
-        {u"cd '/path/to/your/project' && claude --resume"_s, true},
-        {u"cd /x"_s, true},
-        {u"cd"_s, false},
-        {u"cd\t/x"_s, false},
-        {u" cd /x"_s, false},
-        {u"Run cd /x first"_s, false},
-        {u"CD /x"_s, false},
-    };
+    const std::pair<QString, bool> cases[]{{u"cd '/path/to/your/project' && claude --resume"_s, true},
+        {u"cd /x"_s, true}, {u"cd"_s, false}, {u"cd\t/x"_s, false}, {u" cd /x"_s, false},
+        {u"Run cd /x first"_s, false}, {u"CD /x"_s, false}};
     for (const auto& [text, command] : cases)
         EXPECT_EQ(HelpContent::isCommand(text), command) << text.toStdString();
-
-    std::vector<QString> commands;
-    for (const auto& shown : HelpContent::all(u"x"_s)) {
-        for (const auto& paragraph : shown.paragraphs) {
-            if (HelpContent::isCommand(paragraph))
-                commands.push_back(shown.id + u": "_s + paragraph);
-        }
-    }
-    EXPECT_EQ(commands, std::vector<QString>{u"resume: cd '/path/to/your/project' && claude --resume"_s});
 }
 
 TEST(HelpContentTest, ProductPageOrItsFallbackAndThePlatformsWords)
@@ -84,6 +70,35 @@ TEST(HelpContentTest, ProductPageOrItsFallbackAndThePlatformsWords)
     for (const auto& shown : HelpContent::all(u"x"_s))
         EXPECT_FALSE(shown.paragraphs.join(u' ').contains(u"macOS"_s)) << shown.id.toStdString();
 #endif
+}
+
+TEST(HelpWindowTest, ParagraphsAsTextOrCommandBlocksInAFixedScrollingFrame)
+{
+    HelpWindow window(HelpContent::all(u"https://example.com/threadhop"_s));
+    window.show();
+    auto* view = child<HelpView>(window, u"helpView"_s);
+    EXPECT_EQ(view->size(), QSize(560, 620));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the user cannot resize it";
+    EXPECT_GT(view->verticalScrollBar()->maximum(), 0) << "the longer text scrolls inside the frame";
+
+    // Of all the paragraphs, only the resume command is one.
+    const auto blocks = view->findChildren<CommandBlock*>();
+    ASSERT_EQ(blocks.size(), 1);
+    EXPECT_EQ(blocks.front()->parentWidget(), child<QWidget>(*view, u"resume"_s));
+    EXPECT_EQ(blocks.front()->command(), u"cd '/path/to/your/project' && claude --resume"_s);
+    EXPECT_EQ(child<QWidget>(*view, u"support"_s)->findChild<QLabel*>(u"helpParagraph"_s)->text(),
+        u"https://example.com/threadhop"_s);
+}
+
+TEST(HelpWindowTest, EscapeAndControlWCloseIt)
+{
+    HelpWindow window(HelpContent::all(u"x"_s));
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        QTest::keySequence(&window, keys);
+        EXPECT_FALSE(window.isVisible()) << keys.toString().toStdString();
+    }
 }
 
 } // namespace

@@ -1,30 +1,128 @@
+#include "ui/detail/DetailPresenter.h"
+#include "ui/detail/DetailState.h"
+#include "ui/detail/SuggestionRow.h"
+#include "ui/projects/ProjectRowPresenter.h"
 #include "ui/widgets/CommandBlock.h"
 #include "ui/widgets/CopyButton.h"
-#include "ui/widgets/EmptyStateView.h"
-#include "ui/widgets/FinderButton.h"
-#include "ui/detail/SuggestionRow.h"
 #include "ui/widgets/ElidedLabel.h"
+#include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/WrappingText.h"
+#include "theme/Theme.h"
 #include "support/ui/TranscriptWindowTest.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 namespace threadhop {
 namespace {
 
 using namespace Qt::StringLiterals;
+using Panel = DetailPresenter::Panel;
+using Row = DetailPresenter::InfoRow;
 
+ProjectFolder project(ResumeStatus status, std::optional<std::string> cwd = "/Users/ana/site")
+{
+    return {.id = "claude:-Users-ana-site",
+        .accountId = "claude",
+        .folderName = "-Users-ana-site",
+        .actualCwd = std::move(cwd),
+        .sessionCount = 12,
+        .subagentCount = 3,
+        .totalSizeBytes = 2'700'000,
+        .status = status};
+}
+
+TEST(DetailPresenterTest, StatusLabelColorAndPanel)
+{
+    const std::tuple<ResumeStatus, QString, QColor, Panel> cases[]{
+        {ResumeStatus::ok, u"Resume OK"_s, Theme::ok(), Panel::resumeHint},
+        {ResumeStatus::cwdMismatch, u"Folder mismatch"_s, Theme::warn(), Panel::migration},
+        {ResumeStatus::targetMissing, u"Location missing"_s, Theme::broken(), Panel::migration},
+        {ResumeStatus::ephemeralLocation, u"Temporary location, gone for good"_s, Theme::unknown(),
+            Panel::temporaryLocation},
+        {ResumeStatus::noCwdRecorded, u"No working directory recorded"_s, Theme::unknown(), Panel::resumeHint},
+    };
+    for (const auto& [status, label, color, panel] : cases) {
+        EXPECT_EQ(DetailPresenter::statusLabel(status), label);
+        EXPECT_EQ(ProjectRowPresenter::statusColor(status), color) << label.toStdString();
+        EXPECT_EQ(DetailPresenter::panelFor(status), panel) << label.toStdString();
+    }
+}
+
+TEST(DetailPresenterTest, InformationRowsOfferToCopyOnlyTheFolderAndARecordedDirectory)
+{
+    const auto size = ProjectRowPresenter::size(2'700'000);
+    EXPECT_EQ(DetailPresenter::infoRows(project(ResumeStatus::ok)),
+        (std::vector<Row>{{u"Account"_s, u"claude"_s, std::nullopt},
+            {u"Folder"_s, u"-Users-ana-site"_s, u"Copy Folder"_s},
+            {u"cwd (transcript)"_s, u"/Users/ana/site"_s, u"Copy cwd (transcript)"_s},
+            {u"Sessions"_s, u"12"_s, std::nullopt}, {u"Subagents"_s, u"3"_s, std::nullopt},
+            {u"Size"_s, size, std::nullopt}}));
+    EXPECT_EQ(DetailPresenter::infoRows(project(ResumeStatus::noCwdRecorded, std::nullopt))[2],
+        (Row{u"cwd (transcript)"_s, u"—"_s, std::nullopt}));
+}
+
+class DetailPathTest : public testing::HomeTest { };
+
+TEST_F(DetailPathTest, TheActionBarNeedsADirectoryAtTheRecordedPath)
+{
+    std::filesystem::create_directories(home() / "dir");
+    testing::writeFile(home() / "file", "x");
+    const std::pair<std::optional<std::string>, bool> cases[]{{(home() / "dir").string(), true},
+        {(home() / "file").string(), false}, {(home() / "missing").string(), false}, {"", false},
+        {std::nullopt, false}};
+    for (const auto& [cwd, exists] : cases)
+        EXPECT_EQ(DetailPresenter::pathExists(project(ResumeStatus::ok, cwd)), exists) << cwd.value_or("(absent)");
+}
+
+TEST(DetailPresenterTest, TheResumeHintsCommandNeedsARecordedDirectoryEvenAnEmptyOne)
+{
+    const std::vector<ClaudeAccount> accounts{{.id = "claude", .alias = "claude-work", .aliasIsSimple = true}};
+    EXPECT_EQ(DetailPresenter::resumeCommand(project(ResumeStatus::ok), accounts),
+        u"cd '/Users/ana/site' && claude-work --resume"_s);
+    EXPECT_EQ(
+        DetailPresenter::resumeCommand(project(ResumeStatus::noCwdRecorded, ""), {}), u"cd '' && claude --resume"_s);
+    EXPECT_EQ(
+        DetailPresenter::resumeCommand(project(ResumeStatus::noCwdRecorded, std::nullopt), accounts), std::nullopt);
+}
+
+TEST(DetailStateTest, ChoosingADestination)
+{
+    DetailState state{.actionNote = u"earlier"_s};
+    int asked = 0;
+    const auto answer = [&](std::optional<std::string> folder) {
+        return [&asked, folder] {
+            ++asked;
+            return folder;
+        };
+    };
+    EXPECT_EQ(state.chooseDestination(project(ResumeStatus::ok, ""), answer("/x")), std::nullopt);
+    EXPECT_EQ(asked, 0) << "no folder is asked for without a recorded directory";
+    EXPECT_EQ(state.actionNote, std::nullopt);
+
+    EXPECT_EQ(state.chooseDestination(project(ResumeStatus::ok), answer(std::nullopt)), std::nullopt);
+    EXPECT_EQ(state, (DetailState{}));
+
+    const auto first = state.chooseDestination(project(ResumeStatus::ok), answer("/Users/ana/new"));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(state.actionNote, std::nullopt);
+    EXPECT_EQ(state.chosenNewPath, "/Users/ana/new");
+    EXPECT_EQ(first->project, project(ResumeStatus::ok));
+    EXPECT_EQ(first->oldCwd, "/Users/ana/site");
+    EXPECT_EQ(first->newCwd, "/Users/ana/new");
+    EXPECT_NE(state.requestMove(project(ResumeStatus::ok), "/Users/ana/new")->id, first->id) << "a new id each time";
+
+    EXPECT_EQ(state.requestMove(project(ResumeStatus::targetMissing), ""), std::nullopt);
+    EXPECT_EQ(state.actionNote, u"Choose a destination folder first."_s);
+    EXPECT_EQ(state.requestMove(project(ResumeStatus::targetMissing, ""), "/x"), std::nullopt);
+}
+
+// The detail column of the window over real transcripts of every status.
 class ProjectDetailViewTest : public testing::TranscriptWindowTest {
 protected:
-    bool shows(const QString& name)
-    {
-        const QWidget* widget = window->findChild<QWidget*>(name);
-        return widget && widget->isVisible();
-    }
+    bool shows(const QString& name) { return testing::shows(*window, name); }
     QString text(const QString& name) { return find<WrappingText>(name)->text(); }
     std::vector<Symbol> markers()
     {
@@ -34,7 +132,7 @@ protected:
         return result;
     }
     QString chosenPath() { return find<ElidedLabel>(u"chosenPath"_s)->fullText(); }
-    QPushButton& button(const QString& name) { return *find<QPushButton>(name); }
+    QPushButton& button(const QString& name) { return testing::button(*window, name); }
     static QString q(const std::string& text) { return QString::fromStdString(text); }
 };
 
@@ -71,7 +169,6 @@ TEST_F(ProjectDetailViewTest, EachStatusShowsItsOnePanelAndTheActionBarOnlyOverA
         }
     }
     EXPECT_FALSE(find<CopyButton>(u"copyPathButton"_s)->isEnabled()) << "no recorded directory to copy";
-    EXPECT_EQ(window->findChildren<CopyButton*>(u"infoCopyButton"_s).size(), 1) << "only the folder";
 
     select(fixture->temporaryCwd);
     EXPECT_EQ(testing::child<CommandBlock>(*find<QWidget>(u"temporaryLocationPanel"_s), u"commandBlock"_s)->command(),
@@ -79,7 +176,7 @@ TEST_F(ProjectDetailViewTest, EachStatusShowsItsOnePanelAndTheActionBarOnlyOverA
     EXPECT_TRUE(find<QLabel>(u"temporaryExplanation"_s)->text().contains(u"a directory the system creates to throw"_s));
 }
 
-TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickAndALoneOneAtOnce)
+TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickALoneOneAtOnceAndOthersByHand)
 {
     select(fixture->movedCwd);
     EXPECT_EQ(markers(), std::vector{Symbol::largecircleFillCircle});
@@ -90,6 +187,16 @@ TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickAndALoneOneAtOnce)
     EXPECT_TRUE(markers().empty()) << "suggestions are only searched for a missing directory";
     EXPECT_EQ(find<QLabel>(u"noSuggestion"_s)->text(), u"No automatic suggestion — pick one manually."_s);
     EXPECT_FALSE(button(u"migrateButton"_s).isEnabled());
+    const QString chosen = q((home() / "code" / "site").string());
+    answer = q((home() / "code" / "x" / ".." / "." / "site").string()) + u"/"_s;
+    button(u"chooseManuallyButton"_s).click();
+    EXPECT_EQ(asked, (std::vector{std::pair(u"Choose"_s, u"Choose where this project lives now."_s)}));
+    EXPECT_EQ(chosenPath(), chosen) << "a manual choice is standardised";
+    EXPECT_TRUE(button(u"migrateButton"_s).isEnabled());
+    answer.reset();
+    button(u"chooseManuallyButton"_s).click();
+    EXPECT_EQ(chosenPath(), chosen) << "a cancelled choice changes nothing";
+    EXPECT_EQ(sheet(), nullptr) << "choosing manually presents nothing";
 
     select(fixture->lostCwd);
     EXPECT_EQ(markers(), (std::vector{Symbol::circle, Symbol::circle}));
@@ -110,26 +217,9 @@ TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickAndALoneOneAtOnce)
     EXPECT_EQ(markers()[1], Symbol::circle) << "selecting it again starts over";
 }
 
-TEST_F(ProjectDetailViewTest, AManualChoiceIsStandardisedAndACancelChangesNothing)
-{
-    select(fixture->oldAppCwd);
-    const QString chosen = q((home() / "code" / "site").string());
-    answer = q((home() / "code" / "x" / ".." / "." / "site").string()) + u"/"_s;
-    button(u"chooseManuallyButton"_s).click();
-    EXPECT_EQ(asked, (std::vector{std::pair(u"Choose"_s, u"Choose where this project lives now."_s)}));
-    EXPECT_EQ(chosenPath(), chosen);
-    EXPECT_TRUE(button(u"migrateButton"_s).isEnabled());
-
-    answer.reset();
-    button(u"chooseManuallyButton"_s).click();
-    EXPECT_EQ(chosenPath(), chosen);
-    EXPECT_EQ(sheet(), nullptr) << "choosing manually presents nothing";
-}
-
 TEST_F(ProjectDetailViewTest, MoveToTheOwnFolderLeavesANoteAndAnotherFolderPresentsTheSheet)
 {
     select(fixture->readyCwd);
-    EXPECT_EQ(find<FinderButton>(u"finderButton"_s)->text(), u"Open Folder"_s);
     EXPECT_EQ(button(u"moveToButton"_s).toolTip(),
         u"Move this project's conversations to another folder, so `--resume` finds them there instead."_s);
     answer = q(fixture->readyCwd) + u"/."_s;
@@ -145,11 +235,11 @@ TEST_F(ProjectDetailViewTest, MoveToTheOwnFolderLeavesANoteAndAnotherFolderPrese
     EXPECT_FALSE(shows(u"actionNote"_s));
     ASSERT_NE(sheet(), nullptr);
     EXPECT_TRUE(sheet()->isVisible());
-    EXPECT_EQ(sheet()->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(sheet()->windowModality(), Qt::WindowModal) << "the window waits while the sheet is open";
     EXPECT_EQ(testing::child<WrappingText>(*sheet(), u"fromValue"_s)->text(), q(fixture->readyCwd));
     EXPECT_EQ(testing::child<WrappingText>(*sheet(), u"toValue"_s)->text(), q(elsewhere));
 
-    testing::child<QPushButton>(*sheet(), u"cancelButton"_s)->click();
+    testing::button(*sheet(), u"cancelButton"_s).click();
     EXPECT_TRUE(testing::waitUntil([&] { return sheet() == nullptr; })) << "a sheet is made for one request";
     EXPECT_FALSE(env->isScanning()) << "Cancel does not rescan";
 }

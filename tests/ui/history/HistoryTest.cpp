@@ -1,0 +1,293 @@
+#include "ui/history/HistoryPresenter.h"
+#include "ui/history/HistoryRow.h"
+#include "ui/history/HistoryView.h"
+#include "ui/widgets/ElidedLabel.h"
+#include "ui/widgets/EmptyStateView.h"
+#include "ui/window/RootView.h"
+#include "theme/Theme.h"
+#include "support/ui/FakeDiscovery.h"
+#include "support/ui/TranscriptHome.h"
+
+#include "core/migration/BackupArchiver.h"
+#include "core/migration/ConversationMigrator.h"
+#include "core/migration/MigrationAudit.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QLabel>
+#include <QMessageBox>
+
+namespace threadhop {
+namespace {
+
+using namespace Qt::StringLiterals;
+namespace Presenter = HistoryPresenter;
+namespace Slots = HistoryPresenter::RestoreSlots;
+using testing::button;
+using testing::child;
+namespace fs = std::filesystem;
+
+MigrationRecord record(bool success = true, bool dryRun = false, std::optional<std::string> message = std::nullopt)
+{
+    return {.id = Uuid::random(),
+        .accountId = "work",
+        .oldCwd = "/Users/ana/old app",
+        .newCwd = "/Users/ana/new",
+        .oldFolder = "-Users-ana-old-app",
+        .newFolder = "-Users-ana-new",
+        .filesRewritten = 12,
+        .occurrencesReplaced = 3456,
+        .dryRun = dryRun,
+        .success = success,
+        .message = std::move(message)};
+}
+
+std::vector<QString> badgeTexts(const MigrationRecord& shown)
+{
+    std::vector<QString> texts;
+    for (const auto& badge : Presenter::badges(shown))
+        texts.push_back(badge.text);
+    return texts;
+}
+
+TEST(HistoryPresenterTest, RowTextsDotAndBadges)
+{
+    struct Case {
+        MigrationRecord record;
+        QColor dot;
+        std::vector<QString> badges;
+    };
+    const Case cases[]{
+        {record(), Theme::ok(), {}},
+        {record(false), Theme::broken(), {}},
+        {record(true, true), Theme::ok(), {u"DRY-RUN"_s}},
+        {record(true, false, "Restore from backup (reverts migration 0A1B2C3D)"), Theme::ok(), {u"RESTORE"_s}},
+        {record(false, true, "Restore"), Theme::broken(), {u"DRY-RUN"_s, u"RESTORE"_s}},
+        {record(true, false, "Rolled back: Restore"), Theme::ok(), {}},
+        {record(true, false, "restore from backup"), Theme::ok(), {}},
+    };
+    for (const auto& [input, dot, badges] : cases) {
+        EXPECT_EQ(Presenter::dotColor(input), dot);
+        EXPECT_EQ(badgeTexts(input), badges) << input.message.value_or("(no message)");
+    }
+    const auto restoreBadge = Presenter::badges(record(true, false, "Restore")).front();
+    EXPECT_EQ(restoreBadge.tint, Theme::warn());
+    EXPECT_EQ(restoreBadge.opacity, 0.3);
+    EXPECT_EQ(Presenter::badges(record(true, true)).front().tint, std::nullopt) << "the plain grey capsule";
+
+    EXPECT_EQ(Presenter::newPathLine(record()), u"→ /Users/ana/new"_s);
+    EXPECT_EQ(Presenter::countsLine(record()), u"12 files · 3456 references"_s);
+}
+
+TEST(HistoryPresenterTest, TimestampAbbreviatesTheDateAndShortensTheTimeInTheUsersLocale)
+{
+    const QDateTime local(QDate(2024, 5, 1), QTime(9, 30, 12));
+    const std::chrono::system_clock::time_point time{std::chrono::milliseconds(local.toMSecsSinceEpoch())};
+    EXPECT_EQ(Presenter::timestamp(time, QLocale(QLocale::German, QLocale::Germany)), u"1. Mai 2024, 09:30"_s);
+    EXPECT_TRUE(Presenter::timestamp(time, QLocale(QLocale::English, QLocale::UnitedStates))
+                    .startsWith(u"May 1, 2024, 9:30"_s));
+    EXPECT_EQ(Presenter::timestamp(time, QLocale::c()), u"1 May 2024, 09:30"_s) << "no seconds";
+}
+
+TEST(HistoryPresenterTest, SlotOrderRestoreRecordThenButtonThenReason)
+{
+    const auto refusal = MigrationError::notRestorable("A dry run changed nothing.");
+    const std::tuple<MigrationRecord, std::optional<MigrationError>, Presenter::RestoreSlot> cases[]{
+        {record(true, false, "Restore from backup"), std::nullopt, Slots::Empty{}},
+        {record(true, false, "Restore from backup"), refusal, Slots::Empty{}},
+        {record(), std::nullopt, Slots::Button{}},
+        {record(false), std::nullopt, Slots::Button{}},
+        {record(true, true), refusal, Slots::Reason{u"A dry run changed nothing."_s}},
+        {record(), MigrationError::backupFailed("The backup no longer exists."),
+            Slots::Reason{u"Backup failed: The backup no longer exists."_s}},
+    };
+    for (const auto& [input, obstacle, expected] : cases)
+        EXPECT_EQ(Presenter::restoreSlot(input, obstacle), expected);
+}
+
+TEST(HistoryPresenterTest, ObstacleOfARestoreRecordAndOfAnAccountNotScanned)
+{
+    const std::vector<ClaudeAccount> accounts{{.id = "claude"}, {.id = "personal"}};
+    EXPECT_EQ(Presenter::obstacle(record(true, false, "Restore from backup"), {}, {}), std::nullopt)
+        << "a restore's own record is never judged, even without its account";
+
+    auto dryRunElsewhere = record(true, true);
+    const auto missing = Presenter::obstacle(dryRunElsewhere, accounts, {});
+    ASSERT_TRUE(missing);
+#ifdef __APPLE__
+    EXPECT_STREQ(missing->what(), "Account work is not on this Mac.");
+#else
+    EXPECT_STREQ(missing->what(), "Account work is not on this computer.") << "whatever the engine would say";
+#endif
+
+    dryRunElsewhere.accountId = "personal";
+    EXPECT_EQ(Presenter::accountOf(dryRunElsewhere, accounts), &accounts[1]);
+    const auto engine = Presenter::obstacle(dryRunElsewhere, accounts, {});
+    ASSERT_TRUE(engine);
+    EXPECT_STREQ(engine->what(), "A dry run changed nothing.") << "the engine decides for a scanned account";
+}
+
+TEST(HistoryPresenterTest, ConfirmationAndAccountGoneTexts)
+{
+    EXPECT_EQ(Presenter::confirmationMessage(record()),
+        u"Restores folder -Users-ana-old-app and removes -Users-ana-new. Anything created in the new location "
+        u"after the migration is archived to a .tar.gz first, so it can be recovered — but it will not be in place "
+        u"any more."_s);
+    EXPECT_EQ(Presenter::accountGone(record()), u"Account work no longer exists."_s);
+}
+
+// The history window over a temporary home: records written by the real engine, restores through
+// the window, and the ways a restore or the history file can go wrong.
+class HistoryViewTest : public testing::HomeTest {
+protected:
+    testing::FakeDiscovery discovery;
+    std::unique_ptr<AppEnvironment> env;
+    std::unique_ptr<RootView> window;
+    const fs::path projects = home() / ".claude" / "projects";
+
+    void SetUp() override
+    {
+        testing::writeFile(projects / "-w-old" / "s.jsonl", testing::cwdLine("/w/old"));
+        testing::writeFile(projects / "-w-old" / "s" / "subagents" / "a.jsonl", testing::cwdLine("/w/old"));
+        discovery.gate->openForAll();
+        *discovery.accountsByCall = {{testing::account("claude")}};
+        env = std::make_unique<AppEnvironment>(discovery.discovery());
+        window = std::make_unique<RootView>(*env);
+        window->show();
+        testing::waitForScan(*env);
+    }
+
+    void TearDown() override
+    {
+        testing::waitForScan(*env);
+        window.reset();
+        env.reset();
+    }
+
+    MigrationRecord migrate() const
+    {
+        return ConversationMigrator::migrate({.accountId = "claude",
+                                                 .projectsRoot = projects,
+                                                 .oldFolderName = "-w-old",
+                                                 .oldCwd = "/w/old",
+                                                 .newCwd = "/w/new",
+                                                 .allowPopulatedDestination = true},
+            "20240501-093000");
+    }
+
+    HistoryView& openHistory()
+    {
+        child<QAction>(*window, u"historyAction"_s)->trigger();
+        HistoryView* view = window->historyWindow();
+        EXPECT_TRUE(view && view->isVisible());
+        return *view;
+    }
+
+    static QList<HistoryRow*> rows(const HistoryView& view) { return view.findChildren<HistoryRow*>(); }
+    static QPushButton* restoreButton(const HistoryRow& row) { return row.findChild<QPushButton*>(u"restoreButton"_s); }
+    static QString reason(const HistoryRow& row)
+    {
+        const auto* label = row.findChild<QLabel*>(u"restoreReason"_s);
+        return label ? label->text() : QString();
+    }
+
+    /// Presses "Restore" on the row, and the confirmation's button named `answer`.
+    static QMessageBox& restore(HistoryView& view, HistoryRow& row, const QString& answer = u"confirmRestoreButton"_s)
+    {
+        restoreButton(row)->click();
+        auto* confirmation = child<QMessageBox>(view, u"restoreConfirmation"_s);
+        EXPECT_EQ(confirmation->text(), u"Restore from backup?"_s);
+        button(*confirmation, answer).click();
+        return *confirmation;
+    }
+
+    static QMessageBox* failure(const HistoryView& view)
+    {
+        return view.findChild<QMessageBox*>(u"restoreFailedAlert"_s);
+    }
+};
+
+TEST_F(HistoryViewTest, RestoringAMigrationPutsTheFolderBackByteForByteAndRescans)
+{
+    const auto before = testing::snapshot(projects / "-w-old");
+    const MigrationRecord migration = migrate();
+    ASSERT_FALSE(fs::exists(projects / "-w-old"));
+
+    HistoryView& view = openHistory();
+    ASSERT_EQ(rows(view).size(), 1);
+    HistoryRow& row = *rows(view).front();
+    EXPECT_EQ(child<ElidedLabel>(row, u"recordOldPath"_s)->fullText(), u"/w/old"_s);
+    EXPECT_EQ(child<QLabel>(row, u"recordCounts"_s)->text(), u"2 files · 2 references"_s);
+
+    const QMessageBox& asked = restore(view, row, u"cancelRestoreButton"_s);
+    EXPECT_EQ(asked.informativeText(), HistoryPresenter::confirmationMessage(migration));
+    EXPECT_TRUE(fs::exists(projects / "-w-new")) << "Cancel changes nothing";
+
+    restore(view, *rows(view).front());
+    EXPECT_EQ(failure(view), nullptr);
+    EXPECT_EQ(testing::snapshot(projects / "-w-old"), before);
+    EXPECT_FALSE(fs::exists(projects / "-w-new"));
+    EXPECT_TRUE(env->isScanning()) << "a completed restore starts a rescan";
+
+    const auto shown = rows(view);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(child<QLabel>(*shown[0], u"badge"_s)->text(), u"RESTORE"_s) << "the reverting record comes first";
+    EXPECT_EQ(restoreButton(*shown[0]), nullptr);
+    EXPECT_EQ(reason(*shown[0]), QString()) << "and has an empty slot";
+    EXPECT_EQ(child<ElidedLabel>(*shown[0], u"recordNewPath"_s)->fullText(), u"→ /w/old"_s);
+    EXPECT_EQ(reason(*shown[1]), u"This migration has already been undone."_s);
+}
+
+TEST_F(HistoryViewTest, AnAccountNotOnThisComputerAndOneThatGoesWhileConfirming)
+{
+    migrate();
+    MigrationRecord elsewhere = MigrationAudit::records().front();
+    elsewhere.id = Uuid::random();
+    elsewhere.accountId = "elsewhere";
+    MigrationAudit::append(elsewhere);
+
+    HistoryView& view = openHistory();
+    auto shown = rows(view);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(reason(*shown[0]), u"Account elsewhere is not on this computer."_s);
+    EXPECT_EQ(restoreButton(*shown[0]), nullptr);
+
+    restoreButton(*shown[1])->click();
+    auto* confirmation = child<QMessageBox>(view, u"restoreConfirmation"_s);
+    *discovery.accountsByCall = {{}};
+    testing::rescan(*env);
+    button(*confirmation, u"confirmRestoreButton"_s).click();
+    ASSERT_NE(failure(view), nullptr);
+    EXPECT_EQ(failure(view)->text(), u"Restore failed"_s);
+    EXPECT_EQ(failure(view)->informativeText(), u"Account claude no longer exists."_s);
+    EXPECT_TRUE(fs::exists(projects / "-w-new"));
+    EXPECT_FALSE(env->isScanning());
+}
+
+TEST_F(HistoryViewTest, AFailedRestoreShowsTheEnginesWordsAndChangesNothing)
+{
+    migrate();
+    testing::writeFile(home() / "tar", "#!/bin/sh\necho 'tar: the disk is on fire' >&2\nexit 2\n");
+    fs::permissions(home() / "tar", fs::perms::owner_all);
+    const BackupArchiver::ScopedTarProgram brokenTar(home() / "tar");
+    const auto before = testing::snapshot(projects);
+    const std::string history = testing::readFile(MigrationAudit::historyFile());
+
+    HistoryView& view = openHistory();
+    restore(view, *rows(view).front());
+    QMessageBox* alert = failure(view);
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->text(), u"Restore failed"_s);
+    EXPECT_TRUE(alert->informativeText().contains(u"tar: the disk is on fire"_s)) << "the engine's own words";
+    EXPECT_FALSE(env->isScanning()) << "no rescan after a failure";
+    ASSERT_EQ(rows(view).size(), 1);
+    EXPECT_NE(restoreButton(*rows(view).front()), nullptr) << "the list is as it was";
+    EXPECT_EQ(testing::snapshot(projects), before);
+    EXPECT_EQ(testing::readFile(MigrationAudit::historyFile()), history);
+
+    button(*alert, u"restoreFailedOkButton"_s).click();
+    EXPECT_TRUE(testing::waitUntil([&] { return failure(view) == nullptr; }));
+}
+
+} // namespace
+} // namespace threadhop
