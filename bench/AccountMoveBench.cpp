@@ -41,7 +41,8 @@ struct Setup {
         fs::create_directories(sourceFolder);
         {
             std::ofstream out(sourceFolder / (std::string(realSession) + ".jsonl"), std::ios::binary);
-            for (std::int64_t written = 0; written < conversationBytes; written += static_cast<std::int64_t>(text.size()))
+            for (std::int64_t written = 0; written < conversationBytes;
+                 written += static_cast<std::int64_t>(text.size()))
                 out << text;
         }
         fs::copy(*fixtures / realSession, sourceFolder / realSession, fs::copy_options::recursive);
@@ -60,8 +61,12 @@ struct Setup {
         const ClaudeAccount source{.id = "claude"};
         const ClaudeAccount target{.id = std::string("target-").append(number),
                                    .configDir = (home.path() / std::string("target-").append(number)).string()};
-        return {.source = source, .target = target, .sessionId = realSession,
-                .sourceFolderName = sourceFolder.filename().string(), .launchCwd = cwd, .mode = MoveMode::fork};
+        return {.source = source,
+                .target = target,
+                .sessionId = realSession,
+                .sourceFolderName = sourceFolder.filename().string(),
+                .launchCwd = cwd,
+                .mode = MoveMode::fork};
     }
 };
 

@@ -30,7 +30,8 @@ std::string openingLines()
             opening += line + "\n";
     }
     if (opening.empty())
-        opening = R"({"type":"user","cwd":"/home/ana/projects/site","message":{"role":"user","content":"hi"}})" "\n";
+        opening = R"({"type":"user","cwd":"/home/ana/projects/site","message":{"role":"user","content":"hi"}})"
+                  "\n";
     return opening;
 }
 
@@ -45,7 +46,9 @@ const std::filesystem::path& accountFolder()
             std::filesystem::create_directories(project);
             for (int t = 0; t < transcriptsPerProject; ++t) {
                 const auto file = project / ("session-" + std::to_string(t) + ".jsonl");
-                { std::ofstream(file, std::ios::binary) << opening; }
+                {
+                    std::ofstream(file, std::ios::binary) << opening;
+                }
                 if (truncate(file.c_str(), transcriptSize) != 0)
                     throw std::runtime_error("cannot size " + file.string());
             }
@@ -57,7 +60,8 @@ const std::filesystem::path& accountFolder()
 
 void BM_ProjectIndexer(benchmark::State& state)
 {
-    const ClaudeAccount account{.id = "bench", .label = "bench", .alias = "bench", .configDir = accountFolder().string()};
+    const ClaudeAccount account{
+        .id = "bench", .label = "bench", .alias = "bench", .configDir = accountFolder().string()};
     for (auto _ : state) {
         const auto projects = ProjectIndexer::projects(account);
         if (projects.size() != projectCount || !projects.front().actualCwd)
@@ -73,7 +77,7 @@ void BM_PlainWalkBaseline(benchmark::State& state)
         std::int64_t bytes = 0;
         std::int64_t newest = 0;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-            struct stat info {};
+            struct stat info { };
             if (entry.is_regular_file() && ::stat(entry.path().c_str(), &info) == 0) {
                 bytes += info.st_size;
                 newest = std::max<std::int64_t>(newest, info.st_mtim.tv_sec);
@@ -102,7 +106,7 @@ void BM_WalkAndHeadReadBaseline(benchmark::State& state)
             std::int64_t newestTime = 0;
             while (const dirent* entry = ::readdir(listing)) {
                 const std::string_view name = entry->d_name;
-                struct stat info {};
+                struct stat info { };
                 if (name.front() == '.' || !name.ends_with(".jsonl") || ::fstatat(folder, entry->d_name, &info, 0) != 0)
                     continue;
                 if (newest.empty() || info.st_mtim.tv_sec > newestTime) {

@@ -31,9 +31,18 @@ Setup& setup()
     return instance;
 }
 
-std::string currentCwd() { return setup().atOld ? bench::corpusCwd : movedCwd; }
-std::string otherCwd() { return setup().atOld ? movedCwd : bench::corpusCwd; }
-std::filesystem::path currentFolder() { return setup().projects / CwdCodec::encode(currentCwd()); }
+std::string currentCwd()
+{
+    return setup().atOld ? bench::corpusCwd : movedCwd;
+}
+std::string otherCwd()
+{
+    return setup().atOld ? movedCwd : bench::corpusCwd;
+}
+std::filesystem::path currentFolder()
+{
+    return setup().projects / CwdCodec::encode(currentCwd());
+}
 
 void BM_TarArchiveBaseline(benchmark::State& state)
 {
@@ -43,7 +52,8 @@ void BM_TarArchiveBaseline(benchmark::State& state)
     for (auto _ : state) {
         const auto folder = currentFolder();
         const auto outcome = ChildProcess::run(
-            "/usr/bin/tar", {"-czf", archive.string(), "-C", folder.parent_path().string(), "--", folder.filename().string()});
+            "/usr/bin/tar",
+            {"-czf", archive.string(), "-C", folder.parent_path().string(), "--", folder.filename().string()});
         if (outcome.exitStatus != 0)
             state.SkipWithError("tar failed");
     }

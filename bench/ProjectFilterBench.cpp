@@ -1,8 +1,8 @@
 // Typing into the projects list's search field over an account of 10,000 projects: one
 // keystroke's filter and model update, then the events that lay out and draw the list.
-#include "ui/state/AppEnvironment.h"
 #include "ui/projects/ProjectListModel.h"
 #include "ui/projects/ProjectsListView.h"
+#include "ui/state/AppEnvironment.h"
 
 #include "core/discovery/ProjectFilter.h"
 
@@ -19,8 +19,12 @@ constexpr int projectCount = 10'000;
 
 std::vector<ProjectFolder> manyProjects()
 {
-    static const std::array statuses{ResumeStatus::ok, ResumeStatus::ok, ResumeStatus::ok, ResumeStatus::cwdMismatch,
-        ResumeStatus::targetMissing, ResumeStatus::noCwdRecorded};
+    static const std::array statuses{ResumeStatus::ok,
+                                     ResumeStatus::ok,
+                                     ResumeStatus::ok,
+                                     ResumeStatus::cwdMismatch,
+                                     ResumeStatus::targetMissing,
+                                     ResumeStatus::noCwdRecorded};
     std::vector<ProjectFolder> projects;
     projects.reserve(projectCount);
     for (int i = 0; i < projectCount; ++i) {
@@ -28,28 +32,29 @@ std::vector<ProjectFolder> manyProjects()
         std::string folder = cwd;
         std::replace(folder.begin(), folder.end(), '/', '-');
         projects.push_back({.id = "claude:" + folder,
-            .accountId = "claude",
-            .folderName = folder,
-            .actualCwd = cwd,
-            .sessionCount = i % 17 + 1,
-            .subagentCount = i % 3,
-            .totalSizeBytes = 1000LL * i,
-            .lastModified = std::chrono::system_clock::now() - std::chrono::minutes(i),
-            .status = statuses[static_cast<std::size_t>(i) % statuses.size()]});
+                            .accountId = "claude",
+                            .folderName = folder,
+                            .actualCwd = cwd,
+                            .sessionCount = i % 17 + 1,
+                            .subagentCount = i % 3,
+                            .totalSizeBytes = 1000LL * i,
+                            .lastModified = std::chrono::system_clock::now() - std::chrono::minutes(i),
+                            .status = statuses[static_cast<std::size_t>(i) % statuses.size()]});
     }
     return projects;
 }
 
 // What the user types, one keystroke at a time, and then erases again.
-const std::array<std::string, 12> keystrokes{
-    "s", "se", "ser", "serv", "servi", "service-99", "service-9", "servi", "serv", "ser", "se", ""};
+const std::array<std::string, 12> keystrokes{"s",         "se",    "ser",  "serv", "servi", "service-99",
+                                             "service-9", "servi", "serv", "ser",  "se",    ""};
 
 // The keystrokes of `typed`, in turn, into a shown projects list over 10,000 projects.
-template <std::size_t N> void typeIntoProjectsList(benchmark::State& state, const std::array<std::string, N>& typed)
+template <std::size_t N>
+void typeIntoProjectsList(benchmark::State& state, const std::array<std::string, N>& typed)
 {
     const auto projects = manyProjects();
     AppEnvironment env({.scanAccounts = [] { return std::vector<ClaudeAccount>{{.id = "claude", .label = "claude"}}; },
-        .indexProjects = [projects](const ClaudeAccount&) { return projects; }});
+                        .indexProjects = [projects](const ClaudeAccount&) { return projects; }});
     ProjectsListView view(env);
     view.resize(380, 700);
     view.show();

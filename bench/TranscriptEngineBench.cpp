@@ -83,7 +83,8 @@ void BM_PythonJsonLoadsBaseline(benchmark::State& state)
         "lines=[l for f in open(sys.argv[1]).read().split() for l in open(f,'rb').read().split(b'\\\\n') if l]\n"
         "t=time.perf_counter()\n"
         "for l in lines: json.loads(l)\n"
-        "print(time.perf_counter()-t)\" " + listing.string();
+        "print(time.perf_counter()-t)\" "
+        + listing.string();
     for (auto _ : state) {
         FILE* python = popen(command.c_str(), "r");
         double seconds = 0;
@@ -166,9 +167,9 @@ void BM_RewriteSessionScope(benchmark::State& state)
         return;
     bool forward = true;
     for (auto _ : state) {
-        const auto result = JSONLRewriter::rewrite(setup().folder(), forward ? bench::corpusCwd : movedCwd,
-                                                   forward ? movedCwd : bench::corpusCwd,
-                                                   JSONLRewriter::Scope::sessionOnly);
+        const auto result =
+            JSONLRewriter::rewrite(setup().folder(), forward ? bench::corpusCwd : movedCwd,
+                                   forward ? movedCwd : bench::corpusCwd, JSONLRewriter::Scope::sessionOnly);
         benchmark::DoNotOptimize(result);
         forward = !forward;
     }
@@ -195,8 +196,8 @@ void BM_ParseEditWriteBaseline(benchmark::State& state)
             out.clear();
             forEachLine(buffer.content(), [&](std::string_view line) {
                 std::string_view cwd;
-                const bool hasCwd = parser.parse(line.data(), line.size(), false)["cwd"].get_string().get(cwd)
-                                    == simdjson::SUCCESS;
+                const bool hasCwd =
+                    parser.parse(line.data(), line.size(), false)["cwd"].get_string().get(cwd) == simdjson::SUCCESS;
                 const std::size_t at = hasCwd ? line.find(from) : std::string_view::npos;
                 if (at == std::string_view::npos) {
                     out.append(line);

@@ -26,8 +26,8 @@ struct ItemFields {
                 page = *candidate;
         }
         return {.version = (version.isEmpty() ? enclosureVersion : version).trimmed(),
-            .shortVersion = shownVersion.trimmed(),
-            .link = QUrl(page.trimmed())};
+                .shortVersion = shownVersion.trimmed(),
+                .link = QUrl(page.trimmed())};
     }
 };
 

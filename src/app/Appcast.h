@@ -11,9 +11,9 @@
 namespace threadhop::Appcast {
 
 struct Item {
-    QString version; ///< the build's version, compared with the running one
+    QString version;      ///< the build's version, compared with the running one
     QString shortVersion; ///< the version shown to people; may be empty
-    QUrl link; ///< the release's page, its release notes or its download, in that preference
+    QUrl link;            ///< the release's page, its release notes or its download, in that preference
 
     bool operator==(const Item&) const = default;
 };

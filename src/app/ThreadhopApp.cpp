@@ -25,13 +25,14 @@ namespace {
 BuildSettings buildSettings()
 {
     return {QString::fromUtf8(BuildInfo::version), QString::fromUtf8(BuildInfo::buildNumber),
-        QString::fromUtf8(BuildInfo::productPageURL)};
+            QString::fromUtf8(BuildInfo::productPageURL)};
 }
 
 } // namespace
 
 ThreadhopApp::ThreadhopApp(AppEnvironment::Discovery discovery, QUrl updateFeed)
-    : m_env(std::move(discovery)), m_updates(std::move(updateFeed), UpdateController::builtVersion()),
+    : m_env(std::move(discovery)),
+      m_updates(std::move(updateFeed), UpdateController::builtVersion()),
       m_mainWindow(std::make_unique<RootView>(m_env, buildSettings()))
 {
     buildMenus(*m_mainWindow->menuBar());
@@ -144,8 +145,8 @@ void ThreadhopApp::tellUpdateOutcome(const UpdateCheck::Outcome& outcome)
 
 void ThreadhopApp::showAbout()
 {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, u"About Threadhop"_s, u"Threadhop"_s, QMessageBox::Ok,
-                                m_mainWindow.get());
+    auto* box =
+        new QMessageBox(QMessageBox::NoIcon, u"About Threadhop"_s, u"Threadhop"_s, QMessageBox::Ok, m_mainWindow.get());
     box->setObjectName(u"aboutBox"_s);
     box->setTextFormat(Qt::PlainText);
     box->setInformativeText(AppStatusBarPresenter::version(QString::fromUtf8(BuildInfo::version),

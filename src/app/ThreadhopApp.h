@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/state/AppEnvironment.h"
 #include "UpdateController.h"
+#include "ui/state/AppEnvironment.h"
 
 #include "core/migration/OperationRecovery.h"
 
@@ -24,7 +24,7 @@ class ThreadhopApp final : public QObject {
 
 public:
     explicit ThreadhopApp(AppEnvironment::Discovery discovery = AppEnvironment::Discovery::standard(),
-        QUrl updateFeed = UpdateController::configuredFeed());
+                          QUrl updateFeed = UpdateController::configuredFeed());
     ~ThreadhopApp() override;
 
     /// Names the application, gives it its icon and the icon theme, and makes closing the last

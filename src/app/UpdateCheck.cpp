@@ -74,7 +74,7 @@ UpdateCheck::Dialog UpdateCheck::dialog(const Outcome& outcome, const QString& s
         if (available->link.isValid() && !available->link.isEmpty())
             link = available->link;
         return {u"A new version of Threadhop is available"_s,
-            u"Threadhop %1 is available; you have %2."_s.arg(available->version, shownVersion), link};
+                u"Threadhop %1 is available; you have %2."_s.arg(available->version, shownVersion), link};
     }
     return {u"Could not check for updates"_s, std::get<Outcomes::Failed>(outcome).reason, std::nullopt};
 }

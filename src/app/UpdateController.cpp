@@ -16,7 +16,9 @@ constexpr int transferTimeoutMs = 20'000;
 } // namespace
 
 UpdateController::UpdateController(QUrl feed, QString runningVersion, QObject* parent)
-    : QObject(parent), m_feed(std::move(feed)), m_runningVersion(std::move(runningVersion)),
+    : QObject(parent),
+      m_feed(std::move(feed)),
+      m_runningVersion(std::move(runningVersion)),
       m_network(new QNetworkAccessManager(this))
 {
 }

@@ -126,7 +126,7 @@ void Symbols::prepareIconTheme()
 {
     QStringList searchPaths = QIcon::themeSearchPaths();
     for (const QString& folder :
-        QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, u"icons"_s, QStandardPaths::LocateDirectory)) {
+         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, u"icons"_s, QStandardPaths::LocateDirectory)) {
         if (!searchPaths.contains(folder))
             searchPaths.append(folder);
     }

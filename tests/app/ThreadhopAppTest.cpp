@@ -1,13 +1,13 @@
 // The application around its windows: the menu commands, launch, quitting, and the update check
 // against a feed served by the test on the loopback address.
-#include "app/Appcast.h"
 #include "app/ThreadhopApp.h"
+#include "app/Appcast.h"
 #include "app/UpdateCheck.h"
 #include "app/UpdateController.h"
 #include "app/VersionNumber.h"
+#include "support/ui/FakeDiscovery.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/window/RootView.h"
-#include "support/ui/FakeDiscovery.h"
 
 #include "core/migration/ConversationMigrator.h"
 #include "core/migration/OperationSteps.h"
@@ -61,8 +61,8 @@ TEST_F(ThreadhopAppTest, ControlQuestionMarkOpensOneHelpWindowCentredOnTheMainWi
     EXPECT_EQ(app.helpWindow(), window) << "a second press brings the same window forward";
     const auto windows = QApplication::topLevelWidgets();
     EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
-                  [](const QWidget* w) { return w->objectName() == u"threadhop-help"_s; }),
-        1);
+                            [](const QWidget* w) { return w->objectName() == u"threadhop-help"_s; }),
+              1);
 }
 
 TEST_F(ThreadhopAppTest, ClosingTheLastWindowQuits)
@@ -105,24 +105,25 @@ TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
     testing::writeFile(projects / "-w-old" / "s.jsonl", testing::cwdLine("/w/old"));
     const std::string before = testing::readFile(projects / "-w-old" / "s.jsonl");
     {
-        struct Crash {};
+        struct Crash { };
         const OperationSteps::ScopedHook crash([](OperationStep step) {
             if (step == OperationStep::moved)
                 throw Crash{};
         });
         const ConversationMigrator::Input input{.accountId = "claude",
-            .projectsRoot = projects,
-            .oldFolderName = "-w-old",
-            .oldCwd = "/w/old",
-            .newCwd = "/w/new",
-            .allowPopulatedDestination = true};
+                                                .projectsRoot = projects,
+                                                .oldFolderName = "-w-old",
+                                                .oldCwd = "/w/old",
+                                                .newCwd = "/w/new",
+                                                .allowPopulatedDestination = true};
         EXPECT_THROW(ConversationMigrator::migrate(input, "20240501-093000"), Crash);
     }
     ThreadhopApp app(discovery, QUrl());
     app.start();
     auto* alert = app.mainWindow().findChild<QMessageBox*>(u"interruptedOperationsAlert"_s);
     ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(alert->informativeText(),
+    EXPECT_EQ(
+        alert->informativeText(),
         u"A migration of -w-old to -w-new was interrupted. Every file was put back as it was before it started."_s);
     EXPECT_EQ(testing::readFile(projects / "-w-old" / "s.jsonl"), before);
     alert->accept();
@@ -232,11 +233,11 @@ TEST(UpdateCheckTest, FeedsThatCannotBeUsed)
 TEST(UpdateCheckTest, DownloadFailuresAndAnItemWithoutALink)
 {
     EXPECT_EQ(UpdateCheck::downloadFailed(QNetworkReply::InternalServerError, 503).reason,
-        u"The update server answered with an error (HTTP 503)."_s);
+              u"The update server answered with an error (HTTP 503)."_s);
     for (const auto error : {QNetworkReply::ConnectionRefusedError, QNetworkReply::HostNotFoundError,
-             QNetworkReply::OperationCanceledError}) {
+                             QNetworkReply::OperationCanceledError}) {
         EXPECT_EQ(UpdateCheck::downloadFailed(error, 0).reason,
-            u"The update server could not be reached. Check the internet connection and try again."_s);
+                  u"The update server could not be reached. Check the internet connection and try again."_s);
     }
 
     EXPECT_EQ(UpdateCheck::dialog(Outcomes::Available{u"0.2.0"_s, QUrl()}, u"0.1.0"_s).link, std::nullopt)
@@ -271,11 +272,11 @@ private:
                     return;
                 const QByteArray path = request->split(' ').value(1);
                 const auto found = responses.find(path);
-                const auto [status, body]
-                    = found == responses.end() ? std::pair(404, QByteArray("Not Found")) : found->second;
+                const auto [status, body] =
+                    found == responses.end() ? std::pair(404, QByteArray("Not Found")) : found->second;
                 socket->write("HTTP/1.1 " + QByteArray::number(status)
-                    + " Answer\r\nContent-Type: application/rss+xml\r\nContent-Length: "
-                    + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                              + " Answer\r\nContent-Type: application/rss+xml\r\nContent-Length: "
+                              + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
                 socket->disconnectFromHost();
             });
         }
@@ -291,8 +292,9 @@ protected:
     UpdateControllerTest()
     {
         const auto item = [](const QByteArray& version) {
-            return feed("<item><sparkle:version>" + version + "</sparkle:version><sparkle:shortVersionString>99.0"
-                "</sparkle:shortVersionString><link>https://example.com/threadhop/releases</link></item>");
+            return feed("<item><sparkle:version>" + version
+                        + "</sparkle:version><sparkle:shortVersionString>99.0"
+                          "</sparkle:shortVersionString><link>https://example.com/threadhop/releases</link></item>");
         };
         server.responses["/up-to-date.xml"] = {200, item(UpdateController::builtVersion().toUtf8())};
         server.responses["/newer.xml"] = {200, item("999999")};
@@ -332,15 +334,15 @@ TEST_F(UpdateControllerTest, EachOutcomeInPlainWordsWithALinkOnlyToANewerVersion
     // feed → title, explanation, link button
     const std::tuple<QUrl, QString, QString, bool> cases[]{
         {server.url(u"/up-to-date.xml"_s), u"You’re up to date"_s,
-            u"Threadhop "_s + running + u" is the newest version."_s, false},
+         u"Threadhop "_s + running + u" is the newest version."_s, false},
         {server.url(u"/newer.xml"_s), u"A new version of Threadhop is available"_s,
-            u"Threadhop 99.0 is available; you have "_s + running + u"."_s, true},
+         u"Threadhop 99.0 is available; you have "_s + running + u"."_s, true},
         {server.url(u"/missing.xml"_s), failed, u"The update information was not found on the server (HTTP 404)."_s,
-            false},
+         false},
         {server.url(u"/malformed.xml"_s), failed, u"The update information from the server could not be read."_s,
-            false},
+         false},
         {nobodyListening, failed,
-            u"The update server could not be reached. Check the internet connection and try again."_s, false},
+         u"The update server could not be reached. Check the internet connection and try again."_s, false},
     };
     for (const auto& [feed, title, explanation, link] : cases) {
         ThreadhopApp app(discovery, feed);

@@ -35,13 +35,14 @@ int main(int argc, char** argv)
                                            .allowPopulatedDestination = true},
                                           stamp);
         } else if (mode == "fork") {
-            AccountMover::move({.source = ClaudeAccount{.id = "claude"},
-                                .target = ClaudeAccount{.id = "claude-work", .configDir = (home / ".claude-work").string()},
-                                .sessionId = argv[4],
-                                .sourceFolderName = argv[3],
-                                .launchCwd = argv[5],
-                                .mode = MoveMode::fork},
-                               stamp);
+            AccountMover::move(
+                {.source = ClaudeAccount{.id = "claude"},
+                 .target = ClaudeAccount{.id = "claude-work", .configDir = (home / ".claude-work").string()},
+                 .sessionId = argv[4],
+                 .sourceFolderName = argv[3],
+                 .launchCwd = argv[5],
+                 .mode = MoveMode::fork},
+                stamp);
         } else {
             return 2;
         }

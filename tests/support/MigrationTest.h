@@ -1,11 +1,11 @@
 #pragma once
 
+#include "TempHome.h"
 #include "core/migration/AccountMover.h"
 #include "core/migration/ConversationMigrator.h"
 #include "core/migration/MigrationAudit.h"
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/AtomicFile.h"
-#include "TempHome.h"
 
 #include <map>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/util/fs/HomeFolder.h"
 #include "TempFolder.h"
+#include "core/util/fs/HomeFolder.h"
 
 #include <filesystem>
 #include <functional>

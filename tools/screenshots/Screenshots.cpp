@@ -1,19 +1,19 @@
 // Renders the windows over a made-up home into PNG files for a reviewer to look at
 // (make screenshots); the files land in <build>/screenshots/. Not a test: nothing here is checked.
+#include "ScreenshotTest.h"
 #include "app/ThreadhopApp.h"
+#include "support/ui/DiscoveryGate.h"
+#include "support/ui/FixtureHome.h"
+#include "support/ui/TranscriptHome.h"
+#include "support/ui/UiTest.h"
 #include "ui/detail/ProjectDetailView.h"
 #include "ui/help/HelpView.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/history/HistoryRow.h"
 #include "ui/history/HistoryView.h"
 #include "ui/projects/ProjectsListView.h"
-#include "ui/window/RootView.h"
 #include "ui/sheets/MigrationSheet.h"
-#include "support/ui/DiscoveryGate.h"
-#include "support/ui/FixtureHome.h"
-#include "support/ui/TranscriptHome.h"
-#include "support/ui/UiTest.h"
-#include "ScreenshotTest.h"
+#include "ui/window/RootView.h"
 
 #include "core/encoding/CwdCodec.h"
 #include "core/migration/BackupArchiver.h"
@@ -43,12 +43,12 @@ TEST_F(ScreenshotTest, MainWindowOverTheFixtureHome)
     gate->release(1);
     auto standard = AppEnvironment::Discovery::standard();
     ThreadhopApp app({.scanAccounts =
-                             [gate, standard] {
-                                 gate->enter();
-                                 return standard.scanAccounts();
-                             },
-                         .indexProjects = standard.indexProjects},
-        QUrl());
+                          [gate, standard] {
+                              gate->enter();
+                              return standard.scanAccounts();
+                          },
+                      .indexProjects = standard.indexProjects},
+                     QUrl());
     RootView& window = app.mainWindow();
     window.resize(1180, 720);
     app.start();
@@ -91,7 +91,8 @@ TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
     ASSERT_TRUE(testing::waitUntil([&] { return !app.environment().isScanning(); }));
 
     auto* detail = child<ProjectDetailView>(window, u"projectDetailView"_s);
-    const std::pair<std::string, const char*> statuses[]{{CwdCodec::encode(fixture->readyCwd), "detail-ok.png"},
+    const std::pair<std::string, const char*> statuses[]{
+        {CwdCodec::encode(fixture->readyCwd), "detail-ok.png"},
         {CwdCodec::encode(fixture->oldAppCwd), "detail-cwd-mismatch.png"},
         {CwdCodec::encode(fixture->movedCwd), "detail-target-missing.png"},
         {CwdCodec::encode(fixture->lostCwd), "detail-target-missing-two-suggestions.png"},
@@ -106,12 +107,12 @@ TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
     // seen, and then fails; the second one runs.
     auto gate = std::make_shared<testing::DiscoveryGate>();
     auto engine = MigrationEngine::standard();
-    engine.migrate
-        = [gate, standard = engine.migrate](const ConversationMigrator::Input& input, const std::string& stamp) {
-              if (gate->enter() == 1)
-                  throw MigrationError::verificationFailed(3);
-              return standard(input, stamp);
-          };
+    engine.migrate = [gate, standard = engine.migrate](const ConversationMigrator::Input& input,
+                                                       const std::string& stamp) {
+        if (gate->enter() == 1)
+            throw MigrationError::verificationFailed(3);
+        return standard(input, stamp);
+    };
     detail->setMigrationEngine(engine);
     const auto openSheet = [&] {
         app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture->movedCwd));
@@ -160,17 +161,17 @@ TEST_F(ScreenshotTest, HistoryWindow)
     const auto projects = home() / ".claude" / "projects";
     const auto migrate = [&](const std::filesystem::path& from, const std::filesystem::path& to, const char* stamp) {
         return ConversationMigrator::migrate({.accountId = "claude",
-                                                 .projectsRoot = projects,
-                                                 .oldFolderName = CwdCodec::encode(from.string()),
-                                                 .oldCwd = from.string(),
-                                                 .newCwd = to.string(),
-                                                 .allowPopulatedDestination = true},
-            stamp);
+                                              .projectsRoot = projects,
+                                              .oldFolderName = CwdCodec::encode(from.string()),
+                                              .oldCwd = from.string(),
+                                              .newCwd = to.string(),
+                                              .allowPopulatedDestination = true},
+                                             stamp);
     };
     const auto undone = migrate(home() / "code" / "api", home() / "code" / "api-v2", "20240501-093000");
     RestoreManager::restore(undone, projects, "20240502-100000", MigrationAudit::records());
-    MigrationRecord other = migrate(home() / "code" / "site", home() / "work" / "a-much-longer-folder-name" / "site",
-        "20240503-110000");
+    MigrationRecord other =
+        migrate(home() / "code" / "site", home() / "work" / "a-much-longer-folder-name" / "site", "20240503-110000");
     other.id = Uuid::random();
     other.accountId = "claude-personal";
     MigrationAudit::append(other);

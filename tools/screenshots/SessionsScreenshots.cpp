@@ -1,14 +1,14 @@
 // Renders the sessions section and the account-move sheet in each of its phases for a reviewer.
+#include "ScreenshotTest.h"
+#include "support/ui/DiscoveryGate.h"
+#include "support/ui/TranscriptHome.h"
 #include "ui/sessions/SessionRow.h"
 #include "ui/sessions/SessionsSection.h"
 #include "ui/sheets/AccountMoveSheet.h"
-#include "support/ui/DiscoveryGate.h"
-#include "ScreenshotTest.h"
-#include "support/ui/TranscriptHome.h"
 
-#include "ui/state/AppEnvironment.h"
 #include "core/discovery/AccountScanner.h"
 #include "core/encoding/CwdCodec.h"
+#include "ui/state/AppEnvironment.h"
 
 #include <QPushButton>
 #include <QThreadPool>
@@ -25,28 +25,30 @@ using testing::waitUntil;
 TEST_F(ScreenshotSessionsTest, SessionsSection)
 {
     AppEnvironment env({.scanAccounts = [] { return std::vector<ClaudeAccount>{}; },
-        .indexProjects = [](const ClaudeAccount&) { return std::vector<ProjectFolder>{}; }});
+                        .indexProjects = [](const ClaudeAccount&) { return std::vector<ProjectFolder>{}; }});
     const auto now = std::chrono::system_clock::now();
-    const std::vector<SessionInfo> sessions{{.id = "ae4a77f8-aedd-4bc1-888f-c94edc91af04",
-                                                .lastModified = now - std::chrono::minutes(5),
-                                                .userMessageCount = 42,
-                                                .recentUserMessages = {"Run the tests again and fix what fails.",
-                                                    "Here is the stack trace:\nline one\nline two\nline three\nline "
-                                                    "four\nline five",
-                                                    "A single long message that goes on and on about the layout of "
-                                                    "the sessions section until it has to wrap onto more lines than "
-                                                    "a block may show, so the block cuts it after the third line "
-                                                    "and ends that line in an ellipsis, however much follows. "
-                                                    "And this sentence is never seen."}},
+    const std::vector<SessionInfo> sessions{
+        {.id = "ae4a77f8-aedd-4bc1-888f-c94edc91af04",
+         .lastModified = now - std::chrono::minutes(5),
+         .userMessageCount = 42,
+         .recentUserMessages = {"Run the tests again and fix what fails.",
+                                "Here is the stack trace:\nline one\nline two\nline three\nline "
+                                "four\nline five",
+                                "A single long message that goes on and on about the layout of "
+                                "the sessions section until it has to wrap onto more lines than "
+                                "a block may show, so the block cuts it after the third line "
+                                "and ends that line in an ellipsis, however much follows. "
+                                "And this sentence is never seen."}},
         {.id = "5e55105e-0000-4000-8000-000000000001",
-            .lastModified = now - std::chrono::hours(50),
-            .userMessageCount = 1},
+         .lastModified = now - std::chrono::hours(50),
+         .userMessageCount = 1},
         {.id = "abc", .lastModified = now - std::chrono::days(400), .userMessageCount = 0}};
     for (const bool pathExists : {false, true}) {
         QWidget host;
         auto* layout = new QVBoxLayout(&host);
-        auto* section = new SessionsSection(env, pathExists ? std::vector<SessionInfo>{} : sessions,
-            {.cwd = "/Users/ana/code/site", .alias = "claude", .pathExists = pathExists});
+        auto* section =
+            new SessionsSection(env, pathExists ? std::vector<SessionInfo>{} : sessions,
+                                {.cwd = "/Users/ana/code/site", .alias = "claude", .pathExists = pathExists});
         layout->addWidget(section);
         layout->addStretch(1);
         for (SessionRow* row : section->rows())
@@ -63,22 +65,22 @@ TEST_F(ScreenshotSessionsTest, AccountMoveSheetInEachPhase)
     if (!fixture)
         GTEST_SKIP() << "no fixture transcripts";
     ClaudeAccount work{.id = "claude-work",
-        .label = "claude-work",
-        .alias = "claude-work",
-        .configDir = (home() / ".claude-work").string(),
-        .aliasIsSimple = true,
-        .identity = AccountIdentity{.emailAddress = "ana@work.example.com"}};
+                       .label = "claude-work",
+                       .alias = "claude-work",
+                       .configDir = (home() / ".claude-work").string(),
+                       .aliasIsSimple = true,
+                       .identity = AccountIdentity{.emailAddress = "ana@work.example.com"}};
     ClaudeAccount zeta{.id = "claude-zeta",
-        .label = "claude-zeta",
-        .alias = "claude-zeta",
-        .configDir = (home() / ".claude-zeta").string()};
+                       .label = "claude-zeta",
+                       .alias = "claude-zeta",
+                       .configDir = (home() / ".claude-zeta").string()};
     AppEnvironment env({.scanAccounts =
                             [work, zeta] {
                                 auto accounts = AccountScanner::scan();
                                 accounts.insert(accounts.end(), {work, zeta});
                                 return accounts;
                             },
-        .indexProjects = AppEnvironment::Discovery::standard().indexProjects});
+                        .indexProjects = AppEnvironment::Discovery::standard().indexProjects});
     env.scan();
     ASSERT_TRUE(waitUntil([&] { return !env.isScanning(); }));
 
@@ -106,12 +108,12 @@ TEST_F(ScreenshotSessionsTest, AccountMoveSheetInEachPhase)
     };
     const std::string folder = CwdCodec::encode(fixture->movedCwd);
     const ProjectFolder project = *std::find_if(env.projects("claude").begin(), env.projects("claude").end(),
-        [&](const ProjectFolder& each) { return each.folderName == folder; });
+                                                [&](const ProjectFolder& each) { return each.folderName == folder; });
     QWidget host;
     host.show();
     const auto open = [&](const std::string& sessionId) {
         auto* sheet = new AccountMoveSheet(env, env.accounts().front(), project,
-            {.id = sessionId, .userMessageCount = 57}, fixture->movedCwd, engine, &host);
+                                           {.id = sessionId, .userMessageCount = 57}, fixture->movedCwd, engine, &host);
         sheet->open();
         return sheet;
     };
@@ -133,7 +135,7 @@ TEST_F(ScreenshotSessionsTest, AccountMoveSheetInEachPhase)
     sheet->reject();
 
     testing::writeFile(fixture->folderOf(fixture->movedCwd) / "live.jsonl",
-        testing::readFile(fixture->folderOf(fixture->movedCwd) / (large + ".jsonl")));
+                       testing::readFile(fixture->folderOf(fixture->movedCwd) / (large + ".jsonl")));
     sheet = open("live");
     waitForPreview(sheet);
     save(*sheet, "account-move-warnings.png");

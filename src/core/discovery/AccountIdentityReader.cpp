@@ -1,9 +1,9 @@
 #include "AccountIdentityReader.h"
 
-#include "core/util/fs/HomeFolder.h"
 #include "core/util/format/JSONParser.h"
-#include "core/util/text/PathText.h"
+#include "core/util/fs/HomeFolder.h"
 #include "core/util/fs/ReadBuffer.h"
+#include "core/util/text/PathText.h"
 
 #include <algorithm>
 

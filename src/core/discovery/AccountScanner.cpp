@@ -3,9 +3,9 @@
 #include "AccountIdentityReader.h"
 #include "core/util/fs/DirectoryListing.h"
 #include "core/util/fs/HomeFolder.h"
-#include "core/util/text/PathText.h"
 #include "core/util/fs/ReadBuffer.h"
 #include "core/util/text/LineBreakReader.h"
+#include "core/util/text/PathText.h"
 #include "core/util/text/UnicodeText.h"
 
 #include <algorithm>
@@ -14,8 +14,8 @@
 namespace threadhop {
 namespace {
 
-constexpr std::array<std::string_view, 6> startupFiles{".zshrc", ".zprofile", ".zshenv",
-                                                      ".aliases", ".bashrc", ".bash_profile"};
+constexpr std::array<std::string_view, 6> startupFiles{".zshrc",   ".zprofile", ".zshenv",
+                                                       ".aliases", ".bashrc",   ".bash_profile"};
 constexpr std::string_view configDirAssignment = "CLAUDE_CONFIG_DIR=";
 
 std::string_view trimCharacters(std::string_view text, std::string_view characters)
@@ -52,7 +52,8 @@ struct AccountMap {
 
     ClaudeAccount* find(const std::string& key)
     {
-        const auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& entry) { return entry.first == key; });
+        const auto it =
+            std::find_if(entries.begin(), entries.end(), [&](const auto& entry) { return entry.first == key; });
         return it == entries.end() ? nullptr : &it->second;
     }
 };
@@ -93,14 +94,15 @@ void addConfigFolderAccounts(AccountMap& accounts)
         if (accounts.find(key))
             continue;
         const std::string id = name.substr(1);
-        accounts.entries.emplace_back(key, ClaudeAccount{
-                                               .id = id,
-                                               .label = id + " (no alias)",
-                                               .alias = id,
-                                               .configDir = key,
-                                               .aliasIsSimple = false,
-                                               .identity = std::nullopt,
-                                           });
+        accounts.entries.emplace_back(key,
+                                      ClaudeAccount{
+                                          .id = id,
+                                          .label = id + " (no alias)",
+                                          .alias = id,
+                                          .configDir = key,
+                                          .aliasIsSimple = false,
+                                          .identity = std::nullopt,
+                                      });
     }
 }
 
@@ -119,14 +121,15 @@ std::vector<ClaudeAccount> AccountScanner::scan()
 std::vector<ClaudeAccount> AccountScanner::scanAll()
 {
     AccountMap accounts;
-    accounts.entries.emplace_back((HomeFolder::path() / ".claude").string(), ClaudeAccount{
-                                                                               .id = "claude",
-                                                                               .label = "claude (default)",
-                                                                               .alias = "claude",
-                                                                               .configDir = std::nullopt,
-                                                                               .aliasIsSimple = true,
-                                                                               .identity = std::nullopt,
-                                                                           });
+    accounts.entries.emplace_back((HomeFolder::path() / ".claude").string(),
+                                  ClaudeAccount{
+                                      .id = "claude",
+                                      .label = "claude (default)",
+                                      .alias = "claude",
+                                      .configDir = std::nullopt,
+                                      .aliasIsSimple = true,
+                                      .identity = std::nullopt,
+                                  });
     addAliasAccounts(accounts);
     addConfigFolderAccounts(accounts);
 
@@ -173,7 +176,8 @@ bool AccountScanner::isSimpleClaudeCommand(std::string_view value)
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string_view word = words[i];
         const std::size_t equals = word.find('=');
-        const bool isAssignment = equals != std::string_view::npos && UnicodeText::isIdentifierLike(word.substr(0, equals));
+        const bool isAssignment =
+            equals != std::string_view::npos && UnicodeText::isIdentifierLike(word.substr(0, equals));
         if (!isAssignment)
             return PathText::lastComponent(word) == "claude" && i + 1 == words.size();
         if (word.substr(0, equals) != "CLAUDE_CONFIG_DIR")

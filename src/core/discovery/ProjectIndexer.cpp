@@ -1,7 +1,7 @@
 #include "ProjectIndexer.h"
 
-#include "core/util/fs/DirectoryListing.h"
 #include "core/util/format/JSONParser.h"
+#include "core/util/fs/DirectoryListing.h"
 #include "core/util/fs/ReadBuffer.h"
 #include "core/util/text/LineBreakReader.h"
 #include "core/util/text/UnicodeText.h"
@@ -73,8 +73,8 @@ std::optional<std::string> ProjectIndexer::extractCwd(const std::filesystem::pat
 std::vector<ProjectFolder> ProjectIndexer::projects(const ClaudeAccount& account)
 {
     std::vector<ProjectFolder> folders;
-    for (const auto& entry : DirectoryListing::entries(account.configDirURL() / "projects",
-                                                       DirectoryListing::Hidden::skip)) {
+    for (const auto& entry :
+         DirectoryListing::entries(account.configDirURL() / "projects", DirectoryListing::Hidden::skip)) {
         std::error_code error;
         if (!entry.is_directory(error))
             continue;

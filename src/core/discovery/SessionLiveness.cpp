@@ -1,8 +1,8 @@
 #include "SessionLiveness.h"
 
+#include "core/util/format/JSONParser.h"
 #include "core/util/fs/DirectoryListing.h"
 #include "core/util/fs/FileMetadata.h"
-#include "core/util/format/JSONParser.h"
 #include "core/util/fs/ReadBuffer.h"
 
 #include <cerrno>

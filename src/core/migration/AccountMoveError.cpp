@@ -17,8 +17,10 @@ AccountMoveError AccountMoveError::brokenTranscript(std::int64_t unansweredCalls
 {
     return {Kind::brokenTranscript,
             "The transcript has " + std::to_string(unansweredCalls)
-                + " tool calls that were never answered, with content after them. Trim to the last complete exchange first.",
-            {}, unansweredCalls};
+                + " tool calls that were never answered, with content after them. Trim to the last complete exchange "
+                  "first.",
+            {},
+            unansweredCalls};
 }
 
 AccountMoveError AccountMoveError::verificationFailed(std::string detail)
@@ -35,14 +37,16 @@ AccountMoveError AccountMoveError::sameAccount()
 
 AccountMoveError AccountMoveError::noCwdRecorded()
 {
-    return {Kind::noCwdRecorded, "This transcript records no working directory, so the destination folder cannot be "
-                                 "computed. The conversation cannot be moved."};
+    return {Kind::noCwdRecorded,
+            "This transcript records no working directory, so the destination folder cannot be "
+            "computed. The conversation cannot be moved."};
 }
 
 AccountMoveError AccountMoveError::trimNeedsFork()
 {
-    return {Kind::trimNeedsFork, "A trimmed copy must be a fork — a shortened transcript keeping the original's id would "
-                                 "make two different files claim to be the same conversation."};
+    return {Kind::trimNeedsFork,
+            "A trimmed copy must be a fork — a shortened transcript keeping the original's id would "
+            "make two different files claim to be the same conversation."};
 }
 
 AccountMoveError AccountMoveError::refused(std::string reason)

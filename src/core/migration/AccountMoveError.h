@@ -10,7 +10,15 @@ namespace threadhop {
 /// The refusals of an account move; what() is the text shown to the user.
 class AccountMoveError final : public UserError {
 public:
-    enum class Kind { collision, brokenTranscript, verificationFailed, sameAccount, noCwdRecorded, trimNeedsFork, refused };
+    enum class Kind {
+        collision,
+        brokenTranscript,
+        verificationFailed,
+        sameAccount,
+        noCwdRecorded,
+        trimNeedsFork,
+        refused
+    };
 
     static AccountMoveError collision(std::string targetFolderPath);
     static AccountMoveError brokenTranscript(std::int64_t unansweredCalls);

@@ -13,15 +13,15 @@ namespace threadhop {
 
 /// What an account move would do, computed without touching anything.
 struct AccountMovePreview {
-    std::string sourceFolder; ///< the source project folder's name
-    std::string targetFolder; ///< the target project folder's name
-    std::string targetPath;   ///< the target project folder's full path
+    std::string sourceFolder;       ///< the source project folder's name
+    std::string targetFolder;       ///< the target project folder's name
+    std::string targetPath;         ///< the target project folder's full path
     std::int64_t fileCount = 0;     ///< the transcript and its side-folder files
     std::int64_t subagentCount = 0; ///< subagent transcripts among them
     std::int64_t totalBytes = 0;
-    TranscriptIntegrity integrity;    ///< the analysis of the source transcript
-    JSONLRewriter::Result cwdScan;    ///< occurrences of the launch directory in the source folder
-    bool collision = false;           ///< a clone would meet a conversation that is already there
+    TranscriptIntegrity integrity; ///< the analysis of the source transcript
+    JSONLRewriter::Result cwdScan; ///< occurrences of the launch directory in the source folder
+    bool collision = false;        ///< a clone would meet a conversation that is already there
     std::optional<LiveSession> sourceIsLive;
     std::optional<TranscriptTrimmer::Result> trim; ///< what a trimmed move would keep
 

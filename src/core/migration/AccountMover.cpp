@@ -6,13 +6,13 @@
 #include "MoveLedger.h"
 #include "OperationSteps.h"
 #include "PendingOperation.h"
-#include "StagedCopy.h"
 #include "SessionCopier.h"
+#include "StagedCopy.h"
 #include "core/discovery/SessionLiveness.h"
 #include "core/encoding/CwdCodec.h"
 #include "core/util/fs/FileMetadata.h"
-#include "core/util/text/PathText.h"
 #include "core/util/fs/ReadBuffer.h"
+#include "core/util/text/PathText.h"
 #include "core/util/text/UnicodeText.h"
 #include "core/validation/TranscriptAnalyzer.h"
 
@@ -42,7 +42,8 @@ void refuse(const AccountMoveInput& input, const AccountMovePreview& preview)
     if (input.scope.isTrimmed() && input.mode != MoveMode::fork)
         throw AccountMoveError::trimNeedsFork();
     if (!input.scope.isTrimmed() && !preview.integrity.unansweredInMiddle.empty())
-        throw AccountMoveError::brokenTranscript(static_cast<std::int64_t>(preview.integrity.unansweredInMiddle.size()));
+        throw AccountMoveError::brokenTranscript(
+            static_cast<std::int64_t>(preview.integrity.unansweredInMiddle.size()));
 }
 
 // One read of the conversation's files serves the analysis, the identity plan and the copy, so
@@ -50,7 +51,7 @@ void refuse(const AccountMoveInput& input, const AccountMovePreview& preview)
 struct ConversationRead {
     std::map<fs::path, ReadBuffer> texts; ///< the files that may be edited (.jsonl, .meta.json), as read
     TranscriptIntegrity integrity;
-    IdentityRewriter::ValueSet identities;          ///< of every such file, when asked for
+    IdentityRewriter::ValueSet identities;            ///< of every such file, when asked for
     std::optional<TranscriptTrimmer::Output> trimmed; ///< for a trimmed scope
 };
 
@@ -60,9 +61,11 @@ ConversationRead readConversation(const SessionCopier::Layout& layout, const Tra
                                   bool wholeConversation)
 {
     ConversationRead read;
-    const auto collect = [&](simdjson::dom::element line) { IdentityRewriter::collect(line, std::nullopt, read.identities); };
-    const auto files = wholeConversation ? IdentityRewriter::identityFiles(layout.allFiles)
-                                         : std::vector<fs::path>{layout.transcript};
+    const auto collect = [&](simdjson::dom::element line) {
+        IdentityRewriter::collect(line, std::nullopt, read.identities);
+    };
+    const auto files =
+        wholeConversation ? IdentityRewriter::identityFiles(layout.allFiles) : std::vector<fs::path>{layout.transcript};
     for (const auto& file : files) {
         ReadBuffer buffer;
         if (!buffer.load(file))
@@ -70,7 +73,8 @@ ConversationRead readConversation(const SessionCopier::Layout& layout, const Tra
         const std::string_view text = buffer.content();
         if (file == layout.transcript) {
             // A line that is not UTF-8 is one invalid line here, not a reason to leave the transcript out.
-            read.integrity = wholeConversation ? TranscriptAnalyzer::analyze(text, collect) : TranscriptAnalyzer::analyze(text);
+            read.integrity =
+                wholeConversation ? TranscriptAnalyzer::analyze(text, collect) : TranscriptAnalyzer::analyze(text);
             if (const auto messages = scope.messages())
                 read.trimmed = TranscriptTrimmer::trim(text, *messages);
         } else {
@@ -149,15 +153,16 @@ void verify(const AccountMoveInput& input, const SessionCopier::CopyResult& copy
 {
     const auto sourceCount = static_cast<std::int64_t>(source.allFiles.size());
     if (copy.filesCopied != sourceCount)
-        throw AccountMoveError::verificationFailed(std::to_string(copy.filesCopied) + " of " + std::to_string(sourceCount)
-                                                   + " files reached the destination");
+        throw AccountMoveError::verificationFailed(std::to_string(copy.filesCopied) + " of "
+                                                   + std::to_string(sourceCount) + " files reached the destination");
     const std::string expected = CwdCodec::encode(AccountMover::destinationCwd(input));
     const std::string folderName = targetFolder.filename().string();
     if (folderName != expected)
         throw AccountMoveError::verificationFailed("destination folder is " + folderName + ", expected " + expected);
     if (input.mode == MoveMode::fork) {
         // Read back from the disk: what the copy holds, not what was meant to be written.
-        const auto copied = IdentityRewriter::identityValues(IdentityRewriter::identityFiles(copy.destinationFiles), buffer);
+        const auto copied =
+            IdentityRewriter::identityValues(IdentityRewriter::identityFiles(copy.destinationFiles), buffer);
         const auto shared = std::count_if(copied.begin(), copied.end(), [&](const std::string& value) {
             return value == input.sessionId || read.identities.contains(value);
         });
@@ -170,15 +175,17 @@ void verify(const AccountMoveInput& input, const SessionCopier::CopyResult& copy
     if (!launchCwd)
         throw AccountMoveError::verificationFailed("the copied transcript records no cwd");
     if (CwdCodec::encode(*launchCwd) != expected)
-        throw AccountMoveError::verificationFailed("the copied transcript records " + *launchCwd + ", which does not encode to "
-                                                   + expected);
+        throw AccountMoveError::verificationFailed("the copied transcript records " + *launchCwd
+                                                   + ", which does not encode to " + expected);
 }
 
 std::string scopeSummary(const AccountMovePreview& preview, const std::optional<TranscriptTrimmer::Result>& trim)
 {
     if (!trim)
-        return "full — " + std::to_string(preview.integrity.lines) + " lines, " + MoveLedger::fileSize(preview.totalBytes);
-    std::string summary = "trimmed — kept " + std::to_string(trim->keptLines) + " lines, dropped " + std::to_string(trim->droppedLines);
+        return "full — " + std::to_string(preview.integrity.lines) + " lines, "
+            + MoveLedger::fileSize(preview.totalBytes);
+    std::string summary =
+        "trimmed — kept " + std::to_string(trim->keptLines) + " lines, dropped " + std::to_string(trim->droppedLines);
     if (trim->boundaryMovedBy >= 1)
         summary += " (boundary moved back " + std::to_string(trim->boundaryMovedBy) + " lines to stay replayable)";
     return summary;
@@ -189,9 +196,10 @@ std::optional<std::string> emailOf(const ClaudeAccount& account)
     return account.identity ? std::optional(account.identity->emailAddress) : std::nullopt;
 }
 
-void writeLedger(const AccountMoveInput& input, const AccountMovePreview& preview, const SessionCopier::CopyResult& copy,
-                 const std::string& newSessionId, const std::optional<TranscriptTrimmer::Result>& trim,
-                 const std::string& backupPath, const fs::path& sourceFolder, const fs::path& targetFolder)
+void writeLedger(const AccountMoveInput& input, const AccountMovePreview& preview,
+                 const SessionCopier::CopyResult& copy, const std::string& newSessionId,
+                 const std::optional<TranscriptTrimmer::Result>& trim, const std::string& backupPath,
+                 const fs::path& sourceFolder, const fs::path& targetFolder)
 {
     const std::string newCwd = AccountMover::destinationCwd(input);
     const std::string files = std::to_string(copy.filesCopied);
@@ -208,7 +216,8 @@ void writeLedger(const AccountMoveInput& input, const AccountMovePreview& previe
         .targetIdentity = emailOf(input.target),
         .mode = input.mode == MoveMode::clone ? "A — clone, session id kept" : "B — fork, identity rewritten",
         .scopeSummary = scopeSummary(preview, trim),
-        .cwdSummary = newCwd != input.launchCwd ? input.launchCwd + " → " + newCwd : "unchanged (" + input.launchCwd + ")",
+        .cwdSummary =
+            newCwd != input.launchCwd ? input.launchCwd + " → " + newCwd : "unchanged (" + input.launchCwd + ")",
         .fileSummary = files + " files (" + std::to_string(preview.subagentCount) + " subagent transcripts)",
         .verified = "yes — " + files + "/" + std::to_string(preview.fileCount) + " files",
         .backupPath = backupPath,
@@ -219,8 +228,9 @@ void writeLedger(const AccountMoveInput& input, const AccountMovePreview& previe
     MoveLedger::append(entry, targetFolder);
 }
 
-MigrationRecord recordOf(const AccountMoveInput& input, const SessionCopier::CopyResult& copy, const std::string& newSessionId,
-                         const JSONLRewriter::Result& cwdRewrite, const std::string& backupPath, const fs::path& targetFolder)
+MigrationRecord recordOf(const AccountMoveInput& input, const SessionCopier::CopyResult& copy,
+                         const std::string& newSessionId, const JSONLRewriter::Result& cwdRewrite,
+                         const std::string& backupPath, const fs::path& targetFolder)
 {
     std::map<std::string, std::int64_t> byClass;
     for (const auto& [cwdClass, count] : cwdRewrite.byClass)
@@ -239,7 +249,7 @@ MigrationRecord recordOf(const AccountMoveInput& input, const SessionCopier::Cop
         .dryRun = false,
         .success = true,
         .message = std::string(input.mode == MoveMode::clone ? "Clone" : "Fork") + " to " + input.target.id + ": "
-                   + std::to_string(copy.filesCopied) + " files, " + input.scope.label() + ".",
+            + std::to_string(copy.filesCopied) + " files, " + input.scope.label() + ".",
         .rewroteHistory = input.rewriteHistory,
         .occurrencesByClass = byClass,
         .targetAccountId = input.target.id,

@@ -38,7 +38,8 @@ std::string lastLines(std::string_view text)
 // What went wrong, in tar's words where it said something, always with how it ended when it did not.
 std::string failureText(const ChildProcess::Outcome& outcome)
 {
-    std::string text = UnicodeText::isValidUtf8(outcome.standardError) ? lastLines(outcome.standardError) : std::string();
+    std::string text =
+        UnicodeText::isValidUtf8(outcome.standardError) ? lastLines(outcome.standardError) : std::string();
     if (outcome.signal != 0)
         text += "tar was stopped by signal " + std::to_string(outcome.signal) + ".";
     else if (text.empty())

@@ -7,11 +7,10 @@
 #include "OperationSteps.h"
 #include "PendingOperation.h"
 #include "core/encoding/CwdCodec.h"
-#include "core/util/fs/AtomicFile.h"
 #include "core/models/UserError.h"
+#include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/text/PathText.h"
-#include "core/models/UserError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -102,7 +101,8 @@ MigrationPreview ConversationMigrator::preview(const Input& input)
     const auto scan = JSONLRewriter::scan(input.projectsRoot / input.oldFolderName, input.oldCwd);
     const auto refused = refusal(input);
     const std::string newFolder = CwdCodec::encode(input.newCwd);
-    const bool populated = !refused && newFolder != input.oldFolderName && FileMetadata::itemExists(input.projectsRoot / newFolder);
+    const bool populated =
+        !refused && newFolder != input.oldFolderName && FileMetadata::itemExists(input.projectsRoot / newFolder);
     return MigrationPreview{
         .oldFolder = input.oldFolderName,
         .newFolder = newFolder,
@@ -110,7 +110,8 @@ MigrationPreview ConversationMigrator::preview(const Input& input)
         .totalOccurrences = JSONLRewriter::inScopeTotal(scan, scopeOf(input)),
         .destinationPopulated = populated,
         .incomingConversations = conversationCount(input.projectsRoot / input.oldFolderName),
-        .destinationConversations = populated ? std::optional(conversationCount(input.projectsRoot / newFolder)) : std::nullopt,
+        .destinationConversations =
+            populated ? std::optional(conversationCount(input.projectsRoot / newFolder)) : std::nullopt,
         .blockedReason = refused ? std::optional<std::string>(refused->what()) : std::nullopt,
         .occurrencesByClass = scan.byClass,
         .unparsableLines = scan.unparsableLines,
@@ -127,7 +128,8 @@ MigrationRecord ConversationMigrator::dryRun(const Input& input)
     record.occurrencesReplaced = occurrences;
     record.dryRun = true;
     record.success = true;
-    record.message = "Dry run: " + std::to_string(scan.files) + " files, " + std::to_string(occurrences) + " occurrences.";
+    record.message =
+        "Dry run: " + std::to_string(scan.files) + " files, " + std::to_string(occurrences) + " occurrences.";
     record.rewroteHistory = input.rewriteHistory;
     record.occurrencesByClass = byClassName(scan.byClass);
     return record;
@@ -171,7 +173,7 @@ std::string entriesFailureText(const std::string& reason, const std::vector<std:
     if (stuck.empty())
         return reason + " — nothing was moved; every file is back where it started.";
     return reason + " — and " + std::to_string(stuck.size()) + " file(s) could not be put back: "
-           + UserError::listed(stuck) + ". Both folders were archived before this started.";
+        + UserError::listed(stuck) + ". Both folders were archived before this started.";
 }
 
 std::string asSentence(std::string text)
@@ -233,7 +235,7 @@ MigrationRecord successRecord(const ConversationMigrator::Input& input, const Pl
     record.occurrencesByClass = byClassName(rewrite.byClass);
     if (plan.destinationPopulated) {
         std::string message = "Moved " + std::to_string(moved.conversationCount)
-                              + " conversation(s) into a project that already had some.";
+            + " conversation(s) into a project that already had some.";
         const auto others = static_cast<std::int64_t>(moved.names.size()) - moved.conversationCount;
         if (others > 0)
             message += " (" + std::to_string(others) + " other file(s) came with them.)";
@@ -297,8 +299,9 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
             rollback.noteMerged(std::move(outcome.stuck));
             const auto residue = rollback.run();
             const auto error = MigrationError::renameFailed(
-                residue.unrestoredFiles.empty() ? entriesFailureText(*outcome.failure, residue.names.value_or(std::vector<std::string>{}))
-                                                : *outcome.failure + " — " + residue.message);
+                residue.unrestoredFiles.empty()
+                    ? entriesFailureText(*outcome.failure, residue.names.value_or(std::vector<std::string>{}))
+                    : *outcome.failure + " — " + residue.message);
             failWith(error.what(), residue);
             throw error;
         }
@@ -325,7 +328,8 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
         const fs::path holder = plan.renameNeeded ? plan.newFolderURL : plan.oldFolderURL;
         if (const auto residueCount = residueAfter(holder, input); residueCount > 0) {
             const auto residue = rollback.run();
-            failWith("Verification failed: " + std::to_string(residueCount) + " old references remain. " + residue.message,
+            failWith("Verification failed: " + std::to_string(residueCount) + " old references remain. "
+                         + residue.message,
                      residue);
             throw MigrationError::verificationFailed(residueCount);
         }
@@ -334,7 +338,8 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
     return finish(successRecord(input, plan, backupPath, rewrite, moved));
 }
 
-ConversationMigrator::Moved ConversationMigrator::moveEntries(const fs::path& from, const fs::path& into, const EntryMove& move)
+ConversationMigrator::Moved ConversationMigrator::moveEntries(const fs::path& from, const fs::path& into,
+                                                              const EntryMove& move)
 {
     const auto destinationNames = entryNames(into);
     std::vector<std::string> clashes;

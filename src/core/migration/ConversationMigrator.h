@@ -1,9 +1,9 @@
 #pragma once
 
 #include "MigrationError.h"
-#include "core/util/fs/AtomicFile.h"
 #include "core/models/MigrationPreview.h"
 #include "core/models/MigrationRecord.h"
+#include "core/util/fs/AtomicFile.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -55,12 +55,14 @@ MigrationRecord dryRun(const Input& input);
 /// ("yyyyMMdd-HHmmss", local time) names the archives. Throws MigrationError, or the platform's
 /// error of a failed archive, rewrite or listing. A failed verification rolls back and appends a
 /// failure record before it throws.
-MigrationRecord migrate(const Input& input, std::string_view stamp, const EntryMove& move = AtomicFile::moveWithoutReplacing);
+MigrationRecord migrate(const Input& input, std::string_view stamp,
+                        const EntryMove& move = AtomicFile::moveWithoutReplacing);
 
 /// Moves every entry of `from` into `into`. Refuses with nameClash, moving nothing, when a name
 /// is taken; when one move fails, moves the others back and throws renameFailed saying what
 /// could not be put back.
-Moved moveEntries(const std::filesystem::path& from, const std::filesystem::path& into, const EntryMove& move = AtomicFile::moveWithoutReplacing);
+Moved moveEntries(const std::filesystem::path& from, const std::filesystem::path& into,
+                  const EntryMove& move = AtomicFile::moveWithoutReplacing);
 
 /// Entries directly in the folder (hidden ones included) whose names end in ".jsonl"; 0 when
 /// it cannot be listed.

@@ -35,7 +35,8 @@ bool CwdClassifier::isExternalStateLine(const simdjson::dom::object& line)
 {
     std::string_view type;
     if (line.at_key("type").get_string().get(type) == simdjson::SUCCESS
-        && std::find(externalStateLineTypes.begin(), externalStateLineTypes.end(), type) != externalStateLineTypes.end())
+        && std::find(externalStateLineTypes.begin(), externalStateLineTypes.end(), type)
+            != externalStateLineTypes.end())
         return true;
     return line.at_key("snapshot").error() == simdjson::SUCCESS;
 }

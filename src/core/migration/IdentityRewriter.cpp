@@ -1,11 +1,11 @@
 #include "IdentityRewriter.h"
 
 #include "JSONFieldEditor.h"
-#include "core/util/fs/AtomicFile.h"
 #include "core/util/format/JSONParser.h"
+#include "core/util/format/Uuid.h"
+#include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/ReadBuffer.h"
 #include "core/validation/TranscriptLines.h"
-#include "core/util/format/Uuid.h"
 
 #include <algorithm>
 #include <cstring>

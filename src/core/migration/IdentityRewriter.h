@@ -25,9 +25,18 @@ class ReadBuffer;
 namespace threadhop::IdentityRewriter {
 
 /// The keys whose UUID-shaped string values are identity values.
-inline constexpr std::array<std::string_view, 12> identityKeys{
-    "sessionId", "session_id", "uuid", "parentUuid", "logicalParentUuid", "leafUuid", "messageId",
-    "snapshotMessageId", "interruptedMessageId", "promptId", "sourceToolAssistantUUID", "sourceToolUseID"};
+inline constexpr std::array<std::string_view, 12> identityKeys{"sessionId",
+                                                               "session_id",
+                                                               "uuid",
+                                                               "parentUuid",
+                                                               "logicalParentUuid",
+                                                               "leafUuid",
+                                                               "messageId",
+                                                               "snapshotMessageId",
+                                                               "interruptedMessageId",
+                                                               "promptId",
+                                                               "sourceToolAssistantUUID",
+                                                               "sourceToolUseID"};
 
 /// A set of identity values.
 using ValueSet = std::set<std::string, std::less<>>;

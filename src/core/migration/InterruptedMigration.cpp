@@ -2,10 +2,10 @@
 
 #include "BackupArchiver.h"
 #include "JSONLRewriter.h"
+#include "core/util/format/Uuid.h"
 #include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/fs/ReadBuffer.h"
-#include "core/util/format/Uuid.h"
 
 #include <algorithm>
 #include <set>
@@ -62,8 +62,12 @@ private:
 class Restoration final {
 public:
     Restoration(const PendingOperation& migration, const fs::path& archived)
-        : m_migration(migration), m_root(migration.projectsRoot), m_old(m_root / migration.oldFolder),
-          m_new(m_root / migration.newFolder), m_kept(migration.keptOriginals), m_archived(archived)
+        : m_migration(migration),
+          m_root(migration.projectsRoot),
+          m_old(m_root / migration.oldFolder),
+          m_new(m_root / migration.newFolder),
+          m_kept(migration.keptOriginals),
+          m_archived(archived)
     {
         collectFiles(m_archived, m_archived, m_files);
     }
@@ -112,14 +116,14 @@ private:
     bool renamed() const
     {
         return m_migration.newFolder != m_migration.oldFolder && !FileMetadata::itemExists(m_old)
-               && FileMetadata::itemExists(m_new);
+            && FileMetadata::itemExists(m_new);
     }
 
     bool inDestination(const std::string& entry) const
     {
         const auto& merged = *m_migration.mergedEntries;
         return std::find(merged.begin(), merged.end(), entry) != merged.end() && FileMetadata::itemExists(m_new / entry)
-               && !FileMetadata::itemExists(m_old / entry);
+            && !FileMetadata::itemExists(m_old / entry);
     }
 
     // Where a file of the old folder is now.
@@ -148,7 +152,8 @@ private:
 
     std::string rewritten(const std::string& text) const
     {
-        const auto& scope = m_migration.rewriteHistory ? JSONLRewriter::Scope::withHistory : JSONLRewriter::Scope::sessionOnly;
+        const auto& scope =
+            m_migration.rewriteHistory ? JSONLRewriter::Scope::withHistory : JSONLRewriter::Scope::sessionOnly;
         return JSONLRewriter::rewrittenText(text, m_migration.oldCwd, m_migration.newCwd, scope);
     }
 

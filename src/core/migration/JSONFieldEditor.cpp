@@ -118,7 +118,8 @@ __attribute__((target("avx2"))) std::size_t nextCandidateWide(std::string_view l
         __m256i opensKey = _mm256_setzero_si256();
         for (const char first : firstBytes)
             opensKey = _mm256_or_si256(opensKey, _mm256_cmpeq_epi8(next, _mm256_set1_epi8(first)));
-        const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(here, quote), opensKey)));
+        const auto mask =
+            static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(here, quote), opensKey)));
         if (mask != 0)
             return at + static_cast<std::size_t>(__builtin_ctz(mask));
     }
@@ -167,8 +168,8 @@ bool JSONFieldEditor::KeySet::contains(std::string_view key) const
     return std::find(m_keys.begin(), m_keys.end(), key) != m_keys.end();
 }
 
-void JSONFieldEditor::appendReplacingStringFields(std::string_view line, const KeySet& keys,
-                                                  const Transform& transform, std::string& out)
+void JSONFieldEditor::appendReplacingStringFields(std::string_view line, const KeySet& keys, const Transform& transform,
+                                                  std::string& out)
 {
     std::size_t copied = 0; // line[copied, i) is still to be copied
     std::size_t i = 0;

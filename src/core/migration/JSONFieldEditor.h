@@ -45,7 +45,6 @@ using Transform = std::function<std::optional<std::string_view>(std::string_view
 std::string replaceStringFields(std::string_view in, const KeySet& keys, const Transform& transform);
 
 /// The same, appending the edited line to `out` (no allocation per line in a loop).
-void appendReplacingStringFields(std::string_view in, const KeySet& keys, const Transform& transform,
-                                 std::string& out);
+void appendReplacingStringFields(std::string_view in, const KeySet& keys, const Transform& transform, std::string& out);
 
 } // namespace threadhop::JSONFieldEditor

@@ -3,13 +3,13 @@
 #include "CwdClassifier.h"
 #include "JSONFieldEditor.h"
 #include "LineFacts.h"
-#include "core/util/fs/AtomicFile.h"
-#include "core/util/fs/FileDescriptor.h"
-#include "core/util/fs/DirectoryListing.h"
 #include "core/util/format/JSONParser.h"
 #include "core/util/format/JSONWriter.h"
-#include "core/util/text/PathText.h"
+#include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/DirectoryListing.h"
+#include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/ReadBuffer.h"
+#include "core/util/text/PathText.h"
 #include "core/util/text/TextSearch.h"
 
 #include <algorithm>
@@ -39,7 +39,10 @@ bool needsJsonEscape(std::string_view text)
 // line text holds the JSON-escaped form.
 struct Directories {
     explicit Directories(std::string_view oldCwd, std::string_view newCwd = {}, std::string_view excludedCwd = {})
-        : old(oldCwd), excluded(excludedCwd), oldInText(JSONWriter::escaped(oldCwd)), newInText(JSONWriter::escaped(newCwd)),
+        : old(oldCwd),
+          excluded(excludedCwd),
+          oldInText(JSONWriter::escaped(oldCwd)),
+          newInText(JSONWriter::escaped(newCwd)),
           oldNeedsEscape(needsJsonEscape(oldCwd))
     {
     }
@@ -166,7 +169,7 @@ private:
 // Parses and classifies lines, reusing one parser from line to line and file to file.
 class LineClassifier final {
 public:
-    explicit LineClassifier(const Directories& directories) : m_directories(directories) {}
+    explicit LineClassifier(const Directories& directories) : m_directories(directories) { }
 
     LineFacts factsOf(std::string_view line) const
     {
@@ -389,8 +392,7 @@ std::vector<std::filesystem::path> JSONLRewriter::jsonlFiles(const std::filesyst
     std::vector<std::filesystem::path> files;
     for (auto& found : DirectoryListing::findFiles(in, ".jsonl"))
         files.push_back(std::move(found.path));
-    std::sort(files.begin(), files.end(),
-              [](const auto& a, const auto& b) { return a.native() < b.native(); });
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.native() < b.native(); });
     return files;
 }
 
@@ -494,7 +496,8 @@ JSONLRewriter::Result JSONLRewriter::rewrite(const std::vector<std::filesystem::
                 break;
             const auto outcome = rewriteText(buffer.content(), classifier, directories, scope, out);
             if (outcome.changed
-                && !AtomicFile::writeIfUnchanged(file, out, *stamp, keepOriginal ? keepOriginal(file) : std::filesystem::path())) {
+                && !AtomicFile::writeIfUnchanged(file, out, *stamp,
+                                                 keepOriginal ? keepOriginal(file) : std::filesystem::path())) {
                 if (attempt == rewriteAttempts)
                     throw TranscriptBusyError(file);
                 continue;

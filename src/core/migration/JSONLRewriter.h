@@ -18,7 +18,7 @@ namespace threadhop::JSONLRewriter {
 
 /// The counts of one scan or rewrite of a project folder.
 struct Result {
-    std::int64_t files = 0; ///< transcripts with at least one occurrence of any class
+    std::int64_t files = 0;                   ///< transcripts with at least one occurrence of any class
     std::map<CwdClass, std::int64_t> byClass; ///< a class with no occurrence is absent
     std::int64_t unparsableLines = 0;
 

@@ -16,7 +16,7 @@ constexpr std::string_view cwdKeyText = "\"cwd\"";
 // Gathers the facts position by position, in increasing order.
 class Facts final {
 public:
-    explicit Facts(std::string_view line, std::string_view directory) : m_line(line), m_directory(directory) {}
+    explicit Facts(std::string_view line, std::string_view directory) : m_line(line), m_directory(directory) { }
 
     void directoryCandidate(std::size_t at)
     {
@@ -110,8 +110,9 @@ private:
             const std::size_t n = m_directory.size();
             // A one-byte directory has no second byte to compare.
             const __m256i second = n > 1 ? equal(at1, m_directory[1]) : _mm256_cmpeq_epi8(at1, at1);
-            for (unsigned bits = mask(_mm256_movemask_epi8(_mm256_and_si256(
-                     _mm256_and_si256(equal(at0, m_directory[0]), second), equal(load(here + n - 1), m_directory.back()))));
+            for (unsigned bits =
+                     mask(_mm256_movemask_epi8(_mm256_and_si256(_mm256_and_si256(equal(at0, m_directory[0]), second),
+                                                                equal(load(here + n - 1), m_directory.back()))));
                  bits != 0; bits &= bits - 1)
                 m_facts.directoryCandidate(start + static_cast<std::size_t>(__builtin_ctz(bits)));
         }
@@ -119,7 +120,8 @@ private:
                  _mm256_and_si256(_mm256_and_si256(equal(at0, '"'), equal(at1, 'c')), equal(at4, '"'))));
              bits != 0; bits &= bits - 1)
             m_facts.cwdCandidate(start + static_cast<std::size_t>(__builtin_ctz(bits)));
-        if (mask(_mm256_movemask_epi8(_mm256_and_si256(equal(at0, '\\'), _mm256_or_si256(equal(at1, '/'), equal(at1, 'u')))))
+        if (mask(_mm256_movemask_epi8(
+                _mm256_and_si256(equal(at0, '\\'), _mm256_or_si256(equal(at1, '/'), equal(at1, 'u')))))
             != 0)
             m_facts.escape();
     }

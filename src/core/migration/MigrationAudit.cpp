@@ -1,12 +1,12 @@
 #include "MigrationAudit.h"
 
+#include "core/util/format/DateText.h"
+#include "core/util/format/JSONValue.h"
+#include "core/util/format/JSONWriter.h"
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/FileMetadata.h"
-#include "core/util/format/JSONValue.h"
-#include "core/util/format/JSONWriter.h"
-#include "core/util/format/DateText.h"
 #include "core/util/fs/ReadBuffer.h"
 
 #include <fcntl.h>
@@ -18,11 +18,11 @@ namespace {
 // Holds an exclusive lock on the history's lock file; other threads and processes wait for it.
 class HistoryLock final {
 public:
-    explicit HistoryLock(const std::filesystem::path& folder) : m_file(folder / "audit.json.lock", O_RDWR | O_CREAT, 0644)
+    explicit HistoryLock(const std::filesystem::path& folder)
+        : m_file(folder / "audit.json.lock", O_RDWR | O_CREAT, 0644)
     {
         if (m_file.isOpen()) {
-            while (::flock(m_file.get(), LOCK_EX) != 0 && errno == EINTR) {
-            }
+            while (::flock(m_file.get(), LOCK_EX) != 0 && errno == EINTR) { }
         }
     }
 
@@ -85,7 +85,8 @@ void MigrationAudit::removeTemporaries()
     const HistoryLock lock(file.parent_path());
     const std::string prefix = "." + file.filename().string();
     std::error_code error;
-    for (std::filesystem::directory_iterator it(file.parent_path(), error), end; !error && it != end; it.increment(error)) {
+    for (std::filesystem::directory_iterator it(file.parent_path(), error), end; !error && it != end;
+         it.increment(error)) {
         const std::string name = it->path().filename().string();
         if (name.starts_with(prefix) && AtomicFile::isTemporaryName(name))
             std::filesystem::remove(it->path(), error);

@@ -6,7 +6,7 @@ namespace threadhop {
 namespace {
 
 std::string description(MigrationError::Kind kind, const std::string& text, std::int64_t count,
-                     const std::vector<std::string>& names)
+                        const std::vector<std::string>& names)
 {
     switch (kind) {
     case MigrationError::Kind::oldFolderMissing:
@@ -23,7 +23,8 @@ std::string description(MigrationError::Kind kind, const std::string& text, std:
     case MigrationError::Kind::refused:
         return text;
     case MigrationError::Kind::nameClash:
-        return "The destination already holds a file with the same name: " + UserError::listed(names) + ". Nothing was moved.";
+        return "The destination already holds a file with the same name: " + UserError::listed(names)
+            + ". Nothing was moved.";
     case MigrationError::Kind::emptyPath:
         return "The old or new path is empty.";
     }
@@ -37,14 +38,41 @@ MigrationError::MigrationError(Kind kind, std::string text, std::int64_t count, 
 {
 }
 
-MigrationError MigrationError::oldFolderMissing(std::string path) { return {Kind::oldFolderMissing, std::move(path), 0, {}}; }
-MigrationError MigrationError::newFolderCollision(std::string path) { return {Kind::newFolderCollision, std::move(path), 0, {}}; }
-MigrationError MigrationError::backupFailed(std::string text) { return {Kind::backupFailed, std::move(text), 0, {}}; }
-MigrationError MigrationError::verificationFailed(std::int64_t count) { return {Kind::verificationFailed, {}, count, {}}; }
-MigrationError MigrationError::renameFailed(std::string text) { return {Kind::renameFailed, std::move(text), 0, {}}; }
-MigrationError MigrationError::notRestorable(std::string text) { return {Kind::notRestorable, std::move(text), 0, {}}; }
-MigrationError MigrationError::nameClash(std::vector<std::string> names) { return {Kind::nameClash, {}, 0, std::move(names)}; }
-MigrationError MigrationError::emptyPath() { return {Kind::emptyPath, {}, 0, {}}; }
-MigrationError MigrationError::refused(std::string reason) { return {Kind::refused, std::move(reason), 0, {}}; }
+MigrationError MigrationError::oldFolderMissing(std::string path)
+{
+    return {Kind::oldFolderMissing, std::move(path), 0, {}};
+}
+MigrationError MigrationError::newFolderCollision(std::string path)
+{
+    return {Kind::newFolderCollision, std::move(path), 0, {}};
+}
+MigrationError MigrationError::backupFailed(std::string text)
+{
+    return {Kind::backupFailed, std::move(text), 0, {}};
+}
+MigrationError MigrationError::verificationFailed(std::int64_t count)
+{
+    return {Kind::verificationFailed, {}, count, {}};
+}
+MigrationError MigrationError::renameFailed(std::string text)
+{
+    return {Kind::renameFailed, std::move(text), 0, {}};
+}
+MigrationError MigrationError::notRestorable(std::string text)
+{
+    return {Kind::notRestorable, std::move(text), 0, {}};
+}
+MigrationError MigrationError::nameClash(std::vector<std::string> names)
+{
+    return {Kind::nameClash, {}, 0, std::move(names)};
+}
+MigrationError MigrationError::emptyPath()
+{
+    return {Kind::emptyPath, {}, 0, {}};
+}
+MigrationError MigrationError::refused(std::string reason)
+{
+    return {Kind::refused, std::move(reason), 0, {}};
+}
 
 } // namespace threadhop

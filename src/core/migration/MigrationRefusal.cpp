@@ -69,9 +69,9 @@ std::optional<MigrationError> openConversation(const ConversationMigrator::Input
     for (const auto& [id, session] : SessionLiveness::liveSessions(input.projectsRoot.parent_path())) {
         if (typeOf(folder / (id + ".jsonl")) != fs::file_type::not_found
             || typeOf(folder / id) == fs::file_type::directory)
-            return MigrationError::refused("The conversation " + id + " is still open in Claude Code (process "
-                                           + std::to_string(session.pid)
-                                           + "). Quit it there before migrating, or the lines it writes would be lost.");
+            return MigrationError::refused(
+                "The conversation " + id + " is still open in Claude Code (process " + std::to_string(session.pid)
+                + "). Quit it there before migrating, or the lines it writes would be lost.");
     }
     return std::nullopt;
 }
@@ -83,7 +83,8 @@ std::optional<MigrationError> clashingNames(const fs::path& oldFolder, const fs:
     const auto incoming = sortedNames(oldFolder);
     const auto present = sortedNames(destination);
     std::vector<std::string> clashes;
-    std::set_intersection(incoming.begin(), incoming.end(), present.begin(), present.end(), std::back_inserter(clashes));
+    std::set_intersection(incoming.begin(), incoming.end(), present.begin(), present.end(),
+                          std::back_inserter(clashes));
     if (clashes.empty())
         return std::nullopt;
     return MigrationError::nameClash(clashes);
@@ -96,8 +97,9 @@ std::optional<MigrationError> ConversationMigrator::refusal(const Input& input)
     if (input.oldCwd.empty() || input.newCwd.empty())
         return MigrationError::emptyPath();
     if (!UnicodeText::isValidUtf8(input.oldCwd) || !UnicodeText::isValidUtf8(input.newCwd))
-        return MigrationError::refused("The old or new directory is not valid UTF-8 text, which the transcripts and the "
-                                       "history file cannot hold.");
+        return MigrationError::refused(
+            "The old or new directory is not valid UTF-8 text, which the transcripts and the "
+            "history file cannot hold.");
     const auto oldFolder = input.projectsRoot / input.oldFolderName;
     if (typeOf(oldFolder) == fs::file_type::not_found)
         return MigrationError::oldFolderMissing(oldFolder.string());

@@ -1,7 +1,7 @@
 #include "MigrationRollback.h"
 
-#include "core/util/fs/FileMetadata.h"
 #include "core/models/UserError.h"
+#include "core/util/fs/FileMetadata.h"
 
 #include <algorithm>
 
@@ -9,7 +9,8 @@ namespace threadhop {
 
 namespace fs = std::filesystem;
 
-MigrationRollback::MigrationRollback(Folders folders, KeptOriginals& originals, const ConversationMigrator::EntryMove& move)
+MigrationRollback::MigrationRollback(Folders folders, KeptOriginals& originals,
+                                     const ConversationMigrator::EntryMove& move)
     : m_folders(std::move(folders)), m_originals(originals), m_move(move)
 {
 }
@@ -52,16 +53,15 @@ MigrationRollback::Residue MigrationRollback::run()
     const std::string archived = "The folder was archived before this started: " + m_folders.archive + ".";
     std::string unrestored;
     if (!residue.unrestoredFiles.empty())
-        unrestored = std::to_string(residue.unrestoredFiles.size()) + " file(s) still hold the rewritten text: "
-                     + UserError::listed(residue.unrestoredFiles) + ". ";
+        unrestored = std::to_string(residue.unrestoredFiles.size())
+            + " file(s) still hold the rewritten text: " + UserError::listed(residue.unrestoredFiles) + ". ";
     if (!stuck.empty()) {
         residue.names = stuck;
         residue.message = std::to_string(stuck.size()) + " item(s) could not be put back and are still in "
-                          + m_folders.newFolder.filename().string() + ": " + UserError::listed(stuck) + ". "
-                          + unrestored + archived;
+            + m_folders.newFolder.filename().string() + ": " + UserError::listed(stuck) + ". " + unrestored + archived;
     } else if (!unrestored.empty()) {
-        residue.message = "The files are back in " + m_folders.oldFolder.filename().string() + ", but " + unrestored
-                          + archived;
+        residue.message =
+            "The files are back in " + m_folders.oldFolder.filename().string() + ", but " + unrestored + archived;
     } else {
         residue.message = "Nothing was applied; every file is back where it started.";
     }

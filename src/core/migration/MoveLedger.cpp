@@ -39,13 +39,11 @@ std::uint64_t roundedSteps(std::uint64_t bytes, std::uint64_t step)
     return quotient;
 }
 
-
-constexpr std::string_view noteHeader =
-    "# Threadhop — conversation moves\n"
-    "\n"
-    "Written by Threadhop when a conversation was copied into or out of this\n"
-    "project folder. Claude Code does not read this file.\n"
-    "\n";
+constexpr std::string_view noteHeader = "# Threadhop — conversation moves\n"
+                                        "\n"
+                                        "Written by Threadhop when a conversation was copied into or out of this\n"
+                                        "project folder. Claude Code does not read this file.\n"
+                                        "\n";
 
 // Values start in column 15.
 std::string label(std::string_view name)
@@ -80,8 +78,8 @@ std::string account(std::string_view name, std::string_view configDir, const std
 std::string MoveLedger::render(const Entry& entry)
 {
     const bool idKept = !entry.newSessionId || *entry.newSessionId == entry.sessionId;
-    std::string block = "## " + stamp(entry.date) + " — " + (entry.outgoing ? "moved out" : "arrived") + " ("
-        + entry.mode + ")\n\n";
+    std::string block =
+        "## " + stamp(entry.date) + " — " + (entry.outgoing ? "moved out" : "arrived") + " (" + entry.mode + ")\n\n";
     block += label("session") + "`" + entry.sessionId + "`\n";
     if (!idKept)
         block += label("new id") + "`" + *entry.newSessionId + "`\n";
@@ -133,7 +131,8 @@ bool MoveLedger::append(const Entry& entry, const std::filesystem::path& folder)
 std::string MoveLedger::fileSize(std::int64_t bytes)
 {
     const std::string sign = bytes < 0 ? "-" : "";
-    const std::uint64_t magnitude = bytes < 0 ? 0 - static_cast<std::uint64_t>(bytes) : static_cast<std::uint64_t>(bytes);
+    const std::uint64_t magnitude =
+        bytes < 0 ? 0 - static_cast<std::uint64_t>(bytes) : static_cast<std::uint64_t>(bytes);
     if (magnitude == 0)
         return "Zero KB";
     if (magnitude < 1000)

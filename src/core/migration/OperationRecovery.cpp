@@ -4,9 +4,9 @@
 #include "InterruptedMigration.h"
 #include "MigrationAudit.h"
 #include "PendingOperation.h"
+#include "core/models/UserError.h"
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/AtomicFile.h"
-#include "core/models/UserError.h"
 #include "core/util/fs/FileMetadata.h"
 
 #include <algorithm>
@@ -66,11 +66,12 @@ MigrationRecord interruptedRecord(const PendingOperation& operation)
         .newFolder = operation.newFolder,
         .backupPath = operation.archive,
         .success = false,
-        .message = move ? "Threadhop stopped before this move finished; at the next start the unfinished copy was taken "
-                          "out of "
-                              + operation.targetAccountId + " again."
-                        : "Threadhop stopped before this migration finished; at the next start every file was put back "
-                          "as it was before.",
+        .message = move
+            ? "Threadhop stopped before this move finished; at the next start the unfinished copy was taken "
+              "out of "
+                + operation.targetAccountId + " again."
+            : "Threadhop stopped before this migration finished; at the next start every file was put back "
+              "as it was before.",
     };
     if (move) {
         record.targetAccountId = operation.targetAccountId;
@@ -89,17 +90,18 @@ std::string described(const PendingOperation& operation)
 Report undone(const PendingOperation& operation)
 {
     const std::string what = operation.kind == PendingOperation::Kind::accountMove
-                                 ? "The unfinished copy was taken out again."
-                                 : "Every file was put back as it was before it started.";
+        ? "The unfinished copy was taken out again."
+        : "Every file was put back as it was before it started.";
     return {Report::Outcome::undone, described(operation) + " was interrupted. " + what};
 }
 
 Report leftAlone(const PendingOperation& operation, const std::string& problem)
 {
-    return {Report::Outcome::leftAlone, described(operation) + " was interrupted, and its files cannot be put back safely ("
-                                            + problem + "), so Threadhop left them as they are. The backup taken before it "
-                                                        "started is "
-                                            + operation.archive + "."};
+    return {Report::Outcome::leftAlone,
+            described(operation) + " was interrupted, and its files cannot be put back safely (" + problem
+                + "), so Threadhop left them as they are. The backup taken before it "
+                  "started is "
+                + operation.archive + "."};
 }
 
 // What an operation leaves of ours once its story is over: its hidden folders, and the temporary
@@ -113,7 +115,8 @@ void removeWorkFiles(const PendingOperation& operation)
         fs::remove_all(operation.staging, ignored);
     const fs::path root = operation.projectsRoot;
     AtomicFile::removeTemporaries(root / operation.oldFolder);
-    AtomicFile::removeTemporaries(operation.targetFolder.empty() ? root / operation.newFolder : fs::path(operation.targetFolder));
+    AtomicFile::removeTemporaries(operation.targetFolder.empty() ? root / operation.newFolder
+                                                                 : fs::path(operation.targetFolder));
 }
 
 std::optional<Report> recover(PendingOperation operation, const std::vector<MigrationRecord>& history)
@@ -165,10 +168,11 @@ std::vector<Report> OperationRecovery::run()
             // Set aside so that it is told once; it stays for whoever looks into it.
             std::error_code ignored;
             fs::rename(note.file, fs::path(note.file).replace_extension(".unreadable"), ignored);
-            reports.push_back({Report::Outcome::unreadable,
-                               "Threadhop found a note of an interrupted operation that it cannot read: " + note.file.string()
-                                   + ". Check the project folders it may have worked on; the backups are in "
-                                   + AppPaths::backupsDir().string() + "."});
+            reports.push_back(
+                {Report::Outcome::unreadable,
+                 "Threadhop found a note of an interrupted operation that it cannot read: " + note.file.string()
+                     + ". Check the project folders it may have worked on; the backups are in "
+                     + AppPaths::backupsDir().string() + "."});
             continue;
         }
         // A second Threadhop leaves an operation that another one is still running alone.

@@ -1,13 +1,12 @@
 #include "PendingOperation.h"
 
+#include "core/util/format/JSONParser.h"
+#include "core/util/format/JSONValue.h"
+#include "core/util/format/JSONWriter.h"
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/DiskFlush.h"
 #include "core/util/fs/FileMetadata.h"
-#include "core/util/fs/FileMetadata.h"
-#include "core/util/format/JSONParser.h"
-#include "core/util/format/JSONValue.h"
-#include "core/util/format/JSONWriter.h"
 #include "core/util/fs/ReadBuffer.h"
 
 #include <algorithm>
@@ -47,9 +46,8 @@ JSONValue encode(const PendingOperation& operation)
 {
     JSONValue::Array placed;
     for (const auto& file : operation.placed)
-        placed.emplace_back(JSONValue::Object{{"path", file.path},
-                                              {"sizeBytes", file.sizeBytes},
-                                              {"modifiedNanoseconds", file.modifiedNanoseconds}});
+        placed.emplace_back(JSONValue::Object{
+            {"path", file.path}, {"sizeBytes", file.sizeBytes}, {"modifiedNanoseconds", file.modifiedNanoseconds}});
     JSONValue::Object note{
         {"kind", operation.kind == PendingOperation::Kind::migration ? "migration" : "accountMove"},
         {"recordId", operation.recordId.upperText()},
@@ -147,7 +145,8 @@ std::optional<PendingOperation> decode(std::string_view json)
             object file;
             if (entry.get_object().get(file) != simdjson::SUCCESS)
                 return std::nullopt;
-            operation.placed.push_back({text(file, "path"), integer(file, "sizeBytes"), integer(file, "modifiedNanoseconds")});
+            operation.placed.push_back(
+                {text(file, "path"), integer(file, "sizeBytes"), integer(file, "modifiedNanoseconds")});
         }
         return operation;
     } catch (const std::invalid_argument&) {
@@ -174,7 +173,8 @@ std::vector<PendingOperations::Note> PendingOperations::all()
 {
     std::vector<fs::path> files;
     std::error_code error;
-    for (fs::directory_iterator it(notesFolder(), error); !error && it != fs::directory_iterator(); it.increment(error)) {
+    for (fs::directory_iterator it(notesFolder(), error); !error && it != fs::directory_iterator();
+         it.increment(error)) {
         if (it->path().extension() == ".json" && !AtomicFile::isTemporaryName(it->path().filename().string()))
             files.push_back(it->path());
     }
@@ -188,7 +188,7 @@ std::vector<PendingOperations::Note> PendingOperations::all()
     return notes;
 }
 
-PendingOperations::Lock::Lock(fs::path file, int descriptor) : m_file(std::move(file)), m_descriptor(descriptor) {}
+PendingOperations::Lock::Lock(fs::path file, int descriptor) : m_file(std::move(file)), m_descriptor(descriptor) { }
 
 PendingOperations::Lock::Lock(const Uuid& recordId) : m_file(lockFile(recordId))
 {
@@ -235,11 +235,13 @@ void PendingOperations::removeLeftovers()
     for (const auto& name : names) {
         const std::string text = name.string();
         // <id>.lock without <id>.json, and .<id>.json.threadhop-<uuid>: both name their operation's id.
-        const bool lock = name.extension() == ".lock" && !FileMetadata::itemExists(notesFolder() / fs::path(name).replace_extension(".json"));
+        const bool lock = name.extension() == ".lock"
+            && !FileMetadata::itemExists(notesFolder() / fs::path(name).replace_extension(".json"));
         const bool temporary = AtomicFile::isTemporaryName(text);
         if (!lock && !temporary)
             continue;
-        const auto id = Uuid::parse(temporary ? std::string_view(text).substr(1, 36) : std::string_view(text).substr(0, 36));
+        const auto id =
+            Uuid::parse(temporary ? std::string_view(text).substr(1, 36) : std::string_view(text).substr(0, 36));
         if (!id)
             continue;
         if (auto held = Lock::tryTake(*id); held && temporary)

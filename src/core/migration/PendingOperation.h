@@ -32,14 +32,14 @@ struct PendingOperation {
     std::string newCwd;
     std::string oldFolder;
     std::string newFolder;
-    std::string archive; ///< the backup of the source folder, the way back
-    bool reported = false; ///< the user was told that it could not be put back
+    std::string archive;      ///< the backup of the source folder, the way back
+    bool reported = false;    ///< the user was told that it could not be put back
     std::string projectsRoot; ///< of the account it works on (an account move's source)
 
     // A folder migration's.
     bool rewriteHistory = false;
     std::optional<std::vector<std::string>> mergedEntries; ///< a merge: the entries it moves into the destination
-    std::string keptOriginals; ///< the folder of the replaced transcripts' originals
+    std::string keptOriginals;                             ///< the folder of the replaced transcripts' originals
 
     // An account move's.
     std::string targetAccountId;

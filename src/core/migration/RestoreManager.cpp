@@ -4,7 +4,6 @@
 #include "MigrationAudit.h"
 #include "core/models/UserError.h"
 #include "core/util/fs/FileMetadata.h"
-#include "core/models/UserError.h"
 
 #include <algorithm>
 #include <set>
@@ -34,8 +33,9 @@ void removeMigratedCopy(const MigrationRecord& record, const fs::path& migrated)
         try {
             fs::remove_all(migrated);
         } catch (const fs::filesystem_error& error) {
-            throw MigrationError::renameFailed("Could not remove " + record.newFolder + ": " + UserError::describe(error)
-                                               + ". The conversations are back in place, but the migrated copy is still there too.");
+            throw MigrationError::renameFailed(
+                "Could not remove " + record.newFolder + ": " + UserError::describe(error)
+                + ". The conversations are back in place, but the migrated copy is still there too.");
         }
         return;
     }
@@ -50,8 +50,9 @@ void removeMigratedCopy(const MigrationRecord& record, const fs::path& migrated)
     }
     if (!stuck.empty())
         throw MigrationError::renameFailed("The conversations are back in " + record.oldFolder + ", but "
-                                           + std::to_string(stuck.size()) + " could not be taken out of " + record.newFolder
-                                           + ": " + UserError::listed(stuck) + ". They are in both places now.");
+                                           + std::to_string(stuck.size()) + " could not be taken out of "
+                                           + record.newFolder + ": " + UserError::listed(stuck)
+                                           + ". They are in both places now.");
 }
 
 // One entry of a folder, as the system writes every folder and entry name: anything else read from
@@ -67,8 +68,8 @@ bool namesArePlain(const MigrationRecord& record)
     if (!isPlainName(record.oldFolder) || !isPlainName(record.newFolder))
         return false;
     return !record.movedEntryNames
-           || std::all_of(record.movedEntryNames->begin(), record.movedEntryNames->end(),
-                          [](const std::string& name) { return isPlainName(name); });
+        || std::all_of(record.movedEntryNames->begin(), record.movedEntryNames->end(),
+                       [](const std::string& name) { return isPlainName(name); });
 }
 
 } // namespace
@@ -90,29 +91,31 @@ std::optional<MigrationError> RestoreManager::obstacle(const MigrationRecord& re
         return MigrationError::notRestorable("This entry did not change anything.");
     if (!record.backupPath || !FileMetadata::itemExists(*record.backupPath))
         return MigrationError::backupFailed("The backup no longer exists.");
-    if (std::any_of(audit.begin(), audit.end(), [&](const MigrationRecord& other) { return other.revertsRecordId == record.id; }))
+    if (std::any_of(audit.begin(), audit.end(),
+                    [&](const MigrationRecord& other) { return other.revertsRecordId == record.id; }))
         return MigrationError::notRestorable("This migration has already been undone.");
     if (record.oldFolder != record.newFolder) {
         const auto migrated = projectsRoot / record.newFolder;
         if (!FileMetadata::itemExists(migrated))
-            return MigrationError::notRestorable(
-                "The conversations have moved again since this migration, so undoing it would bring back a copy instead of "
-                "putting things as they were.");
+            return MigrationError::notRestorable("The conversations have moved again since this migration, so undoing "
+                                                 "it would bring back a copy instead of "
+                                                 "putting things as they were.");
         if (record.movedEntryNames) {
             const auto present = namesIn(migrated);
             const auto missing = std::count_if(record.movedEntryNames->begin(), record.movedEntryNames->end(),
                                                [&](const std::string& name) { return !present.contains(name); });
             if (missing > 0)
-                return MigrationError::notRestorable(std::to_string(missing)
-                                                     + " of the conversations this move brought in are no longer in that "
-                                                       "project, so undoing it would not put things as they were.");
+                return MigrationError::notRestorable(
+                    std::to_string(missing)
+                    + " of the conversations this move brought in are no longer in that "
+                      "project, so undoing it would not put things as they were.");
         }
     }
     return std::nullopt;
 }
 
-MigrationRecord RestoreManager::restore(const MigrationRecord& record, const fs::path& projectsRoot, std::string_view stamp,
-                                        const std::vector<MigrationRecord>& audit)
+MigrationRecord RestoreManager::restore(const MigrationRecord& record, const fs::path& projectsRoot,
+                                        std::string_view stamp, const std::vector<MigrationRecord>& audit)
 {
     if (auto refused = obstacle(record, projectsRoot, audit))
         throw *refused;

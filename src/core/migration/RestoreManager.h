@@ -23,7 +23,7 @@ std::optional<MigrationError> obstacle(const MigrationRecord& record, const std:
 /// record, already in the history. Blocks while tar runs. Throws the obstacle, MigrationError for
 /// a failed archive, extraction or removal, or std::system_error when tar cannot be started; no
 /// reverting record is written then, so the record stays restorable.
-MigrationRecord restore(const MigrationRecord& record, const std::filesystem::path& projectsRoot, std::string_view stamp,
-                        const std::vector<MigrationRecord>& audit);
+MigrationRecord restore(const MigrationRecord& record, const std::filesystem::path& projectsRoot,
+                        std::string_view stamp, const std::vector<MigrationRecord>& audit);
 
 } // namespace threadhop::RestoreManager

@@ -1,8 +1,8 @@
 #include "SessionCopier.h"
 
-#include "core/util/fs/NewFile.h"
 #include "core/util/fs/DiskFlush.h"
 #include "core/util/fs/FileMetadata.h"
+#include "core/util/fs/NewFile.h"
 
 #include <algorithm>
 

@@ -18,7 +18,8 @@ namespace threadhop::SessionCopier {
 struct Layout {
     std::filesystem::path transcript;             ///< <folder>/<id>.jsonl
     std::optional<std::filesystem::path> sidecar; ///< <folder>/<id>/ when that is a directory
-    std::vector<std::filesystem::path> allFiles;  ///< the transcript and every regular file below the side folder, by path
+    std::vector<std::filesystem::path>
+        allFiles; ///< the transcript and every regular file below the side folder, by path
 
     bool operator==(const Layout&) const = default;
 
@@ -31,8 +32,8 @@ struct Layout {
 
 /// What a copy placed in the target folder.
 struct CopyResult {
-    std::int64_t filesCopied = 0; ///< entries of destinationFiles
-    std::int64_t bytesCopied = 0; ///< their sizes (an unreadable size counts 0)
+    std::int64_t filesCopied = 0;                            ///< entries of destinationFiles
+    std::int64_t bytesCopied = 0;                            ///< their sizes (an unreadable size counts 0)
     std::filesystem::path destinationTranscript;             ///< <target>/<new id>.jsonl
     std::optional<std::filesystem::path> destinationSidecar; ///< <target>/<new id>/ when the source had a side folder
     std::vector<std::filesystem::path> destinationFiles;     ///< the copied transcript and side-folder files, by path
@@ -68,8 +69,8 @@ Layout layout(std::string_view sessionId, const std::filesystem::path& folder);
 /// copied file is to get instead of its own bytes, and returns true; or returns false, having
 /// written nothing, to have the file copied byte for byte. Asked once for every file, with the
 /// source file's path.
-using Rewrite = std::function<bool(const std::filesystem::path& source,
-                                   const std::function<void(std::string_view piece)>& write)>;
+using Rewrite =
+    std::function<bool(const std::filesystem::path& source, const std::function<void(std::string_view piece)>& write)>;
 
 /// Copies the conversation into `toFolder` (created with its parents) as `newSessionId`, which
 /// equals the source id for a clone. Contents are copied byte for byte and files keep their mode;

@@ -1,15 +1,16 @@
 #include "StagedCopy.h"
 
+#include "core/util/format/Uuid.h"
 #include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/FileMetadata.h"
-#include "core/util/format/Uuid.h"
 
 namespace threadhop {
 
 namespace fs = std::filesystem;
 
 StagedCopy::StagedCopy(fs::path targetFolder, std::string newSessionId)
-    : m_target(std::move(targetFolder)), m_id(std::move(newSessionId)),
+    : m_target(std::move(targetFolder)),
+      m_id(std::move(newSessionId)),
       m_folder(m_target.parent_path() / (".threadhop-staging-" + Uuid::random().lowerText()))
 {
 }

@@ -2,8 +2,8 @@
 
 #include "JSONFieldEditor.h"
 #include "core/util/format/JSONParser.h"
-#include "core/validation/TranscriptLines.h"
 #include "core/validation/ToolBlocks.h"
+#include "core/validation/TranscriptLines.h"
 
 #include <algorithm>
 #include <limits>
@@ -118,7 +118,8 @@ std::optional<std::string> TranscriptTrimmer::rootify(std::string_view line)
         return std::nullopt;
     static const JSONFieldEditor::KeySet parentKey{"parentUuid"};
     std::string emptied = JSONFieldEditor::replaceStringFields(
-        line, parentKey, [](std::string_view, std::string_view) -> std::optional<std::string_view> { return std::string_view(); });
+        line, parentKey,
+        [](std::string_view, std::string_view) -> std::optional<std::string_view> { return std::string_view(); });
     constexpr std::string_view compactEmpty = R"("parentUuid":"")";
     constexpr std::string_view compactNull = R"("parentUuid":null)";
     for (std::size_t at = 0; (at = emptied.find(compactEmpty, at)) != std::string::npos; at += compactNull.size())

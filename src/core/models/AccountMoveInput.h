@@ -14,8 +14,8 @@ struct AccountMoveInput {
     ClaudeAccount source;
     ClaudeAccount target;
     std::string sessionId;
-    std::string sourceFolderName; ///< the project folder under the source account's projects/
-    std::string launchCwd;        ///< the working directory the conversation was started in
+    std::string sourceFolderName;      ///< the project folder under the source account's projects/
+    std::string launchCwd;             ///< the working directory the conversation was started in
     std::optional<std::string> newCwd; ///< a working directory for the copy; absent or empty keeps launchCwd
     MoveMode mode = MoveMode::fork;    ///< the copy that can never be mistaken for its source
     TranscriptScope scope;

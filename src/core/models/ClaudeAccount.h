@@ -10,9 +10,9 @@ namespace threadhop {
 
 /// One Claude Code account: one configuration folder.
 struct ClaudeAccount {
-    std::string id;    ///< "claude", an alias name, or a ~/.claude-* folder name without its dot
-    std::string label; ///< text shown for the account
-    std::string alias; ///< the shell word that starts Claude Code for this account
+    std::string id;                       ///< "claude", an alias name, or a ~/.claude-* folder name without its dot
+    std::string label;                    ///< text shown for the account
+    std::string alias;                    ///< the shell word that starts Claude Code for this account
     std::optional<std::string> configDir; ///< absent (or empty) means ~/.claude
     bool aliasIsSimple = false;           ///< the alias only sets CLAUDE_CONFIG_DIR and runs claude
     std::optional<AccountIdentity> identity;

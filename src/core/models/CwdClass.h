@@ -1,7 +1,7 @@
 #pragma once
 
-#include <array>
 #include "EnumText.h"
+#include <array>
 
 #include <optional>
 #include <string_view>
@@ -12,8 +12,8 @@ namespace threadhop {
 enum class CwdClass { sessionCwd, driftedCwd, history, externalState };
 
 /// Every case, in case order.
-inline constexpr std::array<CwdClass, 4> allCwdClasses{CwdClass::sessionCwd, CwdClass::driftedCwd,
-                                                       CwdClass::history, CwdClass::externalState};
+inline constexpr std::array<CwdClass, 4> allCwdClasses{CwdClass::sessionCwd, CwdClass::driftedCwd, CwdClass::history,
+                                                       CwdClass::externalState};
 
 std::string_view toString(CwdClass cwdClass);
 /// Exact match of a case name; anything else gives nothing.

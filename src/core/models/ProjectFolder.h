@@ -11,9 +11,9 @@ namespace threadhop {
 
 /// One folder directly under an account's projects/ that holds at least one conversation.
 struct ProjectFolder {
-    std::string id;        ///< account id, ":", folder name
+    std::string id; ///< account id, ":", folder name
     std::string accountId;
-    std::string folderName; ///< the encoded working directory
+    std::string folderName;               ///< the encoded working directory
     std::optional<std::string> actualCwd; ///< recorded by the newest conversation
     std::int64_t sessionCount = 0;        ///< top-level .jsonl files
     std::int64_t subagentCount = 0;       ///< further .jsonl files in subfolders

@@ -25,7 +25,7 @@ public:
     bool operator==(const TranscriptScope&) const = default;
 
 private:
-    explicit TranscriptScope(std::int64_t messages) : m_messages(messages) {}
+    explicit TranscriptScope(std::int64_t messages) : m_messages(messages) { }
 
     std::optional<std::int64_t> m_messages;
 };

@@ -27,7 +27,8 @@ std::string UserError::describe(const std::exception& error)
 {
     if (const auto* fileSystem = dynamic_cast<const std::filesystem::filesystem_error*>(&error)) {
         const auto condition = fileSystem->code().default_error_condition();
-        if (condition.category() == std::generic_category() && (condition.value() == ENOSPC || condition.value() == EDQUOT))
+        if (condition.category() == std::generic_category()
+            && (condition.value() == ENOSPC || condition.value() == EDQUOT))
             return withFolder(*fileSystem);
     }
     if (const auto* system = dynamic_cast<const std::system_error*>(&error))

@@ -31,7 +31,8 @@ public:
     static std::string listed(const std::vector<std::string>& names);
 
 protected:
-    UserError(std::string description, std::string text = {}, std::int64_t count = 0, std::vector<std::string> names = {});
+    UserError(std::string description, std::string text = {}, std::int64_t count = 0,
+              std::vector<std::string> names = {});
 
     bool samePayload(const UserError& other) const
     {

@@ -1,8 +1,8 @@
 #include "TranscriptAnalyzer.h"
 
 #include "ToolBlocks.h"
-#include "core/util/format/JSONParser.h"
 #include "TranscriptLines.h"
+#include "core/util/format/JSONParser.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,9 +2,7 @@
 
 namespace threadhop {
 
-AccountListModel::AccountListModel(QObject* parent) : QAbstractListModel(parent)
-{
-}
+AccountListModel::AccountListModel(QObject* parent) : QAbstractListModel(parent) { }
 
 void AccountListModel::setRows(std::vector<AccountRowPresenter::Row> rows)
 {

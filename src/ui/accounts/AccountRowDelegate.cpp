@@ -1,9 +1,9 @@
 #include "AccountRowDelegate.h"
 
 #include "AccountListModel.h"
+#include "theme/Theme.h"
 #include "ui/widgets/RowPainter.h"
 #include "ui/widgets/StatusDot.h"
-#include "theme/Theme.h"
 
 #include <QPainter>
 
@@ -27,8 +27,8 @@ QFont badgeFont()
 
 int textHeight(const QStyleOptionViewItem& option)
 {
-    return QFontMetrics(option.font).height() + lineSpacing + QFontMetrics(Theme::font(TextStyle::caption)).height() + lineSpacing
-        + QFontMetrics(Theme::font(TextStyle::caption2)).height();
+    return QFontMetrics(option.font).height() + lineSpacing + QFontMetrics(Theme::font(TextStyle::caption)).height()
+        + lineSpacing + QFontMetrics(Theme::font(TextStyle::caption2)).height();
 }
 
 } // namespace
@@ -43,7 +43,7 @@ void AccountRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QRect area = option.rect.adjusted(horizontalPadding, verticalPadding, -horizontalPadding, -verticalPadding);
     const int middle = area.center().y();
     StatusDot::paint(*painter, QPointF(area.left() + dotSize / 2.0, middle + 0.5),
-        RowPainter::dotColor(option, index.data(AccountListModel::DotColorRole).value<QColor>()), dotSize);
+                     RowPainter::dotColor(option, index.data(AccountListModel::DotColorRole).value<QColor>()), dotSize);
 
     painter->save();
     // Right edge first: the count, then the badge before it; the text takes what is left.
@@ -54,8 +54,8 @@ void AccountRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     int right = area.right();
     painter->setFont(caption);
     painter->setPen(RowPainter::secondaryText(option));
-    painter->drawText(
-        QRect(right - countWidth, area.top(), countWidth + 1, area.height()), Qt::AlignRight | Qt::AlignVCenter, count);
+    painter->drawText(QRect(right - countWidth, area.top(), countWidth + 1, area.height()),
+                      Qt::AlignRight | Qt::AlignVCenter, count);
     right -= countWidth + spacing;
 
     const QVariant badge = index.data(AccountListModel::ProblemsBadgeRole);
@@ -84,14 +84,15 @@ void AccountRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->setFont(option.font);
     painter->setPen(RowPainter::primaryText(option));
     painter->drawText(QRect(textLeft, top, textWidth, labelMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-        labelMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, textWidth));
+                      labelMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, textWidth));
     top += labelMetrics.height() + lineSpacing;
 
     const bool warning = index.data(AccountListModel::IdentityIsWarningRole).toBool();
     painter->setFont(caption);
     // "not signed in" is orange, except on the selection, where orange would hardly show.
     painter->setPen(warning && !RowPainter::isSelected(option) ? Theme::warn() : RowPainter::secondaryText(option));
-    painter->drawText(QRect(textLeft, top, textWidth, captionMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+    painter->drawText(
+        QRect(textLeft, top, textWidth, captionMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
         captionMetrics.elidedText(index.data(AccountListModel::IdentityRole).toString(), Qt::ElideMiddle, textWidth));
     top += captionMetrics.height() + lineSpacing;
 
@@ -99,7 +100,8 @@ void AccountRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QFontMetrics caption2Metrics(caption2);
     painter->setFont(caption2);
     painter->setPen(RowPainter::tertiaryText(option));
-    painter->drawText(QRect(textLeft, top, textWidth, caption2Metrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+    painter->drawText(
+        QRect(textLeft, top, textWidth, caption2Metrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
         caption2Metrics.elidedText(index.data(AccountListModel::FolderRole).toString(), Qt::ElideLeft, textWidth));
     painter->restore();
 }

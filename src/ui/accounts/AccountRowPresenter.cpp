@@ -1,7 +1,7 @@
 #include "AccountRowPresenter.h"
 
-#include "ui/widgets/QtText.h"
 #include "theme/Theme.h"
+#include "ui/widgets/QtText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -12,20 +12,20 @@ QString AccountRowPresenter::sectionHeader()
     return u"Claude Code accounts"_s;
 }
 
-AccountRowPresenter::Row AccountRowPresenter::row(
-    const ClaudeAccount& account, bool exists, std::int64_t problems, std::int64_t projectCount)
+AccountRowPresenter::Row AccountRowPresenter::row(const ClaudeAccount& account, bool exists, std::int64_t problems,
+                                                  std::int64_t projectCount)
 {
     std::optional<QString> badge;
     if (problems > 0)
         badge = QString::number(problems);
     return {.id = toQString(account.id),
-        .label = toQString(account.label),
-        .identity = account.identity ? toQString(account.identity->emailAddress) : u"not signed in"_s,
-        .identityIsWarning = !account.identity,
-        .folder = toQString(account.configDirURL().string()),
-        .dotColor = exists ? Theme::ok() : Theme::unknown(),
-        .problemsBadge = badge,
-        .projectCount = QString::number(projectCount)};
+            .label = toQString(account.label),
+            .identity = account.identity ? toQString(account.identity->emailAddress) : u"not signed in"_s,
+            .identityIsWarning = !account.identity,
+            .folder = toQString(account.configDirURL().string()),
+            .dotColor = exists ? Theme::ok() : Theme::unknown(),
+            .problemsBadge = badge,
+            .projectCount = QString::number(projectCount)};
 }
 
 std::optional<EmptyState> AccountRowPresenter::emptyState(bool hasAccounts, bool isScanning)

@@ -16,10 +16,10 @@ namespace threadhop::AccountRowPresenter {
 struct Row {
     QString id;
     QString label;
-    QString identity; ///< the signed-in e-mail address, or "not signed in"
-    bool identityIsWarning; ///< no identity: shown in the warning color
-    QString folder; ///< the account folder's path
-    QColor dotColor; ///< green when the folder has projects/, grey otherwise
+    QString identity;                     ///< the signed-in e-mail address, or "not signed in"
+    bool identityIsWarning;               ///< no identity: shown in the warning color
+    QString folder;                       ///< the account folder's path
+    QColor dotColor;                      ///< green when the folder has projects/, grey otherwise
     std::optional<QString> problemsBadge; ///< only when the account has problem projects
     QString projectCount;
 

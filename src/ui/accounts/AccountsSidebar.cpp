@@ -2,11 +2,11 @@
 
 #include "AccountListModel.h"
 #include "AccountRowDelegate.h"
+#include "theme/Theme.h"
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/ListSelectionBinding.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/RowPainter.h"
-#include "theme/Theme.h"
 
 #include <QLabel>
 #include <QListView>
@@ -19,7 +19,10 @@ namespace threadhop {
 using Change = AppEnvironment::Change;
 
 AccountsSidebar::AccountsSidebar(AppEnvironment& env, QWidget* parent)
-    : QWidget(parent), m_env(env), m_list(new QListView(this)), m_model(new AccountListModel(this)),
+    : QWidget(parent),
+      m_env(env),
+      m_list(new QListView(this)),
+      m_model(new AccountListModel(this)),
       m_emptyState(new EmptyStateView(this))
 {
     setObjectName(u"accountsSidebar"_s);
@@ -36,8 +39,9 @@ AccountsSidebar::AccountsSidebar(AppEnvironment& env, QWidget* parent)
     m_list->setModel(m_model);
     m_list->setItemDelegate(new AccountRowDelegate(m_list));
     RowPainter::prepareList(*m_list);
-    m_selection = new ListSelectionBinding(*m_list, AccountListModel::IdRole,
-        [this](std::optional<std::string> id) { m_env.setSelectedAccountId(std::move(id)); });
+    m_selection = new ListSelectionBinding(*m_list, AccountListModel::IdRole, [this](std::optional<std::string> id) {
+        m_env.setSelectedAccountId(std::move(id));
+    });
 
     m_emptyState->setObjectName(u"accountsEmptyState"_s);
 
@@ -58,7 +62,7 @@ void AccountsSidebar::onChanged(AppEnvironment::Changes what)
         std::vector<AccountRowPresenter::Row> rows;
         for (const auto& account : m_env.accounts()) {
             rows.push_back(AccountRowPresenter::row(account, account.exists(), m_env.problems(account.id),
-                static_cast<std::int64_t>(m_env.projects(account.id).size())));
+                                                    static_cast<std::int64_t>(m_env.projects(account.id).size())));
         }
         m_model->setRows(std::move(rows));
     }

@@ -2,10 +2,10 @@
 
 #include "DetailPresenter.h"
 #include "theme/Theme.h"
-#include "ui/widgets/FinderButton.h"
-#include "ui/widgets/QtText.h"
 #include "ui/widgets/Buttons.h"
+#include "ui/widgets/FinderButton.h"
 #include "ui/widgets/Labels.h"
+#include "ui/widgets/QtText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,8 +16,8 @@ using namespace Qt::StringLiterals;
 
 namespace threadhop {
 
-DetailActionBar::DetailActionBar(
-    const ProjectFolder& project, const std::optional<QString>& actionNote, QWidget* parent)
+DetailActionBar::DetailActionBar(const ProjectFolder& project, const std::optional<QString>& actionNote,
+                                 QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(u"detailActionBar"_s);

@@ -2,11 +2,11 @@
 
 #include "DetailPresenter.h"
 #include "theme/Theme.h"
-#include "ui/widgets/CopyButton.h"
 #include "ui/projects/ProjectRowPresenter.h"
+#include "ui/widgets/CopyButton.h"
+#include "ui/widgets/Labels.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/StatusDot.h"
-#include "ui/widgets/Labels.h"
 #include "ui/widgets/WrappingText.h"
 
 #include <QHBoxLayout>
@@ -20,15 +20,15 @@ namespace threadhop {
 DetailHeader::DetailHeader(const ProjectFolder& project, QWidget* parent) : QWidget(parent)
 {
     setObjectName(u"detailHeader"_s);
-    auto* title = new WrappingText(
-        ProjectRowPresenter::displayPath(project), Theme::font(TextStyle::title3, QFont::DemiBold), this);
+    auto* title = new WrappingText(ProjectRowPresenter::displayPath(project),
+                                   Theme::font(TextStyle::title3, QFont::DemiBold), this);
     title->setObjectName(u"detailTitle"_s);
     auto* copy = new CopyButton(toQString(project.actualCwd.value_or("")), u"Copy this project's path"_s, this);
     copy->setObjectName(u"copyPathButton"_s);
 
     const QColor color = ProjectRowPresenter::statusColor(project.status);
-    QLabel* status = Labels::plain(
-        DetailPresenter::statusLabel(project.status), Theme::font(TextStyle::subheadline, QFont::Medium), this);
+    QLabel* status = Labels::plain(DetailPresenter::statusLabel(project.status),
+                                   Theme::font(TextStyle::subheadline, QFont::Medium), this);
     status->setObjectName(u"statusLabel"_s);
     Theme::setTextColor(*status, color);
 

@@ -1,8 +1,8 @@
 #include "DetailPresenter.h"
 
+#include "core/util/platform/ResumeCommand.h"
 #include "ui/projects/ProjectRowPresenter.h"
 #include "ui/widgets/QtText.h"
-#include "core/util/platform/ResumeCommand.h"
 
 #include <filesystem>
 
@@ -74,8 +74,8 @@ Symbol DetailPresenter::suggestionMarker(const std::string& suggestion, const st
     return suggestion == chosenNewPath ? Symbol::largecircleFillCircle : Symbol::circle;
 }
 
-std::optional<QString> DetailPresenter::resumeCommand(
-    const ProjectFolder& project, const std::vector<ClaudeAccount>& accounts)
+std::optional<QString> DetailPresenter::resumeCommand(const ProjectFolder& project,
+                                                      const std::vector<ClaudeAccount>& accounts)
 {
     if (!project.actualCwd)
         return std::nullopt;

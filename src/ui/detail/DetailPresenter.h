@@ -16,9 +16,9 @@ namespace threadhop::DetailPresenter {
 
 /// The one status panel below the information grid.
 enum class Panel {
-    migration, ///< the two statuses that need attention
+    migration,         ///< the two statuses that need attention
     temporaryLocation, ///< recorded in a folder the system throws away
-    resumeHint, ///< everything else
+    resumeHint,        ///< everything else
 };
 Panel panelFor(ResumeStatus status);
 

@@ -19,8 +19,8 @@ std::optional<QString> FolderChooser::askWithDialog(const QString& prompt, const
     return dialog.selectedFiles().constFirst();
 }
 
-std::optional<std::string> FolderChooser::choose(
-    const Ask& ask, const QString& prompt, const QString& message, QWidget* parent)
+std::optional<std::string> FolderChooser::choose(const Ask& ask, const QString& prompt, const QString& message,
+                                                 QWidget* parent)
 {
     const auto answer = ask(prompt, message, parent);
     if (!answer)

@@ -3,10 +3,10 @@
 #include "DetailPresenter.h"
 #include "SuggestionRow.h"
 #include "theme/Theme.h"
-#include "ui/widgets/QtText.h"
 #include "ui/widgets/Buttons.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/Labels.h"
+#include "ui/widgets/QtText.h"
 #include "ui/widgets/SymbolLabel.h"
 
 #include <QHBoxLayout>
@@ -26,11 +26,11 @@ MigrationPanel::MigrationPanel(const ProjectFolder& project, const DetailState& 
     layout->setContentsMargins(padding(), padding(), padding(), padding());
     layout->setSpacing(10);
     layout->addWidget(new SymbolLabel(Symbol::exclamationmarkTriangleFill, u"Move detected"_s,
-        Theme::font(TextStyle::headline), Theme::broken(), this));
+                                      Theme::font(TextStyle::headline), Theme::broken(), this));
     layout->addWidget(Labels::wrapping(Labels::secondary(
         Labels::plain(u"The recorded location no longer exists. Pick the new one so the conversations are relinked and "
                       u"`--resume` works again."_s,
-            Theme::font(TextStyle::callout), this))));
+                      Theme::font(TextStyle::callout), this))));
 
     if (state.suggestions.empty()) {
         QLabel* none = Labels::secondary(
@@ -39,8 +39,8 @@ MigrationPanel::MigrationPanel(const ProjectFolder& project, const DetailState& 
         layout->addWidget(none);
     }
     for (const auto& suggestion : state.suggestions) {
-        auto* row = new SuggestionRow(
-            toQString(suggestion), DetailPresenter::suggestionMarker(suggestion, state.chosenNewPath), this);
+        auto* row = new SuggestionRow(toQString(suggestion),
+                                      DetailPresenter::suggestionMarker(suggestion, state.chosenNewPath), this);
         connect(row, &SuggestionRow::clicked, this, &MigrationPanel::suggestionClicked);
         layout->addWidget(row);
     }

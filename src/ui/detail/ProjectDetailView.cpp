@@ -1,8 +1,5 @@
 #include "ProjectDetailView.h"
 
-#include "ui/widgets/EmptyStateView.h"
-#include "ui/widgets/QtText.h"
-#include "core/util/platform/ResumeCommand.h"
 #include "DetailActionBar.h"
 #include "DetailHeader.h"
 #include "DetailPresenter.h"
@@ -10,7 +7,10 @@
 #include "MigrationPanel.h"
 #include "ResumeHint.h"
 #include "TemporaryLocationPanel.h"
+#include "core/util/platform/ResumeCommand.h"
 #include "ui/sheets/MigrationSheet.h"
+#include "ui/widgets/EmptyStateView.h"
+#include "ui/widgets/QtText.h"
 
 #include "core/validation/MoveDetector.h"
 
@@ -64,8 +64,8 @@ ProjectDetailView::ProjectDetailView(AppEnvironment& env, QWidget* parent)
 
 EmptyState ProjectDetailView::placeholder()
 {
-    return {
-        u"Select a project"_s, Symbol::arrowLeftArrowRightCircle, u"Validation, sessions and migration appear here."_s};
+    return {u"Select a project"_s, Symbol::arrowLeftArrowRightCircle,
+            u"Validation, sessions and migration appear here."_s};
 }
 
 void ProjectDetailView::showEvent(QShowEvent* event)
@@ -78,8 +78,8 @@ void ProjectDetailView::showEvent(QShowEvent* event)
 
 void ProjectDetailView::onChanged(AppEnvironment::Changes what)
 {
-    if (!what.testAnyFlags(
-            Change::accounts | Change::projectsByAccount | Change::selectedAccountId | Change::selectedProjectId))
+    if (!what.testAnyFlags(Change::accounts | Change::projectsByAccount | Change::selectedAccountId
+                           | Change::selectedProjectId))
         return;
     // Only a different project starts over; a rescan that changes the shown project keeps the choices.
     const auto project = m_env.selectedProject();
@@ -151,8 +151,9 @@ void ProjectDetailView::chooseDestination()
     const auto project = m_env.selectedProject();
     if (!project)
         return;
-    const auto request = m_state.chooseDestination(*project,
-        [this] { return askForFolder(u"Move Here"_s, u"Choose the folder these conversations should belong to."_s); });
+    const auto request = m_state.chooseDestination(*project, [this] {
+        return askForFolder(u"Move Here"_s, u"Choose the folder these conversations should belong to."_s);
+    });
     render();
     present(request);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ui/widgets/EmptyState.h"
-#include "ui/state/AppEnvironment.h"
 #include "DetailState.h"
 #include "FolderChooser.h"
 #include "ui/sheets/MigrationEngine.h"
+#include "ui/state/AppEnvironment.h"
+#include "ui/widgets/EmptyState.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,10 +1,10 @@
 #include "ResumeHint.h"
 
 #include "theme/Theme.h"
+#include "ui/widgets/Buttons.h"
 #include "ui/widgets/Clipboard.h"
 #include "ui/widgets/OpenInTerminalMenu.h"
 #include "ui/widgets/RoundedBox.h"
-#include "ui/widgets/Buttons.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"
 
@@ -36,8 +36,8 @@ ResumeHint::ResumeHint(const std::optional<QString>& command, QWidget* parent) :
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    layout->addWidget(new SymbolLabel(
-        Symbol::checkmarkSealFill, u"Ready to resume"_s, Theme::font(TextStyle::headline), Theme::ok(), this));
+    layout->addWidget(new SymbolLabel(Symbol::checkmarkSealFill, u"Ready to resume"_s, Theme::font(TextStyle::headline),
+                                      Theme::ok(), this));
     if (!command)
         return;
     layout->addWidget(commandBox(*command, this));

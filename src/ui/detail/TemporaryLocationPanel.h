@@ -14,8 +14,8 @@ class TemporaryLocationPanel final : public RoundedBox {
     Q_OBJECT
 
 public:
-    TemporaryLocationPanel(
-        const ProjectFolder& project, const std::optional<QString>& actionNote, QWidget* parent = nullptr);
+    TemporaryLocationPanel(const ProjectFolder& project, const std::optional<QString>& actionNote,
+                           QWidget* parent = nullptr);
 
 signals:
     void giveFolderClicked();

@@ -20,8 +20,8 @@ QWidget* paragraph(const QString& text)
 {
     if (HelpContent::isCommand(text))
         return new CommandBlock(text);
-    QLabel* label
-        = Labels::selectable(Labels::wrapping(Labels::secondary(Labels::plain(text, Theme::font(TextStyle::callout)))));
+    QLabel* label =
+        Labels::selectable(Labels::wrapping(Labels::secondary(Labels::plain(text, Theme::font(TextStyle::callout)))));
     label->setObjectName(u"helpParagraph"_s);
     return label;
 }
@@ -33,8 +33,8 @@ QWidget* block(const HelpSection& section)
     auto* layout = new QVBoxLayout(widget);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(paragraphSpacing);
-    QLabel* title
-        = Labels::selectable(Labels::wrapping(Labels::plain(section.title, Theme::font(TextStyle::headline))));
+    QLabel* title =
+        Labels::selectable(Labels::wrapping(Labels::plain(section.title, Theme::font(TextStyle::headline))));
     title->setObjectName(u"helpTitle"_s);
     layout->addWidget(title);
     for (const QString& text : section.paragraphs)

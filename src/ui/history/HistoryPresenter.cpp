@@ -72,8 +72,8 @@ QString HistoryPresenter::countsLine(const MigrationRecord& record)
     return u"%1 files · %2 references"_s.arg(record.filesRewritten).arg(record.occurrencesReplaced);
 }
 
-const ClaudeAccount* HistoryPresenter::accountOf(
-    const MigrationRecord& record, const std::vector<ClaudeAccount>& accounts)
+const ClaudeAccount* HistoryPresenter::accountOf(const MigrationRecord& record,
+                                                 const std::vector<ClaudeAccount>& accounts)
 {
     for (const auto& account : accounts) {
         if (account.id == record.accountId)
@@ -88,7 +88,8 @@ std::filesystem::path HistoryPresenter::projectsRoot(const ClaudeAccount& accoun
 }
 
 std::optional<MigrationError> HistoryPresenter::obstacle(const MigrationRecord& record,
-    const std::vector<ClaudeAccount>& accounts, const std::vector<MigrationRecord>& audit)
+                                                         const std::vector<ClaudeAccount>& accounts,
+                                                         const std::vector<MigrationRecord>& audit)
 {
     if (isRestoreRecord(record))
         return std::nullopt;
@@ -100,8 +101,8 @@ std::optional<MigrationError> HistoryPresenter::obstacle(const MigrationRecord& 
     return RestoreManager::obstacle(record, projectsRoot(*account), audit);
 }
 
-HistoryPresenter::RestoreSlot HistoryPresenter::restoreSlot(
-    const MigrationRecord& record, const std::optional<MigrationError>& obstacle)
+HistoryPresenter::RestoreSlot HistoryPresenter::restoreSlot(const MigrationRecord& record,
+                                                            const std::optional<MigrationError>& obstacle)
 {
     if (isRestoreRecord(record))
         return RestoreSlots::Empty{};

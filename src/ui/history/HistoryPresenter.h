@@ -54,7 +54,7 @@ std::filesystem::path projectsRoot(const ClaudeAccount& account);
 /// on this Mac." (in this platform's words) for an account the last scan did not find; otherwise the
 /// engine's answer, which probes the file system.
 std::optional<MigrationError> obstacle(const MigrationRecord& record, const std::vector<ClaudeAccount>& accounts,
-    const std::vector<MigrationRecord>& audit);
+                                       const std::vector<MigrationRecord>& audit);
 
 namespace RestoreSlots {
 /// A restore's own record: nothing at the end of the header.

@@ -1,12 +1,12 @@
 #include "HistoryRow.h"
 
 #include "theme/Theme.h"
-#include "ui/widgets/QtText.h"
-#include "ui/widgets/RoundedBox.h"
-#include "ui/widgets/StatusDot.h"
 #include "ui/widgets/Buttons.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/Labels.h"
+#include "ui/widgets/QtText.h"
+#include "ui/widgets/RoundedBox.h"
+#include "ui/widgets/StatusDot.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -70,15 +70,15 @@ QWidget* slotWidget(const HistoryPresenter::RestoreSlot& slot, std::function<voi
 } // namespace
 
 HistoryRow::HistoryRow(const MigrationRecord& record, const HistoryPresenter::RestoreSlot& slot,
-    std::function<void()> restore, QWidget* parent)
+                       std::function<void()> restore, QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(u"historyRow"_s);
 
     auto* header = new QHBoxLayout;
     header->addWidget(new StatusDot(HistoryPresenter::dotColor(record), dotSize), 0, Qt::AlignVCenter);
-    QLabel* date = Labels::secondary(Labels::plain(
-        HistoryPresenter::timestamp(record.timestamp, QLocale()), Theme::font(TextStyle::caption)));
+    QLabel* date = Labels::secondary(
+        Labels::plain(HistoryPresenter::timestamp(record.timestamp, QLocale()), Theme::font(TextStyle::caption)));
     date->setObjectName(u"recordDate"_s);
     header->addWidget(date);
     for (const auto& shown : HistoryPresenter::badges(record))
@@ -90,8 +90,8 @@ HistoryRow::HistoryRow(const MigrationRecord& record, const HistoryPresenter::Re
     if (QWidget* end = slotWidget(slot, std::move(restore)))
         header->addWidget(end, 0, Qt::AlignVCenter);
 
-    QLabel* counts = Labels::secondary(
-        Labels::plain(HistoryPresenter::countsLine(record), Theme::font(TextStyle::caption2)));
+    QLabel* counts =
+        Labels::secondary(Labels::plain(HistoryPresenter::countsLine(record), Theme::font(TextStyle::caption2)));
     counts->setObjectName(u"recordCounts"_s);
 
     auto* lines = new QVBoxLayout(this);

@@ -16,7 +16,7 @@ class HistoryRow final : public QWidget {
 public:
     /// `restore` runs when the row's "Restore" button is pressed.
     HistoryRow(const MigrationRecord& record, const HistoryPresenter::RestoreSlot& slot, std::function<void()> restore,
-        QWidget* parent = nullptr);
+               QWidget* parent = nullptr);
 };
 
 } // namespace threadhop

@@ -3,11 +3,11 @@
 #include "HistoryPresenter.h"
 #include "HistoryRow.h"
 #include "theme/Theme.h"
-#include "ui/widgets/EmptyStateView.h"
 #include "ui/sheets/BackgroundJob.h"
-#include "ui/widgets/QtText.h"
 #include "ui/widgets/Buttons.h"
+#include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/Labels.h"
+#include "ui/widgets/QtText.h"
 
 #include "core/migration/MigrationAudit.h"
 #include "core/migration/RestoreManager.h"
@@ -36,7 +36,7 @@ QFrame* divider()
 
 // An alert over the history window that goes away by itself once answered.
 QMessageBox* alert(QMessageBox::Icon icon, const QString& title, const QString& text, const QString& name,
-    QWidget* parent)
+                   QWidget* parent)
 {
     auto* box = new QMessageBox(icon, title, title, QMessageBox::NoButton, parent);
     box->setObjectName(name);
@@ -124,8 +124,8 @@ void HistoryView::render()
         if (index > 0)
             layout->addWidget(divider());
         const auto obstacle = HistoryPresenter::obstacle(record, m_env.accounts(), m_records);
-        layout->addWidget(new HistoryRow(
-            record, HistoryPresenter::restoreSlot(record, obstacle), [this, record] { confirm(record); }));
+        layout->addWidget(new HistoryRow(record, HistoryPresenter::restoreSlot(record, obstacle),
+                                         [this, record] { confirm(record); }));
     }
     layout->addStretch(1);
     delete m_list->takeWidget();
@@ -136,7 +136,7 @@ void HistoryView::render()
 void HistoryView::confirm(const MigrationRecord& record)
 {
     QMessageBox* box = alert(QMessageBox::Warning, u"Restore from backup?"_s,
-        HistoryPresenter::confirmationMessage(record), u"restoreConfirmation"_s, this);
+                             HistoryPresenter::confirmationMessage(record), u"restoreConfirmation"_s, this);
     QPushButton* restore = box->addButton(u"Restore"_s, QMessageBox::DestructiveRole);
     restore->setObjectName(u"confirmRestoreButton"_s);
     QPushButton* cancel = box->addButton(u"Cancel"_s, QMessageBox::RejectRole);
@@ -161,7 +161,7 @@ void HistoryView::performRestore(const MigrationRecord& record)
     // Synchronous by design: the window waits for tar, and nothing else can change the folders meanwhile.
     try {
         RestoreManager::restore(record, HistoryPresenter::projectsRoot(*account),
-            DateText::localStamp(std::chrono::system_clock::now()), m_records);
+                                DateText::localStamp(std::chrono::system_clock::now()), m_records);
     } catch (...) {
         showFailure(toQString(BackgroundJob::describeCurrentException()));
         return;

@@ -5,9 +5,7 @@
 
 namespace threadhop {
 
-ProjectListModel::ProjectListModel(QObject* parent) : QAbstractListModel(parent)
-{
-}
+ProjectListModel::ProjectListModel(QObject* parent) : QAbstractListModel(parent) { }
 
 void ProjectListModel::setProjects(std::vector<ProjectFolder> projects)
 {

@@ -2,8 +2,8 @@
 
 #include "ProjectListModel.h"
 #include "ProjectRowPresenter.h"
-#include "ui/widgets/StatusDot.h"
 #include "theme/Theme.h"
+#include "ui/widgets/StatusDot.h"
 
 #include <QPainter>
 
@@ -36,14 +36,15 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
     const QFontMetrics titleMetrics(option.font);
     StatusDot::paint(*painter, QPointF(area.left() + dotSize / 2.0, area.top() + dotTopPadding + dotSize / 2.0),
-        RowPainter::dotColor(option, ProjectRowPresenter::statusColor(project.status)), dotSize);
+                     RowPainter::dotColor(option, ProjectRowPresenter::statusColor(project.status)), dotSize);
 
     painter->save();
     const int textLeft = area.left() + dotSize + spacing;
     const QRect titleRect(textLeft, area.top(), area.right() - textLeft, titleMetrics.height());
     painter->setFont(option.font);
     painter->setPen(RowPainter::primaryText(option));
-    painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
+    painter->drawText(
+        titleRect, Qt::AlignLeft | Qt::AlignVCenter,
         titleMetrics.elidedText(ProjectRowPresenter::displayPath(project), Qt::ElideLeft, titleRect.width()));
 
     const QFont caption = Theme::font(TextStyle::caption);
@@ -58,13 +59,13 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
     const QString age = index.data(ProjectListModel::AgeRole).toString();
     const int ageWidth = captionMetrics.horizontalAdvance(age);
-    painter->drawText(
-        QRect(area.right() - ageWidth, lineTop, ageWidth + 1, lineHeight), Qt::AlignRight | Qt::AlignVCenter, age);
+    painter->drawText(QRect(area.right() - ageWidth, lineTop, ageWidth + 1, lineHeight),
+                      Qt::AlignRight | Qt::AlignVCenter, age);
 
     int x = textLeft;
     for (const auto& item : ProjectRowPresenter::detailItems(project)) {
-        painter->drawPixmap(
-            x, lineTop + (lineHeight - iconSize) / 2, m_painter.symbol(item.symbol, iconSize, secondary));
+        painter->drawPixmap(x, lineTop + (lineHeight - iconSize) / 2,
+                            m_painter.symbol(item.symbol, iconSize, secondary));
         x += iconSize + iconTextSpacing;
         const int width = captionMetrics.horizontalAdvance(item.text);
         painter->drawText(QRect(x, lineTop, width + 1, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, item.text);
@@ -75,7 +76,8 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
 QSize ProjectRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
 {
-    const int height = QFontMetrics(option.font).height() + lineSpacing + QFontMetrics(Theme::font(TextStyle::caption)).height();
+    const int height =
+        QFontMetrics(option.font).height() + lineSpacing + QFontMetrics(Theme::font(TextStyle::caption)).height();
     return {200, height + 2 * verticalPadding};
 }
 

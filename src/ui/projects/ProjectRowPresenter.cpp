@@ -1,8 +1,8 @@
 #include "ProjectRowPresenter.h"
 
+#include "theme/Theme.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/RelativeTime.h"
-#include "theme/Theme.h"
 
 #include <QLocale>
 
@@ -51,8 +51,8 @@ QString ProjectRowPresenter::size(std::int64_t bytes)
     return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
-QString ProjectRowPresenter::age(
-    std::chrono::system_clock::time_point lastModified, std::chrono::system_clock::time_point now)
+QString ProjectRowPresenter::age(std::chrono::system_clock::time_point lastModified,
+                                 std::chrono::system_clock::time_point now)
 {
     return RelativeTime::abbreviated(lastModified, now);
 }

@@ -17,7 +17,8 @@ QString nothingMatches(std::string_view search)
 } // namespace
 
 std::optional<EmptyState> ProjectsListPresenter::emptyState(bool accountSelected, const std::vector<ProjectFolder>& all,
-    bool filteredIsEmpty, std::string_view search, bool problemsOnly)
+                                                            bool filteredIsEmpty, std::string_view search,
+                                                            bool problemsOnly)
 {
     if (!accountSelected)
         return EmptyState{u"Select an account"_s, Symbol::folder, std::nullopt};
@@ -30,10 +31,11 @@ std::optional<EmptyState> ProjectsListPresenter::emptyState(bool accountSelected
     case ProjectFilter::EmptyReason::noProblems:
         return EmptyState{u"No problems 🎉"_s, Symbol::checkmarkSeal, std::nullopt};
     case ProjectFilter::EmptyReason::noMatches:
-        return EmptyState{nothingMatches(search), Symbol::magnifyingglass, count + u" projects are hidden by this search."_s};
+        return EmptyState{nothingMatches(search), Symbol::magnifyingglass,
+                          count + u" projects are hidden by this search."_s};
     case ProjectFilter::EmptyReason::noMatchingProblems:
         return EmptyState{nothingMatches(search), Symbol::magnifyingglass,
-            u"Two filters are on. Turn off “Problems only” to search all "_s + count + u" projects."_s};
+                          u"Two filters are on. Turn off “Problems only” to search all "_s + count + u" projects."_s};
     }
     return std::nullopt;
 }

@@ -17,7 +17,7 @@ namespace threadhop::ProjectsListPresenter {
 /// What to lay over the list, or nothing while it shows rows. `all` is the selected account's
 /// unfiltered list; the texts quote the search exactly as typed.
 std::optional<EmptyState> emptyState(bool accountSelected, const std::vector<ProjectFolder>& all, bool filteredIsEmpty,
-    std::string_view search, bool problemsOnly);
+                                     std::string_view search, bool problemsOnly);
 
 /// "%lld to fix" with the problem count of every account, or nothing for none.
 std::optional<QString> toFixBadge(std::int64_t totalProblems);

@@ -1,21 +1,21 @@
 #include "ProjectsListView.h"
 
-#include "ui/widgets/EmptyStateView.h"
-#include "ui/widgets/ListSelectionBinding.h"
 #include "ProjectListModel.h"
 #include "ProjectRowDelegate.h"
 #include "ProjectsListPresenter.h"
-#include "ui/widgets/QtText.h"
-#include "ui/widgets/RowPainter.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
 #include "ui/widgets/Buttons.h"
+#include "ui/widgets/EmptyStateView.h"
+#include "ui/widgets/ListSelectionBinding.h"
+#include "ui/widgets/QtText.h"
+#include "ui/widgets/RowPainter.h"
 
 #include "core/discovery/ProjectFilter.h"
 
 #include <QFrame>
-#include <QKeyEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -61,9 +61,16 @@ QWidget* filterBar(QLineEdit* search, QToolButton* clear, QToolButton* problemsO
 } // namespace
 
 ProjectsListView::ProjectsListView(AppEnvironment& env, QWidget* parent)
-    : QWidget(parent), m_env(env), m_search(new QLineEdit(this)), m_clearSearch(new QToolButton(this)),
-      m_problemsOnly(new QToolButton(this)), m_toFix(new QLabel(this)), m_list(new QListView(this)),
-      m_model(new ProjectListModel(this)), m_emptyState(new EmptyStateView(this)), m_ageRefresh(new QTimer(this))
+    : QWidget(parent),
+      m_env(env),
+      m_search(new QLineEdit(this)),
+      m_clearSearch(new QToolButton(this)),
+      m_problemsOnly(new QToolButton(this)),
+      m_toFix(new QLabel(this)),
+      m_list(new QListView(this)),
+      m_model(new ProjectListModel(this)),
+      m_emptyState(new EmptyStateView(this)),
+      m_ageRefresh(new QTimer(this))
 {
     setObjectName(u"projectsListView"_s);
 
@@ -72,7 +79,7 @@ ProjectsListView::ProjectsListView(AppEnvironment& env, QWidget* parent)
     m_search->setFrame(false);
     m_search->setFont(Theme::font(TextStyle::callout));
     connect(m_search, &QLineEdit::textEdited, this,
-        [this](const QString& text) { m_env.setSearchText(toStdString(text)); });
+            [this](const QString& text) { m_env.setSearchText(toStdString(text)); });
     m_search->installEventFilter(this);
 
     m_clearSearch->setObjectName(u"clearSearchButton"_s);
@@ -102,8 +109,9 @@ ProjectsListView::ProjectsListView(AppEnvironment& env, QWidget* parent)
     m_list->setItemDelegate(new ProjectRowDelegate(m_list));
     m_list->setUniformItemSizes(true);
     RowPainter::prepareList(*m_list);
-    m_selection = new ListSelectionBinding(*m_list, ProjectListModel::IdRole,
-        [this](std::optional<std::string> id) { m_env.setSelectedProjectId(std::move(id)); });
+    m_selection = new ListSelectionBinding(*m_list, ProjectListModel::IdRole, [this](std::optional<std::string> id) {
+        m_env.setSelectedProjectId(std::move(id));
+    });
 
     m_emptyState->setObjectName(u"projectsEmptyState"_s);
 
@@ -140,8 +148,8 @@ bool ProjectsListView::eventFilter(QObject* watched, QEvent* event)
 
 void ProjectsListView::onChanged(AppEnvironment::Changes what)
 {
-    const bool listChanged = what.testAnyFlags(
-        Change::projectsByAccount | Change::selectedAccountId | Change::searchText | Change::showOnlyProblems);
+    const bool listChanged = what.testAnyFlags(Change::projectsByAccount | Change::selectedAccountId
+                                               | Change::searchText | Change::showOnlyProblems);
     if (listChanged)
         refilter();
     if (what.testFlag(Change::projectsByAccount)) {

@@ -81,7 +81,7 @@ int LineLimitedLabel::heightForWidth(int width) const
     const int textWidth = width - margins.left() - margins.right();
     // Measured as the label draws its lines, so that the last one is never cut off.
     const QRect drawn = fontMetrics().boundingRect(QRect(0, 0, std::max(textWidth, 1), QWIDGETSIZE_MAX),
-        Qt::AlignLeft | Qt::AlignTop, linesAt(textWidth).join(u'\n'));
+                                                   Qt::AlignLeft | Qt::AlignTop, linesAt(textWidth).join(u'\n'));
     return std::max(drawn.height(), fontMetrics().height()) + margins.top() + margins.bottom();
 }
 

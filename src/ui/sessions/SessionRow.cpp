@@ -4,9 +4,9 @@
 #include "SessionRowPresenter.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
-#include "ui/widgets/QtText.h"
 #include "ui/sheets/AccountMoveSheet.h"
 #include "ui/widgets/Labels.h"
+#include "ui/widgets/QtText.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -59,9 +59,13 @@ QDialog* emptySheet(QWidget* parent)
 } // namespace
 
 SessionRow::SessionRow(AppEnvironment& env, SessionInfo session, SessionContext context, QWidget* parent)
-    : RoundedBox({.opacity = 0.25, .radius = 8, .padding = 8}, parent), m_env(env), m_session(std::move(session)),
-      m_context(std::move(context)), m_expand(new QToolButton(this)),
-      m_age(secondary({}, TextStyle::caption, u"ageText"_s)), m_details(buildDetails())
+    : RoundedBox({.opacity = 0.25, .radius = 8, .padding = 8}, parent),
+      m_env(env),
+      m_session(std::move(session)),
+      m_context(std::move(context)),
+      m_expand(new QToolButton(this)),
+      m_age(secondary({}, TextStyle::caption, u"ageText"_s)),
+      m_details(buildDetails())
 {
     setObjectName(u"sessionRow"_s);
     m_expand->setObjectName(u"expandButton"_s);
@@ -104,7 +108,7 @@ QDialog* SessionRow::presentMoveSheet()
     QDialog* sheet = nullptr;
     if (m_context.account && m_context.project)
         sheet = new AccountMoveSheet(m_env, *m_context.account, *m_context.project, m_session, m_context.cwd,
-            AccountMoveEngine::standard(), this);
+                                     AccountMoveEngine::standard(), this);
     else
         sheet = emptySheet(this);
     sheet->open();

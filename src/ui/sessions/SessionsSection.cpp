@@ -21,8 +21,8 @@ constexpr auto ageRefreshInterval = std::chrono::seconds(30);
 
 } // namespace
 
-SessionsSection::SessionsSection(
-    AppEnvironment& env, std::vector<SessionInfo> sessions, SessionContext context, QWidget* parent)
+SessionsSection::SessionsSection(AppEnvironment& env, std::vector<SessionInfo> sessions, SessionContext context,
+                                 QWidget* parent)
     : QWidget(parent), m_ageRefresh(new QTimer(this))
 {
     setObjectName(u"sessionsSection"_s);
@@ -30,7 +30,7 @@ SessionsSection::SessionsSection(
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
     auto* title = new SymbolLabel(Symbol::bubbleLeftAndBubbleRight, SessionRowPresenter::sectionTitle(sessions.size()),
-        Theme::font(TextStyle::headline));
+                                  Theme::font(TextStyle::headline));
     title->setObjectName(u"sessionsTitle"_s);
     layout->addWidget(title);
     if (sessions.empty()) {

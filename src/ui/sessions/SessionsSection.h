@@ -21,8 +21,8 @@ class SessionsSection final : public QWidget {
     Q_OBJECT
 
 public:
-    SessionsSection(
-        AppEnvironment& env, std::vector<SessionInfo> sessions, SessionContext context, QWidget* parent = nullptr);
+    SessionsSection(AppEnvironment& env, std::vector<SessionInfo> sessions, SessionContext context,
+                    QWidget* parent = nullptr);
 
     const std::vector<SessionRow*>& rows() const { return m_rows; }
 

@@ -21,7 +21,7 @@ namespace threadhop::AccountMovePreviewPresenter {
 /// The three lines of the cost estimate.
 struct Cost {
     QString estimate; ///< the tokens resuming re-sends, "**" and all, never read as markup
-    QString basis; ///< whether the count was measured or estimated from the size
+    QString basis;    ///< whether the count was measured or estimated from the size
     QString cacheNote;
 
     bool operator==(const Cost&) const = default;

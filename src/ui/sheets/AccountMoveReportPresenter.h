@@ -12,10 +12,10 @@
 namespace threadhop::AccountMoveReportPresenter {
 
 struct Report {
-    QString message; ///< the engine's sentence, or nothing
+    QString message;                     ///< the engine's sentence, or nothing
     std::optional<QString> newSessionId; ///< "New session id: <id>", for a copy with an id of its own
-    QString resumeCommand; ///< resumes the copy in the target account
-    std::optional<QString> backup; ///< "Backup: <path>"
+    QString resumeCommand;               ///< resumes the copy in the target account
+    std::optional<QString> backup;       ///< "Backup: <path>"
 
     bool operator==(const Report&) const = default;
 };

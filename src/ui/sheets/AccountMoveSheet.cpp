@@ -1,10 +1,10 @@
 #include "AccountMoveSheet.h"
 
 #include "AccountMoveSheetContent.h"
-#include "ui/state/AppEnvironment.h"
 #include "theme/Theme.h"
-#include "ui/widgets/QtText.h"
+#include "ui/state/AppEnvironment.h"
 #include "ui/widgets/Labels.h"
+#include "ui/widgets/QtText.h"
 
 #include "core/util/format/DateText.h"
 
@@ -25,10 +25,18 @@ namespace Presenter = AccountMoveSheetPresenter;
 } // namespace
 
 AccountMoveSheet::AccountMoveSheet(AppEnvironment& env, ClaudeAccount source, ProjectFolder project,
-    SessionInfo session, std::string launchCwd, AccountMoveEngine engine, QWidget* parent)
-    : Sheet([&env] { env.scan(); }, parent), m_env(env), m_source(std::move(source)), m_project(std::move(project)),
-      m_session(std::move(session)), m_launchCwd(std::move(launchCwd)), m_engine(std::move(engine)), m_previews(*this),
-      m_picker(new QComboBox(this)), m_content(new QWidget(this))
+                                   SessionInfo session, std::string launchCwd, AccountMoveEngine engine,
+                                   QWidget* parent)
+    : Sheet([&env] { env.scan(); }, parent),
+      m_env(env),
+      m_source(std::move(source)),
+      m_project(std::move(project)),
+      m_session(std::move(session)),
+      m_launchCwd(std::move(launchCwd)),
+      m_engine(std::move(engine)),
+      m_previews(*this),
+      m_picker(new QComboBox(this)),
+      m_content(new QWidget(this))
 {
     setObjectName(u"accountMoveSheet"_s);
     setWindowTitle(u"Move to another account"_s);
@@ -40,7 +48,8 @@ AccountMoveSheet::AccountMoveSheet(AppEnvironment& env, ClaudeAccount source, Pr
     m_picker->setObjectName(u"destinationPicker"_s);
     connect(m_picker, &QComboBox::currentIndexChanged, this, &AccountMoveSheet::chooseTarget);
     column().addWidget(AccountMoveSheetContent::accountsGrid(Presenter::sessionText(m_session),
-        Presenter::accountLabel(m_source, palette()), m_picker, toQString(m_launchCwd)));
+                                                             Presenter::accountLabel(m_source, palette()), m_picker,
+                                                             toQString(m_launchCwd)));
     m_content->setObjectName(u"sheetContent"_s);
     auto* contentLayout = new QVBoxLayout(m_content);
     contentLayout->setContentsMargins(0, 0, 0, 0);
@@ -99,20 +108,20 @@ void AccountMoveSheet::computePreview()
         return;
     }
     m_previews.start<AccountMovePreview>([preview = m_engine.preview, input = *input] { return preview(input); },
-        [this, targetId = input->target.id](JobOutcome<AccountMovePreview> outcome) {
-            // What another destination would do is of no use once this one is chosen.
-            if (targetId != m_targetId)
-                return;
-            if (auto* preview = std::get_if<AccountMovePreview>(&outcome)) {
-                m_preview = std::move(*preview);
-                m_previewError.reset();
-            } else {
-                m_preview.reset();
-                m_previewError = toQString(std::get<JobError>(outcome).text);
-            }
-            showContent();
-            showMoveButton();
-        });
+                                         [this, targetId = input->target.id](JobOutcome<AccountMovePreview> outcome) {
+                                             // What another destination would do is of no use once this one is chosen.
+                                             if (targetId != m_targetId)
+                                                 return;
+                                             if (auto* preview = std::get_if<AccountMovePreview>(&outcome)) {
+                                                 m_preview = std::move(*preview);
+                                                 m_previewError.reset();
+                                             } else {
+                                                 m_preview.reset();
+                                                 m_previewError = toQString(std::get<JobError>(outcome).text);
+                                             }
+                                             showContent();
+                                             showMoveButton();
+                                         });
 }
 
 void AccountMoveSheet::run()
@@ -161,7 +170,8 @@ void AccountMoveSheet::showContent()
         if (m_previewError) {
             idle = AccountMoveSheetContent::previewError(*m_previewError);
         } else if (m_preview) {
-            idle = AccountMoveSheetContent::preview(AccountMovePreviewPresenter::cost(*m_preview, target()),
+            idle = AccountMoveSheetContent::preview(
+                AccountMovePreviewPresenter::cost(*m_preview, target()),
                 AccountMovePreviewPresenter::modeText(m_choice.mode),
                 AccountMovePreviewPresenter::warnings(*m_preview, m_source, palette()));
         } else {

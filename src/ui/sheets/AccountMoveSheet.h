@@ -30,7 +30,7 @@ class AccountMoveSheet final : public Sheet {
 
 public:
     AccountMoveSheet(AppEnvironment& env, ClaudeAccount source, ProjectFolder project, SessionInfo session,
-        std::string launchCwd, AccountMoveEngine engine, QWidget* parent);
+                     std::string launchCwd, AccountMoveEngine engine, QWidget* parent);
 
     static constexpr QSize sheetSize{640, 560};
 

@@ -1,10 +1,10 @@
 #include "AccountMoveSheetContent.h"
 
 #include "theme/Theme.h"
-#include "ui/widgets/RoundedBox.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/Labels.h"
 #include "ui/widgets/ProgressLine.h"
+#include "ui/widgets/RoundedBox.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"
 
@@ -19,7 +19,8 @@ using namespace Qt::StringLiterals;
 namespace threadhop {
 namespace {
 
-template <typename W> W* named(W* widget, const QString& name)
+template <typename W>
+W* named(W* widget, const QString& name)
 {
     widget->setObjectName(name);
     return widget;
@@ -73,7 +74,8 @@ QWidget* costSection(const AccountMovePreviewPresenter::Cost& cost)
 } // namespace
 
 QWidget* AccountMoveSheetContent::accountsGrid(const QString& session,
-    const AccountMoveSheetPresenter::AccountLabel& from, QComboBox* picker, const QString& directory)
+                                               const AccountMoveSheetPresenter::AccountLabel& from, QComboBox* picker,
+                                               const QString& directory)
 {
     const QFont& font = Theme::captionMono();
     auto* grid = named(new QWidget, u"accountsGrid"_s);
@@ -90,7 +92,9 @@ QWidget* AccountMoveSheetContent::accountsGrid(const QString& session,
     directoryText->setFocusPolicy(Qt::ClickFocus);
     const std::initializer_list<std::pair<QString, QWidget*>> rows{
         {u"Session"_s, named(Labels::selectable(Labels::plain(session, font)), u"sessionValue"_s)},
-        {u"From"_s, accountLabel(from)}, {u"To"_s, picker}, {u"Directory"_s, directoryText}};
+        {u"From"_s, accountLabel(from)},
+        {u"To"_s, picker},
+        {u"Directory"_s, directoryText}};
     int row = 0;
     for (const auto& [label, value] : rows) {
         layout->addWidget(Labels::selectable(Labels::secondary(Labels::plain(label, font))), row, 0, Qt::AlignLeft);
@@ -111,7 +115,7 @@ QWidget* AccountMoveSheetContent::previewError(const QString& text)
 }
 
 QWidget* AccountMoveSheetContent::preview(const AccountMovePreviewPresenter::Cost& cost, const QString& modeText,
-    const std::vector<AccountMovePreviewPresenter::Warning>& warnings)
+                                          const std::vector<AccountMovePreviewPresenter::Warning>& warnings)
 {
     auto* body = new QWidget;
     QVBoxLayout* layout = column(body, 12);
@@ -139,23 +143,23 @@ QWidget* AccountMoveSheetContent::report(const AccountMoveReportPresenter::Repor
     QVBoxLayout* layout = column(body, 8);
     layout->addWidget(
         named(new SymbolLabel(Symbol::checkmarkSealFill, u"Moved"_s, Theme::font(TextStyle::headline), Theme::ok()),
-            u"reportTitle"_s));
+              u"reportTitle"_s));
     layout->addWidget(
         named(Labels::wrapping(Labels::plain(report.message, Theme::font(TextStyle::callout))), u"reportMessage"_s));
     if (report.newSessionId) {
         layout->addWidget(
             named(Labels::wrapping(Labels::selectable(Labels::plain(*report.newSessionId, Theme::captionMono()))),
-                u"newSessionIdText"_s));
+                  u"newSessionIdText"_s));
     }
     layout->addWidget(note(u"Resume it there with:"_s, TextStyle::caption, u"resumeIntro"_s));
     auto* commandBox = named(new RoundedBox({}), u"resumeCommandBox"_s);
     QVBoxLayout* boxLayout = column(commandBox, 0);
-    boxLayout->setContentsMargins(
-        commandBox->padding(), commandBox->padding(), commandBox->padding(), commandBox->padding());
+    boxLayout->setContentsMargins(commandBox->padding(), commandBox->padding(), commandBox->padding(),
+                                  commandBox->padding());
     boxLayout->addWidget(named(new WrappingText(report.resumeCommand, Theme::captionMono()), u"resumeCommandText"_s));
     layout->addWidget(commandBox);
-    layout->addWidget(note(
-        u"A note was written to THREADHOP-MOVES.md in both project folders."_s, TextStyle::caption2, u"movesNote"_s));
+    layout->addWidget(note(u"A note was written to THREADHOP-MOVES.md in both project folders."_s, TextStyle::caption2,
+                           u"movesNote"_s));
     if (report.backup) {
         auto* backup = new ElidedLabel(*report.backup, Qt::ElideMiddle);
         backup->setFont(Theme::font(TextStyle::caption2));

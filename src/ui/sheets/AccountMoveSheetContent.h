@@ -18,7 +18,7 @@ namespace threadhop::AccountMoveSheetContent {
 /// The rows "Session", "From", "To" (the destination picker) and "Directory", in small monospaced,
 /// selectable text.
 QWidget* accountsGrid(const QString& session, const AccountMoveSheetPresenter::AccountLabel& from, QComboBox* picker,
-    const QString& directory);
+                      const QString& directory);
 
 /// "Reading the conversation…" with a progress indicator, until a preview arrives.
 QWidget* reading();
@@ -28,7 +28,7 @@ QWidget* previewError(const QString& text);
 
 /// A preview: the cost estimate, what the kind of copy does, and the warnings.
 QWidget* preview(const AccountMovePreviewPresenter::Cost& cost, const QString& modeText,
-    const std::vector<AccountMovePreviewPresenter::Warning>& warnings);
+                 const std::vector<AccountMovePreviewPresenter::Warning>& warnings);
 
 /// While the engine works: "Moving…" with a progress indicator, across the full width.
 QWidget* running();

@@ -1,8 +1,8 @@
 #include "AccountMoveSheetPresenter.h"
 
 #include "theme/Theme.h"
-#include "ui/widgets/QtText.h"
 #include "ui/sessions/ShortSessionId.h"
+#include "ui/widgets/QtText.h"
 
 #include "core/util/text/PathText.h"
 
@@ -27,45 +27,49 @@ QString whoIsSignedIn(const ClaudeAccount& account)
 
 } // namespace
 
-std::vector<ClaudeAccount> AccountMoveSheetPresenter::candidates(
-    const std::vector<ClaudeAccount>& accounts, const ClaudeAccount& source)
+std::vector<ClaudeAccount> AccountMoveSheetPresenter::candidates(const std::vector<ClaudeAccount>& accounts,
+                                                                 const ClaudeAccount& source)
 {
     const std::string sourceFolder = standardizedFolder(source);
     std::vector<ClaudeAccount> result;
     std::copy_if(accounts.begin(), accounts.end(), std::back_inserter(result),
-        [&](const ClaudeAccount& account) { return standardizedFolder(account) != sourceFolder; });
+                 [&](const ClaudeAccount& account) { return standardizedFolder(account) != sourceFolder; });
     return result;
 }
 
-std::optional<ClaudeAccount> AccountMoveSheetPresenter::target(
-    const std::vector<ClaudeAccount>& candidates, const std::string& targetId)
+std::optional<ClaudeAccount> AccountMoveSheetPresenter::target(const std::vector<ClaudeAccount>& candidates,
+                                                               const std::string& targetId)
 {
-    const auto found = std::find_if(
-        candidates.begin(), candidates.end(), [&](const ClaudeAccount& account) { return account.id == targetId; });
+    const auto found = std::find_if(candidates.begin(), candidates.end(),
+                                    [&](const ClaudeAccount& account) { return account.id == targetId; });
     if (found == candidates.end())
         return std::nullopt;
     return *found;
 }
 
 std::optional<AccountMoveInput> AccountMoveSheetPresenter::makeInput(const ClaudeAccount& source,
-    const std::optional<ClaudeAccount>& target, const ProjectFolder& project, const SessionInfo& session,
-    const std::string& launchCwd, const Choice& choice)
+                                                                     const std::optional<ClaudeAccount>& target,
+                                                                     const ProjectFolder& project,
+                                                                     const SessionInfo& session,
+                                                                     const std::string& launchCwd, const Choice& choice)
 {
     if (!target)
         return std::nullopt;
     return AccountMoveInput{.source = source,
-        .target = *target,
-        .sessionId = session.id,
-        .sourceFolderName = project.folderName,
-        .launchCwd = launchCwd,
-        .newCwd = std::nullopt,
-        .mode = choice.mode,
-        .scope = choice.trim ? TranscriptScope::trimmed(choice.trimMessages) : TranscriptScope::full(),
-        .rewriteHistory = false};
+                            .target = *target,
+                            .sessionId = session.id,
+                            .sourceFolderName = project.folderName,
+                            .launchCwd = launchCwd,
+                            .newCwd = std::nullopt,
+                            .mode = choice.mode,
+                            .scope =
+                                choice.trim ? TranscriptScope::trimmed(choice.trimMessages) : TranscriptScope::full(),
+                            .rewriteHistory = false};
 }
 
 bool AccountMoveSheetPresenter::canMove(const std::optional<ClaudeAccount>& target,
-    const std::optional<AccountMovePreview>& preview, const std::optional<QString>& previewError, bool trim)
+                                        const std::optional<AccountMovePreview>& preview,
+                                        const std::optional<QString>& previewError, bool trim)
 {
     if (!target || !preview || previewError || preview->collision)
         return false;
@@ -87,12 +91,12 @@ QString AccountMoveSheetPresenter::pickerText(const ClaudeAccount& account)
     return toQString(account.id) + u" — "_s + whoIsSignedIn(account);
 }
 
-AccountMoveSheetPresenter::AccountLabel AccountMoveSheetPresenter::accountLabel(
-    const ClaudeAccount& account, const QPalette& palette)
+AccountMoveSheetPresenter::AccountLabel AccountMoveSheetPresenter::accountLabel(const ClaudeAccount& account,
+                                                                                const QPalette& palette)
 {
     return {.id = toQString(account.id),
-        .signedIn = u"— "_s + whoIsSignedIn(account),
-        .signedInColor = account.identity ? Theme::secondaryText(palette) : Theme::warn()};
+            .signedIn = u"— "_s + whoIsSignedIn(account),
+            .signedInColor = account.identity ? Theme::secondaryText(palette) : Theme::warn()};
 }
 
 } // namespace threadhop

@@ -39,12 +39,13 @@ std::optional<ClaudeAccount> target(const std::vector<ClaudeAccount>& candidates
 /// The engine's request: into the project folder of the same working directory, never rewriting
 /// recorded history. Absent without a target.
 std::optional<AccountMoveInput> makeInput(const ClaudeAccount& source, const std::optional<ClaudeAccount>& target,
-    const ProjectFolder& project, const SessionInfo& session, const std::string& launchCwd, const Choice& choice);
+                                          const ProjectFolder& project, const SessionInfo& session,
+                                          const std::string& launchCwd, const Choice& choice);
 
 /// A target, a preview and no preview error; no collision; and no tool call left unanswered before
 /// the end unless the copy is trimmed.
 bool canMove(const std::optional<ClaudeAccount>& target, const std::optional<AccountMovePreview>& preview,
-    const std::optional<QString>& previewError, bool trim);
+             const std::optional<QString>& previewError, bool trim);
 
 /// "Fork" or "Clone".
 QString moveButtonTitle(MoveMode mode);

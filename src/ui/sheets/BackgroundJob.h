@@ -18,7 +18,8 @@ struct JobError {
 };
 
 /// A finished job: the call's result, or what it threw.
-template <typename T> using JobOutcome = std::variant<T, JobError>;
+template <typename T>
+using JobOutcome = std::variant<T, JobError>;
 
 namespace BackgroundJob {
 
@@ -30,7 +31,8 @@ std::string describeCurrentException();
 /// waiting and without an event loop of its own. Whatever `work` throws is caught inside the job and
 /// delivered as its text. Once `context` is gone nothing is delivered; the job still runs to its end,
 /// so `work` must hold copies of what it reads.
-template <typename T> void run(QObject& context, std::function<T()> work, std::function<void(JobOutcome<T>)> deliver)
+template <typename T>
+void run(QObject& context, std::function<T()> work, std::function<void(JobOutcome<T>)> deliver)
 {
     // The watcher belongs to the context and dies with it, which is what stops a late delivery.
     auto* watcher = new QFutureWatcher<JobOutcome<T>>(&context);

@@ -13,16 +13,17 @@ class LatestJob final {
 public:
     explicit LatestJob(QObject& context) : m_context(context) { }
 
-    template <typename T> void start(std::function<T()> work, std::function<void(JobOutcome<T>)> deliver)
+    template <typename T>
+    void start(std::function<T()> work, std::function<void(JobOutcome<T>)> deliver)
     {
         const std::uint64_t request = ++m_started;
-        BackgroundJob::run<T>(
-            m_context, std::move(work), [this, request, deliver = std::move(deliver)](JobOutcome<T> outcome) {
-                if (request < m_newestDelivered)
-                    return;
-                m_newestDelivered = request;
-                deliver(std::move(outcome));
-            });
+        BackgroundJob::run<T>(m_context, std::move(work),
+                              [this, request, deliver = std::move(deliver)](JobOutcome<T> outcome) {
+                                  if (request < m_newestDelivered)
+                                      return;
+                                  m_newestDelivered = request;
+                                  deliver(std::move(outcome));
+                              });
     }
 
 private:

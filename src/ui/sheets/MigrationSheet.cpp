@@ -3,8 +3,8 @@
 #include "MigrationSheetContent.h"
 #include "MigrationSheetPresenter.h"
 #include "theme/Theme.h"
-#include "ui/widgets/QtText.h"
 #include "ui/widgets/Labels.h"
+#include "ui/widgets/QtText.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -29,9 +29,15 @@ bool isDirectory(const std::string& path)
 } // namespace
 
 MigrationSheet::MigrationSheet(std::optional<ClaudeAccount> account, ProjectFolder project, std::string oldCwd,
-    std::string newCwd, MigrationEngine engine, std::function<void()> rescan, QWidget* parent)
-    : Sheet(std::move(rescan), parent), m_account(std::move(account)), m_project(std::move(project)),
-      m_oldCwd(std::move(oldCwd)), m_newCwd(std::move(newCwd)), m_engine(std::move(engine)), m_previews(*this),
+                               std::string newCwd, MigrationEngine engine, std::function<void()> rescan,
+                               QWidget* parent)
+    : Sheet(std::move(rescan), parent),
+      m_account(std::move(account)),
+      m_project(std::move(project)),
+      m_oldCwd(std::move(oldCwd)),
+      m_newCwd(std::move(newCwd)),
+      m_engine(std::move(engine)),
+      m_previews(*this),
       m_content(new QScrollArea(this))
 {
     setObjectName(u"migrationSheet"_s);
@@ -43,7 +49,8 @@ MigrationSheet::MigrationSheet(std::optional<ClaudeAccount> account, ProjectFold
     title->setObjectName(u"sheetTitle"_s);
     column().addWidget(title);
     column().addWidget(MigrationSheetContent::pathsGrid(Presenter::accountLabel(m_account, m_project),
-        toQString(m_oldCwd), toQString(m_newCwd), [oldCwd = m_oldCwd] { return isDirectory(oldCwd); }));
+                                                        toQString(m_oldCwd), toQString(m_newCwd),
+                                                        [oldCwd = m_oldCwd] { return isDirectory(oldCwd); }));
 
     m_content->setObjectName(u"sheetContent"_s);
     m_content->setWidgetResizable(true);
@@ -72,14 +79,15 @@ void MigrationSheet::computePreview()
     if (!input)
         return;
     m_previews.start<MigrationPreview>([preview = m_engine.preview, input = *input] { return preview(input); },
-        [this](JobOutcome<MigrationPreview> outcome) {
-            // The engine's preview never fails; a job that threw anyway leaves the preview absent.
-            if (auto* preview = std::get_if<MigrationPreview>(&outcome))
-                m_preview = std::move(*preview);
-            if (stageOf(m_phase) == SheetStage::idle)
-                showContent();
-            showPrimaryButton();
-        });
+                                       [this](JobOutcome<MigrationPreview> outcome) {
+                                           // The engine's preview never fails; a job that threw anyway leaves the
+                                           // preview absent.
+                                           if (auto* preview = std::get_if<MigrationPreview>(&outcome))
+                                               m_preview = std::move(*preview);
+                                           if (stageOf(m_phase) == SheetStage::idle)
+                                               showContent();
+                                           showPrimaryButton();
+                                       });
 }
 
 void MigrationSheet::run()

@@ -24,7 +24,7 @@ class MigrationSheet final : public Sheet {
 public:
     /// `account` is the project's account of the last scan, or none. `rescan` starts a scan.
     MigrationSheet(std::optional<ClaudeAccount> account, ProjectFolder project, std::string oldCwd, std::string newCwd,
-        MigrationEngine engine, std::function<void()> rescan, QWidget* parent);
+                   MigrationEngine engine, std::function<void()> rescan, QWidget* parent);
 
     static constexpr QSize minimumSheetSize{600, 480};
     static constexpr QSize idealSheetSize{620, 520};

@@ -3,10 +3,10 @@
 #include "MigrationSheetPresenter.h"
 #include "theme/Theme.h"
 #include "ui/widgets/CommandBlock.h"
-#include "ui/widgets/QtText.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/Labels.h"
 #include "ui/widgets/ProgressLine.h"
+#include "ui/widgets/QtText.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"
 
@@ -49,15 +49,15 @@ QWidget* column(int spacing, std::initializer_list<QWidget*> widgets)
 QWidget* populatedNotice(const MigrationPreview& preview, const QString& resumeCommand)
 {
     auto* headline = (new SymbolLabel(Symbol::squareStack3dDownForward, Presenter::populatedHeadline(preview), QFont(),
-                          Theme::warn()))
+                                      Theme::warn()))
                          ->wrapping();
     return named(
         column(6,
-            {named(headline, u"populatedHeadline"_s),
+               {named(headline, u"populatedHeadline"_s),
                 captionNote(u"They sit side by side in the same project — nothing is combined, and the "
                             u"conversations already there are not changed. Both folders are archived before "
                             u"the first file moves."_s,
-                    u"populatedExplanation"_s),
+                            u"populatedExplanation"_s),
                 captionNote(u"What is already there:"_s, u"populatedCommandIntro"_s), new CommandBlock(resumeCommand)}),
         u"populatedNotice"_s);
 }
@@ -66,12 +66,12 @@ QWidget* previewLines(const MigrationPreview& preview, const QString& resumeComm
 {
     auto* counts = new SymbolLabel(Symbol::docTextMagnifyingglass, Presenter::previewCountsLine(preview), QFont());
     const QFont caption = Theme::font(TextStyle::caption);
-    auto* action = new SymbolLabel(
-        Symbol::folder, Presenter::actionLine(preview), caption, Theme::secondaryText(counts->palette()));
+    auto* action = new SymbolLabel(Symbol::folder, Presenter::actionLine(preview), caption,
+                                   Theme::secondaryText(counts->palette()));
     auto* lines = column(10, {named(counts, u"previewCounts"_s), named(action->wrapping(), u"actionLine"_s)});
     if (preview.blockedReason) {
-        auto* blocked = new SymbolLabel(
-            Symbol::exclamationmarkOctagonFill, toQString(*preview.blockedReason), QFont(), Theme::broken());
+        auto* blocked = new SymbolLabel(Symbol::exclamationmarkOctagonFill, toQString(*preview.blockedReason), QFont(),
+                                        Theme::broken());
         lines->layout()->addWidget(named(blocked->wrapping(), u"blockedReason"_s));
     } else if (preview.destinationPopulated) {
         lines->layout()->addWidget(populatedNotice(preview, resumeCommand));
@@ -81,8 +81,8 @@ QWidget* previewLines(const MigrationPreview& preview, const QString& resumeComm
 
 } // namespace
 
-QWidget* MigrationSheetContent::pathsGrid(
-    const QString& accountText, const QString& from, const QString& to, std::function<bool()> fromExists)
+QWidget* MigrationSheetContent::pathsGrid(const QString& accountText, const QString& from, const QString& to,
+                                          std::function<bool()> fromExists)
 {
     const QFont& font = Theme::captionMono();
     auto* grid = new QWidget;
@@ -97,8 +97,9 @@ QWidget* MigrationSheetContent::pathsGrid(
     account->setObjectName(u"accountValue"_s);
     auto* fromValue = new WrappingText(from, font);
     fromValue->setObjectName(u"fromValue"_s);
-    fromValue->setColor([fromExists = std::move(fromExists)](
-                             const QPalette& palette) { return Presenter::fromColor(fromExists(), palette); });
+    fromValue->setColor([fromExists = std::move(fromExists)](const QPalette& palette) {
+        return Presenter::fromColor(fromExists(), palette);
+    });
     auto* toValue = new WrappingText(to, font);
     toValue->setObjectName(u"toValue"_s);
     toValue->setColor(Theme::ok());
@@ -114,21 +115,22 @@ QWidget* MigrationSheetContent::pathsGrid(
 }
 
 QWidget* MigrationSheetContent::idleBody(const std::optional<MigrationPreview>& preview, const QString& resumeCommand,
-    bool dryRun, std::function<void(bool)> dryRunToggled)
+                                         bool dryRun, std::function<void(bool)> dryRunToggled)
 {
     auto* toggle = new QCheckBox(u"Dry run (simulate only, write nothing)"_s);
     toggle->setObjectName(u"dryRunToggle"_s);
     toggle->setChecked(dryRun);
     QObject::connect(toggle, &QCheckBox::toggled, toggle, std::move(dryRunToggled));
-    return column(10,
+    return column(
+        10,
         {preview ? previewLines(*preview, resumeCommand)
                  : ProgressLine::make(u"Computing preview…"_s, u"previewProgress"_s),
-            captionNote(u"Only the session's working directory is rewritten. What tools recorded stays exactly as it "
-                        u"was."_s,
-                u"rewriteNote"_s),
-            toggle,
-            captionNote(u"A .tar.gz backup of the folder is taken first, then rewrite, rename and verification."_s,
-                u"backupNote"_s)});
+         captionNote(u"Only the session's working directory is rewritten. What tools recorded stays exactly as it "
+                     u"was."_s,
+                     u"rewriteNote"_s),
+         toggle,
+         captionNote(u"A .tar.gz backup of the folder is taken first, then rewrite, rename and verification."_s,
+                     u"backupNote"_s)});
 }
 
 QWidget* MigrationSheetContent::running()
@@ -139,11 +141,12 @@ QWidget* MigrationSheetContent::running()
 QWidget* MigrationSheetContent::report(const MigrationRecord& record, const QString& resumeCommand)
 {
     const auto title = Presenter::reportTitle(record);
-    auto* report = column(8,
-        {named(new SymbolLabel(title.symbol, title.text, Theme::font(TextStyle::headline), Theme::ok()),
-             u"reportTitle"_s),
-            named(Labels::plain(Presenter::reportCountsLine(record), Theme::font(TextStyle::callout)),
-                u"reportCounts"_s)});
+    auto* report =
+        column(8,
+               {named(new SymbolLabel(title.symbol, title.text, Theme::font(TextStyle::headline), Theme::ok()),
+                      u"reportTitle"_s),
+                named(Labels::plain(Presenter::reportCountsLine(record), Theme::font(TextStyle::callout)),
+                      u"reportCounts"_s)});
     if (const auto backup = Presenter::backupLine(record)) {
         auto* line = new ElidedLabel(*backup, Qt::ElideMiddle);
         line->setFont(Theme::font(TextStyle::caption));
@@ -158,8 +161,8 @@ QWidget* MigrationSheetContent::report(const MigrationRecord& record, const QStr
 
 QWidget* MigrationSheetContent::failure(const QString& text)
 {
-    return named(
-        (new SymbolLabel(Symbol::xmarkOctagonFill, text, QFont(), Theme::broken()))->wrapping(), u"failureLabel"_s);
+    return named((new SymbolLabel(Symbol::xmarkOctagonFill, text, QFont(), Theme::broken()))->wrapping(),
+                 u"failureLabel"_s);
 }
 
 } // namespace threadhop

@@ -21,7 +21,7 @@ QWidget* pathsGrid(const QString& account, const QString& from, const QString& t
 /// Before a run: the preview (or "Computing preview…" until it arrives), the notes and the dry-run
 /// toggle, which reports its changes to `dryRunToggled`.
 QWidget* idleBody(const std::optional<MigrationPreview>& preview, const QString& resumeCommand, bool dryRun,
-    std::function<void(bool)> dryRunToggled);
+                  std::function<void(bool)> dryRunToggled);
 
 /// While the engine works: "Migrating…" with a progress indicator, across the full width.
 QWidget* running();

@@ -1,8 +1,8 @@
 #include "MigrationSheetPresenter.h"
 
+#include "core/util/platform/ResumeCommand.h"
 #include "theme/Theme.h"
 #include "ui/widgets/QtText.h"
-#include "core/util/platform/ResumeCommand.h"
 
 #include "core/util/format/DateText.h"
 
@@ -20,19 +20,19 @@ QString conversations(std::int64_t count)
 
 } // namespace
 
-std::optional<ConversationMigrator::Input> MigrationSheetPresenter::makeInput(
-    const std::optional<ClaudeAccount>& account, const ProjectFolder& project, const std::string& oldCwd,
-    const std::string& newCwd)
+std::optional<ConversationMigrator::Input>
+MigrationSheetPresenter::makeInput(const std::optional<ClaudeAccount>& account, const ProjectFolder& project,
+                                   const std::string& oldCwd, const std::string& newCwd)
 {
     if (!account)
         return std::nullopt;
     return ConversationMigrator::Input{.accountId = account->id,
-        .projectsRoot = account->configDirURL() / "projects",
-        .oldFolderName = project.folderName,
-        .oldCwd = oldCwd,
-        .newCwd = newCwd,
-        .rewriteHistory = false,
-        .allowPopulatedDestination = true};
+                                       .projectsRoot = account->configDirURL() / "projects",
+                                       .oldFolderName = project.folderName,
+                                       .oldCwd = oldCwd,
+                                       .newCwd = newCwd,
+                                       .rewriteHistory = false,
+                                       .allowPopulatedDestination = true};
 }
 
 std::string MigrationSheetPresenter::stamp(std::chrono::system_clock::time_point now)

@@ -22,7 +22,8 @@ namespace threadhop::MigrationSheetPresenter {
 /// history, and always allowed into a destination that already holds conversations (the engine
 /// then merges). Absent without an account.
 std::optional<ConversationMigrator::Input> makeInput(const std::optional<ClaudeAccount>& account,
-    const ProjectFolder& project, const std::string& oldCwd, const std::string& newCwd);
+                                                     const ProjectFolder& project, const std::string& oldCwd,
+                                                     const std::string& newCwd);
 
 /// The backup stamp for `now`: local time as "yyyyMMdd-HHmmss".
 std::string stamp(std::chrono::system_clock::time_point now);

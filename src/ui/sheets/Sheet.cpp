@@ -14,9 +14,13 @@ using namespace Qt::StringLiterals;
 namespace threadhop {
 
 Sheet::Sheet(std::function<void()> rescan, QWidget* parent)
-    : QDialog(parent), m_rescan(std::move(rescan)), m_column(new QVBoxLayout),
-      m_reveal(Buttons::plain(PlatformWords::say(u"Show backup in Finder"_s))), m_cancel(Buttons::plain(u"Cancel"_s)),
-      m_primary(Buttons::prominent({})), m_close(Buttons::prominent(u"Close"_s))
+    : QDialog(parent),
+      m_rescan(std::move(rescan)),
+      m_column(new QVBoxLayout),
+      m_reveal(Buttons::plain(PlatformWords::say(u"Show backup in Finder"_s))),
+      m_cancel(Buttons::plain(u"Cancel"_s)),
+      m_primary(Buttons::prominent({})),
+      m_close(Buttons::prominent(u"Close"_s))
 {
     setWindowModality(Qt::WindowModal);
     connect(this, &QDialog::finished, this, &QObject::deleteLater);

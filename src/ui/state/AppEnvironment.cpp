@@ -24,8 +24,8 @@ QThreadPool* scanPool()
 
 std::int64_t countProblems(const std::vector<ProjectFolder>& projects)
 {
-    return std::count_if(
-        projects.begin(), projects.end(), [](const ProjectFolder& project) { return needsAttention(project.status); });
+    return std::count_if(projects.begin(), projects.end(),
+                         [](const ProjectFolder& project) { return needsAttention(project.status); });
 }
 
 } // namespace
@@ -33,7 +33,7 @@ std::int64_t countProblems(const std::vector<ProjectFolder>& projects)
 AppEnvironment::Discovery AppEnvironment::Discovery::standard()
 {
     return {.scanAccounts = [] { return AccountScanner::scan(); },
-        .indexProjects = [](const ClaudeAccount& account) { return ProjectIndexer::projects(account); }};
+            .indexProjects = [](const ClaudeAccount& account) { return ProjectIndexer::projects(account); }};
 }
 
 AppEnvironment::AppEnvironment(Discovery discovery, QObject* parent)
@@ -114,7 +114,7 @@ void AppEnvironment::publish(std::uint64_t scanNumber, ScanResult result)
 
         const bool selectionStands = m_selectedAccountId
             && std::any_of(m_accounts.begin(), m_accounts.end(),
-                [&](const ClaudeAccount& account) { return account.id == *m_selectedAccountId; });
+                           [&](const ClaudeAccount& account) { return account.id == *m_selectedAccountId; });
         if (!selectionStands) {
             std::optional<std::string> first;
             if (!m_accounts.empty())

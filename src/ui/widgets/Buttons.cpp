@@ -43,7 +43,7 @@ void Buttons::showCheckedState(QAbstractButton& button, Symbol symbol)
     }
     button.setPalette(palette);
     button.setIcon(Symbols::tintedPixmap(symbol, button.iconSize().height() * button.devicePixelRatio(),
-        palette.color(QPalette::ButtonText)));
+                                         palette.color(QPalette::ButtonText)));
 }
 
 } // namespace threadhop

@@ -2,8 +2,8 @@
 
 #include "Clipboard.h"
 #include "CopyButton.h"
-#include "theme/Theme.h"
 #include "WrappingText.h"
+#include "theme/Theme.h"
 
 #include <QHBoxLayout>
 #include <QToolButton>
@@ -13,8 +13,10 @@ using namespace Qt::StringLiterals;
 namespace threadhop {
 
 CommandBlock::CommandBlock(QString command, QWidget* parent)
-    : RoundedBox({}, parent), m_command(std::move(command)),
-      m_text(new WrappingText(m_command, Theme::captionMono(), this)), m_copy(new QToolButton(this))
+    : RoundedBox({}, parent),
+      m_command(std::move(command)),
+      m_text(new WrappingText(m_command, Theme::captionMono(), this)),
+      m_copy(new QToolButton(this))
 {
     setObjectName(u"commandBlock"_s);
     m_text->setObjectName(u"commandText"_s);

@@ -50,8 +50,8 @@ QWidget* rowWidget(const CwdClassBreakdownPresenter::Row& row, QWidget* parent)
 
 } // namespace
 
-CwdClassBreakdown::CwdClassBreakdown(
-    const std::map<CwdClass, std::int64_t>& counts, std::int64_t unparsableLines, bool rewriteHistory, QWidget* parent)
+CwdClassBreakdown::CwdClassBreakdown(const std::map<CwdClass, std::int64_t>& counts, std::int64_t unparsableLines,
+                                     bool rewriteHistory, QWidget* parent)
     : RoundedBox({.opacity = 0.3}, parent)
 {
     setObjectName(u"cwdClassBreakdown"_s);

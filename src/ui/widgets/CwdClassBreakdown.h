@@ -16,7 +16,7 @@ class CwdClassBreakdown final : public RoundedBox {
 
 public:
     CwdClassBreakdown(const std::map<CwdClass, std::int64_t>& counts, std::int64_t unparsableLines, bool rewriteHistory,
-        QWidget* parent = nullptr);
+                      QWidget* parent = nullptr);
 };
 
 } // namespace threadhop

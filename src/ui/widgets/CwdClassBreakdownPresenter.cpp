@@ -15,15 +15,15 @@ struct ClassText {
 // In case order, as allCwdClasses lists them.
 constexpr std::array<ClassText, 4> classTexts{{
     {u"Session working directory",
-        u"The directory the session was launched in. Rewriting this is what makes --resume find the conversation."},
+     u"The directory the session was launched in. Rewriting this is what makes --resume find the conversation."},
     {u"Drifted cwd (ran elsewhere)",
-        u"A working directory outside the session's tree — a tool that really did run somewhere else. Never "
-        u"rewritten."},
+     u"A working directory outside the session's tree — a tool that really did run somewhere else. Never "
+     u"rewritten."},
     {u"Recorded history (tool input/output)",
-        u"Paths inside what tools were asked to do and what they returned. Rewriting these edits the record of what "
-        u"happened."},
+     u"Paths inside what tools were asked to do and what they returned. Rewriting these edits the record of what "
+     u"happened."},
     {u"External state (file-history)",
-        u"References into the account's file-history/, which stays behind. Never rewritten."},
+     u"References into the account's file-history/, which stays behind. Never rewritten."},
 }};
 
 } // namespace
@@ -43,8 +43,8 @@ QString CwdClassBreakdownPresenter::explanation(CwdClass cwdClass)
     return QString::fromUtf16(classTexts.at(static_cast<std::size_t>(cwdClass)).explanation);
 }
 
-std::vector<CwdClassBreakdownPresenter::Row> CwdClassBreakdownPresenter::rows(
-    const std::map<CwdClass, std::int64_t>& counts, bool rewriteHistory)
+std::vector<CwdClassBreakdownPresenter::Row>
+CwdClassBreakdownPresenter::rows(const std::map<CwdClass, std::int64_t>& counts, bool rewriteHistory)
 {
     std::vector<Row> result;
     for (const CwdClass cwdClass : allCwdClasses) {
@@ -53,12 +53,12 @@ std::vector<CwdClassBreakdownPresenter::Row> CwdClassBreakdownPresenter::rows(
             continue;
         const bool rewritten = willBeRewritten(cwdClass, rewriteHistory);
         result.push_back({.cwdClass = cwdClass,
-            .rewritten = rewritten,
-            .symbol = rewritten ? Symbol::pencil : Symbol::lock,
-            .count = QString::number(found->second),
-            .title = title(cwdClass),
-            .fate = rewritten ? u"rewritten"_s : u"left as recorded"_s,
-            .tooltip = explanation(cwdClass)});
+                          .rewritten = rewritten,
+                          .symbol = rewritten ? Symbol::pencil : Symbol::lock,
+                          .count = QString::number(found->second),
+                          .title = title(cwdClass),
+                          .fate = rewritten ? u"rewritten"_s : u"left as recorded"_s,
+                          .tooltip = explanation(cwdClass)});
     }
     return result;
 }

@@ -18,10 +18,10 @@ namespace threadhop::CwdClassBreakdownPresenter {
 struct Row {
     CwdClass cwdClass;
     bool rewritten; ///< the migration rewrites this class
-    Symbol symbol; ///< pencil when rewritten, else lock
+    Symbol symbol;  ///< pencil when rewritten, else lock
     QString count;
     QString title;
-    QString fate; ///< "rewritten" or "left as recorded"
+    QString fate;    ///< "rewritten" or "left as recorded"
     QString tooltip; ///< the class's explanation
 
     bool operator==(const Row&) const = default;

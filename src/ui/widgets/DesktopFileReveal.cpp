@@ -28,8 +28,9 @@ void DesktopFileReveal::reveal(const std::filesystem::path& file)
         openFolderOf(file);
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.FileManager1"_s,
-        u"/org/freedesktop/FileManager1"_s, u"org.freedesktop.FileManager1"_s, u"ShowItems"_s);
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(u"org.freedesktop.FileManager1"_s, u"/org/freedesktop/FileManager1"_s,
+                                       u"org.freedesktop.FileManager1"_s, u"ShowItems"_s);
     call << QStringList{QUrl::fromLocalFile(toQString(file.string())).toString()} << QString();
     // Asked without waiting: a file manager that is slow to start must not freeze the window.
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));

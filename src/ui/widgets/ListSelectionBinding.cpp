@@ -7,8 +7,8 @@
 
 namespace threadhop {
 
-ListSelectionBinding::ListSelectionBinding(
-    QAbstractItemView& view, int idRole, std::function<void(std::optional<std::string>)> onChosen)
+ListSelectionBinding::ListSelectionBinding(QAbstractItemView& view, int idRole,
+                                           std::function<void(std::optional<std::string>)> onChosen)
     : QObject(&view), m_view(view), m_idRole(idRole), m_onChosen(std::move(onChosen))
 {
     connect(m_view.selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListSelectionBinding::take);
@@ -25,8 +25,8 @@ bool ListSelectionBinding::eventFilter(QObject* watched, QEvent* event)
     const int rows = m_view.model()->rowCount();
     if ((key != Qt::Key_Down && key != Qt::Key_Up) || rows == 0)
         return QObject::eventFilter(watched, event);
-    m_view.selectionModel()->setCurrentIndex(
-        m_view.model()->index(key == Qt::Key_Down ? 0 : rows - 1, 0), QItemSelectionModel::ClearAndSelect);
+    m_view.selectionModel()->setCurrentIndex(m_view.model()->index(key == Qt::Key_Down ? 0 : rows - 1, 0),
+                                             QItemSelectionModel::ClearAndSelect);
     return true;
 }
 

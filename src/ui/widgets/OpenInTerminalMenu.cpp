@@ -8,7 +8,6 @@
 
 #include <QMenu>
 
-
 using namespace Qt::StringLiterals;
 
 namespace threadhop {

@@ -10,9 +10,7 @@ constexpr qreal quaternaryAlpha = 0.10;
 
 } // namespace
 
-RoundedBox::RoundedBox(Look look, QWidget* parent) : QWidget(parent), m_look(std::move(look))
-{
-}
+RoundedBox::RoundedBox(Look look, QWidget* parent) : QWidget(parent), m_look(std::move(look)) { }
 
 QColor RoundedBox::fill() const
 {

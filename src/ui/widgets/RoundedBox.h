@@ -15,7 +15,7 @@ class RoundedBox : public QWidget {
 public:
     struct Look {
         std::optional<QColor> tint; ///< absent: the faint grey of the fourth text level
-        qreal opacity = 1.0; ///< scales the fill's alpha
+        qreal opacity = 1.0;        ///< scales the fill's alpha
         qreal radius = 6;
         int padding = 8;
     };

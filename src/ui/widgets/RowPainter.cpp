@@ -1,8 +1,8 @@
 #include "RowPainter.h"
 
+#include "FocusRing.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
-#include "FocusRing.h"
 
 #include <QApplication>
 #include <QListView>
@@ -63,8 +63,8 @@ QColor RowPainter::dotColor(const QStyleOptionViewItem& option, const QColor& co
 
 const QPixmap& RowPainter::symbol(Symbol symbol, int size, const QColor& tint)
 {
-    const QString key
-        = QString::number(static_cast<int>(symbol)) + u'/' + QString::number(size) + u'/' + tint.name(QColor::HexArgb);
+    const QString key =
+        QString::number(static_cast<int>(symbol)) + u'/' + QString::number(size) + u'/' + tint.name(QColor::HexArgb);
     auto found = m_symbols.find(key);
     if (found == m_symbols.end())
         found = m_symbols.insert(key, Symbols::tintedPixmap(symbol, size, tint));

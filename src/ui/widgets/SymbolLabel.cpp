@@ -10,8 +10,8 @@ using namespace Qt::StringLiterals;
 
 namespace threadhop {
 
-SymbolLabel::SymbolLabel(
-    Symbol symbol, const QString& text, const QFont& font, std::optional<QColor> color, QWidget* parent)
+SymbolLabel::SymbolLabel(Symbol symbol, const QString& text, const QFont& font, std::optional<QColor> color,
+                         QWidget* parent)
     : QWidget(parent), m_text(Labels::plain(text, font, this))
 {
     m_text->setObjectName(u"symbolLabelText"_s);

@@ -18,7 +18,7 @@ class SymbolLabel final : public QWidget {
 
 public:
     SymbolLabel(Symbol symbol, const QString& text, const QFont& font, std::optional<QColor> color = std::nullopt,
-        QWidget* parent = nullptr);
+                QWidget* parent = nullptr);
 
     /// Wraps the text onto as many lines as the width needs.
     SymbolLabel* wrapping();

@@ -57,7 +57,8 @@ AppStatusBar::AppStatusBar(AppEnvironment& env, const BuildSettings& build, QWid
     name->setFont(nameFont);
     layout->addWidget(name);
 
-    auto* version = captionLabel(AppStatusBarPresenter::version(build.version, build.buildNumber), u"statusVersion"_s, this);
+    auto* version =
+        captionLabel(AppStatusBarPresenter::version(build.version, build.buildNumber), u"statusVersion"_s, this);
     Theme::setTextColor(*version, Theme::secondaryText(version->palette()));
     layout->addWidget(version);
     layout->addWidget(separator(u"·"_s, this));
@@ -83,8 +84,8 @@ AppStatusBar::AppStatusBar(AppEnvironment& env, const BuildSettings& build, QWid
 
 void AppStatusBar::showLiveState()
 {
-    m_liveState->setText(AppStatusBarPresenter::liveState(
-        m_env.isScanning(), m_env.lastScanFinished(), m_env.totalProjects(), std::chrono::system_clock::now()));
+    m_liveState->setText(AppStatusBarPresenter::liveState(m_env.isScanning(), m_env.lastScanFinished(),
+                                                          m_env.totalProjects(), std::chrono::system_clock::now()));
 }
 
 } // namespace threadhop

@@ -16,8 +16,8 @@ QString AppStatusBarPresenter::version(const QString& shortVersion, const QStrin
 }
 
 QString AppStatusBarPresenter::liveState(bool isScanning,
-    const std::optional<std::chrono::system_clock::time_point>& lastScanFinished, std::int64_t totalProjects,
-    std::chrono::system_clock::time_point now)
+                                         const std::optional<std::chrono::system_clock::time_point>& lastScanFinished,
+                                         std::int64_t totalProjects, std::chrono::system_clock::time_point now)
 {
     if (isScanning)
         return u"Scanning…"_s;

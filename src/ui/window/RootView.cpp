@@ -1,18 +1,18 @@
 #include "RootView.h"
 
-#include "ui/accounts/AccountsSidebar.h"
 #include "AppStatusBar.h"
+#include "WindowPlacement.h"
+#include "theme/Symbols.h"
+#include "ui/accounts/AccountsSidebar.h"
 #include "ui/detail/ProjectDetailView.h"
 #include "ui/history/HistoryView.h"
 #include "ui/projects/ProjectsListView.h"
-#include "theme/Symbols.h"
-#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QGuiApplication>
 #include <QProgressBar>
 #include <QScreen>
 #include <QSettings>
@@ -60,7 +60,9 @@ QWidget* scanningNotice(QWidget* parent)
 } // namespace
 
 RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* parent)
-    : QMainWindow(parent), m_env(env), m_columns(new QSplitter(Qt::Horizontal)),
+    : QMainWindow(parent),
+      m_env(env),
+      m_columns(new QSplitter(Qt::Horizontal)),
       m_history(new QAction(Symbols::icon(Symbol::clockArrowCirclepath), u"History"_s, this)),
       m_rescan(new QAction(Symbols::icon(Symbol::arrowClockwise), u"Rescan"_s, this))
 {
@@ -115,8 +117,8 @@ RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* par
     restorePlacement();
 
     // Tab walks the columns from left to right, the accounts first.
-    const QStringList tabOrder{u"accountsList"_s, u"searchField"_s, u"clearSearchButton"_s, u"problemsOnlyToggle"_s,
-        u"projectsList"_s, u"detailScroll"_s};
+    const QStringList tabOrder{u"accountsList"_s,       u"searchField"_s,  u"clearSearchButton"_s,
+                               u"problemsOnlyToggle"_s, u"projectsList"_s, u"detailScroll"_s};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(findChild<QWidget*>(tabOrder[i - 1]), findChild<QWidget*>(tabOrder[i]));
 
@@ -148,7 +150,8 @@ void RootView::restorePlacement()
     setGeometry(saved.isValid() ? WindowPlacement::restored(saved, minimumWindowSize, screens, primary)
                                 : WindowPlacement::first(idealWindowSize, minimumWindowSize, primary));
     // The columns take their widths from the splitter's own width, which the layout sets.
-    layout()->activate();    const auto columns = WindowPlacement::columns(
+    layout()->activate();
+    const auto columns = WindowPlacement::columns(
         {settings->value(sidebarKey, sidebarIdeal).toInt(), settings->value(projectsKey, contentIdeal).toInt()});
     m_columns->setSizes({columns.sidebar, columns.projects, m_columns->width() - columns.sidebar - columns.projects});
 }

@@ -56,8 +56,8 @@ std::unique_ptr<QSettings> WindowPlacement::settings()
     std::filesystem::path configHome = HomeFolder::path() / ".config";
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && std::filesystem::path(xdg).is_absolute())
         configHome = xdg;
-    return std::make_unique<QSettings>(
-        toQString((configHome / "Threadhop" / "Threadhop.conf").string()), QSettings::IniFormat);
+    return std::make_unique<QSettings>(toQString((configHome / "Threadhop" / "Threadhop.conf").string()),
+                                       QSettings::IniFormat);
 }
 
 } // namespace threadhop

@@ -7,7 +7,7 @@ namespace {
 
 using testing::writeFile;
 
-class AccountIdentityReaderTest : public testing::HomeTest {};
+class AccountIdentityReaderTest : public testing::HomeTest { };
 
 TEST_F(AccountIdentityReaderTest, CandidatesInOrderWithoutRepeatingTheSharedFile)
 {
@@ -23,11 +23,12 @@ TEST_F(AccountIdentityReaderTest, ReadsEveryFieldAndIgnoresWrongTypesOrFilesOfAn
     const auto file = home() / "id.json";
     writeFile(file, R"({"other": 1, "oauthAccount": {"emailAddress": "ana@example.com", "accountUuid": "u-1",
                         "organizationName": 42, "organizationType": "team"}})");
-    EXPECT_EQ(AccountIdentityReader::read(file), (AccountIdentity{.emailAddress = "ana@example.com",
-                                                                  .accountUuid = "u-1",
-                                                                  .organizationName = std::nullopt,
-                                                                  .organizationType = "team",
-                                                                  .sourcePath = file.string()}));
+    EXPECT_EQ(AccountIdentityReader::read(file),
+              (AccountIdentity{.emailAddress = "ana@example.com",
+                               .accountUuid = "u-1",
+                               .organizationName = std::nullopt,
+                               .organizationType = "team",
+                               .sourcePath = file.string()}));
     for (const char* content :
          {R"({"oauthAccount": {"emailAddress": ""}})", R"({"oauthAccount": {"emailAddress": 7}})",
           R"({"oauthAccount": "ana@example.com"})", R"([{"oauthAccount": {"emailAddress": "a"}}])",

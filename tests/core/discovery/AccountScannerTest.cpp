@@ -27,14 +27,15 @@ TEST_F(AccountScannerTest, TheDefaultAccountIsAlwaysThereWithItsIdentity)
 TEST_F(AccountScannerTest, AliasLinesAreParsedInFileThenLineOrder)
 {
     writeFile(home() / ".bashrc", "alias claude-b='CLAUDE_CONFIG_DIR=/b claude'\n");
-    writeFile(home() / ".zshrc", "# comment\n"
-                                 "  alias claude-w='CLAUDE_CONFIG_DIR=~/.claude-w claude'  \r\n"
-                                 "alias cw='CLAUDE_CONFIG_DIR=/cw claude'\n"
-                                 "alias -g claude='x'\n"
-                                 "alias claudex=\"FOO=1 CLAUDE_CONFIG_DIR=/x claude --verbose\"\n"
-                                 "alias claude-plain='claude --resume'\n"
-                                 "alias claude-noeq\n"
-                                 "\u00A0alias claude-nbsp = 'CLAUDE_CONFIG_DIR=/n claude'\n");
+    writeFile(home() / ".zshrc",
+              "# comment\n"
+              "  alias claude-w='CLAUDE_CONFIG_DIR=~/.claude-w claude'  \r\n"
+              "alias cw='CLAUDE_CONFIG_DIR=/cw claude'\n"
+              "alias -g claude='x'\n"
+              "alias claudex=\"FOO=1 CLAUDE_CONFIG_DIR=/x claude --verbose\"\n"
+              "alias claude-plain='claude --resume'\n"
+              "alias claude-noeq\n"
+              "\u00A0alias claude-nbsp = 'CLAUDE_CONFIG_DIR=/n claude'\n");
     const std::vector<Hit> expected{
         {"claude-w", homeText() + "/.claude-w", true},
         {"claudex", "/x", false},
@@ -81,12 +82,13 @@ TEST_F(AccountScannerTest, SimpleCommandOnlyAssignsTheFolderAndRunsClaude)
 
 TEST_F(AccountScannerTest, AliasPrecedenceAndFolderAccounts)
 {
-    writeFile(home() / ".zshrc", "alias claude-n='CLAUDE_CONFIG_DIR=/shared claude --verbose'\n"
-                                 "alias claude-s='CLAUDE_CONFIG_DIR=/shared/ claude'\n"
-                                 "alias claude-t='CLAUDE_CONFIG_DIR=/shared claude'\n"
-                                 "alias claude-default='CLAUDE_CONFIG_DIR=~/.claude/ claude'\n"
-                                 "alias claude-x='CLAUDE_CONFIG_DIR=~/.claude-x claude'\n"
-                                 "alias claude-empty='CLAUDE_CONFIG_DIR= '\n");
+    writeFile(home() / ".zshrc",
+              "alias claude-n='CLAUDE_CONFIG_DIR=/shared claude --verbose'\n"
+              "alias claude-s='CLAUDE_CONFIG_DIR=/shared/ claude'\n"
+              "alias claude-t='CLAUDE_CONFIG_DIR=/shared claude'\n"
+              "alias claude-default='CLAUDE_CONFIG_DIR=~/.claude/ claude'\n"
+              "alias claude-x='CLAUDE_CONFIG_DIR=~/.claude-x claude'\n"
+              "alias claude-empty='CLAUDE_CONFIG_DIR= '\n");
     std::filesystem::create_directories(home() / ".claude-x");
     std::filesystem::create_directories(home() / ".claude-work");
     writeFile(home() / ".claude-file", "not a folder");
@@ -96,9 +98,14 @@ TEST_F(AccountScannerTest, AliasPrecedenceAndFolderAccounts)
     const ClaudeAccount expected[] = {
         {.id = "claude", .label = "claude (default)", .alias = "claude", .aliasIsSimple = true},
         {.id = "claude-s", .label = "claude-s", .alias = "claude-s", .configDir = "/shared", .aliasIsSimple = true},
-        {.id = "claude-work", .label = "claude-work (no alias)", .alias = "claude-work",
+        {.id = "claude-work",
+         .label = "claude-work (no alias)",
+         .alias = "claude-work",
          .configDir = homeText() + "/.claude-work"},
-        {.id = "claude-x", .label = "claude-x", .alias = "claude-x", .configDir = homeText() + "/.claude-x",
+        {.id = "claude-x",
+         .label = "claude-x",
+         .alias = "claude-x",
+         .configDir = homeText() + "/.claude-x",
          .aliasIsSimple = true},
     };
     EXPECT_EQ(AccountScanner::scanAll(), std::vector<ClaudeAccount>(std::begin(expected), std::end(expected)));

@@ -9,8 +9,11 @@ using Reason = ProjectFilter::EmptyReason;
 
 ProjectFolder project(std::string folderName, std::optional<std::string> cwd, ResumeStatus status)
 {
-    return ProjectFolder{.id = "claude:" + folderName, .accountId = "claude", .folderName = std::move(folderName),
-                         .actualCwd = std::move(cwd), .status = status};
+    return ProjectFolder{.id = "claude:" + folderName,
+                         .accountId = "claude",
+                         .folderName = std::move(folderName),
+                         .actualCwd = std::move(cwd),
+                         .status = status};
 }
 
 std::vector<std::string> names(const std::vector<ProjectFolder>& projects)

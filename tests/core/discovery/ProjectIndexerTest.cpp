@@ -29,7 +29,7 @@ protected:
     fs::path projects() const { return home() / ".claude" / "projects"; }
 
     fs::path transcript(std::string_view folder, std::string_view name, std::string_view content,
-                                     std::time_t modified = 1'700'000'000)
+                        std::time_t modified = 1'700'000'000)
     {
         const auto path = projects() / folder / name;
         writeFile(path, content);
@@ -103,12 +103,27 @@ TEST_F(ProjectIndexerTest, ExtractCwdLineRules)
     const auto extract = [&](std::string_view content) {
         return ProjectIndexer::extractCwd(transcript("-p", "t.jsonl", content));
     };
-    EXPECT_EQ(extract(R"({"type":"summary"})" "\n" + cwdLine("/Users/ana/site")), "/Users/ana/site");
-    EXPECT_EQ(extract(std::string(R"({"type":"attachment","cwd":"/attached"})" "\n") + cwdLine("/real")), "/real");
-    EXPECT_EQ(extract(R"({"cwd":""})" "\n" R"({"message":{"cwd":"/from/message"}})"), "/from/message");
-    EXPECT_EQ(extract(R"({"cwd":null,"message":{"cwd":""}})" "\n" + cwdLine("/later")), "/later");
+    EXPECT_EQ(extract(R"({"type":"summary"})"
+                      "\n"
+                      + cwdLine("/Users/ana/site")),
+              "/Users/ana/site");
+    EXPECT_EQ(extract(std::string(R"({"type":"attachment","cwd":"/attached"})"
+                                  "\n")
+                      + cwdLine("/real")),
+              "/real");
+    EXPECT_EQ(extract(R"({"cwd":""})"
+                      "\n"
+                      R"({"message":{"cwd":"/from/message"}})"),
+              "/from/message");
+    EXPECT_EQ(extract(R"({"cwd":null,"message":{"cwd":""}})"
+                      "\n"
+                      + cwdLine("/later")),
+              "/later");
     EXPECT_EQ(extract("not json\n[1,2]\n\n\n" + cwdLine("/after/junk")), "/after/junk");
-    EXPECT_EQ(extract(R"({"a":1})" "\u2028" R"({"cwd":"/after/u2028"})"), "/after/u2028");
+    EXPECT_EQ(extract(R"({"a":1})"
+                      "\u2028"
+                      R"({"cwd":"/after/u2028"})"),
+              "/after/u2028");
     EXPECT_EQ(extract(""), std::nullopt);
 
     // Only the first sixty lines that are not empty count.
@@ -194,9 +209,10 @@ TEST_F(ProjectIndexerTest, StatusComesFromTheRecordedDirectory)
     std::map<std::string, ResumeStatus> statuses;
     for (const auto& project : ProjectIndexer::projects(account))
         statuses[project.folderName] = project.status;
-    EXPECT_EQ(statuses, (std::map<std::string, ResumeStatus>{{encoded, ResumeStatus::ok},
-                                                             {"-other", ResumeStatus::cwdMismatch},
-                                                             {"-none", ResumeStatus::noCwdRecorded}}));
+    EXPECT_EQ(statuses,
+              (std::map<std::string, ResumeStatus>{{encoded, ResumeStatus::ok},
+                                                   {"-other", ResumeStatus::cwdMismatch},
+                                                   {"-none", ResumeStatus::noCwdRecorded}}));
 }
 
 TEST_F(ProjectIndexerTest, RealTranscriptsGiveTheirRecordedDirectory)

@@ -26,7 +26,7 @@ protected:
     static std::string recordFor(pid_t pid, std::string_view id, std::string_view extra = "")
     {
         return "{\"pid\":" + std::to_string(pid) + ",\"sessionId\":\"" + std::string(id) + "\"" + std::string(extra)
-               + "}";
+            + "}";
     }
 
     static pid_t reapedChild()
@@ -46,8 +46,14 @@ TEST_F(SessionLivenessTest, ReadsEveryField)
                          "messagingSocketPath":"/tmp/s.sock","extra":[1]})");
     const auto session = SessionLiveness::read(home() / ".claude" / "sessions" / "a.json");
     ASSERT_TRUE(session);
-    EXPECT_EQ(*session, (LiveSession{.pid = 12, .sessionId = "s1", .cwd = "/w", .status = "busy", .name = "n",
-                                     .startedAtMillis = 1700000000123.0, .socketPath = "/tmp/s.sock"}));
+    EXPECT_EQ(*session,
+              (LiveSession{.pid = 12,
+                           .sessionId = "s1",
+                           .cwd = "/w",
+                           .status = "busy",
+                           .name = "n",
+                           .startedAtMillis = 1700000000123.0,
+                           .socketPath = "/tmp/s.sock"}));
     record("b.json", R"({"pid":true,"sessionId":"s2","cwd":5})");
     EXPECT_EQ(SessionLiveness::read(home() / ".claude" / "sessions" / "b.json"),
               (LiveSession{.pid = 1, .sessionId = "s2"}));

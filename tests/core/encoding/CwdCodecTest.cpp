@@ -8,10 +8,14 @@ namespace {
 TEST(CwdCodecTest, ReplacesSeparatorsDotsUnderscoresAndSpacesSoDifferentDirectoriesCanShareAName)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"/Users/ana/my_site.web", "-Users-ana-my-site-web"}, {"/Users/ana/Café Notes", "-Users-ana-Café-Notes"},
-        {"/Users/ana/.config", "-Users-ana--config"},         {"/a+b", "-a+b"},
-        {"", ""},                                              {"/a-b", "-a-b"},
-        {"/a/b", "-a-b"},                                      {"/a/b.c", "-a-b-c"},
+        {"/Users/ana/my_site.web", "-Users-ana-my-site-web"},
+        {"/Users/ana/Café Notes", "-Users-ana-Café-Notes"},
+        {"/Users/ana/.config", "-Users-ana--config"},
+        {"/a+b", "-a+b"},
+        {"", ""},
+        {"/a-b", "-a-b"},
+        {"/a/b", "-a-b"},
+        {"/a/b.c", "-a-b-c"},
         {"/a/b_c", "-a-b-c"},
         // "." followed by U+0301 is one user-perceived character, so it is not replaced.
         {"/x.\u0301y/z", "-x.\u0301y-z"},

@@ -30,7 +30,7 @@ protected:
     {
         const std::string parentText = parent.empty() ? "null" : "\"" + std::string(parent) + "\"";
         return "{\"type\":\"user\",\"cwd\":\"/w/app\",\"sessionId\":\"" + std::string(sessionId) + "\",\"uuid\":\""
-               + std::string(uuid) + "\",\"parentUuid\":" + parentText + std::string(extra) + "}\n";
+            + std::string(uuid) + "\",\"parentUuid\":" + parentText + std::string(extra) + "}\n";
     }
 
     static std::string toolBlock(std::string_view uuid, std::string_view parent, std::string_view block)
@@ -72,8 +72,9 @@ TEST_F(AccountMoveTest, CloneKeepsTheIdAndItsCollisionIsRefusedFirst)
     EXPECT_FALSE(record.newSessionId);
     EXPECT_EQ(record.moveMode, "clone");
     EXPECT_EQ(record.message, "Clone to claude-work: 3 files, Full.");
-    EXPECT_NE(readFile(targetFolder() / "THREADHOP-MOVES.md").find("> ⚠️ This sessionId now exists in two accounts."),
-              std::string::npos);
+    EXPECT_NE(
+        readFile(targetFolder() / "THREADHOP-MOVES.md").find("> ⚠️ This sessionId now exists in two accounts."),
+        std::string::npos);
 
     const auto archivesBefore = archives();
     EXPECT_EQ(refusal(accountMove(MoveMode::clone)),
@@ -153,8 +154,9 @@ TEST_F(AccountMoveTest, UnderANewWorkingDirectoryOnlyTheCopyIsRewritten)
 TEST_F(AccountMoveTest, AFailedVerificationRemovesTheCopy)
 {
     conversation("{\"cwd\":\"/elsewhere\",\"uuid\":\"" + u1 + "\"}\n");
-    EXPECT_EQ(refusal(accountMove(MoveMode::fork)), "Verification failed after the move: the copied transcript records "
-                                                    "/elsewhere, which does not encode to -w-app");
+    EXPECT_EQ(refusal(accountMove(MoveMode::fork)),
+              "Verification failed after the move: the copied transcript records "
+              "/elsewhere, which does not encode to -w-app");
     // The copy was made aside and never stood in the target folder; nothing of it is left.
     EXPECT_FALSE(fs::exists(targetFolder()));
     EXPECT_TRUE(fs::is_empty(targetFolder().parent_path()));
@@ -179,20 +181,30 @@ TEST_F(AccountMoveTest, NotesInBothFoldersAndTheHistoryRecord)
               std::string::npos)
         << outgoing;
     EXPECT_NE(outgoing.find("- files:      3 files (1 subagent transcripts)\n- verified:   yes — 3/3 files\n"
-                            "- backup:     " + backupOf("-w-app") + "\n"),
+                            "- backup:     "
+                            + backupOf("-w-app") + "\n"),
               std::string::npos);
     EXPECT_NE(outgoing.find("- cwd:        unchanged (/w/app)\n"), std::string::npos);
     EXPECT_EQ(outgoing.find("two accounts"), std::string::npos);
     EXPECT_NE(readFile(targetFolder() / "THREADHOP-MOVES.md").find(" — arrived (B — fork, identity rewritten)"),
               std::string::npos);
 
-    EXPECT_EQ(record, (MigrationRecord{.id = record.id, .timestamp = record.timestamp, .accountId = "claude",
-                                       .oldCwd = "/w/app", .newCwd = "/w/app", .oldFolder = "-w-app",
-                                       .newFolder = "-w-app", .backupPath = backupOf("-w-app"), .success = true,
-                                       .message = "Fork to claude-work: 3 files, Full.", .rewroteHistory = false,
-                                       .occurrencesByClass = std::map<std::string, std::int64_t>{},
-                                       .targetAccountId = "claude-work", .moveMode = "fork",
-                                       .newSessionId = record.newSessionId}));
+    EXPECT_EQ(record,
+              (MigrationRecord{.id = record.id,
+                               .timestamp = record.timestamp,
+                               .accountId = "claude",
+                               .oldCwd = "/w/app",
+                               .newCwd = "/w/app",
+                               .oldFolder = "-w-app",
+                               .newFolder = "-w-app",
+                               .backupPath = backupOf("-w-app"),
+                               .success = true,
+                               .message = "Fork to claude-work: 3 files, Full.",
+                               .rewroteHistory = false,
+                               .occurrencesByClass = std::map<std::string, std::int64_t>{},
+                               .targetAccountId = "claude-work",
+                               .moveMode = "fork",
+                               .newSessionId = record.newSessionId}));
     const auto history = MigrationAudit::records();
     ASSERT_EQ(history.size(), 1u);
     EXPECT_EQ(history[0].id, record.id);

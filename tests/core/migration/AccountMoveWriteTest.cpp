@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* sessionId = "5e55105e-0000-4000-8000-000000000001";
 
-class AccountMoveWriteTest : public testing::MigrationTest {};
+class AccountMoveWriteTest : public testing::MigrationTest { };
 
 TEST_F(AccountMoveWriteTest, AWriteThatFailsHalfWayLeavesTheTargetAsItWas)
 {
@@ -35,7 +35,8 @@ TEST_F(AccountMoveWriteTest, AWriteThatFailsHalfWayLeavesTheTargetAsItWas)
             throw fs::filesystem_error("cannot write", std::make_error_code(std::errc::no_space_on_device));
     });
     const AccountMoveInput fork{.source = ClaudeAccount{.id = "claude"},
-                                .target = ClaudeAccount{.id = "claude-work", .configDir = (home() / ".claude-work").string()},
+                                .target =
+                                    ClaudeAccount{.id = "claude-work", .configDir = (home() / ".claude-work").string()},
                                 .sessionId = sessionId,
                                 .sourceFolderName = source.filename().string(),
                                 .launchCwd = "/home/USER/projects/spotter-worktrees/spotter-4te",

@@ -14,16 +14,19 @@ TEST(AccountMoveTypesTest, ErrorAndScopeTexts)
 {
     const std::pair<AccountMoveError, const char*> errors[] = {
         {AccountMoveError::collision("/t/p"), "The destination account already holds this conversation: /t/p"},
-        {AccountMoveError::brokenTranscript(2), "The transcript has 2 tool calls that were never answered, with "
-                                                "content after them. Trim to the last complete exchange first."},
+        {AccountMoveError::brokenTranscript(2),
+         "The transcript has 2 tool calls that were never answered, with "
+         "content after them. Trim to the last complete exchange first."},
         {AccountMoveError::verificationFailed("x"), "Verification failed after the move: x"},
         {AccountMoveError::sameAccount(),
          "Source and destination are the same account. Use Migrate to change the working directory instead."},
-        {AccountMoveError::noCwdRecorded(), "This transcript records no working directory, so the destination folder "
-                                            "cannot be computed. The conversation cannot be moved."},
-        {AccountMoveError::trimNeedsFork(), "A trimmed copy must be a fork — a shortened transcript keeping the "
-                                            "original's id would make two different files claim to be the same "
-                                            "conversation."},
+        {AccountMoveError::noCwdRecorded(),
+         "This transcript records no working directory, so the destination folder "
+         "cannot be computed. The conversation cannot be moved."},
+        {AccountMoveError::trimNeedsFork(),
+         "A trimmed copy must be a fork — a shortened transcript keeping the "
+         "original's id would make two different files claim to be the same "
+         "conversation."},
     };
     for (const auto& [error, text] : errors)
         EXPECT_STREQ(error.what(), text);
@@ -69,7 +72,9 @@ TEST_F(AccountMoverPreviewTest, RefusalsComeInOrder)
     same.launchCwd = "";
     EXPECT_EQ(refusal(same), AccountMoveError::sameAccount().what());
 
-    writeFile(transcriptFile(), R"({"cwd":"/w/app","uuid":"u"})" "\n");
+    writeFile(transcriptFile(),
+              R"({"cwd":"/w/app","uuid":"u"})"
+              "\n");
     auto noCwd = accountMove(MoveMode::fork);
     noCwd.launchCwd = "";
     EXPECT_EQ(refusal(noCwd), AccountMoveError::noCwdRecorded().what());
@@ -77,8 +82,9 @@ TEST_F(AccountMoverPreviewTest, RefusalsComeInOrder)
     // A name the history file could not hold is refused before anything is read.
     auto latin1 = accountMove(MoveMode::fork);
     latin1.newCwd = "/w/caf\xE9";
-    EXPECT_EQ(refusal(latin1), "The name /w/caf\uFFFD is not valid UTF-8 text, which the history file cannot hold. "
-                               "The conversation cannot be moved.");
+    EXPECT_EQ(refusal(latin1),
+              "The name /w/caf\uFFFD is not valid UTF-8 text, which the history file cannot hold. "
+              "The conversation cannot be moved.");
 
     auto missing = accountMove(MoveMode::fork);
     missing.sessionId = "other";
@@ -129,7 +135,9 @@ TEST_F(AccountMoverPreviewTest, ReportsFilesTargetIntegrityScanAndLiveness)
 
 TEST_F(AccountMoverPreviewTest, CollisionOnlyForACloneAndTargetFolderFromTheNewDirectory)
 {
-    writeFile(transcriptFile(), R"({"cwd":"/w/app"})" "\n");
+    writeFile(transcriptFile(),
+              R"({"cwd":"/w/app"})"
+              "\n");
     writeFile(targetProjects() / "-w-app" / (std::string(sessionId) + ".jsonl"), "{}\n");
     EXPECT_FALSE(AccountMover::preview(accountMove(MoveMode::fork)).collision);
     EXPECT_TRUE(AccountMover::preview(accountMove(MoveMode::clone)).collision);

@@ -12,7 +12,7 @@ namespace {
 
 using testing::writeFile;
 
-class BackupArchiverTest : public testing::HomeTest {};
+class BackupArchiverTest : public testing::HomeTest { };
 
 TEST_F(BackupArchiverTest, SameStampReplacesTheArchive)
 {

@@ -8,7 +8,7 @@ using testing::cwdLine;
 using testing::readFile;
 using Files = std::map<std::string, std::string>;
 
-class ConversationMigratorTest : public testing::MigrationTest {};
+class ConversationMigratorTest : public testing::MigrationTest { };
 
 TEST_F(ConversationMigratorTest, RenameRewritesMovesAndRecords)
 {
@@ -22,12 +22,21 @@ TEST_F(ConversationMigratorTest, RenameRewritesMovesAndRecords)
               (Files{{"s1.jsonl", cwdLine("/w/new") + cwdLine("/w/new/src", ",\"n\":1.50")},
                      {"s2.jsonl", cwdLine("/elsewhere")},
                      {"s1/subagents/a.jsonl", cwdLine("/w/new")}}));
-    EXPECT_EQ(record, (MigrationRecord{.id = record.id, .timestamp = record.timestamp, .accountId = "claude",
-                                       .oldCwd = "/w/old", .newCwd = "/w/new", .oldFolder = "-w-old",
-                                       .newFolder = "-w-new", .filesRewritten = 3, .occurrencesReplaced = 3,
-                                       .backupPath = backupOf("-w-old"), .success = true,
-                                       .message = "Migrated and renamed.", .rewroteHistory = false,
-                                       .occurrencesByClass = {{{"sessionCwd", 3}, {"driftedCwd", 1}}}}));
+    EXPECT_EQ(record,
+              (MigrationRecord{.id = record.id,
+                               .timestamp = record.timestamp,
+                               .accountId = "claude",
+                               .oldCwd = "/w/old",
+                               .newCwd = "/w/new",
+                               .oldFolder = "-w-old",
+                               .newFolder = "-w-new",
+                               .filesRewritten = 3,
+                               .occurrencesReplaced = 3,
+                               .backupPath = backupOf("-w-old"),
+                               .success = true,
+                               .message = "Migrated and renamed.",
+                               .rewroteHistory = false,
+                               .occurrencesByClass = {{{"sessionCwd", 3}, {"driftedCwd", 1}}}}));
     EXPECT_TRUE(fs::exists(backupOf("-w-old")));
     const auto history = MigrationAudit::records();
     ASSERT_EQ(history.size(), 1u);
@@ -92,9 +101,10 @@ TEST_F(ConversationMigratorTest, AMoveThatCannotPutBackNamesWhatStayedBehind)
         [&] { ConversationMigrator::moveEntries(projects() / "-from", projects() / "-into", failing); });
     const auto stuck = entries(projects() / "-into");
     ASSERT_EQ(stuck.size(), 1u);
-    EXPECT_EQ(text, "Rename failed: " + std::make_error_code(std::errc::io_error).message()
-                        + " — and 1 file(s) could not be put back: " + stuck[0]
-                        + ". Both folders were archived before this started.");
+    EXPECT_EQ(text,
+              "Rename failed: " + std::make_error_code(std::errc::io_error).message()
+                  + " — and 1 file(s) could not be put back: " + stuck[0]
+                  + ". Both folders were archived before this started.");
 }
 
 TEST_F(ConversationMigratorTest, AMoveNeverReplacesWhatIsAlreadyThere)

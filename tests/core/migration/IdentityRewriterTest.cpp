@@ -41,8 +41,8 @@ TEST(IdentityRewriterTest, CollectsUuidsUnderTheTwelveKeysAtAnyDepth)
     std::string line = "{";
     IdentityRewriter::ValueSet expected;
     for (std::size_t i = 0; i < IdentityRewriter::identityKeys.size(); ++i) {
-        const std::string value
-            = "d000000" + std::to_string(i % 10) + "-0000-4000-8000-0000000000" + std::to_string(10 + i);
+        const std::string value =
+            "d000000" + std::to_string(i % 10) + "-0000-4000-8000-0000000000" + std::to_string(10 + i);
         line += "\"" + std::string(IdentityRewriter::identityKeys[i]) + "\":\"" + value + "\",";
         expected.insert(value);
     }
@@ -76,9 +76,11 @@ std::string conversation(const std::string& session, const std::string& first, c
                          const std::string& team)
 {
     const std::string id = R"({"sessionId":")" + session;
-    return id + R"(","uuid":")" + first + R"(","parentUuid":null,"teamName":")" + team + "\"}\n" + id
-           + R"(","uuid":")" + second + R"(","parentUuid":")" + first + R"(","teamName":"other"})" "\n" + id
-           + R"(", "uuid" : ")" + u1 + R"(x","parentUuid":")" + second + "\"}\n";
+    return id + R"(","uuid":")" + first + R"(","parentUuid":null,"teamName":")" + team + "\"}\n" + id + R"(","uuid":")"
+        + second + R"(","parentUuid":")" + first
+        + R"(","teamName":"other"})"
+          "\n"
+        + id + R"(", "uuid" : ")" + u1 + R"(x","parentUuid":")" + second + "\"}\n";
 }
 
 TEST_F(IdentityRewriterFilesTest, ForkGivesEveryValueAFreshOneAndKeepsEveryLink)
@@ -113,9 +115,13 @@ TEST_F(IdentityRewriterFilesTest, ForkGivesEveryValueAFreshOneAndKeepsEveryLink)
 TEST_F(IdentityRewriterFilesTest, WhatTheEditorDoesNotMatchStays)
 {
     const std::string upper = "ABCDEF00-0000-4000-8000-00000000000A";
-    const std::string text
-        = R"({"sessionId":")" + oldId + R"(","u\u0075id":")" + u1 + R"(","uuid":")" + upper + R"("})" "\n"
-          R"({"uuid":")" + u1 + R"(","messageId":"msg_opaque","note":"\"uuid\":\")" + u1 + R"(\""})" "\n";
+    const std::string text = R"({"sessionId":")" + oldId + R"(","u\u0075id":")" + u1 + R"(","uuid":")" + upper
+        + R"("})"
+          "\n"
+          R"({"uuid":")"
+        + u1 + R"(","messageId":"msg_opaque","note":"\"uuid\":\")" + u1
+        + R"(\""})"
+          "\n";
     writeFile(file("t.jsonl"), text);
     const auto plan = IdentityRewriter::buildPlan({file("t.jsonl")}, oldId, newId);
     // The escaped key is still "uuid" to a parser, so u1 is collected from both lines.
@@ -126,7 +132,7 @@ TEST_F(IdentityRewriterFilesTest, WhatTheEditorDoesNotMatchStays)
     IdentityRewriter::apply(plan, {file("t.jsonl")});
     const std::string after = readFile(file("t.jsonl"));
     EXPECT_NE(after.find(R"("u\u0075id":")" + u1), std::string::npos); // escaped key: not matched
-    EXPECT_NE(after.find(R"(\"uuid\":\")" + u1), std::string::npos);    // inside another value
+    EXPECT_NE(after.find(R"(\"uuid\":\")" + u1), std::string::npos);   // inside another value
     EXPECT_NE(after.find(R"({"uuid":")" + plan.mapping.at(u1)), std::string::npos);
     EXPECT_NE(after.find(R"("uuid":")" + plan.mapping.at(upper)), std::string::npos);
     EXPECT_NE(after.find("msg_opaque"), std::string::npos);
@@ -134,14 +140,17 @@ TEST_F(IdentityRewriterFilesTest, WhatTheEditorDoesNotMatchStays)
 
 TEST_F(IdentityRewriterFilesTest, APlanHoldingOnlyTheSessionIdChangesOnlyThat)
 {
-    const std::string text
-        = R"({"sessionId":")" + oldId + R"(","teamName":"session-aaaaaaaa","id":")" + u1 + R"("})" "\n";
+    const std::string text = R"({"sessionId":")" + oldId + R"(","teamName":"session-aaaaaaaa","id":")" + u1
+        + R"("})"
+          "\n";
     writeFile(file("t.jsonl"), text);
     const auto plan = IdentityRewriter::buildPlan({file("t.jsonl")}, oldId, newId);
     EXPECT_EQ(plan.mapping, (decltype(plan.mapping){{oldId, newId}}));
     EXPECT_EQ(IdentityRewriter::apply(plan, {file("t.jsonl")}), 2);
     EXPECT_EQ(readFile(file("t.jsonl")),
-              R"({"sessionId":")" + newId + R"(","teamName":"session-bbbbbbbb","id":")" + u1 + R"("})" "\n");
+              R"({"sessionId":")" + newId + R"(","teamName":"session-bbbbbbbb","id":")" + u1
+                  + R"("})"
+                    "\n");
     // An empty mapping edits nothing, team names included.
     EXPECT_EQ(IdentityRewriter::apply({.oldSessionId = newId, .newSessionId = oldId}, {file("t.jsonl")}), 0);
 }
@@ -156,7 +165,7 @@ TEST_F(IdentityRewriterFilesTest, BadInputIsSkippedWithoutHarm)
     const std::vector<fs::path> files{file("latin1.jsonl"), file("empty.jsonl"), file("noise.jsonl"),
                                       file("missing.jsonl")};
     const auto plan = IdentityRewriter::buildPlan(files, oldId, newId);
-    EXPECT_TRUE(plan.mapping.contains(u1)); // from the second line of the Latin-1 file
+    EXPECT_TRUE(plan.mapping.contains(u1));  // from the second line of the Latin-1 file
     EXPECT_FALSE(plan.mapping.contains(u2)); // the cut last line does not parse
     EXPECT_EQ(IdentityRewriter::apply(plan, files), 2);
     const std::string fresh = plan.mapping.at(u1);

@@ -40,10 +40,10 @@ TEST(JSONFieldEditorTest, EditsOnlyCwdValuesAtOrBelowTheOldDirectory)
     };
     for (const auto& [line, expected] : cases)
         EXPECT_EQ(moveCwd(line), expected) << line;
-    for (const char* line : {R"({"cwd":null})", R"({"cwd":"/a/bc"})", R"({"cwd":"/z/a/b"})", R"({"cwd":7})",
-                             R"({"cwd":["/a/b"]})", R"({"text":"say \"cwd\":\"/a/b\" here"})",
-                             R"({"xcwd":"/a/b","cwdx":"/a/b"})", R"({"cwd":"\/a\/b"})", "", "no json at all",
-                             R"({"cwd")", R"({"cwd":)"})
+    for (const char* line :
+         {R"({"cwd":null})", R"({"cwd":"/a/bc"})", R"({"cwd":"/z/a/b"})", R"({"cwd":7})", R"({"cwd":["/a/b"]})",
+          R"({"text":"say \"cwd\":\"/a/b\" here"})", R"({"xcwd":"/a/b","cwdx":"/a/b"})", R"({"cwd":"\/a\/b"})", "",
+          "no json at all", R"({"cwd")", R"({"cwd":)"})
         EXPECT_EQ(moveCwd(line), line) << line;
 }
 
@@ -125,8 +125,8 @@ std::string referenceEdit(std::string_view line, const std::vector<std::string>&
 TEST(JSONFieldEditorTest, AgreesWithTheGrammarOnRandomLines)
 {
     const std::vector<std::string> keys{"cwd", "uuid", "parentUuid"};
-    const std::vector<std::string> pieces{"\"", "\\", ":", " ", "\n", "cwd", "uuid", "parentUuid",
-                                          "x", "{", "}", ",", "\"cwd\":\"", "\"uuid\" : \""};
+    const std::vector<std::string> pieces{"\"",         "\\", ":", " ", "\n", "cwd",        "uuid",
+                                          "parentUuid", "x",  "{", "}", ",",  "\"cwd\":\"", "\"uuid\" : \""};
     std::mt19937 random(3);
     for (int round = 0; round < 20000; ++round) {
         std::string line;
@@ -135,8 +135,8 @@ TEST(JSONFieldEditorTest, AgreesWithTheGrammarOnRandomLines)
             line += pieces[random() % pieces.size()];
         const std::string edited = JSONFieldEditor::replaceStringFields(
             line, {"cwd", "uuid", "parentUuid"},
-            [scratch = std::string()](std::string_view key, std::string_view raw) mutable
-            -> std::optional<std::string_view> {
+            [scratch = std::string()](std::string_view key,
+                                      std::string_view raw) mutable -> std::optional<std::string_view> {
                 scratch = "<" + std::string(key) + ":" + std::string(raw) + ">";
                 return scratch;
             });

@@ -1,5 +1,5 @@
-#include "core/migration/CwdClassifier.h"
 #include "core/migration/JSONLRewriter.h"
+#include "core/migration/CwdClassifier.h"
 #include "core/util/fs/AtomicFile.h"
 
 #include "support/TempHome.h"

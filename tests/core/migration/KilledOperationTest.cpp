@@ -11,8 +11,8 @@
 #include "support/MigrationTest.h"
 
 #include <chrono>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <thread>
 
@@ -157,10 +157,10 @@ TEST_F(KilledOperationTest, AKilledMigrationEndsMigratedWithItsRecordOrAsItWas)
                    [](const fs::path& home, const Files& before, const MigrationRecord* migrated) {
                        Files expected;
                        for (const auto& [name, content] : before) {
-                           expected[migrated ? testing::replaced(name, realFolder, movedFolder) : name]
-                               = migrated ? JSONLRewriter::rewrittenText(content, realCwd, movedCwd,
-                                                                         JSONLRewriter::Scope::sessionOnly)
-                                          : content;
+                           expected[migrated ? testing::replaced(name, realFolder, movedFolder) : name] = migrated
+                               ? JSONLRewriter::rewrittenText(content, realCwd, movedCwd,
+                                                              JSONLRewriter::Scope::sessionOnly)
+                               : content;
                        }
                        // Not EXPECT_EQ: printing megabytes of transcript would bury the failure.
                        EXPECT_TRUE(snapshot(home / ".claude" / "projects") == expected);

@@ -41,9 +41,15 @@ TEST(LineFactsTest, AgreesWithThePlainDefinitionAtEveryLengthAndAlignment)
         const std::size_t length = random() % 160;
         while (line.size() < length) {
             switch (random() % 4) {
-            case 0: line += directory; break;
-            case 1: line += "\"cwd\""; break;
-            default: line += alphabet[random() % alphabet.size()]; break;
+            case 0:
+                line += directory;
+                break;
+            case 1:
+                line += "\"cwd\"";
+                break;
+            default:
+                line += alphabet[random() % alphabet.size()];
+                break;
             }
         }
         ASSERT_EQ(LineFacts::of(line, directory), reference(line, directory))

@@ -13,12 +13,17 @@ using testing::writeFile;
 
 MigrationRecord record(std::string accountId)
 {
-    return MigrationRecord{.id = Uuid::random(), .timestamp = std::chrono::system_clock::from_time_t(1'714'555'800),
-                           .accountId = std::move(accountId), .oldCwd = "/a", .newCwd = "/b", .oldFolder = "-a",
-                           .newFolder = "-b", .success = true};
+    return MigrationRecord{.id = Uuid::random(),
+                           .timestamp = std::chrono::system_clock::from_time_t(1'714'555'800),
+                           .accountId = std::move(accountId),
+                           .oldCwd = "/a",
+                           .newCwd = "/b",
+                           .oldFolder = "-a",
+                           .newFolder = "-b",
+                           .success = true};
 }
 
-class MigrationAuditTest : public testing::HomeTest {};
+class MigrationAuditTest : public testing::HomeTest { };
 
 TEST_F(MigrationAuditTest, NewestFirstWithRequiredKeysOnlyAndNoBytesThatAreNotUtf8)
 {
@@ -55,11 +60,11 @@ TEST_F(MigrationAuditTest, ConcurrentAppendsKeepEveryRecord)
 TEST_F(MigrationAuditTest, AnUndecodableHistoryIsKeptAsideUnderANameOfItsOwn)
 {
     // A record dated beyond the clock is never rewritten as another date.
-    const std::string farFuture
-        = "[{\"accountId\": \"A\", \"dryRun\": false, \"filesRewritten\": 0, "
-          "\"id\": \"0B9D7C1E-2F4A-4C3B-9D8E-7F6A5B4C3D2E\", \"newCwd\": \"/b\", \"newFolder\": \"-b\", "
-          "\"occurrencesReplaced\": 0, \"oldCwd\": \"/a\", \"oldFolder\": \"-a\", \"success\": true, "
-          "\"timestamp\": \"2263-01-01T00:00:00Z\"}]";
+    const std::string farFuture =
+        "[{\"accountId\": \"A\", \"dryRun\": false, \"filesRewritten\": 0, "
+        "\"id\": \"0B9D7C1E-2F4A-4C3B-9D8E-7F6A5B4C3D2E\", \"newCwd\": \"/b\", \"newFolder\": \"-b\", "
+        "\"occurrencesReplaced\": 0, \"oldCwd\": \"/a\", \"oldFolder\": \"-a\", \"success\": true, "
+        "\"timestamp\": \"2263-01-01T00:00:00Z\"}]";
     std::vector<std::string> broken{"[{\"id\": \"broken\"}]", "not json", farFuture};
     for (const auto& text : broken) {
         writeFile(MigrationAudit::historyFile(), text);

@@ -47,8 +47,7 @@ TEST_F(MigrationSafetyTest, VerificationSeesOldValuesWhenTheNewDirectoryIsAParen
 {
     transcript("-w-old-sub", "s.jsonl", cwdLine("/w/old/sub") + "{\"cwd\":\"\\/w\\/old\\/sub\"}\n");
     const auto before = everything();
-    EXPECT_EQ(failure(input("-w-old-sub", "/w/old/sub", "/w/old")),
-              "Verification failed: 1 old references remain.");
+    EXPECT_EQ(failure(input("-w-old-sub", "/w/old/sub", "/w/old")), "Verification failed: 1 old references remain.");
     EXPECT_EQ(everything(), before);
 
     // The other direction: the new directory's own values lie below the old one and are no residue,
@@ -85,8 +84,9 @@ TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
     EXPECT_FALSE(record.success || record.movedEntryNames || record.occurrencesByClass);
     EXPECT_EQ(record.filesRewritten, 0);
     EXPECT_EQ(record.backupPath, backupOf("-w-old"));
-    EXPECT_EQ(record.message, "Verification failed: 1 old references remain. Nothing was applied; every file is back "
-                              "where it started.");
+    EXPECT_EQ(record.message,
+              "Verification failed: 1 old references remain. Nothing was applied; every file is back "
+              "where it started.");
 }
 
 TEST_F(MigrationSafetyTest, AMergeThatFailsVerificationLeavesBothFoldersAsTheyWere)
@@ -201,9 +201,9 @@ TEST_F(MigrationSafetyTest, ADiskThatFillsDuringTheRewritePutsTheBytesBack)
     });
     failure<fs::filesystem_error>(input("-w-old", "/w/old", "/w/new"));
     EXPECT_EQ(everything(), before);
-    EXPECT_EQ(onlyRecord().message, "Rewrite failed: " + std::make_error_code(std::errc::no_space_on_device).message()
-                                        + " in " + (projects() / "-w-old").string()
-                                        + ". Nothing was applied; every file is back where it started.");
+    EXPECT_EQ(onlyRecord().message,
+              "Rewrite failed: " + std::make_error_code(std::errc::no_space_on_device).message() + " in "
+                  + (projects() / "-w-old").string() + ". Nothing was applied; every file is back where it started.");
 }
 
 TEST_F(MigrationSafetyTest, AMergeThatFailsHalfWayPutsTheBytesBack)
@@ -213,8 +213,7 @@ TEST_F(MigrationSafetyTest, AMergeThatFailsHalfWayPutsTheBytesBack)
     transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
     const auto before = everything();
     const std::string expected = "Rename failed: " + std::make_error_code(std::errc::no_space_on_device).message()
-                                 + " in " + (projects() / "-w-old").string()
-                                 + " — nothing was moved; every file is back where it started.";
+        + " in " + (projects() / "-w-old").string() + " — nothing was moved; every file is back where it started.";
     EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new"), failingAt({2}, std::errc::no_space_on_device)), expected);
     EXPECT_EQ(everything(), before);
     EXPECT_EQ(onlyRecord().message, expected);
@@ -229,9 +228,10 @@ TEST_F(MigrationSafetyTest, WhatCannotBePutBackIsNamedWithTheArchive)
     EXPECT_EQ(readFile(projects() / "-w-new" / "s.jsonl"), cwdLine("/w/old") + hiddenOldCwd);
     const auto record = onlyRecord();
     EXPECT_EQ(record.movedEntryNames, std::vector<std::string>{"-w-new"});
-    EXPECT_EQ(record.message, "Verification failed: 1 old references remain. 1 item(s) could not be put back and are "
-                              "still in -w-new: -w-new. The folder was archived before this started: "
-                                  + backupOf("-w-old") + ".");
+    EXPECT_EQ(record.message,
+              "Verification failed: 1 old references remain. 1 item(s) could not be put back and are "
+              "still in -w-new: -w-new. The folder was archived before this started: "
+                  + backupOf("-w-old") + ".");
 
     // A transcript whose folder vanished meanwhile cannot get its bytes back: the record says so.
     fs::remove_all(projects());
@@ -244,9 +244,11 @@ TEST_F(MigrationSafetyTest, WhatCannotBePutBackIsNamedWithTheArchive)
     failure(input("-w-old", "/w/old", "/w/new"));
     const auto history = MigrationAudit::records();
     ASSERT_EQ(history.size(), 2u);
-    EXPECT_EQ(history[0].message, "Verification failed: 1 old references remain. The files are back in -w-old, but 1 "
-                                  "file(s) still hold the rewritten text: a/subagents/agent.jsonl. The folder was "
-                                  "archived before this started: " + backupOf("-w-old") + ".");
+    EXPECT_EQ(history[0].message,
+              "Verification failed: 1 old references remain. The files are back in -w-old, but 1 "
+              "file(s) still hold the rewritten text: a/subagents/agent.jsonl. The folder was "
+              "archived before this started: "
+                  + backupOf("-w-old") + ".");
     EXPECT_EQ(history[0].message->find("every file is back"), std::string::npos);
 }
 

@@ -17,7 +17,7 @@ using testing::readFile;
 using testing::writeFile;
 using Outcome = OperationRecovery::Report::Outcome;
 
-struct SimulatedCrash {};
+struct SimulatedCrash { };
 
 class OperationRecoveryTest : public testing::MigrationTest {
 protected:
@@ -66,12 +66,14 @@ TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
             } else {
                 ASSERT_EQ(reports.size(), 1u);
                 EXPECT_EQ(reports[0].outcome, Outcome::undone);
-                EXPECT_EQ(reports[0].text, "A migration of -w-old to -w-new was interrupted. Every file was put back "
-                                           "as it was before it started.");
+                EXPECT_EQ(reports[0].text,
+                          "A migration of -w-old to -w-new was interrupted. Every file was put back "
+                          "as it was before it started.");
                 EXPECT_EQ(snapshot(projects()), before);
                 EXPECT_FALSE(history[0].success);
-                EXPECT_EQ(history[0].message, "Threadhop stopped before this migration finished; at the next start "
-                                              "every file was put back as it was before.");
+                EXPECT_EQ(history[0].message,
+                          "Threadhop stopped before this migration finished; at the next start "
+                          "every file was put back as it was before.");
                 EXPECT_EQ(history[0].backupPath, backupOf("-w-old"));
             }
             EXPECT_TRUE(PendingOperations::all().empty());
@@ -107,9 +109,11 @@ TEST_F(OperationRecoveryTest, FilesThatChangedSinceAreLeftAloneAndTheUserIsToldO
     const auto reports = OperationRecovery::run();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].outcome, Outcome::leftAlone);
-    EXPECT_EQ(reports[0].text, "A migration of -w-old to -w-new was interrupted, and its files cannot be put back "
-                               "safely (b.jsonl changed since), so Threadhop left them as they are. The backup taken "
-                               "before it started is " + backupOf("-w-old") + ".");
+    EXPECT_EQ(reports[0].text,
+              "A migration of -w-old to -w-new was interrupted, and its files cannot be put back "
+              "safely (b.jsonl changed since), so Threadhop left them as they are. The backup taken "
+              "before it started is "
+                  + backupOf("-w-old") + ".");
     EXPECT_EQ(snapshot(projects()), after);
     EXPECT_TRUE(MigrationAudit::records().empty());
     EXPECT_EQ(PendingOperations::all().size(), 1u); // the note stays
@@ -189,8 +193,9 @@ TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
             EXPECT_EQ(snapshot(targetProjects()).size(), targetBefore.size() + 2);
         } else {
             ASSERT_EQ(reports.size(), 1u);
-            EXPECT_EQ(reports[0].text, "A move of a conversation from claude to claude-work was interrupted. The "
-                                       "unfinished copy was taken out again.");
+            EXPECT_EQ(reports[0].text,
+                      "A move of a conversation from claude to claude-work was interrupted. The "
+                      "unfinished copy was taken out again.");
             EXPECT_EQ(snapshot(targetProjects()), targetBefore);
             EXPECT_FALSE(history[0].success);
             EXPECT_EQ(history[0].targetAccountId, "claude-work");

@@ -1,7 +1,7 @@
 #include "core/migration/TranscriptTrimmer.h"
-#include "core/validation/TranscriptLines.h"
 #include "core/validation/ToolBlocks.h"
 #include "core/validation/TranscriptAnalyzer.h"
+#include "core/validation/TranscriptLines.h"
 
 #include "support/MigrationTest.h"
 

@@ -84,11 +84,13 @@ TEST_F(RestoreManagerTest, EveryObstacle)
     EXPECT_EQ(obstacleText(stuck), std::nullopt);
 
     fs::remove(projects() / "-w-new" / "a.jsonl");
-    EXPECT_EQ(obstacleText(merge), "1 of the conversations this move brought in are no longer in that project, so "
-                                   "undoing it would not put things as they were.");
+    EXPECT_EQ(obstacleText(merge),
+              "1 of the conversations this move brought in are no longer in that project, so "
+              "undoing it would not put things as they were.");
     fs::remove_all(projects() / "-w-new");
-    EXPECT_EQ(obstacleText(merge), "The conversations have moved again since this migration, so undoing it would bring "
-                                   "back a copy instead of putting things as they were.");
+    EXPECT_EQ(obstacleText(merge),
+              "The conversations have moved again since this migration, so undoing it would bring "
+              "back a copy instead of putting things as they were.");
     fs::remove(*merge.backupPath);
     EXPECT_EQ(obstacleText(merge), "Backup failed: The backup no longer exists.");
     auto noBackup = merge;
@@ -148,8 +150,9 @@ TEST_F(RestoreManagerTest, AnAccountMoveIsNotUndoneFromItsBackup)
     const auto move = AccountMover::move(accountMove(MoveMode::clone), stamp);
     ASSERT_TRUE(move.targetAccountId && move.backupPath);
     const auto before = snapshot(home());
-    EXPECT_EQ(obstacleText(move), "This entry moved a conversation to another account. Undoing it from its backup "
-                                  "would overwrite the source project while the copy stays in the other account.");
+    EXPECT_EQ(obstacleText(move),
+              "This entry moved a conversation to another account. Undoing it from its backup "
+              "would overwrite the source project while the copy stays in the other account.");
     EXPECT_THROW(restore(move), MigrationError);
     EXPECT_TRUE(snapshot(home()) == before);
 }
@@ -159,8 +162,8 @@ TEST_F(RestoreManagerTest, AFailedExtractionWritesNoRecord)
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
     const auto migration = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
     writeFile(*migration.backupPath, "not an archive");
-    EXPECT_TRUE(testing::thrown<MigrationError>([&] { restore(migration); })
-                    .starts_with("Backup failed: Extraction failed: "));
+    EXPECT_TRUE(
+        testing::thrown<MigrationError>([&] { restore(migration); }).starts_with("Backup failed: Extraction failed: "));
     EXPECT_EQ(MigrationAudit::records().size(), 1u);
     EXPECT_EQ(obstacleText(migration), std::nullopt);
 }
@@ -177,8 +180,8 @@ TEST_F(RestoreManagerTest, RealSessionMigratesAndRestoresByteForByte)
     const auto moved = snapshot(projects() / "-home-USER-elsewhere-spotter-4te");
     ASSERT_EQ(moved.size(), original.size());
     for (const auto& [name, content] : original) {
-        const auto expected = testing::replaced(content, "\"cwd\":\"" + std::string(realCwd) + "\"",
-                                                "\"cwd\":\"" + newCwd + "\"");
+        const auto expected =
+            testing::replaced(content, "\"cwd\":\"" + std::string(realCwd) + "\"", "\"cwd\":\"" + newCwd + "\"");
         EXPECT_TRUE(moved.at(name) == expected) << name << " holds more changes than its cwd values";
     }
     EXPECT_GT(migration.occurrencesReplaced, 2000);

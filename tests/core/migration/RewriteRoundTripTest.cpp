@@ -48,8 +48,9 @@ TEST_F(RewriteRoundTripTest, RealTranscripts)
 
 TEST_F(RewriteRoundTripTest, GeneratedLines)
 {
-    const std::vector<std::string> values{"/a/b", "/a/b/", "/a/b/src", "/a/bc", "/z/a/b", "/a/b-2", "\\/a\\/b",
-                                          "cd /a/b && ls", "/a/b\\\"q", "", "relative", "/a/b/\\u00e9"};
+    const std::vector<std::string> values{"/a/b",      "/a/b/",  "/a/b/src", "/a/bc",
+                                          "/z/a/b",    "/a/b-2", "\\/a\\/b", "cd /a/b && ls",
+                                          "/a/b\\\"q", "",       "relative", "/a/b/\\u00e9"};
     const std::vector<std::string> keys{"cwd", "text", "path", "snapshot", "trackedFileBackups", "content"};
     std::mt19937 random(12345);
     const auto pick = [&](const auto& list) { return list[random() % list.size()]; };
@@ -62,10 +63,18 @@ TEST_F(RewriteRoundTripTest, GeneratedLines)
                 text += random() % 2 ? "," : " , ";
             text += "\"" + pick(keys) + "\"" + (random() % 3 ? ":" : " :\t");
             switch (random() % 4) {
-            case 0: text += "\"" + pick(values) + "\""; break;
-            case 1: text += "{\"cwd\":\"" + pick(values) + "\",\"n\":[\"" + pick(values) + "\",1.50e3]}"; break;
-            case 2: text += "[\"" + pick(values) + "\",null,true]"; break;
-            default: text += "-0.0"; break;
+            case 0:
+                text += "\"" + pick(values) + "\"";
+                break;
+            case 1:
+                text += "{\"cwd\":\"" + pick(values) + "\",\"n\":[\"" + pick(values) + "\",1.50e3]}";
+                break;
+            case 2:
+                text += "[\"" + pick(values) + "\",null,true]";
+                break;
+            default:
+                text += "-0.0";
+                break;
             }
         }
         text += "}";

@@ -61,8 +61,9 @@ TEST_F(SessionCopierTest, CloneWithSideFolderAndItsSecondAttempt)
     const auto copy = SessionCopier::copy(layout, target(), id);
     const fs::path copiedSide = target() / id;
     EXPECT_EQ(copy.destinationSidecar, copiedSide);
-    EXPECT_EQ(copy.destinationFiles, (Paths{target() / (std::string(id) + ".jsonl"), copiedSide / ".hidden",
-                                            copiedSide / agent, copiedSide / meta}));
+    EXPECT_EQ(copy.destinationFiles,
+              (Paths{target() / (std::string(id) + ".jsonl"), copiedSide / ".hidden", copiedSide / agent,
+                     copiedSide / meta}));
     EXPECT_EQ(copy.filesCopied, 4);
     EXPECT_EQ(copy.bytesCopied, layout.totalBytes());
     EXPECT_EQ(readFile(copiedSide / meta), "{\"agentType\":\"general\"}\n");
@@ -94,8 +95,9 @@ TEST_F(SessionCopierTest, AFileNamedLikeTheSideFolderIsNoSideFolderButBlocksTheC
     writeFile(target() / "taken", "x");
     fs::create_symlink("/nonexistent", target() / "dangling.jsonl");
     for (const auto* name : {"taken", "dangling"}) {
-        EXPECT_TRUE(refusal([&] { SessionCopier::copy(layout, target(), name); })
-                        .starts_with("Destination already has this conversation: "))
+        EXPECT_TRUE(refusal([&] {
+                        SessionCopier::copy(layout, target(), name);
+                    }).starts_with("Destination already has this conversation: "))
             << name;
     }
     EXPECT_FALSE(fs::exists(target() / "taken.jsonl"));

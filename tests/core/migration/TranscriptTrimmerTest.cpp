@@ -55,18 +55,24 @@ TEST(TranscriptTrimmerTest, NothingToCutReturnsTheInputUnchanged)
     for (const std::int64_t n : {0, -3, 2, 5}) {
         const auto output = trim(text, n);
         EXPECT_EQ(output.text, text);
-        EXPECT_EQ(output.result, (TranscriptTrimmer::Result{.keptLines = 2, .droppedLines = 0,
-                                                            .keptBytes = static_cast<std::int64_t>(text.size()),
-                                                            .requestedMessages = n, .boundaryMovedBy = 0}));
+        EXPECT_EQ(output.result,
+                  (TranscriptTrimmer::Result{.keptLines = 2,
+                                             .droppedLines = 0,
+                                             .keptBytes = static_cast<std::int64_t>(text.size()),
+                                             .requestedMessages = n,
+                                             .boundaryMovedBy = 0}));
     }
 }
 
 TEST(TranscriptTrimmerTest, KeepsTheHeaderAndTheLastLinesAndReRootsTheFirstKeptLine)
 {
     const auto output = trim(transcript(), 10);
-    EXPECT_EQ(output.result, (TranscriptTrimmer::Result{.keptLines = 13, .droppedLines = 90,
-                                                        .keptBytes = static_cast<std::int64_t>(output.text.size()),
-                                                        .requestedMessages = 10, .boundaryMovedBy = 0}));
+    EXPECT_EQ(output.result,
+              (TranscriptTrimmer::Result{.keptLines = 13,
+                                         .droppedLines = 90,
+                                         .keptBytes = static_cast<std::int64_t>(output.text.size()),
+                                         .requestedMessages = 10,
+                                         .boundaryMovedBy = 0}));
     std::string expected = meta(0) + "\n" + meta(1) + "\n" + meta(2) + "\n" + root(93) + "\n";
     for (int i = 94; i < 103; ++i)
         expected += message(i) + "\n";
@@ -179,7 +185,7 @@ TEST(TranscriptTrimmerTest, BadInputIsTrimmedLikeAnyOtherLines)
 {
     const std::string deep(200000, '[');
     const std::string text = "not json\n\xC3\x28 invalid utf-8\n" + deep + "\n" + message(3) + "\n\xFF\xFE\n"
-                             + message(5) + "\r\n" + message(6);
+        + message(5) + "\r\n" + message(6);
     const auto output = trim(text, 3);
     // Three leading lines without "uuid" are header; the CR LF pair joins two lines into one.
     EXPECT_EQ(output.result.keptLines, 3 + 3);

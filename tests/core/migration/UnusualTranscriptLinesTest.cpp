@@ -25,18 +25,18 @@ const std::string u3 = "33333333-3333-4333-8333-333333333333";
 std::string identity(const std::string& uuid, const std::string& parent)
 {
     return R"("sessionId":")" + std::string(sessionId) + R"(","uuid":")" + uuid + R"(","parentUuid":)"
-           + (parent.empty() ? "null" : "\"" + parent + "\"");
+        + (parent.empty() ? "null" : "\"" + parent + "\"");
 }
 
 // A call, its result and a usage report, each on a line that only an RFC 8259 reader accepts.
 const std::string bigNumberLine = R"({"type":"assistant","cwd":"/w/app",)" + identity(u1, "")
-                                  + R"(,"big":123456789012345678901234567890,)"
-                                    R"("message":{"content":[{"type":"tool_use","id":"toolu_1"}]}})";
+    + R"(,"big":123456789012345678901234567890,)"
+      R"("message":{"content":[{"type":"tool_use","id":"toolu_1"}]}})";
 const std::string surrogateLine = R"({"type":"user","cwd":"/w/app",)" + identity(u2, u1)
-                                  + R"(,"message":{"content":[{"type":"tool_result","tool_use_id":"toolu_1",)"
-                                    R"("content":"cut inside an emoji \uD83D"}]}})";
+    + R"(,"message":{"content":[{"type":"tool_result","tool_use_id":"toolu_1",)"
+      R"("content":"cut inside an emoji \uD83D"}]}})";
 const std::string hugeNumberLine = R"({"type":"assistant","cwd":"/w/app",)" + identity(u3, u2)
-                                   + R"(,"x":1e400,"message":{"usage":{"input_tokens":12}}})";
+    + R"(,"x":1e400,"message":{"usage":{"input_tokens":12}}})";
 const std::string conversation = bigNumberLine + "\n" + surrogateLine + "\n" + hugeNumberLine + "\n";
 
 TEST(UnusualTranscriptLinesTest, TheRewriterReadsEveryValidLine)
@@ -60,8 +60,8 @@ TEST(UnusualTranscriptLinesTest, TheAnalyserSeesTheAnswerAndTheUsage)
     EXPECT_EQ(integrity.lastContextTokens, 12);
     EXPECT_EQ(integrity.launchCwd, "/w/app");
     // A usage count beyond 64 bits saturates rather than being dropped.
-    const auto huge
-        = TranscriptAnalyzer::analyze(R"({"message":{"usage":{"input_tokens":123456789012345678901234567890}}})");
+    const auto huge =
+        TranscriptAnalyzer::analyze(R"({"message":{"usage":{"input_tokens":123456789012345678901234567890}}})");
     EXPECT_EQ(huge.lastContextTokens, std::numeric_limits<std::int64_t>::max());
 }
 
@@ -90,7 +90,7 @@ TEST(UnusualTranscriptLinesTest, TheIdentityRewriterReplacesEveryValue)
         EXPECT_NE(copy.find(kept), std::string::npos) << kept;
 }
 
-class UnusualTranscriptFolderTest : public testing::MigrationTest {};
+class UnusualTranscriptFolderTest : public testing::MigrationTest { };
 
 TEST_F(UnusualTranscriptFolderTest, AValidConversationForksWithFreshIdentities)
 {

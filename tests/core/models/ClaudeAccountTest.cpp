@@ -7,7 +7,7 @@ namespace {
 
 using testing::writeFile;
 
-class ClaudeAccountTest : public testing::HomeTest {};
+class ClaudeAccountTest : public testing::HomeTest { };
 
 TEST_F(ClaudeAccountTest, EmptyOrAbsentConfigDirMeansTheDefaultFolder)
 {

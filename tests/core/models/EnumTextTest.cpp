@@ -11,15 +11,18 @@ namespace {
 TEST(EnumTextTest, TheStoredStringsAndNothingElse)
 {
     const std::pair<CwdClass, const char*> classes[] = {{CwdClass::sessionCwd, "sessionCwd"},
-        {CwdClass::driftedCwd, "driftedCwd"}, {CwdClass::history, "history"},
-        {CwdClass::externalState, "externalState"}};
+                                                        {CwdClass::driftedCwd, "driftedCwd"},
+                                                        {CwdClass::history, "history"},
+                                                        {CwdClass::externalState, "externalState"}};
     for (const auto& [cwdClass, text] : classes) {
         EXPECT_EQ(toString(cwdClass), text);
         EXPECT_EQ(fromString<CwdClass>(text), cwdClass);
     }
     const std::pair<ResumeStatus, const char*> statuses[] = {{ResumeStatus::ok, "ok"},
-        {ResumeStatus::cwdMismatch, "cwdMismatch"}, {ResumeStatus::targetMissing, "targetMissing"},
-        {ResumeStatus::ephemeralLocation, "ephemeralLocation"}, {ResumeStatus::noCwdRecorded, "noCwdRecorded"}};
+                                                             {ResumeStatus::cwdMismatch, "cwdMismatch"},
+                                                             {ResumeStatus::targetMissing, "targetMissing"},
+                                                             {ResumeStatus::ephemeralLocation, "ephemeralLocation"},
+                                                             {ResumeStatus::noCwdRecorded, "noCwdRecorded"}};
     for (const auto& [status, text] : statuses) {
         EXPECT_EQ(toString(status), text);
         EXPECT_EQ(fromString<ResumeStatus>(text), status);

@@ -1,5 +1,5 @@
-#include "core/validation/EphemeralPath.h"
 #include "core/validation/ResumeValidator.h"
+#include "core/validation/EphemeralPath.h"
 
 #include "core/encoding/CwdCodec.h"
 #include "support/TempHome.h"

@@ -13,7 +13,7 @@ std::string toolUse(std::string_view id)
 std::string toolResult(std::string_view id)
 {
     return R"({"type":"user","message":{"content":[{"type":"tool_result","tool_use_id":")" + std::string(id)
-           + R"("}]}})";
+        + R"("}]}})";
 }
 
 std::string plain(int i)
@@ -23,8 +23,8 @@ std::string plain(int i)
 
 TEST(TranscriptAnalyzerTest, UnansweredCallAtTheTail)
 {
-    const auto result = TranscriptAnalyzer::analyze(plain(0) + "\n" + toolUse("a") + "\n" + toolResult("a") + "\n" +
-                                                    toolUse("b") + "\n");
+    const auto result = TranscriptAnalyzer::analyze(plain(0) + "\n" + toolUse("a") + "\n" + toolResult("a") + "\n"
+                                                    + toolUse("b") + "\n");
     EXPECT_EQ(result.lines, 4);
     EXPECT_EQ(result.unansweredAtTail, std::vector<std::string>{"b"});
     EXPECT_TRUE(result.unansweredInMiddle.empty());
@@ -43,8 +43,8 @@ TEST(TranscriptAnalyzerTest, UnansweredCallInTheMiddleStopsCompleteness)
     EXPECT_EQ(result.unansweredInMiddle, std::vector<std::string>{"z"});
     EXPECT_EQ(result.lastCompleteLineIndex, 2);
     // Answered before the call: answering is by id, not position; a repeated id moves to its later line.
-    const auto early = TranscriptAnalyzer::analyze(toolResult("r") + "\n" + toolUse("r") + "\n" + toolUse("q") + "\n" +
-                                                   plain(1) + "\n" + plain(2) + "\n" + toolUse("q") + "\n");
+    const auto early = TranscriptAnalyzer::analyze(toolResult("r") + "\n" + toolUse("r") + "\n" + toolUse("q") + "\n"
+                                                   + plain(1) + "\n" + plain(2) + "\n" + toolUse("q") + "\n");
     EXPECT_TRUE(early.unansweredInMiddle.empty());
     EXPECT_EQ(early.unansweredAtTail, std::vector<std::string>{"q"});
     EXPECT_EQ(early.lastCompleteLineIndex, 1);
@@ -53,8 +53,8 @@ TEST(TranscriptAnalyzerTest, UnansweredCallInTheMiddleStopsCompleteness)
 TEST(TranscriptAnalyzerTest, InvalidLinesAndMixedContent)
 {
     const auto result = TranscriptAnalyzer::analyze(
-        toolUse("a") + "\n" + R"({"message":{"content":["text",{"type":"tool_result","tool_use_id":"a"}]}})" + "\n" +
-        R"([1,2])" + "\n" + R"({"message":{"content":[{"type":"tool_result","tool_use_id":"a"}]})");
+        toolUse("a") + "\n" + R"({"message":{"content":["text",{"type":"tool_result","tool_use_id":"a"}]}})" + "\n"
+        + R"([1,2])" + "\n" + R"({"message":{"content":[{"type":"tool_result","tool_use_id":"a"}]})");
     EXPECT_EQ(result.lines, 4);
     EXPECT_EQ(result.invalidLines, 2); // an array, and a half-written last line
     EXPECT_EQ(result.unansweredInMiddle, std::vector<std::string>{"a"});
@@ -62,7 +62,12 @@ TEST(TranscriptAnalyzerTest, InvalidLinesAndMixedContent)
     EXPECT_EQ(TranscriptAnalyzer::analyze(""), TranscriptIntegrity{});
     EXPECT_EQ(TranscriptAnalyzer::analyze("\n\n"), TranscriptIntegrity{});
     // A CR LF pair is no line break: it joins the two objects into one line.
-    EXPECT_EQ(TranscriptAnalyzer::analyze(R"({"cwd":"/a"})" "\r\n" R"({"cwd":"/b"})" "\r\n").lines, 1);
+    EXPECT_EQ(TranscriptAnalyzer::analyze(R"({"cwd":"/a"})"
+                                          "\r\n"
+                                          R"({"cwd":"/b"})"
+                                          "\r\n")
+                  .lines,
+              1);
     EXPECT_EQ(TranscriptAnalyzer::analyze("{}\r\n").invalidLines, 0);
 }
 
@@ -73,7 +78,8 @@ TEST(TranscriptAnalyzerTest, ContextSizeKeepsTheLastPositiveSum)
     };
     const auto result = TranscriptAnalyzer::analyze(
         R"({"message":{"usage":{"input_tokens":10,"cache_read_input_tokens":2000,"cache_creation_input_tokens":5,)"
-        R"("output_tokens":300}}})" "\n"
+        R"("output_tokens":300}}})"
+        "\n"
         R"({"message":{"usage":{"input_tokens":0,"cache_read_input_tokens":0,"cache_creation_input_tokens":0}}})");
     EXPECT_EQ(result.lastContextTokens, 2015);
     EXPECT_EQ(tokens(R"("input_tokens":7.9,"cache_read_input_tokens":true,"cache_creation_input_tokens":"5")"), 8);
@@ -84,9 +90,20 @@ TEST(TranscriptAnalyzerTest, ContextSizeKeepsTheLastPositiveSum)
 
 TEST(TranscriptAnalyzerTest, RecordedDirectoriesAndDrift)
 {
-    const auto result = TranscriptAnalyzer::analyze(
-        R"({"cwd":"/a"})" "\n" R"({"cwd":"/a/sub"})" "\n" R"({"cwd":"/b"})" "\n" R"({"cwd":"/a"})" "\n"
-        R"({"cwd":"/ab"})" "\n" R"({"cwd":""})" "\n" R"({"message":{"cwd":"/m"}})" "\n");
+    const auto result = TranscriptAnalyzer::analyze(R"({"cwd":"/a"})"
+                                                    "\n"
+                                                    R"({"cwd":"/a/sub"})"
+                                                    "\n"
+                                                    R"({"cwd":"/b"})"
+                                                    "\n"
+                                                    R"({"cwd":"/a"})"
+                                                    "\n"
+                                                    R"({"cwd":"/ab"})"
+                                                    "\n"
+                                                    R"({"cwd":""})"
+                                                    "\n"
+                                                    R"({"message":{"cwd":"/m"}})"
+                                                    "\n");
     EXPECT_EQ(result.recordedCwds, (std::vector<std::string>{"/a", "/a/sub", "/b", "/ab"}));
     EXPECT_EQ(result.launchCwd, "/a");
     EXPECT_EQ(result.driftedOutOfTree(), (std::vector<std::string>{"/b", "/ab"}));
@@ -95,10 +112,23 @@ TEST(TranscriptAnalyzerTest, RecordedDirectoriesAndDrift)
 
 TEST(TranscriptAnalyzerTest, LaunchDirectoryAloneAgreesWithTheFullAnalysis)
 {
-    for (const std::string text : {"", R"({"cwd":""})" "\nnot json\n" R"({"message":{"cwd":"/m"}})" "\n"
-                                       R"({"cwd":"/a"})" "\n" R"({"cwd":"/b"})",
-                                   R"([{"cwd":"/x"}])" "\n" R"({"cwd":7})" "\n",
-                                   R"({"cwd":"/a"})" "\r\n" R"({"cwd":"/b"})" "\n" R"({"cwd":"/c"})"})
+    for (const std::string text : {"",
+                                   R"({"cwd":""})"
+                                   "\nnot json\n"
+                                   R"({"message":{"cwd":"/m"}})"
+                                   "\n"
+                                   R"({"cwd":"/a"})"
+                                   "\n"
+                                   R"({"cwd":"/b"})",
+                                   R"([{"cwd":"/x"}])"
+                                   "\n"
+                                   R"({"cwd":7})"
+                                   "\n",
+                                   R"({"cwd":"/a"})"
+                                   "\r\n"
+                                   R"({"cwd":"/b"})"
+                                   "\n"
+                                   R"({"cwd":"/c"})"})
         EXPECT_EQ(TranscriptAnalyzer::launchCwd(text), TranscriptAnalyzer::analyze(text).launchCwd) << text;
 }
 

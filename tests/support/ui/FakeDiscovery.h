@@ -22,8 +22,8 @@ inline ClaudeAccount account(std::string id, std::optional<std::string> configDi
     return {.id = id, .label = id, .alias = id, .configDir = std::move(configDir), .aliasIsSimple = true};
 }
 
-inline ProjectFolder project(
-    const std::string& accountId, const std::string& folder, ResumeStatus status = ResumeStatus::ok)
+inline ProjectFolder project(const std::string& accountId, const std::string& folder,
+                             ResumeStatus status = ResumeStatus::ok)
 {
     return {.id = accountId + ":" + folder, .accountId = accountId, .folderName = folder, .status = status};
 }
@@ -33,10 +33,10 @@ inline ProjectFolder project(
 /// test lets it go (or opens the gate), and calls made on the GUI thread are counted.
 struct FakeDiscovery {
     std::shared_ptr<DiscoveryGate> gate = std::make_shared<DiscoveryGate>();
-    std::shared_ptr<std::vector<std::vector<ClaudeAccount>>> accountsByCall
-        = std::make_shared<std::vector<std::vector<ClaudeAccount>>>();
-    std::shared_ptr<std::map<std::string, std::vector<ProjectFolder>>> projects
-        = std::make_shared<std::map<std::string, std::vector<ProjectFolder>>>();
+    std::shared_ptr<std::vector<std::vector<ClaudeAccount>>> accountsByCall =
+        std::make_shared<std::vector<std::vector<ClaudeAccount>>>();
+    std::shared_ptr<std::map<std::string, std::vector<ProjectFolder>>> projects =
+        std::make_shared<std::map<std::string, std::vector<ProjectFolder>>>();
     std::shared_ptr<std::atomic<int>> callsOnGuiThread = std::make_shared<std::atomic<int>>(0);
 
     AppEnvironment::Discovery discovery() const
@@ -51,18 +51,18 @@ struct FakeDiscovery {
                         return lists.empty() ? std::vector<ClaudeAccount>{}
                                              : lists[std::min<std::size_t>(ticket, lists.size()) - 1];
                     },
-            .indexProjects =
-                [=, *this](const ClaudeAccount& account) {
-                    if (QThread::currentThread() == gui)
-                        ++*callsOnGuiThread;
-                    const auto found = projects->find(account.id);
-                    return found == projects->end() ? std::vector<ProjectFolder>{} : found->second;
-                }};
+                .indexProjects =
+                    [=, *this](const ClaudeAccount& account) {
+                        if (QThread::currentThread() == gui)
+                            ++*callsOnGuiThread;
+                        const auto found = projects->find(account.id);
+                        return found == projects->end() ? std::vector<ProjectFolder>{} : found->second;
+                    }};
     }
 
     /// Discovery whose scans go through at once and find `accounts`, with `projectsByAccount`.
     static AppEnvironment::Discovery finding(std::vector<ClaudeAccount> accounts = {},
-        std::map<std::string, std::vector<ProjectFolder>> projectsByAccount = {})
+                                             std::map<std::string, std::vector<ProjectFolder>> projectsByAccount = {})
     {
         FakeDiscovery fake;
         fake.gate->openForAll();

@@ -15,11 +15,11 @@ namespace fs = std::filesystem;
 
 const std::string largeSession = "ae4a77f8-aedd-4bc1-888f-c94edc91af04";
 // The directories the fixture transcripts record.
-const std::initializer_list<const char*> recordedCwds{
-    "/home/marco/projects/spotter", "/home/USER/projects/spotter-worktrees/spotter-4te"};
+const std::initializer_list<const char*> recordedCwds{"/home/marco/projects/spotter",
+                                                      "/home/USER/projects/spotter-worktrees/spotter-4te"};
 
-void placeProject(
-    const fs::path& fixtures, const fs::path& folder, std::initializer_list<std::string> names, const std::string& cwd)
+void placeProject(const fs::path& fixtures, const fs::path& folder, std::initializer_list<std::string> names,
+                  const std::string& cwd)
 {
     fs::create_directories(folder);
     for (const auto& name : names)
@@ -39,15 +39,15 @@ std::optional<TranscriptHome> TranscriptHome::write(const fs::path& home)
     if (!fixtures)
         return std::nullopt;
     TranscriptHome result{.home = home,
-        .readyCwd = (home / "code" / "site").string(),
-        .oldAppCwd = (home / "code" / "old-app").string(),
-        .renamedAppCwd = (home / "code" / "renamed-app").string(),
-        .movedCwd = "/nonexistent-threadhop-fixture/spotter",
-        .movedSuggestion = (home / "code" / "spotter").string(),
-        .lostCwd = "/nonexistent-threadhop-fixture/api",
-        .temporaryCwd = "/tmp/threadhop-vanished-" + Uuid::random().lowerText() + "/scratch"};
+                          .readyCwd = (home / "code" / "site").string(),
+                          .oldAppCwd = (home / "code" / "old-app").string(),
+                          .renamedAppCwd = (home / "code" / "renamed-app").string(),
+                          .movedCwd = "/nonexistent-threadhop-fixture/spotter",
+                          .movedSuggestion = (home / "code" / "spotter").string(),
+                          .lostCwd = "/nonexistent-threadhop-fixture/api",
+                          .temporaryCwd = "/tmp/threadhop-vanished-" + Uuid::random().lowerText() + "/scratch"};
     for (const auto& folder : {result.readyCwd, result.renamedAppCwd, result.movedSuggestion,
-             (home / "code" / "api").string(), (home / "work" / "api").string()})
+                               (home / "code" / "api").string(), (home / "work" / "api").string()})
         fs::create_directories(folder);
     writeFile(home / ".claude" / ".claude.json", R"({"oauthAccount":{"emailAddress":"ana@example.com"}})");
 

@@ -13,13 +13,13 @@ namespace threadhop::testing {
 /// temporary location.
 struct TranscriptHome {
     std::filesystem::path home;
-    std::string readyCwd; ///< ok
-    std::string oldAppCwd; ///< the folder name's directory of the cwdMismatch project (gone)
+    std::string readyCwd;      ///< ok
+    std::string oldAppCwd;     ///< the folder name's directory of the cwdMismatch project (gone)
     std::string renamedAppCwd; ///< recorded by that project, and present
-    std::string movedCwd; ///< targetMissing, with one suggestion; holds the large session
+    std::string movedCwd;      ///< targetMissing, with one suggestion; holds the large session
     std::string movedSuggestion;
-    std::string lostCwd; ///< targetMissing, with two suggestions
-    std::string temporaryCwd; ///< ephemeralLocation
+    std::string lostCwd;                                           ///< targetMissing, with two suggestions
+    std::string temporaryCwd;                                      ///< ephemeralLocation
     static constexpr const char* noCwdFolder = "-Users-ana-notes"; ///< noCwdRecorded
 
     /// Writes the account into `home`, or nothing when the fixture transcripts are not there.

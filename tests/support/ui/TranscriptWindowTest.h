@@ -3,12 +3,12 @@
 #include "FakeDiscovery.h"
 #include "TranscriptHome.h"
 
-#include "ui/state/AppEnvironment.h"
 #include "ui/detail/ProjectDetailView.h"
 #include "ui/projects/ProjectListModel.h"
 #include "ui/projects/ProjectsListView.h"
-#include "ui/window/RootView.h"
 #include "ui/sheets/MigrationSheet.h"
+#include "ui/state/AppEnvironment.h"
+#include "ui/window/RootView.h"
 
 #include "core/encoding/CwdCodec.h"
 
@@ -81,7 +81,11 @@ protected:
             ->select(listModel().index(row), QItemSelectionModel::ClearAndSelect);
     }
 
-    template <typename T> T* find(const QString& name) { return child<T>(*window, name); }
+    template <typename T>
+    T* find(const QString& name)
+    {
+        return child<T>(*window, name);
+    }
 };
 
 } // namespace threadhop::testing

@@ -32,7 +32,8 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10
 }
 
 /// The child of `parent` named `name`; fails the test when there is none.
-template <typename T> T* child(const QObject& parent, const QString& name)
+template <typename T>
+T* child(const QObject& parent, const QString& name)
 {
     T* found = parent.findChild<T*>(name);
     if (!found)

@@ -1,6 +1,6 @@
+#include "theme/Theme.h"
 #include "ui/accounts/AccountListModel.h"
 #include "ui/accounts/AccountRowPresenter.h"
-#include "theme/Theme.h"
 
 #include "support/ui/QtPrinters.h"
 
@@ -18,22 +18,22 @@ using Row = AccountRowPresenter::Row;
 TEST(AccountRowPresenterTest, ASignedInAccountWithProblemsAndOneWithoutIdentityOrProjectsFolder)
 {
     const ClaudeAccount work{.id = "work",
-        .label = "claude-work",
-        .alias = "claude-work",
-        .configDir = "/Users/ana/.claude-work",
-        .identity = AccountIdentity{.emailAddress = "ana@example.com"}};
+                             .label = "claude-work",
+                             .alias = "claude-work",
+                             .configDir = "/Users/ana/.claude-work",
+                             .identity = AccountIdentity{.emailAddress = "ana@example.com"}};
     EXPECT_EQ(AccountRowPresenter::row(work, true, 3, 12),
-        (Row{u"work"_s, u"claude-work"_s, u"ana@example.com"_s, false, u"/Users/ana/.claude-work"_s, Theme::ok(),
-            u"3"_s, u"12"_s}));
+              (Row{u"work"_s, u"claude-work"_s, u"ana@example.com"_s, false, u"/Users/ana/.claude-work"_s, Theme::ok(),
+                   u"3"_s, u"12"_s}));
     const ClaudeAccount nobody{.id = "x", .label = "x", .alias = "x", .configDir = "/nowhere"};
     EXPECT_EQ(AccountRowPresenter::row(nobody, false, 0, 0),
-        (Row{u"x"_s, u"x"_s, u"not signed in"_s, true, u"/nowhere"_s, Theme::unknown(), std::nullopt, u"0"_s}));
+              (Row{u"x"_s, u"x"_s, u"not signed in"_s, true, u"/nowhere"_s, Theme::unknown(), std::nullopt, u"0"_s}));
 }
 
 TEST(AccountRowPresenterTest, EmptyStateOnlyOnceNoScanRuns)
 {
     EXPECT_EQ(AccountRowPresenter::emptyState(false, false),
-        (EmptyState{u"No accounts found"_s, Symbol::personSlash, std::nullopt}));
+              (EmptyState{u"No accounts found"_s, Symbol::personSlash, std::nullopt}));
     EXPECT_EQ(AccountRowPresenter::emptyState(false, true), std::nullopt);
     EXPECT_EQ(AccountRowPresenter::emptyState(true, false), std::nullopt);
     EXPECT_EQ(AccountRowPresenter::sectionHeader(), u"Claude Code accounts"_s);
@@ -42,13 +42,13 @@ TEST(AccountRowPresenterTest, EmptyStateOnlyOnceNoScanRuns)
 Row accountRow(const QString& id, std::optional<QString> badge = std::nullopt)
 {
     return {.id = id,
-        .label = id,
-        .identity = u"not signed in"_s,
-        .identityIsWarning = true,
-        .folder = u"/f"_s,
-        .dotColor = Theme::unknown(),
-        .problemsBadge = std::move(badge),
-        .projectCount = u"0"_s};
+            .label = id,
+            .identity = u"not signed in"_s,
+            .identityIsWarning = true,
+            .folder = u"/f"_s,
+            .dotColor = Theme::unknown(),
+            .problemsBadge = std::move(badge),
+            .projectCount = u"0"_s};
 }
 
 // The window's models also run under the model tester in the window's own tests.

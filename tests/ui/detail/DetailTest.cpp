@@ -1,3 +1,5 @@
+#include "support/ui/TranscriptWindowTest.h"
+#include "theme/Theme.h"
 #include "ui/detail/DetailPresenter.h"
 #include "ui/detail/DetailState.h"
 #include "ui/detail/SuggestionRow.h"
@@ -7,8 +9,6 @@
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/WrappingText.h"
-#include "theme/Theme.h"
-#include "support/ui/TranscriptWindowTest.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -25,13 +25,13 @@ using Row = DetailPresenter::InfoRow;
 ProjectFolder project(ResumeStatus status, std::optional<std::string> cwd = "/Users/ana/site")
 {
     return {.id = "claude:-Users-ana-site",
-        .accountId = "claude",
-        .folderName = "-Users-ana-site",
-        .actualCwd = std::move(cwd),
-        .sessionCount = 12,
-        .subagentCount = 3,
-        .totalSizeBytes = 2'700'000,
-        .status = status};
+            .accountId = "claude",
+            .folderName = "-Users-ana-site",
+            .actualCwd = std::move(cwd),
+            .sessionCount = 12,
+            .subagentCount = 3,
+            .totalSizeBytes = 2'700'000,
+            .status = status};
 }
 
 TEST(DetailPresenterTest, StatusLabelColorAndPanel)
@@ -41,7 +41,7 @@ TEST(DetailPresenterTest, StatusLabelColorAndPanel)
         {ResumeStatus::cwdMismatch, u"Folder mismatch"_s, Theme::warn(), Panel::migration},
         {ResumeStatus::targetMissing, u"Location missing"_s, Theme::broken(), Panel::migration},
         {ResumeStatus::ephemeralLocation, u"Temporary location, gone for good"_s, Theme::unknown(),
-            Panel::temporaryLocation},
+         Panel::temporaryLocation},
         {ResumeStatus::noCwdRecorded, u"No working directory recorded"_s, Theme::unknown(), Panel::resumeHint},
     };
     for (const auto& [status, label, color, panel] : cases) {
@@ -55,13 +55,14 @@ TEST(DetailPresenterTest, InformationRowsOfferToCopyOnlyTheFolderAndARecordedDir
 {
     const auto size = ProjectRowPresenter::size(2'700'000);
     EXPECT_EQ(DetailPresenter::infoRows(project(ResumeStatus::ok)),
-        (std::vector<Row>{{u"Account"_s, u"claude"_s, std::nullopt},
-            {u"Folder"_s, u"-Users-ana-site"_s, u"Copy Folder"_s},
-            {u"cwd (transcript)"_s, u"/Users/ana/site"_s, u"Copy cwd (transcript)"_s},
-            {u"Sessions"_s, u"12"_s, std::nullopt}, {u"Subagents"_s, u"3"_s, std::nullopt},
-            {u"Size"_s, size, std::nullopt}}));
+              (std::vector<Row>{{u"Account"_s, u"claude"_s, std::nullopt},
+                                {u"Folder"_s, u"-Users-ana-site"_s, u"Copy Folder"_s},
+                                {u"cwd (transcript)"_s, u"/Users/ana/site"_s, u"Copy cwd (transcript)"_s},
+                                {u"Sessions"_s, u"12"_s, std::nullopt},
+                                {u"Subagents"_s, u"3"_s, std::nullopt},
+                                {u"Size"_s, size, std::nullopt}}));
     EXPECT_EQ(DetailPresenter::infoRows(project(ResumeStatus::noCwdRecorded, std::nullopt))[2],
-        (Row{u"cwd (transcript)"_s, u"—"_s, std::nullopt}));
+              (Row{u"cwd (transcript)"_s, u"—"_s, std::nullopt}));
 }
 
 class DetailPathTest : public testing::HomeTest { };
@@ -71,8 +72,10 @@ TEST_F(DetailPathTest, TheActionBarNeedsADirectoryAtTheRecordedPath)
     std::filesystem::create_directories(home() / "dir");
     testing::writeFile(home() / "file", "x");
     const std::pair<std::optional<std::string>, bool> cases[]{{(home() / "dir").string(), true},
-        {(home() / "file").string(), false}, {(home() / "missing").string(), false}, {"", false},
-        {std::nullopt, false}};
+                                                              {(home() / "file").string(), false},
+                                                              {(home() / "missing").string(), false},
+                                                              {"", false},
+                                                              {std::nullopt, false}};
     for (const auto& [cwd, exists] : cases)
         EXPECT_EQ(DetailPresenter::pathExists(project(ResumeStatus::ok, cwd)), exists) << cwd.value_or("(absent)");
 }
@@ -81,11 +84,11 @@ TEST(DetailPresenterTest, TheResumeHintsCommandNeedsARecordedDirectoryEvenAnEmpt
 {
     const std::vector<ClaudeAccount> accounts{{.id = "claude", .alias = "claude-work", .aliasIsSimple = true}};
     EXPECT_EQ(DetailPresenter::resumeCommand(project(ResumeStatus::ok), accounts),
-        u"cd '/Users/ana/site' && claude-work --resume"_s);
-    EXPECT_EQ(
-        DetailPresenter::resumeCommand(project(ResumeStatus::noCwdRecorded, ""), {}), u"cd '' && claude --resume"_s);
-    EXPECT_EQ(
-        DetailPresenter::resumeCommand(project(ResumeStatus::noCwdRecorded, std::nullopt), accounts), std::nullopt);
+              u"cd '/Users/ana/site' && claude-work --resume"_s);
+    EXPECT_EQ(DetailPresenter::resumeCommand(project(ResumeStatus::noCwdRecorded, ""), {}),
+              u"cd '' && claude --resume"_s);
+    EXPECT_EQ(DetailPresenter::resumeCommand(project(ResumeStatus::noCwdRecorded, std::nullopt), accounts),
+              std::nullopt);
 }
 
 TEST(DetailStateTest, ChoosingADestination)
@@ -143,15 +146,15 @@ TEST_F(ProjectDetailViewTest, EachStatusShowsItsOnePanelAndTheActionBarOnlyOverA
     // folder, title, status label, panel, action bar, resume command
     const std::tuple<std::string, QString, QString, QString, bool, std::optional<QString>> cases[]{
         {CwdCodec::encode(fixture->readyCwd), q(fixture->readyCwd), u"Resume OK"_s, u"resumeHint"_s, true,
-            command(fixture->readyCwd)},
+         command(fixture->readyCwd)},
         {CwdCodec::encode(fixture->oldAppCwd), q(fixture->renamedAppCwd), u"Folder mismatch"_s, u"migrationPanel"_s,
-            true, std::nullopt},
+         true, std::nullopt},
         {CwdCodec::encode(fixture->movedCwd), q(fixture->movedCwd), u"Location missing"_s, u"migrationPanel"_s, false,
-            std::nullopt},
+         std::nullopt},
         {CwdCodec::encode(fixture->temporaryCwd), q(fixture->temporaryCwd), u"Temporary location, gone for good"_s,
-            u"temporaryLocationPanel"_s, false, std::nullopt},
+         u"temporaryLocationPanel"_s, false, std::nullopt},
         {testing::TranscriptHome::noCwdFolder, u"/Users/ana/notes"_s, u"No working directory recorded"_s,
-            u"resumeHint"_s, false, std::nullopt},
+         u"resumeHint"_s, false, std::nullopt},
     };
     for (const auto& [folder, title, label, shownPanel, actionBar, resume] : cases) {
         env->setSelectedProjectId(idOf(folder));
@@ -172,7 +175,7 @@ TEST_F(ProjectDetailViewTest, EachStatusShowsItsOnePanelAndTheActionBarOnlyOverA
 
     select(fixture->temporaryCwd);
     EXPECT_EQ(testing::child<CommandBlock>(*find<QWidget>(u"temporaryLocationPanel"_s), u"commandBlock"_s)->command(),
-        q(fixture->temporaryCwd));
+              q(fixture->temporaryCwd));
     EXPECT_TRUE(find<QLabel>(u"temporaryExplanation"_s)->text().contains(u"a directory the system creates to throw"_s));
 }
 
@@ -221,11 +224,11 @@ TEST_F(ProjectDetailViewTest, MoveToTheOwnFolderLeavesANoteAndAnotherFolderPrese
 {
     select(fixture->readyCwd);
     EXPECT_EQ(button(u"moveToButton"_s).toolTip(),
-        u"Move this project's conversations to another folder, so `--resume` finds them there instead."_s);
+              u"Move this project's conversations to another folder, so `--resume` finds them there instead."_s);
     answer = q(fixture->readyCwd) + u"/."_s;
     button(u"moveToButton"_s).click();
-    EXPECT_EQ(
-        asked, (std::vector{std::pair(u"Move Here"_s, u"Choose the folder these conversations should belong to."_s)}));
+    EXPECT_EQ(asked,
+              (std::vector{std::pair(u"Move Here"_s, u"Choose the folder these conversations should belong to."_s)}));
     EXPECT_EQ(find<QLabel>(u"actionNote"_s)->text(), u"That is already this project's folder — nothing to move."_s);
     EXPECT_EQ(sheet(), nullptr);
 

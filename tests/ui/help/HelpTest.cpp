@@ -1,8 +1,8 @@
+#include "support/ui/UiTest.h"
 #include "ui/help/HelpContent.h"
 #include "ui/help/HelpView.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/widgets/CommandBlock.h"
-#include "support/ui/UiTest.h"
 
 #include <QLabel>
 #include <QScrollBar>
@@ -24,13 +24,16 @@ const HelpSection& section(const std::vector<HelpSection>& sections, const QStri
 TEST(HelpContentTest, TheTenSectionsInOrderAndTheSupportPage)
 {
     const auto sections = HelpContent::all(u"https://example.com/threadhop"_s);
-    const std::pair<QString, QString> expected[]{{u"what"_s, u"What Threadhop does"_s},
+    const std::pair<QString, QString> expected[]{
+        {u"what"_s, u"What Threadhop does"_s},
         {u"move"_s, u"Move a conversation to another folder"_s},
         {u"repair"_s, u"You moved the folder and resume stopped working"_s},
         {u"suggestions"_s, u"Suggested locations"_s},
         {u"populated"_s, u"Moving into a project that already has conversations"_s},
-        {u"ephemeral"_s, u"“Temporary location, gone for good”"_s}, {u"resume"_s, u"Resuming after a move"_s},
-        {u"safety"_s, u"What is written, and what is kept"_s}, {u"history"_s, u"Undoing a migration"_s},
+        {u"ephemeral"_s, u"“Temporary location, gone for good”"_s},
+        {u"resume"_s, u"Resuming after a move"_s},
+        {u"safety"_s, u"What is written, and what is kept"_s},
+        {u"history"_s, u"Undoing a migration"_s},
         {u"support"_s, u"Support"_s}};
     ASSERT_EQ(sections.size(), std::size(expected));
     for (std::size_t i = 0; i < sections.size(); ++i) {
@@ -39,7 +42,7 @@ TEST(HelpContentTest, TheTenSectionsInOrderAndTheSupportPage)
     }
     EXPECT_EQ(section(sections, u"support"_s).paragraphs, QStringList{u"https://example.com/threadhop"_s});
     EXPECT_EQ(section(sections, u"repair"_s).paragraphs.at(1),
-        u"This is the same operation as a move; the only difference is that the old location is already gone."_s);
+              u"This is the same operation as a move; the only difference is that the old location is already gone."_s);
     for (const auto* id : {u"what", u"populated"})
         EXPECT_TRUE(section(sections, QString::fromUtf16(id)).paragraphs.join(u' ').contains(u"`claude --resume`"_s));
     const QString history = section(sections, u"history"_s).paragraphs.at(0);
@@ -50,16 +53,20 @@ TEST(HelpContentTest, TheTenSectionsInOrderAndTheSupportPage)
 TEST(HelpContentTest, OnlyAParagraphStartingWithCdAndASpaceIsACommand)
 {
     const std::pair<QString, bool> cases[]{{u"cd '/path/to/your/project' && claude --resume"_s, true},
-        {u"cd /x"_s, true}, {u"cd"_s, false}, {u"cd\t/x"_s, false}, {u" cd /x"_s, false},
-        {u"Run cd /x first"_s, false}, {u"CD /x"_s, false}};
+                                           {u"cd /x"_s, true},
+                                           {u"cd"_s, false},
+                                           {u"cd\t/x"_s, false},
+                                           {u" cd /x"_s, false},
+                                           {u"Run cd /x first"_s, false},
+                                           {u"CD /x"_s, false}};
     for (const auto& [text, command] : cases)
         EXPECT_EQ(HelpContent::isCommand(text), command) << text.toStdString();
 }
 
 TEST(HelpContentTest, ProductPageOrItsFallbackAndThePlatformsWords)
 {
-    EXPECT_EQ(
-        HelpContent::productPageParagraph(u"https://example.com"_s, u"Visit our page."_s), u"https://example.com"_s);
+    EXPECT_EQ(HelpContent::productPageParagraph(u"https://example.com"_s, u"Visit our page."_s),
+              u"https://example.com"_s);
     EXPECT_EQ(HelpContent::productPageParagraph(QString(), u"Visit our page."_s), u"Visit our page."_s);
 
     const QString ephemeral = section(HelpContent::all(u"x"_s), u"ephemeral"_s).paragraphs.at(0);
@@ -87,7 +94,7 @@ TEST(HelpWindowTest, ParagraphsAsTextOrCommandBlocksInAFixedScrollingFrame)
     EXPECT_EQ(blocks.front()->parentWidget(), child<QWidget>(*view, u"resume"_s));
     EXPECT_EQ(blocks.front()->command(), u"cd '/path/to/your/project' && claude --resume"_s);
     EXPECT_EQ(child<QWidget>(*view, u"support"_s)->findChild<QLabel*>(u"helpParagraph"_s)->text(),
-        u"https://example.com/threadhop"_s);
+              u"https://example.com/threadhop"_s);
 }
 
 TEST(HelpWindowTest, EscapeAndControlWCloseIt)

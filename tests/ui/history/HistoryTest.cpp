@@ -1,12 +1,12 @@
+#include "support/ui/FakeDiscovery.h"
+#include "support/ui/TranscriptHome.h"
+#include "theme/Theme.h"
 #include "ui/history/HistoryPresenter.h"
 #include "ui/history/HistoryRow.h"
 #include "ui/history/HistoryView.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/window/RootView.h"
-#include "theme/Theme.h"
-#include "support/ui/FakeDiscovery.h"
-#include "support/ui/TranscriptHome.h"
 
 #include "core/migration/BackupArchiver.h"
 #include "core/migration/ConversationMigrator.h"
@@ -30,16 +30,16 @@ namespace fs = std::filesystem;
 MigrationRecord record(bool success = true, bool dryRun = false, std::optional<std::string> message = std::nullopt)
 {
     return {.id = Uuid::random(),
-        .accountId = "work",
-        .oldCwd = "/Users/ana/old app",
-        .newCwd = "/Users/ana/new",
-        .oldFolder = "-Users-ana-old-app",
-        .newFolder = "-Users-ana-new",
-        .filesRewritten = 12,
-        .occurrencesReplaced = 3456,
-        .dryRun = dryRun,
-        .success = success,
-        .message = std::move(message)};
+            .accountId = "work",
+            .oldCwd = "/Users/ana/old app",
+            .newCwd = "/Users/ana/new",
+            .oldFolder = "-Users-ana-old-app",
+            .newFolder = "-Users-ana-new",
+            .filesRewritten = 12,
+            .occurrencesReplaced = 3456,
+            .dryRun = dryRun,
+            .success = success,
+            .message = std::move(message)};
 }
 
 std::vector<QString> badgeTexts(const MigrationRecord& shown)
@@ -99,7 +99,7 @@ TEST(HistoryPresenterTest, SlotOrderRestoreRecordThenButtonThenReason)
         {record(false), std::nullopt, Slots::Button{}},
         {record(true, true), refusal, Slots::Reason{u"A dry run changed nothing."_s}},
         {record(), MigrationError::backupFailed("The backup no longer exists."),
-            Slots::Reason{u"Backup failed: The backup no longer exists."_s}},
+         Slots::Reason{u"Backup failed: The backup no longer exists."_s}},
     };
     for (const auto& [input, obstacle, expected] : cases)
         EXPECT_EQ(Presenter::restoreSlot(input, obstacle), expected);
@@ -129,7 +129,8 @@ TEST(HistoryPresenterTest, ObstacleOfARestoreRecordAndOfAnAccountNotScanned)
 
 TEST(HistoryPresenterTest, ConfirmationAndAccountGoneTexts)
 {
-    EXPECT_EQ(Presenter::confirmationMessage(record()),
+    EXPECT_EQ(
+        Presenter::confirmationMessage(record()),
         u"Restores folder -Users-ana-old-app and removes -Users-ana-new. Anything created in the new location "
         u"after the migration is archived to a .tar.gz first, so it can be recovered — but it will not be in place "
         u"any more."_s);
@@ -167,12 +168,12 @@ protected:
     MigrationRecord migrate() const
     {
         return ConversationMigrator::migrate({.accountId = "claude",
-                                                 .projectsRoot = projects,
-                                                 .oldFolderName = "-w-old",
-                                                 .oldCwd = "/w/old",
-                                                 .newCwd = "/w/new",
-                                                 .allowPopulatedDestination = true},
-            "20240501-093000");
+                                              .projectsRoot = projects,
+                                              .oldFolderName = "-w-old",
+                                              .oldCwd = "/w/old",
+                                              .newCwd = "/w/new",
+                                              .allowPopulatedDestination = true},
+                                             "20240501-093000");
     }
 
     HistoryView& openHistory()

@@ -1,5 +1,5 @@
-#include "ui/projects/ProjectRowPresenter.h"
 #include "ui/projects/ProjectsListPresenter.h"
+#include "ui/projects/ProjectRowPresenter.h"
 
 #include "support/ui/QtPrinters.h"
 
@@ -13,9 +13,9 @@ using namespace Qt::StringLiterals;
 ProjectFolder project(std::string folderName, std::optional<std::string> cwd = std::nullopt)
 {
     return {.id = "claude:" + folderName,
-        .accountId = "claude",
-        .folderName = std::move(folderName),
-        .actualCwd = std::move(cwd)};
+            .accountId = "claude",
+            .folderName = std::move(folderName),
+            .actualCwd = std::move(cwd)};
 }
 
 TEST(ProjectRowPresenterTest, DisplayPathPrefersARecordedDirectoryAndOtherwiseOnlyLooksLikeAPath)
@@ -41,9 +41,10 @@ TEST(ProjectRowPresenterTest, DetailLineShowsSubagentsOnlyWhenThereAreAnyAndSize
     EXPECT_TRUE(size.contains(u"1.5"_s) && size.contains(u"MB"_s)) << size.toStdString();
     using Item = ProjectRowPresenter::DetailItem;
     EXPECT_EQ(ProjectRowPresenter::detailItems(folder),
-        (std::vector<Item>{{Symbol::bubbleLeft, u"7"_s}, {Symbol::externaldrive, size}}));
+              (std::vector<Item>{{Symbol::bubbleLeft, u"7"_s}, {Symbol::externaldrive, size}}));
     folder.subagentCount = 1;
-    EXPECT_EQ(ProjectRowPresenter::detailItems(folder),
+    EXPECT_EQ(
+        ProjectRowPresenter::detailItems(folder),
         (std::vector<Item>{{Symbol::bubbleLeft, u"7"_s}, {Symbol::person2, u"1"_s}, {Symbol::externaldrive, size}}));
 }
 
@@ -61,15 +62,14 @@ TEST(ProjectsListPresenterTest, EmptyStatesInTheirOrderOfPrecedence)
         {true, {}, true, "x", true, noProjects},
         {true, twelve, true, " \t", true, EmptyState{u"No problems 🎉"_s, Symbol::checkmarkSeal, std::nullopt}},
         {true, twelve, true, " zz ", false,
-            EmptyState{
-                u"Nothing matches “ zz ”"_s, Symbol::magnifyingglass, u"12 projects are hidden by this search."_s}},
+         EmptyState{u"Nothing matches “ zz ”"_s, Symbol::magnifyingglass, u"12 projects are hidden by this search."_s}},
         {true, twelve, true, "zz", true,
-            EmptyState{u"Nothing matches “zz”"_s, Symbol::magnifyingglass,
-                u"Two filters are on. Turn off “Problems only” to search all 12 projects."_s}},
+         EmptyState{u"Nothing matches “zz”"_s, Symbol::magnifyingglass,
+                    u"Two filters are on. Turn off “Problems only” to search all 12 projects."_s}},
     };
     for (const auto& [accountSelected, all, filteredIsEmpty, search, problemsOnly, expected] : cases) {
         EXPECT_EQ(ProjectsListPresenter::emptyState(accountSelected, all, filteredIsEmpty, search, problemsOnly),
-            expected)
+                  expected)
             << "search “" << search << "”, problems only " << problemsOnly;
     }
 }

@@ -1,10 +1,10 @@
+#include "ui/sessions/SessionsSection.h"
+#include "support/ui/FakeDiscovery.h"
+#include "theme/Theme.h"
 #include "ui/sessions/LineLimitedLabel.h"
 #include "ui/sessions/SessionRow.h"
 #include "ui/sessions/SessionRowPresenter.h"
-#include "ui/sessions/SessionsSection.h"
 #include "ui/sheets/AccountMoveSheet.h"
-#include "theme/Theme.h"
-#include "support/ui/FakeDiscovery.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -62,12 +62,13 @@ protected:
 
     SessionsSection& show(std::vector<SessionInfo> sessions, bool pathExists, bool knowsItsAccount = true)
     {
-        auto* section = new SessionsSection(env, std::move(sessions),
+        auto* section = new SessionsSection(
+            env, std::move(sessions),
             {.cwd = "/a/b",
-                .alias = "claude",
-                .pathExists = pathExists,
-                .account = knowsItsAccount ? std::optional(testing::account("claude")) : std::nullopt,
-                .project = ProjectFolder{.id = "claude:-a-b", .accountId = "claude", .folderName = "-a-b"}},
+             .alias = "claude",
+             .pathExists = pathExists,
+             .account = knowsItsAccount ? std::optional(testing::account("claude")) : std::nullopt,
+             .project = ProjectFolder{.id = "claude:-a-b", .accountId = "claude", .folderName = "-a-b"}},
             &host);
         delete host.layout();
         auto* layout = new QVBoxLayout(&host);
@@ -86,11 +87,11 @@ TEST_F(SessionsSectionTest, ARowOpensOnItsMessagesCappedAtThreeLinesAndClosesAga
     EXPECT_EQ(text(show({}, true), u"noSessionsText"_s), u"No sessions."_s);
 
     SessionsSection& section = show({{.id = "5e55105e-0000-4000-8000-000000000001",
-                                         .lastModified = std::chrono::system_clock::now() - std::chrono::hours(3),
-                                         .userMessageCount = 12,
-                                         .recentUserMessages = {"one\ntwo\nthree\nfour\nfive", "short"}},
-                                        {.id = "abc", .userMessageCount = 0}},
-        false);
+                                      .lastModified = std::chrono::system_clock::now() - std::chrono::hours(3),
+                                      .userMessageCount = 12,
+                                      .recentUserMessages = {"one\ntwo\nthree\nfour\nfive", "short"}},
+                                     {.id = "abc", .userMessageCount = 0}},
+                                    false);
     EXPECT_FALSE(testing::has(section, u"noSessionsText"_s));
     ASSERT_EQ(section.rows().size(), 2u);
     SessionRow& row = *section.rows()[0];

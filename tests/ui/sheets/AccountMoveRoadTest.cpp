@@ -1,10 +1,10 @@
 // The account-move road: real transcripts, the real engine, and an account beside the default one
 // that discovery alone would never return.
+#include "support/ui/FakeDiscovery.h"
+#include "support/ui/TranscriptHome.h"
 #include "ui/sheets/AccountMoveSheet.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"
-#include "support/ui/FakeDiscovery.h"
-#include "support/ui/TranscriptHome.h"
 
 #include "core/discovery/AccountScanner.h"
 #include "core/encoding/CwdCodec.h"
@@ -42,19 +42,21 @@ TEST_F(AccountMoveRoadTest, AForkCopiesTheConversationIntoTheFirstOtherAccountWi
                                     found.push_back(testing::account(id, (home() / ("." + id)).string()));
                                 return found;
                             },
-        .indexProjects = AppEnvironment::Discovery::standard().indexProjects});
+                        .indexProjects = AppEnvironment::Discovery::standard().indexProjects});
     testing::rescan(env);
     const auto& projects = env.projects("claude");
-    const auto project = std::find_if(projects.begin(), projects.end(),
-        [&](const ProjectFolder& each) { return each.folderName == CwdCodec::encode(fixture->readyCwd); });
+    const auto project = std::find_if(projects.begin(), projects.end(), [&](const ProjectFolder& each) {
+        return each.folderName == CwdCodec::encode(fixture->readyCwd);
+    });
     ASSERT_NE(project, projects.end());
     const fs::path source = fixture->folderOf(fixture->readyCwd);
     const std::string original = testing::readFile(source / "short.jsonl");
 
     QWidget host;
     host.show();
-    QPointer<AccountMoveSheet> sheet = new AccountMoveSheet(env, env.accounts().front(), *project,
-        {.id = "short", .userMessageCount = 3}, fixture->readyCwd, AccountMoveEngine::standard(), &host);
+    QPointer<AccountMoveSheet> sheet =
+        new AccountMoveSheet(env, env.accounts().front(), *project, {.id = "short", .userMessageCount = 3},
+                             fixture->readyCwd, AccountMoveEngine::standard(), &host);
     sheet->open();
     ASSERT_TRUE(waitUntil([&] { return sheet->preview() || sheet->previewError(); }, 60'000));
     EXPECT_EQ(sheet->targetId(), "claude-work");
@@ -80,9 +82,9 @@ TEST_F(AccountMoveRoadTest, AForkCopiesTheConversationIntoTheFirstOtherAccountWi
     EXPECT_EQ(child<QLabel>(*sheet, u"reportMessage"_s)->text(), QString::fromStdString(*history[0].message));
     EXPECT_EQ(child<QLabel>(*sheet, u"newSessionIdText"_s)->text(), u"New session id: "_s + newId);
     EXPECT_EQ(child<WrappingText>(*sheet, u"resumeCommandText"_s)->text(),
-        u"cd '"_s + QString::fromStdString(fixture->readyCwd) + u"' && claude-work --resume "_s + newId);
+              u"cd '"_s + QString::fromStdString(fixture->readyCwd) + u"' && claude-work --resume "_s + newId);
     EXPECT_EQ(child<QLabel>(*sheet, u"movesNote"_s)->text(),
-        u"A note was written to THREADHOP-MOVES.md in both project folders."_s);
+              u"A note was written to THREADHOP-MOVES.md in both project folders."_s);
     EXPECT_EQ(button(*sheet, u"revealBackupButton"_s).text(), u"Show backup in folder"_s);
     EXPECT_TRUE(button(*sheet, u"revealBackupButton"_s).isVisible());
 

@@ -1,12 +1,12 @@
 // What the account-move sheet decides and says (destinations, the engine's input, when the move
 // may start, the cost, the warnings and the report), and the sheet itself over the test's engine.
+#include "ui/sheets/AccountMoveSheet.h"
+#include "support/ui/FakeDiscovery.h"
+#include "theme/Theme.h"
 #include "ui/sheets/AccountMovePreviewPresenter.h"
 #include "ui/sheets/AccountMoveReportPresenter.h"
-#include "ui/sheets/AccountMoveSheet.h"
 #include "ui/sheets/AccountMoveSheetPresenter.h"
 #include "ui/widgets/SymbolLabel.h"
-#include "theme/Theme.h"
-#include "support/ui/FakeDiscovery.h"
 
 #include "core/migration/AccountMover.h"
 
@@ -41,9 +41,10 @@ protected:
 TEST_F(AccountMoveSheetPresenterTest, CandidatesLeaveOutExactlyTheAccountsTheEngineRefusesAsTheSource)
 {
     const std::string claude = (home() / ".claude").string();
-    const std::vector<ClaudeAccount> accounts{account("work", claude + "-work"), source, account("slash", claude + "/"),
-        account("dots", (home() / "x" / ".." / ".claude").string()), account("twice", claude + "//"),
-        account("other", claude + "-work/../.claude-other")};
+    const std::vector<ClaudeAccount> accounts{
+        account("work", claude + "-work"), source,
+        account("slash", claude + "/"),    account("dots", (home() / "x" / ".." / ".claude").string()),
+        account("twice", claude + "//"),   account("other", claude + "-work/../.claude-other")};
     const auto candidates = Presenter::candidates(accounts, source);
     std::vector<std::string> ids;
     for (const auto& candidate : candidates)
@@ -72,15 +73,15 @@ TEST_F(AccountMoveSheetPresenterTest, TheEngineIsAlwaysAskedForTheSameDirectoryW
     const auto input = Presenter::makeInput(source, work, project, session, "/a/b", {});
     ASSERT_TRUE(input);
     EXPECT_EQ(*input,
-        (AccountMoveInput{.source = source,
-            .target = work,
-            .sessionId = session.id,
-            .sourceFolderName = "-a-b",
-            .launchCwd = "/a/b",
-            .newCwd = std::nullopt,
-            .mode = MoveMode::fork,
-            .scope = TranscriptScope::full(),
-            .rewriteHistory = false}));
+              (AccountMoveInput{.source = source,
+                                .target = work,
+                                .sessionId = session.id,
+                                .sourceFolderName = "-a-b",
+                                .launchCwd = "/a/b",
+                                .newCwd = std::nullopt,
+                                .mode = MoveMode::fork,
+                                .scope = TranscriptScope::full(),
+                                .rewriteHistory = false}));
     const auto trimmed = Presenter::makeInput(source, work, project, session, "/a/b", {MoveMode::clone, true, 200});
     EXPECT_EQ(trimmed->scope, TranscriptScope::trimmed(200));
     EXPECT_EQ(trimmed->mode, MoveMode::clone);
@@ -98,7 +99,7 @@ TEST_F(AccountMoveSheetPresenterTest, CanMoveFailsAtEachOfItsFiveSteps)
     const std::optional<QString> error = u"The transcript is gone."_s;
     // target, preview, preview error, trim → may move
     const std::tuple<std::optional<ClaudeAccount>, std::optional<AccountMovePreview>, std::optional<QString>, bool,
-        bool>
+                     bool>
         cases[]{
             {target, sound, std::nullopt, false, true},
             {target, atTheEnd, std::nullopt, false, true},
@@ -124,9 +125,9 @@ TEST_F(AccountMoveSheetPresenterTest, AccountTextsSayWhoIsSignedIn)
     EXPECT_EQ(Presenter::pickerText(nobody), u"claude-x — not signed in"_s);
     const QPalette palette;
     EXPECT_EQ(Presenter::accountLabel(signedIn, palette),
-        (Presenter::AccountLabel{u"claude-work"_s, u"— ana@example.com"_s, Theme::secondaryText(palette)}));
+              (Presenter::AccountLabel{u"claude-work"_s, u"— ana@example.com"_s, Theme::secondaryText(palette)}));
     EXPECT_EQ(Presenter::accountLabel(nobody, palette),
-        (Presenter::AccountLabel{u"claude-x"_s, u"— not signed in"_s, Theme::warn()}));
+              (Presenter::AccountLabel{u"claude-x"_s, u"— not signed in"_s, Theme::warn()}));
 
     EXPECT_EQ(Presenter::sessionText(session), u"5e55105e… · 1 messages"_s) << "the plural stays";
     EXPECT_EQ(Presenter::sessionText({.id = "abc", .userMessageCount = 0}), u"abc… · 0 messages"_s);
@@ -135,9 +136,9 @@ TEST_F(AccountMoveSheetPresenterTest, AccountTextsSayWhoIsSignedIn)
 AccountMovePreview quiet()
 {
     return {.fileCount = 5,
-        .subagentCount = 2,
-        .totalBytes = 10'000'000,
-        .integrity = {.launchCwd = "/a/b", .recordedCwds = {"/a/b", "/a/b/sub"}}};
+            .subagentCount = 2,
+            .totalBytes = 10'000'000,
+            .integrity = {.launchCwd = "/a/b", .recordedCwds = {"/a/b", "/a/b/sub"}}};
 }
 
 std::vector<int> numbers(const std::vector<Preview::Warning>& warnings)
@@ -155,17 +156,20 @@ TEST(AccountMovePreviewPresenterTest, TheCostIsMeasuredWhenTheTranscriptSaysAndE
     const Preview::Cost withUsage = Preview::cost(measured, work);
     EXPECT_EQ(withUsage.estimate, u"Resuming re-sends about **120k tokens** on work"_s);
     EXPECT_EQ(withUsage.basis, u"Measured from the conversation's own last context size."_s);
-    EXPECT_EQ(withUsage.cacheNote,
+    EXPECT_EQ(
+        withUsage.cacheNote,
         u"The prompt cache does not cross accounts, so the context is charged again in full there. Nothing here is "
         u"capped: the choice is yours."_s);
     const Preview::Cost withoutUsage = Preview::cost(quiet(), std::nullopt);
     EXPECT_EQ(withoutUsage.estimate, u"Resuming re-sends about **2.5M tokens** on the destination"_s);
     EXPECT_EQ(withoutUsage.basis, u"Estimated from file size — this transcript records no usage data."_s);
 
-    EXPECT_EQ(Preview::modeText(MoveMode::fork),
+    EXPECT_EQ(
+        Preview::modeText(MoveMode::fork),
         u"Rewrites the identity chain, so the copy is a new conversation with the same content and no duplicate id "
         u"anywhere."_s);
-    EXPECT_EQ(Preview::modeText(MoveMode::clone),
+    EXPECT_EQ(
+        Preview::modeText(MoveMode::clone),
         u"Keeps the same session id. The conversation becomes resumable from both accounts — and the id then exists "
         u"twice, so any index keyed on it counts it twice."_s);
 }
@@ -178,38 +182,57 @@ TEST(AccountMovePreviewPresenterTest, EachWarningAppearsForItsOwnConditionAndAlw
     const auto always = Preview::warnings(quiet(), source, palette);
     ASSERT_EQ(numbers(always), (std::vector<int>{1, 7}));
     EXPECT_EQ(always[0],
-        (Preview::Warning{1, Symbol::docOnDoc, u"5 files — 1 transcript + 2 subagent transcripts and their sidecars"_s,
-            std::nullopt, {}}));
-    EXPECT_EQ(always[1],
-        (Preview::Warning{7, Symbol::trayAndArrowDown,
-            u"Staying behind in claude: file-history, todos, plans and shell snapshots. Undo history "
-            u"does not travel."_s,
-            secondary, {}}));
+              (Preview::Warning{1,
+                                Symbol::docOnDoc,
+                                u"5 files — 1 transcript + 2 subagent transcripts and their sidecars"_s,
+                                std::nullopt,
+                                {}}));
+    EXPECT_EQ(
+        always[1],
+        (Preview::Warning{7,
+                          Symbol::trayAndArrowDown,
+                          u"Staying behind in claude: file-history, todos, plans and shell snapshots. Undo history "
+                          u"does not travel."_s,
+                          secondary,
+                          {}}));
 
     // Each condition alone adds its one warning between the two that are always there.
     const std::pair<std::function<void(AccountMovePreview&)>, Preview::Warning> alone[]{
         {[](auto& preview) { preview.sourceIsLive = LiveSession{.pid = 4242, .sessionId = "s"}; },
-            {2, Symbol::boltHorizontalCircleFill,
-                u"This session is running right now (pid 4242). You are copying a snapshot; from here the two "
-                u"diverge."_s,
-                Theme::warn(), {}}},
-        {[](auto& preview) { preview.integrity.recordedCwds = {"/a/b", "/a/bc", "/a/b/sub", "/tmp/elsewhere"}; },
-            {3, Symbol::arrowTriangleBranch,
-                u"2 recorded working directories lie outside this project and are never rewritten."_s, secondary,
-                u"/a/bc\n/tmp/elsewhere"_s}},
+         {2,
+          Symbol::boltHorizontalCircleFill,
+          u"This session is running right now (pid 4242). You are copying a snapshot; from here the two "
+          u"diverge."_s,
+          Theme::warn(),
+          {}}},
+        {[](auto& preview) {
+             preview.integrity.recordedCwds = {"/a/b", "/a/bc", "/a/b/sub", "/tmp/elsewhere"};
+         },
+         {3, Symbol::arrowTriangleBranch,
+          u"2 recorded working directories lie outside this project and are never rewritten."_s, secondary,
+          u"/a/bc\n/tmp/elsewhere"_s}},
         {[](auto& preview) { preview.integrity.unansweredAtTail = {"toolu_9"}; },
-            {4, Symbol::hourglass,
-                u"A tool call is in flight at the end of the transcript — normal for a live session, and not a "
-                u"problem."_s,
-                secondary, {}}},
-        {[](auto& preview) { preview.integrity.unansweredInMiddle = {"toolu_1", "toolu_2"}; },
-            {5, Symbol::exclamationmarkTriangleFill,
-                u"2 tool calls were never answered and have content after them. Trim to a complete exchange "
-                u"first."_s,
-                Theme::broken(), {}}},
+         {4,
+          Symbol::hourglass,
+          u"A tool call is in flight at the end of the transcript — normal for a live session, and not a "
+          u"problem."_s,
+          secondary,
+          {}}},
+        {[](auto& preview) {
+             preview.integrity.unansweredInMiddle = {"toolu_1", "toolu_2"};
+         },
+         {5,
+          Symbol::exclamationmarkTriangleFill,
+          u"2 tool calls were never answered and have content after them. Trim to a complete exchange "
+          u"first."_s,
+          Theme::broken(),
+          {}}},
         {[](auto& preview) { preview.collision = true; },
-            {6, Symbol::exclamationmarkOctagonFill, u"The destination already holds this conversation."_s,
-                Theme::broken(), {}}},
+         {6,
+          Symbol::exclamationmarkOctagonFill,
+          u"The destination already holds this conversation."_s,
+          Theme::broken(),
+          {}}},
     };
     AccountMovePreview everything = quiet();
     for (const auto& [condition, warning] : alone) {
@@ -231,20 +254,21 @@ TEST(AccountMovePreviewPresenterTest, TheReportResumesTheCopyByItsOwnIdInTheTarg
 {
     const SessionInfo session{.id = "5e55105e-0000-4000-8000-000000000001"};
     const MigrationRecord fork{.newCwd = "/a/it's b",
-        .backupPath = "/backups/-a-b-20240101-120000.tar.gz",
-        .message = "Fork to work: 3 files, Full.",
-        .newSessionId = "0a0a0a0a-1111-4222-8333-444444444444"};
+                               .backupPath = "/backups/-a-b-20240101-120000.tar.gz",
+                               .message = "Fork to work: 3 files, Full.",
+                               .newSessionId = "0a0a0a0a-1111-4222-8333-444444444444"};
     EXPECT_EQ(AccountMoveReportPresenter::report(fork, &work, session),
-        (AccountMoveReportPresenter::Report{u"Fork to work: 3 files, Full."_s,
-            u"New session id: 0a0a0a0a-1111-4222-8333-444444444444"_s,
-            u"cd '/a/it'\\''s b' && CLAUDE_CONFIG_DIR='/h/it'\\''s work' claude --resume "
-            u"0a0a0a0a-1111-4222-8333-444444444444"_s,
-            u"Backup: /backups/-a-b-20240101-120000.tar.gz"_s}));
+              (AccountMoveReportPresenter::Report{
+                  u"Fork to work: 3 files, Full."_s, u"New session id: 0a0a0a0a-1111-4222-8333-444444444444"_s,
+                  u"cd '/a/it'\\''s b' && CLAUDE_CONFIG_DIR='/h/it'\\''s work' claude --resume "
+                  u"0a0a0a0a-1111-4222-8333-444444444444"_s,
+                  u"Backup: /backups/-a-b-20240101-120000.tar.gz"_s}));
 
     const MigrationRecord clone{.newCwd = "/a/b", .message = "Clone to work: 3 files, Full."};
     EXPECT_EQ(AccountMoveReportPresenter::report(clone, nullptr, session),
-        (AccountMoveReportPresenter::Report{u"Clone to work: 3 files, Full."_s, std::nullopt,
-            u"cd '/a/b' && claude --resume 5e55105e-0000-4000-8000-000000000001"_s, std::nullopt}));
+              (AccountMoveReportPresenter::Report{
+                  u"Clone to work: 3 files, Full."_s, std::nullopt,
+                  u"cd '/a/b' && claude --resume 5e55105e-0000-4000-8000-000000000001"_s, std::nullopt}));
     EXPECT_EQ(AccountMoveReportPresenter::report({}, &work, session).message, QString());
 }
 
@@ -297,12 +321,12 @@ protected:
                                              throw std::runtime_error(fake->errors.at(input.target.id));
                                          return AccountMovePreview{.targetFolder = input.target.id};
                                      },
-            .move = [fake = fake](const AccountMoveInput&, const std::string&) -> MigrationRecord {
-                fake->moveGate.enter();
-                throw std::runtime_error("No space left on device");
-            }};
-        sheet = new AccountMoveSheet(
-            env, env.accounts().front(), {.folderName = "-a-b"}, {.id = "abc"}, "/a/b", std::move(engine), &host);
+                                 .move = [fake = fake](const AccountMoveInput&, const std::string&) -> MigrationRecord {
+                                     fake->moveGate.enter();
+                                     throw std::runtime_error("No space left on device");
+                                 }};
+        sheet = new AccountMoveSheet(env, env.accounts().front(), {.folderName = "-a-b"}, {.id = "abc"}, "/a/b",
+                                     std::move(engine), &host);
         sheet->open();
     }
 
@@ -345,7 +369,8 @@ TEST_F(AccountMoveSheetTest, OnlyTheOutcomeForTheDestinationChosenLastIsShown)
     ASSERT_TRUE(sheet->preview());
     EXPECT_EQ(sheet->preview()->targetFolder, "c") << "earlier destinations that finished later are dropped";
     EXPECT_TRUE(shows(u"costSection"_s));
-    EXPECT_EQ(child<SymbolLabel>(*sheet, u"warning7"_s)->text(),
+    EXPECT_EQ(
+        child<SymbolLabel>(*sheet, u"warning7"_s)->text(),
         u"Staying behind in claude: file-history, todos, plans and shell snapshots. Undo history does not travel."_s);
     EXPECT_TRUE(button(u"primaryButton"_s).isEnabled());
 
@@ -376,7 +401,7 @@ TEST_F(AccountMoveSheetTest, TheDestinationsFollowARescan)
     ASSERT_EQ(picker().count(), 1);
     EXPECT_EQ(picker().currentIndex(), -1) << "the chosen destination is gone";
     EXPECT_EQ(child<SymbolLabel>(*sheet, u"costEstimate"_s)->text(),
-        u"Resuming re-sends about **0 tokens** on the destination"_s);
+              u"Resuming re-sends about **0 tokens** on the destination"_s);
     EXPECT_FALSE(button(u"primaryButton"_s).isEnabled());
 }
 

@@ -1,7 +1,7 @@
 #include "ui/sheets/BackgroundJob.h"
-#include "ui/sheets/LatestJob.h"
 #include "support/ui/DiscoveryGate.h"
 #include "support/ui/UiTest.h"
+#include "ui/sheets/LatestJob.h"
 
 #include "core/migration/MigrationError.h"
 
@@ -20,12 +20,12 @@ TEST(BackgroundJobTest, TheCallRunsOffTheGuiThreadAndItsResultOrErrorTextArrives
     const std::pair<std::function<int()>, JobOutcome<int>> cases[]{
         {[] { return 42; }, 42},
         {[]() -> int { throw MigrationError::nameClash({"a.jsonl"}); },
-            JobError{"The destination already holds a file with the same name: a.jsonl. Nothing was moved."}},
+         JobError{"The destination already holds a file with the same name: a.jsonl. Nothing was moved."}},
         {[]() -> int {
-             throw std::filesystem::filesystem_error(
-                 "cannot move", "/a", "/b", std::make_error_code(std::errc::permission_denied));
+             throw std::filesystem::filesystem_error("cannot move", "/a", "/b",
+                                                     std::make_error_code(std::errc::permission_denied));
          },
-            JobError{"Permission denied"}},
+         JobError{"Permission denied"}},
         {[]() -> int { throw 7; }, JobError{"An unknown error occurred."}},
     };
     for (const auto& [work, expected] : cases) {

@@ -1,11 +1,11 @@
 // The main road through the window: a broken project, the migration sheet, the real engine on real
 // transcripts, and the rescan that shows the repaired project.
-#include "ui/widgets/CommandBlock.h"
-#include "ui/widgets/EmptyStateView.h"
-#include "ui/widgets/ElidedLabel.h"
-#include "ui/widgets/SymbolLabel.h"
 #include "support/ui/DiscoveryGate.h"
 #include "support/ui/TranscriptWindowTest.h"
+#include "ui/widgets/CommandBlock.h"
+#include "ui/widgets/ElidedLabel.h"
+#include "ui/widgets/EmptyStateView.h"
+#include "ui/widgets/SymbolLabel.h"
 
 #include "core/migration/JSONLRewriter.h"
 #include "core/migration/MigrationAudit.h"
@@ -54,8 +54,8 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectOffTheGuiThreadWhileTheWind
         threads->push_back(QThread::currentThread());
         return standard(input);
     };
-    engine.migrate = [gate, threads, standard = engine.migrate](
-                         const ConversationMigrator::Input& input, const std::string& stamp) {
+    engine.migrate = [gate, threads, standard = engine.migrate](const ConversationMigrator::Input& input,
+                                                                const std::string& stamp) {
         threads->push_back(QThread::currentThread());
         gate->enter();
         return standard(input, stamp);
@@ -86,10 +86,10 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectOffTheGuiThreadWhileTheWind
     ASSERT_EQ(history.size(), 1u);
     EXPECT_EQ(history[0].newCwd, fixture->movedSuggestion);
     EXPECT_EQ(child<ElidedLabel>(*sheet, u"backupLine"_s)->fullText(),
-        u"Backup: "_s + QString::fromStdString(history[0].backupPath.value_or("(none)")));
+              u"Backup: "_s + QString::fromStdString(history[0].backupPath.value_or("(none)")));
     EXPECT_TRUE(button(*sheet, u"revealBackupButton"_s).isVisible());
     EXPECT_EQ(child<CommandBlock>(*sheet, u"commandBlock"_s)->command(),
-        u"cd '"_s + QString::fromStdString(fixture->movedSuggestion) + u"' && claude --resume"_s);
+              u"cd '"_s + QString::fromStdString(fixture->movedSuggestion) + u"' && claude --resume"_s);
 
     button(*sheet, u"closeButton"_s).click();
     EXPECT_TRUE(env->isScanning()) << "Close starts a rescan";
@@ -125,8 +125,8 @@ TEST_F(MigrationRoadTest, AnEngineFailureShowsTheEnginesOwnWords)
     QPointer<MigrationSheet> sheet = start();
     ASSERT_TRUE(finish(sheet));
     const std::string reason = std::make_error_code(std::errc::io_error).message();
-    EXPECT_EQ(
-        child<SymbolLabel>(*sheet, u"failureLabel"_s)->text(), QString::fromStdString("Rename failed: " + reason));
+    EXPECT_EQ(child<SymbolLabel>(*sheet, u"failureLabel"_s)->text(),
+              QString::fromStdString("Rename failed: " + reason));
     EXPECT_FALSE(button(*sheet, u"revealBackupButton"_s).isVisible());
     button(*sheet, u"closeButton"_s).click();
     EXPECT_TRUE(env->isScanning()) << "Close rescans after a failure too";

@@ -1,13 +1,13 @@
 #include "ui/sheets/MigrationSheet.h"
+#include "support/ui/DiscoveryGate.h"
+#include "support/ui/UiTest.h"
+#include "theme/PlatformWords.h"
+#include "theme/Theme.h"
 #include "ui/sheets/MigrationSheetPresenter.h"
 #include "ui/sheets/SheetFooterPresenter.h"
 #include "ui/widgets/CommandBlock.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"
-#include "theme/PlatformWords.h"
-#include "theme/Theme.h"
-#include "support/ui/DiscoveryGate.h"
-#include "support/ui/UiTest.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -26,29 +26,29 @@ using testing::has;
 using testing::waitUntil;
 
 MigrationPreview preview(bool populated, std::int64_t incoming, std::optional<std::int64_t> there = std::nullopt,
-    std::string oldFolder = "-a-old", std::string newFolder = "-a-new")
+                         std::string oldFolder = "-a-old", std::string newFolder = "-a-new")
 {
     return {.oldFolder = std::move(oldFolder),
-        .newFolder = std::move(newFolder),
-        .filesToRewrite = 3,
-        .totalOccurrences = 1234,
-        .destinationPopulated = populated,
-        .incomingConversations = incoming,
-        .destinationConversations = there};
+            .newFolder = std::move(newFolder),
+            .filesToRewrite = 3,
+            .totalOccurrences = 1234,
+            .destinationPopulated = populated,
+            .incomingConversations = incoming,
+            .destinationConversations = there};
 }
 
 TEST(MigrationSheetPresenterTest, ActionLine)
 {
     const std::pair<MigrationPreview, QString> cases[]{
         {preview(false, 4, std::nullopt, "-a-same", "-a-same"),
-            u"No folder moves. Only the recorded working directory is rewritten."_s},
+         u"No folder moves. Only the recorded working directory is rewritten."_s},
         {preview(false, 4), u"The folder -a-old is renamed to -a-new."_s},
         {preview(true, 1, 2),
-            u"1 conversation move out of -a-old into -a-new, which stays where it is. "
-            u"-a-old is removed once it is empty."_s},
+         u"1 conversation move out of -a-old into -a-new, which stays where it is. "
+         u"-a-old is removed once it is empty."_s},
         {preview(true, 2, 2),
-            u"2 conversations move out of -a-old into -a-new, which stays where it is. "
-            u"-a-old is removed once it is empty."_s},
+         u"2 conversations move out of -a-old into -a-new, which stays where it is. "
+         u"-a-old is removed once it is empty."_s},
     };
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(Presenter::actionLine(input), expected);
@@ -60,7 +60,7 @@ TEST(MigrationSheetPresenterTest, PopulatedHeadlineCountsAnAbsentDestinationCoun
         {preview(true, 1, 1), u"That project already has 1 conversation; 1 conversation will join them."_s},
         {preview(true, 0, 2), u"That project already has 2 conversations; 0 conversations will join them."_s},
         {preview(true, 2, std::nullopt),
-            u"That project already has 0 conversations; 2 conversations will join them."_s},
+         u"That project already has 0 conversations; 2 conversations will join them."_s},
     };
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(Presenter::populatedHeadline(input), expected);
@@ -96,8 +96,8 @@ TEST(MigrationSheetPresenterTest, Report)
     EXPECT_EQ(Presenter::backupLine(record), std::nullopt);
     record.dryRun = false;
     record.backupPath = "/b/-a-old-20250102-030405.tar.gz";
-    EXPECT_EQ(
-        Presenter::reportTitle(record), (Presenter::ReportTitle{Symbol::checkmarkSealFill, u"Migration successful"_s}));
+    EXPECT_EQ(Presenter::reportTitle(record),
+              (Presenter::ReportTitle{Symbol::checkmarkSealFill, u"Migration successful"_s}));
     EXPECT_EQ(Presenter::reportCountsLine(record), u"2 files · 17 references."_s);
     EXPECT_EQ(Presenter::backupLine(record), u"Backup: /b/-a-old-20250102-030405.tar.gz"_s);
 }
@@ -111,16 +111,16 @@ TEST_F(MigrationSheetInputTest, TheEngineInputAlwaysMergesAndNeverRewritesHistor
 
     const ClaudeAccount work{.id = "w", .label = "Work", .configDir = "/srv/claude-work"};
     EXPECT_EQ(Presenter::makeInput(work, project, "/a/old", "/a/new"),
-        (ConversationMigrator::Input{.accountId = "w",
-            .projectsRoot = "/srv/claude-work/projects",
-            .oldFolderName = "-a-old",
-            .oldCwd = "/a/old",
-            .newCwd = "/a/new",
-            .rewriteHistory = false,
-            .allowPopulatedDestination = true}));
+              (ConversationMigrator::Input{.accountId = "w",
+                                           .projectsRoot = "/srv/claude-work/projects",
+                                           .oldFolderName = "-a-old",
+                                           .oldCwd = "/a/old",
+                                           .newCwd = "/a/new",
+                                           .rewriteHistory = false,
+                                           .allowPopulatedDestination = true}));
     const ClaudeAccount standard{.id = "claude"};
-    EXPECT_EQ(
-        Presenter::makeInput(standard, project, "/a/old", "/a/new")->projectsRoot, home() / ".claude" / "projects");
+    EXPECT_EQ(Presenter::makeInput(standard, project, "/a/old", "/a/new")->projectsRoot,
+              home() / ".claude" / "projects");
 }
 
 TEST(MigrationSheetPresenterTest, StampIsTheLocalTimeToTheSecond)
@@ -150,7 +150,7 @@ TEST(PlatformWordsTest, MacNamesBecomeThisPlatformsWordsAndNothingElseChanges)
         {u"Finder"_s, u"Open Folder"_s},
         {u"Show backup in Finder"_s, u"Show backup in folder"_s},
         {u"started in a directory macOS creates to throw away"_s,
-            u"started in a directory the system creates to throw away"_s},
+         u"started in a directory the system creates to throw away"_s},
         {u"on this Mac only"_s, u"on this computer only"_s},
         {u"Migrate conversations"_s, u"Migrate conversations"_s},
     };
@@ -198,25 +198,25 @@ protected:
                         fake->previewGate.enter();
                         return fake->preview;
                     },
-            .dryRun =
-                [fake = fake](const ConversationMigrator::Input&) {
-                    ++fake->dryRuns;
-                    fake->runGate.enter();
-                    return MigrationRecord{.dryRun = true, .success = true};
-                },
-            .migrate =
-                [fake = fake](const ConversationMigrator::Input&, const std::string& stamp) {
-                    fake->stamps.push_back(stamp);
-                    fake->runGate.enter();
-                    return MigrationRecord{.backupPath = "/b/-a-old.tar.gz", .success = true};
-                }};
+                .dryRun =
+                    [fake = fake](const ConversationMigrator::Input&) {
+                        ++fake->dryRuns;
+                        fake->runGate.enter();
+                        return MigrationRecord{.dryRun = true, .success = true};
+                    },
+                .migrate =
+                    [fake = fake](const ConversationMigrator::Input&, const std::string& stamp) {
+                        fake->stamps.push_back(stamp);
+                        fake->runGate.enter();
+                        return MigrationRecord{.backupPath = "/b/-a-old.tar.gz", .success = true};
+                    }};
     }
 
     MigrationSheet* open(std::optional<ClaudeAccount> owner = ClaudeAccount{.id = "claude"})
     {
-        auto* sheet = new MigrationSheet(std::move(owner),
-            {.id = "claude:-a-old", .accountId = "claude", .folderName = "-a-old"}, oldCwd, (home() / "new").string(),
-            engine(), [this] { ++rescans; }, &host);
+        auto* sheet = new MigrationSheet(
+            std::move(owner), {.id = "claude:-a-old", .accountId = "claude", .folderName = "-a-old"}, oldCwd,
+            (home() / "new").string(), engine(), [this] { ++rescans; }, &host);
         sheet->open();
         return sheet;
     }
@@ -263,13 +263,14 @@ TEST_F(MigrationSheetTest, ThePreviewSaysWhatHappensToAPopulatedDestinationUnles
     ASSERT_TRUE(waitUntil([&] { return sheet->preview().has_value(); }));
     EXPECT_EQ(primary(*sheet).text(), u"Move in"_s);
     EXPECT_EQ(child<SymbolLabel>(*sheet, u"populatedHeadline"_s)->text(),
-        u"That project already has 2 conversations; 1 conversation will join them."_s);
-    EXPECT_EQ(child<QLabel>(*sheet, u"populatedExplanation"_s)->text(),
+              u"That project already has 2 conversations; 1 conversation will join them."_s);
+    EXPECT_EQ(
+        child<QLabel>(*sheet, u"populatedExplanation"_s)->text(),
         u"They sit side by side in the same project — nothing is combined, and the conversations already there are "
         u"not changed. Both folders are archived before the first file moves."_s);
     EXPECT_EQ(child<QLabel>(*sheet, u"populatedCommandIntro"_s)->text(), u"What is already there:"_s);
     EXPECT_EQ(child<CommandBlock>(*sheet, u"commandBlock"_s)->command(),
-        u"cd '"_s + QString::fromStdString((home() / "new").string()) + u"' && claude --resume"_s);
+              u"cd '"_s + QString::fromStdString((home() / "new").string()) + u"' && claude --resume"_s);
 
     fake->preview.blockedReason = "The old or new path is empty.";
     sheet = open();

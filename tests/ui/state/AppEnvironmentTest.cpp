@@ -36,7 +36,8 @@ TEST_F(AppEnvironmentTest, AScanPublishesEverythingAsOneUpdateAndCountsOnlyRealP
 {
     *fake.accountsByCall = {{account("a"), account("b")}};
     (*fake.projects)["a"] = {project("a", "-ok"), project("a", "-tmp", ResumeStatus::ephemeralLocation),
-        project("a", "-none", ResumeStatus::noCwdRecorded), project("a", "-moved", ResumeStatus::cwdMismatch)};
+                             project("a", "-none", ResumeStatus::noCwdRecorded),
+                             project("a", "-moved", ResumeStatus::cwdMismatch)};
     (*fake.projects)["b"] = {project("b", "-gone", ResumeStatus::targetMissing)};
 
     env.scan();
@@ -49,8 +50,8 @@ TEST_F(AppEnvironmentTest, AScanPublishesEverythingAsOneUpdateAndCountsOnlyRealP
     testing::waitForScan(env);
     ASSERT_EQ(changes.size(), 2);
     EXPECT_EQ(change(1),
-        Change::isScanning | Change::accounts | Change::projectsByAccount | Change::lastScanFinished
-            | Change::selectedAccountId);
+              Change::isScanning | Change::accounts | Change::projectsByAccount | Change::lastScanFinished
+                  | Change::selectedAccountId);
     EXPECT_EQ(*fake.callsOnGuiThread, 0) << "discovery ran on the GUI thread";
     EXPECT_EQ(env.accounts().size(), 2u);
     EXPECT_EQ(env.selectedAccountId(), "a");

@@ -1,8 +1,8 @@
 // The texts made of counts, dates and recorded directories.
-#include "ui/widgets/CwdClassBreakdownPresenter.h"
 #include "ui/widgets/Fmt.h"
-#include "ui/widgets/RelativeTime.h"
 #include "support/ui/QtPrinters.h"
+#include "ui/widgets/CwdClassBreakdownPresenter.h"
+#include "ui/widgets/RelativeTime.h"
 
 #include "core/util/fs/FileMetadata.h"
 
@@ -19,18 +19,28 @@ using namespace CwdClassBreakdownPresenter;
 // 999,999, millions with one decimal above.
 TEST(FmtTest, TokensAtEachBoundary)
 {
-    const std::pair<std::int64_t, QString> cases[] = {{999, u"999"_s}, {1000, u"1k"_s}, {1999, u"1k"_s},
-        {999'999, u"999k"_s}, {1'000'000, u"1.0M"_s}, {2'340'000, u"2.3M"_s}, {-5, u"-5"_s}};
+    const std::pair<std::int64_t, QString> cases[] = {
+        {999, u"999"_s},        {1000, u"1k"_s},        {1999, u"1k"_s}, {999'999, u"999k"_s},
+        {1'000'000, u"1.0M"_s}, {2'340'000, u"2.3M"_s}, {-5, u"-5"_s}};
     for (const auto& [count, text] : cases)
         EXPECT_EQ(Fmt::tokens(count), text) << count;
 }
 
 TEST(RelativeTimeTest, TheLargestWholeUnitBackOrForward)
 {
-    const std::pair<std::chrono::system_clock::duration, QString> cases[]{{0s, u"now"_s}, {999ms, u"now"_s},
-        {12s, u"12 sec. ago"_s}, {59s, u"59 sec. ago"_s}, {60s, u"1 min. ago"_s}, {3h + 59min, u"3 hr. ago"_s},
-        {24h, u"1 day ago"_s}, {6 * 24h, u"6 days ago"_s}, {20 * 24h, u"2 wk. ago"_s}, {90 * 24h, u"2 mo. ago"_s},
-        {800 * 24h, u"2 yr. ago"_s}, {-5min, u"in 5 min."_s}, {-2 * 24h, u"in 2 days"_s}};
+    const std::pair<std::chrono::system_clock::duration, QString> cases[]{{0s, u"now"_s},
+                                                                          {999ms, u"now"_s},
+                                                                          {12s, u"12 sec. ago"_s},
+                                                                          {59s, u"59 sec. ago"_s},
+                                                                          {60s, u"1 min. ago"_s},
+                                                                          {3h + 59min, u"3 hr. ago"_s},
+                                                                          {24h, u"1 day ago"_s},
+                                                                          {6 * 24h, u"6 days ago"_s},
+                                                                          {20 * 24h, u"2 wk. ago"_s},
+                                                                          {90 * 24h, u"2 mo. ago"_s},
+                                                                          {800 * 24h, u"2 yr. ago"_s},
+                                                                          {-5min, u"in 5 min."_s},
+                                                                          {-2 * 24h, u"in 2 days"_s}};
     const auto now = std::chrono::system_clock::now();
     for (const auto& [elapsed, text] : cases)
         EXPECT_EQ(RelativeTime::abbreviated(now - elapsed, now), text);
@@ -54,19 +64,19 @@ TEST(CwdClassBreakdownTest, EachClassesTextsAndWhetherItIsRewritten)
 {
     const std::tuple<CwdClass, QString, QString, bool, bool> cases[] = {
         {CwdClass::sessionCwd, u"Session working directory"_s,
-            u"The directory the session was launched in. Rewriting this is what makes --resume find the "
-            u"conversation."_s,
-            true, true},
+         u"The directory the session was launched in. Rewriting this is what makes --resume find the "
+         u"conversation."_s,
+         true, true},
         {CwdClass::driftedCwd, u"Drifted cwd (ran elsewhere)"_s,
-            u"A working directory outside the session's tree — a tool that really did run somewhere else. Never "
-            u"rewritten."_s,
-            false, false},
+         u"A working directory outside the session's tree — a tool that really did run somewhere else. Never "
+         u"rewritten."_s,
+         false, false},
         {CwdClass::history, u"Recorded history (tool input/output)"_s,
-            u"Paths inside what tools were asked to do and what they returned. "
-            u"Rewriting these edits the record of what happened."_s,
-            false, true},
+         u"Paths inside what tools were asked to do and what they returned. "
+         u"Rewriting these edits the record of what happened."_s,
+         false, true},
         {CwdClass::externalState, u"External state (file-history)"_s,
-            u"References into the account's file-history/, which stays behind. Never rewritten."_s, false, false},
+         u"References into the account's file-history/, which stays behind. Never rewritten."_s, false, false},
     };
     for (const auto& [cwdClass, expectedTitle, expectedExplanation, plain, withHistory] : cases) {
         EXPECT_EQ(title(cwdClass), expectedTitle);
@@ -83,13 +93,13 @@ TEST(CwdClassBreakdownTest, RowsFollowCaseOrderSkipClassesWithoutOccurrencesAndS
     const auto kept = rows(counts, false);
     ASSERT_EQ(kept.size(), 3u);
     EXPECT_EQ(kept[0],
-        (Row{.cwdClass = CwdClass::sessionCwd,
-            .rewritten = true,
-            .symbol = Symbol::pencil,
-            .count = u"12"_s,
-            .title = title(CwdClass::sessionCwd),
-            .fate = u"rewritten"_s,
-            .tooltip = explanation(CwdClass::sessionCwd)}));
+              (Row{.cwdClass = CwdClass::sessionCwd,
+                   .rewritten = true,
+                   .symbol = Symbol::pencil,
+                   .count = u"12"_s,
+                   .title = title(CwdClass::sessionCwd),
+                   .fate = u"rewritten"_s,
+                   .tooltip = explanation(CwdClass::sessionCwd)}));
     EXPECT_EQ(kept[1].cwdClass, CwdClass::history);
     EXPECT_EQ(kept[2].cwdClass, CwdClass::externalState);
     for (const Row& row : {kept[1], kept[2]}) {

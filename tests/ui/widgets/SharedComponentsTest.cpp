@@ -1,12 +1,12 @@
+#include "support/ui/UiTest.h"
+#include "theme/Symbols.h"
+#include "theme/Theme.h"
 #include "ui/widgets/CommandBlock.h"
 #include "ui/widgets/CopyButton.h"
 #include "ui/widgets/OpenInTerminalMenu.h"
 #include "ui/widgets/RowPainter.h"
 #include "ui/widgets/StatusDot.h"
 #include "ui/widgets/WrappingText.h"
-#include "theme/Symbols.h"
-#include "theme/Theme.h"
-#include "support/ui/UiTest.h"
 
 #include "core/util/platform/TerminalLauncher.h"
 
@@ -85,7 +85,7 @@ TEST(OpenInTerminalMenuTest, ITermAppearsOnlyWhereInstalledAndCopyCommandCopies)
     using Item = OpenInTerminalMenu::Item;
     EXPECT_EQ(OpenInTerminalMenu::items(false), (std::vector<Item>{Item::terminal, Item::divider, Item::copyCommand}));
     EXPECT_EQ(OpenInTerminalMenu::items(true),
-        (std::vector<Item>{Item::terminal, Item::iTerm, Item::divider, Item::copyCommand}));
+              (std::vector<Item>{Item::terminal, Item::iTerm, Item::divider, Item::copyCommand}));
 
     const QString command = u"cd '/p' && claude --resume"_s;
     OpenInTerminalMenu menu(command, u"Resume in Terminal"_s, true);
@@ -113,8 +113,9 @@ double contrast(const QColor& color, const QColor& background)
         return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b);
     };
     const double a = color.alphaF();
-    const double front = luminance(a * color.redF() + (1 - a) * background.redF(),
-        a * color.greenF() + (1 - a) * background.greenF(), a * color.blueF() + (1 - a) * background.blueF());
+    const double front =
+        luminance(a * color.redF() + (1 - a) * background.redF(), a * color.greenF() + (1 - a) * background.greenF(),
+                  a * color.blueF() + (1 - a) * background.blueF());
     const double back = luminance(background.redF(), background.greenF(), background.blueF());
     return (std::max(front, back) + 0.05) / (std::min(front, back) + 0.05);
 }

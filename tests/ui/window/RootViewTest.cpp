@@ -1,4 +1,7 @@
 // The main window: where it goes, its status bar, and its columns over the test's discovery.
+#include "ui/window/RootView.h"
+#include "support/ui/FakeDiscovery.h"
+#include "support/ui/FixtureHome.h"
 #include "ui/accounts/AccountListModel.h"
 #include "ui/accounts/AccountsSidebar.h"
 #include "ui/history/HistoryView.h"
@@ -7,10 +10,7 @@
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/window/AppStatusBar.h"
 #include "ui/window/AppStatusBarPresenter.h"
-#include "ui/window/RootView.h"
 #include "ui/window/WindowPlacement.h"
-#include "support/ui/FakeDiscovery.h"
-#include "support/ui/FixtureHome.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -172,8 +172,8 @@ TEST_F(RootViewTest, FirstShowingScansTheHomeAndFillsEveryColumn)
     EXPECT_EQ(rescan().text(), u"Rescan"_s);
     ASSERT_EQ(sidebarModel().rowCount(), 1);
     const QModelIndex accountRow = sidebarModel().index(0);
-    EXPECT_EQ(
-        accountRow.data(AccountListModel::IdentityRole).toString(), QString::fromUtf8(testing::FixtureHome::email));
+    EXPECT_EQ(accountRow.data(AccountListModel::IdentityRole).toString(),
+              QString::fromUtf8(testing::FixtureHome::email));
     EXPECT_EQ(accountRow.data(AccountListModel::ProblemsBadgeRole).toString(), u"2"_s);
     EXPECT_TRUE(list(u"accountsList"_s).selectionModel()->isRowSelected(0));
     EXPECT_EQ(listModel().rowCount(), testing::FixtureHome::projectCount);
@@ -230,9 +230,10 @@ TEST_F(RootViewTest, ShowingTheWindowAgainRescansOnlyWhileNoAccountWasFound)
 
 TEST_F(RootViewTest, SearchAndProblemsOnlyNarrowTheListOfTheSelectedAccount)
 {
-    openScanned({account("a"), account("b")},
+    openScanned(
+        {account("a"), account("b")},
         {{"a", {project("a", "-site"), project("a", "-api"), project("a", "-gone", ResumeStatus::targetMissing)}},
-            {"b", {project("b", "-moved", ResumeStatus::cwdMismatch)}}});
+         {"b", {project("b", "-moved", ResumeStatus::cwdMismatch)}}});
     EXPECT_EQ(text(u"toFixBadge"_s), u"2 to fix"_s) << "problems of every account";
     auto* clear = child<QToolButton>(*window, u"clearSearchButton"_s);
     EXPECT_FALSE(clear->isVisible());
@@ -241,7 +242,7 @@ TEST_F(RootViewTest, SearchAndProblemsOnlyNarrowTheListOfTheSelectedAccount)
     EXPECT_TRUE(clear->isVisible());
     EXPECT_EQ(listModel().rowCount(), 0);
     EXPECT_EQ(emptyState(u"projectsEmptyState"_s).description(),
-        u"Two filters are on. Turn off “Problems only” to search all 3 projects."_s);
+              u"Two filters are on. Turn off “Problems only” to search all 3 projects."_s);
 
     clear->click();
     EXPECT_EQ(env->searchText(), "");

@@ -62,8 +62,8 @@ std::optional<std::chrono::system_clock::time_point> DateText::parseIso8601(std:
         if (zone[0] == '-')
             offset = -offset;
     }
-    const sys_seconds instant
-        = sys_days(ymd) + hours(*hourValue) + minutes(*minuteValue) + seconds(*secondValue) - offset;
+    const sys_seconds instant =
+        sys_days(ymd) + hours(*hourValue) + minutes(*minuteValue) + seconds(*secondValue) - offset;
     // The clock counts nanoseconds in 64 bits: it holds the years 1677 to 2262 and nothing beyond.
     constexpr auto earliest = ceil<seconds>(system_clock::time_point::min());
     constexpr auto latest = floor<seconds>(system_clock::time_point::max());

@@ -41,7 +41,7 @@ double decimalValue(const std::string& token)
 // One pass over a JSON text that checks it against RFC 8259 and writes the normalised copy.
 class Normalizer final {
 public:
-    Normalizer(std::string_view text, std::string& out) : m_text(text), m_out(out) {}
+    Normalizer(std::string_view text, std::string& out) : m_text(text), m_out(out) { }
 
     bool run()
     {

@@ -16,13 +16,13 @@ public:
     using Object = std::map<std::string, JSONValue>;
     using Storage = std::variant<std::nullptr_t, bool, std::int64_t, std::string, Array, Object>;
 
-    JSONValue() : m_storage(nullptr) {}
-    JSONValue(bool value) : m_storage(value) {}
-    JSONValue(std::int64_t value) : m_storage(value) {}
-    JSONValue(std::string value) : m_storage(std::move(value)) {}
-    JSONValue(const char* value) : m_storage(std::string(value)) {}
-    JSONValue(Array value) : m_storage(std::move(value)) {}
-    JSONValue(Object value) : m_storage(std::move(value)) {}
+    JSONValue() : m_storage(nullptr) { }
+    JSONValue(bool value) : m_storage(value) { }
+    JSONValue(std::int64_t value) : m_storage(value) { }
+    JSONValue(std::string value) : m_storage(std::move(value)) { }
+    JSONValue(const char* value) : m_storage(std::string(value)) { }
+    JSONValue(Array value) : m_storage(std::move(value)) { }
+    JSONValue(Object value) : m_storage(std::move(value)) { }
 
     const Storage& storage() const { return m_storage; }
 

@@ -8,8 +8,8 @@
 
 #include <cerrno>
 #include <mutex>
-#include <vector>
 #include <system_error>
+#include <vector>
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -59,7 +59,7 @@ void writeAll(int fd, std::string_view content, const std::filesystem::path& pat
 // the end of the file that replaced it.
 void keepLateAppends(int old, std::int64_t from, const std::filesystem::path& target)
 {
-    struct stat info {};
+    struct stat info { };
     if (::fstat(old, &info) != 0 || info.st_size <= from)
         return;
     const FileDescriptor replacement(target, O_WRONLY | O_APPEND);
@@ -122,7 +122,7 @@ class TemporaryCopy final {
 public:
     TemporaryCopy(const std::filesystem::path& target, std::string_view content) : m_path(temporaryPathFor(target))
     {
-        struct stat existing {};
+        struct stat existing { };
         const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
         const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd < 0)
@@ -207,7 +207,8 @@ void AtomicFile::moveWithoutReplacing(const std::filesystem::path& from, const s
         error = FileMetadata::itemExists(to) ? EEXIST : (::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno);
     }
     if (error != 0)
-        throw std::filesystem::filesystem_error("cannot move", from, to, std::error_code(error, std::generic_category()));
+        throw std::filesystem::filesystem_error("cannot move", from, to,
+                                                std::error_code(error, std::generic_category()));
     // A crash must not take the move back once later steps rely on it.
     DiskFlush::folder(to.parent_path());
     if (from.parent_path() != to.parent_path())
@@ -226,7 +227,8 @@ void AtomicFile::removeTemporaries(const std::filesystem::path& folder)
 {
     std::error_code error;
     std::vector<std::filesystem::path> found;
-    for (std::filesystem::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    for (std::filesystem::recursive_directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
         if (isTemporaryName(it->path().filename().string()) && it->is_regular_file(error))
             found.push_back(it->path());
     }

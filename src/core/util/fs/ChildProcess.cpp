@@ -89,14 +89,16 @@ void waitForExit(pid_t pid, ChildProcess::Outcome& outcome)
 
 } // namespace
 
-ChildProcess::Outcome ChildProcess::run(const std::filesystem::path& executable, const std::vector<std::string>& arguments)
+ChildProcess::Outcome ChildProcess::run(const std::filesystem::path& executable,
+                                        const std::vector<std::string>& arguments)
 {
     Pipe errors;
     FileActions actions;
     posix_spawn_file_actions_adddup2(actions.get(), errors.writeEnd(), STDERR_FILENO);
     auto argv = argumentVector(executable, arguments);
     pid_t pid = 0;
-    if (const int error = posix_spawn(&pid, executable.c_str(), actions.get(), nullptr, argv.data(), environ); error != 0)
+    if (const int error = posix_spawn(&pid, executable.c_str(), actions.get(), nullptr, argv.data(), environ);
+        error != 0)
         throw std::system_error(error, std::generic_category(), "cannot start " + executable.string());
     errors.closeWriteEnd();
 
@@ -123,8 +125,7 @@ void ChildProcess::startDetached(const std::filesystem::path& executable, const 
     // Nobody waits for the result, but the child must not linger as a zombie.
     std::thread([pid] {
         int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     }).detach();
 }
 

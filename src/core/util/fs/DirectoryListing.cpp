@@ -29,7 +29,7 @@ void walk(int folderDescriptor, const std::filesystem::path& folder, int depth, 
             continue; // ".", ".." and hidden entries
         unsigned char type = entry->d_type;
         if (type == DT_UNKNOWN) {
-            struct stat info {};
+            struct stat info { };
             if (fstatat(fd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
             type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : DT_REG;
@@ -51,7 +51,6 @@ void walk(int folderDescriptor, const std::filesystem::path& folder, int depth, 
 }
 
 } // namespace
-
 
 bool DirectoryListing::isHiddenName(const std::filesystem::path& name)
 {
@@ -76,7 +75,7 @@ std::vector<std::filesystem::directory_entry> DirectoryListing::entries(const st
 }
 
 std::vector<DirectoryListing::FoundFile> DirectoryListing::findFiles(const std::filesystem::path& root,
-                                                            std::string_view extension)
+                                                                     std::string_view extension)
 {
     std::vector<FoundFile> found;
     const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -21,7 +21,7 @@ bool isHiddenName(const std::filesystem::path& name);
 /// One file found below the walked folder.
 struct FoundFile {
     std::filesystem::path path;
-    int depth = 0; ///< 0 for files directly in the walked folder
+    int depth = 0;                        ///< 0 for files directly in the walked folder
     std::optional<FileMetadata> metadata; ///< links followed; absent when it cannot be read
 
     bool operator==(const FoundFile&) const = default;

@@ -13,7 +13,7 @@ FileDescriptor::FileDescriptor(const std::filesystem::path& path, int flags, int
 {
     if (m_fd < 0)
         return;
-    struct stat info {};
+    struct stat info { };
     const int refusal = ::fstat(m_fd, &info) != 0 ? errno : !S_ISREG(info.st_mode) ? EOPNOTSUPP : 0;
     if (refusal != 0) {
         closeWith(refusal);

@@ -37,7 +37,7 @@ FileMetadata fromStat(const struct stat& info)
 
 std::optional<FileMetadata> FileMetadata::read(const std::filesystem::path& path)
 {
-    struct stat info {};
+    struct stat info { };
     if (::stat(path.c_str(), &info) != 0)
         return std::nullopt;
     return fromStat(info);
@@ -45,7 +45,7 @@ std::optional<FileMetadata> FileMetadata::read(const std::filesystem::path& path
 
 std::optional<FileMetadata> FileMetadata::ofOpenFile(int descriptor)
 {
-    struct stat info {};
+    struct stat info { };
     if (::fstat(descriptor, &info) != 0)
         return std::nullopt;
     return fromStat(info);
@@ -53,7 +53,7 @@ std::optional<FileMetadata> FileMetadata::ofOpenFile(int descriptor)
 
 std::optional<FileMetadata> FileMetadata::readAt(int folderDescriptor, const char* name)
 {
-    struct stat info {};
+    struct stat info { };
     if (::fstatat(folderDescriptor, name, &info, 0) != 0)
         return std::nullopt;
     return fromStat(info);

@@ -22,7 +22,7 @@ std::function<void(const std::filesystem::path&, std::int64_t)> writeHook;
 
 } // namespace
 
-NewFile::NewFile(std::filesystem::path path, unsigned mode) : m_path(std::move(path)), m_mode(mode) {}
+NewFile::NewFile(std::filesystem::path path, unsigned mode) : m_path(std::move(path)), m_mode(mode) { }
 
 NewFile::~NewFile()
 {

@@ -36,7 +36,7 @@ bool ReadBuffer::load(const std::filesystem::path& path, std::size_t limit)
 bool ReadBuffer::loadOpenFile(int descriptor, std::size_t limit)
 {
     m_size = 0;
-    struct stat info {};
+    struct stat info { };
     if (descriptor < 0 || ::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     // The size is a hint: a file that grows while it is read is read to its end (or the limit).

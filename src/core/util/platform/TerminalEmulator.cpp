@@ -51,8 +51,8 @@ std::optional<std::filesystem::path> lookUp(std::string_view name, std::string_v
 
 } // namespace
 
-std::optional<std::filesystem::path> TerminalEmulator::find(
-    const std::optional<std::string>& terminalVariable, std::string_view searchPath)
+std::optional<std::filesystem::path> TerminalEmulator::find(const std::optional<std::string>& terminalVariable,
+                                                            std::string_view searchPath)
 {
     if (terminalVariable) {
         if (auto found = lookUp(*terminalVariable, searchPath))
@@ -67,8 +67,8 @@ std::optional<std::filesystem::path> TerminalEmulator::find(
     return std::nullopt;
 }
 
-std::vector<std::string> TerminalEmulator::argumentsFor(
-    const std::filesystem::path& emulator, const std::vector<std::string>& command)
+std::vector<std::string> TerminalEmulator::argumentsFor(const std::filesystem::path& emulator,
+                                                        const std::vector<std::string>& command)
 {
     const std::string name = emulator.filename().string();
     std::vector<std::string> arguments;
@@ -87,25 +87,26 @@ std::vector<std::string> TerminalEmulator::argumentsFor(
 std::vector<std::string> TerminalEmulator::shellRunning(const std::filesystem::path& shell, std::string_view command)
 {
     return {shell.string(), "-i", "-c",
-        std::string(command) + "; exec " + ResumeCommand::shellQuote(shell.string()) + " -i"};
+            std::string(command) + "; exec " + ResumeCommand::shellQuote(shell.string()) + " -i"};
 }
 
 std::optional<TerminalEmulator::Launch> TerminalEmulator::launchFor(std::string_view command,
-    const std::optional<std::string>& terminalVariable, const std::optional<std::string>& shellVariable,
-    std::string_view searchPath)
+                                                                    const std::optional<std::string>& terminalVariable,
+                                                                    const std::optional<std::string>& shellVariable,
+                                                                    std::string_view searchPath)
 {
     const auto emulator = find(terminalVariable, searchPath);
     if (!emulator)
         return std::nullopt;
-    const std::filesystem::path shell
-        = shellVariable && std::filesystem::path(*shellVariable).is_absolute() ? *shellVariable : "/bin/sh";
+    const std::filesystem::path shell =
+        shellVariable && std::filesystem::path(*shellVariable).is_absolute() ? *shellVariable : "/bin/sh";
     return Launch{*emulator, argumentsFor(*emulator, shellRunning(shell, command))};
 }
 
 void TerminalEmulator::open(std::string_view command)
 {
     const auto launch = launchFor(command, environmentVariable("TERMINAL"), environmentVariable("SHELL"),
-        environmentVariable("PATH").value_or("/usr/local/bin:/usr/bin:/bin"));
+                                  environmentVariable("PATH").value_or("/usr/local/bin:/usr/bin:/bin"));
     if (launch)
         ChildProcess::startDetached(launch->program, launch->arguments);
 }

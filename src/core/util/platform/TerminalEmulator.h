@@ -25,8 +25,8 @@ struct Launch {
 
 /// The first emulator found: $TERMINAL (a name or a path) when set, then x-terminal-emulator, then
 /// the common ones, each looked up in the folders of `searchPath` (a PATH value).
-std::optional<std::filesystem::path> find(
-    const std::optional<std::string>& terminalVariable, std::string_view searchPath);
+std::optional<std::filesystem::path> find(const std::optional<std::string>& terminalVariable,
+                                          std::string_view searchPath);
 
 /// The arguments that make `emulator` run `command` (a program and its arguments), by the
 /// emulator's own convention ("--", "-e", "-x" or none); unknown emulators get "-e".
@@ -39,7 +39,7 @@ std::vector<std::string> shellRunning(const std::filesystem::path& shell, std::s
 /// The whole launch for the shell line `command`, or nothing when no emulator is found.
 /// `shellVariable` is $SHELL; /bin/sh stands in when it is not an absolute path.
 std::optional<Launch> launchFor(std::string_view command, const std::optional<std::string>& terminalVariable,
-    const std::optional<std::string>& shellVariable, std::string_view searchPath);
+                                const std::optional<std::string>& shellVariable, std::string_view searchPath);
 
 /// Starts the user's emulator on `command` with this process's environment; does nothing when
 /// none is found or it fails to start.

@@ -44,7 +44,8 @@ std::optional<std::string_view> LineBreakReader::next()
         std::size_t i = lineStart;
         std::size_t breakLength = 0;
         for (; i < m_text.size(); ++i) {
-            if (breakLeadBytes[static_cast<unsigned char>(m_text[i])] && (breakLength = lineBreakLength(m_text, i)) != 0)
+            if (breakLeadBytes[static_cast<unsigned char>(m_text[i])]
+                && (breakLength = lineBreakLength(m_text, i)) != 0)
                 break;
         }
         m_position = i + breakLength;

@@ -11,7 +11,7 @@ namespace threadhop {
 /// early never scans the rest of a long text.
 class LineBreakReader final {
 public:
-    explicit LineBreakReader(std::string_view text) : m_text(text) {}
+    explicit LineBreakReader(std::string_view text) : m_text(text) { }
 
     /// The next non-empty line, or nothing at the end of the text.
     std::optional<std::string_view> next();

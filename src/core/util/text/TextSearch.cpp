@@ -53,7 +53,8 @@ __attribute__((target("avx2"))) std::size_t findWide(std::string_view text, std:
         const __m256i ends = _mm256_and_si256(
             _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(here)), first),
             _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(here + n - 1)), last));
-        const __m256i seconds = _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(here + 1)), second);
+        const __m256i seconds =
+            _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(here + 1)), second);
         auto mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(ends, seconds)));
         mask &= skipped >= 32 ? 0u : ~0u << skipped;
         for (; mask != 0; mask &= mask - 1) {
@@ -75,7 +76,8 @@ __attribute__((target("avx2"))) bool pairWide(std::string_view text, char lead, 
     for (; i + 1 + 32 <= text.size(); i += 32) {
         const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + i));
         const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + i + 1));
-        const __m256i followed = _mm256_or_si256(_mm256_cmpeq_epi8(next, seconds), _mm256_cmpeq_epi8(next, alternatives));
+        const __m256i followed =
+            _mm256_or_si256(_mm256_cmpeq_epi8(next, seconds), _mm256_cmpeq_epi8(next, alternatives));
         if (_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(here, leads), followed)) != 0)
             return true;
     }
@@ -98,7 +100,8 @@ std::size_t TextSearch::find(std::string_view haystack, std::string_view needle,
         return std::string_view::npos;
     if (n == 1) {
         const void* found = std::memchr(haystack.data() + from, needle[0], haystack.size() - from);
-        return found ? static_cast<std::size_t>(static_cast<const char*>(found) - haystack.data()) : std::string_view::npos;
+        return found ? static_cast<std::size_t>(static_cast<const char*>(found) - haystack.data())
+                     : std::string_view::npos;
     }
 #if defined(THREADHOP_X86_SIMD)
     if (hasAvx2 && haystack.size() >= n - 1 + 32)

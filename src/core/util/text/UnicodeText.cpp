@@ -136,7 +136,8 @@ bool UnicodeText::isIdentifierLike(std::string_view text)
     while (i < text.size()) {
         std::size_t next = 0;
         const UChar32 c = codePointAt(text, i, &next);
-        const bool allowed = c == '_' || (c >= 0 && (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0);
+        const bool allowed =
+            c == '_' || (c >= 0 && (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0);
         if (!allowed)
             return false;
         i = next;

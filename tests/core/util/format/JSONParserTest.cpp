@@ -43,24 +43,24 @@ TEST(JSONParserTest, ReadsValidTextsThatTheFastParserRefuses)
 TEST(JSONParserTest, RefusesWhatIsNotJson)
 {
     const char* cases[] = {
-        R"({"cwd":"/a")",            // a torn line
-        R"({"a":01})",               // leading zero
-        R"({"a":1.})",               // fraction without digits
-        R"({"a":-})",                // sign alone
-        R"({"a":1e})",               // exponent without digits
-        R"({"a":"\x"})",             // unknown escape
-        R"({"a":"\u12G4"})",         // bad hexadecimal digit
-        "{\"a\":\"tab\there\"}",     // a raw control character
-        "{\"a\":\"\xff\"}",          // not UTF-8
-        R"({"a":1,})",               // trailing comma
-        R"({"a" 1})",                // missing colon
-        R"({1:2})",                  // a key that is not a string
-        R"([1 2])",                  // missing comma
-        R"({"a":tru})",              // a cut literal
-        R"({"a":1}{"b":2})",         // two values
-        R"({"a":[1,2})",             // mismatched brackets
-        "",                          // nothing
-        R"({"a":1e400)",             // a refused number in a torn line stays refused
+        R"({"cwd":"/a")",        // a torn line
+        R"({"a":01})",           // leading zero
+        R"({"a":1.})",           // fraction without digits
+        R"({"a":-})",            // sign alone
+        R"({"a":1e})",           // exponent without digits
+        R"({"a":"\x"})",         // unknown escape
+        R"({"a":"\u12G4"})",     // bad hexadecimal digit
+        "{\"a\":\"tab\there\"}", // a raw control character
+        "{\"a\":\"\xff\"}",      // not UTF-8
+        R"({"a":1,})",           // trailing comma
+        R"({"a" 1})",            // missing colon
+        R"({1:2})",              // a key that is not a string
+        R"([1 2])",              // missing comma
+        R"({"a":tru})",          // a cut literal
+        R"({"a":1}{"b":2})",     // two values
+        R"({"a":[1,2})",         // mismatched brackets
+        "",                      // nothing
+        R"({"a":1e400)",         // a refused number in a torn line stays refused
     };
     JSONParser parser;
     for (const char* json : cases) {

@@ -20,17 +20,18 @@ TEST(JSONWriterTest, PrettyPrintsWithSortedKeys)
                                     {"empty", JSONValue(JSONValue::Object{})},
                                     {"nothing", JSONValue()}}),
     });
-    EXPECT_EQ(JSONWriter::pretty(value), "[\n"
-                                         "  {\n"
-                                         "    \"alpha\": true,\n"
-                                         "    \"empty\": {},\n"
-                                         "    \"list\": [\n"
-                                         "      \"x\"\n"
-                                         "    ],\n"
-                                         "    \"nothing\": null,\n"
-                                         "    \"zeta\": 3\n"
-                                         "  }\n"
-                                         "]");
+    EXPECT_EQ(JSONWriter::pretty(value),
+              "[\n"
+              "  {\n"
+              "    \"alpha\": true,\n"
+              "    \"empty\": {},\n"
+              "    \"list\": [\n"
+              "      \"x\"\n"
+              "    ],\n"
+              "    \"nothing\": null,\n"
+              "    \"zeta\": 3\n"
+              "  }\n"
+              "]");
 }
 
 } // namespace

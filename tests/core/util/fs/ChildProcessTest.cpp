@@ -27,8 +27,9 @@ TEST(ChildProcessTest, ArgumentsReachTheProgramUnchangedWithoutAShell)
     const testing::TempFolder folder;
     const auto script = folder.path() / "record-args";
     const auto output = folder.path() / "args";
-    writeFile(script, "#!/bin/sh\nprintf '%s\\0' \"$@\" > \"" + output.string() + ".tmp\"\nmv \"" + output.string()
-                          + ".tmp\" \"" + output.string() + "\"\n");
+    writeFile(script,
+              "#!/bin/sh\nprintf '%s\\0' \"$@\" > \"" + output.string() + ".tmp\"\nmv \"" + output.string()
+                  + ".tmp\" \"" + output.string() + "\"\n");
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
 
     const std::string scriptText = "tell application \"Terminal\"\n  do script \"cd '/a b' && $HOME; `x`\"\nend tell";

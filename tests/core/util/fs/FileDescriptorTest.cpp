@@ -1,12 +1,12 @@
 #include "core/util/fs/FileDescriptor.h"
 
-#include "support/MigrationTest.h"
 #include "core/discovery/AccountScanner.h"
 #include "core/discovery/ProjectIndexer.h"
 #include "core/discovery/SessionLiveness.h"
 #include "core/migration/JSONLRewriter.h"
 #include "core/util/fs/ReadBuffer.h"
 #include "support/Fifo.h"
+#include "support/MigrationTest.h"
 
 #include <cerrno>
 

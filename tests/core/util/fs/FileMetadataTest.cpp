@@ -16,9 +16,9 @@ bool setModified(const std::filesystem::path& path, sys_seconds date)
 {
     const timespec stamp{static_cast<time_t>(date.time_since_epoch().count()), 0};
     const timespec times[2] = {stamp, stamp};
-    struct stat info {};
+    struct stat info { };
     return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 && ::stat(path.c_str(), &info) == 0
-           && info.st_mtim.tv_sec == stamp.tv_sec;
+        && info.st_mtim.tv_sec == stamp.tv_sec;
 }
 
 TEST(FileMetadataTest, DatesBeyondTheClockStandAtItsEnds)
@@ -40,7 +40,6 @@ TEST(FileMetadataTest, DatesBeyondTheClockStandAtItsEnds)
         EXPECT_EQ(FileMetadata::readAt(descriptor, "f.jsonl")->modified, system_clock::time_point::max());
         ::close(descriptor);
     }
-
 }
 
 TEST(FileMetadataTest, DatesBeforeTheClockStandAtItsStart)

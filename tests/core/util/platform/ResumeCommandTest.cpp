@@ -9,7 +9,10 @@ using namespace ResumeCommand;
 
 ClaudeAccount account(std::optional<std::string> configDir, bool aliasIsSimple, std::string alias = "claude")
 {
-    return {.id = "work", .label = "label", .alias = std::move(alias), .configDir = std::move(configDir),
+    return {.id = "work",
+            .label = "label",
+            .alias = std::move(alias),
+            .configDir = std::move(configDir),
             .aliasIsSimple = aliasIsSimple};
 }
 

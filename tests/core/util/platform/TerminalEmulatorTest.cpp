@@ -65,7 +65,7 @@ TEST_F(TerminalEmulatorTest, RunsTheCommandInTheUsersShellAndLeavesItOpen)
     ASSERT_TRUE(launch);
     EXPECT_EQ(launch->program, emulator);
     EXPECT_EQ(launch->arguments,
-        (std::vector<std::string>{"-e", "/usr/bin/zsh", "-i", "-c", command + "; exec '/usr/bin/zsh' -i"}));
+              (std::vector<std::string>{"-e", "/usr/bin/zsh", "-i", "-c", command + "; exec '/usr/bin/zsh' -i"}));
     EXPECT_EQ(launchFor(command, std::nullopt, "zsh", searchPath())->arguments.at(1), "/bin/sh")
         << "a relative $SHELL is not trusted";
     EXPECT_EQ(launchFor(command, std::nullopt, std::nullopt, "/nonexistent"), std::nullopt);
