@@ -265,6 +265,18 @@ TEST_F(HistoryViewTest, AnAccountNotOnThisComputerAndOneThatGoesWhileConfirming)
     EXPECT_FALSE(env->isScanning());
 }
 
+TEST_F(HistoryViewTest, ADamagedHistoryShowsNoMigrationsAndIsLeftAsItWas)
+{
+    const std::string damaged = R"([{"id": "not a record", "timestamp": "yesterday"}])";
+    testing::writeFile(MigrationAudit::historyFile(), damaged);
+    HistoryView& view = openHistory();
+    auto* empty = child<EmptyStateView>(view, u"historyEmptyState"_s);
+    EXPECT_TRUE(empty->isVisible());
+    EXPECT_EQ(empty->title(), u"No migrations yet"_s);
+    EXPECT_FALSE(child<QWidget>(view, u"historyList"_s)->isVisible());
+    EXPECT_EQ(testing::readFile(MigrationAudit::historyFile()), damaged);
+}
+
 TEST_F(HistoryViewTest, AFailedRestoreShowsTheEnginesWordsAndChangesNothing)
 {
     migrate();

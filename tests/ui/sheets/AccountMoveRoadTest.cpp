@@ -9,6 +9,8 @@
 #include "core/discovery/AccountScanner.h"
 #include "core/encoding/CwdCodec.h"
 #include "core/migration/MigrationAudit.h"
+#include "core/migration/SessionCopier.h"
+#include "core/validation/TranscriptAnalyzer.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -26,39 +28,59 @@ namespace fs = std::filesystem;
 
 class AccountMoveRoadTest : public testing::HomeTest {
 protected:
+    std::optional<testing::TranscriptHome> fixture;
+    // Accounts beside the default one; shared with the scans, which run on their own threads.
+    std::shared_ptr<std::vector<ClaudeAccount>> extras = std::make_shared<std::vector<ClaudeAccount>>();
+    std::unique_ptr<AppEnvironment> env;
+    QWidget host;
+
+    void SetUp() override
+    {
+        fixture = testing::TranscriptHome::write(home());
+        if (!fixture)
+            GTEST_SKIP() << "no fixture transcripts";
+        for (const std::string id : {"claude-work", "claude-zeta"})
+            extras->push_back(testing::account(id, (home() / ("." + id)).string()));
+        env = std::make_unique<AppEnvironment>(
+            AppEnvironment::Discovery{.scanAccounts =
+                                          [extras = extras] {
+                                              auto found = AccountScanner::scan();
+                                              found.insert(found.end(), extras->begin(), extras->end());
+                                              return found;
+                                          },
+                                      .indexProjects = AppEnvironment::Discovery::standard().indexProjects});
+        testing::rescan(*env);
+        host.show();
+    }
+
     // Engine jobs read the temporary home, which goes with the test.
     void TearDown() override { QThreadPool::globalInstance()->waitForDone(); }
+
+    /// The sheet for a conversation of the project folder of `folderCwd`, started in `launchCwd`,
+    /// once its first preview has arrived where there is a destination.
+    AccountMoveSheet& open(const std::string& folderCwd, const std::string& sessionId, const std::string& launchCwd)
+    {
+        const auto& projects = env->projects("claude");
+        const auto project = std::find_if(projects.begin(), projects.end(), [&](const ProjectFolder& each) {
+            return each.folderName == CwdCodec::encode(folderCwd);
+        });
+        if (project == projects.end())
+            throw std::logic_error("no project folder for " + folderCwd);
+        auto* sheet =
+            new AccountMoveSheet(*env, env->accounts().front(), *project, {.id = sessionId, .userMessageCount = 3},
+                                 launchCwd, AccountMoveEngine::standard(), &host);
+        sheet->open();
+        if (env->accounts().size() > 1)
+            EXPECT_TRUE(waitUntil([&] { return sheet->preview() || sheet->previewError(); }, 60'000));
+        return *sheet;
+    }
 };
 
 TEST_F(AccountMoveRoadTest, AForkCopiesTheConversationIntoTheFirstOtherAccountWithFreshIds)
 {
-    const auto fixture = testing::TranscriptHome::write(home());
-    if (!fixture)
-        GTEST_SKIP() << "no fixture transcripts";
-    AppEnvironment env({.scanAccounts =
-                            [&] {
-                                auto found = AccountScanner::scan();
-                                for (const std::string id : {"claude-work", "claude-zeta"})
-                                    found.push_back(testing::account(id, (home() / ("." + id)).string()));
-                                return found;
-                            },
-                        .indexProjects = AppEnvironment::Discovery::standard().indexProjects});
-    testing::rescan(env);
-    const auto& projects = env.projects("claude");
-    const auto project = std::find_if(projects.begin(), projects.end(), [&](const ProjectFolder& each) {
-        return each.folderName == CwdCodec::encode(fixture->readyCwd);
-    });
-    ASSERT_NE(project, projects.end());
     const fs::path source = fixture->folderOf(fixture->readyCwd);
     const std::string original = testing::readFile(source / "short.jsonl");
-
-    QWidget host;
-    host.show();
-    QPointer<AccountMoveSheet> sheet =
-        new AccountMoveSheet(env, env.accounts().front(), *project, {.id = "short", .userMessageCount = 3},
-                             fixture->readyCwd, AccountMoveEngine::standard(), &host);
-    sheet->open();
-    ASSERT_TRUE(waitUntil([&] { return sheet->preview() || sheet->previewError(); }, 60'000));
+    QPointer<AccountMoveSheet> sheet = &open(fixture->readyCwd, "short", fixture->readyCwd);
     EXPECT_EQ(sheet->targetId(), "claude-work");
     EXPECT_EQ(child<QComboBox>(*sheet, u"destinationPicker"_s)->count(), 2);
     EXPECT_TRUE(child<SymbolLabel>(*sheet, u"costEstimate"_s)->text().endsWith(u" tokens** on claude-work"_s));
@@ -89,8 +111,47 @@ TEST_F(AccountMoveRoadTest, AForkCopiesTheConversationIntoTheFirstOtherAccountWi
     EXPECT_TRUE(button(*sheet, u"revealBackupButton"_s).isVisible());
 
     button(*sheet, u"closeButton"_s).click();
-    EXPECT_TRUE(env.isScanning()) << "Close rescans";
-    ASSERT_TRUE(waitUntil([&] { return sheet.isNull() && !env.isScanning(); }));
+    EXPECT_TRUE(env->isScanning()) << "Close rescans";
+    ASSERT_TRUE(waitUntil([&] { return sheet.isNull() && !env->isScanning(); }));
+}
+
+TEST_F(AccountMoveRoadTest, WithOnlyTheDefaultAccountThereIsNowhereToMoveTo)
+{
+    extras->clear();
+    testing::rescan(*env);
+    AccountMoveSheet& sheet = open(fixture->readyCwd, "short", fixture->readyCwd);
+    EXPECT_EQ(child<QComboBox>(sheet, u"destinationPicker"_s)->count(), 0);
+    EXPECT_EQ(button(sheet, u"primaryButton"_s).text(), u"Fork"_s);
+    EXPECT_FALSE(button(sheet, u"primaryButton"_s).isEnabled());
+}
+
+TEST_F(AccountMoveRoadTest, ToolCallsLeftUnansweredBeforeTheEndBlockTheFork)
+{
+    const fs::path transcript = fixture->folderOf(fixture->oldAppCwd) / "tool_heavy.jsonl";
+    std::string text = testing::readFile(transcript);
+    const auto result = text.find("\"tool_result\"");
+    const auto lineStart = text.rfind('\n', result) + 1;
+    text.erase(lineStart, text.find('\n', result) + 1 - lineStart);
+    testing::writeFile(transcript, text);
+    const auto unanswered = TranscriptAnalyzer::analyze(text).unansweredInMiddle.size();
+    ASSERT_GE(unanswered, 1u);
+
+    AccountMoveSheet& sheet = open(fixture->oldAppCwd, "tool_heavy", fixture->renamedAppCwd);
+    EXPECT_EQ(
+        child<SymbolLabel>(sheet, u"warning5"_s)->text(),
+        QString::number(unanswered)
+            + u" tool calls were never answered and have content after them. Trim to a complete exchange first."_s);
+    EXPECT_FALSE(button(sheet, u"primaryButton"_s).isEnabled());
+}
+
+TEST_F(AccountMoveRoadTest, ATranscriptDeletedBeforeTheSheetOpensShowsTheCopiersError)
+{
+    const fs::path folder = fixture->folderOf(fixture->readyCwd);
+    fs::remove(folder / "short.jsonl");
+    AccountMoveSheet& sheet = open(fixture->readyCwd, "short", fixture->readyCwd);
+    EXPECT_EQ(child<SymbolLabel>(sheet, u"previewErrorLabel"_s)->text(),
+              QString::fromUtf8(SessionCopier::CopyError::transcriptMissing((folder / "short.jsonl").string()).what()));
+    EXPECT_FALSE(button(sheet, u"primaryButton"_s).isEnabled());
 }
 
 } // namespace
