@@ -11,6 +11,30 @@ std::string cwdLine(std::string_view cwd, std::string_view extra)
     return "{\"type\":\"user\",\"cwd\":\"" + std::string(cwd) + "\"" + std::string(extra) + "}\n";
 }
 
+std::string sessionLine(std::string_view session, std::string_view uuid, std::string_view parent,
+                        std::string_view extra)
+{
+    const std::string parentText = parent.empty() ? "null" : "\"" + std::string(parent) + "\"";
+    return R"({"type":"user","cwd":"/w/app","sessionId":")" + std::string(session) + R"(","uuid":")" + std::string(uuid)
+        + R"(","parentUuid":)" + parentText + std::string(extra) + "}\n";
+}
+
+std::string toolUse(std::string_view id)
+{
+    return R"("message":{"content":[{"type":"tool_use","id":")" + std::string(id) + R"("}]})";
+}
+
+std::string toolResult(std::string_view id)
+{
+    return R"("message":{"content":[{"type":"tool_result","tool_use_id":")" + std::string(id) + R"("}]})";
+}
+
+std::string liveRecord(long pid, std::string_view session, std::string_view extra)
+{
+    return "{\"pid\":" + std::to_string(pid) + ",\"sessionId\":\"" + std::string(session) + "\"" + std::string(extra)
+        + "}";
+}
+
 void writeFile(const std::filesystem::path& path, std::string_view content)
 {
     std::filesystem::create_directories(path.parent_path());
