@@ -13,6 +13,8 @@
 
 namespace threadhop::testing {
 
+namespace fs = std::filesystem;
+
 /// A transcript line of a user message recorded in `cwd`, with `extra` members after it.
 std::string cwdLine(std::string_view cwd, std::string_view extra = "");
 /// A line of conversation `session` recorded in /w/app, with its `uuid` and its `parent` ("" for none).

@@ -9,12 +9,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::writeFile;
 
 void setModified(const fs::path& path, std::time_t seconds)
 {
@@ -22,7 +18,7 @@ void setModified(const fs::path& path, std::time_t seconds)
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
-class ProjectIndexerTest : public testing::HomeTest {
+class ProjectIndexerTest : public HomeTest {
 protected:
     const ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
 
@@ -217,7 +213,7 @@ TEST_F(ProjectIndexerTest, StatusComesFromTheRecordedDirectory)
 
 TEST_F(ProjectIndexerTest, RealTranscriptsGiveTheirRecordedDirectory)
 {
-    const auto fixtures = testing::fixtureTranscripts();
+    const auto fixtures = fixtureTranscripts();
     if (!fixtures)
         GTEST_SKIP() << "no fixture transcripts";
     const std::vector<std::pair<std::string, std::string>> expected{
@@ -233,4 +229,4 @@ TEST_F(ProjectIndexerTest, RealTranscriptsGiveTheirRecordedDirectory)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

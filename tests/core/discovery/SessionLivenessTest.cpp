@@ -9,12 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using testing::writeFile;
-
-class SessionLivenessTest : public testing::HomeTest {
+class SessionLivenessTest : public HomeTest {
 protected:
     ClaudeAccount account{.id = "claude"};
 
@@ -125,4 +123,4 @@ TEST_F(SessionLivenessTest, ADeadRecordNeverHidesALiveOneOfTheSameSession)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -5,12 +5,8 @@
 #include "core/validation/TranscriptAnalyzer.h"
 #include "support/MigrationTest.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::readFile;
-using testing::writeFile;
 
 // The text of the string member `key` of a compact line.
 std::string member(std::string_view line, std::string_view key)
@@ -20,7 +16,7 @@ std::string member(std::string_view line, std::string_view key)
     return std::string(line.substr(start, line.find('"', start) - start));
 }
 
-class AccountMoveTest : public testing::MigrationTest {
+class AccountMoveTest : public MigrationTest {
 protected:
     fs::path sourceFolder() const { return projects() / "-w-app"; }
     fs::path targetFolder(std::string_view name = "-w-app") const { return targetProjects() / name; }
@@ -28,7 +24,7 @@ protected:
     template <typename Error = AccountMoveError>
     static std::string refusal(const AccountMoveInput& request, bool preview = false)
     {
-        return testing::thrown<Error>(
+        return thrown<Error>(
             [&] { preview ? (void)AccountMover::preview(request) : (void)AccountMover::move(request, stamp); });
     }
 
@@ -84,8 +80,8 @@ TEST_F(AccountMoveTest, TrimmingNeedsAForkAndRescuesABrokenTranscript)
 {
     // A call in the middle that was never answered: the full move is refused, a trimmed fork is not.
     const std::string u5 = "55555555-5555-4555-8555-555555555555";
-    conversation(line(u1, "") + line(u2, u1, "," + testing::toolUse("toolu_lost")) + line(u3, u2)
-                 + line(u4, u3, "," + testing::toolUse("toolu_a")) + line(u5, u4, "," + testing::toolResult("toolu_a"))
+    conversation(line(u1, "") + line(u2, u1, "," + toolUse("toolu_lost")) + line(u3, u2)
+                 + line(u4, u3, "," + toolUse("toolu_a")) + line(u5, u4, "," + toolResult("toolu_a"))
                  + line("66666666-6666-4666-8666-666666666666", u5));
     EXPECT_EQ(refusal(accountMove(MoveMode::fork)),
               "The transcript has 1 tool calls that were never answered, with content after them. Trim to the last "
@@ -281,7 +277,7 @@ TEST_F(AccountMoverPreviewTest, ReportsFilesTargetIntegrityScanAndLiveness)
     const std::string text =
         "{\"type\":\"user\",\"cwd\":\"/w/app\",\"uuid\":\"a\",\"message\":{\"usage\":{\"input_tokens\":100}}}\n"
         "{\"uuid\":\"b\","
-        + testing::toolUse("t1") + "}\n{\"cwd\":\"/w/app/sub\",\"uuid\":\"c\"}\n";
+        + toolUse("t1") + "}\n{\"cwd\":\"/w/app/sub\",\"uuid\":\"c\"}\n";
     writeFile(sourceFolder() / (std::string(sessionId) + ".jsonl"), text);
     for (const char* agent : {"agent-1", "agent-2"}) {
         writeFile(sourceFolder() / sessionId / "subagents" / (std::string(agent) + ".jsonl"), "{}\n");
@@ -341,4 +337,4 @@ TEST_F(AccountMoverPreviewTest, UnreadableTranscriptGivesAnEmptyAnalysis)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -1,14 +1,11 @@
 #include "support/MigrationTest.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::readFile;
 using Files = std::map<std::string, std::string>;
 
-class ConversationMigratorTest : public testing::MigrationTest { };
+class ConversationMigratorTest : public MigrationTest { };
 
 TEST_F(ConversationMigratorTest, RenameRewritesMovesAndRecords)
 {
@@ -97,7 +94,7 @@ TEST_F(ConversationMigratorTest, AMoveThatCannotPutBackNamesWhatStayedBehind)
     fs::create_directories(projects() / "-into");
     // The second move fails, and so does putting back the first.
     const auto failing = failingAt({2, 3}, std::errc::io_error);
-    const auto text = testing::thrown<MigrationError>(
+    const auto text = thrown<MigrationError>(
         [&] { ConversationMigrator::moveEntries(projects() / "-from", projects() / "-into", failing); });
     const auto stuck = entries(projects() / "-into");
     ASSERT_EQ(stuck.size(), 1u);
@@ -149,10 +146,10 @@ TEST_F(ConversationMigratorTest, APopulatedDestinationIsRefusedWhenNotAllowed)
     auto strict = input("-w-old", "/w/old", "/w/new");
     strict.allowPopulatedDestination = false;
     EXPECT_TRUE(ConversationMigrator::preview(strict).destinationPopulated);
-    EXPECT_EQ(testing::thrown<MigrationError>([&] { ConversationMigrator::migrate(strict, stamp); }),
+    EXPECT_EQ(thrown<MigrationError>([&] { ConversationMigrator::migrate(strict, stamp); }),
               "Destination folder already exists: " + (projects() / "-w-new").string());
     EXPECT_FALSE(fs::exists(backupOf("-w-old")));
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -9,13 +9,9 @@
 
 #include <unistd.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::readFile;
-using testing::writeFile;
 using Snapshot = std::map<std::string, std::string>;
 using Hook = AtomicFile::ScopedReplaceHook;
 
@@ -23,7 +19,7 @@ using Hook = AtomicFile::ScopedReplaceHook;
 // verification fails.
 const std::string hiddenOldCwd = "{\"type\":\"user\",\"cwd\":\"\\/w\\/old\"}\n";
 
-class MigrationSafetyTest : public testing::MigrationTest {
+class MigrationSafetyTest : public MigrationTest {
 protected:
     // The whole projects folder, so nothing anywhere in it may change unnoticed.
     Snapshot everything() const { return snapshot(projects()); }
@@ -32,7 +28,7 @@ protected:
     std::string failure(const ConversationMigrator::Input& request,
                         const ConversationMigrator::EntryMove& move = AtomicFile::moveWithoutReplacing) const
     {
-        return testing::thrown<Error>([&] { ConversationMigrator::migrate(request, stamp, move); });
+        return thrown<Error>([&] { ConversationMigrator::migrate(request, stamp, move); });
     }
 
     MigrationRecord onlyRecord() const
@@ -153,14 +149,14 @@ TEST_F(MigrationSafetyTest, WhatCanBeCheckedFirstIsRefusedBeforeAnythingChanges)
         fs::remove_all(home() / ".claude");
         transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
         arrange(projects());
-        const std::string reason = testing::replaced(testing::replaced(text, "{projects}", projects().string()),
-                                                     "{pid}", std::to_string(getpid()));
+        const std::string reason =
+            replaced(replaced(text, "{projects}", projects().string()), "{pid}", std::to_string(getpid()));
         SCOPED_TRACE(reason);
         const auto request = input("-w-old", "/w/old", newCwd);
         const auto before = everything();
         EXPECT_EQ(ConversationMigrator::preview(request).blockedReason, reason);
         EXPECT_EQ(failure(request), reason);
-        EXPECT_EQ(testing::thrown<MigrationError>([&] { ConversationMigrator::dryRun(request); }), reason);
+        EXPECT_EQ(thrown<MigrationError>([&] { ConversationMigrator::dryRun(request); }), reason);
         EXPECT_EQ(everything(), before);
         EXPECT_FALSE(fs::exists(backupOf("-w-old")));
         EXPECT_TRUE(MigrationAudit::records().empty());
@@ -255,7 +251,7 @@ TEST_F(MigrationSafetyTest, WhatCannotBePutBackIsNamedWithTheArchive)
 TEST_F(MigrationSafetyTest, BackslashesInNamesSurviveTheArchiveAndTheRestore)
 {
     // Claude Code names the folder of /srv/q"uote\back after it; a home folder may hold one too.
-    const testing::TempFolder odd;
+    const TempFolder odd;
     const fs::path oddHome = odd.path() / "back\\slash home";
     const ScopedHomeOverride home(oddHome);
     const fs::path root = oddHome / ".claude" / "projects";
@@ -273,4 +269,4 @@ TEST_F(MigrationSafetyTest, BackslashesInNamesSurviveTheArchiveAndTheRestore)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

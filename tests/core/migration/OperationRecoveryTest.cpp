@@ -8,18 +8,14 @@
 
 #include <fstream>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::readFile;
-using testing::writeFile;
 using Outcome = OperationRecovery::Report::Outcome;
 
 struct SimulatedCrash { };
 
-class OperationRecoveryTest : public testing::MigrationTest {
+class OperationRecoveryTest : public MigrationTest {
 protected:
     void crashAt(OperationStep step, const std::function<void()>& operation) const
     {
@@ -224,4 +220,4 @@ TEST_F(AccountMoveRecoveryTest, ACopyResumedSinceIsLeftAlone)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

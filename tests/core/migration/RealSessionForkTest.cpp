@@ -7,10 +7,8 @@
 
 #include <simdjson.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-using testing::readFile;
 
 struct ToolIds {
     std::set<std::string, std::less<>> uses;
@@ -33,10 +31,10 @@ ToolIds toolIds(std::string_view text)
 
 TEST(RealSessionForkTest, TrimmedToTheLast200LinesEveryResultKeepsItsCall)
 {
-    const auto fixtures = testing::fixtureTranscripts();
+    const auto fixtures = fixtureTranscripts();
     if (!fixtures)
         GTEST_SKIP() << "no fixture transcripts";
-    const std::string text = readFile(*fixtures / (std::string(testing::MigrationTest::realSession) + ".jsonl"));
+    const std::string text = readFile(*fixtures / (std::string(MigrationTest::realSession) + ".jsonl"));
     const auto all = toolIds(text);
     const auto output = TranscriptTrimmer::trim(text, 200);
     EXPECT_GE(output.result.keptLines, 200);
@@ -50,4 +48,4 @@ TEST(RealSessionForkTest, TrimmedToTheLast200LinesEveryResultKeepsItsCall)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -2,15 +2,10 @@
 
 #include "core/migration/RestoreManager.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::readFile;
-using testing::writeFile;
-
-class RestoreManagerTest : public testing::MigrationTest {
+class RestoreManagerTest : public MigrationTest {
 protected:
     std::optional<std::string> obstacleText(const MigrationRecord& record) const
     {
@@ -162,8 +157,7 @@ TEST_F(RestoreManagerTest, AFailedExtractionWritesNoRecord)
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
     const auto migration = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
     writeFile(*migration.backupPath, "not an archive");
-    EXPECT_TRUE(
-        testing::thrown<MigrationError>([&] { restore(migration); }).starts_with("Backup failed: Extraction failed: "));
+    EXPECT_TRUE(thrown<MigrationError>([&] { restore(migration); }).starts_with("Backup failed: Extraction failed: "));
     EXPECT_EQ(MigrationAudit::records().size(), 1u);
     EXPECT_EQ(obstacleText(migration), std::nullopt);
 }
@@ -181,7 +175,7 @@ TEST_F(RestoreManagerTest, RealSessionMigratesAndRestoresByteForByte)
     ASSERT_EQ(moved.size(), original.size());
     for (const auto& [name, content] : original) {
         const auto expected =
-            testing::replaced(content, "\"cwd\":\"" + std::string(realCwd) + "\"", "\"cwd\":\"" + newCwd + "\"");
+            replaced(content, "\"cwd\":\"" + std::string(realCwd) + "\"", "\"cwd\":\"" + newCwd + "\"");
         EXPECT_TRUE(moved.at(name) == expected) << name << " holds more changes than its cwd values";
     }
     EXPECT_GT(migration.occurrencesReplaced, 2000);
@@ -191,4 +185,4 @@ TEST_F(RestoreManagerTest, RealSessionMigratesAndRestoresByteForByte)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

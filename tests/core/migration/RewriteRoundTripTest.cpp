@@ -6,13 +6,10 @@
 
 #include <random>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::writeFile;
-
-class RewriteRoundTripTest : public testing::MigrationTest {
+class RewriteRoundTripTest : public MigrationTest {
 protected:
     static void expectRoundTrip(const fs::path& folder, const std::string& oldCwd, const std::string& newCwd)
     {
@@ -33,15 +30,15 @@ protected:
 
 TEST_F(RewriteRoundTripTest, RealTranscripts)
 {
-    const auto fixtures = testing::fixtureTranscripts();
+    const auto fixtures = fixtureTranscripts();
     if (!fixtures)
         GTEST_SKIP() << "no fixture transcripts";
-    const testing::TempFolder marco;
+    const TempFolder marco;
     for (const char* name : {"short.jsonl", "tool_heavy.jsonl", "subagent.jsonl"})
         fs::copy_file(*fixtures / name, marco.path() / name);
     expectRoundTrip(marco.path(), "/home/marco/projects/spotter", "/srv/moved here/spotter");
 
-    const testing::TempFolder worktree;
+    const TempFolder worktree;
     copyRealSession(worktree.path());
     expectRoundTrip(worktree.path(), realCwd, "/home/USER/w/é 4te");
 }
@@ -84,10 +81,10 @@ TEST_F(RewriteRoundTripTest, GeneratedLines)
         if (random() % 30 == 0)
             content += "\n";
     }
-    const testing::TempFolder folder;
+    const TempFolder folder;
     writeFile(folder.path() / "generated.jsonl", content);
     expectRoundTrip(folder.path(), "/a/b", "/q/new");
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -9,7 +9,7 @@
 
 #include <random>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
 using Counts = std::map<CwdClass, std::int64_t>;
@@ -162,7 +162,7 @@ private:
 
 TEST(ScanReferenceTest, CountsWhatAPlainWalkOfEveryValueCounts)
 {
-    const testing::TempFolder folder;
+    const TempFolder folder;
     for (unsigned seed = 1; seed <= 40; ++seed) {
         LineGenerator generator(seed);
         std::vector<std::string> files;
@@ -171,14 +171,14 @@ TEST(ScanReferenceTest, CountsWhatAPlainWalkOfEveryValueCounts)
             for (int i = 0; i < 200; ++i)
                 content += generator.line() + (i % 17 == 0 ? "\r\n" : "\n");
             files.push_back(content);
-            testing::writeFile(folder.path() / ("f" + std::to_string(f) + ".jsonl"), content);
+            writeFile(folder.path() / ("f" + std::to_string(f) + ".jsonl"), content);
         }
         for (const char* old : {"/a/b", "/a"}) {
             const auto expected = plainScan(files, old);
             ASSERT_EQ(JSONLRewriter::scan(folder.path(), old), expected) << "seed " << seed << " old " << old;
             // The rewrite reports what it found before rewriting, by the same rules.
             if (std::string_view(old) == "/a/b") {
-                const testing::TempFolder copy;
+                const TempFolder copy;
                 std::filesystem::copy(folder.path(), copy.path(), std::filesystem::copy_options::recursive);
                 ASSERT_EQ(JSONLRewriter::rewrite(copy.path(), old, "/n", JSONLRewriter::Scope::withHistory), expected)
                     << "seed " << seed;
@@ -188,4 +188,4 @@ TEST(ScanReferenceTest, CountsWhatAPlainWalkOfEveryValueCounts)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

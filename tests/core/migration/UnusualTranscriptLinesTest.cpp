@@ -6,18 +6,14 @@
 #include "core/migration/TranscriptTrimmer.h"
 #include "core/validation/TranscriptAnalyzer.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using testing::cwdLine;
-using testing::readFile;
-using testing::replaced;
-
-class UnusualTranscriptLinesTest : public testing::MigrationTest {
+class UnusualTranscriptLinesTest : public MigrationTest {
 protected:
     // A call, its result and a usage report, each on a line that only an RFC 8259 reader accepts.
     const std::string lines[3]{
-        line(u1, "", ",\"big\":123456789012345678901234567890," + testing::toolUse("toolu_1")),
+        line(u1, "", ",\"big\":123456789012345678901234567890," + toolUse("toolu_1")),
         line(
             u2, u1,
             R"(,"message":{"content":[{"type":"tool_result","tool_use_id":"toolu_1","content":"cut in an emoji \uD83D"}]})"),
@@ -96,7 +92,7 @@ TEST_F(UnusualTranscriptLinesTest, ATornLastLineHidesNothingFromTheMigration)
 
 TEST_F(UnusualTranscriptLinesTest, ATornLastLineHidesNothingFromTheAccountMove)
 {
-    const auto fixtures = testing::fixtureTranscripts();
+    const auto fixtures = fixtureTranscripts();
     if (!fixtures)
         GTEST_SKIP() << "no fixture transcripts";
     const std::string cwd = "/home/marco/projects/spotter";
@@ -118,4 +114,4 @@ TEST_F(UnusualTranscriptLinesTest, ATornLastLineHidesNothingFromTheAccountMove)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -2,7 +2,7 @@
 
 #include "support/MigrationTest.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
 std::string toolUse(std::string_view id)
@@ -134,16 +134,16 @@ TEST(TranscriptAnalyzerTest, LaunchDirectoryAloneAgreesWithTheFullAnalysis)
 
 TEST(TranscriptAnalyzerTest, RealTranscript)
 {
-    const auto fixtures = testing::fixtureTranscripts();
+    const auto fixtures = fixtureTranscripts();
     if (!fixtures)
         GTEST_SKIP() << "no fixture transcripts";
-    const auto result = TranscriptAnalyzer::analyze(
-        testing::readFile(*fixtures / (std::string(testing::MigrationTest::realSession) + ".jsonl")));
+    const auto result =
+        TranscriptAnalyzer::analyze(readFile(*fixtures / (std::string(MigrationTest::realSession) + ".jsonl")));
     EXPECT_EQ(result.lines, 2385);
     EXPECT_EQ(result.invalidLines, 0);
-    EXPECT_EQ(result.launchCwd, testing::MigrationTest::realCwd);
+    EXPECT_EQ(result.launchCwd, MigrationTest::realCwd);
     EXPECT_TRUE(result.lastContextTokens && *result.lastContextTokens > 0);
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

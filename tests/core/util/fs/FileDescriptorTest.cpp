@@ -14,19 +14,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::makeFifo;
-using testing::readFile;
-using testing::returnsPromptly;
-using testing::writeFile;
 
 // Every reader of the user's files opens them through FileDescriptor; a FIFO or a device named like
 // one of those files must neither be read nor hold the reader up.
-class FileDescriptorTest : public testing::MigrationTest {
+class FileDescriptorTest : public MigrationTest {
 protected:
     const ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
 };
@@ -135,4 +128,4 @@ TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheck
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

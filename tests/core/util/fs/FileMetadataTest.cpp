@@ -5,11 +5,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
 using namespace std::chrono;
-using testing::writeFile;
 
 // Sets the file's date; false when the file system cannot hold it.
 bool setModified(const std::filesystem::path& path, sys_seconds date)
@@ -23,7 +22,7 @@ bool setModified(const std::filesystem::path& path, sys_seconds date)
 
 TEST(FileMetadataTest, DatesBeyondTheClockStandAtItsEnds)
 {
-    const testing::TempFolder folder;
+    const TempFolder folder;
     const auto file = folder.path() / "f.jsonl";
     writeFile(file, "{}\n");
     const auto folderDescriptor = [&] { return ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); };
@@ -44,7 +43,7 @@ TEST(FileMetadataTest, DatesBeyondTheClockStandAtItsEnds)
 
 TEST(FileMetadataTest, DatesBeforeTheClockStandAtItsStart)
 {
-    const testing::TempFolder folder;
+    const TempFolder folder;
     const auto file = folder.path() / "f.jsonl";
     writeFile(file, "{}\n");
     // ext4 keeps dates back to 1901 only; tmpfs and others keep older ones.
@@ -54,4 +53,4 @@ TEST(FileMetadataTest, DatesBeforeTheClockStandAtItsStart)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing
