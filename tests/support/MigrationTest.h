@@ -75,7 +75,8 @@ protected:
     /// How many backups there are.
     static std::size_t archives() { return entries(AppPaths::backupsDir()).size(); }
 
-    ConversationMigrator::Input input(std::string oldFolder, std::string oldCwd, std::string newCwd) const
+    ConversationMigrator::Input input(std::string oldFolder = "-w-old", std::string oldCwd = "/w/old",
+                                      std::string newCwd = "/w/new") const
     {
         return {.accountId = "claude",
                 .projectsRoot = projects(),

@@ -99,27 +99,16 @@ TEST_F(ProjectIndexerTest, ExtractCwdLineRules)
     const auto extract = [&](std::string_view content) {
         return ProjectIndexer::extractCwd(transcript("-p", "t.jsonl", content));
     };
-    EXPECT_EQ(extract(R"({"type":"summary"})"
-                      "\n"
-                      + cwdLine("/Users/ana/site")),
-              "/Users/ana/site");
-    EXPECT_EQ(extract(std::string(R"({"type":"attachment","cwd":"/attached"})"
-                                  "\n")
-                      + cwdLine("/real")),
-              "/real");
-    EXPECT_EQ(extract(R"({"cwd":""})"
-                      "\n"
-                      R"({"message":{"cwd":"/from/message"}})"),
-              "/from/message");
-    EXPECT_EQ(extract(R"({"cwd":null,"message":{"cwd":""}})"
-                      "\n"
-                      + cwdLine("/later")),
-              "/later");
-    EXPECT_EQ(extract("not json\n[1,2]\n\n\n" + cwdLine("/after/junk")), "/after/junk");
-    EXPECT_EQ(extract(R"({"a":1})"
-                      "\u2028"
-                      R"({"cwd":"/after/u2028"})"),
-              "/after/u2028");
+    const std::pair<std::string, std::string> cases[] = {
+        {"{\"type\":\"summary\"}\n" + cwdLine("/Users/ana/site"), "/Users/ana/site"},
+        {"{\"type\":\"attachment\",\"cwd\":\"/attached\"}\n" + cwdLine("/real"), "/real"},
+        {"{\"cwd\":\"\"}\n{\"message\":{\"cwd\":\"/from/message\"}}", "/from/message"},
+        {"{\"cwd\":null,\"message\":{\"cwd\":\"\"}}\n" + cwdLine("/later"), "/later"},
+        {"not json\n[1,2]\n\n\n" + cwdLine("/after/junk"), "/after/junk"},
+        {"{\"a\":1}\u2028{\"cwd\":\"/after/u2028\"}", "/after/u2028"},
+    };
+    for (const auto& [content, cwd] : cases)
+        EXPECT_EQ(extract(content), cwd) << content;
     EXPECT_EQ(extract(""), std::nullopt);
 
     // Only the first sixty lines that are not empty count.

@@ -13,7 +13,7 @@ TEST_F(ConversationMigratorTest, RenameRewritesMovesAndRecords)
     transcript("-w-old", "s2.jsonl", cwdLine("/elsewhere"));
     transcript("-w-old", "s1/subagents/a.jsonl", cwdLine("/w/old"));
 
-    const auto record = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto record = ConversationMigrator::migrate(input(), stamp);
     EXPECT_FALSE(fs::exists(projects() / "-w-old"));
     EXPECT_EQ(snapshot(projects() / "-w-new"),
               (Files{{"s1.jsonl", cwdLine("/w/new") + cwdLine("/w/new/src", ",\"n\":1.50")},
@@ -60,12 +60,12 @@ TEST_F(ConversationMigratorTest, MergeIntoAPopulatedDestination)
         transcript("-w-old", name, cwdLine("/w/old"));
     transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
 
-    const auto preview = ConversationMigrator::preview(input("-w-old", "/w/old", "/w/new"));
+    const auto preview = ConversationMigrator::preview(input());
     EXPECT_TRUE(preview.destinationPopulated);
     EXPECT_EQ(preview.incomingConversations, 3);
     EXPECT_EQ(preview.destinationConversations, 1);
 
-    const auto record = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto record = ConversationMigrator::migrate(input(), stamp);
     EXPECT_EQ(record.message,
               "Moved 3 conversation(s) into a project that already had some. (1 other file(s) came with them.)");
     ASSERT_TRUE(record.movedEntryNames);
@@ -83,7 +83,7 @@ TEST_F(ConversationMigratorTest, AnEmptyDestinationCountsAsPopulated)
 {
     fs::create_directories(projects() / "-w-new");
     transcript("-w-old", "notes.md", "no conversations here");
-    EXPECT_EQ(ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp).message,
+    EXPECT_EQ(ConversationMigrator::migrate(input(), stamp).message,
               "Moved 0 conversation(s) into a project that already had some. (1 other file(s) came with them.)");
 }
 
@@ -126,14 +126,18 @@ TEST_F(ConversationMigratorTest, MigrationIntoASubfolderOfTheOldDirectorySucceed
 
 TEST_F(ConversationMigratorTest, DryRunChangesNothing)
 {
-    transcript("-w-old", "s.jsonl", cwdLine("/w/old") + "{\"cwd\":\"/w/old\",\"t\":\"cd /w/old\"}\n");
+    transcript("-w-old", "s.jsonl",
+               cwdLine("/w/old")
+                   + "{\"cwd\":\"/w/old\",\"t\":\"cd "
+                     "/w/old\"}\n{\"snapshot\":{\"trackedFileBackups\":{\"f\":\"/w/old/x\"}}}\n");
     const auto before = snapshot(projects());
-    const auto record = ConversationMigrator::dryRun(input("-w-old", "/w/old", "/w/new"));
+    const auto record = ConversationMigrator::dryRun(input());
     EXPECT_TRUE(record.dryRun);
     EXPECT_TRUE(record.success);
     EXPECT_FALSE(record.backupPath);
     EXPECT_EQ(record.message, "Dry run: 1 files, 2 occurrences.");
-    EXPECT_EQ(record.occurrencesByClass, (std::map<std::string, std::int64_t>{{"sessionCwd", 2}, {"history", 1}}));
+    EXPECT_EQ(record.occurrencesByClass,
+              (std::map<std::string, std::int64_t>{{"sessionCwd", 2}, {"history", 1}, {"externalState", 1}}));
     EXPECT_EQ(snapshot(projects()), before);
     EXPECT_FALSE(fs::exists(MigrationAudit::historyFile()));
     EXPECT_FALSE(fs::exists(backupOf("-w-old")));
@@ -143,7 +147,7 @@ TEST_F(ConversationMigratorTest, APopulatedDestinationIsRefusedWhenNotAllowed)
 {
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
     transcript("-w-new", "t.jsonl", "");
-    auto strict = input("-w-old", "/w/old", "/w/new");
+    auto strict = input();
     strict.allowPopulatedDestination = false;
     EXPECT_TRUE(ConversationMigrator::preview(strict).destinationPopulated);
     EXPECT_EQ(thrown<MigrationError>([&] { ConversationMigrator::migrate(strict, stamp); }),

@@ -28,8 +28,7 @@ protected:
 
     void arrangeMigration(bool merge) const
     {
-        fs::remove_all(home() / ".claude");
-        fs::remove_all(AppPaths::supportDir());
+        fs::remove_all(home());
         transcript("-w-old", "a.jsonl", cwdLine("/w/old") + cwdLine("/w/new/docs"));
         transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
         transcript("-w-old", "b.jsonl", cwdLine("/w/old/src") + "{\"type\":\"summary\"}\n");
@@ -37,7 +36,7 @@ protected:
             transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
     }
 
-    void migrate() const { ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp); }
+    void migrate() const { ConversationMigrator::migrate(input(), stamp); }
 };
 
 TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
@@ -159,12 +158,8 @@ protected:
 
     void arrange() const
     {
-        fs::remove_all(home() / ".claude");
-        fs::remove_all(home() / ".claude-work");
-        fs::remove_all(AppPaths::supportDir());
-        const std::string line = R"({"type":"user","cwd":"/w/app","sessionId":")" + std::string(sessionId) + "\"}\n";
-        transcript("-w-app", std::string(sessionId) + ".jsonl", line + line);
-        transcript("-w-app", std::string(sessionId) + "/subagents/agent.jsonl", line);
+        fs::remove_all(home());
+        conversation(line(u1, "") + line(u2, u1));
         writeFile(targetProjects() / "-w-app" / "theirs.jsonl", "{}\n");
     }
 };
@@ -186,7 +181,7 @@ TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
         if (step == OperationStep::recorded) {
             EXPECT_TRUE(reports.empty());
             EXPECT_TRUE(history[0].success);
-            EXPECT_EQ(snapshot(targetProjects()).size(), targetBefore.size() + 2);
+            EXPECT_EQ(snapshot(targetProjects()).size(), targetBefore.size() + 3);
         } else {
             ASSERT_EQ(reports.size(), 1u);
             EXPECT_EQ(reports[0].text,

@@ -24,16 +24,14 @@ TEST_F(RestoreManagerTest, RestoringARenamePutsTheOldFolderBack)
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
     transcript("-w-old", "s/subagents/a.jsonl", cwdLine("/w/old"));
     const auto before = snapshot(projects() / "-w-old");
-    const auto migration = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto migration = ConversationMigrator::migrate(input(), stamp);
     EXPECT_EQ(obstacleText(migration), std::nullopt);
 
     const auto reverting = restore(migration);
     EXPECT_EQ(snapshot(projects() / "-w-old"), before);
     EXPECT_FALSE(fs::exists(projects() / "-w-new"));
-    EXPECT_EQ(reverting.oldFolder, "-w-new");
-    EXPECT_EQ(reverting.newFolder, "-w-old");
-    EXPECT_EQ(reverting.oldCwd, "/w/new");
-    EXPECT_EQ(reverting.newCwd, "/w/old");
+    EXPECT_EQ(std::tie(reverting.oldFolder, reverting.newFolder, reverting.oldCwd, reverting.newCwd),
+              std::tuple("-w-new", "-w-old", "/w/new", "/w/old"));
     EXPECT_EQ(reverting.revertsRecordId, migration.id);
     EXPECT_EQ(reverting.message,
               "Restore from backup (reverts migration " + migration.id.upperText().substr(0, 8) + ")");
@@ -52,7 +50,7 @@ TEST_F(RestoreManagerTest, RestoringAResyncOrAMergePutsEveryFileBackAsItWas)
     transcript("-w-old", "mine/subagents/a.jsonl", cwdLine("/w/old"));
     const auto before = snapshot(projects());
     const auto resync = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", "/a/b_c"), stamp);
-    const auto merge = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto merge = ConversationMigrator::migrate(input(), stamp);
     ASSERT_NE(snapshot(projects()), before);
     restore(merge);
     restore(resync);
@@ -64,7 +62,7 @@ TEST_F(RestoreManagerTest, EveryObstacle)
     transcript("-w-new", "theirs.jsonl", "");
     transcript("-w-old", "a.jsonl", cwdLine("/w/old"));
     transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
-    const auto merge = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto merge = ConversationMigrator::migrate(input(), stamp);
 
     auto dryRun = merge;
     dryRun.dryRun = true;
@@ -99,7 +97,7 @@ TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNoth
     transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
     transcript("-w-old", "mine.jsonl", cwdLine("/w/old"));
     writeFile(home() / ".claude" / "settings.json", "{\"keep\": true}");
-    const auto merge = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto merge = ConversationMigrator::migrate(input(), stamp);
 
     // The history as a damaged or hostile file may hold it: "newFolder": ".." would empty ~/.claude.
     auto history = readFile(MigrationAudit::historyFile());
@@ -141,7 +139,7 @@ TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNoth
 
 TEST_F(RestoreManagerTest, AnAccountMoveIsNotUndoneFromItsBackup)
 {
-    transcript("-w-app", std::string(sessionId) + ".jsonl", cwdLine("/w/app", ",\"uuid\":\"u1\""));
+    conversation(line(u1, ""));
     const auto move = AccountMover::move(accountMove(MoveMode::clone), stamp);
     ASSERT_TRUE(move.targetAccountId && move.backupPath);
     const auto before = snapshot(home());
@@ -155,7 +153,7 @@ TEST_F(RestoreManagerTest, AnAccountMoveIsNotUndoneFromItsBackup)
 TEST_F(RestoreManagerTest, AFailedExtractionWritesNoRecord)
 {
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
-    const auto migration = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto migration = ConversationMigrator::migrate(input(), stamp);
     writeFile(*migration.backupPath, "not an archive");
     EXPECT_TRUE(thrown<MigrationError>([&] { restore(migration); }).starts_with("Backup failed: Extraction failed: "));
     EXPECT_EQ(MigrationAudit::records().size(), 1u);

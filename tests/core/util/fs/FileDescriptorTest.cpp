@@ -77,7 +77,7 @@ TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
     ASSERT_TRUE(returnsPromptly(
         [&] {
             scanned = JSONLRewriter::scan(projects() / "-w-old", "/w/old");
-            preview = ConversationMigrator::preview(input("-w-old", "/w/old", "/w/new"));
+            preview = ConversationMigrator::preview(input());
         },
         {fifo}));
     EXPECT_EQ(scanned.files, 1);
@@ -86,9 +86,8 @@ TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
 
     const auto moved = projects() / "-w-new" / "stuck.jsonl";
     MigrationRecord record;
-    ASSERT_TRUE(returnsPromptly(
-        [&] { record = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), "20240501-093000"); },
-        {fifo, moved}));
+    ASSERT_TRUE(
+        returnsPromptly([&] { record = ConversationMigrator::migrate(input(), "20240501-093000"); }, {fifo, moved}));
     EXPECT_TRUE(record.success);
     EXPECT_EQ(readFile(projects() / "-w-new" / "s.jsonl"), cwdLine("/w/new"));
     EXPECT_TRUE(fs::is_fifo(moved));
@@ -101,9 +100,8 @@ TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheck
                                       home() / ".claude.json", home() / ".zshrc"};
     for (const auto& fifo : fifos)
         makeFifo(fifo);
-    writeFile(claude / "sessions" / "1.json",
-              "{\"pid\":" + std::to_string(::getpid()) + ",\"sessionId\":\"" + sessionId + "\"}");
-    transcript("-w-app", std::string(sessionId) + ".jsonl", cwdLine("/w/app", ",\"uuid\":\"u1\""));
+    markOpen();
+    conversation(line(u1, ""));
     const auto move = accountMove(MoveMode::fork);
 
     std::vector<ClaudeAccount> accounts;
