@@ -48,6 +48,17 @@ protected:
         writeFile(projects() / folder / name, content);
     }
 
+    /// A project in -w-old (/w/old): a.jsonl, which once drifted into /w/new/docs, with its subagent, and
+    /// b.jsonl; with `merge`, -w-new already holds a conversation of its own.
+    void oldProject(bool merge = false) const
+    {
+        transcript("-w-old", "a.jsonl", cwdLine("/w/old") + cwdLine("/w/new/docs"));
+        transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
+        transcript("-w-old", "b.jsonl", cwdLine("/w/old/src") + "{\"type\":\"summary\"}\n");
+        if (merge)
+            transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
+    }
+
     /// Conversation `sessionId` in -w-app as `text`, with one subagent whose transcript and meta file
     /// name its first line.
     void conversation(std::string_view text) const

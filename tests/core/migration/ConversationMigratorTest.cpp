@@ -43,38 +43,32 @@ TEST_F(ConversationMigratorTest, RenameRewritesMovesAndRecords)
 TEST_F(ConversationMigratorTest, ResyncWithTheSameFolderName)
 {
     transcript("-a-b-c", "s.jsonl", cwdLine("/a/b.c"));
-    auto same = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", "/a/b.c"), stamp);
-    EXPECT_EQ(same.message, "cwd resynced (no rename).");
-    EXPECT_EQ(readFile(projects() / "-a-b-c" / "s.jsonl"), cwdLine("/a/b.c"));
-
-    auto other = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", "/a/b_c"), stamp);
-    EXPECT_EQ(other.message, "cwd resynced (no rename).");
-    EXPECT_EQ(other.newFolder, "-a-b-c");
-    EXPECT_EQ(readFile(projects() / "-a-b-c" / "s.jsonl"), cwdLine("/a/b_c"));
+    for (const char* newCwd : {"/a/b.c", "/a/b_c"}) {
+        const auto record = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", newCwd), stamp);
+        EXPECT_EQ(record.message, "cwd resynced (no rename).");
+        EXPECT_EQ(record.newFolder, "-a-b-c");
+        EXPECT_EQ(readFile(projects() / "-a-b-c" / "s.jsonl"), cwdLine(newCwd));
+    }
 }
 
 TEST_F(ConversationMigratorTest, MergeIntoAPopulatedDestination)
 {
-    transcript("-w-new", "existing.jsonl", cwdLine("/w/new"));
-    for (const char* name : {"a.jsonl", "b.jsonl", "c.jsonl"})
-        transcript("-w-old", name, cwdLine("/w/old"));
-    transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
+    oldProject(true);
 
     const auto preview = ConversationMigrator::preview(input());
     EXPECT_TRUE(preview.destinationPopulated);
-    EXPECT_EQ(preview.incomingConversations, 3);
+    EXPECT_EQ(preview.incomingConversations, 2);
     EXPECT_EQ(preview.destinationConversations, 1);
 
     const auto record = ConversationMigrator::migrate(input(), stamp);
     EXPECT_EQ(record.message,
-              "Moved 3 conversation(s) into a project that already had some. (1 other file(s) came with them.)");
+              "Moved 2 conversation(s) into a project that already had some. (1 other file(s) came with them.)");
     ASSERT_TRUE(record.movedEntryNames);
     auto moved = *record.movedEntryNames;
     std::sort(moved.begin(), moved.end());
-    EXPECT_EQ(moved, (std::vector<std::string>{"a", "a.jsonl", "b.jsonl", "c.jsonl"}));
+    EXPECT_EQ(moved, (std::vector<std::string>{"a", "a.jsonl", "b.jsonl"}));
     EXPECT_FALSE(fs::exists(projects() / "-w-old"));
-    EXPECT_EQ(entries(projects() / "-w-new"),
-              (std::vector<std::string>{"a", "a.jsonl", "b.jsonl", "c.jsonl", "existing.jsonl"}));
+    EXPECT_EQ(entries(projects() / "-w-new"), (std::vector<std::string>{"a", "a.jsonl", "b.jsonl", "theirs.jsonl"}));
     EXPECT_EQ(readFile(projects() / "-w-new" / "a" / "subagents" / "agent.jsonl"), cwdLine("/w/new"));
     EXPECT_TRUE(fs::exists(archive("-w-new-destination-" + std::string(stamp) + ".tar.gz")));
 }

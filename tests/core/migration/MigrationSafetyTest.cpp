@@ -80,9 +80,8 @@ TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
 
 TEST_F(MigrationSafetyTest, AMergeThatFailsVerificationLeavesBothFoldersAsTheyWere)
 {
+    oldProject(true);
     transcript("-w-new", "theirs.jsonl", cwdLine("/w/new") + cwdLine("/w/old")); // once ran in the old directory
-    transcript("-w-old", "a.jsonl", cwdLine("/w/old") + cwdLine("/w/new/docs"));
-    transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
     const auto before = everything();
     EXPECT_EQ(failure(input()), "Verification failed: 1 old references remain.");
     EXPECT_EQ(everything(), before);
@@ -187,10 +186,7 @@ TEST_F(MigrationSafetyTest, AStepThatFailsPutsTheBytesBackAndIsRecorded)
     for (const auto& [failingMoves, error, merge, diskFillsAtB, message] : cases) {
         SCOPED_TRACE(message);
         fs::remove_all(home());
-        transcript("-w-old", "a.jsonl", cwdLine("/w/old"));
-        transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
-        if (merge)
-            transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
+        oldProject(merge);
         const auto before = everything();
         const Hook disk(Hook::Moment::beforeRename, [&](const fs::path& file) {
             if (diskFillsAtB && file.filename() == "b.jsonl")

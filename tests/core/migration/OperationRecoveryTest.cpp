@@ -29,11 +29,7 @@ protected:
     void arrangeMigration(bool merge) const
     {
         fs::remove_all(home());
-        transcript("-w-old", "a.jsonl", cwdLine("/w/old") + cwdLine("/w/new/docs"));
-        transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
-        transcript("-w-old", "b.jsonl", cwdLine("/w/old/src") + "{\"type\":\"summary\"}\n");
-        if (merge)
-            transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
+        oldProject(merge);
     }
 
     void migrate() const { ConversationMigrator::migrate(input(), stamp); }

@@ -21,8 +21,7 @@ protected:
 
 TEST_F(RestoreManagerTest, RestoringARenamePutsTheOldFolderBack)
 {
-    transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
-    transcript("-w-old", "s/subagents/a.jsonl", cwdLine("/w/old"));
+    oldProject();
     const auto before = snapshot(projects() / "-w-old");
     const auto migration = ConversationMigrator::migrate(input(), stamp);
     EXPECT_EQ(obstacleText(migration), std::nullopt);
@@ -45,9 +44,7 @@ TEST_F(RestoreManagerTest, RestoringAResyncOrAMergePutsEveryFileBackAsItWas)
 {
     // A resync's files are overwritten; a merge takes out only what came in.
     transcript("-a-b-c", "s.jsonl", cwdLine("/a/b.c"));
-    transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
-    transcript("-w-old", "mine.jsonl", cwdLine("/w/old"));
-    transcript("-w-old", "mine/subagents/a.jsonl", cwdLine("/w/old"));
+    oldProject(true);
     const auto before = snapshot(projects());
     const auto resync = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", "/a/b_c"), stamp);
     const auto merge = ConversationMigrator::migrate(input(), stamp);
@@ -59,9 +56,7 @@ TEST_F(RestoreManagerTest, RestoringAResyncOrAMergePutsEveryFileBackAsItWas)
 
 TEST_F(RestoreManagerTest, EveryObstacle)
 {
-    transcript("-w-new", "theirs.jsonl", "");
-    transcript("-w-old", "a.jsonl", cwdLine("/w/old"));
-    transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
+    oldProject(true);
     const auto merge = ConversationMigrator::migrate(input(), stamp);
 
     auto dryRun = merge;
@@ -94,8 +89,7 @@ TEST_F(RestoreManagerTest, EveryObstacle)
 
 TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNothing)
 {
-    transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
-    transcript("-w-old", "mine.jsonl", cwdLine("/w/old"));
+    oldProject(true);
     writeFile(home() / ".claude" / "settings.json", "{\"keep\": true}");
     const auto merge = ConversationMigrator::migrate(input(), stamp);
 
@@ -120,12 +114,12 @@ TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNoth
         return record;
     };
     for (const auto& record : {
-             withNames("..", "-w-new", {"mine.jsonl"}),
-             withNames("-w-old", "", {"mine.jsonl"}),
-             withNames(".", "-w-new", {"mine.jsonl"}),
-             withNames("-w-old", "-w-new/..", {"mine.jsonl"}),
+             withNames("..", "-w-new", {"a.jsonl"}),
+             withNames("-w-old", "", {"a.jsonl"}),
+             withNames(".", "-w-new", {"a.jsonl"}),
+             withNames("-w-old", "-w-new/..", {"a.jsonl"}),
              withNames("-w-old", "-w-new", {"../../settings.json"}),
-             withNames("-w-old", "-w-new", {"mine.jsonl", ".."}),
+             withNames("-w-old", "-w-new", {"a.jsonl", ".."}),
              withNames("-w-old", "-w-new", {""}),
              withNames("-w-old", "-w-new", {"."}),
              withNames("-w-old", "-w-new", {std::string("mine.jsonl\0x", 12)}),
