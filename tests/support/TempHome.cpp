@@ -4,6 +4,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace threadhop::testing {
 
 std::string cwdLine(std::string_view cwd, std::string_view extra)
@@ -42,6 +45,14 @@ void writeFile(const std::filesystem::path& path, std::string_view content)
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     if (!out)
         throw std::runtime_error("cannot write " + path.string());
+}
+
+bool setModified(const std::filesystem::path& path, std::int64_t seconds)
+{
+    const timespec times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
+    struct stat info { };
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 && ::stat(path.c_str(), &info) == 0
+        && info.st_mtim.tv_sec == seconds;
 }
 
 std::string readFile(const std::filesystem::path& path)

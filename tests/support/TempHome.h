@@ -28,6 +28,9 @@ std::string liveRecord(long pid, std::string_view session, std::string_view extr
 
 /// Writes `content` to `path`, creating its folders.
 void writeFile(const std::filesystem::path& path, std::string_view content);
+/// Dates the file (a FIFO or a link's target too) `seconds` after 1970; false when its file system
+/// cannot hold that date.
+bool setModified(const std::filesystem::path& path, std::int64_t seconds);
 /// The file's bytes; fails the test when it cannot be read.
 std::string readFile(const std::filesystem::path& path);
 /// `text` with every `from` replaced by `to`.

@@ -6,17 +6,8 @@
 
 #include <algorithm>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 namespace threadhop::testing {
 namespace {
-
-void setModified(const fs::path& path, std::time_t seconds)
-{
-    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-}
 
 class ProjectIndexerTest : public HomeTest {
 protected:
@@ -29,7 +20,7 @@ protected:
     {
         const auto path = projects() / folder / name;
         writeFile(path, content);
-        setModified(path, modified);
+        EXPECT_TRUE(setModified(path, modified));
         return path;
     }
 

@@ -109,15 +109,6 @@ TEST_F(ConversationMigratorTest, AMoveNeverReplacesWhatIsAlreadyThere)
     EXPECT_EQ(readFile(projects() / "-b" / "s.jsonl"), "theirs");
 }
 
-TEST_F(ConversationMigratorTest, MigrationIntoASubfolderOfTheOldDirectorySucceeds)
-{
-    transcript("-work-app", "s.jsonl", cwdLine("/work/app") + cwdLine("/work/app/src"));
-    const auto record = ConversationMigrator::migrate(input("-work-app", "/work/app", "/work/app/packages/app"), stamp);
-    EXPECT_TRUE(record.success);
-    EXPECT_EQ(readFile(projects() / "-work-app-packages-app" / "s.jsonl"),
-              cwdLine("/work/app/packages/app") + cwdLine("/work/app/packages/app/src"));
-}
-
 TEST_F(ConversationMigratorTest, DryRunChangesNothing)
 {
     transcript("-w-old", "s.jsonl",

@@ -12,7 +12,6 @@
 namespace threadhop::testing {
 namespace {
 
-using Snapshot = std::map<std::string, std::string>;
 using Hook = AtomicFile::ScopedReplaceHook;
 
 // The escaped slashes hide this cwd from the field editor, so it survives the rewrite and
@@ -21,9 +20,6 @@ const std::string hiddenOldCwd = "{\"type\":\"user\",\"cwd\":\"\\/w\\/old\"}\n";
 
 class MigrationSafetyTest : public MigrationTest {
 protected:
-    // The whole projects folder, so nothing anywhere in it may change unnoticed.
-    Snapshot everything() const { return snapshot(projects()); }
-
     template <typename Error = MigrationError>
     std::string failure(const ConversationMigrator::Input& request,
                         const ConversationMigrator::EntryMove& move = AtomicFile::moveWithoutReplacing) const
@@ -35,9 +31,9 @@ protected:
 TEST_F(MigrationSafetyTest, VerificationSeesOldValuesWhenTheNewDirectoryIsAParent)
 {
     transcript("-w-old-sub", "s.jsonl", cwdLine("/w/old/sub") + "{\"cwd\":\"\\/w\\/old\\/sub\"}\n");
-    const auto before = everything();
+    const auto before = snapshot(projects());
     EXPECT_EQ(failure(input("-w-old-sub", "/w/old/sub", "/w/old")), "Verification failed: 1 old references remain.");
-    EXPECT_EQ(everything(), before);
+    EXPECT_EQ(snapshot(projects()), before);
 
     // The other direction: the new directory's own values lie below the old one and are no residue,
     // but a hidden old value still is.
@@ -82,9 +78,9 @@ TEST_F(MigrationSafetyTest, AMergeThatFailsVerificationLeavesBothFoldersAsTheyWe
 {
     oldProject(true);
     transcript("-w-new", "theirs.jsonl", cwdLine("/w/new") + cwdLine("/w/old")); // once ran in the old directory
-    const auto before = everything();
+    const auto before = snapshot(projects());
     EXPECT_EQ(failure(input()), "Verification failed: 1 old references remain.");
-    EXPECT_EQ(everything(), before);
+    EXPECT_EQ(snapshot(projects()), before);
     EXPECT_FALSE(onlyRecord().movedEntryNames);
 }
 
@@ -142,11 +138,11 @@ TEST_F(MigrationSafetyTest, WhatCanBeCheckedFirstIsRefusedBeforeAnythingChanges)
             replaced(replaced(text, "{projects}", projects().string()), "{pid}", std::to_string(getpid()));
         SCOPED_TRACE(reason);
         const auto request = input("-w-old", "/w/old", newCwd);
-        const auto before = everything();
+        const auto before = snapshot(projects());
         EXPECT_EQ(ConversationMigrator::preview(request).blockedReason, reason);
         EXPECT_EQ(failure(request), reason);
         EXPECT_EQ(thrown<MigrationError>([&] { ConversationMigrator::dryRun(request); }), reason);
-        EXPECT_EQ(everything(), before);
+        EXPECT_EQ(snapshot(projects()), before);
         EXPECT_FALSE(fs::exists(backupOf("-w-old")));
         EXPECT_TRUE(MigrationAudit::records().empty());
     }
@@ -187,7 +183,7 @@ TEST_F(MigrationSafetyTest, AStepThatFailsPutsTheBytesBackAndIsRecorded)
         SCOPED_TRACE(message);
         fs::remove_all(home());
         oldProject(merge);
-        const auto before = everything();
+        const auto before = snapshot(projects());
         const Hook disk(Hook::Moment::beforeRename, [&](const fs::path& file) {
             if (diskFillsAtB && file.filename() == "b.jsonl")
                 throw fs::filesystem_error("cannot write", file, std::make_error_code(error));
@@ -196,7 +192,7 @@ TEST_F(MigrationSafetyTest, AStepThatFailsPutsTheBytesBackAndIsRecorded)
             thrown([&] { ConversationMigrator::migrate(input(), stamp, failingAt(failingMoves, error)); });
         if (!diskFillsAtB)
             EXPECT_TRUE(message.starts_with(text)) << text;
-        EXPECT_EQ(everything(), before);
+        EXPECT_EQ(snapshot(projects()), before);
         const auto record = onlyRecord();
         EXPECT_FALSE(record.success);
         EXPECT_EQ(record.backupPath, backupOf("-w-old"));

@@ -11,7 +11,6 @@
 #include <cerrno>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace threadhop::testing {
@@ -57,8 +56,7 @@ TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
     const auto fifo = projects() / "-w-old" / "stuck.jsonl";
     makeFifo(fifo);
     // Older than the transcript, so that the transcript stays the newest conversation.
-    const timespec old[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, fifo.c_str(), old, 0), 0);
+    ASSERT_TRUE(setModified(fifo, 1'000'000'000));
 
     std::vector<ProjectFolder> found;
     std::optional<std::string> fifoCwd = "unread";

@@ -3,21 +3,16 @@
 #include "support/TempHome.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 
 namespace threadhop::testing {
 namespace {
 
 using namespace std::chrono;
 
-// Sets the file's date; false when the file system cannot hold it.
-bool setModified(const std::filesystem::path& path, sys_seconds date)
+// Dates the file; false when its file system cannot hold the date.
+bool setModified(const fs::path& path, sys_seconds date)
 {
-    const timespec stamp{static_cast<time_t>(date.time_since_epoch().count()), 0};
-    const timespec times[2] = {stamp, stamp};
-    struct stat info { };
-    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 && ::stat(path.c_str(), &info) == 0
-        && info.st_mtim.tv_sec == stamp.tv_sec;
+    return testing::setModified(path, date.time_since_epoch().count());
 }
 
 TEST(FileMetadataTest, DatesBeyondTheClockStandAtItsEnds)
