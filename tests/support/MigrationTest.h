@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace threadhop::testing {
 
 /// A temporary home with an account's projects folder, its history and backups.
@@ -24,6 +26,17 @@ public:
     static constexpr const char* realSession = "ae4a77f8-aedd-4bc1-888f-c94edc91af04";
     static constexpr const char* realCwd = "/home/USER/projects/spotter-worktrees/spotter-4te";
     static constexpr const char* realFolder = "-home-USER-projects-spotter-worktrees-spotter-4te";
+    /// Line uuids of conversation `sessionId`.
+    static inline const std::string u1 = "11111111-1111-4111-8111-111111111111";
+    static inline const std::string u2 = "22222222-2222-4222-8222-222222222222";
+    static inline const std::string u3 = "33333333-3333-4333-8333-333333333333";
+    static inline const std::string u4 = "44444444-4444-4444-8444-444444444444";
+
+    /// A line of conversation `sessionId`, recorded in /w/app.
+    static std::string line(std::string_view uuid, std::string_view parent, std::string_view extra = "")
+    {
+        return sessionLine(sessionId, uuid, parent, extra);
+    }
 
 protected:
     std::filesystem::path projects() const { return home() / ".claude" / "projects"; }
@@ -35,7 +48,46 @@ protected:
         writeFile(projects() / folder / name, content);
     }
 
-    ConversationMigrator::Input input(std::string oldFolder, std::string oldCwd, std::string newCwd) const
+    /// A project in -w-old (/w/old): a.jsonl, which once drifted into /w/new/docs, with its subagent, and
+    /// b.jsonl; with `merge`, -w-new already holds a conversation of its own.
+    void oldProject(bool merge = false) const
+    {
+        transcript("-w-old", "a.jsonl", cwdLine("/w/old") + cwdLine("/w/new/docs"));
+        transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
+        transcript("-w-old", "b.jsonl", cwdLine("/w/old/src") + "{\"type\":\"summary\"}\n");
+        if (merge)
+            transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
+    }
+
+    /// Conversation `sessionId` in -w-app as `text`, with one subagent whose transcript and meta file
+    /// name its first line.
+    void conversation(std::string_view text) const
+    {
+        const std::string side = std::string(sessionId) + "/subagents/agent-1";
+        transcript("-w-app", std::string(sessionId) + ".jsonl", text);
+        transcript("-w-app", side + ".jsonl", line(u4, u1));
+        transcript("-w-app", side + ".meta.json", "{\"parentUuid\":\"" + u1 + "\"}");
+    }
+
+    /// Tells that conversation `session` is open in Claude Code, in this very process.
+    void markOpen(std::string_view session = sessionId) const
+    {
+        writeFile(home() / ".claude" / "sessions" / "1.json", liveRecord(getpid(), session));
+    }
+
+    /// The one record of the history; fails the test when there is not exactly one.
+    static MigrationRecord onlyRecord()
+    {
+        const auto history = MigrationAudit::records();
+        EXPECT_EQ(history.size(), 1u);
+        return history.empty() ? MigrationRecord{} : history.front();
+    }
+
+    /// How many backups there are.
+    static std::size_t archives() { return entries(AppPaths::backupsDir()).size(); }
+
+    ConversationMigrator::Input input(std::string oldFolder = "-w-old", std::string oldCwd = "/w/old",
+                                      std::string newCwd = "/w/new") const
     {
         return {.accountId = "claude",
                 .projectsRoot = projects(),

@@ -13,11 +13,24 @@
 
 namespace threadhop::testing {
 
+namespace fs = std::filesystem;
+
 /// A transcript line of a user message recorded in `cwd`, with `extra` members after it.
 std::string cwdLine(std::string_view cwd, std::string_view extra = "");
+/// A line of conversation `session` recorded in /w/app, with its `uuid` and its `parent` ("" for none).
+std::string sessionLine(std::string_view session, std::string_view uuid, std::string_view parent,
+                        std::string_view extra = "");
+/// The `"message"` member of a line holding one tool call `id`, or the answer to it.
+std::string toolUse(std::string_view id);
+std::string toolResult(std::string_view id);
+/// Claude Code's note that conversation `session` is open in process `pid`.
+std::string liveRecord(long pid, std::string_view session, std::string_view extra = "");
 
 /// Writes `content` to `path`, creating its folders.
 void writeFile(const std::filesystem::path& path, std::string_view content);
+/// Dates the file (a FIFO or a link's target too) `seconds` after 1970; false when its file system
+/// cannot hold that date.
+bool setModified(const std::filesystem::path& path, std::int64_t seconds);
 /// The file's bytes; fails the test when it cannot be read.
 std::string readFile(const std::filesystem::path& path);
 /// `text` with every `from` replaced by `to`.

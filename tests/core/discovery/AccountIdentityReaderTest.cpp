@@ -2,12 +2,10 @@
 
 #include "support/TempHome.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using testing::writeFile;
-
-class AccountIdentityReaderTest : public testing::HomeTest { };
+class AccountIdentityReaderTest : public HomeTest { };
 
 TEST_F(AccountIdentityReaderTest, CandidatesInOrderWithoutRepeatingTheSharedFile)
 {
@@ -54,4 +52,4 @@ TEST_F(AccountIdentityReaderTest, FallsBackThroughTheCandidates)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -2,13 +2,12 @@
 
 #include "support/TempHome.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using testing::writeFile;
 using Hit = AccountScanner::AliasHit;
 
-class AccountScannerTest : public testing::HomeTest {
+class AccountScannerTest : public HomeTest {
 protected:
     std::string homeText() const { return home().string(); }
 };
@@ -113,4 +112,4 @@ TEST_F(AccountScannerTest, AliasPrecedenceAndFolderAccounts)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

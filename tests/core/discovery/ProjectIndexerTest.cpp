@@ -6,23 +6,10 @@
 
 #include <algorithm>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::writeFile;
-
-void setModified(const fs::path& path, std::time_t seconds)
-{
-    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-}
-
-class ProjectIndexerTest : public testing::HomeTest {
+class ProjectIndexerTest : public HomeTest {
 protected:
     const ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
 
@@ -33,7 +20,7 @@ protected:
     {
         const auto path = projects() / folder / name;
         writeFile(path, content);
-        setModified(path, modified);
+        EXPECT_TRUE(setModified(path, modified));
         return path;
     }
 
@@ -103,27 +90,16 @@ TEST_F(ProjectIndexerTest, ExtractCwdLineRules)
     const auto extract = [&](std::string_view content) {
         return ProjectIndexer::extractCwd(transcript("-p", "t.jsonl", content));
     };
-    EXPECT_EQ(extract(R"({"type":"summary"})"
-                      "\n"
-                      + cwdLine("/Users/ana/site")),
-              "/Users/ana/site");
-    EXPECT_EQ(extract(std::string(R"({"type":"attachment","cwd":"/attached"})"
-                                  "\n")
-                      + cwdLine("/real")),
-              "/real");
-    EXPECT_EQ(extract(R"({"cwd":""})"
-                      "\n"
-                      R"({"message":{"cwd":"/from/message"}})"),
-              "/from/message");
-    EXPECT_EQ(extract(R"({"cwd":null,"message":{"cwd":""}})"
-                      "\n"
-                      + cwdLine("/later")),
-              "/later");
-    EXPECT_EQ(extract("not json\n[1,2]\n\n\n" + cwdLine("/after/junk")), "/after/junk");
-    EXPECT_EQ(extract(R"({"a":1})"
-                      "\u2028"
-                      R"({"cwd":"/after/u2028"})"),
-              "/after/u2028");
+    const std::pair<std::string, std::string> cases[] = {
+        {"{\"type\":\"summary\"}\n" + cwdLine("/Users/ana/site"), "/Users/ana/site"},
+        {"{\"type\":\"attachment\",\"cwd\":\"/attached\"}\n" + cwdLine("/real"), "/real"},
+        {"{\"cwd\":\"\"}\n{\"message\":{\"cwd\":\"/from/message\"}}", "/from/message"},
+        {"{\"cwd\":null,\"message\":{\"cwd\":\"\"}}\n" + cwdLine("/later"), "/later"},
+        {"not json\n[1,2]\n\n\n" + cwdLine("/after/junk"), "/after/junk"},
+        {"{\"a\":1}\u2028{\"cwd\":\"/after/u2028\"}", "/after/u2028"},
+    };
+    for (const auto& [content, cwd] : cases)
+        EXPECT_EQ(extract(content), cwd) << content;
     EXPECT_EQ(extract(""), std::nullopt);
 
     // Only the first sixty lines that are not empty count.
@@ -217,7 +193,7 @@ TEST_F(ProjectIndexerTest, StatusComesFromTheRecordedDirectory)
 
 TEST_F(ProjectIndexerTest, RealTranscriptsGiveTheirRecordedDirectory)
 {
-    const auto fixtures = testing::fixtureTranscripts();
+    const auto fixtures = fixtureTranscripts();
     if (!fixtures)
         GTEST_SKIP() << "no fixture transcripts";
     const std::vector<std::pair<std::string, std::string>> expected{
@@ -233,4 +209,4 @@ TEST_F(ProjectIndexerTest, RealTranscriptsGiveTheirRecordedDirectory)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

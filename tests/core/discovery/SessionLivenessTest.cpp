@@ -9,24 +9,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using testing::writeFile;
-
-class SessionLivenessTest : public testing::HomeTest {
+class SessionLivenessTest : public HomeTest {
 protected:
     ClaudeAccount account{.id = "claude"};
 
     void record(std::string_view name, std::string_view json)
     {
         writeFile(home() / ".claude" / "sessions" / name, json);
-    }
-
-    static std::string recordFor(pid_t pid, std::string_view id, std::string_view extra = "")
-    {
-        return "{\"pid\":" + std::to_string(pid) + ",\"sessionId\":\"" + std::string(id) + "\"" + std::string(extra)
-            + "}";
     }
 
     static pid_t reapedChild()
@@ -61,10 +53,10 @@ TEST_F(SessionLivenessTest, ReadsEveryField)
 
 TEST_F(SessionLivenessTest, OnlyLiveProcessesCount)
 {
-    record("me.json", recordFor(getpid(), "mine"));
-    record("gone.json", recordFor(reapedChild(), "gone"));
-    record("zero.json", recordFor(0, "zero"));
-    record("negative.json", recordFor(-5, "negative"));
+    record("me.json", liveRecord(getpid(), "mine"));
+    record("gone.json", liveRecord(reapedChild(), "gone"));
+    record("zero.json", liveRecord(0, "zero"));
+    record("negative.json", liveRecord(-5, "negative"));
     record("huge.json", R"({"pid":4294967297,"sessionId":"wrapped"})");
     const auto live = SessionLiveness::liveSessions(account);
     ASSERT_EQ(live.size(), 1u);
@@ -83,9 +75,9 @@ TEST_F(SessionLivenessTest, SocketPathMustStillExist)
     ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 
     record("with-socket.json",
-           recordFor(getpid(), "socket", ",\"messagingSocketPath\":\"" + socketPath.string() + "\""));
-    record("vanished.json", recordFor(getpid(), "vanished", ",\"messagingSocketPath\":\"/nonexistent/x.sock\""));
-    record("empty-socket.json", recordFor(getpid(), "empty", ",\"messagingSocketPath\":\"\""));
+           liveRecord(getpid(), "socket", ",\"messagingSocketPath\":\"" + socketPath.string() + "\""));
+    record("vanished.json", liveRecord(getpid(), "vanished", ",\"messagingSocketPath\":\"/nonexistent/x.sock\""));
+    record("empty-socket.json", liveRecord(getpid(), "empty", ",\"messagingSocketPath\":\"\""));
     const auto live = SessionLiveness::liveSessions(account);
     EXPECT_TRUE(live.contains("socket"));
     EXPECT_TRUE(live.contains("empty"));
@@ -99,13 +91,13 @@ TEST_F(SessionLivenessTest, MalformedAndForeignFilesAreIgnored)
     for (const auto& [name, json] : std::vector<std::pair<std::string, std::string>>{
              {"no-pid.json", R"({"sessionId":"a"})"},
              {"string-pid.json", R"({"pid":"1","sessionId":"b"})"},
-             {"empty-id.json", recordFor(getpid(), "")},
+             {"empty-id.json", liveRecord(getpid(), "")},
              {"array.json", "[1]"},
              {"broken.json", "{\"pid\":"},
              {"not-utf8.json", "{\"pid\":1,\"sessionId\":\"\xff\"}"},
-             {"copy.json.bak", recordFor(getpid(), "bak")},
-             {".hidden.json", recordFor(getpid(), "hidden")},
-             {"upper.JSON", recordFor(getpid(), "upper")},
+             {"copy.json.bak", liveRecord(getpid(), "bak")},
+             {".hidden.json", liveRecord(getpid(), "hidden")},
+             {"upper.JSON", liveRecord(getpid(), "upper")},
          })
         record(name, json);
     std::filesystem::create_directories(home() / ".claude" / "sessions" / "folder.json");
@@ -116,13 +108,13 @@ TEST_F(SessionLivenessTest, ADeadRecordNeverHidesALiveOneOfTheSameSession)
 {
     // Whatever order the folder lists them in.
     const pid_t dead = reapedChild();
-    record("a.json", recordFor(dead, "same", ",\"name\":\"dead\""));
-    record("b.json", recordFor(getpid(), "same", ",\"name\":\"live\""));
-    record("c.json", recordFor(dead, "same", ",\"name\":\"dead too\""));
+    record("a.json", liveRecord(dead, "same", ",\"name\":\"dead\""));
+    record("b.json", liveRecord(getpid(), "same", ",\"name\":\"live\""));
+    record("c.json", liveRecord(dead, "same", ",\"name\":\"dead too\""));
     const auto live = SessionLiveness::liveSessions(account);
     ASSERT_EQ(live.size(), 1u);
     EXPECT_EQ(live.at("same").name, "live");
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -1,20 +1,12 @@
 #include "core/migration/IdentityRewriter.h"
 #include "core/migration/SessionCopier.h"
+#include "core/util/fs/NewFile.h"
 #include "core/util/text/UnicodeText.h"
 #include "core/validation/TranscriptAnalyzer.h"
 #include "support/MigrationTest.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::readFile;
-using testing::writeFile;
-
-const std::string u1 = "11111111-1111-4111-8111-111111111111";
-const std::string u2 = "22222222-2222-4222-8222-222222222222";
-const std::string u3 = "33333333-3333-4333-8333-333333333333";
-const std::string u4 = "44444444-4444-4444-8444-444444444444";
 
 // The text of the string member `key` of a compact line.
 std::string member(std::string_view line, std::string_view key)
@@ -24,41 +16,26 @@ std::string member(std::string_view line, std::string_view key)
     return std::string(line.substr(start, line.find('"', start) - start));
 }
 
-class AccountMoveTest : public testing::MigrationTest {
+class AccountMoveTest : public MigrationTest {
 protected:
-    static std::string line(std::string_view uuid, std::string_view parent, std::string_view extra = "")
-    {
-        const std::string parentText = parent.empty() ? "null" : "\"" + std::string(parent) + "\"";
-        return "{\"type\":\"user\",\"cwd\":\"/w/app\",\"sessionId\":\"" + std::string(sessionId) + "\",\"uuid\":\""
-            + std::string(uuid) + "\",\"parentUuid\":" + parentText + std::string(extra) + "}\n";
-    }
-
-    static std::string toolBlock(std::string_view uuid, std::string_view parent, std::string_view block)
-    {
-        return line(uuid, parent, ",\"message\":{\"content\":[{" + std::string(block) + "}]}");
-    }
-
     fs::path sourceFolder() const { return projects() / "-w-app"; }
     fs::path targetFolder(std::string_view name = "-w-app") const { return targetProjects() / name; }
 
-    // The transcript `text`, with one subagent whose transcript and meta file name its first line.
-    void conversation(const std::string& text) const
+    template <typename Error = AccountMoveError>
+    static std::string refusal(const AccountMoveInput& request, bool preview = false)
     {
-        const std::string side = std::string(sessionId) + "/subagents/agent-1";
-        transcript("-w-app", std::string(sessionId) + ".jsonl", text);
-        transcript("-w-app", side + ".jsonl", line(u4, u1));
-        transcript("-w-app", side + ".meta.json", "{\"parentUuid\":\"" + u1 + "\"}");
+        return thrown<Error>(
+            [&] { preview ? (void)AccountMover::preview(request) : (void)AccountMover::move(request, stamp); });
     }
 
-    std::string refusal(const AccountMoveInput& request) const
+    // A fork of the real conversation, copied into -w-app's place; nothing without the fixtures.
+    std::optional<AccountMoveInput> realFork() const
     {
-        return testing::thrown<AccountMoveError>([&] { AccountMover::move(request, stamp); });
-    }
-
-    std::size_t archives() const
-    {
-        const auto backups = AppPaths::backupsDir();
-        return fs::exists(backups) ? static_cast<std::size_t>(std::distance(fs::directory_iterator(backups), {})) : 0;
+        if (!copyRealSession(projects() / realFolder))
+            return std::nullopt;
+        auto request = accountMove(MoveMode::fork, realFolder, realCwd);
+        request.sessionId = realSession;
+        return request;
     }
 };
 
@@ -66,8 +43,8 @@ TEST_F(AccountMoveTest, CloneKeepsTheIdAndItsCollisionIsRefusedFirst)
 {
     conversation(line(u1, "") + line(u2, u1));
     const auto record = AccountMover::move(accountMove(MoveMode::clone), stamp);
-    const fs::path copied = targetFolder() / (std::string(sessionId) + ".jsonl");
-    EXPECT_EQ(readFile(copied), readFile(sourceFolder() / (std::string(sessionId) + ".jsonl")));
+    const std::string name = std::string(sessionId) + ".jsonl";
+    EXPECT_EQ(readFile(targetFolder() / name), readFile(sourceFolder() / name));
     EXPECT_TRUE(fs::exists(targetFolder() / sessionId / "subagents" / "agent-1.meta.json"));
     EXPECT_FALSE(record.newSessionId);
     EXPECT_EQ(record.moveMode, "clone");
@@ -76,10 +53,9 @@ TEST_F(AccountMoveTest, CloneKeepsTheIdAndItsCollisionIsRefusedFirst)
         readFile(targetFolder() / "THREADHOP-MOVES.md").find("> ⚠️ This sessionId now exists in two accounts."),
         std::string::npos);
 
-    const auto archivesBefore = archives();
     EXPECT_EQ(refusal(accountMove(MoveMode::clone)),
               "The destination account already holds this conversation: " + targetFolder().string());
-    EXPECT_EQ(archives(), archivesBefore);
+    EXPECT_EQ(archives(), 1u); // the clone's, and none for the refusal
 }
 
 // How values are replaced is IdentityRewriter's; here, that a fork gets a fresh id and all of its files.
@@ -104,9 +80,8 @@ TEST_F(AccountMoveTest, TrimmingNeedsAForkAndRescuesABrokenTranscript)
 {
     // A call in the middle that was never answered: the full move is refused, a trimmed fork is not.
     const std::string u5 = "55555555-5555-4555-8555-555555555555";
-    conversation(line(u1, "") + toolBlock(u2, u1, R"("type":"tool_use","id":"toolu_lost")") + line(u3, u2)
-                 + toolBlock(u4, u3, R"("type":"tool_use","id":"toolu_a")")
-                 + toolBlock(u5, u4, R"("type":"tool_result","tool_use_id":"toolu_a")")
+    conversation(line(u1, "") + line(u2, u1, "," + toolUse("toolu_lost")) + line(u3, u2)
+                 + line(u4, u3, "," + toolUse("toolu_a")) + line(u5, u4, "," + toolResult("toolu_a"))
                  + line("66666666-6666-4666-8666-666666666666", u5));
     EXPECT_EQ(refusal(accountMove(MoveMode::fork)),
               "The transcript has 1 tool calls that were never answered, with content after them. Trim to the last "
@@ -158,11 +133,28 @@ TEST_F(AccountMoveTest, AFailedVerificationRemovesTheCopy)
               "Verification failed after the move: the copied transcript records "
               "/elsewhere, which does not encode to -w-app");
     // The copy was made aside and never stood in the target folder; nothing of it is left.
-    EXPECT_FALSE(fs::exists(targetFolder()));
-    EXPECT_TRUE(fs::is_empty(targetFolder().parent_path()));
+    EXPECT_TRUE(fs::is_empty(targetProjects()));
     EXPECT_TRUE(MigrationAudit::records().empty());
     EXPECT_FALSE(fs::exists(sourceFolder() / "THREADHOP-MOVES.md"));
     EXPECT_EQ(archives(), 1u); // the source archive stays
+}
+
+TEST_F(AccountMoveTest, AWriteThatFailsHalfWayLeavesTheTargetAsItWas)
+{
+    const auto fork = realFork();
+    if (!fork)
+        GTEST_SKIP() << "no fixture transcripts";
+    writeFile(targetFolder(realFolder) / "theirs.jsonl", "{}\n");
+    const auto before = snapshot(targetProjects());
+    // The disk fills once a megabyte of the transcript's copy is written.
+    const NewFile::ScopedWriteHook full([](const fs::path&, std::int64_t written) {
+        if (written >= (1 << 20))
+            throw fs::filesystem_error("cannot write", std::make_error_code(std::errc::no_space_on_device));
+    });
+    EXPECT_THROW(AccountMover::move(*fork, stamp), fs::filesystem_error);
+    EXPECT_EQ(snapshot(targetProjects()), before);
+    EXPECT_EQ(entries(targetProjects()), std::vector<std::string>{realFolder});
+    EXPECT_TRUE(MigrationAudit::records().empty());
 }
 
 TEST_F(AccountMoveTest, NotesInBothFoldersAndTheHistoryRecord)
@@ -180,11 +172,10 @@ TEST_F(AccountMoveTest, NotesInBothFoldersAndTheHistoryRecord)
                             + (home() / ".claude-work").string() + ")\n"),
               std::string::npos)
         << outgoing;
-    EXPECT_NE(outgoing.find("- files:      3 files (1 subagent transcripts)\n- verified:   yes — 3/3 files\n"
-                            "- backup:     "
+    EXPECT_NE(outgoing.find("- cwd:        unchanged (/w/app)\n- files:      3 files (1 subagent transcripts)\n"
+                            "- verified:   yes — 3/3 files\n- backup:     "
                             + backupOf("-w-app") + "\n"),
               std::string::npos);
-    EXPECT_NE(outgoing.find("- cwd:        unchanged (/w/app)\n"), std::string::npos);
     EXPECT_EQ(outgoing.find("two accounts"), std::string::npos);
     EXPECT_NE(readFile(targetFolder() / "THREADHOP-MOVES.md").find(" — arrived (B — fork, identity rewritten)"),
               std::string::npos);
@@ -205,37 +196,145 @@ TEST_F(AccountMoveTest, NotesInBothFoldersAndTheHistoryRecord)
                                .targetAccountId = "claude-work",
                                .moveMode = "fork",
                                .newSessionId = record.newSessionId}));
-    const auto history = MigrationAudit::records();
-    ASSERT_EQ(history.size(), 1u);
-    EXPECT_EQ(history[0].id, record.id);
-    EXPECT_EQ(history[0].newSessionId, record.newSessionId);
+    const auto stored = onlyRecord();
+    EXPECT_EQ(stored.id, record.id);
+    EXPECT_EQ(stored.newSessionId, record.newSessionId);
 }
 
 TEST_F(AccountMoveTest, RealSessionForksIntoAnEmptyAccount)
 {
-    const fs::path folder = projects() / realFolder;
-    if (!copyRealSession(folder))
+    const auto fork = realFork();
+    if (!fork)
         GTEST_SKIP() << "no fixture transcripts";
-    auto request = accountMove(MoveMode::fork, realFolder, realCwd);
-    request.sessionId = realSession;
-    const auto record = AccountMover::move(request, stamp);
-    const auto original = TranscriptAnalyzer::analyze(readFile(folder / (std::string(realSession) + ".jsonl")));
-    const fs::path copy = targetFolder(realFolder) / (*record.newSessionId + ".jsonl");
-    const auto forked = TranscriptAnalyzer::analyze(readFile(copy));
+    const auto record = AccountMover::move(*fork, stamp);
+    const fs::path source = projects() / realFolder;
+    const auto original = TranscriptAnalyzer::analyze(readFile(source / (std::string(realSession) + ".jsonl")));
+    const auto forked =
+        TranscriptAnalyzer::analyze(readFile(targetFolder(realFolder) / (*record.newSessionId + ".jsonl")));
     EXPECT_EQ(forked.lines, original.lines);
     EXPECT_EQ(forked.invalidLines, 0);
     EXPECT_EQ(forked.unansweredAtTail, original.unansweredAtTail);
     EXPECT_EQ(forked.unansweredInMiddle, original.unansweredInMiddle);
     EXPECT_EQ(record.message, "Fork to claude-work: 3 files, Full.");
     const auto valuesIn = [](const std::string& id, const fs::path& at) {
-        const auto files = IdentityRewriter::identityFiles(SessionCopier::layout(id, at).allFiles);
-        return IdentityRewriter::identityValues(files);
+        return IdentityRewriter::identityValues(
+            IdentityRewriter::identityFiles(SessionCopier::layout(id, at).allFiles));
     };
     const auto copied = valuesIn(*record.newSessionId, targetFolder(realFolder));
-    const auto source = valuesIn(realSession, folder);
+    const auto kept = valuesIn(realSession, source);
     EXPECT_GT(copied.size(), 1000u);
-    EXPECT_TRUE(std::none_of(copied.begin(), copied.end(), [&](const auto& value) { return source.contains(value); }));
+    EXPECT_TRUE(std::none_of(copied.begin(), copied.end(), [&](const auto& value) { return kept.contains(value); }));
+}
+
+// The plain cases (a context scaled by the kept lines, a quarter of the bytes) are in the previews below.
+TEST(AccountMovePreviewTypesTest, ResumeEstimateEdges)
+{
+    using Trim = TranscriptTrimmer::Result;
+    AccountMovePreview preview{.totalBytes = 10'000'000, .trim = Trim{.keptLines = 1000, .keptBytes = 400'003}};
+    preview.integrity.lines = 1000;
+    preview.integrity.lastContextTokens = 120000;
+    EXPECT_EQ(preview.estimatedResumeTokens(), 120000); // a trim that drops nothing
+    preview.integrity.lastContextTokens = std::nullopt;
+    EXPECT_EQ(preview.estimatedResumeTokens(), 100'000); // a quarter of the kept bytes
+    // A saturated context size stays within range.
+    preview.integrity.lines = 1'000'001;
+    preview.integrity.lastContextTokens = INT64_MAX;
+    preview.trim = Trim{.keptLines = 1'000'000, .droppedLines = 1};
+    EXPECT_GT(preview.estimatedResumeTokens(), INT64_MAX / 2);
+}
+
+using AccountMoverPreviewTest = AccountMoveTest;
+
+TEST_F(AccountMoverPreviewTest, RefusalsComeInOrder)
+{
+    // The same folder spelled twice: refused before anything is read (nothing exists here).
+    auto same = accountMove(MoveMode::fork);
+    same.source.configDir = (home() / "acc").string();
+    same.target.configDir = (home() / "acc" / "").string();
+    same.launchCwd = "";
+    EXPECT_EQ(refusal(same, true), AccountMoveError::sameAccount().what());
+
+    writeFile(sourceFolder() / (std::string(sessionId) + ".jsonl"), "{\"cwd\":\"/w/app\",\"uuid\":\"u\"}\n");
+    auto noCwd = accountMove(MoveMode::fork);
+    noCwd.launchCwd = "";
+    EXPECT_EQ(refusal(noCwd, true), AccountMoveError::noCwdRecorded().what());
+
+    // A name the history file could not hold is refused before anything is read.
+    auto latin1 = accountMove(MoveMode::fork);
+    latin1.newCwd = "/w/caf\xE9";
+    EXPECT_EQ(refusal(latin1, true),
+              "The name /w/caf\uFFFD is not valid UTF-8 text, which the history file cannot hold. "
+              "The conversation cannot be moved.");
+
+    auto missing = accountMove(MoveMode::fork);
+    missing.sessionId = "other";
+    EXPECT_EQ(refusal<SessionCopier::CopyError>(missing, true),
+              "Transcript not found: " + (sourceFolder() / "other.jsonl").string());
+}
+
+TEST_F(AccountMoverPreviewTest, ReportsFilesTargetIntegrityScanAndLiveness)
+{
+    const std::string text =
+        "{\"type\":\"user\",\"cwd\":\"/w/app\",\"uuid\":\"a\",\"message\":{\"usage\":{\"input_tokens\":100}}}\n"
+        "{\"uuid\":\"b\","
+        + toolUse("t1") + "}\n{\"cwd\":\"/w/app/sub\",\"uuid\":\"c\"}\n";
+    writeFile(sourceFolder() / (std::string(sessionId) + ".jsonl"), text);
+    for (const char* agent : {"agent-1", "agent-2"}) {
+        writeFile(sourceFolder() / sessionId / "subagents" / (std::string(agent) + ".jsonl"), "{}\n");
+        writeFile(sourceFolder() / sessionId / "subagents" / (std::string(agent) + ".meta.json"), "{}");
+    }
+    markOpen();
+
+    const auto preview = AccountMover::preview(accountMove(MoveMode::fork));
+    EXPECT_EQ(preview.sourceFolder, "-w-app");
+    EXPECT_EQ(preview.targetFolder, "-w-app");
+    EXPECT_EQ(preview.targetPath, targetFolder().string());
+    EXPECT_EQ(preview.fileCount, 5);
+    EXPECT_EQ(preview.subagentCount, 2);
+    EXPECT_EQ(preview.totalBytes, static_cast<std::int64_t>(text.size()) + 3 + 2 + 3 + 2);
+    EXPECT_EQ(preview.integrity, TranscriptAnalyzer::analyze(text));
+    EXPECT_EQ(preview.cwdScan, JSONLRewriter::scan(sourceFolder(), "/w/app"));
+    EXPECT_EQ(preview.cwdScan.byClass.at(CwdClass::sessionCwd), 2);
+    EXPECT_EQ(preview.trim, std::nullopt);
+    ASSERT_TRUE(preview.sourceIsLive);
+    EXPECT_EQ(preview.sourceIsLive->pid, getpid());
+    EXPECT_EQ(preview.estimatedResumeTokens(), 100);
+    EXPECT_FALSE(fs::exists(home() / ".claude-work")); // nothing is created
+
+    auto trimmed = accountMove(MoveMode::fork);
+    trimmed.scope = TranscriptScope::trimmed(1);
+    const auto trimPreview = AccountMover::preview(trimmed);
+    ASSERT_TRUE(trimPreview.trim);
+    EXPECT_EQ(trimPreview.trim, TranscriptTrimmer::trim(text, 1).result);
+    EXPECT_EQ(trimPreview.estimatedResumeTokens(), 33); // 100 tokens × 1 of 3 lines
+}
+
+TEST_F(AccountMoverPreviewTest, CollisionOnlyForACloneAndTargetFolderFromTheNewDirectory)
+{
+    writeFile(sourceFolder() / (std::string(sessionId) + ".jsonl"), "{\"cwd\":\"/w/app\"}\n");
+    writeFile(targetFolder() / (std::string(sessionId) + ".jsonl"), "{}\n");
+    EXPECT_FALSE(AccountMover::preview(accountMove(MoveMode::fork)).collision);
+    EXPECT_TRUE(AccountMover::preview(accountMove(MoveMode::clone)).collision);
+
+    auto moved = accountMove(MoveMode::clone);
+    moved.newCwd = "/new/place.d";
+    EXPECT_EQ(AccountMover::preview(moved).targetFolder, "-new-place-d");
+    EXPECT_FALSE(AccountMover::preview(moved).collision);
+    moved.newCwd = ""; // counts as none
+    EXPECT_EQ(AccountMover::preview(moved).targetFolder, "-w-app");
+    EXPECT_EQ(AccountMover::targetFolder(moved), targetFolder());
+}
+
+TEST_F(AccountMoverPreviewTest, UnreadableTranscriptGivesAnEmptyAnalysis)
+{
+    fs::create_directories(sourceFolder() / (std::string(sessionId) + ".jsonl")); // there, but nothing can be read
+    auto trimmed = accountMove(MoveMode::fork);
+    trimmed.scope = TranscriptScope::trimmed(10);
+    const auto preview = AccountMover::preview(trimmed);
+    EXPECT_EQ(preview.integrity, TranscriptIntegrity{});
+    EXPECT_EQ(preview.trim, std::nullopt);
+    EXPECT_EQ(preview.estimatedResumeTokens(), preview.totalBytes / 4);
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

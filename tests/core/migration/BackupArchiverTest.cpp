@@ -7,12 +7,10 @@
 #include "core/util/fs/ChildProcess.h"
 #include "support/TempHome.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using testing::writeFile;
-
-class BackupArchiverTest : public testing::HomeTest { };
+class BackupArchiverTest : public HomeTest { };
 
 TEST_F(BackupArchiverTest, SameStampReplacesTheArchive)
 {
@@ -22,9 +20,9 @@ TEST_F(BackupArchiverTest, SameStampReplacesTheArchive)
     writeFile(folder / "a.jsonl", "second");
     EXPECT_EQ(BackupArchiver::backup(folder, "s"), first);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(AppPaths::backupsDir()), {}), 1);
-    const testing::TempFolder out;
+    const TempFolder out;
     BackupArchiver::extract(first, out.path());
-    EXPECT_EQ(testing::readFile(out.path() / "-x" / "a.jsonl"), "second");
+    EXPECT_EQ(readFile(out.path() / "-x" / "a.jsonl"), "second");
 }
 
 TEST_F(BackupArchiverTest, FailuresSayHowTarEnded)
@@ -32,7 +30,7 @@ TEST_F(BackupArchiverTest, FailuresSayHowTarEnded)
     const auto folder = home() / "p" / "-x";
     writeFile(folder / "a.jsonl", "{}\n");
     const auto backupFailure = [&](const std::filesystem::path& of) {
-        return testing::thrown<MigrationError>([&] { BackupArchiver::backup(of, "s"); });
+        return thrown<MigrationError>([&] { BackupArchiver::backup(of, "s"); });
     };
     const auto missing = backupFailure(home() / "p" / "-missing");
     EXPECT_TRUE(missing.starts_with("Backup failed: ") && missing.find("-missing") != std::string::npos) << missing;
@@ -57,7 +55,7 @@ TEST_F(BackupArchiverTest, FailuresSayHowTarEnded)
 
     writeFile(home() / "tar", "#!/bin/sh\nkill -9 $$\n");
     const BackupArchiver::ScopedTarProgram fake(home() / "tar");
-    EXPECT_EQ(testing::thrown<MigrationError>([&] { BackupArchiver::extract(home() / "any.tar.gz", home()); }),
+    EXPECT_EQ(thrown<MigrationError>([&] { BackupArchiver::extract(home() / "any.tar.gz", home()); }),
               "Backup failed: Extraction failed: tar was stopped by signal 9.");
 }
 
@@ -70,4 +68,4 @@ TEST(ChildProcessRunTest, ReportsExitStatusAndDrainsALargeStandardError)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

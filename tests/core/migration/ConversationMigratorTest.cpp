@@ -1,14 +1,11 @@
 #include "support/MigrationTest.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::readFile;
 using Files = std::map<std::string, std::string>;
 
-class ConversationMigratorTest : public testing::MigrationTest { };
+class ConversationMigratorTest : public MigrationTest { };
 
 TEST_F(ConversationMigratorTest, RenameRewritesMovesAndRecords)
 {
@@ -16,7 +13,7 @@ TEST_F(ConversationMigratorTest, RenameRewritesMovesAndRecords)
     transcript("-w-old", "s2.jsonl", cwdLine("/elsewhere"));
     transcript("-w-old", "s1/subagents/a.jsonl", cwdLine("/w/old"));
 
-    const auto record = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto record = ConversationMigrator::migrate(input(), stamp);
     EXPECT_FALSE(fs::exists(projects() / "-w-old"));
     EXPECT_EQ(snapshot(projects() / "-w-new"),
               (Files{{"s1.jsonl", cwdLine("/w/new") + cwdLine("/w/new/src", ",\"n\":1.50")},
@@ -46,38 +43,32 @@ TEST_F(ConversationMigratorTest, RenameRewritesMovesAndRecords)
 TEST_F(ConversationMigratorTest, ResyncWithTheSameFolderName)
 {
     transcript("-a-b-c", "s.jsonl", cwdLine("/a/b.c"));
-    auto same = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", "/a/b.c"), stamp);
-    EXPECT_EQ(same.message, "cwd resynced (no rename).");
-    EXPECT_EQ(readFile(projects() / "-a-b-c" / "s.jsonl"), cwdLine("/a/b.c"));
-
-    auto other = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", "/a/b_c"), stamp);
-    EXPECT_EQ(other.message, "cwd resynced (no rename).");
-    EXPECT_EQ(other.newFolder, "-a-b-c");
-    EXPECT_EQ(readFile(projects() / "-a-b-c" / "s.jsonl"), cwdLine("/a/b_c"));
+    for (const char* newCwd : {"/a/b.c", "/a/b_c"}) {
+        const auto record = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", newCwd), stamp);
+        EXPECT_EQ(record.message, "cwd resynced (no rename).");
+        EXPECT_EQ(record.newFolder, "-a-b-c");
+        EXPECT_EQ(readFile(projects() / "-a-b-c" / "s.jsonl"), cwdLine(newCwd));
+    }
 }
 
 TEST_F(ConversationMigratorTest, MergeIntoAPopulatedDestination)
 {
-    transcript("-w-new", "existing.jsonl", cwdLine("/w/new"));
-    for (const char* name : {"a.jsonl", "b.jsonl", "c.jsonl"})
-        transcript("-w-old", name, cwdLine("/w/old"));
-    transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
+    oldProject(true);
 
-    const auto preview = ConversationMigrator::preview(input("-w-old", "/w/old", "/w/new"));
+    const auto preview = ConversationMigrator::preview(input());
     EXPECT_TRUE(preview.destinationPopulated);
-    EXPECT_EQ(preview.incomingConversations, 3);
+    EXPECT_EQ(preview.incomingConversations, 2);
     EXPECT_EQ(preview.destinationConversations, 1);
 
-    const auto record = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto record = ConversationMigrator::migrate(input(), stamp);
     EXPECT_EQ(record.message,
-              "Moved 3 conversation(s) into a project that already had some. (1 other file(s) came with them.)");
+              "Moved 2 conversation(s) into a project that already had some. (1 other file(s) came with them.)");
     ASSERT_TRUE(record.movedEntryNames);
     auto moved = *record.movedEntryNames;
     std::sort(moved.begin(), moved.end());
-    EXPECT_EQ(moved, (std::vector<std::string>{"a", "a.jsonl", "b.jsonl", "c.jsonl"}));
+    EXPECT_EQ(moved, (std::vector<std::string>{"a", "a.jsonl", "b.jsonl"}));
     EXPECT_FALSE(fs::exists(projects() / "-w-old"));
-    EXPECT_EQ(entries(projects() / "-w-new"),
-              (std::vector<std::string>{"a", "a.jsonl", "b.jsonl", "c.jsonl", "existing.jsonl"}));
+    EXPECT_EQ(entries(projects() / "-w-new"), (std::vector<std::string>{"a", "a.jsonl", "b.jsonl", "theirs.jsonl"}));
     EXPECT_EQ(readFile(projects() / "-w-new" / "a" / "subagents" / "agent.jsonl"), cwdLine("/w/new"));
     EXPECT_TRUE(fs::exists(archive("-w-new-destination-" + std::string(stamp) + ".tar.gz")));
 }
@@ -86,7 +77,7 @@ TEST_F(ConversationMigratorTest, AnEmptyDestinationCountsAsPopulated)
 {
     fs::create_directories(projects() / "-w-new");
     transcript("-w-old", "notes.md", "no conversations here");
-    EXPECT_EQ(ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp).message,
+    EXPECT_EQ(ConversationMigrator::migrate(input(), stamp).message,
               "Moved 0 conversation(s) into a project that already had some. (1 other file(s) came with them.)");
 }
 
@@ -97,7 +88,7 @@ TEST_F(ConversationMigratorTest, AMoveThatCannotPutBackNamesWhatStayedBehind)
     fs::create_directories(projects() / "-into");
     // The second move fails, and so does putting back the first.
     const auto failing = failingAt({2, 3}, std::errc::io_error);
-    const auto text = testing::thrown<MigrationError>(
+    const auto text = thrown<MigrationError>(
         [&] { ConversationMigrator::moveEntries(projects() / "-from", projects() / "-into", failing); });
     const auto stuck = entries(projects() / "-into");
     ASSERT_EQ(stuck.size(), 1u);
@@ -118,25 +109,20 @@ TEST_F(ConversationMigratorTest, AMoveNeverReplacesWhatIsAlreadyThere)
     EXPECT_EQ(readFile(projects() / "-b" / "s.jsonl"), "theirs");
 }
 
-TEST_F(ConversationMigratorTest, MigrationIntoASubfolderOfTheOldDirectorySucceeds)
-{
-    transcript("-work-app", "s.jsonl", cwdLine("/work/app") + cwdLine("/work/app/src"));
-    const auto record = ConversationMigrator::migrate(input("-work-app", "/work/app", "/work/app/packages/app"), stamp);
-    EXPECT_TRUE(record.success);
-    EXPECT_EQ(readFile(projects() / "-work-app-packages-app" / "s.jsonl"),
-              cwdLine("/work/app/packages/app") + cwdLine("/work/app/packages/app/src"));
-}
-
 TEST_F(ConversationMigratorTest, DryRunChangesNothing)
 {
-    transcript("-w-old", "s.jsonl", cwdLine("/w/old") + "{\"cwd\":\"/w/old\",\"t\":\"cd /w/old\"}\n");
+    transcript("-w-old", "s.jsonl",
+               cwdLine("/w/old")
+                   + "{\"cwd\":\"/w/old\",\"t\":\"cd "
+                     "/w/old\"}\n{\"snapshot\":{\"trackedFileBackups\":{\"f\":\"/w/old/x\"}}}\n");
     const auto before = snapshot(projects());
-    const auto record = ConversationMigrator::dryRun(input("-w-old", "/w/old", "/w/new"));
+    const auto record = ConversationMigrator::dryRun(input());
     EXPECT_TRUE(record.dryRun);
     EXPECT_TRUE(record.success);
     EXPECT_FALSE(record.backupPath);
     EXPECT_EQ(record.message, "Dry run: 1 files, 2 occurrences.");
-    EXPECT_EQ(record.occurrencesByClass, (std::map<std::string, std::int64_t>{{"sessionCwd", 2}, {"history", 1}}));
+    EXPECT_EQ(record.occurrencesByClass,
+              (std::map<std::string, std::int64_t>{{"sessionCwd", 2}, {"history", 1}, {"externalState", 1}}));
     EXPECT_EQ(snapshot(projects()), before);
     EXPECT_FALSE(fs::exists(MigrationAudit::historyFile()));
     EXPECT_FALSE(fs::exists(backupOf("-w-old")));
@@ -146,13 +132,13 @@ TEST_F(ConversationMigratorTest, APopulatedDestinationIsRefusedWhenNotAllowed)
 {
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
     transcript("-w-new", "t.jsonl", "");
-    auto strict = input("-w-old", "/w/old", "/w/new");
+    auto strict = input();
     strict.allowPopulatedDestination = false;
     EXPECT_TRUE(ConversationMigrator::preview(strict).destinationPopulated);
-    EXPECT_EQ(testing::thrown<MigrationError>([&] { ConversationMigrator::migrate(strict, stamp); }),
+    EXPECT_EQ(thrown<MigrationError>([&] { ConversationMigrator::migrate(strict, stamp); }),
               "Destination folder already exists: " + (projects() / "-w-new").string());
     EXPECT_FALSE(fs::exists(backupOf("-w-old")));
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -5,13 +5,8 @@
 
 #include <simdjson.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::readFile;
-using testing::TempFolder;
-using testing::writeFile;
 
 const std::string oldId = "aaaaaaaa-0000-4000-8000-000000000000";
 const std::string newId = "bbbbbbbb-1111-4111-8111-111111111111";
@@ -176,4 +171,4 @@ TEST_F(IdentityRewriterFilesTest, BadInputIsSkippedWithoutHarm)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

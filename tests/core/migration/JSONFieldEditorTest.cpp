@@ -21,14 +21,7 @@ TEST(JSONFieldEditorTest, EditsOnlyCwdValuesAtOrBelowTheOldDirectory)
     const std::pair<std::string, std::string> cases[] = {
         {R"({"type":"user","cwd":"/a/b","n":1.50,"e":"\u00e9"})",
          R"({"type":"user","cwd":"/n","n":1.50,"e":"\u00e9"})"},
-        {R"({"cwd" :  "/a/b/src"})", R"({"cwd" :  "/n/src"})"},
-        {"{\"cwd\"\n:\t\"/a/b\"}", "{\"cwd\"\n:\t\"/n\"}"},
-        {R"({"outer":{"list":[{"cwd":"/a/b"}]}})", R"({"outer":{"list":[{"cwd":"/n"}]}})"},
-        // A string value reading "cwd" is no key.
-        {R"({"word":"cwd","cwd":"/a/b"})", R"({"word":"cwd","cwd":"/n"})"},
-        {R"({"list":["cwd"],"cwd":"/a/b"})", R"({"list":["cwd"],"cwd":"/n"})"},
-        // An unterminated value is copied unchanged.
-        {R"({"cwd":"/a/b","next":{"cwd":"/a/b)", R"({"cwd":"/n","next":{"cwd":"/a/b)"},
+        {R"({"outer":{"list":[{"cwd":"/a/b/src"}]}})", R"({"outer":{"list":[{"cwd":"/n/src"}]}})"},
         // Bytes that are not UTF-8 are kept as they are.
         {"{\"a\":\"\xff\xfe\",\"cwd\":\"/a/b/\xc3\",\"z\":\"\x80\"}",
          "{\"a\":\"\xff\xfe\",\"cwd\":\"/n/\xc3\",\"z\":\"\x80\"}"},
@@ -40,10 +33,8 @@ TEST(JSONFieldEditorTest, EditsOnlyCwdValuesAtOrBelowTheOldDirectory)
     };
     for (const auto& [line, expected] : cases)
         EXPECT_EQ(moveCwd(line), expected) << line;
-    for (const char* line :
-         {R"({"cwd":null})", R"({"cwd":"/a/bc"})", R"({"cwd":"/z/a/b"})", R"({"cwd":7})", R"({"cwd":["/a/b"]})",
-          R"({"text":"say \"cwd\":\"/a/b\" here"})", R"({"xcwd":"/a/b","cwdx":"/a/b"})", R"({"cwd":"\/a\/b"})", "",
-          "no json at all", R"({"cwd")", R"({"cwd":)"})
+    // Where a key and its string value are is checked against the grammar below; here, which values move.
+    for (const char* line : {R"({"cwd":"/a/bc"})", R"({"cwd":"/z/a/b"})", R"({"cwd":"\/a\/b"})"})
         EXPECT_EQ(moveCwd(line), line) << line;
 }
 

@@ -8,12 +8,9 @@
 
 #include <simdjson.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::readFile;
-using testing::writeFile;
 using Hook = AtomicFile::ScopedReplaceHook;
 
 TEST(JSONLRewriterTest, BoundedCountNeedsABoundaryOnTheRight)
@@ -78,7 +75,7 @@ TEST(JSONLRewriterTest, LineRewriteByScope)
 
 class JSONLRewriterFolderTest : public ::testing::Test {
 protected:
-    testing::TempFolder folder;
+    TempFolder folder;
 
     fs::path file(std::string_view name) const { return folder.path() / name; }
 };
@@ -190,7 +187,7 @@ TEST_F(ConcurrentAppendTest, AFileChangedBeforeItsReplacementIsReadAgain)
 TEST_F(ConcurrentAppendTest, AFileThatKeepsChangingIsLeftAloneWithAClearError)
 {
     const Hook hook(Hook::Moment::beforeCheck, [&](const fs::path& path) { append(path, "{}"); });
-    EXPECT_NE(testing::thrown<JSONLRewriter::TranscriptBusyError>([&] { rewrite(); }).find(transcript.string()),
+    EXPECT_NE(thrown<JSONLRewriter::TranscriptBusyError>([&] { rewrite(); }).find(transcript.string()),
               std::string::npos);
     EXPECT_EQ(readFile(transcript), "{\"cwd\":\"/a/b\"}\n{}\n{}\n{}\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1); // no half-written copy is left
@@ -206,10 +203,10 @@ TEST_F(ConcurrentAppendTest, AnAppendBetweenCheckAndRenameIsKept)
 // Waiting for an unchanged file is what the concurrent appends above go through.
 TEST(AtomicFileTest, AWriteIntoAMissingFolderFails)
 {
-    const testing::TempFolder folder;
+    const TempFolder folder;
     EXPECT_THROW(AtomicFile::write(folder.path() / "missing" / "t", "x"), fs::filesystem_error);
     EXPECT_TRUE(fs::is_empty(folder.path()));
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -25,10 +25,9 @@
 
 extern char** environ;
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using Files = std::map<std::string, std::string>;
 
 constexpr const char* movedCwd = "/home/USER/moved/spotter-4te";
@@ -98,11 +97,11 @@ private:
     int m_output = -1;
 };
 
-class KilledOperationTest : public testing::MigrationTest {
+class KilledOperationTest : public MigrationTest {
 protected:
     void SetUp() override
     {
-        if (!testing::fixtureTranscripts())
+        if (!fixtureTranscripts())
             GTEST_SKIP() << "no fixture transcripts";
     }
 
@@ -125,7 +124,7 @@ protected:
     {
         for (int run = 0; run < runsOfEachKind(); ++run) {
             SCOPED_TRACE("run " + std::to_string(run));
-            const testing::TempFolder home;
+            const TempFolder home;
             arrange(home.path());
             const Files before = snapshot(home.path() / ".claude" / "projects");
             std::vector<std::string> argv{THREADHOP_CRASH_CHILD, home.path().string()};
@@ -157,7 +156,7 @@ TEST_F(KilledOperationTest, AKilledMigrationEndsMigratedWithItsRecordOrAsItWas)
                    [](const fs::path& home, const Files& before, const MigrationRecord* migrated) {
                        Files expected;
                        for (const auto& [name, content] : before) {
-                           expected[migrated ? testing::replaced(name, realFolder, movedFolder) : name] = migrated
+                           expected[migrated ? replaced(name, realFolder, movedFolder) : name] = migrated
                                ? JSONLRewriter::rewrittenText(content, realCwd, movedCwd,
                                                               JSONLRewriter::Scope::sessionOnly)
                                : content;
@@ -193,4 +192,4 @@ TEST_F(KilledOperationTest, AKilledForkEndsWithAWholeForkAndItsRecordOrNoCopy)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -5,11 +5,8 @@
 
 #include <thread>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-using testing::readFile;
-using testing::writeFile;
 
 MigrationRecord record(std::string accountId)
 {
@@ -23,7 +20,7 @@ MigrationRecord record(std::string accountId)
                            .success = true};
 }
 
-class MigrationAuditTest : public testing::HomeTest { };
+class MigrationAuditTest : public HomeTest { };
 
 TEST_F(MigrationAuditTest, NewestFirstWithRequiredKeysOnlyAndNoBytesThatAreNotUtf8)
 {
@@ -94,4 +91,4 @@ TEST_F(MigrationAuditTest, AHistoryThatCannotBeWrittenIsDroppedQuietly)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -9,46 +9,31 @@
 
 #include <unistd.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::readFile;
-using testing::writeFile;
-using Snapshot = std::map<std::string, std::string>;
 using Hook = AtomicFile::ScopedReplaceHook;
 
 // The escaped slashes hide this cwd from the field editor, so it survives the rewrite and
 // verification fails.
 const std::string hiddenOldCwd = "{\"type\":\"user\",\"cwd\":\"\\/w\\/old\"}\n";
 
-class MigrationSafetyTest : public testing::MigrationTest {
+class MigrationSafetyTest : public MigrationTest {
 protected:
-    // The whole projects folder, so nothing anywhere in it may change unnoticed.
-    Snapshot everything() const { return snapshot(projects()); }
-
     template <typename Error = MigrationError>
     std::string failure(const ConversationMigrator::Input& request,
                         const ConversationMigrator::EntryMove& move = AtomicFile::moveWithoutReplacing) const
     {
-        return testing::thrown<Error>([&] { ConversationMigrator::migrate(request, stamp, move); });
-    }
-
-    MigrationRecord onlyRecord() const
-    {
-        const auto history = MigrationAudit::records();
-        EXPECT_EQ(history.size(), 1u);
-        return history.empty() ? MigrationRecord{} : history.front();
+        return thrown<Error>([&] { ConversationMigrator::migrate(request, stamp, move); });
     }
 };
 
 TEST_F(MigrationSafetyTest, VerificationSeesOldValuesWhenTheNewDirectoryIsAParent)
 {
     transcript("-w-old-sub", "s.jsonl", cwdLine("/w/old/sub") + "{\"cwd\":\"\\/w\\/old\\/sub\"}\n");
-    const auto before = everything();
+    const auto before = snapshot(projects());
     EXPECT_EQ(failure(input("-w-old-sub", "/w/old/sub", "/w/old")), "Verification failed: 1 old references remain.");
-    EXPECT_EQ(everything(), before);
+    EXPECT_EQ(snapshot(projects()), before);
 
     // The other direction: the new directory's own values lie below the old one and are no residue,
     // but a hidden old value still is.
@@ -75,7 +60,7 @@ TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
         }
     });
 
-    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new")), "Verification failed: 1 old references remain.");
+    EXPECT_EQ(failure(input()), "Verification failed: 1 old references remain.");
     EXPECT_EQ(readFile(projects() / "-w-old" / "s.jsonl"), original + late);
     EXPECT_EQ(readFile(projects() / "-w-old" / "s" / "subagents" / "agent.jsonl"), agentBefore);
     EXPECT_FALSE(fs::exists(projects() / "-w-new"));
@@ -91,12 +76,11 @@ TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
 
 TEST_F(MigrationSafetyTest, AMergeThatFailsVerificationLeavesBothFoldersAsTheyWere)
 {
+    oldProject(true);
     transcript("-w-new", "theirs.jsonl", cwdLine("/w/new") + cwdLine("/w/old")); // once ran in the old directory
-    transcript("-w-old", "a.jsonl", cwdLine("/w/old") + cwdLine("/w/new/docs"));
-    transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
-    const auto before = everything();
-    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new")), "Verification failed: 1 old references remain.");
-    EXPECT_EQ(everything(), before);
+    const auto before = snapshot(projects());
+    EXPECT_EQ(failure(input()), "Verification failed: 1 old references remain.");
+    EXPECT_EQ(snapshot(projects()), before);
     EXPECT_FALSE(onlyRecord().movedEntryNames);
 }
 
@@ -137,10 +121,7 @@ TEST_F(MigrationSafetyTest, WhatCanBeCheckedFirstIsRefusedBeforeAnythingChanges)
          "The name caf\uFFFD.jsonl in {projects}/-w-old is not valid UTF-8 text, which the history file cannot hold. "
          "Rename it, then migrate."},
         {"/w/new",
-         [](const fs::path& p) {
-             writeFile(p.parent_path() / "sessions" / "1.json",
-                       "{\"pid\":" + std::to_string(getpid()) + ",\"sessionId\":\"s\"}");
-         },
+         [](const fs::path& p) { writeFile(p.parent_path() / "sessions" / "1.json", liveRecord(getpid(), "s")); },
          "The conversation s is still open in Claude Code (process {pid}). Quit it there before migrating, or the "
          "lines it writes would be lost."},
         {"/w/new", [](const fs::path& p) { fs::remove_all(p / "-w-old"); },
@@ -153,15 +134,15 @@ TEST_F(MigrationSafetyTest, WhatCanBeCheckedFirstIsRefusedBeforeAnythingChanges)
         fs::remove_all(home() / ".claude");
         transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
         arrange(projects());
-        const std::string reason = testing::replaced(testing::replaced(text, "{projects}", projects().string()),
-                                                     "{pid}", std::to_string(getpid()));
+        const std::string reason =
+            replaced(replaced(text, "{projects}", projects().string()), "{pid}", std::to_string(getpid()));
         SCOPED_TRACE(reason);
         const auto request = input("-w-old", "/w/old", newCwd);
-        const auto before = everything();
+        const auto before = snapshot(projects());
         EXPECT_EQ(ConversationMigrator::preview(request).blockedReason, reason);
         EXPECT_EQ(failure(request), reason);
-        EXPECT_EQ(testing::thrown<MigrationError>([&] { ConversationMigrator::dryRun(request); }), reason);
-        EXPECT_EQ(everything(), before);
+        EXPECT_EQ(thrown<MigrationError>([&] { ConversationMigrator::dryRun(request); }), reason);
+        EXPECT_EQ(snapshot(projects()), before);
         EXPECT_FALSE(fs::exists(backupOf("-w-old")));
         EXPECT_TRUE(MigrationAudit::records().empty());
     }
@@ -172,51 +153,51 @@ TEST_F(MigrationSafetyTest, AnAccountFolderReachedThroughALinkStillMigrates)
     const fs::path real = home() / "real-claude";
     writeFile(real / "projects" / "-w-old" / "s.jsonl", cwdLine("/w/old"));
     fs::create_directory_symlink(real, home() / ".claude");
-    const auto record = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto record = ConversationMigrator::migrate(input(), stamp);
     EXPECT_EQ(record.message, "Migrated and renamed.");
     EXPECT_EQ(readFile(real / "projects" / "-w-new" / "s.jsonl"), cwdLine("/w/new"));
 }
 
-TEST_F(MigrationSafetyTest, AFailedRenamePutsTheBytesBackAndIsRecorded)
+TEST_F(MigrationSafetyTest, AStepThatFailsPutsTheBytesBackAndIsRecorded)
 {
-    transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
-    const auto before = everything();
-    const std::string denied = "Rename failed: " + std::make_error_code(std::errc::permission_denied).message();
-    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new"), failingAt({1}, std::errc::permission_denied)), denied);
-    EXPECT_EQ(everything(), before);
-    const auto record = onlyRecord();
-    EXPECT_FALSE(record.success);
-    EXPECT_EQ(record.backupPath, backupOf("-w-old"));
-    EXPECT_EQ(record.message, denied + ". Nothing was applied; every file is back where it started.");
-}
-
-TEST_F(MigrationSafetyTest, ADiskThatFillsDuringTheRewritePutsTheBytesBack)
-{
-    transcript("-w-old", "a.jsonl", cwdLine("/w/old"));
-    transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
-    const auto before = everything();
-    const Hook full(Hook::Moment::beforeRename, [](const fs::path& file) {
-        if (file.filename() == "b.jsonl")
-            throw fs::filesystem_error("cannot write", file, std::make_error_code(std::errc::no_space_on_device));
-    });
-    failure<fs::filesystem_error>(input("-w-old", "/w/old", "/w/new"));
-    EXPECT_EQ(everything(), before);
-    EXPECT_EQ(onlyRecord().message,
-              "Rewrite failed: " + std::make_error_code(std::errc::no_space_on_device).message() + " in "
-                  + (projects() / "-w-old").string() + ". Nothing was applied; every file is back where it started.");
-}
-
-TEST_F(MigrationSafetyTest, AMergeThatFailsHalfWayPutsTheBytesBack)
-{
-    transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
-    transcript("-w-old", "a.jsonl", cwdLine("/w/old"));
-    transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
-    const auto before = everything();
-    const std::string expected = "Rename failed: " + std::make_error_code(std::errc::no_space_on_device).message()
-        + " in " + (projects() / "-w-old").string() + " — nothing was moved; every file is back where it started.";
-    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/new"), failingAt({2}, std::errc::no_space_on_device)), expected);
-    EXPECT_EQ(everything(), before);
-    EXPECT_EQ(onlyRecord().message, expected);
+    // A full disk names its folder; other errors go by their text alone.
+    const std::string full = std::make_error_code(std::errc::no_space_on_device).message();
+    const std::string denied = std::make_error_code(std::errc::permission_denied).message();
+    const std::string inOld = " in " + (projects() / "-w-old").string();
+    const std::string back = ". Nothing was applied; every file is back where it started.";
+    const struct {
+        std::set<int> failingMoves;
+        std::errc error;
+        bool merge, diskFillsAtB;
+        std::string message;
+    } cases[] = {
+        {{1}, std::errc::permission_denied, false, false, "Rename failed: " + denied + back},
+        {{}, std::errc::no_space_on_device, false, true, "Rewrite failed: " + full + inOld + back},
+        {{2},
+         std::errc::no_space_on_device,
+         true,
+         false,
+         "Rename failed: " + full + inOld + " — nothing was moved; every file is back where it started."},
+    };
+    for (const auto& [failingMoves, error, merge, diskFillsAtB, message] : cases) {
+        SCOPED_TRACE(message);
+        fs::remove_all(home());
+        oldProject(merge);
+        const auto before = snapshot(projects());
+        const Hook disk(Hook::Moment::beforeRename, [&](const fs::path& file) {
+            if (diskFillsAtB && file.filename() == "b.jsonl")
+                throw fs::filesystem_error("cannot write", file, std::make_error_code(error));
+        });
+        const auto text =
+            thrown([&] { ConversationMigrator::migrate(input(), stamp, failingAt(failingMoves, error)); });
+        if (!diskFillsAtB)
+            EXPECT_TRUE(message.starts_with(text)) << text;
+        EXPECT_EQ(snapshot(projects()), before);
+        const auto record = onlyRecord();
+        EXPECT_FALSE(record.success);
+        EXPECT_EQ(record.backupPath, backupOf("-w-old"));
+        EXPECT_EQ(record.message, message);
+    }
 }
 
 TEST_F(MigrationSafetyTest, WhatCannotBePutBackIsNamedWithTheArchive)
@@ -224,7 +205,7 @@ TEST_F(MigrationSafetyTest, WhatCannotBePutBackIsNamedWithTheArchive)
     transcript("-w-old", "s.jsonl", cwdLine("/w/old") + hiddenOldCwd);
     // The rename back after the failed verification fails: the folder stays under its new name,
     // but its transcript still gets its bytes back there.
-    failure(input("-w-old", "/w/old", "/w/new"), failingAt({2}, std::errc::io_error));
+    failure(input(), failingAt({2}, std::errc::io_error));
     EXPECT_EQ(readFile(projects() / "-w-new" / "s.jsonl"), cwdLine("/w/old") + hiddenOldCwd);
     const auto record = onlyRecord();
     EXPECT_EQ(record.movedEntryNames, std::vector<std::string>{"-w-new"});
@@ -241,7 +222,7 @@ TEST_F(MigrationSafetyTest, WhatCannotBePutBackIsNamedWithTheArchive)
         if (file.filename() == "b.jsonl")
             fs::rename(projects() / "-w-old" / "a", projects() / "moved-away");
     });
-    failure(input("-w-old", "/w/old", "/w/new"));
+    failure(input());
     const auto history = MigrationAudit::records();
     ASSERT_EQ(history.size(), 2u);
     EXPECT_EQ(history[0].message,
@@ -255,7 +236,7 @@ TEST_F(MigrationSafetyTest, WhatCannotBePutBackIsNamedWithTheArchive)
 TEST_F(MigrationSafetyTest, BackslashesInNamesSurviveTheArchiveAndTheRestore)
 {
     // Claude Code names the folder of /srv/q"uote\back after it; a home folder may hold one too.
-    const testing::TempFolder odd;
+    const TempFolder odd;
     const fs::path oddHome = odd.path() / "back\\slash home";
     const ScopedHomeOverride home(oddHome);
     const fs::path root = oddHome / ".claude" / "projects";
@@ -273,4 +254,4 @@ TEST_F(MigrationSafetyTest, BackslashesInNamesSurviveTheArchiveAndTheRestore)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

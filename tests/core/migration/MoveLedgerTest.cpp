@@ -8,13 +8,8 @@
 #include <limits>
 #include <utility>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::readFile;
-using testing::TempFolder;
-using testing::writeFile;
 
 // Runs the test in a fixed time zone, and tzset() once TZ is back: localtime_r does not read it again.
 struct TzsetAtTheEnd {
@@ -23,7 +18,7 @@ struct TzsetAtTheEnd {
 struct ScopedTimeZone {
     explicit ScopedTimeZone(const char* zone) { setenv("TZ", zone, 1); }
     TzsetAtTheEnd last;
-    testing::SavedVariable saved{"TZ"};
+    SavedVariable saved{"TZ"};
 };
 
 // 2024-05-01 09:30:00 UTC
@@ -150,4 +145,4 @@ TEST(MoveLedgerTest, FileSizesInDecimalUnits)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

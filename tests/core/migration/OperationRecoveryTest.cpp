@@ -8,18 +8,14 @@
 
 #include <fstream>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::readFile;
-using testing::writeFile;
 using Outcome = OperationRecovery::Report::Outcome;
 
 struct SimulatedCrash { };
 
-class OperationRecoveryTest : public testing::MigrationTest {
+class OperationRecoveryTest : public MigrationTest {
 protected:
     void crashAt(OperationStep step, const std::function<void()>& operation) const
     {
@@ -32,16 +28,11 @@ protected:
 
     void arrangeMigration(bool merge) const
     {
-        fs::remove_all(home() / ".claude");
-        fs::remove_all(AppPaths::supportDir());
-        transcript("-w-old", "a.jsonl", cwdLine("/w/old") + cwdLine("/w/new/docs"));
-        transcript("-w-old", "a/subagents/agent.jsonl", cwdLine("/w/old"));
-        transcript("-w-old", "b.jsonl", cwdLine("/w/old/src") + "{\"type\":\"summary\"}\n");
-        if (merge)
-            transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
+        fs::remove_all(home());
+        oldProject(merge);
     }
 
-    void migrate() const { ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp); }
+    void migrate() const { ConversationMigrator::migrate(input(), stamp); }
 };
 
 TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
@@ -163,12 +154,8 @@ protected:
 
     void arrange() const
     {
-        fs::remove_all(home() / ".claude");
-        fs::remove_all(home() / ".claude-work");
-        fs::remove_all(AppPaths::supportDir());
-        const std::string line = R"({"type":"user","cwd":"/w/app","sessionId":")" + std::string(sessionId) + "\"}\n";
-        transcript("-w-app", std::string(sessionId) + ".jsonl", line + line);
-        transcript("-w-app", std::string(sessionId) + "/subagents/agent.jsonl", line);
+        fs::remove_all(home());
+        conversation(line(u1, "") + line(u2, u1));
         writeFile(targetProjects() / "-w-app" / "theirs.jsonl", "{}\n");
     }
 };
@@ -190,7 +177,7 @@ TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
         if (step == OperationStep::recorded) {
             EXPECT_TRUE(reports.empty());
             EXPECT_TRUE(history[0].success);
-            EXPECT_EQ(snapshot(targetProjects()).size(), targetBefore.size() + 2);
+            EXPECT_EQ(snapshot(targetProjects()).size(), targetBefore.size() + 3);
         } else {
             ASSERT_EQ(reports.size(), 1u);
             EXPECT_EQ(reports[0].text,
@@ -224,4 +211,4 @@ TEST_F(AccountMoveRecoveryTest, ACopyResumedSinceIsLeftAlone)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

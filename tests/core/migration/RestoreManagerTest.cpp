@@ -2,15 +2,10 @@
 
 #include "core/migration/RestoreManager.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::readFile;
-using testing::writeFile;
-
-class RestoreManagerTest : public testing::MigrationTest {
+class RestoreManagerTest : public MigrationTest {
 protected:
     std::optional<std::string> obstacleText(const MigrationRecord& record) const
     {
@@ -26,19 +21,16 @@ protected:
 
 TEST_F(RestoreManagerTest, RestoringARenamePutsTheOldFolderBack)
 {
-    transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
-    transcript("-w-old", "s/subagents/a.jsonl", cwdLine("/w/old"));
+    oldProject();
     const auto before = snapshot(projects() / "-w-old");
-    const auto migration = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto migration = ConversationMigrator::migrate(input(), stamp);
     EXPECT_EQ(obstacleText(migration), std::nullopt);
 
     const auto reverting = restore(migration);
     EXPECT_EQ(snapshot(projects() / "-w-old"), before);
     EXPECT_FALSE(fs::exists(projects() / "-w-new"));
-    EXPECT_EQ(reverting.oldFolder, "-w-new");
-    EXPECT_EQ(reverting.newFolder, "-w-old");
-    EXPECT_EQ(reverting.oldCwd, "/w/new");
-    EXPECT_EQ(reverting.newCwd, "/w/old");
+    EXPECT_EQ(std::tie(reverting.oldFolder, reverting.newFolder, reverting.oldCwd, reverting.newCwd),
+              std::tuple("-w-new", "-w-old", "/w/new", "/w/old"));
     EXPECT_EQ(reverting.revertsRecordId, migration.id);
     EXPECT_EQ(reverting.message,
               "Restore from backup (reverts migration " + migration.id.upperText().substr(0, 8) + ")");
@@ -52,12 +44,10 @@ TEST_F(RestoreManagerTest, RestoringAResyncOrAMergePutsEveryFileBackAsItWas)
 {
     // A resync's files are overwritten; a merge takes out only what came in.
     transcript("-a-b-c", "s.jsonl", cwdLine("/a/b.c"));
-    transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
-    transcript("-w-old", "mine.jsonl", cwdLine("/w/old"));
-    transcript("-w-old", "mine/subagents/a.jsonl", cwdLine("/w/old"));
+    oldProject(true);
     const auto before = snapshot(projects());
     const auto resync = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", "/a/b_c"), stamp);
-    const auto merge = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto merge = ConversationMigrator::migrate(input(), stamp);
     ASSERT_NE(snapshot(projects()), before);
     restore(merge);
     restore(resync);
@@ -66,10 +56,8 @@ TEST_F(RestoreManagerTest, RestoringAResyncOrAMergePutsEveryFileBackAsItWas)
 
 TEST_F(RestoreManagerTest, EveryObstacle)
 {
-    transcript("-w-new", "theirs.jsonl", "");
-    transcript("-w-old", "a.jsonl", cwdLine("/w/old"));
-    transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
-    const auto merge = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    oldProject(true);
+    const auto merge = ConversationMigrator::migrate(input(), stamp);
 
     auto dryRun = merge;
     dryRun.dryRun = true;
@@ -101,10 +89,9 @@ TEST_F(RestoreManagerTest, EveryObstacle)
 
 TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNothing)
 {
-    transcript("-w-new", "theirs.jsonl", cwdLine("/w/new"));
-    transcript("-w-old", "mine.jsonl", cwdLine("/w/old"));
+    oldProject(true);
     writeFile(home() / ".claude" / "settings.json", "{\"keep\": true}");
-    const auto merge = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto merge = ConversationMigrator::migrate(input(), stamp);
 
     // The history as a damaged or hostile file may hold it: "newFolder": ".." would empty ~/.claude.
     auto history = readFile(MigrationAudit::historyFile());
@@ -127,12 +114,12 @@ TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNoth
         return record;
     };
     for (const auto& record : {
-             withNames("..", "-w-new", {"mine.jsonl"}),
-             withNames("-w-old", "", {"mine.jsonl"}),
-             withNames(".", "-w-new", {"mine.jsonl"}),
-             withNames("-w-old", "-w-new/..", {"mine.jsonl"}),
+             withNames("..", "-w-new", {"a.jsonl"}),
+             withNames("-w-old", "", {"a.jsonl"}),
+             withNames(".", "-w-new", {"a.jsonl"}),
+             withNames("-w-old", "-w-new/..", {"a.jsonl"}),
              withNames("-w-old", "-w-new", {"../../settings.json"}),
-             withNames("-w-old", "-w-new", {"mine.jsonl", ".."}),
+             withNames("-w-old", "-w-new", {"a.jsonl", ".."}),
              withNames("-w-old", "-w-new", {""}),
              withNames("-w-old", "-w-new", {"."}),
              withNames("-w-old", "-w-new", {std::string("mine.jsonl\0x", 12)}),
@@ -146,7 +133,7 @@ TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNoth
 
 TEST_F(RestoreManagerTest, AnAccountMoveIsNotUndoneFromItsBackup)
 {
-    transcript("-w-app", std::string(sessionId) + ".jsonl", cwdLine("/w/app", ",\"uuid\":\"u1\""));
+    conversation(line(u1, ""));
     const auto move = AccountMover::move(accountMove(MoveMode::clone), stamp);
     ASSERT_TRUE(move.targetAccountId && move.backupPath);
     const auto before = snapshot(home());
@@ -160,10 +147,9 @@ TEST_F(RestoreManagerTest, AnAccountMoveIsNotUndoneFromItsBackup)
 TEST_F(RestoreManagerTest, AFailedExtractionWritesNoRecord)
 {
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
-    const auto migration = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), stamp);
+    const auto migration = ConversationMigrator::migrate(input(), stamp);
     writeFile(*migration.backupPath, "not an archive");
-    EXPECT_TRUE(
-        testing::thrown<MigrationError>([&] { restore(migration); }).starts_with("Backup failed: Extraction failed: "));
+    EXPECT_TRUE(thrown<MigrationError>([&] { restore(migration); }).starts_with("Backup failed: Extraction failed: "));
     EXPECT_EQ(MigrationAudit::records().size(), 1u);
     EXPECT_EQ(obstacleText(migration), std::nullopt);
 }
@@ -181,7 +167,7 @@ TEST_F(RestoreManagerTest, RealSessionMigratesAndRestoresByteForByte)
     ASSERT_EQ(moved.size(), original.size());
     for (const auto& [name, content] : original) {
         const auto expected =
-            testing::replaced(content, "\"cwd\":\"" + std::string(realCwd) + "\"", "\"cwd\":\"" + newCwd + "\"");
+            replaced(content, "\"cwd\":\"" + std::string(realCwd) + "\"", "\"cwd\":\"" + newCwd + "\"");
         EXPECT_TRUE(moved.at(name) == expected) << name << " holds more changes than its cwd values";
     }
     EXPECT_GT(migration.occurrencesReplaced, 2000);
@@ -191,4 +177,4 @@ TEST_F(RestoreManagerTest, RealSessionMigratesAndRestoresByteForByte)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

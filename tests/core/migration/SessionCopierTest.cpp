@@ -2,12 +2,8 @@
 
 #include "support/TempHome.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::readFile;
-using testing::writeFile;
 
 constexpr std::string_view id = "11111111-2222-4333-8444-555555555555";
 
@@ -19,13 +15,10 @@ protected:
     fs::path transcript() const { return source() / (std::string(id) + ".jsonl"); }
     fs::path side() const { return source() / id; }
 
-    static std::string refusal(const std::function<void()>& call)
-    {
-        return testing::thrown<SessionCopier::CopyError>(call);
-    }
+    static std::string refusal(const std::function<void()>& call) { return thrown<SessionCopier::CopyError>(call); }
 
 private:
-    testing::TempFolder m_root;
+    TempFolder m_root;
 };
 
 TEST_F(SessionCopierTest, ConversationWithoutSideFolder)
@@ -131,4 +124,4 @@ TEST_F(SessionCopierTest, CopiedFoldersAreWritableEvenWhenTheSourceIsReadOnly)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

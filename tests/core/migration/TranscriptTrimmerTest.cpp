@@ -1,12 +1,15 @@
 #include "core/migration/TranscriptTrimmer.h"
 
+#include "core/validation/ToolBlocks.h"
+#include "core/validation/TranscriptAnalyzer.h"
 #include "core/validation/TranscriptLines.h"
-
-#include <gtest/gtest.h>
+#include "support/MigrationTest.h"
 
 #include <random>
 
-namespace threadhop {
+#include <simdjson.h>
+
+namespace threadhop::testing {
 namespace {
 
 using TranscriptTrimmer::trim;
@@ -26,16 +29,6 @@ std::string message(int i, std::string_view rest = R"("type":"user")")
 std::string root(int i)
 {
     return R"({"parentUuid":null,"type":"user","uuid":"u)" + std::to_string(i) + R"("})";
-}
-
-std::string toolUse(int i, std::string_view id)
-{
-    return message(i, R"("message":{"content":[{"type":"tool_use","id":")" + std::string(id) + R"("}]})");
-}
-
-std::string toolResult(int i, std::string_view id)
-{
-    return message(i, R"("message":{"content":[{"type":"tool_result","tool_use_id":")" + std::string(id) + R"("}]})");
 }
 
 // 3 metadata lines, then message lines 3 to 102; `special` replaces chosen message lines.
@@ -83,13 +76,14 @@ TEST(TranscriptTrimmerTest, KeepsTheHeaderAndTheLastLinesAndReRootsTheFirstKeptL
 TEST(TranscriptTrimmerTest, CutMovesBackToKeepCallsWithTheirResults)
 {
     // The call just before the cut (93): the cut moves to the call, which becomes the root.
-    const auto moved = trim(transcript({{92, toolUse(92, "a")}, {94, toolResult(94, "a")}}), 10);
+    const auto moved = trim(transcript({{92, message(92, toolUse("a"))}, {94, message(94, toolResult("a"))}}), 10);
     EXPECT_EQ(moved.result.boundaryMovedBy, 1);
     EXPECT_EQ(moved.result.keptLines, 14);
     EXPECT_EQ(TranscriptLines::split(moved.text)[3],
               R"({"parentUuid":null,"message":{"content":[{"type":"tool_use","id":"a"}]},"uuid":"u92"})");
     // The first line that has an id is its call: a repeat after the cut does not hide the earlier one.
-    const auto repeated = transcript({{80, toolUse(80, "r")}, {95, toolUse(95, "r")}, {96, toolResult(96, "r")}});
+    const auto repeated = transcript(
+        {{80, message(80, toolUse("r"))}, {95, message(95, toolUse("r"))}, {96, message(96, toolResult("r"))}});
     EXPECT_EQ(trim(repeated, 10).result.boundaryMovedBy, 13);
 }
 
@@ -125,8 +119,8 @@ TEST(TranscriptTrimmerTest, CutAgreesWithRepeatedPassesOnRandomTranscripts)
             if (special.contains(at) || special.contains(answer) || at == answer)
                 continue;
             const std::string id = "c" + std::to_string(call);
-            special[at] = toolUse(at, id);
-            special[answer] = toolResult(answer, id);
+            special[at] = message(at, toolUse(id));
+            special[answer] = message(answer, toolResult(id));
             uses[id] = at;
             results.emplace_back(id, answer);
         }
@@ -194,5 +188,37 @@ TEST(TranscriptTrimmerTest, BadInputIsTrimmedLikeAnyOtherLines)
     EXPECT_EQ(trim("\n\n\n", 1).result.keptLines, 0);
 }
 
+// The call and result ids of every line of `text`.
+std::pair<std::set<std::string>, std::set<std::string>> toolIds(std::string_view text)
+{
+    std::pair<std::set<std::string>, std::set<std::string>> ids;
+    simdjson::dom::parser parser;
+    for (const auto line : TranscriptLines::split(text)) {
+        simdjson::dom::object content;
+        if (parser.parse(simdjson::padded_string(line))["message"].get_object().get(content) == simdjson::SUCCESS)
+            ToolBlocks::forEach(
+                content, [&](std::string_view id) { ids.first.emplace(id); },
+                [&](std::string_view id) { ids.second.emplace(id); });
+    }
+    return ids;
+}
+
+TEST(TranscriptTrimmerTest, RealSessionTrimmedToItsLast200LinesKeepsEveryResultsCall)
+{
+    const auto fixtures = fixtureTranscripts();
+    if (!fixtures)
+        GTEST_SKIP() << "no fixture transcripts";
+    const std::string text = readFile(*fixtures / (std::string(MigrationTest::realSession) + ".jsonl"));
+    const auto output = trim(text, 200);
+    EXPECT_GE(output.result.keptLines, 200);
+    EXPECT_EQ(output.result.keptLines + output.result.droppedLines, TranscriptAnalyzer::analyze(text).lines);
+    EXPECT_EQ(TranscriptAnalyzer::analyze(output.text).invalidLines, 0);
+    const auto [calls, _] = toolIds(text);
+    const auto [keptCalls, keptResults] = toolIds(output.text);
+    EXPECT_FALSE(keptResults.empty());
+    for (const auto& id : keptResults)
+        EXPECT_TRUE(!calls.contains(id) || keptCalls.contains(id)) << id;
+}
+
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

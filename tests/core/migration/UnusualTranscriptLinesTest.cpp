@@ -3,56 +3,46 @@
 // character: every reader must take the valid lines for what they are, and keep their bytes.
 #include "support/MigrationTest.h"
 
-#include "core/migration/IdentityRewriter.h"
 #include "core/migration/TranscriptTrimmer.h"
 #include "core/validation/TranscriptAnalyzer.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::readFile;
-using testing::writeFile;
+class UnusualTranscriptLinesTest : public MigrationTest {
+protected:
+    // A call, its result and a usage report, each on a line that only an RFC 8259 reader accepts.
+    const std::string lines[3]{
+        line(u1, "", ",\"big\":123456789012345678901234567890," + toolUse("toolu_1")),
+        line(
+            u2, u1,
+            R"(,"message":{"content":[{"type":"tool_result","tool_use_id":"toolu_1","content":"cut in an emoji \uD83D"}]})"),
+        line(u3, u2, R"(,"x":1e400,"message":{"usage":{"input_tokens":12}})"),
+    };
+    const std::string text = lines[0] + lines[1] + lines[2];
 
-using testing::replaced;
+    // `text` with a last line cut inside a multi-byte character, as a crash leaves it.
+    static std::string torn(const std::string& text)
+    {
+        return text + R"({"type":"user","cwd":"/w/app","message":{"content":"caf)" + std::string("\xC3");
+    }
+};
 
-constexpr const char* sessionId = testing::MigrationTest::sessionId;
-const std::string u1 = "11111111-1111-4111-8111-111111111111";
-const std::string u2 = "22222222-2222-4222-8222-222222222222";
-const std::string u3 = "33333333-3333-4333-8333-333333333333";
-
-std::string identity(const std::string& uuid, const std::string& parent)
+TEST_F(UnusualTranscriptLinesTest, TheRewriterReadsEveryValidLine)
 {
-    return R"("sessionId":")" + std::string(sessionId) + R"(","uuid":")" + uuid + R"(","parentUuid":)"
-        + (parent.empty() ? "null" : "\"" + parent + "\"");
-}
-
-// A call, its result and a usage report, each on a line that only an RFC 8259 reader accepts.
-const std::string bigNumberLine = R"({"type":"assistant","cwd":"/w/app",)" + identity(u1, "")
-    + R"(,"big":123456789012345678901234567890,)"
-      R"("message":{"content":[{"type":"tool_use","id":"toolu_1"}]}})";
-const std::string surrogateLine = R"({"type":"user","cwd":"/w/app",)" + identity(u2, u1)
-    + R"(,"message":{"content":[{"type":"tool_result","tool_use_id":"toolu_1",)"
-      R"("content":"cut inside an emoji \uD83D"}]}})";
-const std::string hugeNumberLine = R"({"type":"assistant","cwd":"/w/app",)" + identity(u3, u2)
-    + R"(,"x":1e400,"message":{"usage":{"input_tokens":12}}})";
-const std::string conversation = bigNumberLine + "\n" + surrogateLine + "\n" + hugeNumberLine + "\n";
-
-TEST(UnusualTranscriptLinesTest, TheRewriterReadsEveryValidLine)
-{
-    for (const auto& line : {bigNumberLine, surrogateLine, hugeNumberLine}) {
+    for (std::string_view line : lines) {
+        line.remove_suffix(1);
         const auto counts = JSONLRewriter::classifyLine(line, "/w/app");
         EXPECT_FALSE(counts.unparsable) << line;
         EXPECT_EQ(counts.byClass, (std::map<CwdClass, std::int64_t>{{CwdClass::sessionCwd, 1}})) << line;
         EXPECT_EQ(JSONLRewriter::rewriteLine(line, "/w/app", "/n", JSONLRewriter::Scope::sessionOnly),
-                  replaced(line, "\"/w/app\"", "\"/n\""));
+                  replaced(std::string(line), "\"/w/app\"", "\"/n\""));
     }
 }
 
-TEST(UnusualTranscriptLinesTest, TheAnalyserSeesTheAnswerAndTheUsage)
+TEST_F(UnusualTranscriptLinesTest, TheAnalyserSeesTheAnswerAndTheUsage)
 {
-    const auto integrity = TranscriptAnalyzer::analyze(conversation);
+    const auto integrity = TranscriptAnalyzer::analyze(text);
     EXPECT_EQ(integrity.lines, 3);
     EXPECT_EQ(integrity.invalidLines, 0);
     EXPECT_TRUE(integrity.unansweredAtTail.empty());
@@ -65,73 +55,49 @@ TEST(UnusualTranscriptLinesTest, TheAnalyserSeesTheAnswerAndTheUsage)
     EXPECT_EQ(huge.lastContextTokens, std::numeric_limits<std::int64_t>::max());
 }
 
-TEST(UnusualTranscriptLinesTest, TheTrimmerKeepsNoValidMessageAsHeader)
+TEST_F(UnusualTranscriptLinesTest, TheTrimmerKeepsNoValidMessageAsHeader)
 {
     // The first line has a "uuid": there is no header, so a cut to the last line keeps one line.
-    const auto trimmed = TranscriptTrimmer::trim(conversation, 1);
+    const auto trimmed = TranscriptTrimmer::trim(text, 1);
     EXPECT_EQ(trimmed.result.keptLines, 1);
     EXPECT_EQ(trimmed.result.droppedLines, 2);
-    EXPECT_EQ(trimmed.text, replaced(hugeNumberLine, "\"parentUuid\":\"" + u2 + "\"", "\"parentUuid\":null") + "\n");
+    EXPECT_EQ(trimmed.text, replaced(lines[2], "\"parentUuid\":\"" + u2 + "\"", "\"parentUuid\":null"));
 }
 
-TEST(UnusualTranscriptLinesTest, TheIdentityRewriterReplacesEveryValue)
+TEST_F(UnusualTranscriptLinesTest, AForkReplacesEveryIdentityValueAndKeepsTheRest)
 {
-    const testing::TempFolder folder;
-    const fs::path file = folder.path() / "copy.jsonl";
-    writeFile(file, conversation);
-    const auto plan = IdentityRewriter::buildPlan({file}, sessionId, "99999999-9999-4999-8999-999999999999");
-    for (const auto& value : {u1, u2, u3})
-        EXPECT_TRUE(plan.mapping.contains(value)) << value;
-    IdentityRewriter::apply(plan, {file});
-    const std::string copy = readFile(file);
+    conversation(text);
+    const auto record = AccountMover::move(accountMove(MoveMode::fork), stamp);
+    const std::string copy = readFile(targetProjects() / "-w-app" / (*record.newSessionId + ".jsonl"));
     for (const auto& value : {std::string(sessionId), u1, u2, u3})
         EXPECT_EQ(copy.find(value), std::string::npos) << value;
     for (const char* kept : {"123456789012345678901234567890", R"(\uD83D)", "1e400"})
         EXPECT_NE(copy.find(kept), std::string::npos) << kept;
 }
 
-class UnusualTranscriptFolderTest : public testing::MigrationTest { };
-
-TEST_F(UnusualTranscriptFolderTest, AValidConversationForksWithFreshIdentities)
+TEST_F(UnusualTranscriptLinesTest, ATornLastLineHidesNothingFromTheMigration)
 {
-    transcript("-w-app", std::string(sessionId) + ".jsonl", conversation);
-    const auto record = AccountMover::move(accountMove(MoveMode::fork), stamp);
-    const std::string copy = readFile(targetProjects() / "-w-app" / (*record.newSessionId + ".jsonl"));
-    for (const auto& value : {std::string(sessionId), u1, u2, u3})
-        EXPECT_EQ(copy.find(value), std::string::npos) << value;
-}
-
-// A transcript whose last line was cut inside a multi-byte character, as a crash leaves it.
-std::string tornAfter(const std::string& text)
-{
-    return text + R"({"type":"user","cwd":"/w/app","message":{"content":"caf)" + std::string("\xC3");
-}
-
-TEST_F(UnusualTranscriptFolderTest, ATornLastLineHidesNothingFromTheMigration)
-{
-    std::string lines;
+    std::string whole;
     for (int i = 0; i < 50; ++i)
-        lines += cwdLine("/w/app");
-    const std::string torn = tornAfter(lines);
-    transcript("-w-app", "s.jsonl", torn);
+        whole += cwdLine("/w/app");
+    transcript("-w-app", "s.jsonl", torn(whole));
 
     const auto preview = ConversationMigrator::preview(input("-w-app", "/w/app", "/w/moved"));
     EXPECT_EQ(preview.totalOccurrences, 50);
     EXPECT_EQ(preview.unparsableLines, 1);
     const auto record = ConversationMigrator::migrate(input("-w-app", "/w/app", "/w/moved"), stamp);
     EXPECT_EQ(record.occurrencesReplaced, 50);
-    EXPECT_EQ(readFile(projects() / "-w-moved" / "s.jsonl"),
-              replaced(lines, "/w/app", "/w/moved") + torn.substr(lines.size()));
+    EXPECT_EQ(readFile(projects() / "-w-moved" / "s.jsonl"), torn(replaced(whole, "/w/app", "/w/moved")));
 }
 
-TEST_F(UnusualTranscriptFolderTest, ATornLastLineHidesNothingFromTheAccountMove)
+TEST_F(UnusualTranscriptLinesTest, ATornLastLineHidesNothingFromTheAccountMove)
 {
-    const auto fixtures = testing::fixtureTranscripts();
+    const auto fixtures = fixtureTranscripts();
     if (!fixtures)
         GTEST_SKIP() << "no fixture transcripts";
     const std::string cwd = "/home/marco/projects/spotter";
     const std::string real = readFile(*fixtures / "tool_heavy.jsonl");
-    transcript("-home-marco-projects-spotter", std::string(sessionId) + ".jsonl", tornAfter(real));
+    transcript("-home-marco-projects-spotter", std::string(sessionId) + ".jsonl", torn(real));
 
     const auto request = accountMove(MoveMode::fork, "-home-marco-projects-spotter", cwd);
     const auto preview = AccountMover::preview(request);
@@ -143,9 +109,9 @@ TEST_F(UnusualTranscriptFolderTest, ATornLastLineHidesNothingFromTheAccountMove)
     EXPECT_GT(preview.cwdScan.byClass.at(CwdClass::sessionCwd), 0);
 
     const auto record = AccountMover::move(request, stamp);
-    const fs::path copy = targetProjects() / request.sourceFolderName / (*record.newSessionId + ".jsonl");
+    const auto copy = targetProjects() / request.sourceFolderName / (*record.newSessionId + ".jsonl");
     EXPECT_TRUE(readFile(copy).ends_with("\xC3"));
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

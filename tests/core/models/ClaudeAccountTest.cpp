@@ -2,12 +2,10 @@
 
 #include "support/TempHome.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using testing::writeFile;
-
-class ClaudeAccountTest : public testing::HomeTest { };
+class ClaudeAccountTest : public HomeTest { };
 
 TEST_F(ClaudeAccountTest, EmptyOrAbsentConfigDirMeansTheDefaultFolder)
 {
@@ -31,4 +29,4 @@ TEST_F(ClaudeAccountTest, ExistsOnlyWhenProjectsIsAFolder)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

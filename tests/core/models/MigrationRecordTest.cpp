@@ -5,7 +5,7 @@
 
 #include "support/TempHome.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
 using namespace std::chrono;
@@ -87,21 +87,19 @@ TEST(MigrationRecordTest, UnknownKeysAndNullsAreIgnored)
 // Where a date or an id is read, DateText and Uuid decide; here, that a record holding a bad one fails.
 TEST(MigrationRecordTest, WrongTypesBadValuesAndMissingRequiredKeysFail)
 {
-    const auto replaced = [](std::string_view from, std::string_view to) {
-        return testing::replaced(requiredOnly, from, to);
-    };
+    const auto with = [](std::string_view from, std::string_view to) { return replaced(requiredOnly, from, to); };
     for (const std::string& json : {
-             replaced("\"dryRun\": false", "\"dryRun\": \"false\""),
-             replaced("\"filesRewritten\": 2", "\"filesRewritten\": 2.5"),
-             replaced("\"filesRewritten\": 2", "\"filesRewritten\": null"),
-             replaced("\"accountId\": \"claude\",", ""),
-             replaced("0b9d7c1e-2f4a", "not-a-uuid"),
-             replaced("2024-05-01T09:30:00Z", "yesterday"),
-             replaced("2024-05-01T09:30:00Z", "2263-01-01T00:00:00Z"),
-             replaced("2024-05-01T09:30:00Z", "1600-01-01T00:00:00Z"),
-             replaced("\"success\": true", "\"success\": true, \"movedEntryNames\": [1]"),
-             replaced("\"success\": true", "\"success\": true, \"occurrencesByClass\": {\"history\": \"1\"}"),
-             replaced("\"success\": true", "\"success\": true, \"revertsRecordId\": \"not-a-uuid\""),
+             with("\"dryRun\": false", "\"dryRun\": \"false\""),
+             with("\"filesRewritten\": 2", "\"filesRewritten\": 2.5"),
+             with("\"filesRewritten\": 2", "\"filesRewritten\": null"),
+             with("\"accountId\": \"claude\",", ""),
+             with("0b9d7c1e-2f4a", "not-a-uuid"),
+             with("2024-05-01T09:30:00Z", "yesterday"),
+             with("2024-05-01T09:30:00Z", "2263-01-01T00:00:00Z"),
+             with("2024-05-01T09:30:00Z", "1600-01-01T00:00:00Z"),
+             with("\"success\": true", "\"success\": true, \"movedEntryNames\": [1]"),
+             with("\"success\": true", "\"success\": true, \"occurrencesByClass\": {\"history\": \"1\"}"),
+             with("\"success\": true", "\"success\": true, \"revertsRecordId\": \"not-a-uuid\""),
              std::string("[]"),
              std::string("{not json"),
          })
@@ -119,4 +117,4 @@ TEST(MigrationRecordTest, ListDecodesInOrderAndFailsAsAWhole)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

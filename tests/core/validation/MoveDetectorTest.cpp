@@ -2,12 +2,10 @@
 
 #include "support/TempHome.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using testing::writeFile;
-
-class MoveDetectorTest : public testing::HomeTest {
+class MoveDetectorTest : public HomeTest {
 protected:
     std::string at(std::string_view relative) const { return (home() / relative).string(); }
 };
@@ -40,4 +38,4 @@ TEST_F(MoveDetectorTest, ListingFindsHiddenNamesOnlyThroughTheProbe)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -4,14 +4,12 @@
 #include "core/encoding/CwdCodec.h"
 #include "support/TempHome.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-using testing::writeFile;
 
 TEST(ResumeValidatorTest, StatusForEveryKindOfRecordedDirectory)
 {
-    const testing::TempFolder folder;
+    const TempFolder folder;
     const std::string site = (folder.path() / "site").string();
     std::filesystem::create_directories(site);
     std::filesystem::create_directory_symlink(site, folder.path() / "link");
@@ -40,4 +38,4 @@ TEST(ResumeValidatorTest, EphemeralPrefixesNeedTheirSlash)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -2,49 +2,44 @@
 
 #include "support/MigrationTest.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-std::string toolUse(std::string_view id)
+// One line of a message holding `message` members, as toolUse() and toolResult() give them.
+std::string with(const std::string& message)
 {
-    return R"({"type":"assistant","message":{"content":[{"type":"tool_use","id":")" + std::string(id) + R"("}]}})";
-}
-
-std::string toolResult(std::string_view id)
-{
-    return R"({"type":"user","message":{"content":[{"type":"tool_result","tool_use_id":")" + std::string(id)
-        + R"("}]}})";
+    return "{" + message + "}\n";
 }
 
 std::string plain(int i)
 {
-    return R"({"type":"user","i":)" + std::to_string(i) + "}";
+    return R"({"type":"user","i":)" + std::to_string(i) + "}\n";
 }
 
 TEST(TranscriptAnalyzerTest, UnansweredCallAtTheTail)
 {
-    const auto result = TranscriptAnalyzer::analyze(plain(0) + "\n" + toolUse("a") + "\n" + toolResult("a") + "\n"
-                                                    + toolUse("b") + "\n");
+    const auto result =
+        TranscriptAnalyzer::analyze(plain(0) + with(toolUse("a")) + with(toolResult("a")) + with(toolUse("b")));
     EXPECT_EQ(result.lines, 4);
     EXPECT_EQ(result.unansweredAtTail, std::vector<std::string>{"b"});
     EXPECT_TRUE(result.unansweredInMiddle.empty());
     EXPECT_EQ(result.lastCompleteLineIndex, 2);
     // A single line holding an unanswered call: lines − 2 is −1, so it is a tail call.
-    EXPECT_EQ(TranscriptAnalyzer::analyze(toolUse("only")).unansweredAtTail, std::vector<std::string>{"only"});
+    EXPECT_EQ(TranscriptAnalyzer::analyze(with(toolUse("only"))).unansweredAtTail, std::vector<std::string>{"only"});
 }
 
 TEST(TranscriptAnalyzerTest, UnansweredCallInTheMiddleStopsCompleteness)
 {
     std::string text;
     for (int i = 0; i < 10; ++i)
-        text += (i == 3 ? toolUse("z") : i == 5 ? toolUse("y") + "\n" + toolResult("y") : plain(i)) + "\n";
+        text += i == 3 ? with(toolUse("z")) : i == 5 ? with(toolUse("y")) + with(toolResult("y")) : plain(i);
     const auto result = TranscriptAnalyzer::analyze(text);
     EXPECT_EQ(result.lines, 11);
     EXPECT_EQ(result.unansweredInMiddle, std::vector<std::string>{"z"});
     EXPECT_EQ(result.lastCompleteLineIndex, 2);
     // Answered before the call: answering is by id, not position; a repeated id moves to its later line.
-    const auto early = TranscriptAnalyzer::analyze(toolResult("r") + "\n" + toolUse("r") + "\n" + toolUse("q") + "\n"
-                                                   + plain(1) + "\n" + plain(2) + "\n" + toolUse("q") + "\n");
+    const auto early = TranscriptAnalyzer::analyze(with(toolResult("r")) + with(toolUse("r")) + with(toolUse("q"))
+                                                   + plain(1) + plain(2) + with(toolUse("q")));
     EXPECT_TRUE(early.unansweredInMiddle.empty());
     EXPECT_EQ(early.unansweredAtTail, std::vector<std::string>{"q"});
     EXPECT_EQ(early.lastCompleteLineIndex, 1);
@@ -53,7 +48,7 @@ TEST(TranscriptAnalyzerTest, UnansweredCallInTheMiddleStopsCompleteness)
 TEST(TranscriptAnalyzerTest, InvalidLinesAndMixedContent)
 {
     const auto result = TranscriptAnalyzer::analyze(
-        toolUse("a") + "\n" + R"({"message":{"content":["text",{"type":"tool_result","tool_use_id":"a"}]}})" + "\n"
+        with(toolUse("a")) + R"({"message":{"content":["text",{"type":"tool_result","tool_use_id":"a"}]}})" + "\n"
         + R"([1,2])" + "\n" + R"({"message":{"content":[{"type":"tool_result","tool_use_id":"a"}]})");
     EXPECT_EQ(result.lines, 4);
     EXPECT_EQ(result.invalidLines, 2); // an array, and a half-written last line
@@ -62,12 +57,7 @@ TEST(TranscriptAnalyzerTest, InvalidLinesAndMixedContent)
     EXPECT_EQ(TranscriptAnalyzer::analyze(""), TranscriptIntegrity{});
     EXPECT_EQ(TranscriptAnalyzer::analyze("\n\n"), TranscriptIntegrity{});
     // A CR LF pair is no line break: it joins the two objects into one line.
-    EXPECT_EQ(TranscriptAnalyzer::analyze(R"({"cwd":"/a"})"
-                                          "\r\n"
-                                          R"({"cwd":"/b"})"
-                                          "\r\n")
-                  .lines,
-              1);
+    EXPECT_EQ(TranscriptAnalyzer::analyze("{\"cwd\":\"/a\"}\r\n{\"cwd\":\"/b\"}\r\n").lines, 1);
     EXPECT_EQ(TranscriptAnalyzer::analyze("{}\r\n").invalidLines, 0);
 }
 
@@ -90,20 +80,9 @@ TEST(TranscriptAnalyzerTest, ContextSizeKeepsTheLastPositiveSum)
 
 TEST(TranscriptAnalyzerTest, RecordedDirectoriesAndDrift)
 {
-    const auto result = TranscriptAnalyzer::analyze(R"({"cwd":"/a"})"
-                                                    "\n"
-                                                    R"({"cwd":"/a/sub"})"
-                                                    "\n"
-                                                    R"({"cwd":"/b"})"
-                                                    "\n"
-                                                    R"({"cwd":"/a"})"
-                                                    "\n"
-                                                    R"({"cwd":"/ab"})"
-                                                    "\n"
-                                                    R"({"cwd":""})"
-                                                    "\n"
-                                                    R"({"message":{"cwd":"/m"}})"
-                                                    "\n");
+    const auto result =
+        TranscriptAnalyzer::analyze(cwdLine("/a") + cwdLine("/a/sub") + cwdLine("/b") + cwdLine("/a") + cwdLine("/ab")
+                                    + cwdLine("") + "{\"message\":{\"cwd\":\"/m\"}}\n");
     EXPECT_EQ(result.recordedCwds, (std::vector<std::string>{"/a", "/a/sub", "/b", "/ab"}));
     EXPECT_EQ(result.launchCwd, "/a");
     EXPECT_EQ(result.driftedOutOfTree(), (std::vector<std::string>{"/b", "/ab"}));
@@ -112,38 +91,25 @@ TEST(TranscriptAnalyzerTest, RecordedDirectoriesAndDrift)
 
 TEST(TranscriptAnalyzerTest, LaunchDirectoryAloneAgreesWithTheFullAnalysis)
 {
-    for (const std::string text : {"",
-                                   R"({"cwd":""})"
-                                   "\nnot json\n"
-                                   R"({"message":{"cwd":"/m"}})"
-                                   "\n"
-                                   R"({"cwd":"/a"})"
-                                   "\n"
-                                   R"({"cwd":"/b"})",
-                                   R"([{"cwd":"/x"}])"
-                                   "\n"
-                                   R"({"cwd":7})"
-                                   "\n",
-                                   R"({"cwd":"/a"})"
-                                   "\r\n"
-                                   R"({"cwd":"/b"})"
-                                   "\n"
-                                   R"({"cwd":"/c"})"})
+    for (const std::string text :
+         {std::string(), cwdLine("") + "not json\n{\"message\":{\"cwd\":\"/m\"}}\n" + cwdLine("/a") + cwdLine("/b"),
+          std::string("[{\"cwd\":\"/x\"}]\n{\"cwd\":7}\n"),
+          "{\"cwd\":\"/a\"}\r\n" + cwdLine("/b") + "{\"cwd\":\"/c\"}"})
         EXPECT_EQ(TranscriptAnalyzer::launchCwd(text), TranscriptAnalyzer::analyze(text).launchCwd) << text;
 }
 
 TEST(TranscriptAnalyzerTest, RealTranscript)
 {
-    const auto fixtures = testing::fixtureTranscripts();
+    const auto fixtures = fixtureTranscripts();
     if (!fixtures)
         GTEST_SKIP() << "no fixture transcripts";
-    const auto result = TranscriptAnalyzer::analyze(
-        testing::readFile(*fixtures / (std::string(testing::MigrationTest::realSession) + ".jsonl")));
+    const auto result =
+        TranscriptAnalyzer::analyze(readFile(*fixtures / (std::string(MigrationTest::realSession) + ".jsonl")));
     EXPECT_EQ(result.lines, 2385);
     EXPECT_EQ(result.invalidLines, 0);
-    EXPECT_EQ(result.launchCwd, testing::MigrationTest::realCwd);
+    EXPECT_EQ(result.launchCwd, MigrationTest::realCwd);
     EXPECT_TRUE(result.lastContextTokens && *result.lastContextTokens > 0);
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

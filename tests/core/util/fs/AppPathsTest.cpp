@@ -2,13 +2,10 @@
 
 #include "support/TempHome.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using testing::readFile;
-using testing::writeFile;
-
-class AppPathsTest : public testing::HomeTest {
+class AppPathsTest : public HomeTest {
 protected:
     std::filesystem::path base() const { return home() / ".local" / "share"; }
 };
@@ -43,7 +40,7 @@ TEST_F(AppPathsTest, LegacyFolderStaysWhenBothExistOrItIsAFile)
     EXPECT_EQ(readFile(base() / "ClaudeThreadhop" / "audit.json"), "old");
     EXPECT_EQ(readFile(AppPaths::supportDir() / "audit.json"), "new");
 
-    const testing::TempFolder other;
+    const TempFolder other;
     writeFile(other.path() / "ClaudeThreadhop", "a plain file");
     EXPECT_FALSE(AppPaths::migrateLegacyFolder(other.path()));
     EXPECT_TRUE(std::filesystem::is_regular_file(other.path() / "ClaudeThreadhop"));
@@ -51,4 +48,4 @@ TEST_F(AppPathsTest, LegacyFolderStaysWhenBothExistOrItIsAFile)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -5,11 +5,8 @@
 
 #include <thread>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-using testing::readFile;
-using testing::writeFile;
 
 // Waits for a detached child to leave its output behind.
 bool waitForFile(const std::filesystem::path& path)
@@ -24,7 +21,7 @@ bool waitForFile(const std::filesystem::path& path)
 
 TEST(ChildProcessTest, ArgumentsReachTheProgramUnchangedWithoutAShell)
 {
-    const testing::TempFolder folder;
+    const TempFolder folder;
     const auto script = folder.path() / "record-args";
     const auto output = folder.path() / "args";
     writeFile(script,
@@ -45,4 +42,4 @@ TEST(ChildProcessTest, MissingProgramIsIgnored)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

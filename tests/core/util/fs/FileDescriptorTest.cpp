@@ -11,22 +11,14 @@
 #include <cerrno>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::cwdLine;
-using testing::makeFifo;
-using testing::readFile;
-using testing::returnsPromptly;
-using testing::writeFile;
 
 // Every reader of the user's files opens them through FileDescriptor; a FIFO or a device named like
 // one of those files must neither be read nor hold the reader up.
-class FileDescriptorTest : public testing::MigrationTest {
+class FileDescriptorTest : public MigrationTest {
 protected:
     const ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
 };
@@ -64,8 +56,7 @@ TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
     const auto fifo = projects() / "-w-old" / "stuck.jsonl";
     makeFifo(fifo);
     // Older than the transcript, so that the transcript stays the newest conversation.
-    const timespec old[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, fifo.c_str(), old, 0), 0);
+    ASSERT_TRUE(setModified(fifo, 1'000'000'000));
 
     std::vector<ProjectFolder> found;
     std::optional<std::string> fifoCwd = "unread";
@@ -84,7 +75,7 @@ TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
     ASSERT_TRUE(returnsPromptly(
         [&] {
             scanned = JSONLRewriter::scan(projects() / "-w-old", "/w/old");
-            preview = ConversationMigrator::preview(input("-w-old", "/w/old", "/w/new"));
+            preview = ConversationMigrator::preview(input());
         },
         {fifo}));
     EXPECT_EQ(scanned.files, 1);
@@ -93,9 +84,8 @@ TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
 
     const auto moved = projects() / "-w-new" / "stuck.jsonl";
     MigrationRecord record;
-    ASSERT_TRUE(returnsPromptly(
-        [&] { record = ConversationMigrator::migrate(input("-w-old", "/w/old", "/w/new"), "20240501-093000"); },
-        {fifo, moved}));
+    ASSERT_TRUE(
+        returnsPromptly([&] { record = ConversationMigrator::migrate(input(), "20240501-093000"); }, {fifo, moved}));
     EXPECT_TRUE(record.success);
     EXPECT_EQ(readFile(projects() / "-w-new" / "s.jsonl"), cwdLine("/w/new"));
     EXPECT_TRUE(fs::is_fifo(moved));
@@ -108,9 +98,8 @@ TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheck
                                       home() / ".claude.json", home() / ".zshrc"};
     for (const auto& fifo : fifos)
         makeFifo(fifo);
-    writeFile(claude / "sessions" / "1.json",
-              "{\"pid\":" + std::to_string(::getpid()) + ",\"sessionId\":\"" + sessionId + "\"}");
-    transcript("-w-app", std::string(sessionId) + ".jsonl", cwdLine("/w/app", ",\"uuid\":\"u1\""));
+    markOpen();
+    conversation(line(u1, ""));
     const auto move = accountMove(MoveMode::fork);
 
     std::vector<ClaudeAccount> accounts;
@@ -135,4 +124,4 @@ TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheck
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -3,27 +3,21 @@
 #include "support/TempHome.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
 using namespace std::chrono;
-using testing::writeFile;
 
-// Sets the file's date; false when the file system cannot hold it.
-bool setModified(const std::filesystem::path& path, sys_seconds date)
+// Dates the file; false when its file system cannot hold the date.
+bool setModified(const fs::path& path, sys_seconds date)
 {
-    const timespec stamp{static_cast<time_t>(date.time_since_epoch().count()), 0};
-    const timespec times[2] = {stamp, stamp};
-    struct stat info { };
-    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 && ::stat(path.c_str(), &info) == 0
-        && info.st_mtim.tv_sec == stamp.tv_sec;
+    return testing::setModified(path, date.time_since_epoch().count());
 }
 
 TEST(FileMetadataTest, DatesBeyondTheClockStandAtItsEnds)
 {
-    const testing::TempFolder folder;
+    const TempFolder folder;
     const auto file = folder.path() / "f.jsonl";
     writeFile(file, "{}\n");
     const auto folderDescriptor = [&] { return ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); };
@@ -44,7 +38,7 @@ TEST(FileMetadataTest, DatesBeyondTheClockStandAtItsEnds)
 
 TEST(FileMetadataTest, DatesBeforeTheClockStandAtItsStart)
 {
-    const testing::TempFolder folder;
+    const TempFolder folder;
     const auto file = folder.path() / "f.jsonl";
     writeFile(file, "{}\n");
     // ext4 keeps dates back to 1901 only; tmpfs and others keep older ones.
@@ -54,4 +48,4 @@ TEST(FileMetadataTest, DatesBeforeTheClockStandAtItsStart)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

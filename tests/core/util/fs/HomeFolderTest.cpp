@@ -2,12 +2,12 @@
 
 #include "support/TempHome.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
 TEST(HomeFolderTest, OnlyAUserWithoutAnEntryGoesByAnAbsoluteHomeVariable)
 {
-    const testing::SavedVariable saved("HOME");
+    const SavedVariable saved("HOME");
     const auto fromUserDatabase = HomeFolder::path();
     setenv("HOME", "/elsewhere/ana", 1);
     EXPECT_EQ(HomeFolder::path(), fromUserDatabase) << "the user database comes first";
@@ -28,4 +28,4 @@ TEST(HomeFolderTest, OnlyAUserWithoutAnEntryGoesByAnAbsoluteHomeVariable)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

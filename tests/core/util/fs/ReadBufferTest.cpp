@@ -2,14 +2,12 @@
 
 #include "support/TempHome.h"
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-using testing::writeFile;
 
 TEST(ReadBufferTest, AReusedBufferHoldsExactlyEachFileWithZeroPaddingAfterIt)
 {
-    const testing::TempFolder folder;
+    const TempFolder folder;
     const std::string large(300'000, 'x');
     writeFile(folder.path() / "large", large);
     writeFile(folder.path() / "small", "small");
@@ -34,4 +32,4 @@ TEST(ReadBufferTest, AReusedBufferHoldsExactlyEachFileWithZeroPaddingAfterIt)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

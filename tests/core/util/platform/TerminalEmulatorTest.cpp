@@ -4,20 +4,20 @@
 
 #include <sys/stat.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
 using namespace TerminalEmulator;
 
 class TerminalEmulatorTest : public ::testing::Test {
 protected:
-    testing::TempFolder bin;
-    testing::TempFolder otherBin;
+    TempFolder bin;
+    TempFolder otherBin;
 
     std::filesystem::path program(const std::filesystem::path& folder, const std::string& name, bool executable = true)
     {
         const auto path = folder / name;
-        testing::writeFile(path, "#!/bin/sh\n");
+        writeFile(path, "#!/bin/sh\n");
         ::chmod(path.c_str(), executable ? 0755 : 0644);
         return path;
     }
@@ -72,4 +72,4 @@ TEST_F(TerminalEmulatorTest, RunsTheCommandInTheUsersShellAndLeavesItOpen)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing
