@@ -190,8 +190,9 @@ TEST_F(MigrationSafetyTest, AStepThatFailsPutsTheBytesBackAndIsRecorded)
         });
         const auto text =
             thrown([&] { ConversationMigrator::migrate(input(), stamp, failingAt(failingMoves, error)); });
-        if (!diskFillsAtB)
+        if (!diskFillsAtB) {
             EXPECT_TRUE(message.starts_with(text)) << text;
+        }
         EXPECT_EQ(snapshot(projects()), before);
         const auto record = onlyRecord();
         EXPECT_FALSE(record.success);

@@ -91,7 +91,7 @@ TEST(TranscriptAnalyzerTest, RecordedDirectoriesAndDrift)
 
 TEST(TranscriptAnalyzerTest, LaunchDirectoryAloneAgreesWithTheFullAnalysis)
 {
-    for (const std::string text :
+    for (const std::string& text :
          {std::string(), cwdLine("") + "not json\n{\"message\":{\"cwd\":\"/m\"}}\n" + cwdLine("/a") + cwdLine("/b"),
           std::string("[{\"cwd\":\"/x\"}]\n{\"cwd\":7}\n"),
           "{\"cwd\":\"/a\"}\r\n" + cwdLine("/b") + "{\"cwd\":\"/c\"}"})

@@ -70,8 +70,9 @@ protected:
             new AccountMoveSheet(*env, env->accounts().front(), *project, {.id = sessionId, .userMessageCount = 3},
                                  launchCwd, AccountMoveEngine::standard(), &host);
         sheet->open();
-        if (env->accounts().size() > 1)
+        if (env->accounts().size() > 1) {
             EXPECT_TRUE(waitUntil([&] { return sheet->preview() || sheet->previewError(); }, 60'000));
+        }
         return *sheet;
     }
 };
