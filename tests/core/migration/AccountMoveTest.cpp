@@ -139,24 +139,6 @@ TEST_F(AccountMoveTest, AFailedVerificationRemovesTheCopy)
     EXPECT_EQ(archives(), 1u); // the source archive stays
 }
 
-TEST_F(AccountMoveTest, AWriteThatFailsHalfWayLeavesTheTargetAsItWas)
-{
-    const auto fork = realFork();
-    if (!fork)
-        GTEST_SKIP() << "no fixture transcripts";
-    writeFile(targetFolder(realFolder) / "theirs.jsonl", "{}\n");
-    const auto before = snapshot(targetProjects());
-    // The disk fills once a megabyte of the transcript's copy is written.
-    const NewFile::ScopedWriteHook full([](const fs::path&, std::int64_t written) {
-        if (written >= (1 << 20))
-            throw fs::filesystem_error("cannot write", std::make_error_code(std::errc::no_space_on_device));
-    });
-    EXPECT_THROW(AccountMover::move(*fork, stamp), fs::filesystem_error);
-    EXPECT_EQ(snapshot(targetProjects()), before);
-    EXPECT_EQ(entries(targetProjects()), std::vector<std::string>{realFolder});
-    EXPECT_TRUE(MigrationAudit::records().empty());
-}
-
 TEST_F(AccountMoveTest, NotesInBothFoldersAndTheHistoryRecord)
 {
     conversation(line(u1, "") + line(u2, u1));
@@ -201,11 +183,27 @@ TEST_F(AccountMoveTest, NotesInBothFoldersAndTheHistoryRecord)
     EXPECT_EQ(stored.newSessionId, record.newSessionId);
 }
 
-TEST_F(AccountMoveTest, RealSessionForksIntoAnEmptyAccount)
+// The real conversation: a write that fails half way leaves the target as it was, and the next
+// attempt forks every line whole, with none of the old identity values.
+TEST_F(AccountMoveTest, RealSessionForksAfterAWriteThatFailedHalfWay)
 {
     const auto fork = realFork();
     if (!fork)
         GTEST_SKIP() << "no fixture transcripts";
+    writeFile(targetFolder(realFolder) / "theirs.jsonl", "{}\n");
+    const auto before = snapshot(targetProjects());
+    {
+        // The disk fills once a megabyte of the transcript's copy is written.
+        const NewFile::ScopedWriteHook full([](const fs::path&, std::int64_t written) {
+            if (written >= (1 << 20))
+                throw fs::filesystem_error("cannot write", std::make_error_code(std::errc::no_space_on_device));
+        });
+        EXPECT_THROW(AccountMover::move(*fork, stamp), fs::filesystem_error);
+        EXPECT_EQ(snapshot(targetProjects()), before);
+        EXPECT_EQ(entries(targetProjects()), std::vector<std::string>{realFolder});
+        EXPECT_TRUE(MigrationAudit::records().empty());
+    }
+
     const auto record = AccountMover::move(*fork, stamp);
     const fs::path source = projects() / realFolder;
     const auto original = TranscriptAnalyzer::analyze(readFile(source / (std::string(realSession) + ".jsonl")));
@@ -224,6 +222,7 @@ TEST_F(AccountMoveTest, RealSessionForksIntoAnEmptyAccount)
     const auto kept = valuesIn(realSession, source);
     EXPECT_GT(copied.size(), 1000u);
     EXPECT_TRUE(std::none_of(copied.begin(), copied.end(), [&](const auto& value) { return kept.contains(value); }));
+    EXPECT_EQ(readFile(targetFolder(realFolder) / "theirs.jsonl"), "{}\n");
 }
 
 // The plain cases (a context scaled by the kept lines, a quarter of the bytes) are in the previews below.

@@ -156,48 +156,35 @@ TEST_F(JSONLRewriterFolderTest, BadInputIsNeverCorrupted)
 }
 
 // Claude Code may append to a transcript while it is being rewritten: the append must survive.
-class ConcurrentAppendTest : public JSONLRewriterFolderTest {
-protected:
-    fs::path transcript = file("live.jsonl");
-
-    void SetUp() override { writeFile(transcript, "{\"cwd\":\"/a/b\"}\n"); }
-
-    static void append(const fs::path& path, std::string_view line)
-    {
-        std::ofstream(path, std::ios::app) << line << "\n";
-    }
-
-    JSONLRewriter::Result rewrite() const
-    {
-        return JSONLRewriter::rewrite(folder.path(), "/a/b", "/n", JSONLRewriter::Scope::sessionOnly);
-    }
-};
-
-TEST_F(ConcurrentAppendTest, AFileChangedBeforeItsReplacementIsReadAgain)
+TEST_F(JSONLRewriterFolderTest, AnAppendDuringTheRewriteSurvives)
 {
+    const fs::path live = file("live.jsonl");
+    const auto append = [](const fs::path& path, std::string_view line) {
+        std::ofstream(path, std::ios::app) << line << "\n";
+    };
+    const auto rewrite = [&](Hook::Moment moment, const std::function<void(const fs::path&)>& during) {
+        writeFile(live, "{\"cwd\":\"/a/b\"}\n");
+        const Hook hook(moment, during);
+        return JSONLRewriter::rewrite(folder.path(), "/a/b", "/n", JSONLRewriter::Scope::sessionOnly);
+    };
+    // A file changed before its replacement is read again.
     int calls = 0;
-    const Hook hook(Hook::Moment::beforeCheck, [&](const fs::path& path) {
+    const auto early = rewrite(Hook::Moment::beforeCheck, [&](const fs::path& path) {
         if (calls++ == 0)
             append(path, R"({"cwd":"/a/b/late"})");
     });
-    EXPECT_EQ(rewrite().byClass.at(CwdClass::sessionCwd), 2);
-    EXPECT_EQ(readFile(transcript), "{\"cwd\":\"/n\"}\n{\"cwd\":\"/n/late\"}\n");
-}
+    EXPECT_EQ(early.byClass.at(CwdClass::sessionCwd), 2);
+    EXPECT_EQ(readFile(live), "{\"cwd\":\"/n\"}\n{\"cwd\":\"/n/late\"}\n");
 
-TEST_F(ConcurrentAppendTest, AFileThatKeepsChangingIsLeftAloneWithAClearError)
-{
-    const Hook hook(Hook::Moment::beforeCheck, [&](const fs::path& path) { append(path, "{}"); });
-    EXPECT_NE(thrown<JSONLRewriter::TranscriptBusyError>([&] { rewrite(); }).find(transcript.string()),
-              std::string::npos);
-    EXPECT_EQ(readFile(transcript), "{\"cwd\":\"/a/b\"}\n{}\n{}\n{}\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1); // no half-written copy is left
-}
+    rewrite(Hook::Moment::beforeRename, [&](const fs::path& path) { append(path, R"({"late":1})"); });
+    EXPECT_EQ(readFile(live), "{\"cwd\":\"/n\"}\n{\"late\":1}\n");
 
-TEST_F(ConcurrentAppendTest, AnAppendBetweenCheckAndRenameIsKept)
-{
-    const Hook hook(Hook::Moment::beforeRename, [&](const fs::path& path) { append(path, R"({"late":1})"); });
-    rewrite();
-    EXPECT_EQ(readFile(transcript), "{\"cwd\":\"/n\"}\n{\"late\":1}\n");
+    // A file that keeps changing is left alone with a clear error, and no half-written copy.
+    const auto busy = thrown<JSONLRewriter::TranscriptBusyError>(
+        [&] { rewrite(Hook::Moment::beforeCheck, [&](const fs::path& path) { append(path, "{}"); }); });
+    EXPECT_NE(busy.find(live.string()), std::string::npos);
+    EXPECT_EQ(readFile(live), "{\"cwd\":\"/a/b\"}\n{}\n{}\n{}\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
 }
 
 // Waiting for an unchanged file is what the concurrent appends above go through.

@@ -21,20 +21,6 @@ private:
     TempFolder m_root;
 };
 
-TEST_F(SessionCopierTest, ConversationWithoutSideFolder)
-{
-    writeFile(transcript(), "{\"a\":1}\n");
-    const auto layout = SessionCopier::layout(id, source());
-    EXPECT_EQ(layout, (SessionCopier::Layout{transcript(), std::nullopt, {transcript()}}));
-    EXPECT_EQ(layout.jsonlFiles(), std::vector<fs::path>{transcript()});
-    EXPECT_EQ(layout.totalBytes(), 8);
-
-    const auto copy = SessionCopier::copy(layout, target(), "new-id");
-    const fs::path copied = target() / "new-id.jsonl";
-    EXPECT_EQ(copy, (SessionCopier::CopyResult{1, 8, copied, std::nullopt, {copied}}));
-    EXPECT_EQ(readFile(copy.destinationTranscript), "{\"a\":1}\n");
-}
-
 TEST_F(SessionCopierTest, CloneWithSideFolderAndItsSecondAttempt)
 {
     writeFile(transcript(), "{}\n");
@@ -94,6 +80,11 @@ TEST_F(SessionCopierTest, AFileNamedLikeTheSideFolderIsNoSideFolderButBlocksTheC
             << name;
     }
     EXPECT_FALSE(fs::exists(target() / "taken.jsonl"));
+
+    const auto copy = SessionCopier::copy(layout, target(), "new-id");
+    const fs::path copied = target() / "new-id.jsonl";
+    EXPECT_EQ(copy, (SessionCopier::CopyResult{1, 3, copied, std::nullopt, {copied}}));
+    EXPECT_EQ(readFile(copied), "{}\n");
 }
 
 TEST_F(SessionCopierTest, FileCountMismatchIsReportedAndTheCopyStays)

@@ -31,6 +31,22 @@ std::string root(int i)
     return R"({"parentUuid":null,"type":"user","uuid":"u)" + std::to_string(i) + R"("})";
 }
 
+// Metadata lines `from` to `to` (not included), each ended by a line feed; the same for messages.
+std::string metas(int from, int to)
+{
+    std::string text;
+    for (int i = from; i < to; ++i)
+        text += meta(i) + "\n";
+    return text;
+}
+std::string messages(int from, int to)
+{
+    std::string text;
+    for (int i = from; i < to; ++i)
+        text += message(i) + "\n";
+    return text;
+}
+
 // 3 metadata lines, then message lines 3 to 102; `special` replaces chosen message lines.
 std::string transcript(const std::map<int, std::string>& special = {})
 {
@@ -42,34 +58,46 @@ std::string transcript(const std::map<int, std::string>& special = {})
     return text;
 }
 
-TEST(TranscriptTrimmerTest, NothingToCutReturnsTheInputUnchanged)
+TEST(TranscriptTrimmerTest, KeepsTheHeaderAndTheLastLinesAndReRootsTheFirstKeptLine)
 {
-    const std::string text = "\n" + message(0) + "\n\n" + message(1); // blank lines, no final line feed
-    for (const std::int64_t n : {0, -3, 2, 5}) {
+    const std::string uncut = "\n" + message(0) + "\n\n" + message(1); // blank lines, no final line feed
+    const std::string deep(200000, '[');
+    const std::string bad = "not json\n\xC3\x28 invalid utf-8\n" + deep + "\n";
+    const struct {
+        std::string text;
+        std::int64_t n;
+        std::string expected;
+        std::int64_t kept, dropped;
+    } cases[] = {
+        // Nothing to cut: the text comes back unchanged.
+        {uncut, 0, uncut, 2, 0},
+        {uncut, -3, uncut, 2, 0},
+        {uncut, 2, uncut, 2, 0},
+        {uncut, 5, uncut, 2, 0},
+        {"", 1, "", 0, 0},
+        {"\n\n\n", 1, "\n\n\n", 0, 0},
+        {transcript(), 10, metas(0, 3) + root(93) + "\n" + messages(94, 103), 13, 90},
+        // The header holds at most sixteen lines, and stays whole where the cut would fall inside it.
+        {metas(0, 20) + messages(20, 30), 5, metas(0, 16) + root(25) + "\n" + messages(26, 30), 21, 9},
+        {metas(0, 2) + messages(2, 4), 3, metas(0, 2) + root(2) + "\n" + messages(3, 4), 4, 0},
+        // Blank lines are dropped, and the text ends with one line feed.
+        {meta(0) + "\n\n" + message(1) + "\n\n\n" + message(2) + "\n" + message(3) + "\n\n", 2,
+         meta(0) + "\n" + root(2) + "\n" + message(3) + "\n", 3, 1},
+        // Lines that are no JSON count like any other (the leading ones as header); a CR LF stays in its line.
+        {bad + message(3) + "\n\xFF\xFE\n" + message(5) + "\r\n" + message(6), 3,
+         bad + root(3) + "\n\xFF\xFE\n" + message(5) + "\r\n" + message(6) + "\n", 6, 0},
+    };
+    for (const auto& [text, n, expected, kept, dropped] : cases) {
+        SCOPED_TRACE(text.substr(0, 80) + " to " + std::to_string(n));
         const auto output = trim(text, n);
-        EXPECT_EQ(output.text, text);
+        EXPECT_EQ(output.text, expected);
         EXPECT_EQ(output.result,
-                  (TranscriptTrimmer::Result{.keptLines = 2,
-                                             .droppedLines = 0,
-                                             .keptBytes = static_cast<std::int64_t>(text.size()),
+                  (TranscriptTrimmer::Result{.keptLines = kept,
+                                             .droppedLines = dropped,
+                                             .keptBytes = static_cast<std::int64_t>(expected.size()),
                                              .requestedMessages = n,
                                              .boundaryMovedBy = 0}));
     }
-}
-
-TEST(TranscriptTrimmerTest, KeepsTheHeaderAndTheLastLinesAndReRootsTheFirstKeptLine)
-{
-    const auto output = trim(transcript(), 10);
-    EXPECT_EQ(output.result,
-              (TranscriptTrimmer::Result{.keptLines = 13,
-                                         .droppedLines = 90,
-                                         .keptBytes = static_cast<std::int64_t>(output.text.size()),
-                                         .requestedMessages = 10,
-                                         .boundaryMovedBy = 0}));
-    std::string expected = meta(0) + "\n" + meta(1) + "\n" + meta(2) + "\n" + root(93) + "\n";
-    for (int i = 94; i < 103; ++i)
-        expected += message(i) + "\n";
-    EXPECT_EQ(output.text, expected);
 }
 
 // Where the cut lands is checked against repeated passes below; here, what those do not cover.
@@ -135,31 +163,6 @@ TEST(TranscriptTrimmerTest, CutAgreesWithRepeatedPassesOnRandomTranscripts)
     EXPECT_GT(moved, 100); // the rounds do exercise the moving cut
 }
 
-TEST(TranscriptTrimmerTest, HeaderHoldsAtMostSixteenLines)
-{
-    std::string text;
-    for (int i = 0; i < 20; ++i)
-        text += meta(i) + "\n";
-    for (int i = 20; i < 30; ++i)
-        text += message(i) + "\n";
-    const auto output = trim(text, 5);
-    const auto lines = TranscriptLines::split(output.text);
-    ASSERT_EQ(lines.size(), 16u + 5u);
-    EXPECT_EQ(lines[15], meta(15));
-    EXPECT_EQ(lines[16], root(25));
-    // The header always stays, even where the cut would fall inside it.
-    EXPECT_EQ(trim(meta(0) + "\n" + meta(1) + "\n" + message(2) + "\n" + message(3) + "\n", 1).result.keptLines, 3);
-}
-
-TEST(TranscriptTrimmerTest, OutputDropsBlankLinesAndEndsWithOneLineFeed)
-{
-    const std::string text = meta(0) + "\n\n" + message(1) + "\n\n\n" + message(2) + "\n" + message(3) + "\n\n";
-    const auto output = trim(text, 2);
-    EXPECT_EQ(output.text, meta(0) + "\n" + root(2) + "\n" + message(3) + "\n");
-    EXPECT_EQ(output.result.droppedLines, 1);
-    EXPECT_EQ(output.result.keptBytes, static_cast<std::int64_t>(output.text.size()));
-}
-
 TEST(TranscriptTrimmerTest, Rootify)
 {
     using TranscriptTrimmer::rootify;
@@ -173,19 +176,6 @@ TEST(TranscriptTrimmerTest, Rootify)
     EXPECT_EQ(rootify(R"({"uuid":"u","x":{"parentUuid":"c"}})"), std::nullopt);
     EXPECT_EQ(rootify(R"(["parentUuid","abc"])"), std::nullopt);
     EXPECT_EQ(rootify("not json"), std::nullopt);
-}
-
-TEST(TranscriptTrimmerTest, BadInputIsTrimmedLikeAnyOtherLines)
-{
-    const std::string deep(200000, '[');
-    const std::string text = "not json\n\xC3\x28 invalid utf-8\n" + deep + "\n" + message(3) + "\n\xFF\xFE\n"
-        + message(5) + "\r\n" + message(6);
-    const auto output = trim(text, 3);
-    // Three leading lines without "uuid" are header; the CR LF pair joins two lines into one.
-    EXPECT_EQ(output.result.keptLines, 3 + 3);
-    EXPECT_EQ(output.text.back(), '\n');
-    EXPECT_EQ(trim("", 1).text, "");
-    EXPECT_EQ(trim("\n\n\n", 1).result.keptLines, 0);
 }
 
 // The call and result ids of every line of `text`.
