@@ -105,6 +105,8 @@ TEST_F(IdentityRewriterFilesTest, ForkGivesEveryValueAFreshOneAndKeepsEveryLink)
     EXPECT_EQ(readFile(file("t.jsonl")),
               conversation(newId, plan.mapping.at(u1), plan.mapping.at(u2), "session-bbbbbbbb"));
     EXPECT_EQ(readFile(file("a.meta.json")), meta(plan.mapping.at(u1)));
+    // An empty mapping edits nothing, team names named after its old session id included.
+    EXPECT_EQ(IdentityRewriter::apply({.oldSessionId = newId, .newSessionId = oldId}, files), 0);
 }
 
 TEST_F(IdentityRewriterFilesTest, WhatTheEditorDoesNotMatchStays)
@@ -131,23 +133,6 @@ TEST_F(IdentityRewriterFilesTest, WhatTheEditorDoesNotMatchStays)
     EXPECT_NE(after.find(R"({"uuid":")" + plan.mapping.at(u1)), std::string::npos);
     EXPECT_NE(after.find(R"("uuid":")" + plan.mapping.at(upper)), std::string::npos);
     EXPECT_NE(after.find("msg_opaque"), std::string::npos);
-}
-
-TEST_F(IdentityRewriterFilesTest, APlanHoldingOnlyTheSessionIdChangesOnlyThat)
-{
-    const std::string text = R"({"sessionId":")" + oldId + R"(","teamName":"session-aaaaaaaa","id":")" + u1
-        + R"("})"
-          "\n";
-    writeFile(file("t.jsonl"), text);
-    const auto plan = IdentityRewriter::buildPlan({file("t.jsonl")}, oldId, newId);
-    EXPECT_EQ(plan.mapping, (decltype(plan.mapping){{oldId, newId}}));
-    EXPECT_EQ(IdentityRewriter::apply(plan, {file("t.jsonl")}), 2);
-    EXPECT_EQ(readFile(file("t.jsonl")),
-              R"({"sessionId":")" + newId + R"(","teamName":"session-bbbbbbbb","id":")" + u1
-                  + R"("})"
-                    "\n");
-    // An empty mapping edits nothing, team names included.
-    EXPECT_EQ(IdentityRewriter::apply({.oldSessionId = newId, .newSessionId = oldId}, {file("t.jsonl")}), 0);
 }
 
 TEST_F(IdentityRewriterFilesTest, BadInputIsSkippedWithoutHarm)

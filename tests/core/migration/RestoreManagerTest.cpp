@@ -1,5 +1,6 @@
 #include "support/MigrationTest.h"
 
+#include "core/migration/BackupArchiver.h"
 #include "core/migration/RestoreManager.h"
 
 namespace threadhop::testing {
@@ -42,11 +43,14 @@ TEST_F(RestoreManagerTest, RestoringARenamePutsTheOldFolderBack)
 
 TEST_F(RestoreManagerTest, RestoringAResyncOrAMergePutsEveryFileBackAsItWas)
 {
-    // A resync's files are overwritten; a merge takes out only what came in.
+    // A new directory with the same folder name is a resync, whose files are overwritten; a merge
+    // takes out only what came in.
     transcript("-a-b-c", "s.jsonl", cwdLine("/a/b.c"));
     oldProject(true);
     const auto before = snapshot(projects());
     const auto resync = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", "/a/b_c"), stamp);
+    EXPECT_EQ(resync.message, "cwd resynced (no rename).");
+    EXPECT_EQ(readFile(projects() / "-a-b-c" / "s.jsonl"), cwdLine("/a/b_c"));
     const auto merge = ConversationMigrator::migrate(input(), stamp);
     ASSERT_NE(snapshot(projects()), before);
     restore(merge);
@@ -174,6 +178,56 @@ TEST_F(RestoreManagerTest, RealSessionMigratesAndRestoresByteForByte)
 
     restore(migration);
     EXPECT_TRUE(snapshot(folder) == original);
+}
+
+// Archiving and extracting a folder whose name begins with a dash are the backup and the restore of
+// every migration: the migration and restore tests go through both (a failed extraction above);
+// here, what they do not reach.
+using BackupArchiverTest = MigrationTest;
+
+TEST_F(BackupArchiverTest, SameStampReplacesTheArchive)
+{
+    const auto folder = home() / "p" / "-x";
+    writeFile(folder / "a.jsonl", "first");
+    const auto first = BackupArchiver::backup(folder, "s");
+    writeFile(folder / "a.jsonl", "second");
+    EXPECT_EQ(BackupArchiver::backup(folder, "s"), first);
+    EXPECT_EQ(archives(), 1u);
+    const TempFolder out;
+    BackupArchiver::extract(first, out.path());
+    EXPECT_EQ(readFile(out.path() / "-x" / "a.jsonl"), "second");
+}
+
+TEST_F(BackupArchiverTest, FailuresSayHowTarEnded)
+{
+    const auto folder = home() / "p" / "-x";
+    writeFile(folder / "a.jsonl", "{}\n");
+    const auto backupFailure = [&](const fs::path& of) {
+        return thrown<MigrationError>([&] { BackupArchiver::backup(of, "s"); });
+    };
+    const auto missing = backupFailure(home() / "p" / "-missing");
+    EXPECT_TRUE(missing.starts_with("Backup failed: ") && missing.find("-missing") != std::string::npos) << missing;
+
+    const auto withTar = [&](const std::string& script) {
+        writeFile(home() / "tar", "#!/bin/sh\n" + script);
+        fs::permissions(home() / "tar", fs::perms::owner_all);
+        const BackupArchiver::ScopedTarProgram fake(home() / "tar");
+        return backupFailure(folder);
+    };
+    EXPECT_EQ(withTar("kill -9 $$\n"), "Backup failed: tar was stopped by signal 9.");
+    EXPECT_EQ(withTar("exit 2\n"), "Backup failed: tar exited with status 2.");
+    EXPECT_EQ(withTar("echo 'tar: full' >&2; kill -15 $$\n"),
+              "Backup failed: tar: full\ntar was stopped by signal 15.");
+    // A megabyte of complaints: only its last lines are kept.
+    std::string tail;
+    for (int i = 19980; i < 20000; ++i)
+        tail += "tar: line " + std::to_string(i) + " of a long complaint\n";
+    EXPECT_EQ(withTar("i=0; while [ $i -lt 20000 ]; do echo \"tar: line $i of a long complaint\" >&2; "
+                      "i=$((i+1)); done; exit 2\n"),
+              "Backup failed: …" + tail);
+
+    const BackupArchiver::ScopedTarProgram missingTar(home() / "missing");
+    EXPECT_THROW(BackupArchiver::backup(folder, "s"), std::system_error);
 }
 
 } // namespace

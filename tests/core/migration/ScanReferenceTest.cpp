@@ -1,14 +1,71 @@
-// The scan takes shortcuts (a text pass decides which lines and which strings it walks). Over random
-// lines it must count exactly what a plain walk of every value of every line counts.
+// The rewriter takes shortcuts: a text pass (LineFacts) decides which lines and which strings the
+// scan walks. That pass must agree with its plain definition, and over random lines the scan must
+// count exactly what a plain walk of every value of every line counts. Rewriting old → new and then
+// new → old must give back every file byte for byte whenever new occurs nowhere in the originals:
+// the rewrite touches nothing but the edited values.
 #include "core/migration/CwdClassifier.h"
 #include "core/migration/JSONLRewriter.h"
+#include "core/migration/LineFacts.h"
 #include "core/util/format/JSONParser.h"
 #include "core/util/text/PathText.h"
 
+#include "support/MigrationTest.h"
 #include "support/RandomLines.h"
+
+#include <random>
 
 namespace threadhop::testing {
 namespace {
+
+// Position by position, as the definition reads.
+LineFacts reference(std::string_view line, std::string_view directory)
+{
+    LineFacts facts;
+    for (std::size_t at = 0; at < line.size();) {
+        if (line.substr(at).starts_with(directory)) {
+            ++facts.directoryCount;
+            at += directory.size();
+        } else {
+            ++at;
+        }
+    }
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        if (line.substr(at).starts_with("\"cwd\""))
+            facts.cwdKeyTexts = std::min(facts.cwdKeyTexts + 1, 2);
+        if (line.substr(at).starts_with("\\/") || line.substr(at).starts_with("\\u"))
+            facts.hasSpellingEscape = true;
+    }
+    return facts;
+}
+
+TEST(LineFactsTest, AgreesWithThePlainDefinitionAtEveryLengthAndAlignment)
+{
+    std::mt19937 random(7);
+    const std::string alphabet = "/ab\"cwd\\u";
+    for (int round = 0; round < 20000; ++round) {
+        std::string directory;
+        const std::size_t directoryLength = 1 + random() % (round % 5 == 0 ? 60 : 4);
+        for (std::size_t i = 0; i < directoryLength; ++i)
+            directory += alphabet[random() % 3];
+        std::string line;
+        const std::size_t length = random() % 160;
+        while (line.size() < length) {
+            switch (random() % 4) {
+            case 0:
+                line += directory;
+                break;
+            case 1:
+                line += "\"cwd\"";
+                break;
+            default:
+                line += alphabet[random() % alphabet.size()];
+                break;
+            }
+        }
+        ASSERT_EQ(LineFacts::of(line, directory), reference(line, directory))
+            << "line [" << line << "] directory [" << directory << "]";
+    }
+}
 
 using Counts = std::map<CwdClass, std::int64_t>;
 
@@ -108,6 +165,47 @@ TEST(ScanReferenceTest, CountsWhatAPlainWalkOfEveryValueCounts)
             }
         }
     }
+}
+
+class RewriteRoundTripTest : public MigrationTest {
+protected:
+    static void expectRoundTrip(const fs::path& folder, const std::string& oldCwd, const std::string& newCwd)
+    {
+        const auto original = snapshot(folder);
+        for (const auto& [path, content] : original)
+            ASSERT_EQ(content.find(newCwd), std::string::npos) << "the new directory must be new: " << path;
+        for (const auto* scope : {&JSONLRewriter::Scope::sessionOnly, &JSONLRewriter::Scope::withHistory}) {
+            const auto forward = JSONLRewriter::rewrite(folder, oldCwd, newCwd, *scope);
+            EXPECT_GT(JSONLRewriter::inScopeTotal(forward, *scope), 0);
+            JSONLRewriter::rewrite(folder, newCwd, oldCwd, *scope);
+            const auto after = snapshot(folder);
+            ASSERT_EQ(after.size(), original.size());
+            for (const auto& [path, content] : original)
+                EXPECT_TRUE(after.at(path) == content) << path << " changed after a round trip";
+        }
+    }
+};
+
+TEST_F(RewriteRoundTripTest, RealTranscripts)
+{
+    const auto fixtures = fixtureTranscripts();
+    if (!fixtures)
+        GTEST_SKIP() << "no fixture transcripts";
+    const TempFolder marco;
+    for (const char* name : {"short.jsonl", "tool_heavy.jsonl", "subagent.jsonl"})
+        fs::copy_file(*fixtures / name, marco.path() / name);
+    expectRoundTrip(marco.path(), "/home/marco/projects/spotter", "/srv/moved here/spotter");
+
+    const TempFolder worktree;
+    copyRealSession(worktree.path());
+    expectRoundTrip(worktree.path(), realCwd, "/home/USER/w/é 4te");
+}
+
+TEST_F(RewriteRoundTripTest, GeneratedLines)
+{
+    const TempFolder folder;
+    writeFile(folder.path() / "generated.jsonl", RandomLines(12345).text(3000));
+    expectRoundTrip(folder.path(), "/a/b", "/q/new");
 }
 
 } // namespace
