@@ -1,0 +1,409 @@
+// The parts of an account move, each on its own: the copier that finds and copies a conversation's
+// files, the identity rewriter that gives a fork fresh ids, and the note left in both folders.
+#include "core/migration/IdentityRewriter.h"
+#include "core/migration/MoveLedger.h"
+#include "core/migration/SessionCopier.h"
+
+#include "core/util/format/Uuid.h"
+#include "support/TempHome.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+
+#include <simdjson.h>
+
+namespace threadhop::testing {
+namespace {
+
+constexpr std::string_view id = "11111111-2222-4333-8444-555555555555";
+
+class SessionCopierTest : public ::testing::Test {
+protected:
+    fs::path in(std::string_view name) const { return m_root.path() / name; }
+    fs::path source() const { return in("source"); }
+    fs::path target() const { return in("target") / "-new-project"; }
+    fs::path transcript() const { return source() / (std::string(id) + ".jsonl"); }
+    fs::path side() const { return source() / id; }
+
+    static std::string refusal(const std::function<void()>& call) { return thrown<SessionCopier::CopyError>(call); }
+
+private:
+    TempFolder m_root;
+};
+
+TEST_F(SessionCopierTest, CloneWithSideFolderAndItsSecondAttempt)
+{
+    writeFile(transcript(), "{}\n");
+    writeFile(side() / "subagents" / "agent-a1.jsonl", "{\"type\":\"user\"}\n");
+    writeFile(side() / "subagents" / "agent-a1.meta.json", "{\"agentType\":\"general\"}\n");
+    writeFile(side() / ".hidden", "h");
+    fs::create_directories(side() / "empty");
+    const auto layout = SessionCopier::layout(id, source());
+    EXPECT_EQ(layout.sidecar, side());
+    // The hidden file counts, the empty subfolder does not; the transcript sorts first.
+    const fs::path agent = "subagents/agent-a1.jsonl", meta = "subagents/agent-a1.meta.json";
+    using Paths = std::vector<fs::path>;
+    EXPECT_EQ(layout.allFiles, (Paths{transcript(), side() / ".hidden", side() / agent, side() / meta}));
+    EXPECT_EQ(layout.jsonlFiles(), (Paths{transcript(), side() / agent}));
+    EXPECT_EQ(layout.totalBytes(), 3 + 1 + 16 + 24);
+
+    const auto copy = SessionCopier::copy(layout, target(), id);
+    const fs::path copiedSide = target() / id;
+    EXPECT_EQ(copy.destinationSidecar, copiedSide);
+    EXPECT_EQ(copy.destinationFiles,
+              (Paths{target() / (std::string(id) + ".jsonl"), copiedSide / ".hidden", copiedSide / agent,
+                     copiedSide / meta}));
+    EXPECT_EQ(copy.filesCopied, 4);
+    EXPECT_EQ(copy.bytesCopied, layout.totalBytes());
+    EXPECT_EQ(readFile(copiedSide / meta), "{\"agentType\":\"general\"}\n");
+
+    EXPECT_EQ(refusal([&] { SessionCopier::copy(layout, target(), id); }),
+              "Destination already has this conversation: " + (target() / (std::string(id) + ".jsonl")).string());
+}
+
+TEST_F(SessionCopierTest, MissingTranscriptAndIdsThatAreNoPlainName)
+{
+    fs::create_directories(source());
+    EXPECT_EQ(refusal([&] { SessionCopier::layout(id, source()); }), "Transcript not found: " + transcript().string());
+
+    writeFile(in("outside.jsonl"), "{}\n"); // what "../outside" would reach
+    for (const std::string_view bad : {"../outside", "..", ".", "", "a/b"}) {
+        EXPECT_TRUE(refusal([&] { SessionCopier::layout(bad, source()); }).starts_with("Transcript not found: "))
+            << bad;
+    }
+}
+
+TEST_F(SessionCopierTest, AFileNamedLikeTheSideFolderIsNoSideFolderButBlocksTheCopy)
+{
+    writeFile(transcript(), "{}\n");
+    writeFile(side(), "not a folder");
+    const auto layout = SessionCopier::layout(id, source());
+    EXPECT_EQ(layout.sidecar, std::nullopt);
+    EXPECT_EQ(layout.allFiles.size(), 1u);
+
+    writeFile(target() / "taken", "x");
+    fs::create_symlink("/nonexistent", target() / "dangling.jsonl");
+    for (const auto* name : {"taken", "dangling"}) {
+        EXPECT_TRUE(refusal([&] {
+                        SessionCopier::copy(layout, target(), name);
+                    }).starts_with("Destination already has this conversation: "))
+            << name;
+    }
+    EXPECT_FALSE(fs::exists(target() / "taken.jsonl"));
+
+    const auto copy = SessionCopier::copy(layout, target(), "new-id");
+    const fs::path copied = target() / "new-id.jsonl";
+    EXPECT_EQ(copy, (SessionCopier::CopyResult{1, 3, copied, std::nullopt, {copied}}));
+    EXPECT_EQ(readFile(copied), "{}\n");
+}
+
+TEST_F(SessionCopierTest, FileCountMismatchIsReportedAndTheCopyStays)
+{
+    writeFile(transcript(), "{}\n");
+    writeFile(side() / "a.jsonl", "{}\n");
+    const auto layout = SessionCopier::layout(id, source());
+    writeFile(side() / "late.jsonl", "{}\n"); // appeared after the layout was taken
+    EXPECT_EQ(refusal([&] { SessionCopier::copy(layout, target(), "n"); }),
+              "Copy verification failed: copied 3 files, source has 2");
+    EXPECT_TRUE(fs::exists(target() / "n.jsonl"));
+    EXPECT_TRUE(fs::exists(target() / "n" / "late.jsonl"));
+}
+
+TEST_F(SessionCopierTest, CopiedFoldersAreWritableEvenWhenTheSourceIsReadOnly)
+{
+    writeFile(transcript(), "{}\n");
+    writeFile(side() / "subagents" / "a.jsonl", "{}\n");
+    fs::permissions(side() / "subagents", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    SessionCopier::copy(SessionCopier::layout(id, source()), target(), "n");
+    EXPECT_NE(fs::status(target() / "n" / "subagents").permissions() & fs::perms::owner_write, fs::perms::none);
+    fs::permissions(side() / "subagents", fs::perms::owner_write, fs::perm_options::add);
+
+    fs::remove(transcript());
+    fs::create_directories(transcript()); // exists, but has no file size: only a.jsonl counts
+    EXPECT_EQ(SessionCopier::layout(id, source()).totalBytes(), 3);
+}
+
+const std::string oldId = "aaaaaaaa-0000-4000-8000-000000000000";
+const std::string newId = "bbbbbbbb-1111-4111-8111-111111111111";
+const std::string u1 = "c0000000-0000-4000-8000-000000000001";
+const std::string u2 = "c0000000-0000-4000-8000-000000000002";
+
+IdentityRewriter::ValueSet collected(std::string_view json)
+{
+    simdjson::dom::parser parser;
+    IdentityRewriter::ValueSet values;
+    IdentityRewriter::collect(parser.parse(simdjson::padded_string(json)).value(), std::nullopt, values);
+    return values;
+}
+
+TEST(IdentityRewriterTest, UuidShape)
+{
+    EXPECT_TRUE(IdentityRewriter::isUUID("0123abcd-ABCD-4ef0-8aBc-0123456789Ef"));
+    for (const std::string_view bad :
+         {"0123abcdABCD4ef08aBc0123456789Ef", "{0123abcd-ABCD-4ef0-8aBc-0123456789E}",
+          "0123abcg-abcd-4ef0-8abc-0123456789ef", "0123abcd-abcd4-ef0-8abc-0123456789ef",
+          "0123abcd-abcd-4ef0-8abc-0123456789ef-", "0123abcd--bcd-4ef0-8abc-0123456789ef", ""})
+        EXPECT_FALSE(IdentityRewriter::isUUID(bad)) << bad;
+}
+
+TEST(IdentityRewriterTest, CollectsUuidsUnderTheTwelveKeysAtAnyDepth)
+{
+    std::string line = "{";
+    IdentityRewriter::ValueSet expected;
+    for (std::size_t i = 0; i < IdentityRewriter::identityKeys.size(); ++i) {
+        const std::string value =
+            "d000000" + std::to_string(i % 10) + "-0000-4000-8000-0000000000" + std::to_string(10 + i);
+        line += "\"" + std::string(IdentityRewriter::identityKeys[i]) + "\":\"" + value + "\",";
+        expected.insert(value);
+    }
+    line += R"("nested":{"deeper":[{"uuid":")" + u1 + R"("}]},"leafUuid":[")" + u2 + R"(",[")" + oldId + R"("]],)";
+    expected.insert({u1, u2, oldId});
+    // Not identity values: other keys, teamName, opaque message tokens, non-strings.
+    line += R"("id":"e0000000-0000-4000-8000-000000000000","teamName":"f0000000-0000-4000-8000-000000000000",)"
+            R"("messageId":"msg_01ABC","toolUseID":"e0000000-0000-4000-8000-000000000001","parentUuid":null})";
+    EXPECT_EQ(IdentityRewriter::identityKeys.size(), 12u);
+    EXPECT_EQ(collected(line), expected);
+    EXPECT_TRUE(collected(R"([")" + u1 + R"("])").empty()); // a top-level array has no key
+}
+
+TEST(IdentityRewriterTest, IdentityFilesAreTranscriptsAndMetaFiles)
+{
+    const std::vector<fs::path> files{"/f/a.jsonl", "/f/a/x.meta.json", "/f/a/.hidden", "/f/a/y.json",
+                                      "/f/a/z.jsonl.bak"};
+    EXPECT_EQ(IdentityRewriter::identityFiles(files), (std::vector<fs::path>{"/f/a.jsonl", "/f/a/x.meta.json"}));
+}
+
+class IdentityRewriterFilesTest : public ::testing::Test {
+protected:
+    fs::path file(std::string_view name) const { return m_folder.path() / name; }
+
+private:
+    TempFolder m_folder;
+};
+
+// Three linked lines of one conversation: its session id, two line uuids and a team name.
+std::string conversation(const std::string& session, const std::string& first, const std::string& second,
+                         const std::string& team)
+{
+    const std::string id = R"({"sessionId":")" + session;
+    return id + R"(","uuid":")" + first + R"(","parentUuid":null,"teamName":")" + team + "\"}\n" + id + R"(","uuid":")"
+        + second + R"(","parentUuid":")" + first
+        + R"(","teamName":"other"})"
+          "\n"
+        + id + R"(", "uuid" : ")" + u1 + R"(x","parentUuid":")" + second + "\"}\n";
+}
+
+TEST_F(IdentityRewriterFilesTest, ForkGivesEveryValueAFreshOneAndKeepsEveryLink)
+{
+    writeFile(file("t.jsonl"), conversation(oldId, u1, u2, "session-aaaaaaaa"));
+    // A meta file gives no values of its own, but its links are rewritten.
+    const std::string metaUuid = "c0000000-0000-4000-8000-000000000003";
+    const auto meta = [&](const std::string& parent) {
+        return "{\n  \"uuid\": \"" + metaUuid + "\",\n  \"parentUuid\": \"" + parent + "\"\n}\n";
+    };
+    writeFile(file("a.meta.json"), meta(u1));
+    const std::vector<fs::path> files{file("t.jsonl"), file("a.meta.json")};
+    const auto plan = IdentityRewriter::buildPlan(files, oldId, newId);
+    ASSERT_EQ(plan.mapping.size(), 3u); // "<u1>x" is not UUID-shaped
+    EXPECT_EQ(plan.mapping.at(oldId), newId);
+    for (const auto& value : {u1, u2}) {
+        const std::string& fresh = plan.mapping.at(value);
+        EXPECT_EQ(fresh, Uuid::parse(fresh)->lowerText());
+        EXPECT_EQ(fresh[14], '4'); // version 4
+        EXPECT_NE(fresh, value);
+    }
+    EXPECT_NE(plan.mapping.at(u1), plan.mapping.at(u2));
+
+    // 3 session ids, 2 uuids, 3 parent links and 1 team name; each link still names its line,
+    // and the blanks around the third line's colon stay.
+    EXPECT_EQ(IdentityRewriter::apply(plan, files), 9);
+    EXPECT_EQ(readFile(file("t.jsonl")),
+              conversation(newId, plan.mapping.at(u1), plan.mapping.at(u2), "session-bbbbbbbb"));
+    EXPECT_EQ(readFile(file("a.meta.json")), meta(plan.mapping.at(u1)));
+    // An empty mapping edits nothing, team names named after its old session id included.
+    EXPECT_EQ(IdentityRewriter::apply({.oldSessionId = newId, .newSessionId = oldId}, files), 0);
+}
+
+TEST_F(IdentityRewriterFilesTest, WhatTheEditorDoesNotMatchStays)
+{
+    const std::string upper = "ABCDEF00-0000-4000-8000-00000000000A";
+    const std::string text = R"({"sessionId":")" + oldId + R"(","u\u0075id":")" + u1 + R"(","uuid":")" + upper
+        + R"("})"
+          "\n"
+          R"({"uuid":")"
+        + u1 + R"(","messageId":"msg_opaque","note":"\"uuid\":\")" + u1
+        + R"(\""})"
+          "\n";
+    writeFile(file("t.jsonl"), text);
+    const auto plan = IdentityRewriter::buildPlan({file("t.jsonl")}, oldId, newId);
+    // The escaped key is still "uuid" to a parser, so u1 is collected from both lines.
+    EXPECT_EQ(plan.mapping.size(), 3u);
+    ASSERT_TRUE(plan.mapping.contains(upper));
+    EXPECT_EQ(plan.mapping.at(upper), Uuid::parse(plan.mapping.at(upper))->lowerText());
+
+    IdentityRewriter::apply(plan, {file("t.jsonl")});
+    const std::string after = readFile(file("t.jsonl"));
+    EXPECT_NE(after.find(R"("u\u0075id":")" + u1), std::string::npos); // escaped key: not matched
+    EXPECT_NE(after.find(R"(\"uuid\":\")" + u1), std::string::npos);   // inside another value
+    EXPECT_NE(after.find(R"({"uuid":")" + plan.mapping.at(u1)), std::string::npos);
+    EXPECT_NE(after.find(R"("uuid":")" + plan.mapping.at(upper)), std::string::npos);
+    EXPECT_NE(after.find("msg_opaque"), std::string::npos);
+}
+
+TEST_F(IdentityRewriterFilesTest, BadInputIsSkippedWithoutHarm)
+{
+    // Not valid UTF-8: the valid lines give their values, and every byte but the values stays.
+    const std::string broken = "{\"uuid\":\"" + u1 + "\",\"text\":\"caf\xE9\"}\n{\"parentUuid\":\"" + u1 + "\"}\n";
+    writeFile(file("latin1.jsonl"), broken);
+    writeFile(file("empty.jsonl"), "");
+    writeFile(file("noise.jsonl"), "not json\n{\"uuid\":\n\n\r\n" + std::string(100000, '[') + "\n{\"uuid\":\"" + u2);
+    const std::vector<fs::path> files{file("latin1.jsonl"), file("empty.jsonl"), file("noise.jsonl"),
+                                      file("missing.jsonl")};
+    const auto plan = IdentityRewriter::buildPlan(files, oldId, newId);
+    EXPECT_TRUE(plan.mapping.contains(u1));  // from the second line of the Latin-1 file
+    EXPECT_FALSE(plan.mapping.contains(u2)); // the cut last line does not parse
+    EXPECT_EQ(IdentityRewriter::apply(plan, files), 2);
+    const std::string fresh = plan.mapping.at(u1);
+    EXPECT_EQ(readFile(file("latin1.jsonl")),
+              "{\"uuid\":\"" + fresh + "\",\"text\":\"caf\xE9\"}\n{\"parentUuid\":\"" + fresh + "\"}\n");
+    EXPECT_EQ(readFile(file("empty.jsonl")), "");
+    EXPECT_FALSE(fs::exists(file("missing.jsonl")));
+}
+
+// Runs the test in a fixed time zone, and tzset() once TZ is back: localtime_r does not read it again.
+struct TzsetAtTheEnd {
+    ~TzsetAtTheEnd() { tzset(); }
+};
+struct ScopedTimeZone {
+    explicit ScopedTimeZone(const char* zone) { setenv("TZ", zone, 1); }
+    TzsetAtTheEnd last;
+    SavedVariable saved{"TZ"};
+};
+
+// 2024-05-01 09:30:00 UTC
+const auto moveDate = std::chrono::system_clock::from_time_t(1714555800);
+
+MoveLedger::Entry forkEntry()
+{
+    return {.date = moveDate,
+            .outgoing = true,
+            .sessionId = "old-id",
+            .newSessionId = "new-id",
+            .sourceAccount = "claude",
+            .sourceConfigDir = "/home/u/.claude",
+            .sourceIdentity = "me@example.com",
+            .targetAccount = "work",
+            .targetConfigDir = "/home/u/.claude-work",
+            .targetIdentity = std::nullopt,
+            .mode = "B — fork, identity rewritten",
+            .scopeSummary = "full — 120 lines, 48 KB",
+            .cwdSummary = "unchanged (/home/u/p)",
+            .fileSummary = "3 files (2 subagent transcripts)",
+            .verified = "yes — 3/3 files",
+            .backupPath = "/backups/-home-u-p-20240501-093000.tar.gz",
+            .sourceWasLive = false};
+}
+
+constexpr std::string_view footer =
+    "\n"
+    "External state stays behind in the source account: `file-history/`, `todos/`,\n"
+    "`plans/`, `shell-snapshots/`. Undo history does not travel with the conversation.\n";
+
+TEST(MoveLedgerTest, ForkEntryShowsTheNewIdAndNoDuplicateWarning)
+{
+    const ScopedTimeZone utc("UTC");
+    EXPECT_EQ(MoveLedger::render(forkEntry()),
+              "## 2024-05-01 09:30 — moved out (B — fork, identity rewritten)\n"
+              "\n"
+              "- session:    `old-id`\n"
+              "- new id:     `new-id`\n"
+              "- from:       claude  (/home/u/.claude) — me@example.com\n"
+              "- to:         work  (/home/u/.claude-work)\n"
+              "- mode:       B — fork, identity rewritten\n"
+              "- scope:      full — 120 lines, 48 KB\n"
+              "- cwd:        unchanged (/home/u/p)\n"
+              "- files:      3 files (2 subagent transcripts)\n"
+              "- verified:   yes — 3/3 files\n"
+              "- backup:     /backups/-home-u-p-20240501-093000.tar.gz\n"
+                  + std::string(footer));
+}
+
+TEST(MoveLedgerTest, CloneEntryWarnsOfTheDuplicateIdAndLiveSourceFollowsTheBackup)
+{
+    const ScopedTimeZone tokyo("Asia/Tokyo");
+    auto entry = forkEntry();
+    entry.outgoing = false;
+    entry.newSessionId = "old-id";
+    entry.sourceIdentity = "";
+    entry.sourceWasLive = true;
+    const std::string text = MoveLedger::render(entry);
+    EXPECT_TRUE(text.starts_with("## 2024-05-01 18:30 — arrived (B — fork, identity rewritten)\n\n"
+                                 "- session:    `old-id`\n"
+                                 "- from:       claude  (/home/u/.claude)\n"));
+    EXPECT_NE(text.find("- backup:     /backups/-home-u-p-20240501-093000.tar.gz\n"
+                        "- ⚠️ the source session was running: this is a snapshot, and the two diverge from here\n"
+                        "\n"
+                        "> ⚠️ This sessionId now exists in two accounts. Continuing one does not\n"
+                        "> reflect in the other, and any index keyed on session id will show it twice.\n"
+                        + std::string(footer)),
+              std::string::npos);
+    entry.newSessionId = std::nullopt; // an absent new id is a kept id too
+    EXPECT_EQ(MoveLedger::render(entry), text);
+}
+
+TEST(MoveLedgerTest, EntriesFollowTheHeaderOrWhatWasThereAndFailuresDestroyNothing)
+{
+    const TempFolder folder;
+    const fs::path note = folder.path() / "THREADHOP-MOVES.md";
+    const auto block = MoveLedger::render(forkEntry());
+    const std::string header = "# Threadhop — conversation moves\n\n"
+                               "Written by Threadhop when a conversation was copied into or out of this\n"
+                               "project folder. Claude Code does not read this file.\n\n";
+    ASSERT_TRUE(MoveLedger::append(forkEntry(), folder.path()));
+    EXPECT_EQ(readFile(note), header + block);
+    ASSERT_TRUE(MoveLedger::append(forkEntry(), folder.path()));
+    EXPECT_EQ(readFile(note), header + block + "\n" + block);
+
+    // Old content stays as it is; without a final line feed, two are added.
+    for (const std::string old : {"my own notes", "caf\xE9 notes\n"}) {
+        writeFile(note, old);
+        ASSERT_TRUE(MoveLedger::append(forkEntry(), folder.path()));
+        EXPECT_EQ(readFile(note), old + (old.ends_with('\n') ? "\n" : "\n\n") + block);
+    }
+
+    fs::remove(note);
+    fs::create_directories(note / "inside"); // a folder where the note should be
+    EXPECT_FALSE(MoveLedger::append(forkEntry(), folder.path()));
+    EXPECT_TRUE(fs::exists(note / "inside"));
+    EXPECT_FALSE(MoveLedger::append(forkEntry(), folder.path() / "missing"));
+}
+
+TEST(MoveLedgerTest, FileSizesInDecimalUnits)
+{
+    const std::pair<std::int64_t, const char*> cases[] = {{0, "Zero KB"},
+                                                          {1, "1 byte"},
+                                                          {999, "999 bytes"},
+                                                          {1000, "1 KB"},
+                                                          {1499, "1 KB"},
+                                                          {1500, "2 KB"},
+                                                          {2500, "2 KB"}, // half to even
+                                                          {48'213, "48 KB"},
+                                                          {1'000'000, "1 MB"},
+                                                          {2'712'345, "2.7 MB"},
+                                                          {123'456'789, "123.5 MB"},
+                                                          {1'050'000'000, "1.05 GB"},
+                                                          {1'200'000'000, "1.2 GB"},
+                                                          {3'000'000'000'000, "3 TB"},
+                                                          {std::numeric_limits<std::int64_t>::max(), "9.22 EB"},
+                                                          // Rounding up to a thousand of one unit is one of the next.
+                                                          {999'499, "999 KB"},
+                                                          {999'999, "1 MB"},
+                                                          {999'960'000, "1 GB"}};
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(MoveLedger::fileSize(bytes), text) << bytes;
+}
+
+} // namespace
+} // namespace threadhop::testing
