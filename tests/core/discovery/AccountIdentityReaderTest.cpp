@@ -7,15 +7,6 @@ namespace {
 
 class AccountIdentityReaderTest : public HomeTest { };
 
-TEST_F(AccountIdentityReaderTest, CandidatesInOrderWithoutRepeatingTheSharedFile)
-{
-    using Paths = std::vector<std::filesystem::path>;
-    EXPECT_EQ(AccountIdentityReader::candidatePaths(home() / ".claude"),
-              (Paths{home() / ".claude" / ".claude.json", home() / ".claude.json"}));
-    EXPECT_EQ(AccountIdentityReader::candidatePaths(home() / ".claude-work/"),
-              (Paths{home() / ".claude-work" / ".claude.json", home() / ".claude-work.json", home() / ".claude.json"}));
-}
-
 TEST_F(AccountIdentityReaderTest, ReadsEveryFieldAndIgnoresWrongTypesOrFilesOfAnotherShape)
 {
     const auto file = home() / "id.json";
@@ -38,17 +29,18 @@ TEST_F(AccountIdentityReaderTest, ReadsEveryFieldAndIgnoresWrongTypesOrFilesOfAn
     EXPECT_FALSE(AccountIdentityReader::read(home()));
 }
 
-TEST_F(AccountIdentityReaderTest, FallsBackThroughTheCandidates)
+// The folder's own file, then the one beside it, then the shared one; a trailing "/" changes nothing.
+TEST_F(AccountIdentityReaderTest, FallsBackThroughTheCandidatesInOrder)
 {
     const auto folder = home() / ".claude-work";
+    const auto email = [&] { return AccountIdentityReader::identity(folder / "")->emailAddress; };
     writeFile(folder / ".claude.json", R"({"oauthAccount": {"emailAddress": ""}})");
     writeFile(home() / ".claude.json", R"({"oauthAccount": {"emailAddress": "shared@example.com"}})");
-    EXPECT_EQ(AccountIdentityReader::identity(folder)->emailAddress, "shared@example.com");
-
+    EXPECT_EQ(email(), "shared@example.com");
     writeFile(home() / ".claude-work.json", R"({"oauthAccount": {"emailAddress": "work@example.com"}})");
-    const auto identity = AccountIdentityReader::identity(folder);
-    EXPECT_EQ(identity->emailAddress, "work@example.com");
-    EXPECT_EQ(identity->sourcePath, (home() / ".claude-work.json").string());
+    EXPECT_EQ(email(), "work@example.com");
+    writeFile(folder / ".claude.json", R"({"oauthAccount": {"emailAddress": "own@example.com"}})");
+    EXPECT_EQ(email(), "own@example.com");
 }
 
 } // namespace

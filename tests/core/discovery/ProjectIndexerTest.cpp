@@ -128,7 +128,7 @@ TEST_F(ProjectIndexerTest, PrefixRulesForLongAndInvalidText)
     EXPECT_EQ(ProjectIndexer::extractCwd(transcript("-p", "late.jsonl", valid + padding + "\xff\n")), "/valid");
 }
 
-TEST_F(ProjectIndexerTest, BadLayoutsNeverCrash)
+TEST_F(ProjectIndexerTest, BadLayoutsNeverCrashAndProjectsWithoutAReadableDateComeLast)
 {
     writeFile(home() / ".claude" / "projects", "a file where a folder should be");
     EXPECT_TRUE(ProjectIndexer::projects(account).empty());
@@ -139,38 +139,30 @@ TEST_F(ProjectIndexerTest, BadLayoutsNeverCrash)
     fs::create_directory_symlink(projects() / "-p", projects() / "-p" / "loop");
     fs::create_directory_symlink(projects() / "-p", projects() / "-p" / "loop.jsonl");
     EXPECT_EQ(ProjectIndexer::extractCwd(projects() / "-p" / "folder.jsonl"), std::nullopt);
-
-    // A folder named like a transcript is entered but not counted; links to folders are not followed.
-    auto found = ProjectIndexer::projects(account);
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].sessionCount, 1);
-    EXPECT_EQ(found[0].subagentCount, 1);
-    EXPECT_EQ(found[0].totalSizeBytes, static_cast<std::int64_t>(cwdLine("/p").size() + 2));
-    EXPECT_EQ(found[0].actualCwd, "/p");
-
-    // A project folder reached through a link is a project of its own.
-    fs::create_directory_symlink(projects() / "-p", projects() / "-linked");
-    found = ProjectIndexer::projects(account);
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[0].totalSizeBytes, found[1].totalSizeBytes);
-}
-
-TEST_F(ProjectIndexerTest, ProjectsWithoutAReadableDateComeLast)
-{
-    transcript("-dated", "s.jsonl", cwdLine("/d"), 1000);
     fs::create_directories(projects() / "-dangling");
     fs::create_symlink(projects() / "-dangling" / "gone", projects() / "-dangling" / "s.jsonl");
     fs::create_directories(projects() / "-loop");
     fs::create_symlink("b.jsonl", projects() / "-loop" / "a.jsonl");
     fs::create_symlink("a.jsonl", projects() / "-loop" / "b.jsonl");
 
-    const auto found = ProjectIndexer::projects(account);
+    // A folder named like a transcript is entered but not counted; links to folders are not followed.
+    auto found = ProjectIndexer::projects(account);
     ASSERT_EQ(found.size(), 3u);
-    EXPECT_EQ(found[0].folderName, "-dated");
+    EXPECT_EQ(found[0].folderName, "-p");
+    EXPECT_EQ(found[0].sessionCount, 1);
+    EXPECT_EQ(found[0].subagentCount, 1);
+    EXPECT_EQ(found[0].totalSizeBytes, static_cast<std::int64_t>(cwdLine("/p").size() + 2));
+    EXPECT_EQ(found[0].actualCwd, "/p");
     for (const auto& undated : {found[1], found[2]}) {
         EXPECT_EQ(undated.lastModified, distantPast()) << undated.folderName;
         EXPECT_EQ(undated.actualCwd, std::nullopt) << undated.folderName;
     }
+
+    // A project folder reached through a link is a project of its own.
+    fs::create_directory_symlink(projects() / "-p", projects() / "-linked");
+    found = ProjectIndexer::projects(account);
+    ASSERT_EQ(found.size(), 4u);
+    EXPECT_EQ(found[0].totalSizeBytes, found[1].totalSizeBytes);
 }
 
 // Each status from a directory is ResumeValidator's; here, that each project gets the one of its own.

@@ -22,23 +22,20 @@ TEST_F(AppPathsTest, FoldersAreCreatedUnderAnAbsoluteDataHomeOrElseUnderLocalSha
     EXPECT_EQ(AppPaths::supportDir(), base() / "Threadhop");
 }
 
-TEST_F(AppPathsTest, LegacyFolderMovesIntoPlaceWithItsContent)
+TEST_F(AppPathsTest, LegacyFolderMovesIntoPlaceUnlessBothExistOrItIsAFile)
 {
     writeFile(base() / "ClaudeThreadhop" / "audit.json", "[]");
     writeFile(base() / "ClaudeThreadhop" / "backups" / "x.tar.gz", "archive");
+    writeFile(base() / "Threadhop" / "audit.json", "new");
+    EXPECT_FALSE(AppPaths::migrateLegacyFolder(base()));
+    EXPECT_EQ(readFile(base() / "ClaudeThreadhop" / "audit.json"), "[]");
+    EXPECT_EQ(readFile(AppPaths::supportDir() / "audit.json"), "new");
+
+    std::filesystem::remove_all(base() / "Threadhop");
     const auto support = AppPaths::supportDir();
     EXPECT_FALSE(std::filesystem::exists(base() / "ClaudeThreadhop"));
     EXPECT_EQ(readFile(support / "audit.json"), "[]");
     EXPECT_EQ(readFile(support / "backups" / "x.tar.gz"), "archive");
-}
-
-TEST_F(AppPathsTest, LegacyFolderStaysWhenBothExistOrItIsAFile)
-{
-    writeFile(base() / "ClaudeThreadhop" / "audit.json", "old");
-    writeFile(base() / "Threadhop" / "audit.json", "new");
-    EXPECT_FALSE(AppPaths::migrateLegacyFolder(base()));
-    EXPECT_EQ(readFile(base() / "ClaudeThreadhop" / "audit.json"), "old");
-    EXPECT_EQ(readFile(AppPaths::supportDir() / "audit.json"), "new");
 
     const TempFolder other;
     writeFile(other.path() / "ClaudeThreadhop", "a plain file");

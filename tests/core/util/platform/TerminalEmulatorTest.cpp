@@ -25,8 +25,11 @@ protected:
     std::string searchPath() const { return bin.path().string() + ":relative/ignored:" + otherBin.path().string(); }
 };
 
+// Files that cannot run are passed over: here, ones earlier in the search path of the same names.
 TEST_F(TerminalEmulatorTest, PrefersTerminalVariableThenTheDebianAlternativeThenCommonOnes)
 {
+    program(bin.path(), "x-terminal-emulator", false);
+    std::filesystem::create_directories(bin.path() / "xterm");
     EXPECT_EQ(find(std::nullopt, searchPath()), std::nullopt);
     const auto xterm = program(otherBin.path(), "xterm");
     const auto konsole = program(bin.path(), "konsole");
@@ -36,13 +39,6 @@ TEST_F(TerminalEmulatorTest, PrefersTerminalVariableThenTheDebianAlternativeThen
     EXPECT_EQ(find("xterm", searchPath()), xterm);
     EXPECT_EQ(find(xterm.string(), ""), xterm) << "an absolute $TERMINAL needs no search path";
     EXPECT_EQ(find("no-such-terminal", searchPath()), alternative) << "a missing $TERMINAL falls through";
-}
-
-TEST_F(TerminalEmulatorTest, SkipsFilesThatCannotRun)
-{
-    program(bin.path(), "x-terminal-emulator", false);
-    std::filesystem::create_directories(bin.path() / "xterm");
-    EXPECT_EQ(find(std::nullopt, searchPath()), std::nullopt);
 }
 
 TEST_F(TerminalEmulatorTest, EachEmulatorGetsItsOwnConvention)
