@@ -5,17 +5,6 @@
 namespace threadhop {
 namespace {
 
-using Reason = ProjectFilter::EmptyReason;
-
-ProjectFolder project(std::string folderName, std::optional<std::string> cwd, ResumeStatus status)
-{
-    return ProjectFolder{.id = "claude:" + folderName,
-                         .accountId = "claude",
-                         .folderName = std::move(folderName),
-                         .actualCwd = std::move(cwd),
-                         .status = status};
-}
-
 std::vector<std::string> names(const std::vector<ProjectFolder>& projects)
 {
     std::vector<std::string> result;
@@ -24,15 +13,17 @@ std::vector<std::string> names(const std::vector<ProjectFolder>& projects)
     return result;
 }
 
+// Filtering reads only the folder name, the recorded directory and the status.
 const std::vector<ProjectFolder> projects{
-    project("-Users-ana-site", "/Users/ana/site", ResumeStatus::ok),
-    project("-Users-ana-gone", "/Users/ana/gone", ResumeStatus::targetMissing),
-    project("-Users-ana-moved", "/Users/ana/elsewhere", ResumeStatus::cwdMismatch),
-    project("-tmp-x", "/tmp/x", ResumeStatus::ephemeralLocation),
-    project("-Users-ana-unknown", std::nullopt, ResumeStatus::noCwdRecorded),
-    project("-Users-ana-Écoles", "/Users/ana/Écoles", ResumeStatus::ok),
+    {.folderName = "-Users-ana-site", .actualCwd = "/Users/ana/site", .status = ResumeStatus::ok},
+    {.folderName = "-Users-ana-gone", .actualCwd = "/Users/ana/gone", .status = ResumeStatus::targetMissing},
+    {.folderName = "-Users-ana-moved", .actualCwd = "/Users/ana/elsewhere", .status = ResumeStatus::cwdMismatch},
+    {.folderName = "-tmp-x", .actualCwd = "/tmp/x", .status = ResumeStatus::ephemeralLocation},
+    {.folderName = "-Users-ana-unknown", .status = ResumeStatus::noCwdRecorded},
+    {.folderName = "-Users-ana-Écoles", .actualCwd = "/Users/ana/Écoles", .status = ResumeStatus::ok},
 };
 
+// Why a filtered list is empty is read through its texts, in ProjectsListPresenterTest.
 TEST(ProjectFilterTest, SearchMatchesDirectoryOrFolderNameIgnoringCaseAndBlanks)
 {
     EXPECT_EQ(names(ProjectFilter::apply(projects, " \tSITE\u00A0 ", false)),
@@ -48,15 +39,6 @@ TEST(ProjectFilterTest, ProblemsOnlyKeepsMissingAndMismatchedInOrder)
     EXPECT_EQ(names(ProjectFilter::apply(projects, "", true)),
               (std::vector<std::string>{"-Users-ana-gone", "-Users-ana-moved"}));
     EXPECT_EQ(names(ProjectFilter::apply(projects, "elsewhere", true)), std::vector<std::string>{"-Users-ana-moved"});
-}
-
-TEST(ProjectFilterTest, EmptyReasons)
-{
-    EXPECT_EQ(ProjectFilter::emptyReason({}, "x", true), Reason::noProjects);
-    EXPECT_EQ(ProjectFilter::emptyReason(projects, "", false), Reason::noProjects);
-    EXPECT_EQ(ProjectFilter::emptyReason(projects, " ", true), Reason::noProblems);
-    EXPECT_EQ(ProjectFilter::emptyReason(projects, "zzz", false), Reason::noMatches);
-    EXPECT_EQ(ProjectFilter::emptyReason(projects, "zzz", true), Reason::noMatchingProblems);
 }
 
 } // namespace

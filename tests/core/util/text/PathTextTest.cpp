@@ -5,7 +5,7 @@
 namespace threadhop {
 namespace {
 
-TEST(PathTextTest, StandardizedResolvesDotsSlashesAndTrailingSlash)
+TEST(PathTextTest, StandardizedAndLastComponentIgnoreTrailingSlash)
 {
     EXPECT_EQ(PathText::standardized("/Users/ana/.claude/"), "/Users/ana/.claude");
     EXPECT_EQ(PathText::standardized("/Users//ana/./x/../.claude"), "/Users/ana/.claude");
@@ -15,10 +15,8 @@ TEST(PathTextTest, StandardizedResolvesDotsSlashesAndTrailingSlash)
     EXPECT_EQ(PathText::standardized(""), "");
     // Equal folders give equal keys however they are written.
     EXPECT_EQ(PathText::standardized("/a/b/"), PathText::standardized("/a//b/."));
-}
 
-TEST(PathTextTest, LastComponentIgnoresTrailingSlash)
-{
+    // A trailing slash names no component of its own.
     EXPECT_EQ(PathText::lastComponent("/Users/ana/site/"), "site");
     EXPECT_EQ(PathText::lastComponent("/opt/bin/claude"), "claude");
     EXPECT_EQ(PathText::lastComponent("claude"), "claude");

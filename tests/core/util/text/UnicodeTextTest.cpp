@@ -5,15 +5,12 @@
 namespace threadhop {
 namespace {
 
-TEST(UnicodeTextTest, TrimBlanksTakesSpaceSeparatorsButNotLineBreaks)
+TEST(UnicodeTextTest, TrimBlanksTakesSpaceSeparatorsAndSplitTakesLineBreaksToo)
 {
     EXPECT_EQ(UnicodeText::trimBlanks(" \t\u00A0\u3000SITE\u2003 "), "SITE");
     EXPECT_EQ(UnicodeText::trimBlanks("\nx\n"), "\nx\n");
     EXPECT_EQ(UnicodeText::trimBlanks("   "), "");
-}
-
-TEST(UnicodeTextTest, SplitAtWhitespaceIncludesUnicodeLineBreaks)
-{
+    // Splitting at whitespace does take line breaks.
     EXPECT_EQ(UnicodeText::splitAtWhitespace("  a\u2028b\u00A0\tc\n"), (std::vector<std::string_view>{"a", "b", "c"}));
     EXPECT_TRUE(UnicodeText::splitAtWhitespace(" \n ").empty());
 }
@@ -29,17 +26,15 @@ TEST(UnicodeTextTest, WithoutCutCharacterDropsOnlyAnIncompleteTail)
     EXPECT_EQ(UnicodeText::withoutCutCharacter(""), "");
 }
 
-TEST(UnicodeTextTest, IdentifierLikeAcceptsLettersDigitsMarksAndUnderscore)
+TEST(UnicodeTextTest, CharacterClassesFollowUnicodeNotAscii)
 {
     EXPECT_TRUE(UnicodeText::isIdentifierLike("CLAUDE_CONFIG_DIR"));
     EXPECT_TRUE(UnicodeText::isIdentifierLike("Ünï_2"));
     EXPECT_FALSE(UnicodeText::isIdentifierLike("A-B"));
     EXPECT_FALSE(UnicodeText::isIdentifierLike(""));
     EXPECT_FALSE(UnicodeText::isIdentifierLike("/x"));
-}
 
-TEST(UnicodeTextTest, AsciiStandsAloneUnlessFusedWithAMark)
-{
+    // An ASCII character stands alone unless a mark fuses it with its neighbour.
     const std::string text = "a/\u0301b\"c"; // "/" carries a combining acute accent
     EXPECT_FALSE(UnicodeText::asciiStandsAlone(text, 1));
     EXPECT_TRUE(UnicodeText::asciiStandsAlone(text, text.find('"')));
