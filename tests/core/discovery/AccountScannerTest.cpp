@@ -54,6 +54,7 @@ TEST_F(AccountScannerTest, UnreadableAndNonUtf8StartupFilesAreSkipped)
     EXPECT_EQ(AccountScanner::scanAliases(), expected);
 }
 
+// The commands the alias files above hold are settled there; these are the shapes they do not show.
 TEST_F(AccountScannerTest, ConfigDirIsCutAtTheFirstBlankThenUnquoted)
 {
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR='/a b' claude"), "/a");
@@ -62,16 +63,12 @@ TEST_F(AccountScannerTest, ConfigDirIsCutAtTheFirstBlankThenUnquoted)
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR="), "");
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR=~x"), homeText() + "x");
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR=$HOME/.c"), "$HOME/.c");
-    EXPECT_EQ(AccountScanner::extractConfigDir("claude --verbose"), std::nullopt);
 }
 
 TEST_F(AccountScannerTest, SimpleCommandOnlyAssignsTheFolderAndRunsClaude)
 {
-    EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=~/.claude-w claude"));
     EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x /opt/bin/claude"));
     EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("claude"));
-    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x claude --verbose"));
-    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("FOO=1 CLAUDE_CONFIG_DIR=/x claude"));
     EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x"));
     EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x claudex"));
     EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand(""));

@@ -183,22 +183,5 @@ TEST_F(ProjectIndexerTest, StatusComesFromTheRecordedDirectory)
                                                    {"-none", ResumeStatus::noCwdRecorded}}));
 }
 
-TEST_F(ProjectIndexerTest, RealTranscriptsGiveTheirRecordedDirectory)
-{
-    const auto fixtures = fixtureTranscripts();
-    if (!fixtures)
-        GTEST_SKIP() << "no fixture transcripts";
-    const std::vector<std::pair<std::string, std::string>> expected{
-        {"short.jsonl", "/home/marco/projects/spotter"},
-        {"tool_heavy.jsonl", "/home/marco/projects/spotter"},
-        {"subagent.jsonl", "/home/marco/projects/spotter"},
-        {"ae4a77f8-aedd-4bc1-888f-c94edc91af04.jsonl", "/home/USER/projects/spotter-worktrees/spotter-4te"},
-        {"ae4a77f8-aedd-4bc1-888f-c94edc91af04/subagents/agent-aac57f5.jsonl",
-         "/home/USER/projects/spotter-worktrees/spotter-4te"},
-    };
-    for (const auto& [file, cwd] : expected)
-        EXPECT_EQ(ProjectIndexer::extractCwd(*fixtures / file), cwd) << file;
-}
-
 } // namespace
 } // namespace threadhop::testing

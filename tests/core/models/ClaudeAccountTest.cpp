@@ -7,7 +7,7 @@ namespace {
 
 class ClaudeAccountTest : public HomeTest { };
 
-TEST_F(ClaudeAccountTest, EmptyOrAbsentConfigDirMeansTheDefaultFolder)
+TEST_F(ClaudeAccountTest, EmptyOrAbsentConfigDirMeansTheDefaultFolderWhichExistsWithItsProjects)
 {
     ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
     EXPECT_EQ(account.configDirURL(), home() / ".claude");
@@ -15,11 +15,9 @@ TEST_F(ClaudeAccountTest, EmptyOrAbsentConfigDirMeansTheDefaultFolder)
     EXPECT_EQ(account.configDirURL(), home() / ".claude");
     account.configDir = "/x/.claude-work";
     EXPECT_EQ(account.configDirURL(), "/x/.claude-work");
-}
 
-TEST_F(ClaudeAccountTest, ExistsOnlyWhenProjectsIsAFolder)
-{
-    const ClaudeAccount account{.id = "claude"};
+    // It exists only when its projects are a folder.
+    account.configDir.reset();
     EXPECT_FALSE(account.exists());
     writeFile(home() / ".claude" / "projects", "a file where a folder should be");
     EXPECT_FALSE(account.exists());

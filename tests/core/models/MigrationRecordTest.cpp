@@ -100,15 +100,5 @@ TEST(MigrationRecordTest, WrongTypesBadValuesAndMissingRequiredKeysFail)
         EXPECT_THROW(MigrationRecordCoding::decode(json), RecordDecodingError) << json;
 }
 
-TEST(MigrationRecordTest, ListDecodesInOrderAndFailsAsAWhole)
-{
-    const std::string list = std::string("[") + requiredOnly + "," + encoded(fullRecord()) + "]";
-    const auto records = MigrationRecordCoding::decodeList(list);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[1], fullRecord());
-    EXPECT_THROW(MigrationRecordCoding::decodeList(requiredOnly), RecordDecodingError);
-    EXPECT_THROW(MigrationRecordCoding::decodeList("[{}]"), RecordDecodingError);
-}
-
 } // namespace
 } // namespace threadhop::testing

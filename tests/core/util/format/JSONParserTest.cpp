@@ -81,15 +81,5 @@ TEST(JSONParserTest, NestingBeyondTheLimitIsRefusedWithoutRecursion)
     EXPECT_EQ(parser.parse(allowed).error(), simdjson::SUCCESS);
 }
 
-TEST(JSONParserTest, PiecesOfALargerTextParseInPlaceOrFromACopy)
-{
-    const std::string text = "{\"a\":1}\n{\"b\":123456789012345678901234567890}";
-    JSONParser parser;
-    const std::string_view first(text.data(), 7);
-    const std::string_view last(text.data() + 8, text.size() - 8);
-    EXPECT_EQ(parser.parseWithin(text, first)["a"].get_int64().value(), 1);
-    EXPECT_EQ(parser.parseWithin(text, last)["b"].get_double().value(), 1.2345678901234568e+29);
-}
-
 } // namespace
 } // namespace threadhop
