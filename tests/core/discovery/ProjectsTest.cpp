@@ -1,5 +1,7 @@
-#include "core/discovery/ProjectIndexer.h"
+// The projects of an account: found, counted and dated by the indexer, then filtered for the list.
 
+#include "core/discovery/ProjectFilter.h"
+#include "core/discovery/ProjectIndexer.h"
 #include "core/encoding/CwdCodec.h"
 
 #include "support/TempHome.h"
@@ -181,6 +183,42 @@ TEST_F(ProjectIndexerTest, StatusComesFromTheRecordedDirectory)
               (std::map<std::string, ResumeStatus>{{encoded, ResumeStatus::ok},
                                                    {"-other", ResumeStatus::cwdMismatch},
                                                    {"-none", ResumeStatus::noCwdRecorded}}));
+}
+
+std::vector<std::string> names(const std::vector<ProjectFolder>& projects)
+{
+    std::vector<std::string> result;
+    for (const auto& p : projects)
+        result.push_back(p.folderName);
+    return result;
+}
+
+// Filtering reads only the folder name, the recorded directory and the status.
+const std::vector<ProjectFolder> listed{
+    {.folderName = "-Users-ana-site", .actualCwd = "/Users/ana/site", .status = ResumeStatus::ok},
+    {.folderName = "-Users-ana-gone", .actualCwd = "/Users/ana/gone", .status = ResumeStatus::targetMissing},
+    {.folderName = "-Users-ana-moved", .actualCwd = "/Users/ana/elsewhere", .status = ResumeStatus::cwdMismatch},
+    {.folderName = "-tmp-x", .actualCwd = "/tmp/x", .status = ResumeStatus::ephemeralLocation},
+    {.folderName = "-Users-ana-unknown", .status = ResumeStatus::noCwdRecorded},
+    {.folderName = "-Users-ana-Écoles", .actualCwd = "/Users/ana/Écoles", .status = ResumeStatus::ok},
+};
+
+// Why a filtered list is empty is read through its texts, in ProjectsListPresenterTest.
+TEST(ProjectFilterTest, SearchMatchesDirectoryOrFolderNameIgnoringCaseAndBlanks)
+{
+    EXPECT_EQ(names(ProjectFilter::apply(listed, " \tSITE\u00A0 ", false)),
+              std::vector<std::string>{"-Users-ana-site"});
+    EXPECT_EQ(names(ProjectFilter::apply(listed, "-users-ana-unk", false)),
+              std::vector<std::string>{"-Users-ana-unknown"});
+    EXPECT_EQ(names(ProjectFilter::apply(listed, "écoles", false)), std::vector<std::string>{"-Users-ana-Écoles"});
+    EXPECT_EQ(ProjectFilter::apply(listed, "   ", false).size(), listed.size());
+}
+
+TEST(ProjectFilterTest, ProblemsOnlyKeepsMissingAndMismatchedInOrder)
+{
+    EXPECT_EQ(names(ProjectFilter::apply(listed, "", true)),
+              (std::vector<std::string>{"-Users-ana-gone", "-Users-ana-moved"}));
+    EXPECT_EQ(names(ProjectFilter::apply(listed, "elsewhere", true)), std::vector<std::string>{"-Users-ana-moved"});
 }
 
 } // namespace
