@@ -10,7 +10,7 @@
 namespace threadhop::testing {
 namespace {
 
-TEST(ResumeValidatorTest, StatusForEveryKindOfRecordedDirectory)
+TEST(ResumeValidatorTest, StatusForEveryKindOfRecordedDirectoryAndEveryTemporaryPrefix)
 {
     const TempFolder folder;
     const std::string site = (folder.path() / "site").string();
@@ -30,10 +30,8 @@ TEST(ResumeValidatorTest, StatusForEveryKindOfRecordedDirectory)
     // A plain file where the directory was is never ok; temp folders here start with /tmp/.
     EXPECT_EQ(ResumeValidator::status(CwdCodec::encode(plain), plain),
               plain.starts_with("/tmp/") ? ResumeStatus::ephemeralLocation : ResumeStatus::targetMissing);
-}
 
-TEST(ResumeValidatorTest, EphemeralPrefixesNeedTheirSlash)
-{
+    // Temporary locations are known by their prefixes, slash included.
     for (const char* path : {"/tmp/x", "/private/tmp/x", "/var/folders/ab/T/x", "/private/var/folders/ab/T/x"})
         EXPECT_TRUE(EphemeralPath::isEphemeral(path)) << path;
     for (const char* path : {"/tmp", "", "/TMP/x"})
@@ -45,21 +43,17 @@ protected:
     std::string at(std::string_view relative) const { return (home() / relative).string(); }
 };
 
-TEST_F(MoveDetectorTest, DefaultRootsInOrderEachPathOnce)
+TEST_F(MoveDetectorTest, SuggestionsComeRootByRootEachOnceAndNeverTheDirectoryItself)
 {
     std::filesystem::create_directories(home() / "work" / "site");
     std::filesystem::create_directories(home() / "Projects" / "site");
     std::filesystem::create_directories(home() / "Projects" / "other");
+    std::filesystem::create_directories(home() / "src" / ".dotted");
     writeFile(home() / "code" / "site", "a plain file is not a directory");
     EXPECT_EQ(MoveDetector::suggestions("/Users/ana/old/site", MoveDetector::defaultRoots),
               (std::vector<std::string>{at("work/site"), at("Projects/site")}));
-}
 
-// A hidden name is skipped by the listing of a root, so only the probe beside it finds one.
-TEST_F(MoveDetectorTest, TheDirectoryItselfDuplicatesTheRootAndNothingAreLeftOut)
-{
-    std::filesystem::create_directories(home() / "work" / "site");
-    std::filesystem::create_directories(home() / "src" / ".dotted");
+    // A hidden name is skipped by the listing of a root, so only the probe beside it finds one.
     const std::vector<std::string_view> roots{"~/work", "~/work/", "~/work/../work", "~/src", "~/missing-root"};
     EXPECT_EQ(MoveDetector::suggestions(at("work/site") + "/", roots), std::vector<std::string>{});
     EXPECT_EQ(MoveDetector::suggestions("/gone/site/", roots), std::vector<std::string>{at("work/site")});

@@ -21,10 +21,7 @@ namespace {
 
 // Every reader of the user's files opens them through FileDescriptor; a FIFO or a device named like
 // one of those files must neither be read nor hold the reader up.
-class FileDescriptorTest : public MigrationTest {
-protected:
-    const ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
-};
+using FileDescriptorTest = MigrationTest;
 
 TEST_F(FileDescriptorTest, OnlyRegularFilesOpenAndNoneIsWaitedFor)
 {
@@ -65,7 +62,7 @@ TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
     std::optional<std::string> fifoCwd = "unread";
     ASSERT_TRUE(returnsPromptly(
         [&] {
-            found = ProjectIndexer::projects(account);
+            found = ProjectIndexer::projects({.id = "claude"});
             fifoCwd = ProjectIndexer::extractCwd(fifo);
         },
         {fifo}));
@@ -112,7 +109,7 @@ TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheck
     ASSERT_TRUE(returnsPromptly(
         [&] {
             accounts = AccountScanner::scan();
-            live = SessionLiveness::liveSessions(account);
+            live = SessionLiveness::liveSessions(ClaudeAccount{.id = "claude"});
             preview = AccountMover::preview(move);
             record = AccountMover::move(move, "20240501-093000");
         },

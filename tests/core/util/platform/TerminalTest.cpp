@@ -16,22 +16,13 @@ namespace {
 
 using namespace ResumeCommand;
 
-ClaudeAccount account(std::optional<std::string> configDir, bool aliasIsSimple, std::string alias = "claude")
-{
-    return {.id = "work",
-            .label = "label",
-            .alias = std::move(alias),
-            .configDir = std::move(configDir),
-            .aliasIsSimple = aliasIsSimple};
-}
-
 TEST(ResumeCommandTest, TheCommandByAccountWithTheDirectoryQuotedAsOneWord)
 {
-    const auto simple = account("/Users/a/.claude-work", true, "claude-work");
-    const auto withFolder = account("/Users/a/.claude-work", false);
-    const auto emptyFolder = account("", false);
-    const auto defaultAccount = account(std::nullopt, false);
-    const auto quotedFolder = account("/Users/a/.claude-it's", false);
+    const ClaudeAccount simple{.alias = "claude-work", .configDir = "/Users/a/.claude-work", .aliasIsSimple = true};
+    const ClaudeAccount withFolder{.configDir = "/Users/a/.claude-work"};
+    const ClaudeAccount emptyFolder{.configDir = ""};
+    const ClaudeAccount defaultAccount;
+    const ClaudeAccount quotedFolder{.configDir = "/Users/a/.claude-it's"};
     const std::tuple<std::string, const ClaudeAccount*, std::string> cases[] = {
         {"/Users/a/proj", &defaultAccount, "cd '/Users/a/proj' && claude --resume"},
         {"/p", &simple, "cd '/p' && claude-work --resume"}, // a simple alias wins whatever the folder
@@ -51,7 +42,7 @@ TEST(ResumeCommandTest, TheCommandByAccountWithTheDirectoryQuotedAsOneWord)
 
 TEST(ResumeCommandTest, AProjectOfAnUnknownAccountGetsPlainClaude)
 {
-    const std::vector<ClaudeAccount> accounts{account("/Users/a/.claude-work", false)};
+    const std::vector<ClaudeAccount> accounts{{.id = "work", .configDir = "/Users/a/.claude-work"}};
     EXPECT_EQ(accountFor(accounts, "work"), &accounts[0]);
     // Same folder, other id: the lookup is by id only.
     EXPECT_EQ(resumeCommand("/p", accountFor(accounts, "claude-work")), "cd '/p' && claude --resume");
@@ -130,17 +121,6 @@ TEST(TerminalLauncherTest, BothScriptsCarryTheEscapedCommand)
     EXPECT_NE(iTermScript(command).find("write text " + escaped), std::string::npos);
 }
 
-// Waits for a detached child to leave its output behind.
-bool waitForFile(const std::filesystem::path& path)
-{
-    for (int attempt = 0; attempt < 500; ++attempt) {
-        if (std::filesystem::exists(path))
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
 TEST(ChildProcessTest, ArgumentsReachTheProgramUnchangedWithoutAShell)
 {
     const TempFolder folder;
@@ -153,7 +133,10 @@ TEST(ChildProcessTest, ArgumentsReachTheProgramUnchangedWithoutAShell)
 
     const std::string scriptText = "tell application \"Terminal\"\n  do script \"cd '/a b' && $HOME; `x`\"\nend tell";
     ChildProcess::startDetached(script, {"-e", scriptText});
-    ASSERT_TRUE(waitForFile(output));
+    // The child is detached: wait for it to leave its output behind.
+    for (int attempt = 0; attempt < 500 && !std::filesystem::exists(output); ++attempt)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(std::filesystem::exists(output));
     EXPECT_EQ(readFile(output), std::string("-e") + '\0' + scriptText + '\0');
 }
 
