@@ -92,6 +92,4 @@ HomeTest::HomeTest() : m_override(m_home.path())
     unsetenv("XDG_CONFIG_HOME");
 }
 
-HomeTest::~HomeTest() = default;
-
 } // namespace threadhop::testing

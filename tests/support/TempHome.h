@@ -68,7 +68,6 @@ private:
 class HomeTest : public ::testing::Test {
 protected:
     HomeTest();
-    ~HomeTest() override;
 
     const std::filesystem::path& home() const { return m_home.path(); }
 

@@ -20,16 +20,6 @@ protected:
     {
         writeFile(home() / ".claude" / "sessions" / name, json);
     }
-
-    static pid_t reapedChild()
-    {
-        const pid_t child = fork();
-        if (child == 0)
-            _exit(0);
-        int status = 0;
-        waitpid(child, &status, 0);
-        return child;
-    }
 };
 
 TEST_F(SessionLivenessTest, ReadsEveryField)
@@ -51,21 +41,8 @@ TEST_F(SessionLivenessTest, ReadsEveryField)
               (LiveSession{.pid = 1, .sessionId = "s2"}));
 }
 
-TEST_F(SessionLivenessTest, OnlyLiveProcessesCount)
-{
-    record("me.json", liveRecord(getpid(), "mine"));
-    record("gone.json", liveRecord(reapedChild(), "gone"));
-    record("zero.json", liveRecord(0, "zero"));
-    record("negative.json", liveRecord(-5, "negative"));
-    record("huge.json", R"({"pid":4294967297,"sessionId":"wrapped"})");
-    const auto live = SessionLiveness::liveSessions(account);
-    ASSERT_EQ(live.size(), 1u);
-    EXPECT_EQ(live.at("mine").pid, getpid());
-    EXPECT_TRUE(SessionLiveness::isLive("mine", account));
-    EXPECT_FALSE(SessionLiveness::isLive("gone", account));
-}
-
-TEST_F(SessionLivenessTest, SocketPathMustStillExist)
+// A dead record never hides a live one of the same session, whatever order the folder lists them in.
+TEST_F(SessionLivenessTest, OnlyLiveProcessesWhoseSocketStillExistsCount)
 {
     const auto socketPath = home() / "live.sock";
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
@@ -74,14 +51,25 @@ TEST_F(SessionLivenessTest, SocketPathMustStillExist)
     std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
     ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 
-    record("with-socket.json",
-           liveRecord(getpid(), "socket", ",\"messagingSocketPath\":\"" + socketPath.string() + "\""));
+    const pid_t dead = fork(); // a process that has come and gone
+    if (dead == 0)
+        _exit(0);
+    waitpid(dead, nullptr, 0);
+    record("a.json", liveRecord(dead, "same", ",\"name\":\"dead\""));
+    record("b.json", liveRecord(getpid(), "same", ",\"messagingSocketPath\":\"" + socketPath.string() + "\""));
+    record("c.json", liveRecord(dead, "same", ",\"name\":\"dead too\""));
+    record("gone.json", liveRecord(dead, "gone"));
+    record("zero.json", liveRecord(0, "zero"));
+    record("negative.json", liveRecord(-5, "negative"));
+    record("huge.json", R"({"pid":4294967297,"sessionId":"wrapped"})");
     record("vanished.json", liveRecord(getpid(), "vanished", ",\"messagingSocketPath\":\"/nonexistent/x.sock\""));
     record("empty-socket.json", liveRecord(getpid(), "empty", ",\"messagingSocketPath\":\"\""));
     const auto live = SessionLiveness::liveSessions(account);
-    EXPECT_TRUE(live.contains("socket"));
+    EXPECT_EQ(live.size(), 2u);
     EXPECT_TRUE(live.contains("empty"));
-    EXPECT_FALSE(live.contains("vanished"));
+    EXPECT_EQ(live.at("same").socketPath, socketPath.string());
+    EXPECT_TRUE(SessionLiveness::isLive("same", account));
+    EXPECT_FALSE(SessionLiveness::isLive("vanished", account));
     close(fd);
 }
 
@@ -102,18 +90,6 @@ TEST_F(SessionLivenessTest, MalformedAndForeignFilesAreIgnored)
         record(name, json);
     std::filesystem::create_directories(home() / ".claude" / "sessions" / "folder.json");
     EXPECT_TRUE(SessionLiveness::liveSessions(account).empty());
-}
-
-TEST_F(SessionLivenessTest, ADeadRecordNeverHidesALiveOneOfTheSameSession)
-{
-    // Whatever order the folder lists them in.
-    const pid_t dead = reapedChild();
-    record("a.json", liveRecord(dead, "same", ",\"name\":\"dead\""));
-    record("b.json", liveRecord(getpid(), "same", ",\"name\":\"live\""));
-    record("c.json", liveRecord(dead, "same", ",\"name\":\"dead too\""));
-    const auto live = SessionLiveness::liveSessions(account);
-    ASSERT_EQ(live.size(), 1u);
-    EXPECT_EQ(live.at("same").name, "live");
 }
 
 } // namespace

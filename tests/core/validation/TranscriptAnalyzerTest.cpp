@@ -16,27 +16,24 @@ std::string plain(int i)
     return R"({"type":"user","i":)" + std::to_string(i) + "}\n";
 }
 
-TEST(TranscriptAnalyzerTest, UnansweredCallAtTheTail)
+TEST(TranscriptAnalyzerTest, UnansweredCallsAtTheTailOrInTheMiddle)
 {
-    const auto result =
+    const auto tail =
         TranscriptAnalyzer::analyze(plain(0) + with(toolUse("a")) + with(toolResult("a")) + with(toolUse("b")));
-    EXPECT_EQ(result.lines, 4);
-    EXPECT_EQ(result.unansweredAtTail, std::vector<std::string>{"b"});
-    EXPECT_TRUE(result.unansweredInMiddle.empty());
-    EXPECT_EQ(result.lastCompleteLineIndex, 2);
+    EXPECT_EQ(tail.lines, 4);
+    EXPECT_EQ(tail.unansweredAtTail, std::vector<std::string>{"b"});
+    EXPECT_TRUE(tail.unansweredInMiddle.empty());
+    EXPECT_EQ(tail.lastCompleteLineIndex, 2);
     // A single line holding an unanswered call: lines − 2 is −1, so it is a tail call.
     EXPECT_EQ(TranscriptAnalyzer::analyze(with(toolUse("only"))).unansweredAtTail, std::vector<std::string>{"only"});
-}
 
-TEST(TranscriptAnalyzerTest, UnansweredCallInTheMiddleStopsCompleteness)
-{
     std::string text;
     for (int i = 0; i < 10; ++i)
         text += i == 3 ? with(toolUse("z")) : i == 5 ? with(toolUse("y")) + with(toolResult("y")) : plain(i);
-    const auto result = TranscriptAnalyzer::analyze(text);
-    EXPECT_EQ(result.lines, 11);
-    EXPECT_EQ(result.unansweredInMiddle, std::vector<std::string>{"z"});
-    EXPECT_EQ(result.lastCompleteLineIndex, 2);
+    const auto middle = TranscriptAnalyzer::analyze(text);
+    EXPECT_EQ(middle.lines, 11);
+    EXPECT_EQ(middle.unansweredInMiddle, std::vector<std::string>{"z"});
+    EXPECT_EQ(middle.lastCompleteLineIndex, 2);
     // Answered before the call: answering is by id, not position; a repeated id moves to its later line.
     const auto early = TranscriptAnalyzer::analyze(with(toolResult("r")) + with(toolUse("r")) + with(toolUse("q"))
                                                    + plain(1) + plain(2) + with(toolUse("q")));

@@ -1,4 +1,8 @@
+// The accounts found on this computer: their folders, aliases and identities.
+
+#include "core/discovery/AccountIdentityReader.h"
 #include "core/discovery/AccountScanner.h"
+#include "core/models/ClaudeAccount.h"
 
 #include "support/TempHome.h"
 
@@ -54,6 +58,7 @@ TEST_F(AccountScannerTest, UnreadableAndNonUtf8StartupFilesAreSkipped)
     EXPECT_EQ(AccountScanner::scanAliases(), expected);
 }
 
+// The commands the alias files above hold are settled there; these are the shapes they do not show.
 TEST_F(AccountScannerTest, ConfigDirIsCutAtTheFirstBlankThenUnquoted)
 {
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR='/a b' claude"), "/a");
@@ -62,16 +67,12 @@ TEST_F(AccountScannerTest, ConfigDirIsCutAtTheFirstBlankThenUnquoted)
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR="), "");
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR=~x"), homeText() + "x");
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR=$HOME/.c"), "$HOME/.c");
-    EXPECT_EQ(AccountScanner::extractConfigDir("claude --verbose"), std::nullopt);
 }
 
 TEST_F(AccountScannerTest, SimpleCommandOnlyAssignsTheFolderAndRunsClaude)
 {
-    EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=~/.claude-w claude"));
     EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x /opt/bin/claude"));
     EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("claude"));
-    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x claude --verbose"));
-    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("FOO=1 CLAUDE_CONFIG_DIR=/x claude"));
     EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x"));
     EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x claudex"));
     EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand(""));
@@ -109,6 +110,65 @@ TEST_F(AccountScannerTest, AliasPrecedenceAndFolderAccounts)
     };
     EXPECT_EQ(AccountScanner::scanAll(), std::vector<ClaudeAccount>(std::begin(expected), std::end(expected)));
     EXPECT_EQ(AccountScanner::scan(), std::vector<ClaudeAccount>{expected[0]});
+}
+
+class AccountIdentityReaderTest : public HomeTest { };
+
+TEST_F(AccountIdentityReaderTest, ReadsEveryFieldAndIgnoresWrongTypesOrFilesOfAnotherShape)
+{
+    const auto file = home() / "id.json";
+    writeFile(file, R"({"other": 1, "oauthAccount": {"emailAddress": "ana@example.com", "accountUuid": "u-1",
+                        "organizationName": 42, "organizationType": "team"}})");
+    EXPECT_EQ(AccountIdentityReader::read(file),
+              (AccountIdentity{.emailAddress = "ana@example.com",
+                               .accountUuid = "u-1",
+                               .organizationName = std::nullopt,
+                               .organizationType = "team",
+                               .sourcePath = file.string()}));
+    for (const char* content :
+         {R"({"oauthAccount": {"emailAddress": ""}})", R"({"oauthAccount": {"emailAddress": 7}})",
+          R"({"oauthAccount": "ana@example.com"})", R"([{"oauthAccount": {"emailAddress": "a"}}])",
+          R"({"oauthAccount": {"emailAddress": "a")", "\xff\xfe", ""}) {
+        writeFile(file, content);
+        EXPECT_FALSE(AccountIdentityReader::read(file)) << content;
+    }
+    EXPECT_FALSE(AccountIdentityReader::read(home() / "missing.json"));
+    EXPECT_FALSE(AccountIdentityReader::read(home()));
+}
+
+// The folder's own file, then the one beside it, then the shared one; a trailing "/" changes nothing.
+TEST_F(AccountIdentityReaderTest, FallsBackThroughTheCandidatesInOrder)
+{
+    const auto folder = home() / ".claude-work";
+    const auto email = [&] { return AccountIdentityReader::identity(folder / "")->emailAddress; };
+    writeFile(folder / ".claude.json", R"({"oauthAccount": {"emailAddress": ""}})");
+    writeFile(home() / ".claude.json", R"({"oauthAccount": {"emailAddress": "shared@example.com"}})");
+    EXPECT_EQ(email(), "shared@example.com");
+    writeFile(home() / ".claude-work.json", R"({"oauthAccount": {"emailAddress": "work@example.com"}})");
+    EXPECT_EQ(email(), "work@example.com");
+    writeFile(folder / ".claude.json", R"({"oauthAccount": {"emailAddress": "own@example.com"}})");
+    EXPECT_EQ(email(), "own@example.com");
+}
+
+class ClaudeAccountTest : public HomeTest { };
+
+TEST_F(ClaudeAccountTest, EmptyOrAbsentConfigDirMeansTheDefaultFolderWhichExistsWithItsProjects)
+{
+    ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
+    EXPECT_EQ(account.configDirURL(), home() / ".claude");
+    account.configDir = "";
+    EXPECT_EQ(account.configDirURL(), home() / ".claude");
+    account.configDir = "/x/.claude-work";
+    EXPECT_EQ(account.configDirURL(), "/x/.claude-work");
+
+    // It exists only when its projects are a folder.
+    account.configDir.reset();
+    EXPECT_FALSE(account.exists());
+    writeFile(home() / ".claude" / "projects", "a file where a folder should be");
+    EXPECT_FALSE(account.exists());
+    std::filesystem::remove(home() / ".claude" / "projects");
+    std::filesystem::create_directories(home() / ".claude" / "projects");
+    EXPECT_TRUE(account.exists());
 }
 
 } // namespace

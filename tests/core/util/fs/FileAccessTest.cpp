@@ -1,10 +1,13 @@
-#include "core/util/fs/FileDescriptor.h"
+// How the user's files are opened, read and dated: FIFOs and devices named like them included.
 
 #include "core/discovery/AccountScanner.h"
 #include "core/discovery/ProjectIndexer.h"
 #include "core/discovery/SessionLiveness.h"
 #include "core/migration/JSONLRewriter.h"
+#include "core/util/fs/FileDescriptor.h"
+#include "core/util/fs/FileMetadata.h"
 #include "core/util/fs/ReadBuffer.h"
+
 #include "support/Fifo.h"
 #include "support/MigrationTest.h"
 
@@ -18,10 +21,7 @@ namespace {
 
 // Every reader of the user's files opens them through FileDescriptor; a FIFO or a device named like
 // one of those files must neither be read nor hold the reader up.
-class FileDescriptorTest : public MigrationTest {
-protected:
-    const ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
-};
+using FileDescriptorTest = MigrationTest;
 
 TEST_F(FileDescriptorTest, OnlyRegularFilesOpenAndNoneIsWaitedFor)
 {
@@ -62,7 +62,7 @@ TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
     std::optional<std::string> fifoCwd = "unread";
     ASSERT_TRUE(returnsPromptly(
         [&] {
-            found = ProjectIndexer::projects(account);
+            found = ProjectIndexer::projects({.id = "claude"});
             fifoCwd = ProjectIndexer::extractCwd(fifo);
         },
         {fifo}));
@@ -109,7 +109,7 @@ TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheck
     ASSERT_TRUE(returnsPromptly(
         [&] {
             accounts = AccountScanner::scan();
-            live = SessionLiveness::liveSessions(account);
+            live = SessionLiveness::liveSessions(ClaudeAccount{.id = "claude"});
             preview = AccountMover::preview(move);
             record = AccountMover::move(move, "20240501-093000");
         },
@@ -121,6 +121,72 @@ TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheck
     ASSERT_TRUE(preview.sourceIsLive);
     EXPECT_EQ(preview.sourceIsLive->pid, ::getpid());
     EXPECT_TRUE(record.success);
+}
+
+TEST(ReadBufferTest, AReusedBufferHoldsExactlyEachFileWithZeroPaddingAfterIt)
+{
+    const TempFolder folder;
+    const std::string large(300'000, 'x');
+    writeFile(folder.path() / "large", large);
+    writeFile(folder.path() / "small", "small");
+    writeFile(folder.path() / "empty", "");
+
+    ReadBuffer buffer;
+    ASSERT_TRUE(buffer.load(folder.path() / "large"));
+    EXPECT_EQ(buffer.content(), large);
+    ASSERT_TRUE(buffer.load(folder.path() / "small"));
+    EXPECT_EQ(buffer.content(), "small");
+    // The parser reads up to `padding` bytes past the end.
+    const std::string_view padding(buffer.content().data() + 5, ReadBuffer::padding);
+    EXPECT_EQ(padding, std::string(ReadBuffer::padding, '\0'));
+    ASSERT_TRUE(buffer.load(folder.path() / "empty"));
+    EXPECT_EQ(buffer.content(), "");
+    ASSERT_TRUE(buffer.load(folder.path() / "large", 1000));
+    EXPECT_EQ(buffer.content(), large.substr(0, 1000));
+
+    EXPECT_FALSE(buffer.load(folder.path()));
+    EXPECT_FALSE(buffer.load(folder.path() / "missing"));
+    EXPECT_TRUE(buffer.content().empty());
+}
+
+using namespace std::chrono;
+
+// Dates the file; false when its file system cannot hold the date.
+bool setModified(const fs::path& path, sys_seconds date)
+{
+    return testing::setModified(path, date.time_since_epoch().count());
+}
+
+TEST(FileMetadataTest, DatesBeyondTheClockStandAtItsEnds)
+{
+    const TempFolder folder;
+    const auto file = folder.path() / "f.jsonl";
+    writeFile(file, "{}\n");
+    const auto folderDescriptor = [&] { return ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); };
+
+    const sys_seconds lastWholeSecond = sys_days(year(2262) / April / 11) + hours(23) + minutes(47) + seconds(16);
+    ASSERT_TRUE(setModified(file, lastWholeSecond));
+    EXPECT_EQ(FileMetadata::read(file)->modified, lastWholeSecond);
+
+    for (const sys_seconds later : {lastWholeSecond + seconds(1), sys_seconds(sys_days(year(2263) / January / 1)),
+                                    sys_seconds(sys_days(year(2400) / January / 1))}) {
+        ASSERT_TRUE(setModified(file, later));
+        EXPECT_EQ(FileMetadata::read(file)->modified, system_clock::time_point::max());
+        const int descriptor = folderDescriptor();
+        EXPECT_EQ(FileMetadata::readAt(descriptor, "f.jsonl")->modified, system_clock::time_point::max());
+        ::close(descriptor);
+    }
+}
+
+TEST(FileMetadataTest, DatesBeforeTheClockStandAtItsStart)
+{
+    const TempFolder folder;
+    const auto file = folder.path() / "f.jsonl";
+    writeFile(file, "{}\n");
+    // ext4 keeps dates back to 1901 only; tmpfs and others keep older ones.
+    if (!setModified(file, sys_days(year(1600) / January / 1)))
+        GTEST_SKIP() << "the temporary folder's file system cannot date a file 1600";
+    EXPECT_EQ(FileMetadata::read(file)->modified, system_clock::time_point::min());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
-#include "core/discovery/ProjectIndexer.h"
+// The projects of an account: found, counted and dated by the indexer, then filtered for the list.
 
+#include "core/discovery/ProjectFilter.h"
+#include "core/discovery/ProjectIndexer.h"
 #include "core/encoding/CwdCodec.h"
 
 #include "support/TempHome.h"
@@ -128,7 +130,7 @@ TEST_F(ProjectIndexerTest, PrefixRulesForLongAndInvalidText)
     EXPECT_EQ(ProjectIndexer::extractCwd(transcript("-p", "late.jsonl", valid + padding + "\xff\n")), "/valid");
 }
 
-TEST_F(ProjectIndexerTest, BadLayoutsNeverCrash)
+TEST_F(ProjectIndexerTest, BadLayoutsNeverCrashAndProjectsWithoutAReadableDateComeLast)
 {
     writeFile(home() / ".claude" / "projects", "a file where a folder should be");
     EXPECT_TRUE(ProjectIndexer::projects(account).empty());
@@ -139,38 +141,30 @@ TEST_F(ProjectIndexerTest, BadLayoutsNeverCrash)
     fs::create_directory_symlink(projects() / "-p", projects() / "-p" / "loop");
     fs::create_directory_symlink(projects() / "-p", projects() / "-p" / "loop.jsonl");
     EXPECT_EQ(ProjectIndexer::extractCwd(projects() / "-p" / "folder.jsonl"), std::nullopt);
-
-    // A folder named like a transcript is entered but not counted; links to folders are not followed.
-    auto found = ProjectIndexer::projects(account);
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].sessionCount, 1);
-    EXPECT_EQ(found[0].subagentCount, 1);
-    EXPECT_EQ(found[0].totalSizeBytes, static_cast<std::int64_t>(cwdLine("/p").size() + 2));
-    EXPECT_EQ(found[0].actualCwd, "/p");
-
-    // A project folder reached through a link is a project of its own.
-    fs::create_directory_symlink(projects() / "-p", projects() / "-linked");
-    found = ProjectIndexer::projects(account);
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[0].totalSizeBytes, found[1].totalSizeBytes);
-}
-
-TEST_F(ProjectIndexerTest, ProjectsWithoutAReadableDateComeLast)
-{
-    transcript("-dated", "s.jsonl", cwdLine("/d"), 1000);
     fs::create_directories(projects() / "-dangling");
     fs::create_symlink(projects() / "-dangling" / "gone", projects() / "-dangling" / "s.jsonl");
     fs::create_directories(projects() / "-loop");
     fs::create_symlink("b.jsonl", projects() / "-loop" / "a.jsonl");
     fs::create_symlink("a.jsonl", projects() / "-loop" / "b.jsonl");
 
-    const auto found = ProjectIndexer::projects(account);
+    // A folder named like a transcript is entered but not counted; links to folders are not followed.
+    auto found = ProjectIndexer::projects(account);
     ASSERT_EQ(found.size(), 3u);
-    EXPECT_EQ(found[0].folderName, "-dated");
+    EXPECT_EQ(found[0].folderName, "-p");
+    EXPECT_EQ(found[0].sessionCount, 1);
+    EXPECT_EQ(found[0].subagentCount, 1);
+    EXPECT_EQ(found[0].totalSizeBytes, static_cast<std::int64_t>(cwdLine("/p").size() + 2));
+    EXPECT_EQ(found[0].actualCwd, "/p");
     for (const auto& undated : {found[1], found[2]}) {
         EXPECT_EQ(undated.lastModified, distantPast()) << undated.folderName;
         EXPECT_EQ(undated.actualCwd, std::nullopt) << undated.folderName;
     }
+
+    // A project folder reached through a link is a project of its own.
+    fs::create_directory_symlink(projects() / "-p", projects() / "-linked");
+    found = ProjectIndexer::projects(account);
+    ASSERT_EQ(found.size(), 4u);
+    EXPECT_EQ(found[0].totalSizeBytes, found[1].totalSizeBytes);
 }
 
 // Each status from a directory is ResumeValidator's; here, that each project gets the one of its own.
@@ -191,21 +185,40 @@ TEST_F(ProjectIndexerTest, StatusComesFromTheRecordedDirectory)
                                                    {"-none", ResumeStatus::noCwdRecorded}}));
 }
 
-TEST_F(ProjectIndexerTest, RealTranscriptsGiveTheirRecordedDirectory)
+std::vector<std::string> names(const std::vector<ProjectFolder>& projects)
 {
-    const auto fixtures = fixtureTranscripts();
-    if (!fixtures)
-        GTEST_SKIP() << "no fixture transcripts";
-    const std::vector<std::pair<std::string, std::string>> expected{
-        {"short.jsonl", "/home/marco/projects/spotter"},
-        {"tool_heavy.jsonl", "/home/marco/projects/spotter"},
-        {"subagent.jsonl", "/home/marco/projects/spotter"},
-        {"ae4a77f8-aedd-4bc1-888f-c94edc91af04.jsonl", "/home/USER/projects/spotter-worktrees/spotter-4te"},
-        {"ae4a77f8-aedd-4bc1-888f-c94edc91af04/subagents/agent-aac57f5.jsonl",
-         "/home/USER/projects/spotter-worktrees/spotter-4te"},
-    };
-    for (const auto& [file, cwd] : expected)
-        EXPECT_EQ(ProjectIndexer::extractCwd(*fixtures / file), cwd) << file;
+    std::vector<std::string> result;
+    for (const auto& p : projects)
+        result.push_back(p.folderName);
+    return result;
+}
+
+// Filtering reads only the folder name, the recorded directory and the status.
+const std::vector<ProjectFolder> listed{
+    {.folderName = "-Users-ana-site", .actualCwd = "/Users/ana/site", .status = ResumeStatus::ok},
+    {.folderName = "-Users-ana-gone", .actualCwd = "/Users/ana/gone", .status = ResumeStatus::targetMissing},
+    {.folderName = "-Users-ana-moved", .actualCwd = "/Users/ana/elsewhere", .status = ResumeStatus::cwdMismatch},
+    {.folderName = "-tmp-x", .actualCwd = "/tmp/x", .status = ResumeStatus::ephemeralLocation},
+    {.folderName = "-Users-ana-unknown", .status = ResumeStatus::noCwdRecorded},
+    {.folderName = "-Users-ana-Écoles", .actualCwd = "/Users/ana/Écoles", .status = ResumeStatus::ok},
+};
+
+// Why a filtered list is empty is read through its texts, in ProjectsListPresenterTest.
+TEST(ProjectFilterTest, SearchMatchesDirectoryOrFolderNameIgnoringCaseAndBlanks)
+{
+    EXPECT_EQ(names(ProjectFilter::apply(listed, " \tSITE\u00A0 ", false)),
+              std::vector<std::string>{"-Users-ana-site"});
+    EXPECT_EQ(names(ProjectFilter::apply(listed, "-users-ana-unk", false)),
+              std::vector<std::string>{"-Users-ana-unknown"});
+    EXPECT_EQ(names(ProjectFilter::apply(listed, "écoles", false)), std::vector<std::string>{"-Users-ana-Écoles"});
+    EXPECT_EQ(ProjectFilter::apply(listed, "   ", false).size(), listed.size());
+}
+
+TEST(ProjectFilterTest, ProblemsOnlyKeepsMissingAndMismatchedInOrder)
+{
+    EXPECT_EQ(names(ProjectFilter::apply(listed, "", true)),
+              (std::vector<std::string>{"-Users-ana-gone", "-Users-ana-moved"}));
+    EXPECT_EQ(names(ProjectFilter::apply(listed, "elsewhere", true)), std::vector<std::string>{"-Users-ana-moved"});
 }
 
 } // namespace

@@ -1,0 +1,122 @@
+// The text helpers: Unicode-aware blanks and character classes, paths as text, line breaks and search.
+
+#include "core/util/text/LineBreakReader.h"
+#include "core/util/text/PathText.h"
+#include "core/util/text/TextSearch.h"
+#include "core/util/text/UnicodeText.h"
+
+#include <random>
+
+#include <gtest/gtest.h>
+
+namespace threadhop {
+namespace {
+
+TEST(UnicodeTextTest, TrimBlanksTakesSpaceSeparatorsAndSplitTakesLineBreaksToo)
+{
+    EXPECT_EQ(UnicodeText::trimBlanks(" \t\u00A0\u3000SITE\u2003 "), "SITE");
+    EXPECT_EQ(UnicodeText::trimBlanks("\nx\n"), "\nx\n");
+    EXPECT_EQ(UnicodeText::trimBlanks("   "), "");
+    // Splitting at whitespace does take line breaks.
+    EXPECT_EQ(UnicodeText::splitAtWhitespace("  a\u2028b\u00A0\tc\n"), (std::vector<std::string_view>{"a", "b", "c"}));
+    EXPECT_TRUE(UnicodeText::splitAtWhitespace(" \n ").empty());
+}
+
+TEST(UnicodeTextTest, WithoutCutCharacterDropsOnlyAnIncompleteTail)
+{
+    const std::string euro = "\xE2\x82\xAC"; // three bytes
+    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab" + euro), "ab" + euro);
+    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab" + euro.substr(0, 2)), "ab");
+    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab" + euro.substr(0, 1)), "ab");
+    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab\xF0\x9F\x98"), "ab");
+    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab"), "ab");
+    EXPECT_EQ(UnicodeText::withoutCutCharacter(""), "");
+}
+
+TEST(UnicodeTextTest, CharacterClassesFollowUnicodeNotAscii)
+{
+    EXPECT_TRUE(UnicodeText::isIdentifierLike("CLAUDE_CONFIG_DIR"));
+    EXPECT_TRUE(UnicodeText::isIdentifierLike("Ünï_2"));
+    EXPECT_FALSE(UnicodeText::isIdentifierLike("A-B"));
+    EXPECT_FALSE(UnicodeText::isIdentifierLike(""));
+    EXPECT_FALSE(UnicodeText::isIdentifierLike("/x"));
+
+    // An ASCII character stands alone unless a mark fuses it with its neighbour.
+    const std::string text = "a/\u0301b\"c"; // "/" carries a combining acute accent
+    EXPECT_FALSE(UnicodeText::asciiStandsAlone(text, 1));
+    EXPECT_TRUE(UnicodeText::asciiStandsAlone(text, text.find('"')));
+    EXPECT_FALSE(UnicodeText::asciiStandsAlone("x\u200D", 0)); // zero-width joiner
+    EXPECT_FALSE(UnicodeText::asciiStandsAlone("\u0600/", 2)); // prepended concatenation mark
+    EXPECT_TRUE(UnicodeText::asciiStandsAlone("é/", 2));
+}
+
+TEST(PathTextTest, StandardizedAndLastComponentIgnoreTrailingSlash)
+{
+    EXPECT_EQ(PathText::standardized("/Users/ana/.claude/"), "/Users/ana/.claude");
+    EXPECT_EQ(PathText::standardized("/Users//ana/./x/../.claude"), "/Users/ana/.claude");
+    EXPECT_EQ(PathText::standardized("/.."), "/");
+    EXPECT_EQ(PathText::standardized("/"), "/");
+    EXPECT_EQ(PathText::standardized("a/b/../../.."), "..");
+    EXPECT_EQ(PathText::standardized(""), "");
+    // Equal folders give equal keys however they are written.
+    EXPECT_EQ(PathText::standardized("/a/b/"), PathText::standardized("/a//b/."));
+
+    // A trailing slash names no component of its own.
+    EXPECT_EQ(PathText::lastComponent("/Users/ana/site/"), "site");
+    EXPECT_EQ(PathText::lastComponent("/opt/bin/claude"), "claude");
+    EXPECT_EQ(PathText::lastComponent("claude"), "claude");
+    EXPECT_EQ(PathText::lastComponent("/"), "/");
+    EXPECT_EQ(PathText::lastComponent(""), "");
+}
+
+TEST(LineBreakReaderTest, SplitsAtEveryLineBreakAndDropsEmptyLines)
+{
+    const std::string text = "\n\na\nb\rc\r\nd\ve\ff\u0085g\u2028h\u2029i\n\n\r\n";
+    const std::vector<std::string_view> expected{"a", "b", "c", "d", "e", "f", "g", "h", "i"};
+    EXPECT_EQ(LineBreakReader::splitAll(text), expected);
+    EXPECT_EQ(LineBreakReader("").next(), std::nullopt);
+}
+
+TEST(LineBreakReaderTest, LeadBytesOfOtherCharactersAreNotBreaks)
+{
+    // U+00E9 (C3 A9), U+0080 (C2 80) and U+2027 (E2 80 A7) share lead bytes with breaks.
+    const std::string text = "\u00E9\u0080\u2027x";
+    EXPECT_EQ(LineBreakReader::splitAll(text), std::vector<std::string_view>{text});
+    EXPECT_EQ(LineBreakReader::splitAll("ends in a cut \xE2\x80"),
+              std::vector<std::string_view>{"ends in a cut \xE2\x80"});
+}
+
+TEST(TextSearchTest, AgreesWithTheStandardSearchAtEveryLengthAndAlignment)
+{
+    std::mt19937 random(11);
+    for (int round = 0; round < 20000; ++round) {
+        std::string needle;
+        const std::size_t needleLength = 1 + random() % (round % 4 == 0 ? 70 : 5);
+        for (std::size_t i = 0; i < needleLength; ++i)
+            needle += "ab/"[random() % 3];
+        std::string haystack;
+        const std::size_t length = random() % 200;
+        while (haystack.size() < length)
+            haystack += random() % 5 == 0 ? needle : std::string(1, "ab/\\u"[random() % 5]);
+        const std::size_t from = haystack.empty() ? 0 : random() % (haystack.size() + 1);
+        ASSERT_EQ(TextSearch::find(haystack, needle, from), std::string_view(haystack).find(needle, from))
+            << haystack << " / " << needle << " from " << from;
+
+        std::int64_t expected = 0;
+        for (auto at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + needle.size()))
+            ++expected;
+        ASSERT_EQ(TextSearch::count(haystack, needle), expected);
+        ASSERT_EQ(TextSearch::containsPair(haystack, '\\', '/', 'u'),
+                  haystack.find("\\/") != std::string::npos || haystack.find("\\u") != std::string::npos);
+    }
+}
+
+// Where the standard search above has no answer to compare with.
+TEST(TextSearchTest, AnEmptyNeedleIsNeverFoundAndACountStopsAtItsLimit)
+{
+    EXPECT_EQ(TextSearch::find("abc", ""), std::string_view::npos);
+    EXPECT_EQ(TextSearch::count(std::string(100, 'a'), "a", 2), 2);
+}
+
+} // namespace
+} // namespace threadhop
