@@ -55,13 +55,4 @@ std::optional<std::string_view> LineBreakReader::next()
     return std::nullopt;
 }
 
-std::vector<std::string_view> LineBreakReader::splitAll(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    LineBreakReader reader(text);
-    while (const auto line = reader.next())
-        lines.push_back(*line);
-    return lines;
-}
-
 } // namespace threadhop

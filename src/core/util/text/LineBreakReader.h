@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string_view>
-#include <vector>
 
 namespace threadhop {
 
@@ -15,9 +14,6 @@ public:
 
     /// The next non-empty line, or nothing at the end of the text.
     std::optional<std::string_view> next();
-
-    /// Every non-empty line of `text`.
-    static std::vector<std::string_view> splitAll(std::string_view text);
 
 private:
     std::string_view m_text;
