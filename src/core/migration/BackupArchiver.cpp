@@ -7,6 +7,7 @@
 #include "core/util/text/UnicodeText.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace threadhop {
 namespace {
@@ -47,6 +48,19 @@ std::string failureText(const ChildProcess::Outcome& outcome)
     return text;
 }
 
+// Runs tar; a tar that cannot even start is a failed backup too, told in the same words.
+void runTar(const std::vector<std::string>& arguments, std::string_view failurePrefix)
+{
+    ChildProcess::Outcome outcome;
+    try {
+        outcome = ChildProcess::run(tarProgram, arguments);
+    } catch (const std::system_error& error) {
+        throw MigrationError::backupFailed(std::string(failurePrefix) + error.what() + ".");
+    }
+    if (outcome.exitStatus != 0)
+        throw MigrationError::backupFailed(std::string(failurePrefix) + failureText(outcome));
+}
+
 void addLiteralNamesOption(std::vector<std::string>& arguments)
 {
 #ifndef __APPLE__
@@ -70,9 +84,7 @@ std::filesystem::path BackupArchiver::backup(const std::filesystem::path& folder
     addLiteralNamesOption(arguments);
     // The name follows "--": every project folder name begins with "-".
     arguments.insert(arguments.end(), {"-C", source.parent_path().string(), "--", name});
-    const auto outcome = ChildProcess::run(tarProgram, arguments);
-    if (outcome.exitStatus != 0)
-        throw MigrationError::backupFailed(failureText(outcome));
+    runTar(arguments, "");
     // The archive is the way back: it must be on the disk before anything it protects changes.
     DiskFlush::file(archive);
     DiskFlush::folder(archive.parent_path());
@@ -84,9 +96,7 @@ void BackupArchiver::extract(const std::filesystem::path& archive, const std::fi
     std::vector<std::string> arguments{"-xzf", archive.string()};
     addLiteralNamesOption(arguments);
     arguments.insert(arguments.end(), {"-C", into.string()});
-    const auto outcome = ChildProcess::run(tarProgram, arguments);
-    if (outcome.exitStatus != 0)
-        throw MigrationError::backupFailed("Extraction failed: " + failureText(outcome));
+    runTar(arguments, "Extraction failed: ");
 }
 
 BackupArchiver::ScopedTarProgram::ScopedTarProgram(std::filesystem::path program)
