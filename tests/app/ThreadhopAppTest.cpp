@@ -26,16 +26,14 @@
 #include <map>
 #include <memory>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
-using testing::child;
 namespace Outcomes = UpdateCheck::Outcomes;
 
-class ThreadhopAppTest : public testing::HomeTest {
+class ThreadhopAppTest : public HomeTest {
 protected:
-    const AppEnvironment::Discovery discovery = testing::FakeDiscovery::finding();
+    const AppEnvironment::Discovery discovery = FakeDiscovery::finding();
 
     static void waitForScan(ThreadhopApp& app) { testing::waitForScan(app.environment()); }
 };
@@ -92,7 +90,7 @@ TEST_F(ThreadhopAppTest, ClosingTheLastWindowQuits)
 // The support folder is made at launch; when it cannot be, the window opens all the same.
 TEST_F(ThreadhopAppTest, LaunchSurvivesAFileWhereTheSupportFolderBelongs)
 {
-    testing::writeFile(home() / ".local", "in the way");
+    writeFile(home() / ".local", "in the way");
     ThreadhopApp app(discovery, QUrl());
     app.start();
     waitForScan(app);
@@ -102,8 +100,8 @@ TEST_F(ThreadhopAppTest, LaunchSurvivesAFileWhereTheSupportFolderBelongs)
 TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
 {
     const auto projects = home() / ".claude" / "projects";
-    testing::writeFile(projects / "-w-old" / "s.jsonl", testing::cwdLine("/w/old"));
-    const std::string before = testing::readFile(projects / "-w-old" / "s.jsonl");
+    writeFile(projects / "-w-old" / "s.jsonl", cwdLine("/w/old"));
+    const std::string before = readFile(projects / "-w-old" / "s.jsonl");
     {
         struct Crash { };
         const OperationSteps::ScopedHook crash([](OperationStep step) {
@@ -125,7 +123,7 @@ TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
     EXPECT_EQ(
         alert->informativeText(),
         u"A migration of -w-old to -w-new was interrupted. Every file was put back as it was before it started."_s);
-    EXPECT_EQ(testing::readFile(projects / "-w-old" / "s.jsonl"), before);
+    EXPECT_EQ(readFile(projects / "-w-old" / "s.jsonl"), before);
     alert->accept();
 
     ThreadhopApp again(discovery, QUrl());
@@ -309,7 +307,7 @@ protected:
         action->trigger();
         EXPECT_FALSE(action->isEnabled()) << "disabled while the check runs";
         QMessageBox* dialog = nullptr;
-        EXPECT_TRUE(testing::waitUntil([&] {
+        EXPECT_TRUE(waitUntil([&] {
             dialog = app.mainWindow().findChild<QMessageBox*>(u"updateCheckDialog"_s);
             return dialog != nullptr;
         }));
@@ -355,4 +353,4 @@ TEST_F(UpdateControllerTest, EachOutcomeInPlainWordsWithALinkOnlyToANewerVersion
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -9,10 +9,9 @@
 
 #include <gtest/gtest.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
 using Row = AccountRowPresenter::Row;
 
 TEST(AccountRowPresenterTest, ASignedInAccountWithProblemsAndOneWithoutIdentityOrProjectsFolder)
@@ -71,4 +70,4 @@ TEST(ItemModelsTest, AccountListModelSkipsNeedlessResetsAndServesItsRows)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -8,11 +8,8 @@
 #include <QScrollBar>
 #include <QTest>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-using namespace Qt::StringLiterals;
-using testing::child;
 
 const HelpSection& section(const std::vector<HelpSection>& sections, const QString& id)
 {
@@ -109,4 +106,4 @@ TEST(HelpWindowTest, EscapeAndControlWCloseIt)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -5,10 +5,8 @@
 
 #include <gtest/gtest.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-using namespace Qt::StringLiterals;
 
 ProjectFolder project(std::string folderName, std::optional<std::string> cwd = std::nullopt)
 {
@@ -84,4 +82,4 @@ TEST(ProjectsListPresenterTest, ToFixBadgeAndClearButton)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

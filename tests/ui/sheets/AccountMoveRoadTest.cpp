@@ -17,18 +17,12 @@
 #include <QPointer>
 #include <QThreadPool>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
-using testing::button;
-using testing::child;
-using testing::waitUntil;
-namespace fs = std::filesystem;
-
-class AccountMoveRoadTest : public testing::HomeTest {
+class AccountMoveRoadTest : public HomeTest {
 protected:
-    std::optional<testing::TranscriptHome> fixture;
+    std::optional<TranscriptHome> fixture;
     // Accounts beside the default one; shared with the scans, which run on their own threads.
     std::shared_ptr<std::vector<ClaudeAccount>> extras = std::make_shared<std::vector<ClaudeAccount>>();
     std::unique_ptr<AppEnvironment> env;
@@ -36,11 +30,11 @@ protected:
 
     void SetUp() override
     {
-        fixture = testing::TranscriptHome::write(home());
+        fixture = TranscriptHome::write(home());
         if (!fixture)
             GTEST_SKIP() << "no fixture transcripts";
         for (const std::string id : {"claude-work", "claude-zeta"})
-            extras->push_back(testing::account(id, (home() / ("." + id)).string()));
+            extras->push_back(account(id, (home() / ("." + id)).string()));
         env = std::make_unique<AppEnvironment>(
             AppEnvironment::Discovery{.scanAccounts =
                                           [extras = extras] {
@@ -49,7 +43,7 @@ protected:
                                               return found;
                                           },
                                       .indexProjects = AppEnvironment::Discovery::standard().indexProjects});
-        testing::rescan(*env);
+        rescan(*env);
         host.show();
     }
 
@@ -80,7 +74,7 @@ protected:
 TEST_F(AccountMoveRoadTest, AForkCopiesTheConversationIntoTheFirstOtherAccountWithFreshIds)
 {
     const fs::path source = fixture->folderOf(fixture->readyCwd);
-    const std::string original = testing::readFile(source / "short.jsonl");
+    const std::string original = readFile(source / "short.jsonl");
     QPointer<AccountMoveSheet> sheet = &open(fixture->readyCwd, "short", fixture->readyCwd);
     EXPECT_EQ(sheet->targetId(), "claude-work");
     EXPECT_EQ(child<QComboBox>(*sheet, u"destinationPicker"_s)->count(), 2);
@@ -96,9 +90,9 @@ TEST_F(AccountMoveRoadTest, AForkCopiesTheConversationIntoTheFirstOtherAccountWi
     ASSERT_TRUE(history[0].newSessionId);
     const QString newId = QString::fromStdString(*history[0].newSessionId);
     const fs::path target = home() / ".claude-work" / "projects" / CwdCodec::encode(fixture->readyCwd);
-    const std::string copy = testing::readFile(target / (*history[0].newSessionId + ".jsonl"));
+    const std::string copy = readFile(target / (*history[0].newSessionId + ".jsonl"));
     EXPECT_EQ(copy.find("55604662-cf2a-4331-851a-ec234028f8ca"), std::string::npos) << "the original's id is gone";
-    EXPECT_EQ(testing::readFile(source / "short.jsonl"), original);
+    EXPECT_EQ(readFile(source / "short.jsonl"), original);
     for (const fs::path& folder : {source, target})
         EXPECT_TRUE(fs::is_regular_file(folder / "THREADHOP-MOVES.md")) << folder;
 
@@ -119,7 +113,7 @@ TEST_F(AccountMoveRoadTest, AForkCopiesTheConversationIntoTheFirstOtherAccountWi
 TEST_F(AccountMoveRoadTest, WithOnlyTheDefaultAccountThereIsNowhereToMoveTo)
 {
     extras->clear();
-    testing::rescan(*env);
+    rescan(*env);
     AccountMoveSheet& sheet = open(fixture->readyCwd, "short", fixture->readyCwd);
     EXPECT_EQ(child<QComboBox>(sheet, u"destinationPicker"_s)->count(), 0);
     EXPECT_EQ(button(sheet, u"primaryButton"_s).text(), u"Fork"_s);
@@ -129,11 +123,11 @@ TEST_F(AccountMoveRoadTest, WithOnlyTheDefaultAccountThereIsNowhereToMoveTo)
 TEST_F(AccountMoveRoadTest, ToolCallsLeftUnansweredBeforeTheEndBlockTheFork)
 {
     const fs::path transcript = fixture->folderOf(fixture->oldAppCwd) / "tool_heavy.jsonl";
-    std::string text = testing::readFile(transcript);
+    std::string text = readFile(transcript);
     const auto result = text.find("\"tool_result\"");
     const auto lineStart = text.rfind('\n', result) + 1;
     text.erase(lineStart, text.find('\n', result) + 1 - lineStart);
-    testing::writeFile(transcript, text);
+    writeFile(transcript, text);
     const auto unanswered = TranscriptAnalyzer::analyze(text).unansweredInMiddle.size();
     ASSERT_GE(unanswered, 1u);
 
@@ -156,4 +150,4 @@ TEST_F(AccountMoveRoadTest, ATranscriptDeletedBeforeTheSheetOpensShowsTheCopiers
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -18,20 +18,16 @@
 #include <map>
 #include <mutex>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
-using testing::account;
 namespace Presenter = AccountMoveSheetPresenter;
 namespace Preview = AccountMovePreviewPresenter;
-using testing::child;
-using testing::waitUntil;
 
 // Started as claude with its folder named, which the resume command must then spell out.
 const ClaudeAccount work{.id = "work", .label = "work", .alias = "work", .configDir = "/h/it's work"};
 
-class AccountMoveSheetPresenterTest : public testing::HomeTest {
+class AccountMoveSheetPresenterTest : public HomeTest {
 protected:
     const ClaudeAccount source = account("claude");
     const ProjectFolder project{.id = "claude:-a-b", .accountId = "claude", .folderName = "-a-b"};
@@ -282,23 +278,23 @@ ClaudeAccount withFolder(const std::string& id)
 // says; moves wait at their own gate and fail.
 struct FakeEngine {
     std::mutex mutex;
-    std::map<std::string, testing::DiscoveryGate> gates;
+    std::map<std::string, DiscoveryGate> gates;
     std::map<std::string, std::string> errors;
     std::atomic<int> started = 0;
     std::atomic<int> finished = 0;
-    testing::DiscoveryGate moveGate;
+    DiscoveryGate moveGate;
 
-    testing::DiscoveryGate& gate(const std::string& target)
+    DiscoveryGate& gate(const std::string& target)
     {
         std::lock_guard lock(mutex);
         return gates[target];
     }
 };
 
-class AccountMoveSheetTest : public testing::HomeTest {
+class AccountMoveSheetTest : public HomeTest {
 protected:
     std::shared_ptr<FakeEngine> fake = std::make_shared<FakeEngine>();
-    testing::FakeDiscovery discovery;
+    FakeDiscovery discovery;
     AppEnvironment env{discovery.discovery()};
     const int savedThreads = QThreadPool::globalInstance()->maxThreadCount();
     QWidget host;
@@ -310,7 +306,7 @@ protected:
         QThreadPool::globalInstance()->setMaxThreadCount(8);
         discovery.gate->openForAll();
         *discovery.accountsByCall = {{withFolder("claude"), withFolder("a"), withFolder("b"), withFolder("c")}};
-        testing::rescan(env);
+        rescan(env);
         host.show();
         AccountMoveEngine engine{.preview =
                                      [fake = fake](const AccountMoveInput& input) {
@@ -353,7 +349,7 @@ protected:
 
     QPushButton& button(const QString& name) { return testing::button(*sheet, name); }
     QComboBox& picker() { return *child<QComboBox>(*sheet, u"destinationPicker"_s); }
-    bool shows(const QString& name) { return testing::has(*sheet, name); }
+    bool shows(const QString& name) { return has(*sheet, name); }
 };
 
 TEST_F(AccountMoveSheetTest, OnlyTheOutcomeForTheDestinationChosenLastIsShown)
@@ -397,7 +393,7 @@ TEST_F(AccountMoveSheetTest, TheDestinationsFollowARescan)
 {
     finish("a", 1, 1);
     *discovery.accountsByCall = {{withFolder("claude"), withFolder("b")}};
-    testing::rescan(env);
+    rescan(env);
     ASSERT_EQ(picker().count(), 1);
     EXPECT_EQ(picker().currentIndex(), -1) << "the chosen destination is gone";
     EXPECT_EQ(child<SymbolLabel>(*sheet, u"costEstimate"_s)->text(),
@@ -425,4 +421,4 @@ TEST_F(AccountMoveSheetTest, NothingCanBeChosenOnceTheMoveStartsAndCloseRescansA
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -8,10 +8,9 @@
 
 #include <gtest/gtest.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using namespace CwdClassBreakdownPresenter;
 
@@ -120,4 +119,4 @@ TEST(CwdClassBreakdownTest, UnparsableLinesNoticeHasNoSingular)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -27,14 +27,10 @@
 #include <QToolBar>
 #include <QToolButton>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
-using testing::account;
-using testing::child;
-using testing::project;
 using Mode = QAbstractItemModelTester::FailureReportingMode;
 using Projects = std::map<std::string, std::vector<ProjectFolder>>;
 
@@ -100,24 +96,24 @@ TEST(AppStatusBarPresenterTest, VersionAndLiveState)
 
 TEST(AppStatusBarTest, ProductLinkAndItsSeparatorOnlyWithAnAddress)
 {
-    AppEnvironment env(testing::FakeDiscovery::finding());
+    AppEnvironment env(FakeDiscovery::finding());
     const AppStatusBar without(env, {u"0.1.0"_s, {}, {}});
     EXPECT_EQ(without.findChild<QLabel*>(u"productPageLink"_s), nullptr);
     EXPECT_EQ(without.findChildren<QLabel*>(u"statusSeparator"_s).size(), 1) << "only the dot before the live state";
-    EXPECT_EQ(testing::child<QLabel>(without, u"statusLiveState"_s)->text(), u"Not scanned yet"_s);
+    EXPECT_EQ(child<QLabel>(without, u"statusLiveState"_s)->text(), u"Not scanned yet"_s);
 
     const AppStatusBar with(env, {u"0.1.0"_s, u"7"_s, u"https://example.com/threadhop"_s});
-    const auto* link = testing::child<QLabel>(with, u"productPageLink"_s);
+    const auto* link = child<QLabel>(with, u"productPageLink"_s);
     ASSERT_NE(link, nullptr);
     EXPECT_TRUE(link->text().contains(u">Threadhop Home<"_s));
     EXPECT_TRUE(link->text().contains(u"href=\"https://example.com/threadhop\""_s));
     EXPECT_EQ(with.findChildren<QLabel*>(u"statusSeparator"_s).size(), 2);
-    EXPECT_EQ(testing::child<QLabel>(with, u"statusVersion"_s)->text(), u"v0.1.0 (7)"_s);
+    EXPECT_EQ(child<QLabel>(with, u"statusVersion"_s)->text(), u"v0.1.0 (7)"_s);
 }
 
-class RootViewTest : public testing::HomeTest {
+class RootViewTest : public HomeTest {
 protected:
-    testing::FakeDiscovery fake;
+    FakeDiscovery fake;
     std::unique_ptr<AppEnvironment> env;
     std::unique_ptr<RootView> window;
     std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
@@ -138,14 +134,14 @@ protected:
         *fake.accountsByCall = {std::move(accounts)};
         *fake.projects = std::move(projects);
         open(fake.discovery());
-        testing::waitForScan(*env);
+        waitForScan(*env);
     }
 
     void TearDown() override
     {
         fake.gate->openForAll();
         if (env)
-            testing::waitForScan(*env);
+            waitForScan(*env);
         testers.clear();
         window.reset();
         env.reset();
@@ -163,20 +159,19 @@ protected:
 
 TEST_F(RootViewTest, FirstShowingScansTheHomeAndFillsEveryColumn)
 {
-    testing::FixtureHome::write(home());
+    FixtureHome::write(home());
     open(AppEnvironment::Discovery::standard());
-    testing::waitForScan(*env);
+    waitForScan(*env);
 
     EXPECT_EQ(window->windowTitle(), u"Threadhop"_s);
     EXPECT_EQ(child<QAction>(*window, u"historyAction"_s)->text(), u"History"_s);
     EXPECT_EQ(rescan().text(), u"Rescan"_s);
     ASSERT_EQ(sidebarModel().rowCount(), 1);
     const QModelIndex accountRow = sidebarModel().index(0);
-    EXPECT_EQ(accountRow.data(AccountListModel::IdentityRole).toString(),
-              QString::fromUtf8(testing::FixtureHome::email));
+    EXPECT_EQ(accountRow.data(AccountListModel::IdentityRole).toString(), QString::fromUtf8(FixtureHome::email));
     EXPECT_EQ(accountRow.data(AccountListModel::ProblemsBadgeRole).toString(), u"2"_s);
     EXPECT_TRUE(list(u"accountsList"_s).selectionModel()->isRowSelected(0));
-    EXPECT_EQ(listModel().rowCount(), testing::FixtureHome::projectCount);
+    EXPECT_EQ(listModel().rowCount(), FixtureHome::projectCount);
     EXPECT_TRUE(emptyState(u"projectsEmptyState"_s).isHidden());
     EXPECT_EQ(text(u"toFixBadge"_s), u"2 to fix"_s);
     EXPECT_EQ(text(u"statusLiveState"_s), u"6 projects · scanned now"_s);
@@ -202,7 +197,7 @@ TEST_F(RootViewTest, RescanIsDisabledAndTheNoticeShownWhileScanning)
     window->historyWindow()->close();
 
     fake.gate->release(1);
-    testing::waitForScan(*env);
+    waitForScan(*env);
     EXPECT_TRUE(rescan().isEnabled());
     EXPECT_FALSE(notice.isVisible());
 }
@@ -218,11 +213,11 @@ TEST_F(RootViewTest, ShowingTheWindowAgainRescansOnlyWhileNoAccountWasFound)
     window->hide();
     window->show();
     EXPECT_TRUE(env->isScanning());
-    testing::waitForScan(*env);
+    waitForScan(*env);
 
     *fake.accountsByCall = {{account("a")}};
     rescan().trigger();
-    testing::waitForScan(*env);
+    waitForScan(*env);
     window->hide();
     window->show();
     EXPECT_FALSE(env->isScanning());
@@ -371,7 +366,7 @@ TEST_F(RootViewTest, RemembersItsFrameAndColumnsBetweenRuns)
     columns->setSizes({230, 300, frame.width() - 530});
     const QList<int> sizes = columns->sizes();
     window->close();
-    testing::waitForScan(*env);
+    waitForScan(*env);
 
     RootView again(*env);
     EXPECT_EQ(again.geometry(), frame);
@@ -386,4 +381,4 @@ TEST_F(RootViewTest, RemembersItsFrameAndColumnsBetweenRuns)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing
