@@ -40,6 +40,8 @@ protected:
 
 TEST_F(ThreadhopAppTest, ControlQuestionMarkOpensOneHelpWindowCentredOnTheMainWindow)
 {
+    // The support folder is made at launch; when it cannot be, the window opens all the same.
+    writeFile(home() / ".local", "in the way");
     ThreadhopApp app(discovery, QUrl());
     app.start();
     waitForScan(app);
@@ -87,16 +89,6 @@ TEST_F(ThreadhopAppTest, ClosingTheLastWindowQuits)
     EXPECT_TRUE(runningWithHelpAlone) << "closing the main window quit while the help window was open";
 }
 
-// The support folder is made at launch; when it cannot be, the window opens all the same.
-TEST_F(ThreadhopAppTest, LaunchSurvivesAFileWhereTheSupportFolderBelongs)
-{
-    writeFile(home() / ".local", "in the way");
-    ThreadhopApp app(discovery, QUrl());
-    app.start();
-    waitForScan(app);
-    EXPECT_TRUE(app.mainWindow().isVisible());
-}
-
 TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
 {
     const auto projects = home() / ".claude" / "projects";
@@ -140,6 +132,7 @@ TEST_F(ThreadhopAppTest, AboutNamesTheApplicationAndCheckForUpdatesComesRightAft
     auto* about = child<QAction>(bar, u"aboutAction"_s);
     auto* check = child<QAction>(bar, u"checkForUpdatesAction"_s);
     EXPECT_EQ(check->text(), u"Check for Updates…"_s);
+    EXPECT_FALSE(check->isEnabled()) << "no feed address was built in";
     const QList<QAction*> items = qobject_cast<QMenu*>(about->associatedObjects().value(0))->actions();
     EXPECT_EQ(items.indexOf(check), items.indexOf(about) + 1);
 
@@ -283,44 +276,17 @@ private:
     QTcpServer m_server;
 };
 
-class UpdateControllerTest : public ThreadhopAppTest {
-protected:
-    FeedServer server;
-
-    UpdateControllerTest()
-    {
-        const auto item = [](const QByteArray& version) {
-            return feed("<item><sparkle:version>" + version
-                        + "</sparkle:version><sparkle:shortVersionString>99.0"
-                          "</sparkle:shortVersionString><link>https://example.com/threadhop/releases</link></item>");
-        };
-        server.responses["/up-to-date.xml"] = {200, item(UpdateController::builtVersion().toUtf8())};
-        server.responses["/newer.xml"] = {200, item("999999")};
-        server.responses["/malformed.xml"] = {200, "<rss><channel><item><sparkle:version>2.0"};
-    }
-
-    /// Chooses "Check for Updates…" and returns the dialog that reports the outcome.
-    static QMessageBox* check(ThreadhopApp& app)
-    {
-        auto* action = child<QAction>(*app.mainWindow().menuBar(), u"checkForUpdatesAction"_s);
-        EXPECT_TRUE(action->isEnabled());
-        action->trigger();
-        EXPECT_FALSE(action->isEnabled()) << "disabled while the check runs";
-        QMessageBox* dialog = nullptr;
-        EXPECT_TRUE(waitUntil([&] {
-            dialog = app.mainWindow().findChild<QMessageBox*>(u"updateCheckDialog"_s);
-            return dialog != nullptr;
-        }));
-        EXPECT_TRUE(action->isEnabled()) << "enabled again once it is over";
-        return dialog;
-    }
-};
-
-TEST_F(UpdateControllerTest, EachOutcomeInPlainWordsWithALinkOnlyToANewerVersion)
+TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewerVersion)
 {
-    ThreadhopApp withoutFeed(discovery, QUrl());
-    EXPECT_FALSE(child<QAction>(*withoutFeed.mainWindow().menuBar(), u"checkForUpdatesAction"_s)->isEnabled())
-        << "no feed address was built in";
+    FeedServer server;
+    const auto item = [](const QByteArray& version) {
+        return feed("<item><sparkle:version>" + version
+                    + "</sparkle:version><sparkle:shortVersionString>99.0"
+                      "</sparkle:shortVersionString><link>https://example.com/threadhop/releases</link></item>");
+    };
+    server.responses["/up-to-date.xml"] = {200, item(UpdateController::builtVersion().toUtf8())};
+    server.responses["/newer.xml"] = {200, item("999999")};
+    server.responses["/malformed.xml"] = {200, "<rss><channel><item><sparkle:version>2.0"};
 
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
@@ -344,8 +310,14 @@ TEST_F(UpdateControllerTest, EachOutcomeInPlainWordsWithALinkOnlyToANewerVersion
     };
     for (const auto& [feed, title, explanation, link] : cases) {
         ThreadhopApp app(discovery, feed);
-        QMessageBox* dialog = check(app);
-        ASSERT_NE(dialog, nullptr);
+        auto* action = child<QAction>(*app.mainWindow().menuBar(), u"checkForUpdatesAction"_s);
+        EXPECT_TRUE(action->isEnabled());
+        action->trigger();
+        EXPECT_FALSE(action->isEnabled()) << "disabled while the check runs";
+        QMessageBox* dialog = nullptr;
+        ASSERT_TRUE(
+            waitUntil([&] { return dialog = app.mainWindow().findChild<QMessageBox*>(u"updateCheckDialog"_s); }));
+        EXPECT_TRUE(action->isEnabled()) << "enabled again once it is over";
         EXPECT_EQ(dialog->text(), title);
         EXPECT_EQ(dialog->informativeText(), explanation) << feed.toString().toStdString();
         EXPECT_EQ(dialog->findChild<QPushButton*>(u"openUpdateLinkButton"_s) != nullptr, link);
