@@ -212,7 +212,7 @@ TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickALoneOneAtOnceAndOther
     }
 
     env->scan();
-    waitForScan();
+    waitForScan(*env);
     EXPECT_EQ(markers()[1], Symbol::largecircleFillCircle) << "a rescan keeps the shown project's choice";
     select(fixture->readyCwd);
     select(fixture->lostCwd);

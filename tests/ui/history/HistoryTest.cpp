@@ -1,12 +1,11 @@
-#include "support/ui/FakeDiscovery.h"
 #include "support/ui/TranscriptHome.h"
+#include "support/ui/WindowTest.h"
 #include "theme/Theme.h"
 #include "ui/history/HistoryPresenter.h"
 #include "ui/history/HistoryRow.h"
 #include "ui/history/HistoryView.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/EmptyStateView.h"
-#include "ui/window/RootView.h"
 
 #include "core/migration/BackupArchiver.h"
 #include "core/migration/ConversationMigrator.h"
@@ -135,30 +134,15 @@ TEST(HistoryPresenterTest, ConfirmationAndAccountGoneTexts)
 
 // The history window over a temporary home: records written by the real engine, restores through
 // the window, and the ways a restore or the history file can go wrong.
-class HistoryViewTest : public HomeTest {
+class HistoryViewTest : public WindowTest {
 protected:
-    FakeDiscovery discovery;
-    std::unique_ptr<AppEnvironment> env;
-    std::unique_ptr<RootView> window;
     const fs::path projects = home() / ".claude" / "projects";
 
     void SetUp() override
     {
         writeFile(projects / "-w-old" / "s.jsonl", cwdLine("/w/old"));
         writeFile(projects / "-w-old" / "s" / "subagents" / "a.jsonl", cwdLine("/w/old"));
-        discovery.gate->openForAll();
-        *discovery.accountsByCall = {{account("claude")}};
-        env = std::make_unique<AppEnvironment>(discovery.discovery());
-        window = std::make_unique<RootView>(*env);
-        window->show();
-        waitForScan(*env);
-    }
-
-    void TearDown() override
-    {
-        waitForScan(*env);
-        window.reset();
-        env.reset();
+        openScanned({account("claude")});
     }
 
     MigrationRecord migrate() const
@@ -251,7 +235,7 @@ TEST_F(HistoryViewTest, AnAccountNotOnThisComputerAndOneThatGoesWhileConfirming)
 
     restoreButton(*shown[1])->click();
     auto* confirmation = child<QMessageBox>(view, u"restoreConfirmation"_s);
-    *discovery.accountsByCall = {{}};
+    *fake.accountsByCall = {{}};
     rescan(*env);
     button(*confirmation, u"confirmRestoreButton"_s).click();
     ASSERT_NE(failure(view), nullptr);

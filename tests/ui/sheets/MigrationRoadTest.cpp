@@ -88,7 +88,7 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectOffTheGuiThreadWhileTheWind
     button(*sheet, u"closeButton"_s).click();
     EXPECT_TRUE(env->isScanning()) << "Close starts a rescan";
     ASSERT_TRUE(waitUntil([&] { return sheet.isNull(); }));
-    waitForScan();
+    waitForScan(*env);
     const std::string newFolderName = newFolder.filename().string();
     EXPECT_TRUE(find<EmptyStateView>(u"detailPlaceholder"_s)->isVisible())
         << "the renamed project has a new id, and the scan leaves the selection alone";

@@ -1,7 +1,7 @@
 // The main window: where it goes, its status bar, and its columns over the test's discovery.
 #include "ui/window/RootView.h"
-#include "support/ui/FakeDiscovery.h"
 #include "support/ui/TranscriptHome.h"
+#include "support/ui/WindowTest.h"
 #include "ui/accounts/AccountListModel.h"
 #include "ui/accounts/AccountsSidebar.h"
 #include "ui/history/HistoryView.h"
@@ -12,7 +12,6 @@
 #include "ui/window/AppStatusBarPresenter.h"
 #include "ui/window/WindowPlacement.h"
 
-#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -31,8 +30,6 @@ namespace threadhop::testing {
 namespace {
 
 using namespace std::chrono_literals;
-using Mode = QAbstractItemModelTester::FailureReportingMode;
-using Projects = std::map<std::string, std::vector<ProjectFolder>>;
 
 constexpr QSize ideal{1180, 720};
 constexpr QSize minimum{900, 560};
@@ -111,44 +108,8 @@ TEST(AppStatusBarTest, ProductLinkAndItsSeparatorOnlyWithAnAddress)
     EXPECT_EQ(child<QLabel>(with, u"statusVersion"_s)->text(), u"v0.1.0 (7)"_s);
 }
 
-class RootViewTest : public HomeTest {
+class RootViewTest : public WindowTest {
 protected:
-    FakeDiscovery fake;
-    std::unique_ptr<AppEnvironment> env;
-    std::unique_ptr<RootView> window;
-    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
-
-    void open(AppEnvironment::Discovery discovery)
-    {
-        env = std::make_unique<AppEnvironment>(std::move(discovery));
-        window = std::make_unique<RootView>(*env);
-        testers.push_back(std::make_unique<QAbstractItemModelTester>(&sidebarModel(), Mode::Warning));
-        testers.push_back(std::make_unique<QAbstractItemModelTester>(&listModel(), Mode::Warning));
-        window->show();
-    }
-
-    /// Opens the window over scans that go through at once, and waits for the first.
-    void openScanned(std::vector<ClaudeAccount> accounts = {}, Projects projects = {})
-    {
-        fake.gate->openForAll();
-        *fake.accountsByCall = {std::move(accounts)};
-        *fake.projects = std::move(projects);
-        open(fake.discovery());
-        waitForScan(*env);
-    }
-
-    void TearDown() override
-    {
-        fake.gate->openForAll();
-        if (env)
-            waitForScan(*env);
-        testers.clear();
-        window.reset();
-        env.reset();
-    }
-
-    AccountListModel& sidebarModel() { return child<AccountsSidebar>(*window, u"accountsSidebar"_s)->model(); }
-    ProjectListModel& listModel() { return child<ProjectsListView>(*window, u"projectsListView"_s)->model(); }
     QListView& list(const QString& name) { return *child<QListView>(*window, name); }
     QAction& rescan() { return *child<QAction>(*window, u"rescanAction"_s); }
     EmptyStateView& emptyState(const QString& name) { return *child<EmptyStateView>(*window, name); }
