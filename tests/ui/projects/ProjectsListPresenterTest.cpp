@@ -72,13 +72,10 @@ TEST(ProjectsListPresenterTest, EmptyStatesInTheirOrderOfPrecedence)
     }
 }
 
-TEST(ProjectsListPresenterTest, ToFixBadgeAndClearButton)
+TEST(ProjectsListPresenterTest, ToFixBadge)
 {
     EXPECT_EQ(ProjectsListPresenter::toFixBadge(0), std::nullopt);
     EXPECT_EQ(ProjectsListPresenter::toFixBadge(1), u"1 to fix"_s);
-    EXPECT_EQ(ProjectsListPresenter::toFixBadge(1234), u"1234 to fix"_s);
-    EXPECT_FALSE(ProjectsListPresenter::showsClearButton(""));
-    EXPECT_TRUE(ProjectsListPresenter::showsClearButton("  "));
 }
 
 } // namespace
