@@ -5,6 +5,7 @@
 #include "app/UpdateCheck.h"
 #include "app/UpdateController.h"
 #include "app/VersionNumber.h"
+#include "support/MigrationTest.h"
 #include "support/ui/FakeDiscovery.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/window/RootView.h"
@@ -31,7 +32,7 @@ namespace {
 
 namespace Outcomes = UpdateCheck::Outcomes;
 
-class ThreadhopAppTest : public HomeTest {
+class ThreadhopAppTest : public MigrationTest {
 protected:
     const AppEnvironment::Discovery discovery = FakeDiscovery::finding();
 
@@ -91,22 +92,15 @@ TEST_F(ThreadhopAppTest, ClosingTheLastWindowQuits)
 
 TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
 {
-    const auto projects = home() / ".claude" / "projects";
-    writeFile(projects / "-w-old" / "s.jsonl", cwdLine("/w/old"));
-    const std::string before = readFile(projects / "-w-old" / "s.jsonl");
+    oldProject();
+    const auto before = snapshot(projects());
     {
         struct Crash { };
         const OperationSteps::ScopedHook crash([](OperationStep step) {
             if (step == OperationStep::moved)
                 throw Crash{};
         });
-        const ConversationMigrator::Input input{.accountId = "claude",
-                                                .projectsRoot = projects,
-                                                .oldFolderName = "-w-old",
-                                                .oldCwd = "/w/old",
-                                                .newCwd = "/w/new",
-                                                .allowPopulatedDestination = true};
-        EXPECT_THROW(ConversationMigrator::migrate(input, "20240501-093000"), Crash);
+        EXPECT_THROW(ConversationMigrator::migrate(input(), stamp), Crash);
     }
     ThreadhopApp app(discovery, QUrl());
     app.start();
@@ -115,7 +109,7 @@ TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
     EXPECT_EQ(
         alert->informativeText(),
         u"A migration of -w-old to -w-new was interrupted. Every file was put back as it was before it started."_s);
-    EXPECT_EQ(readFile(projects / "-w-old" / "s.jsonl"), before);
+    EXPECT_EQ(snapshot(projects()), before);
     alert->accept();
 
     ThreadhopApp again(discovery, QUrl());

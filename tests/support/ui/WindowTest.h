@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeDiscovery.h"
+#include "support/MigrationTest.h"
 
 #include "ui/accounts/AccountListModel.h"
 #include "ui/accounts/AccountsSidebar.h"
@@ -18,8 +19,8 @@
 namespace threadhop::testing {
 
 /// The main window over the test's discovery, with the models of its two lists under the item
-/// model tester.
-class WindowTest : public HomeTest {
+/// model tester, in a home where migrations are made as in the engine's tests.
+class WindowTest : public MigrationTest {
 protected:
     FakeDiscovery fake;
     std::unique_ptr<AppEnvironment> env;

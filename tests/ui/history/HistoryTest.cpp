@@ -136,25 +136,13 @@ TEST(HistoryPresenterTest, ConfirmationAndAccountGoneTexts)
 // the window, and the ways a restore or the history file can go wrong.
 class HistoryViewTest : public WindowTest {
 protected:
-    const fs::path projects = home() / ".claude" / "projects";
-
     void SetUp() override
     {
-        writeFile(projects / "-w-old" / "s.jsonl", cwdLine("/w/old"));
-        writeFile(projects / "-w-old" / "s" / "subagents" / "a.jsonl", cwdLine("/w/old"));
+        oldProject();
         openScanned({account("claude")});
     }
 
-    MigrationRecord migrate() const
-    {
-        return ConversationMigrator::migrate({.accountId = "claude",
-                                              .projectsRoot = projects,
-                                              .oldFolderName = "-w-old",
-                                              .oldCwd = "/w/old",
-                                              .newCwd = "/w/new",
-                                              .allowPopulatedDestination = true},
-                                             "20240501-093000");
-    }
+    MigrationRecord migrate() const { return ConversationMigrator::migrate(input(), stamp); }
 
     HistoryView& openHistory()
     {
@@ -190,24 +178,24 @@ protected:
 
 TEST_F(HistoryViewTest, RestoringAMigrationPutsTheFolderBackByteForByteAndRescans)
 {
-    const auto before = snapshot(projects / "-w-old");
+    const auto before = snapshot(projects() / "-w-old");
     const MigrationRecord migration = migrate();
-    ASSERT_FALSE(fs::exists(projects / "-w-old"));
+    ASSERT_FALSE(fs::exists(projects() / "-w-old"));
 
     HistoryView& view = openHistory();
     ASSERT_EQ(rows(view).size(), 1);
     HistoryRow& row = *rows(view).front();
     EXPECT_EQ(child<ElidedLabel>(row, u"recordOldPath"_s)->fullText(), u"/w/old"_s);
-    EXPECT_EQ(child<QLabel>(row, u"recordCounts"_s)->text(), u"2 files · 2 references"_s);
+    EXPECT_EQ(child<QLabel>(row, u"recordCounts"_s)->text(), u"3 files · 3 references"_s);
 
     const QMessageBox& asked = restore(view, row, u"cancelRestoreButton"_s);
     EXPECT_EQ(asked.informativeText(), HistoryPresenter::confirmationMessage(migration));
-    EXPECT_TRUE(fs::exists(projects / "-w-new")) << "Cancel changes nothing";
+    EXPECT_TRUE(fs::exists(projects() / "-w-new")) << "Cancel changes nothing";
 
     restore(view, *rows(view).front());
     EXPECT_EQ(failure(view), nullptr);
-    EXPECT_EQ(snapshot(projects / "-w-old"), before);
-    EXPECT_FALSE(fs::exists(projects / "-w-new"));
+    EXPECT_EQ(snapshot(projects() / "-w-old"), before);
+    EXPECT_FALSE(fs::exists(projects() / "-w-new"));
     EXPECT_TRUE(env->isScanning()) << "a completed restore starts a rescan";
 
     const auto shown = rows(view);
@@ -221,8 +209,7 @@ TEST_F(HistoryViewTest, RestoringAMigrationPutsTheFolderBackByteForByteAndRescan
 
 TEST_F(HistoryViewTest, AnAccountNotOnThisComputerAndOneThatGoesWhileConfirming)
 {
-    migrate();
-    MigrationRecord elsewhere = MigrationAudit::records().front();
+    MigrationRecord elsewhere = migrate();
     elsewhere.id = Uuid::random();
     elsewhere.accountId = "elsewhere";
     MigrationAudit::append(elsewhere);
@@ -241,7 +228,7 @@ TEST_F(HistoryViewTest, AnAccountNotOnThisComputerAndOneThatGoesWhileConfirming)
     ASSERT_NE(failure(view), nullptr);
     EXPECT_EQ(failure(view)->text(), u"Restore failed"_s);
     EXPECT_EQ(failure(view)->informativeText(), u"Account claude no longer exists."_s);
-    EXPECT_TRUE(fs::exists(projects / "-w-new"));
+    EXPECT_TRUE(fs::exists(projects() / "-w-new"));
     EXPECT_FALSE(env->isScanning());
 }
 
@@ -263,7 +250,7 @@ TEST_F(HistoryViewTest, AFailedRestoreShowsTheEnginesWordsAndChangesNothing)
     writeFile(home() / "tar", "#!/bin/sh\necho 'tar: the disk is on fire' >&2\nexit 2\n");
     fs::permissions(home() / "tar", fs::perms::owner_all);
     const BackupArchiver::ScopedTarProgram brokenTar(home() / "tar");
-    const auto before = snapshot(projects);
+    const auto before = snapshot(projects());
     const std::string history = readFile(MigrationAudit::historyFile());
 
     HistoryView& view = openHistory();
@@ -275,7 +262,7 @@ TEST_F(HistoryViewTest, AFailedRestoreShowsTheEnginesWordsAndChangesNothing)
     EXPECT_FALSE(env->isScanning()) << "no rescan after a failure";
     ASSERT_EQ(rows(view).size(), 1);
     EXPECT_NE(restoreButton(*rows(view).front()), nullptr) << "the list is as it was";
-    EXPECT_EQ(snapshot(projects), before);
+    EXPECT_EQ(snapshot(projects()), before);
     EXPECT_EQ(readFile(MigrationAudit::historyFile()), history);
 
     button(*alert, u"restoreFailedOkButton"_s).click();
