@@ -82,10 +82,7 @@ TEST_F(ThreadhopAppTest, ClosingTheLastWindowQuits)
             app.helpWindow()->close();
         });
     });
-    QTimer safety;
-    safety.setSingleShot(true);
-    QObject::connect(&safety, &QTimer::timeout, &app, [] { QCoreApplication::exit(2); });
-    safety.start(5000);
+    QTimer::singleShot(5000, &app, [] { QCoreApplication::exit(2); });
     EXPECT_EQ(QApplication::exec(), 0) << "the application did not quit";
     EXPECT_TRUE(runningWithHelpAlone) << "closing the main window quit while the help window was open";
 }

@@ -1,4 +1,3 @@
-#include "support/ui/TranscriptHome.h"
 #include "support/ui/WindowTest.h"
 #include "theme/Theme.h"
 #include "ui/history/HistoryPresenter.h"
