@@ -75,9 +75,7 @@ TEST(MigrationSheetPresenterTest, PrimaryButtonTitleAndWhetherItCanBePressed)
         {false, preview(true, 1, 1), true, u"Move in"_s, true},
         {true, preview(true, 1, 1), true, u"Run dry run"_s, true},
         {false, blocked, true, u"Move in"_s, false},
-        {true, blocked, true, u"Run dry run"_s, false},
         {false, std::nullopt, false, u"Migrate"_s, false},
-        {false, preview(false, 1), false, u"Migrate"_s, false},
     };
     for (const auto& [dryRun, input, hasAccount, title, enabled] : cases) {
         EXPECT_EQ(Presenter::migrateButtonTitle(dryRun, input), title);
