@@ -28,7 +28,7 @@ protected:
         fixture = TranscriptHome::write(home());
         if (!fixture)
             GTEST_SKIP() << "no fixture transcripts";
-        open(AppEnvironment::Discovery::standard());
+        open(discovery());
         detail().setFolderChooser([this](const QString& prompt, const QString& message, QWidget*) {
             asked.emplace_back(prompt, message);
             return answer;
@@ -36,6 +36,8 @@ protected:
         window->resize(1180, 720);
         waitForScan(*env);
     }
+
+    virtual AppEnvironment::Discovery discovery() const { return AppEnvironment::Discovery::standard(); }
 
     ProjectDetailView& detail() { return *child<ProjectDetailView>(*window, u"projectDetailView"_s); }
     MigrationSheet* sheet() { return detail().migrationSheet(); }

@@ -1,7 +1,6 @@
 // The account-move road: real transcripts, the real engine, and an account beside the default one
 // that discovery alone would never return.
-#include "support/ui/FakeDiscovery.h"
-#include "support/ui/TranscriptHome.h"
+#include "support/ui/TranscriptWindowTest.h"
 #include "ui/sheets/AccountMoveSheet.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"
@@ -15,54 +14,43 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
-#include <QThreadPool>
 
 namespace threadhop::testing {
 namespace {
 
-class AccountMoveRoadTest : public HomeTest {
+class AccountMoveRoadTest : public TranscriptWindowTest {
 protected:
-    std::optional<TranscriptHome> fixture;
     // Accounts beside the default one; shared with the scans, which run on their own threads.
     std::shared_ptr<std::vector<ClaudeAccount>> extras = std::make_shared<std::vector<ClaudeAccount>>();
-    std::unique_ptr<AppEnvironment> env;
-    QWidget host;
 
     void SetUp() override
     {
-        fixture = TranscriptHome::write(home());
-        if (!fixture)
-            GTEST_SKIP() << "no fixture transcripts";
         for (const std::string id : {"claude-work", "claude-zeta"})
             extras->push_back(account(id, (home() / ("." + id)).string()));
-        env = std::make_unique<AppEnvironment>(
-            AppEnvironment::Discovery{.scanAccounts =
-                                          [extras = extras] {
-                                              auto found = AccountScanner::scan();
-                                              found.insert(found.end(), extras->begin(), extras->end());
-                                              return found;
-                                          },
-                                      .indexProjects = AppEnvironment::Discovery::standard().indexProjects});
-        rescan(*env);
-        host.show();
+        TranscriptWindowTest::SetUp();
     }
 
-    // Engine jobs read the temporary home, which goes with the test.
-    void TearDown() override { QThreadPool::globalInstance()->waitForDone(); }
+    AppEnvironment::Discovery discovery() const override
+    {
+        return {.scanAccounts =
+                    [extras = extras] {
+                        auto found = AccountScanner::scan();
+                        found.insert(found.end(), extras->begin(), extras->end());
+                        return found;
+                    },
+                .indexProjects = AppEnvironment::Discovery::standard().indexProjects};
+    }
 
     /// The sheet for a conversation of the project folder of `folderCwd`, started in `launchCwd`,
     /// once its first preview has arrived where there is a destination.
-    AccountMoveSheet& open(const std::string& folderCwd, const std::string& sessionId, const std::string& launchCwd)
+    AccountMoveSheet& openSheet(const std::string& folderCwd, const std::string& sessionId,
+                                const std::string& launchCwd)
     {
-        const auto& projects = env->projects("claude");
-        const auto project = std::find_if(projects.begin(), projects.end(), [&](const ProjectFolder& each) {
-            return each.folderName == CwdCodec::encode(folderCwd);
-        });
-        if (project == projects.end())
-            throw std::logic_error("no project folder for " + folderCwd);
+        select(folderCwd);
+        const ProjectFolder project = env->selectedProject().value();
         auto* sheet =
-            new AccountMoveSheet(*env, env->accounts().front(), *project, {.id = sessionId, .userMessageCount = 3},
-                                 launchCwd, AccountMoveEngine::standard(), &host);
+            new AccountMoveSheet(*env, env->accounts().front(), project, {.id = sessionId, .userMessageCount = 3},
+                                 launchCwd, AccountMoveEngine::standard(), window.get());
         sheet->open();
         if (env->accounts().size() > 1) {
             EXPECT_TRUE(waitUntil([&] { return sheet->preview() || sheet->previewError(); }, 60'000));
@@ -75,7 +63,7 @@ TEST_F(AccountMoveRoadTest, AForkCopiesTheConversationIntoTheFirstOtherAccountWi
 {
     const fs::path source = fixture->folderOf(fixture->readyCwd);
     const std::string original = readFile(source / "short.jsonl");
-    QPointer<AccountMoveSheet> sheet = &open(fixture->readyCwd, "short", fixture->readyCwd);
+    QPointer<AccountMoveSheet> sheet = &openSheet(fixture->readyCwd, "short", fixture->readyCwd);
     EXPECT_EQ(sheet->targetId(), "claude-work");
     EXPECT_EQ(child<QComboBox>(*sheet, u"destinationPicker"_s)->count(), 2);
     EXPECT_TRUE(child<SymbolLabel>(*sheet, u"costEstimate"_s)->text().endsWith(u" tokens** on claude-work"_s));
@@ -114,7 +102,7 @@ TEST_F(AccountMoveRoadTest, WithOnlyTheDefaultAccountThereIsNowhereToMoveTo)
 {
     extras->clear();
     rescan(*env);
-    AccountMoveSheet& sheet = open(fixture->readyCwd, "short", fixture->readyCwd);
+    AccountMoveSheet& sheet = openSheet(fixture->readyCwd, "short", fixture->readyCwd);
     EXPECT_EQ(child<QComboBox>(sheet, u"destinationPicker"_s)->count(), 0);
     EXPECT_EQ(button(sheet, u"primaryButton"_s).text(), u"Fork"_s);
     EXPECT_FALSE(button(sheet, u"primaryButton"_s).isEnabled());
@@ -131,7 +119,7 @@ TEST_F(AccountMoveRoadTest, ToolCallsLeftUnansweredBeforeTheEndBlockTheFork)
     const auto unanswered = TranscriptAnalyzer::analyze(text).unansweredInMiddle.size();
     ASSERT_GE(unanswered, 1u);
 
-    AccountMoveSheet& sheet = open(fixture->oldAppCwd, "tool_heavy", fixture->renamedAppCwd);
+    AccountMoveSheet& sheet = openSheet(fixture->oldAppCwd, "tool_heavy", fixture->renamedAppCwd);
     EXPECT_EQ(
         child<SymbolLabel>(sheet, u"warning5"_s)->text(),
         QString::number(unanswered)
@@ -143,7 +131,7 @@ TEST_F(AccountMoveRoadTest, ATranscriptDeletedBeforeTheSheetOpensShowsTheCopiers
 {
     const fs::path folder = fixture->folderOf(fixture->readyCwd);
     fs::remove(folder / "short.jsonl");
-    AccountMoveSheet& sheet = open(fixture->readyCwd, "short", fixture->readyCwd);
+    AccountMoveSheet& sheet = openSheet(fixture->readyCwd, "short", fixture->readyCwd);
     EXPECT_EQ(child<SymbolLabel>(sheet, u"previewErrorLabel"_s)->text(),
               QString::fromUtf8(SessionCopier::CopyError::transcriptMissing((folder / "short.jsonl").string()).what()));
     EXPECT_FALSE(button(sheet, u"primaryButton"_s).isEnabled());
