@@ -5,6 +5,7 @@
 #include "app/UpdateCheck.h"
 #include "app/UpdateController.h"
 #include "app/VersionNumber.h"
+#include "support/MigrationTest.h"
 #include "support/ui/FakeDiscovery.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/window/RootView.h"
@@ -26,22 +27,22 @@
 #include <map>
 #include <memory>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
-using testing::child;
 namespace Outcomes = UpdateCheck::Outcomes;
 
-class ThreadhopAppTest : public testing::HomeTest {
+class ThreadhopAppTest : public MigrationTest {
 protected:
-    const AppEnvironment::Discovery discovery = testing::FakeDiscovery::finding();
+    const AppEnvironment::Discovery discovery = FakeDiscovery::finding();
 
     static void waitForScan(ThreadhopApp& app) { testing::waitForScan(app.environment()); }
 };
 
 TEST_F(ThreadhopAppTest, ControlQuestionMarkOpensOneHelpWindowCentredOnTheMainWindow)
 {
+    // The support folder is made at launch; when it cannot be, the window opens all the same.
+    writeFile(home() / ".local", "in the way");
     ThreadhopApp app(discovery, QUrl());
     app.start();
     waitForScan(app);
@@ -81,42 +82,22 @@ TEST_F(ThreadhopAppTest, ClosingTheLastWindowQuits)
             app.helpWindow()->close();
         });
     });
-    QTimer safety;
-    safety.setSingleShot(true);
-    QObject::connect(&safety, &QTimer::timeout, &app, [] { QCoreApplication::exit(2); });
-    safety.start(5000);
+    QTimer::singleShot(5000, &app, [] { QCoreApplication::exit(2); });
     EXPECT_EQ(QApplication::exec(), 0) << "the application did not quit";
     EXPECT_TRUE(runningWithHelpAlone) << "closing the main window quit while the help window was open";
 }
 
-// The support folder is made at launch; when it cannot be, the window opens all the same.
-TEST_F(ThreadhopAppTest, LaunchSurvivesAFileWhereTheSupportFolderBelongs)
-{
-    testing::writeFile(home() / ".local", "in the way");
-    ThreadhopApp app(discovery, QUrl());
-    app.start();
-    waitForScan(app);
-    EXPECT_TRUE(app.mainWindow().isVisible());
-}
-
 TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
 {
-    const auto projects = home() / ".claude" / "projects";
-    testing::writeFile(projects / "-w-old" / "s.jsonl", testing::cwdLine("/w/old"));
-    const std::string before = testing::readFile(projects / "-w-old" / "s.jsonl");
+    oldProject();
+    const auto before = snapshot(projects());
     {
         struct Crash { };
         const OperationSteps::ScopedHook crash([](OperationStep step) {
             if (step == OperationStep::moved)
                 throw Crash{};
         });
-        const ConversationMigrator::Input input{.accountId = "claude",
-                                                .projectsRoot = projects,
-                                                .oldFolderName = "-w-old",
-                                                .oldCwd = "/w/old",
-                                                .newCwd = "/w/new",
-                                                .allowPopulatedDestination = true};
-        EXPECT_THROW(ConversationMigrator::migrate(input, "20240501-093000"), Crash);
+        EXPECT_THROW(ConversationMigrator::migrate(input(), stamp), Crash);
     }
     ThreadhopApp app(discovery, QUrl());
     app.start();
@@ -125,7 +106,7 @@ TEST_F(ThreadhopAppTest, AnInterruptedMigrationIsPutRightAndToldOnceAtStart)
     EXPECT_EQ(
         alert->informativeText(),
         u"A migration of -w-old to -w-new was interrupted. Every file was put back as it was before it started."_s);
-    EXPECT_EQ(testing::readFile(projects / "-w-old" / "s.jsonl"), before);
+    EXPECT_EQ(snapshot(projects()), before);
     alert->accept();
 
     ThreadhopApp again(discovery, QUrl());
@@ -142,6 +123,7 @@ TEST_F(ThreadhopAppTest, AboutNamesTheApplicationAndCheckForUpdatesComesRightAft
     auto* about = child<QAction>(bar, u"aboutAction"_s);
     auto* check = child<QAction>(bar, u"checkForUpdatesAction"_s);
     EXPECT_EQ(check->text(), u"Check for Updates…"_s);
+    EXPECT_FALSE(check->isEnabled()) << "no feed address was built in";
     const QList<QAction*> items = qobject_cast<QMenu*>(about->associatedObjects().value(0))->actions();
     EXPECT_EQ(items.indexOf(check), items.indexOf(about) + 1);
 
@@ -285,44 +267,17 @@ private:
     QTcpServer m_server;
 };
 
-class UpdateControllerTest : public ThreadhopAppTest {
-protected:
-    FeedServer server;
-
-    UpdateControllerTest()
-    {
-        const auto item = [](const QByteArray& version) {
-            return feed("<item><sparkle:version>" + version
-                        + "</sparkle:version><sparkle:shortVersionString>99.0"
-                          "</sparkle:shortVersionString><link>https://example.com/threadhop/releases</link></item>");
-        };
-        server.responses["/up-to-date.xml"] = {200, item(UpdateController::builtVersion().toUtf8())};
-        server.responses["/newer.xml"] = {200, item("999999")};
-        server.responses["/malformed.xml"] = {200, "<rss><channel><item><sparkle:version>2.0"};
-    }
-
-    /// Chooses "Check for Updates…" and returns the dialog that reports the outcome.
-    static QMessageBox* check(ThreadhopApp& app)
-    {
-        auto* action = child<QAction>(*app.mainWindow().menuBar(), u"checkForUpdatesAction"_s);
-        EXPECT_TRUE(action->isEnabled());
-        action->trigger();
-        EXPECT_FALSE(action->isEnabled()) << "disabled while the check runs";
-        QMessageBox* dialog = nullptr;
-        EXPECT_TRUE(testing::waitUntil([&] {
-            dialog = app.mainWindow().findChild<QMessageBox*>(u"updateCheckDialog"_s);
-            return dialog != nullptr;
-        }));
-        EXPECT_TRUE(action->isEnabled()) << "enabled again once it is over";
-        return dialog;
-    }
-};
-
-TEST_F(UpdateControllerTest, EachOutcomeInPlainWordsWithALinkOnlyToANewerVersion)
+TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewerVersion)
 {
-    ThreadhopApp withoutFeed(discovery, QUrl());
-    EXPECT_FALSE(child<QAction>(*withoutFeed.mainWindow().menuBar(), u"checkForUpdatesAction"_s)->isEnabled())
-        << "no feed address was built in";
+    FeedServer server;
+    const auto item = [](const QByteArray& version) {
+        return feed("<item><sparkle:version>" + version
+                    + "</sparkle:version><sparkle:shortVersionString>99.0"
+                      "</sparkle:shortVersionString><link>https://example.com/threadhop/releases</link></item>");
+    };
+    server.responses["/up-to-date.xml"] = {200, item(UpdateController::builtVersion().toUtf8())};
+    server.responses["/newer.xml"] = {200, item("999999")};
+    server.responses["/malformed.xml"] = {200, "<rss><channel><item><sparkle:version>2.0"};
 
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
@@ -346,8 +301,14 @@ TEST_F(UpdateControllerTest, EachOutcomeInPlainWordsWithALinkOnlyToANewerVersion
     };
     for (const auto& [feed, title, explanation, link] : cases) {
         ThreadhopApp app(discovery, feed);
-        QMessageBox* dialog = check(app);
-        ASSERT_NE(dialog, nullptr);
+        auto* action = child<QAction>(*app.mainWindow().menuBar(), u"checkForUpdatesAction"_s);
+        EXPECT_TRUE(action->isEnabled());
+        action->trigger();
+        EXPECT_FALSE(action->isEnabled()) << "disabled while the check runs";
+        QMessageBox* dialog = nullptr;
+        ASSERT_TRUE(
+            waitUntil([&] { return dialog = app.mainWindow().findChild<QMessageBox*>(u"updateCheckDialog"_s); }));
+        EXPECT_TRUE(action->isEnabled()) << "enabled again once it is over";
         EXPECT_EQ(dialog->text(), title);
         EXPECT_EQ(dialog->informativeText(), explanation) << feed.toString().toStdString();
         EXPECT_EQ(dialog->findChild<QPushButton*>(u"openUpdateLinkButton"_s) != nullptr, link);
@@ -355,4 +316,4 @@ TEST_F(UpdateControllerTest, EachOutcomeInPlainWordsWithALinkOnlyToANewerVersion
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

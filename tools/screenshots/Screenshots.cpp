@@ -1,9 +1,9 @@
 // Renders the windows over a made-up home into PNG files for a reviewer to look at
 // (make screenshots); the files land in <build>/screenshots/. Not a test: nothing here is checked.
+#include "FixtureHome.h"
 #include "ScreenshotTest.h"
 #include "app/ThreadhopApp.h"
 #include "support/ui/DiscoveryGate.h"
-#include "support/ui/FixtureHome.h"
 #include "support/ui/TranscriptHome.h"
 #include "support/ui/UiTest.h"
 #include "ui/detail/ProjectDetailView.h"

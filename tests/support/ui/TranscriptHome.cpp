@@ -67,14 +67,4 @@ fs::path TranscriptHome::folderOf(const std::string& cwd) const
     return projects() / CwdCodec::encode(cwd);
 }
 
-std::map<fs::path, std::string> snapshot(const fs::path& folder)
-{
-    std::map<fs::path, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file())
-            files[entry.path()] = readFile(entry.path());
-    }
-    return files;
-}
-
 } // namespace threadhop::testing

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -29,8 +28,5 @@ struct TranscriptHome {
     /// The project folder for a working directory.
     std::filesystem::path folderOf(const std::string& cwd) const;
 };
-
-/// Every regular file below `folder` with its bytes.
-std::map<std::filesystem::path, std::string> snapshot(const std::filesystem::path& folder);
 
 } // namespace threadhop::testing

@@ -1,21 +1,15 @@
 #pragma once
 
-#include "FakeDiscovery.h"
 #include "TranscriptHome.h"
+#include "WindowTest.h"
 
 #include "ui/detail/ProjectDetailView.h"
-#include "ui/projects/ProjectListModel.h"
-#include "ui/projects/ProjectsListView.h"
 #include "ui/sheets/MigrationSheet.h"
-#include "ui/state/AppEnvironment.h"
-#include "ui/window/RootView.h"
 
 #include "core/encoding/CwdCodec.h"
 
 #include <QListView>
-#include <QThreadPool>
 
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -23,11 +17,9 @@ namespace threadhop::testing {
 
 /// The main window over a home of real transcripts (skipped where they are missing), scanned, with
 /// the folder dialog answered by the test: `answer` is what it returns, `asked` what it was asked.
-class TranscriptWindowTest : public HomeTest {
+class TranscriptWindowTest : public WindowTest {
 protected:
     std::optional<TranscriptHome> fixture;
-    std::unique_ptr<AppEnvironment> env;
-    std::unique_ptr<RootView> window;
     std::optional<QString> answer;
     std::vector<std::pair<QString, QString>> asked; ///< prompt and message of each question
 
@@ -36,34 +28,18 @@ protected:
         fixture = TranscriptHome::write(home());
         if (!fixture)
             GTEST_SKIP() << "no fixture transcripts";
-        env = std::make_unique<AppEnvironment>();
-        window = std::make_unique<RootView>(*env);
+        open(discovery());
         detail().setFolderChooser([this](const QString& prompt, const QString& message, QWidget*) {
             asked.emplace_back(prompt, message);
             return answer;
         });
         window->resize(1180, 720);
-        window->show();
-        waitForScan();
+        waitForScan(*env);
     }
 
-    void TearDown() override
-    {
-        if (env)
-            waitForScan();
-        // Engine jobs read the temporary home, which goes with the test.
-        QThreadPool::globalInstance()->waitForDone();
-        window.reset();
-        env.reset();
-    }
+    virtual AppEnvironment::Discovery discovery() const { return AppEnvironment::Discovery::standard(); }
 
-    void waitForScan() { testing::waitForScan(*env); }
-
-    ProjectDetailView& detail() { return *child<ProjectDetailView>(*window, QStringLiteral("projectDetailView")); }
-    ProjectListModel& listModel()
-    {
-        return child<ProjectsListView>(*window, QStringLiteral("projectsListView"))->model();
-    }
+    ProjectDetailView& detail() { return *child<ProjectDetailView>(*window, u"projectDetailView"_s); }
     MigrationSheet* sheet() { return detail().migrationSheet(); }
 
     static std::string idOf(const std::string& folderName) { return "claude:" + folderName; }
@@ -76,15 +52,9 @@ protected:
     {
         const int row = listModel().rowOf(idOf(folderName));
         ASSERT_GE(row, 0) << folderName;
-        child<QListView>(*window, QStringLiteral("projectsList"))
+        child<QListView>(*window, u"projectsList"_s)
             ->selectionModel()
             ->select(listModel().index(row), QItemSelectionModel::ClearAndSelect);
-    }
-
-    template <typename T>
-    T* find(const QString& name)
-    {
-        return child<T>(*window, name);
     }
 };
 

@@ -9,10 +9,9 @@
 
 #include <gtest/gtest.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
 using Row = AccountRowPresenter::Row;
 
 TEST(AccountRowPresenterTest, ASignedInAccountWithProblemsAndOneWithoutIdentityOrProjectsFolder)
@@ -39,27 +38,17 @@ TEST(AccountRowPresenterTest, EmptyStateOnlyOnceNoScanRuns)
     EXPECT_EQ(AccountRowPresenter::sectionHeader(), u"Claude Code accounts"_s);
 }
 
-Row accountRow(const QString& id, std::optional<QString> badge = std::nullopt)
-{
-    return {.id = id,
-            .label = id,
-            .identity = u"not signed in"_s,
-            .identityIsWarning = true,
-            .folder = u"/f"_s,
-            .dotColor = Theme::unknown(),
-            .problemsBadge = std::move(badge),
-            .projectCount = u"0"_s};
-}
-
 // The window's models also run under the model tester in the window's own tests.
 TEST(ItemModelsTest, AccountListModelSkipsNeedlessResetsAndServesItsRows)
 {
     AccountListModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
-    model.setRows({accountRow(u"a"_s), accountRow(u"b"_s, u"3"_s)});
+    const std::vector rows{AccountRowPresenter::row({.id = "a"}, false, 0, 0),
+                           AccountRowPresenter::row({.id = "b"}, false, 3, 0)};
+    model.setRows(rows);
     EXPECT_EQ(resets.size(), 1);
-    model.setRows({accountRow(u"a"_s), accountRow(u"b"_s, u"3"_s)});
+    model.setRows(rows);
     EXPECT_EQ(resets.size(), 1) << "the same rows again change nothing";
 
     EXPECT_EQ(model.rowOf(u"b"_s), 1);
@@ -71,4 +60,4 @@ TEST(ItemModelsTest, AccountListModelSkipsNeedlessResetsAndServesItsRows)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

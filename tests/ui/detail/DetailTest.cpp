@@ -15,10 +15,9 @@
 #include <QLabel>
 #include <QTest>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
 using Panel = DetailPresenter::Panel;
 using Row = DetailPresenter::InfoRow;
 
@@ -65,12 +64,12 @@ TEST(DetailPresenterTest, InformationRowsOfferToCopyOnlyTheFolderAndARecordedDir
               (Row{u"cwd (transcript)"_s, u"—"_s, std::nullopt}));
 }
 
-class DetailPathTest : public testing::HomeTest { };
+class DetailPathTest : public HomeTest { };
 
 TEST_F(DetailPathTest, TheActionBarNeedsADirectoryAtTheRecordedPath)
 {
     std::filesystem::create_directories(home() / "dir");
-    testing::writeFile(home() / "file", "x");
+    writeFile(home() / "file", "x");
     const std::pair<std::optional<std::string>, bool> cases[]{{(home() / "dir").string(), true},
                                                               {(home() / "file").string(), false},
                                                               {(home() / "missing").string(), false},
@@ -123,7 +122,7 @@ TEST(DetailStateTest, ChoosingADestination)
 }
 
 // The detail column of the window over real transcripts of every status.
-class ProjectDetailViewTest : public testing::TranscriptWindowTest {
+class ProjectDetailViewTest : public TranscriptWindowTest {
 protected:
     bool shows(const QString& name) { return testing::shows(*window, name); }
     QString text(const QString& name) { return find<WrappingText>(name)->text(); }
@@ -153,8 +152,8 @@ TEST_F(ProjectDetailViewTest, EachStatusShowsItsOnePanelAndTheActionBarOnlyOverA
          std::nullopt},
         {CwdCodec::encode(fixture->temporaryCwd), q(fixture->temporaryCwd), u"Temporary location, gone for good"_s,
          u"temporaryLocationPanel"_s, false, std::nullopt},
-        {testing::TranscriptHome::noCwdFolder, u"/Users/ana/notes"_s, u"No working directory recorded"_s,
-         u"resumeHint"_s, false, std::nullopt},
+        {TranscriptHome::noCwdFolder, u"/Users/ana/notes"_s, u"No working directory recorded"_s, u"resumeHint"_s, false,
+         std::nullopt},
     };
     for (const auto& [folder, title, label, shownPanel, actionBar, resume] : cases) {
         env->setSelectedProjectId(idOf(folder));
@@ -174,7 +173,7 @@ TEST_F(ProjectDetailViewTest, EachStatusShowsItsOnePanelAndTheActionBarOnlyOverA
     EXPECT_FALSE(find<CopyButton>(u"copyPathButton"_s)->isEnabled()) << "no recorded directory to copy";
 
     select(fixture->temporaryCwd);
-    EXPECT_EQ(testing::child<CommandBlock>(*find<QWidget>(u"temporaryLocationPanel"_s), u"commandBlock"_s)->command(),
+    EXPECT_EQ(child<CommandBlock>(*find<QWidget>(u"temporaryLocationPanel"_s), u"commandBlock"_s)->command(),
               q(fixture->temporaryCwd));
     EXPECT_TRUE(find<QLabel>(u"temporaryExplanation"_s)->text().contains(u"a directory the system creates to throw"_s));
 }
@@ -213,7 +212,7 @@ TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickALoneOneAtOnceAndOther
     }
 
     env->scan();
-    waitForScan();
+    waitForScan(*env);
     EXPECT_EQ(markers()[1], Symbol::largecircleFillCircle) << "a rescan keeps the shown project's choice";
     select(fixture->readyCwd);
     select(fixture->lostCwd);
@@ -239,13 +238,13 @@ TEST_F(ProjectDetailViewTest, MoveToTheOwnFolderLeavesANoteAndAnotherFolderPrese
     ASSERT_NE(sheet(), nullptr);
     EXPECT_TRUE(sheet()->isVisible());
     EXPECT_EQ(sheet()->windowModality(), Qt::WindowModal) << "the window waits while the sheet is open";
-    EXPECT_EQ(testing::child<WrappingText>(*sheet(), u"fromValue"_s)->text(), q(fixture->readyCwd));
-    EXPECT_EQ(testing::child<WrappingText>(*sheet(), u"toValue"_s)->text(), q(elsewhere));
+    EXPECT_EQ(child<WrappingText>(*sheet(), u"fromValue"_s)->text(), q(fixture->readyCwd));
+    EXPECT_EQ(child<WrappingText>(*sheet(), u"toValue"_s)->text(), q(elsewhere));
 
     testing::button(*sheet(), u"cancelButton"_s).click();
-    EXPECT_TRUE(testing::waitUntil([&] { return sheet() == nullptr; })) << "a sheet is made for one request";
+    EXPECT_TRUE(waitUntil([&] { return sheet() == nullptr; })) << "a sheet is made for one request";
     EXPECT_FALSE(env->isScanning()) << "Cancel does not rescan";
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -8,11 +8,8 @@
 #include <QScrollBar>
 #include <QTest>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-using namespace Qt::StringLiterals;
-using testing::child;
 
 const HelpSection& section(const std::vector<HelpSection>& sections, const QString& id)
 {
@@ -24,22 +21,21 @@ const HelpSection& section(const std::vector<HelpSection>& sections, const QStri
 TEST(HelpContentTest, TheTenSectionsInOrderAndTheSupportPage)
 {
     const auto sections = HelpContent::all(u"https://example.com/threadhop"_s);
-    const std::pair<QString, QString> expected[]{
-        {u"what"_s, u"What Threadhop does"_s},
-        {u"move"_s, u"Move a conversation to another folder"_s},
-        {u"repair"_s, u"You moved the folder and resume stopped working"_s},
-        {u"suggestions"_s, u"Suggested locations"_s},
-        {u"populated"_s, u"Moving into a project that already has conversations"_s},
-        {u"ephemeral"_s, u"“Temporary location, gone for good”"_s},
-        {u"resume"_s, u"Resuming after a move"_s},
-        {u"safety"_s, u"What is written, and what is kept"_s},
-        {u"history"_s, u"Undoing a migration"_s},
-        {u"support"_s, u"Support"_s}};
-    ASSERT_EQ(sections.size(), std::size(expected));
-    for (std::size_t i = 0; i < sections.size(); ++i) {
-        EXPECT_EQ(sections[i].id, expected[i].first);
-        EXPECT_EQ(sections[i].title, expected[i].second);
-    }
+    std::vector<std::pair<QString, QString>> shown;
+    for (const auto& each : sections)
+        shown.emplace_back(each.id, each.title);
+    EXPECT_EQ(shown,
+              (std::vector<std::pair<QString, QString>>{
+                  {u"what"_s, u"What Threadhop does"_s},
+                  {u"move"_s, u"Move a conversation to another folder"_s},
+                  {u"repair"_s, u"You moved the folder and resume stopped working"_s},
+                  {u"suggestions"_s, u"Suggested locations"_s},
+                  {u"populated"_s, u"Moving into a project that already has conversations"_s},
+                  {u"ephemeral"_s, u"“Temporary location, gone for good”"_s},
+                  {u"resume"_s, u"Resuming after a move"_s},
+                  {u"safety"_s, u"What is written, and what is kept"_s},
+                  {u"history"_s, u"Undoing a migration"_s},
+                  {u"support"_s, u"Support"_s}}));
     EXPECT_EQ(section(sections, u"support"_s).paragraphs, QStringList{u"https://example.com/threadhop"_s});
     EXPECT_EQ(section(sections, u"repair"_s).paragraphs.at(1),
               u"This is the same operation as a move; the only difference is that the old location is already gone."_s);
@@ -109,4 +105,4 @@ TEST(HelpWindowTest, EscapeAndControlWCloseIt)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -1,12 +1,10 @@
-#include "support/ui/FakeDiscovery.h"
-#include "support/ui/TranscriptHome.h"
+#include "support/ui/WindowTest.h"
 #include "theme/Theme.h"
 #include "ui/history/HistoryPresenter.h"
 #include "ui/history/HistoryRow.h"
 #include "ui/history/HistoryView.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/EmptyStateView.h"
-#include "ui/window/RootView.h"
 
 #include "core/migration/BackupArchiver.h"
 #include "core/migration/ConversationMigrator.h"
@@ -17,15 +15,11 @@
 #include <QLabel>
 #include <QMessageBox>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
 namespace Presenter = HistoryPresenter;
 namespace Slots = HistoryPresenter::RestoreSlots;
-using testing::button;
-using testing::child;
-namespace fs = std::filesystem;
 
 MigrationRecord record(bool success = true, bool dryRun = false, std::optional<std::string> message = std::nullopt)
 {
@@ -139,42 +133,15 @@ TEST(HistoryPresenterTest, ConfirmationAndAccountGoneTexts)
 
 // The history window over a temporary home: records written by the real engine, restores through
 // the window, and the ways a restore or the history file can go wrong.
-class HistoryViewTest : public testing::HomeTest {
+class HistoryViewTest : public WindowTest {
 protected:
-    testing::FakeDiscovery discovery;
-    std::unique_ptr<AppEnvironment> env;
-    std::unique_ptr<RootView> window;
-    const fs::path projects = home() / ".claude" / "projects";
-
     void SetUp() override
     {
-        testing::writeFile(projects / "-w-old" / "s.jsonl", testing::cwdLine("/w/old"));
-        testing::writeFile(projects / "-w-old" / "s" / "subagents" / "a.jsonl", testing::cwdLine("/w/old"));
-        discovery.gate->openForAll();
-        *discovery.accountsByCall = {{testing::account("claude")}};
-        env = std::make_unique<AppEnvironment>(discovery.discovery());
-        window = std::make_unique<RootView>(*env);
-        window->show();
-        testing::waitForScan(*env);
+        oldProject();
+        openScanned({account("claude")});
     }
 
-    void TearDown() override
-    {
-        testing::waitForScan(*env);
-        window.reset();
-        env.reset();
-    }
-
-    MigrationRecord migrate() const
-    {
-        return ConversationMigrator::migrate({.accountId = "claude",
-                                              .projectsRoot = projects,
-                                              .oldFolderName = "-w-old",
-                                              .oldCwd = "/w/old",
-                                              .newCwd = "/w/new",
-                                              .allowPopulatedDestination = true},
-                                             "20240501-093000");
-    }
+    MigrationRecord migrate() const { return ConversationMigrator::migrate(input(), stamp); }
 
     HistoryView& openHistory()
     {
@@ -210,24 +177,24 @@ protected:
 
 TEST_F(HistoryViewTest, RestoringAMigrationPutsTheFolderBackByteForByteAndRescans)
 {
-    const auto before = testing::snapshot(projects / "-w-old");
+    const auto before = snapshot(projects() / "-w-old");
     const MigrationRecord migration = migrate();
-    ASSERT_FALSE(fs::exists(projects / "-w-old"));
+    ASSERT_FALSE(fs::exists(projects() / "-w-old"));
 
     HistoryView& view = openHistory();
     ASSERT_EQ(rows(view).size(), 1);
     HistoryRow& row = *rows(view).front();
     EXPECT_EQ(child<ElidedLabel>(row, u"recordOldPath"_s)->fullText(), u"/w/old"_s);
-    EXPECT_EQ(child<QLabel>(row, u"recordCounts"_s)->text(), u"2 files · 2 references"_s);
+    EXPECT_EQ(child<QLabel>(row, u"recordCounts"_s)->text(), u"3 files · 3 references"_s);
 
     const QMessageBox& asked = restore(view, row, u"cancelRestoreButton"_s);
     EXPECT_EQ(asked.informativeText(), HistoryPresenter::confirmationMessage(migration));
-    EXPECT_TRUE(fs::exists(projects / "-w-new")) << "Cancel changes nothing";
+    EXPECT_TRUE(fs::exists(projects() / "-w-new")) << "Cancel changes nothing";
 
     restore(view, *rows(view).front());
     EXPECT_EQ(failure(view), nullptr);
-    EXPECT_EQ(testing::snapshot(projects / "-w-old"), before);
-    EXPECT_FALSE(fs::exists(projects / "-w-new"));
+    EXPECT_EQ(snapshot(projects() / "-w-old"), before);
+    EXPECT_FALSE(fs::exists(projects() / "-w-new"));
     EXPECT_TRUE(env->isScanning()) << "a completed restore starts a rescan";
 
     const auto shown = rows(view);
@@ -241,8 +208,7 @@ TEST_F(HistoryViewTest, RestoringAMigrationPutsTheFolderBackByteForByteAndRescan
 
 TEST_F(HistoryViewTest, AnAccountNotOnThisComputerAndOneThatGoesWhileConfirming)
 {
-    migrate();
-    MigrationRecord elsewhere = MigrationAudit::records().front();
+    MigrationRecord elsewhere = migrate();
     elsewhere.id = Uuid::random();
     elsewhere.accountId = "elsewhere";
     MigrationAudit::append(elsewhere);
@@ -255,36 +221,36 @@ TEST_F(HistoryViewTest, AnAccountNotOnThisComputerAndOneThatGoesWhileConfirming)
 
     restoreButton(*shown[1])->click();
     auto* confirmation = child<QMessageBox>(view, u"restoreConfirmation"_s);
-    *discovery.accountsByCall = {{}};
-    testing::rescan(*env);
+    *fake.accountsByCall = {{}};
+    rescan(*env);
     button(*confirmation, u"confirmRestoreButton"_s).click();
     ASSERT_NE(failure(view), nullptr);
     EXPECT_EQ(failure(view)->text(), u"Restore failed"_s);
     EXPECT_EQ(failure(view)->informativeText(), u"Account claude no longer exists."_s);
-    EXPECT_TRUE(fs::exists(projects / "-w-new"));
+    EXPECT_TRUE(fs::exists(projects() / "-w-new"));
     EXPECT_FALSE(env->isScanning());
 }
 
 TEST_F(HistoryViewTest, ADamagedHistoryShowsNoMigrationsAndIsLeftAsItWas)
 {
     const std::string damaged = R"([{"id": "not a record", "timestamp": "yesterday"}])";
-    testing::writeFile(MigrationAudit::historyFile(), damaged);
+    writeFile(MigrationAudit::historyFile(), damaged);
     HistoryView& view = openHistory();
     auto* empty = child<EmptyStateView>(view, u"historyEmptyState"_s);
     EXPECT_TRUE(empty->isVisible());
     EXPECT_EQ(empty->title(), u"No migrations yet"_s);
     EXPECT_FALSE(child<QWidget>(view, u"historyList"_s)->isVisible());
-    EXPECT_EQ(testing::readFile(MigrationAudit::historyFile()), damaged);
+    EXPECT_EQ(readFile(MigrationAudit::historyFile()), damaged);
 }
 
 TEST_F(HistoryViewTest, AFailedRestoreShowsTheEnginesWordsAndChangesNothing)
 {
     migrate();
-    testing::writeFile(home() / "tar", "#!/bin/sh\necho 'tar: the disk is on fire' >&2\nexit 2\n");
+    writeFile(home() / "tar", "#!/bin/sh\necho 'tar: the disk is on fire' >&2\nexit 2\n");
     fs::permissions(home() / "tar", fs::perms::owner_all);
     const BackupArchiver::ScopedTarProgram brokenTar(home() / "tar");
-    const auto before = testing::snapshot(projects);
-    const std::string history = testing::readFile(MigrationAudit::historyFile());
+    const auto before = snapshot(projects());
+    const std::string history = readFile(MigrationAudit::historyFile());
 
     HistoryView& view = openHistory();
     restore(view, *rows(view).front());
@@ -295,12 +261,12 @@ TEST_F(HistoryViewTest, AFailedRestoreShowsTheEnginesWordsAndChangesNothing)
     EXPECT_FALSE(env->isScanning()) << "no rescan after a failure";
     ASSERT_EQ(rows(view).size(), 1);
     EXPECT_NE(restoreButton(*rows(view).front()), nullptr) << "the list is as it was";
-    EXPECT_EQ(testing::snapshot(projects), before);
-    EXPECT_EQ(testing::readFile(MigrationAudit::historyFile()), history);
+    EXPECT_EQ(snapshot(projects()), before);
+    EXPECT_EQ(readFile(MigrationAudit::historyFile()), history);
 
     button(*alert, u"restoreFailedOkButton"_s).click();
-    EXPECT_TRUE(testing::waitUntil([&] { return failure(view) == nullptr; }));
+    EXPECT_TRUE(waitUntil([&] { return failure(view) == nullptr; }));
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

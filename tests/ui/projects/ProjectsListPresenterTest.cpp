@@ -5,10 +5,8 @@
 
 #include <gtest/gtest.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-using namespace Qt::StringLiterals;
 
 ProjectFolder project(std::string folderName, std::optional<std::string> cwd = std::nullopt)
 {
@@ -74,14 +72,11 @@ TEST(ProjectsListPresenterTest, EmptyStatesInTheirOrderOfPrecedence)
     }
 }
 
-TEST(ProjectsListPresenterTest, ToFixBadgeAndClearButton)
+TEST(ProjectsListPresenterTest, ToFixBadge)
 {
     EXPECT_EQ(ProjectsListPresenter::toFixBadge(0), std::nullopt);
     EXPECT_EQ(ProjectsListPresenter::toFixBadge(1), u"1 to fix"_s);
-    EXPECT_EQ(ProjectsListPresenter::toFixBadge(1234), u"1234 to fix"_s);
-    EXPECT_FALSE(ProjectsListPresenter::showsClearButton(""));
-    EXPECT_TRUE(ProjectsListPresenter::showsClearButton("  "));
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

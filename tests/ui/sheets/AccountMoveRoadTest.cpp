@@ -1,7 +1,6 @@
 // The account-move road: real transcripts, the real engine, and an account beside the default one
 // that discovery alone would never return.
-#include "support/ui/FakeDiscovery.h"
-#include "support/ui/TranscriptHome.h"
+#include "support/ui/TranscriptWindowTest.h"
 #include "ui/sheets/AccountMoveSheet.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"
@@ -15,60 +14,43 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
-#include <QThreadPool>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
-using testing::button;
-using testing::child;
-using testing::waitUntil;
-namespace fs = std::filesystem;
-
-class AccountMoveRoadTest : public testing::HomeTest {
+class AccountMoveRoadTest : public TranscriptWindowTest {
 protected:
-    std::optional<testing::TranscriptHome> fixture;
     // Accounts beside the default one; shared with the scans, which run on their own threads.
     std::shared_ptr<std::vector<ClaudeAccount>> extras = std::make_shared<std::vector<ClaudeAccount>>();
-    std::unique_ptr<AppEnvironment> env;
-    QWidget host;
 
     void SetUp() override
     {
-        fixture = testing::TranscriptHome::write(home());
-        if (!fixture)
-            GTEST_SKIP() << "no fixture transcripts";
         for (const std::string id : {"claude-work", "claude-zeta"})
-            extras->push_back(testing::account(id, (home() / ("." + id)).string()));
-        env = std::make_unique<AppEnvironment>(
-            AppEnvironment::Discovery{.scanAccounts =
-                                          [extras = extras] {
-                                              auto found = AccountScanner::scan();
-                                              found.insert(found.end(), extras->begin(), extras->end());
-                                              return found;
-                                          },
-                                      .indexProjects = AppEnvironment::Discovery::standard().indexProjects});
-        testing::rescan(*env);
-        host.show();
+            extras->push_back(account(id, (home() / ("." + id)).string()));
+        TranscriptWindowTest::SetUp();
     }
 
-    // Engine jobs read the temporary home, which goes with the test.
-    void TearDown() override { QThreadPool::globalInstance()->waitForDone(); }
+    AppEnvironment::Discovery discovery() const override
+    {
+        return {.scanAccounts =
+                    [extras = extras] {
+                        auto found = AccountScanner::scan();
+                        found.insert(found.end(), extras->begin(), extras->end());
+                        return found;
+                    },
+                .indexProjects = AppEnvironment::Discovery::standard().indexProjects};
+    }
 
     /// The sheet for a conversation of the project folder of `folderCwd`, started in `launchCwd`,
     /// once its first preview has arrived where there is a destination.
-    AccountMoveSheet& open(const std::string& folderCwd, const std::string& sessionId, const std::string& launchCwd)
+    AccountMoveSheet& openSheet(const std::string& folderCwd, const std::string& sessionId,
+                                const std::string& launchCwd)
     {
-        const auto& projects = env->projects("claude");
-        const auto project = std::find_if(projects.begin(), projects.end(), [&](const ProjectFolder& each) {
-            return each.folderName == CwdCodec::encode(folderCwd);
-        });
-        if (project == projects.end())
-            throw std::logic_error("no project folder for " + folderCwd);
+        select(folderCwd);
+        const ProjectFolder project = env->selectedProject().value();
         auto* sheet =
-            new AccountMoveSheet(*env, env->accounts().front(), *project, {.id = sessionId, .userMessageCount = 3},
-                                 launchCwd, AccountMoveEngine::standard(), &host);
+            new AccountMoveSheet(*env, env->accounts().front(), project, {.id = sessionId, .userMessageCount = 3},
+                                 launchCwd, AccountMoveEngine::standard(), window.get());
         sheet->open();
         if (env->accounts().size() > 1) {
             EXPECT_TRUE(waitUntil([&] { return sheet->preview() || sheet->previewError(); }, 60'000));
@@ -80,8 +62,8 @@ protected:
 TEST_F(AccountMoveRoadTest, AForkCopiesTheConversationIntoTheFirstOtherAccountWithFreshIds)
 {
     const fs::path source = fixture->folderOf(fixture->readyCwd);
-    const std::string original = testing::readFile(source / "short.jsonl");
-    QPointer<AccountMoveSheet> sheet = &open(fixture->readyCwd, "short", fixture->readyCwd);
+    const std::string original = readFile(source / "short.jsonl");
+    QPointer<AccountMoveSheet> sheet = &openSheet(fixture->readyCwd, "short", fixture->readyCwd);
     EXPECT_EQ(sheet->targetId(), "claude-work");
     EXPECT_EQ(child<QComboBox>(*sheet, u"destinationPicker"_s)->count(), 2);
     EXPECT_TRUE(child<SymbolLabel>(*sheet, u"costEstimate"_s)->text().endsWith(u" tokens** on claude-work"_s));
@@ -96,9 +78,9 @@ TEST_F(AccountMoveRoadTest, AForkCopiesTheConversationIntoTheFirstOtherAccountWi
     ASSERT_TRUE(history[0].newSessionId);
     const QString newId = QString::fromStdString(*history[0].newSessionId);
     const fs::path target = home() / ".claude-work" / "projects" / CwdCodec::encode(fixture->readyCwd);
-    const std::string copy = testing::readFile(target / (*history[0].newSessionId + ".jsonl"));
+    const std::string copy = readFile(target / (*history[0].newSessionId + ".jsonl"));
     EXPECT_EQ(copy.find("55604662-cf2a-4331-851a-ec234028f8ca"), std::string::npos) << "the original's id is gone";
-    EXPECT_EQ(testing::readFile(source / "short.jsonl"), original);
+    EXPECT_EQ(readFile(source / "short.jsonl"), original);
     for (const fs::path& folder : {source, target})
         EXPECT_TRUE(fs::is_regular_file(folder / "THREADHOP-MOVES.md")) << folder;
 
@@ -119,8 +101,8 @@ TEST_F(AccountMoveRoadTest, AForkCopiesTheConversationIntoTheFirstOtherAccountWi
 TEST_F(AccountMoveRoadTest, WithOnlyTheDefaultAccountThereIsNowhereToMoveTo)
 {
     extras->clear();
-    testing::rescan(*env);
-    AccountMoveSheet& sheet = open(fixture->readyCwd, "short", fixture->readyCwd);
+    rescan(*env);
+    AccountMoveSheet& sheet = openSheet(fixture->readyCwd, "short", fixture->readyCwd);
     EXPECT_EQ(child<QComboBox>(sheet, u"destinationPicker"_s)->count(), 0);
     EXPECT_EQ(button(sheet, u"primaryButton"_s).text(), u"Fork"_s);
     EXPECT_FALSE(button(sheet, u"primaryButton"_s).isEnabled());
@@ -129,15 +111,15 @@ TEST_F(AccountMoveRoadTest, WithOnlyTheDefaultAccountThereIsNowhereToMoveTo)
 TEST_F(AccountMoveRoadTest, ToolCallsLeftUnansweredBeforeTheEndBlockTheFork)
 {
     const fs::path transcript = fixture->folderOf(fixture->oldAppCwd) / "tool_heavy.jsonl";
-    std::string text = testing::readFile(transcript);
+    std::string text = readFile(transcript);
     const auto result = text.find("\"tool_result\"");
     const auto lineStart = text.rfind('\n', result) + 1;
     text.erase(lineStart, text.find('\n', result) + 1 - lineStart);
-    testing::writeFile(transcript, text);
+    writeFile(transcript, text);
     const auto unanswered = TranscriptAnalyzer::analyze(text).unansweredInMiddle.size();
     ASSERT_GE(unanswered, 1u);
 
-    AccountMoveSheet& sheet = open(fixture->oldAppCwd, "tool_heavy", fixture->renamedAppCwd);
+    AccountMoveSheet& sheet = openSheet(fixture->oldAppCwd, "tool_heavy", fixture->renamedAppCwd);
     EXPECT_EQ(
         child<SymbolLabel>(sheet, u"warning5"_s)->text(),
         QString::number(unanswered)
@@ -149,11 +131,11 @@ TEST_F(AccountMoveRoadTest, ATranscriptDeletedBeforeTheSheetOpensShowsTheCopiers
 {
     const fs::path folder = fixture->folderOf(fixture->readyCwd);
     fs::remove(folder / "short.jsonl");
-    AccountMoveSheet& sheet = open(fixture->readyCwd, "short", fixture->readyCwd);
+    AccountMoveSheet& sheet = openSheet(fixture->readyCwd, "short", fixture->readyCwd);
     EXPECT_EQ(child<SymbolLabel>(sheet, u"previewErrorLabel"_s)->text(),
               QString::fromUtf8(SessionCopier::CopyError::transcriptMissing((folder / "short.jsonl").string()).what()));
     EXPECT_FALSE(button(sheet, u"primaryButton"_s).isEnabled());
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -10,10 +10,8 @@
 #include <filesystem>
 #include <memory>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-using testing::waitUntil;
 
 TEST(BackgroundJobTest, TheCallRunsOffTheGuiThreadAndItsResultOrErrorTextArrivesOnIt)
 {
@@ -53,7 +51,7 @@ TEST(BackgroundJobTest, TheCallRunsOffTheGuiThreadAndItsResultOrErrorTextArrives
 
 TEST(BackgroundJobTest, NothingIsDeliveredToAContextThatIsGone)
 {
-    auto gate = std::make_shared<testing::DiscoveryGate>();
+    auto gate = std::make_shared<DiscoveryGate>();
     bool delivered = false;
     auto context = std::make_unique<QObject>();
     BackgroundJob::run<int>(
@@ -73,7 +71,7 @@ TEST(LatestJobTest, TheNewestRequestsOutcomeStaysWhateverOrderTheJobsFinishIn)
     for (const auto& [firstToFinish, expected] : cases) {
         QObject context;
         LatestJob jobs(context);
-        auto gate = std::make_shared<testing::DiscoveryGate>();
+        auto gate = std::make_shared<DiscoveryGate>();
         std::vector<int> delivered;
         for (const int request : {1, 2}) {
             jobs.start<int>(
@@ -94,4 +92,4 @@ TEST(LatestJobTest, TheNewestRequestsOutcomeStaysWhateverOrderTheJobsFinishIn)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

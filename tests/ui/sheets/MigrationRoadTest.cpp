@@ -14,16 +14,10 @@
 #include <QLabel>
 #include <QTimer>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
-using testing::button;
-using testing::child;
-using testing::waitUntil;
-namespace fs = std::filesystem;
-
-class MigrationRoadTest : public testing::TranscriptWindowTest {
+class MigrationRoadTest : public TranscriptWindowTest {
 protected:
     /// Opens the sheet for the project whose directory moved to its one suggestion, waits for its
     /// preview and presses the primary button, for a dry run when asked.
@@ -47,7 +41,7 @@ protected:
 TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectOffTheGuiThreadWhileTheWindowKeepsResponding)
 {
     // The engine runs as it is, but reports its thread and waits at a gate before migrating.
-    auto gate = std::make_shared<testing::DiscoveryGate>();
+    auto gate = std::make_shared<DiscoveryGate>();
     auto threads = std::make_shared<std::vector<QThread*>>();
     auto engine = MigrationEngine::standard();
     engine.preview = [threads, standard = engine.preview](const ConversationMigrator::Input& input) {
@@ -94,7 +88,7 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectOffTheGuiThreadWhileTheWind
     button(*sheet, u"closeButton"_s).click();
     EXPECT_TRUE(env->isScanning()) << "Close starts a rescan";
     ASSERT_TRUE(waitUntil([&] { return sheet.isNull(); }));
-    waitForScan();
+    waitForScan(*env);
     const std::string newFolderName = newFolder.filename().string();
     EXPECT_TRUE(find<EmptyStateView>(u"detailPlaceholder"_s)->isVisible())
         << "the renamed project has a new id, and the scan leaves the selection alone";
@@ -104,11 +98,11 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectOffTheGuiThreadWhileTheWind
 
 TEST_F(MigrationRoadTest, ADryRunChangesNoByteOnDisk)
 {
-    const auto before = testing::snapshot(home());
+    const auto before = snapshot(home());
     QPointer<MigrationSheet> sheet = start(true);
     ASSERT_TRUE(finish(sheet));
     EXPECT_EQ(child<SymbolLabel>(*sheet, u"reportTitle"_s)->text(), u"Dry run complete"_s);
-    EXPECT_TRUE(testing::snapshot(home()) == before);
+    EXPECT_TRUE(snapshot(home()) == before);
     EXPECT_TRUE(MigrationAudit::records().empty());
 }
 
@@ -134,4 +128,4 @@ TEST_F(MigrationRoadTest, AnEngineFailureShowsTheEnginesOwnWords)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -6,16 +6,13 @@
 
 #include <future>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
 using Change = AppEnvironment::Change;
 using Changes = AppEnvironment::Changes;
-using testing::account;
-using testing::FakeDiscovery;
-using testing::project;
 
-class AppEnvironmentTest : public testing::HomeTest {
+class AppEnvironmentTest : public HomeTest {
 protected:
     FakeDiscovery fake;
     AppEnvironment env{fake.discovery()};
@@ -26,7 +23,7 @@ protected:
     void scanToEnd()
     {
         fake.gate->openForAll();
-        testing::rescan(env);
+        rescan(env);
     }
 
     Changes change(int index) const { return changes.at(index).at(0).value<Changes>(); }
@@ -47,7 +44,7 @@ TEST_F(AppEnvironmentTest, AScanPublishesEverythingAsOneUpdateAndCountsOnlyRealP
     EXPECT_TRUE(env.accounts().empty()) << "nothing is published before the scan ends";
 
     fake.gate->release(1);
-    testing::waitForScan(env);
+    waitForScan(env);
     ASSERT_EQ(changes.size(), 2);
     EXPECT_EQ(change(1),
               Change::isScanning | Change::accounts | Change::projectsByAccount | Change::lastScanFinished
@@ -117,12 +114,12 @@ TEST_F(AppEnvironmentTest, OverlappingScansKeepScanningUntilTheLastEndsAndNeverP
     ASSERT_TRUE(fake.gate->waitForEntered(2));
 
     fake.gate->release(2);
-    ASSERT_TRUE(testing::waitUntil([&] { return !env.accounts().empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !env.accounts().empty(); }));
     EXPECT_EQ(env.accounts()[0].id, "newer");
     EXPECT_TRUE(env.isScanning()) << "the other scan is still running";
 
     fake.gate->release(1);
-    ASSERT_TRUE(testing::waitUntil([&] { return !env.isScanning(); }));
+    ASSERT_TRUE(waitUntil([&] { return !env.isScanning(); }));
     EXPECT_EQ(env.accounts()[0].id, "newer") << "the scan that started first read older data";
 }
 
@@ -150,4 +147,4 @@ TEST_F(AppEnvironmentTest, NothingWaitsForAScanThatIsHeldUp)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

