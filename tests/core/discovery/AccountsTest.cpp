@@ -18,13 +18,12 @@ protected:
 
 TEST_F(AccountScannerTest, TheDefaultAccountIsAlwaysThereWithItsIdentity)
 {
-    const ClaudeAccount plain{.id = "claude", .label = "claude (default)", .alias = "claude", .aliasIsSimple = true};
+    ClaudeAccount plain{.id = "claude", .label = "claude (default)", .alias = "claude", .aliasIsSimple = true};
     EXPECT_EQ(AccountScanner::scan(), std::vector<ClaudeAccount>{plain});
     writeFile(home() / ".claude.json", R"({"oauthAccount": {"emailAddress": "ana@example.com"}})");
-    const auto accounts = AccountScanner::scan();
-    ASSERT_EQ(accounts.size(), 1u);
-    ASSERT_TRUE(accounts[0].identity);
-    EXPECT_EQ(accounts[0].identity->emailAddress, "ana@example.com");
+    plain.identity =
+        AccountIdentity{.emailAddress = "ana@example.com", .sourcePath = (home() / ".claude.json").string()};
+    EXPECT_EQ(AccountScanner::scan(), std::vector<ClaudeAccount>{plain});
 }
 
 TEST_F(AccountScannerTest, AliasLinesAreParsedInFileThenLineOrder)
@@ -59,7 +58,7 @@ TEST_F(AccountScannerTest, UnreadableAndNonUtf8StartupFilesAreSkipped)
 }
 
 // The commands the alias files above hold are settled there; these are the shapes they do not show.
-TEST_F(AccountScannerTest, ConfigDirIsCutAtTheFirstBlankThenUnquoted)
+TEST_F(AccountScannerTest, ConfigDirIsCutAtTheFirstBlankThenUnquotedAndASimpleCommandOnlyRunsClaude)
 {
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR='/a b' claude"), "/a");
     EXPECT_EQ(AccountScanner::extractConfigDir("MY_CLAUDE_CONFIG_DIR=/x claude"), "/x");
@@ -67,10 +66,8 @@ TEST_F(AccountScannerTest, ConfigDirIsCutAtTheFirstBlankThenUnquoted)
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR="), "");
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR=~x"), homeText() + "x");
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR=$HOME/.c"), "$HOME/.c");
-}
 
-TEST_F(AccountScannerTest, SimpleCommandOnlyAssignsTheFolderAndRunsClaude)
-{
+    // A simple command only assigns the folder and runs claude.
     EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x /opt/bin/claude"));
     EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("claude"));
     EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x"));

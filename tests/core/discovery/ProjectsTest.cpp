@@ -204,21 +204,18 @@ const std::vector<ProjectFolder> listed{
 };
 
 // Why a filtered list is empty is read through its texts, in ProjectsListPresenterTest.
-TEST(ProjectFilterTest, SearchMatchesDirectoryOrFolderNameIgnoringCaseAndBlanks)
+TEST(ProjectFilterTest, SearchMatchesDirectoryOrFolderNameIgnoringCaseAndBlanksAndProblemsAreMissingOrMismatched)
 {
-    EXPECT_EQ(names(ProjectFilter::apply(listed, " \tSITE\u00A0 ", false)),
-              std::vector<std::string>{"-Users-ana-site"});
-    EXPECT_EQ(names(ProjectFilter::apply(listed, "-users-ana-unk", false)),
-              std::vector<std::string>{"-Users-ana-unknown"});
-    EXPECT_EQ(names(ProjectFilter::apply(listed, "écoles", false)), std::vector<std::string>{"-Users-ana-Écoles"});
-    EXPECT_EQ(ProjectFilter::apply(listed, "   ", false).size(), listed.size());
-}
-
-TEST(ProjectFilterTest, ProblemsOnlyKeepsMissingAndMismatchedInOrder)
-{
-    EXPECT_EQ(names(ProjectFilter::apply(listed, "", true)),
-              (std::vector<std::string>{"-Users-ana-gone", "-Users-ana-moved"}));
-    EXPECT_EQ(names(ProjectFilter::apply(listed, "elsewhere", true)), std::vector<std::string>{"-Users-ana-moved"});
+    const std::tuple<std::string, bool, std::vector<std::string>> cases[] = {
+        {" \tSITE\u00A0 ", false, {"-Users-ana-site"}},
+        {"-users-ana-unk", false, {"-Users-ana-unknown"}},
+        {"écoles", false, {"-Users-ana-Écoles"}},
+        {"   ", false, names(listed)},
+        {"", true, {"-Users-ana-gone", "-Users-ana-moved"}},
+        {"elsewhere", true, {"-Users-ana-moved"}},
+    };
+    for (const auto& [query, problemsOnly, expected] : cases)
+        EXPECT_EQ(names(ProjectFilter::apply(listed, query, problemsOnly)), expected) << query;
 }
 
 } // namespace

@@ -16,46 +16,32 @@ std::string plain(int i)
     return R"({"type":"user","i":)" + std::to_string(i) + "}\n";
 }
 
-TEST(TranscriptAnalyzerTest, UnansweredCallsAtTheTailOrInTheMiddle)
+TEST(TranscriptAnalyzerTest, UnansweredCallsInvalidLinesAndLineBreaks)
 {
-    const auto tail =
-        TranscriptAnalyzer::analyze(plain(0) + with(toolUse("a")) + with(toolResult("a")) + with(toolUse("b")));
-    EXPECT_EQ(tail.lines, 4);
-    EXPECT_EQ(tail.unansweredAtTail, std::vector<std::string>{"b"});
-    EXPECT_TRUE(tail.unansweredInMiddle.empty());
-    EXPECT_EQ(tail.lastCompleteLineIndex, 2);
-    // A single line holding an unanswered call: lines − 2 is −1, so it is a tail call.
-    EXPECT_EQ(TranscriptAnalyzer::analyze(with(toolUse("only"))).unansweredAtTail, std::vector<std::string>{"only"});
-
-    std::string text;
+    std::string middle;
     for (int i = 0; i < 10; ++i)
-        text += i == 3 ? with(toolUse("z")) : i == 5 ? with(toolUse("y")) + with(toolResult("y")) : plain(i);
-    const auto middle = TranscriptAnalyzer::analyze(text);
-    EXPECT_EQ(middle.lines, 11);
-    EXPECT_EQ(middle.unansweredInMiddle, std::vector<std::string>{"z"});
-    EXPECT_EQ(middle.lastCompleteLineIndex, 2);
-    // Answered before the call: answering is by id, not position; a repeated id moves to its later line.
-    const auto early = TranscriptAnalyzer::analyze(with(toolResult("r")) + with(toolUse("r")) + with(toolUse("q"))
-                                                   + plain(1) + plain(2) + with(toolUse("q")));
-    EXPECT_TRUE(early.unansweredInMiddle.empty());
-    EXPECT_EQ(early.unansweredAtTail, std::vector<std::string>{"q"});
-    EXPECT_EQ(early.lastCompleteLineIndex, 1);
-}
-
-TEST(TranscriptAnalyzerTest, InvalidLinesAndMixedContent)
-{
-    const auto result = TranscriptAnalyzer::analyze(
-        with(toolUse("a")) + R"({"message":{"content":["text",{"type":"tool_result","tool_use_id":"a"}]}})" + "\n"
-        + R"([1,2])" + "\n" + R"({"message":{"content":[{"type":"tool_result","tool_use_id":"a"}]})");
-    EXPECT_EQ(result.lines, 4);
-    EXPECT_EQ(result.invalidLines, 2); // an array, and a half-written last line
-    EXPECT_EQ(result.unansweredInMiddle, std::vector<std::string>{"a"});
-    EXPECT_FALSE(result.lastCompleteLineIndex);
-    EXPECT_EQ(TranscriptAnalyzer::analyze(""), TranscriptIntegrity{});
-    EXPECT_EQ(TranscriptAnalyzer::analyze("\n\n"), TranscriptIntegrity{});
-    // A CR LF pair is no line break: it joins the two objects into one line.
-    EXPECT_EQ(TranscriptAnalyzer::analyze("{\"cwd\":\"/a\"}\r\n{\"cwd\":\"/b\"}\r\n").lines, 1);
-    EXPECT_EQ(TranscriptAnalyzer::analyze("{}\r\n").invalidLines, 0);
+        middle += i == 3 ? with(toolUse("z")) : i == 5 ? with(toolUse("y")) + with(toolResult("y")) : plain(i);
+    const std::pair<std::string, TranscriptIntegrity> cases[] = {
+        {plain(0) + with(toolUse("a")) + with(toolResult("a")) + with(toolUse("b")),
+         {.lines = 4, .unansweredAtTail = {"b"}, .lastCompleteLineIndex = 2}},
+        // A single line holding an unanswered call: lines − 2 is −1, so it is a tail call.
+        {with(toolUse("only")), {.lines = 1, .unansweredAtTail = {"only"}}},
+        {middle, {.lines = 11, .unansweredInMiddle = {"z"}, .lastCompleteLineIndex = 2}},
+        // Answered before the call: answering is by id, not position; a repeated id moves to its later line.
+        {with(toolResult("r")) + with(toolUse("r")) + with(toolUse("q")) + plain(1) + plain(2) + with(toolUse("q")),
+         {.lines = 6, .unansweredAtTail = {"q"}, .lastCompleteLineIndex = 1}},
+        // An array, and a half-written last line, are invalid.
+        {with(toolUse("a")) + R"({"message":{"content":["text",{"type":"tool_result","tool_use_id":"a"}]}})" + "\n"
+             + R"([1,2])" + "\n" + R"({"message":{"content":[{"type":"tool_result","tool_use_id":"a"}]})",
+         {.lines = 4, .invalidLines = 2, .unansweredInMiddle = {"a"}}},
+        {"", {}},
+        {"\n\n", {}},
+        // A CR LF pair is no line break: it joins the two objects into one line.
+        {"{\"cwd\":\"/a\"}\r\n{\"cwd\":\"/b\"}\r\n", {.lines = 1, .invalidLines = 1}},
+        {"{}\r\n", {.lines = 1}},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(TranscriptAnalyzer::analyze(text), expected) << text;
 }
 
 TEST(TranscriptAnalyzerTest, ContextSizeKeepsTheLastPositiveSum)

@@ -60,32 +60,25 @@ TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
 
     std::vector<ProjectFolder> found;
     std::optional<std::string> fifoCwd = "unread";
+    JSONLRewriter::Result scanned;
+    MigrationPreview preview;
+    MigrationRecord record;
+    const auto moved = projects() / "-w-new" / "stuck.jsonl";
     ASSERT_TRUE(returnsPromptly(
         [&] {
             found = ProjectIndexer::projects({.id = "claude"});
             fifoCwd = ProjectIndexer::extractCwd(fifo);
+            scanned = JSONLRewriter::scan(projects() / "-w-old", "/w/old");
+            preview = ConversationMigrator::preview(input());
+            record = ConversationMigrator::migrate(input(), "20240501-093000");
         },
-        {fifo}));
+        {fifo, moved}));
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].actualCwd, "/w/old");
     EXPECT_EQ(fifoCwd, std::nullopt);
-
-    JSONLRewriter::Result scanned;
-    MigrationPreview preview;
-    ASSERT_TRUE(returnsPromptly(
-        [&] {
-            scanned = JSONLRewriter::scan(projects() / "-w-old", "/w/old");
-            preview = ConversationMigrator::preview(input());
-        },
-        {fifo}));
     EXPECT_EQ(scanned.files, 1);
     EXPECT_EQ(preview.filesToRewrite, 1);
     EXPECT_EQ(preview.blockedReason, std::nullopt);
-
-    const auto moved = projects() / "-w-new" / "stuck.jsonl";
-    MigrationRecord record;
-    ASSERT_TRUE(
-        returnsPromptly([&] { record = ConversationMigrator::migrate(input(), "20240501-093000"); }, {fifo, moved}));
     EXPECT_TRUE(record.success);
     EXPECT_EQ(readFile(projects() / "-w-new" / "s.jsonl"), cwdLine("/w/new"));
     EXPECT_TRUE(fs::is_fifo(moved));
@@ -151,40 +144,27 @@ TEST(ReadBufferTest, AReusedBufferHoldsExactlyEachFileWithZeroPaddingAfterIt)
 
 using namespace std::chrono;
 
-// Dates the file; false when its file system cannot hold the date.
-bool setModified(const fs::path& path, sys_seconds date)
-{
-    return testing::setModified(path, date.time_since_epoch().count());
-}
-
 TEST(FileMetadataTest, DatesBeyondTheClockStandAtItsEnds)
 {
     const TempFolder folder;
     const auto file = folder.path() / "f.jsonl";
     writeFile(file, "{}\n");
-    const auto folderDescriptor = [&] { return ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); };
+    const auto dated = [&](sys_seconds date) { return setModified(file, date.time_since_epoch().count()); };
 
     const sys_seconds lastWholeSecond = sys_days(year(2262) / April / 11) + hours(23) + minutes(47) + seconds(16);
-    ASSERT_TRUE(setModified(file, lastWholeSecond));
+    ASSERT_TRUE(dated(lastWholeSecond));
     EXPECT_EQ(FileMetadata::read(file)->modified, lastWholeSecond);
 
     for (const sys_seconds later : {lastWholeSecond + seconds(1), sys_seconds(sys_days(year(2263) / January / 1)),
                                     sys_seconds(sys_days(year(2400) / January / 1))}) {
-        ASSERT_TRUE(setModified(file, later));
+        ASSERT_TRUE(dated(later));
         EXPECT_EQ(FileMetadata::read(file)->modified, system_clock::time_point::max());
-        const int descriptor = folderDescriptor();
+        const int descriptor = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         EXPECT_EQ(FileMetadata::readAt(descriptor, "f.jsonl")->modified, system_clock::time_point::max());
         ::close(descriptor);
     }
-}
-
-TEST(FileMetadataTest, DatesBeforeTheClockStandAtItsStart)
-{
-    const TempFolder folder;
-    const auto file = folder.path() / "f.jsonl";
-    writeFile(file, "{}\n");
     // ext4 keeps dates back to 1901 only; tmpfs and others keep older ones.
-    if (!setModified(file, sys_days(year(1600) / January / 1)))
+    if (!dated(sys_days(year(1600) / January / 1)))
         GTEST_SKIP() << "the temporary folder's file system cannot date a file 1600";
     EXPECT_EQ(FileMetadata::read(file)->modified, system_clock::time_point::min());
 }

@@ -38,14 +38,11 @@ TEST(ResumeCommandTest, TheCommandByAccountWithTheDirectoryQuotedAsOneWord)
     };
     for (const auto& [directory, owner, command] : cases)
         EXPECT_EQ(resumeCommand(directory, owner), command) << directory;
-}
 
-TEST(ResumeCommandTest, AProjectOfAnUnknownAccountGetsPlainClaude)
-{
+    // A project of an unknown account gets plain claude: the lookup is by id, never by folder.
     const std::vector<ClaudeAccount> accounts{{.id = "work", .configDir = "/Users/a/.claude-work"}};
     EXPECT_EQ(accountFor(accounts, "work"), &accounts[0]);
-    // Same folder, other id: the lookup is by id only.
-    EXPECT_EQ(resumeCommand("/p", accountFor(accounts, "claude-work")), "cd '/p' && claude --resume");
+    EXPECT_EQ(accountFor(accounts, "claude-work"), nullptr);
 }
 
 using namespace TerminalEmulator;
@@ -121,7 +118,7 @@ TEST(TerminalLauncherTest, BothScriptsCarryTheEscapedCommand)
     EXPECT_NE(iTermScript(command).find("write text " + escaped), std::string::npos);
 }
 
-TEST(ChildProcessTest, ArgumentsReachTheProgramUnchangedWithoutAShell)
+TEST(ChildProcessTest, ArgumentsReachTheProgramUnchangedWithoutAShellAndAMissingProgramIsIgnored)
 {
     const TempFolder folder;
     const auto script = folder.path() / "record-args";
@@ -138,10 +135,8 @@ TEST(ChildProcessTest, ArgumentsReachTheProgramUnchangedWithoutAShell)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(std::filesystem::exists(output));
     EXPECT_EQ(readFile(output), std::string("-e") + '\0' + scriptText + '\0');
-}
 
-TEST(ChildProcessTest, MissingProgramIsIgnored)
-{
+    // A missing program is ignored.
     EXPECT_NO_THROW(ChildProcess::startDetached("/nonexistent/program", {"x"}));
     EXPECT_NO_THROW(TerminalLauncher::runOSAScript("display dialog \"hi\""));
 }
