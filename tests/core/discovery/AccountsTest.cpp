@@ -111,7 +111,7 @@ TEST_F(AccountScannerTest, AliasPrecedenceAndFolderAccounts)
 
 class AccountIdentityReaderTest : public HomeTest { };
 
-TEST_F(AccountIdentityReaderTest, ReadsEveryFieldAndIgnoresWrongTypesOrFilesOfAnotherShape)
+TEST_F(AccountIdentityReaderTest, ReadsEveryFieldIgnoresWrongShapesAndFallsBackThroughTheCandidates)
 {
     const auto file = home() / "id.json";
     writeFile(file, R"({"other": 1, "oauthAccount": {"emailAddress": "ana@example.com", "accountUuid": "u-1",
@@ -131,11 +131,8 @@ TEST_F(AccountIdentityReaderTest, ReadsEveryFieldAndIgnoresWrongTypesOrFilesOfAn
     }
     EXPECT_FALSE(AccountIdentityReader::read(home() / "missing.json"));
     EXPECT_FALSE(AccountIdentityReader::read(home()));
-}
 
-// The folder's own file, then the one beside it, then the shared one; a trailing "/" changes nothing.
-TEST_F(AccountIdentityReaderTest, FallsBackThroughTheCandidatesInOrder)
-{
+    // The folder's own file, then the one beside it, then the shared one; a trailing "/" changes nothing.
     const auto folder = home() / ".claude-work";
     const auto email = [&] { return AccountIdentityReader::identity(folder / "")->emailAddress; };
     writeFile(folder / ".claude.json", R"({"oauthAccount": {"emailAddress": ""}})");

@@ -87,7 +87,7 @@ TEST_F(ProjectIndexerTest, TheNewestTopLevelSessionGivesTheDirectoryAndEqualDate
     EXPECT_EQ(found[first == "-q" ? 1 : 2].actualCwd, firstSession == "a.jsonl" ? "/a" : "/b");
 }
 
-TEST_F(ProjectIndexerTest, ExtractCwdLineRules)
+TEST_F(ProjectIndexerTest, ExtractCwdLineAndPrefixRules)
 {
     const auto extract = [&](std::string_view content) {
         return ProjectIndexer::extractCwd(transcript("-p", "t.jsonl", content));
@@ -110,10 +110,7 @@ TEST_F(ProjectIndexerTest, ExtractCwdLineRules)
         sixty += i % 2 ? "{\"type\":\"x\"}\n\n" : "garbage\n";
     EXPECT_EQ(extract(sixty + cwdLine("/61st")), std::nullopt);
     EXPECT_EQ(extract(sixty.substr(sixty.find('\n') + 1) + cwdLine("/60th")), "/60th");
-}
 
-TEST_F(ProjectIndexerTest, PrefixRulesForLongAndInvalidText)
-{
     // The prefix ends one byte into a three-byte character of a long second line: the cut
     // character is dropped, so the first line still gives the directory.
     std::string content = cwdLine("/short/first") + "{\"text\":\"";

@@ -55,15 +55,11 @@ std::string encoded(const MigrationRecord& record)
     return JSONWriter::pretty(MigrationRecordCoding::encode(record));
 }
 
-TEST(MigrationRecordTest, RoundTripKeepsEveryField)
-{
-    const MigrationRecord record = fullRecord();
-    EXPECT_EQ(MigrationRecordCoding::decode(encoded(record)), record);
-}
-
 // Unknown keys and nulls are ignored on reading; absent optionals are left out on writing.
-TEST(MigrationRecordTest, RequiredKeysSufficeAndOnlyKnownValuesAreWritten)
+TEST(MigrationRecordTest, RoundTripKeepsEveryFieldAndRequiredKeysSuffice)
 {
+    EXPECT_EQ(MigrationRecordCoding::decode(encoded(fullRecord())), fullRecord());
+
     std::string json = requiredOnly;
     json.insert(json.rfind('}'), R"(, "futureField": {"x": [1]}, "message": null)");
     const MigrationRecord record = MigrationRecordCoding::decode(json);

@@ -16,7 +16,7 @@ namespace {
 TEST(JSONParserTest, ReadsValidTextsThatTheFastParserRefuses)
 {
     // The text, and what simdjson then reads.
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {R"({"big":123456789012345678901234567890,"cwd":"/a"})", R"({"big":1.2345678901234568e+29,"cwd":"/a"})"},
         {R"({"n":-123456789012345678901234567890})", R"({"n":-1.2345678901234568e+29})"},
         {R"([18446744073709551616, 18446744073709551615, -9223372036854775808])",
@@ -27,6 +27,8 @@ TEST(JSONParserTest, ReadsValidTextsThatTheFastParserRefuses)
          R"({"t":"cut \uFFFD","u":"\uFFFD alone","pair":"\uD83D\uDE00","next":"\uFFFD\u0041"})"},
         {" \t\r\n[ {} , [] , \"\\\"\\\\\\/\\b\\f\\n\\r\\t\" , true , false , null , 1e999 ] ",
          " \t\r\n[ {} , [] , \"\\\"\\\\\\/\\b\\f\\n\\r\\t\" , true , false , null , 1.7976931348623157e+308 ] "},
+        {std::string(1000, '[') + "1e400" + std::string(1000, ']'),
+         std::string(1000, '[') + "1.7976931348623157e+308" + std::string(1000, ']')},
     };
     JSONParser parser;
     for (const auto& [json, normalized] : cases) {
@@ -42,7 +44,7 @@ TEST(JSONParserTest, ReadsValidTextsThatTheFastParserRefuses)
 
 TEST(JSONParserTest, RefusesWhatIsNotJson)
 {
-    const char* cases[] = {
+    const std::string cases[] = {
         R"({"cwd":"/a")",        // a torn line
         R"({"a":01})",           // leading zero
         R"({"a":1.})",           // fraction without digits
@@ -61,24 +63,15 @@ TEST(JSONParserTest, RefusesWhatIsNotJson)
         R"({"a":[1,2})",         // mismatched brackets
         "",                      // nothing
         R"({"a":1e400)",         // a refused number in a torn line stays refused
+        // Nesting beyond the limit, refused without recursion.
+        std::string(100000, '[') + "1e400" + std::string(100000, ']'),
     };
     JSONParser parser;
-    for (const char* json : cases) {
+    for (const std::string& json : cases) {
         std::string out;
         EXPECT_FALSE(JSONParser::normalize(json, out)) << json;
         EXPECT_NE(parser.parse(json).error(), simdjson::SUCCESS) << json;
     }
-}
-
-TEST(JSONParserTest, NestingBeyondTheLimitIsRefusedWithoutRecursion)
-{
-    JSONParser parser;
-    const std::string deep = std::string(100000, '[') + "1e400" + std::string(100000, ']');
-    std::string out;
-    EXPECT_FALSE(JSONParser::normalize(deep, out));
-    EXPECT_NE(parser.parse(deep).error(), simdjson::SUCCESS);
-    const std::string allowed = std::string(1000, '[') + "1e400" + std::string(1000, ']');
-    EXPECT_EQ(parser.parse(allowed).error(), simdjson::SUCCESS);
 }
 
 TEST(JSONWriterTest, EscapesOnlyWhatJsonRequiresAndPrettyPrintsWithSortedKeys)
@@ -110,7 +103,7 @@ TEST(JSONWriterTest, EscapesOnlyWhatJsonRequiresAndPrettyPrintsWithSortedKeys)
 using namespace std::chrono;
 
 // Written in UTC without fractions; read in UTC or with an offset, as far as the clock reaches.
-TEST(DateTextTest, WritesAndReadsUtcAndOffsetsAsFarAsTheClockReaches)
+TEST(DateTextTest, WritesAndReadsUtcAndOffsetsAsFarAsTheClockReachesAndNoFurther)
 {
     const auto expected = sys_days(year(2024) / May / 1) + hours(9) + minutes(30);
     EXPECT_EQ(DateText::iso8601(expected + milliseconds(999)), "2024-05-01T09:30:00Z");
@@ -125,10 +118,8 @@ TEST(DateTextTest, WritesAndReadsUtcAndOffsetsAsFarAsTheClockReaches)
         EXPECT_EQ(DateText::iso8601(*date), edge);
     }
     EXPECT_EQ(DateText::parseIso8601("2262-04-12T00:47:16+01:00"), DateText::parseIso8601("2262-04-11T23:47:16Z"));
-}
 
-TEST(DateTextTest, RejectsOtherFormsAndMomentsBeyondTheClock)
-{
+    // Other forms, and moments beyond the clock, are refused.
     for (const char* text :
          {"2024-05-01T09:30:00.5Z", "2024-05-01 09:30:00Z", "2024-02-30T09:30:00Z", "2024-05-01T24:00:00Z",
           "2024-05-01T09:30:00", "", "2024-05-01T09:30:00+2:00", "2262-04-11T23:47:17Z", "2262-04-11T23:00:00-01:00",

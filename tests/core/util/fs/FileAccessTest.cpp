@@ -23,7 +23,7 @@ namespace {
 // one of those files must neither be read nor hold the reader up.
 using FileDescriptorTest = MigrationTest;
 
-TEST_F(FileDescriptorTest, OnlyRegularFilesOpenAndNoneIsWaitedFor)
+TEST_F(FileDescriptorTest, OnlyRegularFilesOpenWithoutWaitingAndABufferHoldsExactlyEachFile)
 {
     const auto fifo = home() / "pipe.jsonl";
     makeFifo(fifo);
@@ -48,6 +48,25 @@ TEST_F(FileDescriptorTest, OnlyRegularFilesOpenAndNoneIsWaitedFor)
     EXPECT_EQ(::fcntl(plain.get(), F_GETFL) & O_NONBLOCK, 0) << "reads must wait for data as usual";
     ASSERT_TRUE(buffer.loadOpenFile(plain.get()));
     EXPECT_EQ(buffer.content(), "{}\n");
+
+    // A reused buffer holds exactly each file, with zero padding after it.
+    const std::string large(300'000, 'x');
+    writeFile(home() / "large", large);
+    writeFile(home() / "small", "small");
+    writeFile(home() / "empty", "");
+    ASSERT_TRUE(buffer.load(home() / "large"));
+    EXPECT_EQ(buffer.content(), large);
+    ASSERT_TRUE(buffer.load(home() / "small"));
+    EXPECT_EQ(buffer.content(), "small");
+    // The parser reads up to `padding` bytes past the end.
+    const std::string_view padding(buffer.content().data() + 5, ReadBuffer::padding);
+    EXPECT_EQ(padding, std::string(ReadBuffer::padding, '\0'));
+    ASSERT_TRUE(buffer.load(home() / "empty"));
+    EXPECT_EQ(buffer.content(), "");
+    ASSERT_TRUE(buffer.load(home() / "large", 1000));
+    EXPECT_EQ(buffer.content(), large.substr(0, 1000));
+    EXPECT_FALSE(buffer.load(home() / "missing"));
+    EXPECT_TRUE(buffer.content().empty());
 }
 
 TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
@@ -114,32 +133,6 @@ TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheck
     ASSERT_TRUE(preview.sourceIsLive);
     EXPECT_EQ(preview.sourceIsLive->pid, ::getpid());
     EXPECT_TRUE(record.success);
-}
-
-TEST(ReadBufferTest, AReusedBufferHoldsExactlyEachFileWithZeroPaddingAfterIt)
-{
-    const TempFolder folder;
-    const std::string large(300'000, 'x');
-    writeFile(folder.path() / "large", large);
-    writeFile(folder.path() / "small", "small");
-    writeFile(folder.path() / "empty", "");
-
-    ReadBuffer buffer;
-    ASSERT_TRUE(buffer.load(folder.path() / "large"));
-    EXPECT_EQ(buffer.content(), large);
-    ASSERT_TRUE(buffer.load(folder.path() / "small"));
-    EXPECT_EQ(buffer.content(), "small");
-    // The parser reads up to `padding` bytes past the end.
-    const std::string_view padding(buffer.content().data() + 5, ReadBuffer::padding);
-    EXPECT_EQ(padding, std::string(ReadBuffer::padding, '\0'));
-    ASSERT_TRUE(buffer.load(folder.path() / "empty"));
-    EXPECT_EQ(buffer.content(), "");
-    ASSERT_TRUE(buffer.load(folder.path() / "large", 1000));
-    EXPECT_EQ(buffer.content(), large.substr(0, 1000));
-
-    EXPECT_FALSE(buffer.load(folder.path()));
-    EXPECT_FALSE(buffer.load(folder.path() / "missing"));
-    EXPECT_TRUE(buffer.content().empty());
 }
 
 using namespace std::chrono;

@@ -79,7 +79,7 @@ TEST_F(TerminalEmulatorTest, PrefersTerminalVariableThenTheDebianAlternativeThen
     EXPECT_EQ(find("no-such-terminal", searchPath()), alternative) << "a missing $TERMINAL falls through";
 }
 
-TEST_F(TerminalEmulatorTest, EachEmulatorGetsItsOwnConvention)
+TEST_F(TerminalEmulatorTest, RunsTheCommandInTheUsersShellAndLeavesItOpenByEachEmulatorsConvention)
 {
     const std::vector<std::string> command{"/bin/zsh", "-i", "-c", "ls"};
     using Args = std::vector<std::string>;
@@ -89,20 +89,17 @@ TEST_F(TerminalEmulatorTest, EachEmulatorGetsItsOwnConvention)
     EXPECT_EQ(argumentsFor("/usr/bin/kitty", command), command);
     EXPECT_EQ(argumentsFor("/usr/bin/x-terminal-emulator", command), (Args{"-e", "/bin/zsh", "-i", "-c", "ls"}));
     EXPECT_EQ(argumentsFor("/opt/unknown-term", command), (Args{"-e", "/bin/zsh", "-i", "-c", "ls"}));
-}
 
-TEST_F(TerminalEmulatorTest, RunsTheCommandInTheUsersShellAndLeavesItOpen)
-{
     const auto emulator = program(bin.path(), "xterm");
-    const std::string command = "cd '/a/it'\\''s' && claude --resume";
-    const auto launch = launchFor(command, std::nullopt, "/usr/bin/zsh", searchPath());
+    const std::string resume = "cd '/a/it'\\''s' && claude --resume";
+    const auto launch = launchFor(resume, std::nullopt, "/usr/bin/zsh", searchPath());
     ASSERT_TRUE(launch);
     EXPECT_EQ(launch->program, emulator);
     EXPECT_EQ(launch->arguments,
-              (std::vector<std::string>{"-e", "/usr/bin/zsh", "-i", "-c", command + "; exec '/usr/bin/zsh' -i"}));
-    EXPECT_EQ(launchFor(command, std::nullopt, "zsh", searchPath())->arguments.at(1), "/bin/sh")
+              (std::vector<std::string>{"-e", "/usr/bin/zsh", "-i", "-c", resume + "; exec '/usr/bin/zsh' -i"}));
+    EXPECT_EQ(launchFor(resume, std::nullopt, "zsh", searchPath())->arguments.at(1), "/bin/sh")
         << "a relative $SHELL is not trusted";
-    EXPECT_EQ(launchFor(command, std::nullopt, std::nullopt, "/nonexistent"), std::nullopt);
+    EXPECT_EQ(launchFor(resume, std::nullopt, std::nullopt, "/nonexistent"), std::nullopt);
 }
 
 using namespace TerminalLauncher;
