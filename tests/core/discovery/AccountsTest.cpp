@@ -148,15 +148,12 @@ class ClaudeAccountTest : public HomeTest { };
 
 TEST_F(ClaudeAccountTest, EmptyOrAbsentConfigDirMeansTheDefaultFolderWhichExistsWithItsProjects)
 {
-    ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
+    EXPECT_EQ(ClaudeAccount{.configDir = ""}.configDirURL(), home() / ".claude");
+    EXPECT_EQ(ClaudeAccount{.configDir = "/x/.claude-work"}.configDirURL(), "/x/.claude-work");
+    const ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
     EXPECT_EQ(account.configDirURL(), home() / ".claude");
-    account.configDir = "";
-    EXPECT_EQ(account.configDirURL(), home() / ".claude");
-    account.configDir = "/x/.claude-work";
-    EXPECT_EQ(account.configDirURL(), "/x/.claude-work");
 
     // It exists only when its projects are a folder.
-    account.configDir.reset();
     EXPECT_FALSE(account.exists());
     writeFile(home() / ".claude" / "projects", "a file where a folder should be");
     EXPECT_FALSE(account.exists());
