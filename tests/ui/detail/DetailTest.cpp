@@ -109,11 +109,8 @@ TEST(DetailStateTest, ChoosingADestination)
 
     const auto first = state.chooseDestination(project(ResumeStatus::ok), answer("/Users/ana/new"));
     ASSERT_TRUE(first);
-    EXPECT_EQ(state.actionNote, std::nullopt);
-    EXPECT_EQ(state.chosenNewPath, "/Users/ana/new");
-    EXPECT_EQ(first->project, project(ResumeStatus::ok));
-    EXPECT_EQ(first->oldCwd, "/Users/ana/site");
-    EXPECT_EQ(first->newCwd, "/Users/ana/new");
+    EXPECT_EQ(state, (DetailState{.chosenNewPath = "/Users/ana/new"}));
+    EXPECT_EQ(*first, (MoveRequest{first->id, project(ResumeStatus::ok), "/Users/ana/site", "/Users/ana/new"}));
     EXPECT_NE(state.requestMove(project(ResumeStatus::ok), "/Users/ana/new")->id, first->id) << "a new id each time";
 
     EXPECT_EQ(state.requestMove(project(ResumeStatus::targetMissing), ""), std::nullopt);

@@ -61,8 +61,6 @@ TEST(HelpContentTest, OnlyAParagraphStartingWithCdAndASpaceIsACommand)
 
 TEST(HelpContentTest, ProductPageOrItsFallbackAndThePlatformsWords)
 {
-    EXPECT_EQ(HelpContent::productPageParagraph(u"https://example.com"_s, u"Visit our page."_s),
-              u"https://example.com"_s);
     EXPECT_EQ(HelpContent::productPageParagraph(QString(), u"Visit our page."_s), u"Visit our page."_s);
 
     const QString ephemeral = section(HelpContent::all(u"x"_s), u"ephemeral"_s).paragraphs.at(0);

@@ -72,11 +72,5 @@ TEST(ProjectsListPresenterTest, EmptyStatesInTheirOrderOfPrecedence)
     }
 }
 
-TEST(ProjectsListPresenterTest, ToFixBadge)
-{
-    EXPECT_EQ(ProjectsListPresenter::toFixBadge(0), std::nullopt);
-    EXPECT_EQ(ProjectsListPresenter::toFixBadge(1), u"1 to fix"_s);
-}
-
 } // namespace
 } // namespace threadhop::testing

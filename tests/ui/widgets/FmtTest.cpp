@@ -48,7 +48,6 @@ TEST(RelativeTimeTest, DistantPastStaysReadable)
 {
     using Clock = std::chrono::system_clock;
     const auto now = Clock::now();
-    EXPECT_TRUE(RelativeTime::abbreviated(Clock::time_point{}, now).endsWith(u" yr. ago"_s));
     // The stand-in for an unreadable file date lies further back than a nanosecond count can span from today.
     const QString unreadable = RelativeTime::abbreviated(distantPast(), now);
     EXPECT_FALSE(unreadable.startsWith(u"in "_s)) << unreadable.toStdString();

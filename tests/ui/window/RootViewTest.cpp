@@ -77,7 +77,6 @@ TEST(WindowPlacementTest, ColumnWidthsKeepTheirLimits)
 
 TEST(AppStatusBarPresenterTest, VersionAndLiveState)
 {
-    EXPECT_EQ(AppStatusBarPresenter::version(u"1.4.2"_s, u"87"_s), u"v1.4.2 (87)"_s);
     EXPECT_EQ(AppStatusBarPresenter::version(u"1.4.2"_s, {}), u"v1.4.2"_s);
     EXPECT_EQ(AppStatusBarPresenter::version({}, u"87"_s), QString());
 
@@ -95,10 +94,8 @@ TEST(AppStatusBarTest, ProductLinkAndItsSeparatorOnlyWithAnAddress)
     EXPECT_EQ(child<QLabel>(without, u"statusLiveState"_s)->text(), u"Not scanned yet"_s);
 
     const AppStatusBar with(env, {u"0.1.0"_s, u"7"_s, u"https://example.com/threadhop"_s});
-    const auto* link = child<QLabel>(with, u"productPageLink"_s);
-    ASSERT_NE(link, nullptr);
-    EXPECT_TRUE(link->text().contains(u">Threadhop Home<"_s));
-    EXPECT_TRUE(link->text().contains(u"href=\"https://example.com/threadhop\""_s));
+    EXPECT_EQ(child<QLabel>(with, u"productPageLink"_s)->text(),
+              u"<a href=\"https://example.com/threadhop\">Threadhop Home</a>"_s);
     EXPECT_EQ(with.findChildren<QLabel*>(u"statusSeparator"_s).size(), 2);
     EXPECT_EQ(child<QLabel>(with, u"statusVersion"_s)->text(), u"v0.1.0 (7)"_s);
 }
@@ -132,7 +129,6 @@ TEST_F(RootViewTest, FirstShowingScansTheHomeAndFillsEveryColumn)
     EXPECT_TRUE(emptyState(u"projectsEmptyState"_s).isHidden());
     EXPECT_EQ(text(u"toFixBadge"_s), u"3 to fix"_s);
     EXPECT_EQ(text(u"statusLiveState"_s), u"6 projects · scanned now"_s);
-    EXPECT_EQ(emptyState(u"detailPlaceholder"_s).title(), u"Select a project"_s);
 }
 
 TEST_F(RootViewTest, RescanIsDisabledAndTheNoticeShownWhileScanning)
@@ -256,16 +252,13 @@ TEST_F(RootViewTest, ProblemsOnlyIsPlainlyOnOrOff)
     openScanned();
     const QColor highlight = problemsOnly().palette().color(QPalette::Active, QPalette::Highlight);
     const auto shareOfHighlight = [&] {
-        const QImage image = problemsOnly().grab().toImage();
-        int near = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor pixel = image.pixelColor(x, y);
-                near += std::abs(pixel.red() - highlight.red()) + std::abs(pixel.green() - highlight.green())
-                        + std::abs(pixel.blue() - highlight.blue())
-                    < 60;
-            }
-        }
+        const QImage image = problemsOnly().grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
+        const auto near = std::count_if(pixels, pixels + image.width() * image.height(), [&](QRgb pixel) {
+            return std::abs(qRed(pixel) - highlight.red()) + std::abs(qGreen(pixel) - highlight.green())
+                + std::abs(qBlue(pixel) - highlight.blue())
+                < 60;
+        });
         return double(near) / (image.width() * image.height());
     };
     EXPECT_LT(shareOfHighlight(), 0.05);
