@@ -14,7 +14,7 @@ namespace {
 
 using Row = AccountRowPresenter::Row;
 
-TEST(AccountRowPresenterTest, ASignedInAccountWithProblemsAndOneWithoutIdentityOrProjectsFolder)
+TEST(AccountRowPresenterTest, RowsOfAccountsSignedInOrNotTheEmptyStateOnceNoScanRunsAndTheHeader)
 {
     const ClaudeAccount work{.id = "work",
                              .label = "claude-work",
@@ -27,10 +27,7 @@ TEST(AccountRowPresenterTest, ASignedInAccountWithProblemsAndOneWithoutIdentityO
     const ClaudeAccount nobody{.id = "x", .label = "x", .alias = "x", .configDir = "/nowhere"};
     EXPECT_EQ(AccountRowPresenter::row(nobody, false, 0, 0),
               (Row{u"x"_s, u"x"_s, u"not signed in"_s, true, u"/nowhere"_s, Theme::unknown(), std::nullopt, u"0"_s}));
-}
 
-TEST(AccountRowPresenterTest, EmptyStateOnlyOnceNoScanRuns)
-{
     EXPECT_EQ(AccountRowPresenter::emptyState(false, false),
               (EmptyState{u"No accounts found"_s, Symbol::personSlash, std::nullopt}));
     EXPECT_EQ(AccountRowPresenter::emptyState(true, false), std::nullopt);

@@ -79,15 +79,13 @@ TEST_F(DetailPathTest, TheActionBarNeedsADirectoryAtTheRecordedPath)
         EXPECT_EQ(DetailPresenter::pathExists(project(ResumeStatus::ok, cwd)), exists) << cwd.value_or("(absent)");
 }
 
-TEST(DetailPresenterTest, TheResumeHintsCommandNeedsARecordedDirectoryEvenAnEmptyOne)
+TEST(DetailPresenterTest, TheResumeHintsCommandTakesTheAliasAndAnEmptyRecordedDirectory)
 {
     const std::vector<ClaudeAccount> accounts{{.id = "claude", .alias = "claude-work", .aliasIsSimple = true}};
     EXPECT_EQ(DetailPresenter::resumeCommand(project(ResumeStatus::ok), accounts),
               u"cd '/Users/ana/site' && claude-work --resume"_s);
     EXPECT_EQ(DetailPresenter::resumeCommand(project(ResumeStatus::noCwdRecorded, ""), {}),
               u"cd '' && claude --resume"_s);
-    EXPECT_EQ(DetailPresenter::resumeCommand(project(ResumeStatus::noCwdRecorded, std::nullopt), accounts),
-              std::nullopt);
 }
 
 TEST(DetailStateTest, ChoosingADestination)

@@ -37,7 +37,7 @@ namespace {
     return ::testing::AssertionFailure() << "the clipboard holds " << (data ? data->text().toStdString() : "nothing");
 }
 
-TEST(SharedComponentsTest, CommandBlockShowsTheCommandVerbatimAndCopiesExactlyItEvenWhenEmpty)
+TEST(SharedComponentsTest, ACommandBlockShowsItsCommandVerbatimAndItAndACopyButtonCopyExactlyTheirValue)
 {
     for (const QString& command : {uR"(cd '/Users/a/it'\''s <b>here</b>' && claude --resume)"_s, QString()}) {
         const CommandBlock block(command);
@@ -47,16 +47,13 @@ TEST(SharedComponentsTest, CommandBlockShowsTheCommandVerbatimAndCopiesExactlyIt
         EXPECT_TRUE(text->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
         auto* copy = child<QToolButton>(block, u"copyCommandButton"_s);
         EXPECT_EQ(copy->toolTip(), u"Copy this command"_s);
-        EXPECT_TRUE(copiesExactly(command, [&] { copy->click(); }));
+        EXPECT_TRUE(copiesExactly(command, [&] { copy->click(); })) << "even when empty";
     }
-}
 
-TEST(SharedComponentsTest, CopyButtonCopiesItsValueAndIsDisabledWithoutOne)
-{
     CopyButton button(u"/Users/ana/site"_s, u"Copy this project's path"_s);
     EXPECT_TRUE(copiesExactly(u"/Users/ana/site"_s, [&] { button.click(); }));
     button.setValue({});
-    EXPECT_FALSE(button.isEnabled());
+    EXPECT_FALSE(button.isEnabled()) << "nothing to copy";
 }
 
 TEST(SharedComponentsTest, AStatusDotIsPaintedInItsColourAtExactlyItsSize)
