@@ -60,10 +60,7 @@ TEST_F(ThreadhopAppTest, ControlQuestionMarkOpensOneHelpWindowCentredOnTheMainWi
 
     help->trigger();
     EXPECT_EQ(app.helpWindow(), window) << "a second press brings the same window forward";
-    const auto windows = QApplication::topLevelWidgets();
-    EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
-                            [](const QWidget* w) { return w->objectName() == u"threadhop-help"_s; }),
-              1);
+    EXPECT_EQ(std::ranges::count(QApplication::topLevelWidgets(), u"threadhop-help"_s, &QWidget::objectName), 1);
 }
 
 TEST_F(ThreadhopAppTest, ClosingTheLastWindowQuits)
