@@ -98,9 +98,8 @@ TEST_F(AppEnvironmentTest, SettersPublishOnlyRealChanges)
     env.setSelectedProjectId("p");
     env.setSelectedProjectId("p");
     ASSERT_EQ(changes.size(), 3);
-    EXPECT_EQ(change(0), Changes(Change::searchText));
-    EXPECT_EQ(change(1), Changes(Change::showOnlyProblems));
-    EXPECT_EQ(change(2), Changes(Change::selectedProjectId));
+    EXPECT_EQ((std::vector{change(0), change(1), change(2)}),
+              (std::vector<Changes>{Change::searchText, Change::showOnlyProblems, Change::selectedProjectId}));
 }
 
 TEST_F(AppEnvironmentTest, OverlappingScansKeepScanningUntilTheLastEndsAndNeverPublishOlderData)
