@@ -70,10 +70,9 @@ TEST(WindowPlacementTest, ColumnWidthsKeepTheirLimits)
     };
     for (const auto& [saved, expected] : cases)
         EXPECT_EQ(WindowPlacement::columns(saved), expected);
-    EXPECT_EQ(WindowPlacement::centred(QSize(560, 620), QRect(100, 50, 1180, 720)), QPoint(410, 100));
 }
 
-TEST(AppStatusBarPresenterTest, VersionAndLiveState)
+TEST(AppStatusBarTest, VersionLiveStateAndTheProductLinkWithItsSeparatorOnlyWithAnAddress)
 {
     EXPECT_EQ(AppStatusBarPresenter::version(u"1.4.2"_s, {}), u"v1.4.2"_s);
     EXPECT_EQ(AppStatusBarPresenter::version({}, u"87"_s), QString());
@@ -81,10 +80,7 @@ TEST(AppStatusBarPresenterTest, VersionAndLiveState)
     const auto now = std::chrono::system_clock::now();
     EXPECT_EQ(AppStatusBarPresenter::liveState(false, now - 5min, 1, now), u"1 projects · scanned 5 min. ago"_s)
         << "the word stays plural";
-}
 
-TEST(AppStatusBarTest, ProductLinkAndItsSeparatorOnlyWithAnAddress)
-{
     AppEnvironment env(FakeDiscovery::finding());
     const AppStatusBar without(env, {u"0.1.0"_s, {}, {}});
     EXPECT_EQ(without.findChild<QLabel*>(u"productPageLink"_s), nullptr);
