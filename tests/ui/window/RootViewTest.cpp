@@ -44,7 +44,7 @@ TEST(WindowPlacementTest, TheFirstFrameFitsTheScreen)
         EXPECT_EQ(WindowPlacement::first(ideal, minimum, available), expected);
 }
 
-TEST(WindowPlacementTest, ARememberedFrameStaysWhereItWasUnlessNoScreenShowsIt)
+TEST(WindowPlacementTest, ARememberedFrameStaysWhereItWasUnlessNoScreenShowsItAndColumnsKeepTheirLimits)
 {
     const QRect left(0, 0, 1920, 1050);
     const QRect right(1920, 0, 1280, 990);
@@ -59,16 +59,13 @@ TEST(WindowPlacementTest, ARememberedFrameStaysWhereItWasUnlessNoScreenShowsIt)
     };
     for (const auto& [saved, expected] : cases)
         EXPECT_EQ(WindowPlacement::restored(saved, minimum, screens, left), expected);
-}
 
-TEST(WindowPlacementTest, ColumnWidthsKeepTheirLimits)
-{
-    const std::pair<WindowPlacement::Columns, WindowPlacement::Columns> cases[]{
+    const std::pair<WindowPlacement::Columns, WindowPlacement::Columns> columns[]{
         {{100, 100}, {220, 300}},
         {{900, 2000}, {360, 2000}},
         {{0, -5}, {220, 300}},
     };
-    for (const auto& [saved, expected] : cases)
+    for (const auto& [saved, expected] : columns)
         EXPECT_EQ(WindowPlacement::columns(saved), expected);
 }
 
