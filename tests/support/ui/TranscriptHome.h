@@ -25,7 +25,6 @@ struct TranscriptHome {
     static std::optional<TranscriptHome> write(const std::filesystem::path& home);
 
     std::filesystem::path projects() const { return home / ".claude" / "projects"; }
-    /// The project folder for a working directory.
     std::filesystem::path folderOf(const std::string& cwd) const;
 };
 

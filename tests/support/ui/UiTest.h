@@ -41,7 +41,6 @@ T* child(const QObject& parent, const QString& name)
     return found;
 }
 
-/// The push button of `parent` named `name`; fails the test when there is none.
 inline QPushButton& button(const QObject& parent, const QString& name)
 {
     return *child<QPushButton>(parent, name);
@@ -53,7 +52,6 @@ inline bool has(const QObject& parent, const QString& name)
     return parent.findChild<QWidget*>(name) != nullptr;
 }
 
-/// Whether `parent` holds a widget named `name` that is visible.
 inline bool shows(const QObject& parent, const QString& name)
 {
     const QWidget* widget = parent.findChild<QWidget*>(name);

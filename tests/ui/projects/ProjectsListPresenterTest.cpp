@@ -16,7 +16,7 @@ ProjectFolder project(std::string folderName, std::optional<std::string> cwd = s
             .actualCwd = std::move(cwd)};
 }
 
-TEST(ProjectRowPresenterTest, DisplayPathPrefersARecordedDirectoryAndOtherwiseOnlyLooksLikeAPath)
+TEST(ProjectRowPresenterTest, DisplayPathPrefersARecordedDirectoryAndTheDetailLineCountsWhatThereIs)
 {
     const std::pair<ProjectFolder, QString> cases[]{
         {project("-x", "/Users/ana/my_app"), u"/Users/ana/my_app"_s},
@@ -28,10 +28,7 @@ TEST(ProjectRowPresenterTest, DisplayPathPrefersARecordedDirectoryAndOtherwiseOn
     };
     for (const auto& [folder, expected] : cases)
         EXPECT_EQ(ProjectRowPresenter::displayPath(folder), expected) << folder.folderName;
-}
 
-TEST(ProjectRowPresenterTest, DetailLineShowsSubagentsOnlyWhenThereAreAnyAndSizesInDecimalUnits)
-{
     ProjectFolder folder = project("-p");
     folder.sessionCount = 7;
     folder.totalSizeBytes = 1'500'000;
@@ -70,12 +67,6 @@ TEST(ProjectsListPresenterTest, EmptyStatesInTheirOrderOfPrecedence)
                   expected)
             << "search “" << search << "”, problems only " << problemsOnly;
     }
-}
-
-TEST(ProjectsListPresenterTest, ToFixBadge)
-{
-    EXPECT_EQ(ProjectsListPresenter::toFixBadge(0), std::nullopt);
-    EXPECT_EQ(ProjectsListPresenter::toFixBadge(1), u"1 to fix"_s);
 }
 
 } // namespace

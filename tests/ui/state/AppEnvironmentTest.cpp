@@ -62,8 +62,7 @@ TEST_F(AppEnvironmentTest, AScanPublishesEverythingAsOneUpdateAndCountsOnlyRealP
     env.setSelectedProjectId("b:-gone");
     EXPECT_EQ(env.selectedProject(), std::nullopt) << "a project of another account than the selected one";
     env.setSelectedAccountId("b");
-    ASSERT_TRUE(env.selectedProject());
-    EXPECT_EQ(env.selectedProject()->folderName, "-gone");
+    EXPECT_EQ(env.selectedProject(), project("b", "-gone", ResumeStatus::targetMissing));
 }
 
 TEST_F(AppEnvironmentTest, EachScanReplacesTheListsWholeAndRepairsTheSelection)
@@ -76,8 +75,7 @@ TEST_F(AppEnvironmentTest, EachScanReplacesTheListsWholeAndRepairsTheSelection)
 
     (*fake.projects)["a"] = {project("a", "-y")};
     scanToEnd();
-    ASSERT_EQ(env.projects(std::string("a")).size(), 1u);
-    EXPECT_EQ(env.projects(std::string("a"))[0].folderName, "-y");
+    EXPECT_EQ(env.projects(std::string("a")), std::vector{project("a", "-y")});
     EXPECT_EQ(env.selectedAccountId(), "b") << "an account that still exists stays selected";
     EXPECT_FALSE(change(changes.size() - 1).testFlag(Change::selectedAccountId)) << "and is not reassigned";
 
@@ -100,9 +98,8 @@ TEST_F(AppEnvironmentTest, SettersPublishOnlyRealChanges)
     env.setSelectedProjectId("p");
     env.setSelectedProjectId("p");
     ASSERT_EQ(changes.size(), 3);
-    EXPECT_EQ(change(0), Changes(Change::searchText));
-    EXPECT_EQ(change(1), Changes(Change::showOnlyProblems));
-    EXPECT_EQ(change(2), Changes(Change::selectedProjectId));
+    EXPECT_EQ((std::vector{change(0), change(1), change(2)}),
+              (std::vector<Changes>{Change::searchText, Change::showOnlyProblems, Change::selectedProjectId}));
 }
 
 TEST_F(AppEnvironmentTest, OverlappingScansKeepScanningUntilTheLastEndsAndNeverPublishOlderData)
@@ -126,16 +123,15 @@ TEST_F(AppEnvironmentTest, OverlappingScansKeepScanningUntilTheLastEndsAndNeverP
 TEST_F(AppEnvironmentTest, NothingWaitsForAScanThatIsHeldUp)
 {
     using namespace std::chrono_literals;
-    FakeDiscovery held;
-    auto leaving = std::make_unique<AppEnvironment>(held.discovery());
+    auto leaving = std::make_unique<AppEnvironment>(fake.discovery());
     leaving->scan();
-    ASSERT_TRUE(held.gate->waitForEntered(1));
+    ASSERT_TRUE(fake.gate->waitForEntered(1));
     // When the application ends, Qt waits for every job of its global pool.
     EXPECT_EQ(QThreadPool::globalInstance()->activeThreadCount(), 0);
 
     // Should the state wait for the scan after all, the watchdog lets the scan go: the test fails instead of hanging.
     std::promise<void> leftInTime;
-    auto watchdog = std::async(std::launch::async, [gate = held.gate, left = leftInTime.get_future()] {
+    auto watchdog = std::async(std::launch::async, [gate = fake.gate, left = leftInTime.get_future()] {
         if (left.wait_for(3s) == std::future_status::timeout)
             gate->openForAll();
     });
@@ -143,7 +139,6 @@ TEST_F(AppEnvironmentTest, NothingWaitsForAScanThatIsHeldUp)
     leaving.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << "the state waited for a scan that reads a stalled file";
     leftInTime.set_value();
-    held.gate->openForAll();
 }
 
 } // namespace

@@ -25,39 +25,32 @@ TEST(FmtTest, TokensAtEachBoundary)
         EXPECT_EQ(Fmt::tokens(count), text) << count;
 }
 
-TEST(RelativeTimeTest, TheLargestWholeUnitBackOrForward)
-{
-    const std::pair<std::chrono::system_clock::duration, QString> cases[]{{0s, u"now"_s},
-                                                                          {999ms, u"now"_s},
-                                                                          {59s, u"59 sec. ago"_s},
-                                                                          {60s, u"1 min. ago"_s},
-                                                                          {3h + 59min, u"3 hr. ago"_s},
-                                                                          {24h, u"1 day ago"_s},
-                                                                          {6 * 24h, u"6 days ago"_s},
-                                                                          {20 * 24h, u"2 wk. ago"_s},
-                                                                          {90 * 24h, u"2 mo. ago"_s},
-                                                                          {800 * 24h, u"2 yr. ago"_s},
-                                                                          {-5min, u"in 5 min."_s},
-                                                                          {-2 * 24h, u"in 2 days"_s}};
-    const auto now = std::chrono::system_clock::now();
-    for (const auto& [elapsed, text] : cases)
-        EXPECT_EQ(RelativeTime::abbreviated(now - elapsed, now), text);
-}
-
-TEST(RelativeTimeTest, DistantPastStaysReadable)
+TEST(RelativeTimeTest, TheLargestWholeUnitBackOrForwardEvenFromTheDistantPast)
 {
     using Clock = std::chrono::system_clock;
+    const std::pair<Clock::duration, QString> cases[]{{0s, u"now"_s},
+                                                      {999ms, u"now"_s},
+                                                      {59s, u"59 sec. ago"_s},
+                                                      {60s, u"1 min. ago"_s},
+                                                      {3h + 59min, u"3 hr. ago"_s},
+                                                      {24h, u"1 day ago"_s},
+                                                      {6 * 24h, u"6 days ago"_s},
+                                                      {20 * 24h, u"2 wk. ago"_s},
+                                                      {90 * 24h, u"2 mo. ago"_s},
+                                                      {800 * 24h, u"2 yr. ago"_s},
+                                                      {-5min, u"in 5 min."_s},
+                                                      {-2 * 24h, u"in 2 days"_s}};
     const auto now = Clock::now();
-    EXPECT_TRUE(RelativeTime::abbreviated(Clock::time_point{}, now).endsWith(u" yr. ago"_s));
+    for (const auto& [elapsed, text] : cases)
+        EXPECT_EQ(RelativeTime::abbreviated(now - elapsed, now), text);
+
     // The stand-in for an unreadable file date lies further back than a nanosecond count can span from today.
     const QString unreadable = RelativeTime::abbreviated(distantPast(), now);
-    EXPECT_FALSE(unreadable.startsWith(u"in "_s)) << unreadable.toStdString();
     EXPECT_TRUE(unreadable.endsWith(u" yr. ago"_s)) << unreadable.toStdString();
     EXPECT_EQ(RelativeTime::abbreviated(Clock::time_point::min(), Clock::time_point::max()), u"584 yr. ago"_s);
     EXPECT_EQ(RelativeTime::abbreviated(Clock::time_point::max(), Clock::time_point::min()), u"in 584 yr."_s);
 }
 
-// The exact texts users read for each class, and whether it is rewritten without and with the history.
 TEST(CwdClassBreakdownTest, EachClassesTextsAndWhetherItIsRewritten)
 {
     const std::tuple<CwdClass, QString, QString, bool, bool> cases[] = {

@@ -44,13 +44,12 @@ TEST(WindowPlacementTest, TheFirstFrameFitsTheScreen)
         EXPECT_EQ(WindowPlacement::first(ideal, minimum, available), expected);
 }
 
-TEST(WindowPlacementTest, ARememberedFrameStaysWhereItWasUnlessNoScreenShowsIt)
+TEST(WindowPlacementTest, ARememberedFrameStaysWhereItWasUnlessNoScreenShowsItAndColumnsKeepTheirLimits)
 {
     const QRect left(0, 0, 1920, 1050);
     const QRect right(1920, 0, 1280, 990);
     const QList<QRect> screens{left, right};
     const std::pair<QRect, QRect> cases[]{
-        {QRect(100, 80, 1000, 650), QRect(100, 80, 1000, 650)},
         {QRect(2000, 40, 1000, 650), QRect(2000, 40, 1000, 650)},
         {QRect(100, 80, 400, 300), QRect(100, 80, 900, 560)},
         {QRect(2000, 40, 1800, 1200), QRect(2000, 40, 1280, 990)},
@@ -60,34 +59,25 @@ TEST(WindowPlacementTest, ARememberedFrameStaysWhereItWasUnlessNoScreenShowsIt)
     };
     for (const auto& [saved, expected] : cases)
         EXPECT_EQ(WindowPlacement::restored(saved, minimum, screens, left), expected);
-}
 
-TEST(WindowPlacementTest, ColumnWidthsKeepTheirLimits)
-{
-    const std::pair<WindowPlacement::Columns, WindowPlacement::Columns> cases[]{
-        {{270, 380}, {270, 380}},
+    const std::pair<WindowPlacement::Columns, WindowPlacement::Columns> columns[]{
         {{100, 100}, {220, 300}},
         {{900, 2000}, {360, 2000}},
         {{0, -5}, {220, 300}},
     };
-    for (const auto& [saved, expected] : cases)
+    for (const auto& [saved, expected] : columns)
         EXPECT_EQ(WindowPlacement::columns(saved), expected);
-    EXPECT_EQ(WindowPlacement::centred(QSize(560, 620), QRect(100, 50, 1180, 720)), QPoint(410, 100));
 }
 
-TEST(AppStatusBarPresenterTest, VersionAndLiveState)
+TEST(AppStatusBarTest, VersionLiveStateAndTheProductLinkWithItsSeparatorOnlyWithAnAddress)
 {
-    EXPECT_EQ(AppStatusBarPresenter::version(u"1.4.2"_s, u"87"_s), u"v1.4.2 (87)"_s);
     EXPECT_EQ(AppStatusBarPresenter::version(u"1.4.2"_s, {}), u"v1.4.2"_s);
     EXPECT_EQ(AppStatusBarPresenter::version({}, u"87"_s), QString());
 
     const auto now = std::chrono::system_clock::now();
     EXPECT_EQ(AppStatusBarPresenter::liveState(false, now - 5min, 1, now), u"1 projects · scanned 5 min. ago"_s)
         << "the word stays plural";
-}
 
-TEST(AppStatusBarTest, ProductLinkAndItsSeparatorOnlyWithAnAddress)
-{
     AppEnvironment env(FakeDiscovery::finding());
     const AppStatusBar without(env, {u"0.1.0"_s, {}, {}});
     EXPECT_EQ(without.findChild<QLabel*>(u"productPageLink"_s), nullptr);
@@ -95,10 +85,8 @@ TEST(AppStatusBarTest, ProductLinkAndItsSeparatorOnlyWithAnAddress)
     EXPECT_EQ(child<QLabel>(without, u"statusLiveState"_s)->text(), u"Not scanned yet"_s);
 
     const AppStatusBar with(env, {u"0.1.0"_s, u"7"_s, u"https://example.com/threadhop"_s});
-    const auto* link = child<QLabel>(with, u"productPageLink"_s);
-    ASSERT_NE(link, nullptr);
-    EXPECT_TRUE(link->text().contains(u">Threadhop Home<"_s));
-    EXPECT_TRUE(link->text().contains(u"href=\"https://example.com/threadhop\""_s));
+    EXPECT_EQ(child<QLabel>(with, u"productPageLink"_s)->text(),
+              u"<a href=\"https://example.com/threadhop\">Threadhop Home</a>"_s);
     EXPECT_EQ(with.findChildren<QLabel*>(u"statusSeparator"_s).size(), 2);
     EXPECT_EQ(child<QLabel>(with, u"statusVersion"_s)->text(), u"v0.1.0 (7)"_s);
 }
@@ -120,9 +108,9 @@ TEST_F(RootViewTest, FirstShowingScansTheHomeAndFillsEveryColumn)
     open(AppEnvironment::Discovery::standard());
     waitForScan(*env);
 
-    EXPECT_EQ(window->windowTitle(), u"Threadhop"_s);
-    EXPECT_EQ(child<QAction>(*window, u"historyAction"_s)->text(), u"History"_s);
-    EXPECT_EQ(rescan().text(), u"Rescan"_s);
+    EXPECT_EQ((QStringList{window->windowTitle(), child<QAction>(*window, u"historyAction"_s)->text(), rescan().text(),
+                           text(u"toFixBadge"_s), text(u"statusLiveState"_s)}),
+              (QStringList{u"Threadhop"_s, u"History"_s, u"Rescan"_s, u"3 to fix"_s, u"6 projects · scanned now"_s}));
     ASSERT_EQ(sidebarModel().rowCount(), 1);
     const QModelIndex accountRow = sidebarModel().index(0);
     EXPECT_EQ(accountRow.data(AccountListModel::IdentityRole).toString(), u"ana@example.com"_s);
@@ -130,9 +118,6 @@ TEST_F(RootViewTest, FirstShowingScansTheHomeAndFillsEveryColumn)
     EXPECT_TRUE(list(u"accountsList"_s).selectionModel()->isRowSelected(0));
     EXPECT_EQ(listModel().rowCount(), 6);
     EXPECT_TRUE(emptyState(u"projectsEmptyState"_s).isHidden());
-    EXPECT_EQ(text(u"toFixBadge"_s), u"3 to fix"_s);
-    EXPECT_EQ(text(u"statusLiveState"_s), u"6 projects · scanned now"_s);
-    EXPECT_EQ(emptyState(u"detailPlaceholder"_s).title(), u"Select a project"_s);
 }
 
 TEST_F(RootViewTest, RescanIsDisabledAndTheNoticeShownWhileScanning)
@@ -148,8 +133,7 @@ TEST_F(RootViewTest, RescanIsDisabledAndTheNoticeShownWhileScanning)
     EXPECT_TRUE(emptyState(u"accountsEmptyState"_s).isHidden()) << "no \"No accounts found\" while the first scan runs";
 
     child<QAction>(*window, u"historyAction"_s)->trigger();
-    ASSERT_NE(window->historyWindow(), nullptr);
-    EXPECT_TRUE(window->historyWindow()->isVisible()) << "History opens while a scan runs";
+    ASSERT_TRUE(window->historyWindow() && window->historyWindow()->isVisible()) << "History opens while a scan runs";
     EXPECT_EQ(child<EmptyStateView>(*window->historyWindow(), u"historyEmptyState"_s)->title(), u"No migrations yet"_s);
     window->historyWindow()->close();
 
@@ -256,16 +240,13 @@ TEST_F(RootViewTest, ProblemsOnlyIsPlainlyOnOrOff)
     openScanned();
     const QColor highlight = problemsOnly().palette().color(QPalette::Active, QPalette::Highlight);
     const auto shareOfHighlight = [&] {
-        const QImage image = problemsOnly().grab().toImage();
-        int near = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor pixel = image.pixelColor(x, y);
-                near += std::abs(pixel.red() - highlight.red()) + std::abs(pixel.green() - highlight.green())
-                        + std::abs(pixel.blue() - highlight.blue())
-                    < 60;
-            }
-        }
+        const QImage image = problemsOnly().grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
+        const auto near = std::count_if(pixels, pixels + image.width() * image.height(), [&](QRgb pixel) {
+            return std::abs(qRed(pixel) - highlight.red()) + std::abs(qGreen(pixel) - highlight.green())
+                + std::abs(qBlue(pixel) - highlight.blue())
+                < 60;
+        });
         return double(near) / (image.width() * image.height());
     };
     EXPECT_LT(shareOfHighlight(), 0.05);
