@@ -89,10 +89,21 @@ TEST_F(OperationRecoveryTest, AMigrationStoppedHalfWayThroughItsRewriteIsUndone)
     EXPECT_TRUE(leftovers(projects()).empty());
 }
 
-TEST_F(OperationRecoveryTest, FilesThatChangedSinceAreLeftAloneAndTheUserIsToldOnce)
+TEST_F(OperationRecoveryTest, WhatAnotherThreadhopRunsOrFilesThatChangedSinceAreLeftAlone)
 {
     arrangeMigration(false);
     crashAt(OperationStep::moved, [&] { migrate(); });
+    const auto notes = PendingOperations::all();
+    ASSERT_EQ(notes.size(), 1u);
+    const auto during = snapshot(projects());
+    {
+        // As its process would hold it.
+        const auto running = PendingOperations::Lock::tryTake(notes[0].operation->recordId);
+        ASSERT_TRUE(running);
+        EXPECT_TRUE(OperationRecovery::run().empty());
+        EXPECT_EQ(snapshot(projects()), during);
+        EXPECT_EQ(PendingOperations::all().size(), 1u);
+    }
     // The user resumed the conversation in the new place before Threadhop started again.
     std::ofstream(projects() / "-w-new" / "b.jsonl", std::ios::app) << cwdLine("/w/new", ",\"resumed\":true");
     const auto after = snapshot(projects());
@@ -109,24 +120,6 @@ TEST_F(OperationRecoveryTest, FilesThatChangedSinceAreLeftAloneAndTheUserIsToldO
     EXPECT_TRUE(MigrationAudit::records().empty());
     EXPECT_EQ(PendingOperations::all().size(), 1u); // the note stays
     EXPECT_TRUE(OperationRecovery::run().empty());
-}
-
-TEST_F(OperationRecoveryTest, AnOperationAnotherThreadhopIsStillRunningIsLeftAlone)
-{
-    arrangeMigration(false);
-    crashAt(OperationStep::rewritten, [&] { migrate(); });
-    const auto notes = PendingOperations::all();
-    ASSERT_EQ(notes.size(), 1u);
-    const auto during = snapshot(projects());
-    {
-        // As its process would hold it.
-        const auto running = PendingOperations::Lock::tryTake(notes[0].operation->recordId);
-        ASSERT_TRUE(running);
-        EXPECT_TRUE(OperationRecovery::run().empty());
-        EXPECT_EQ(snapshot(projects()), during);
-        EXPECT_EQ(PendingOperations::all().size(), 1u);
-    }
-    EXPECT_EQ(OperationRecovery::run().size(), 1u);
 }
 
 TEST_F(OperationRecoveryTest, ANoteThatCannotBeReadIsSetAsideAndToldOnce)
