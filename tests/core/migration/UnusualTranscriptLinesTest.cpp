@@ -42,13 +42,9 @@ TEST_F(UnusualTranscriptLinesTest, TheRewriterReadsEveryValidLine)
 
 TEST_F(UnusualTranscriptLinesTest, TheAnalyserSeesTheAnswerAndTheUsage)
 {
-    const auto integrity = TranscriptAnalyzer::analyze(text);
-    EXPECT_EQ(integrity.lines, 3);
-    EXPECT_EQ(integrity.invalidLines, 0);
-    EXPECT_TRUE(integrity.unansweredAtTail.empty());
-    EXPECT_TRUE(integrity.unansweredInMiddle.empty());
-    EXPECT_EQ(integrity.lastContextTokens, 12);
-    EXPECT_EQ(integrity.launchCwd, "/w/app");
+    EXPECT_EQ(
+        TranscriptAnalyzer::analyze(text),
+        (TranscriptIntegrity{.lines = 3, .launchCwd = "/w/app", .recordedCwds = {"/w/app"}, .lastContextTokens = 12}));
     // A usage count beyond 64 bits saturates rather than being dropped.
     const auto huge =
         TranscriptAnalyzer::analyze(R"({"message":{"usage":{"input_tokens":123456789012345678901234567890}}})");
@@ -59,8 +55,7 @@ TEST_F(UnusualTranscriptLinesTest, TheTrimmerKeepsNoValidMessageAsHeader)
 {
     // The first line has a "uuid": there is no header, so a cut to the last line keeps one line.
     const auto trimmed = TranscriptTrimmer::trim(text, 1);
-    EXPECT_EQ(trimmed.result.keptLines, 1);
-    EXPECT_EQ(trimmed.result.droppedLines, 2);
+    EXPECT_EQ(std::tie(trimmed.result.keptLines, trimmed.result.droppedLines), std::tuple(1, 2));
     EXPECT_EQ(trimmed.text, replaced(lines[2], "\"parentUuid\":\"" + u2 + "\"", "\"parentUuid\":null"));
 }
 
