@@ -301,25 +301,6 @@ constexpr std::string_view footer =
     "External state stays behind in the source account: `file-history/`, `todos/`,\n"
     "`plans/`, `shell-snapshots/`. Undo history does not travel with the conversation.\n";
 
-TEST(MoveLedgerTest, ForkEntryShowsTheNewIdAndNoDuplicateWarning)
-{
-    const ScopedTimeZone utc("UTC");
-    EXPECT_EQ(MoveLedger::render(forkEntry()),
-              "## 2024-05-01 09:30 — moved out (B — fork, identity rewritten)\n"
-              "\n"
-              "- session:    `old-id`\n"
-              "- new id:     `new-id`\n"
-              "- from:       claude  (/home/u/.claude) — me@example.com\n"
-              "- to:         work  (/home/u/.claude-work)\n"
-              "- mode:       B — fork, identity rewritten\n"
-              "- scope:      full — 120 lines, 48 KB\n"
-              "- cwd:        unchanged (/home/u/p)\n"
-              "- files:      3 files (2 subagent transcripts)\n"
-              "- verified:   yes — 3/3 files\n"
-              "- backup:     /backups/-home-u-p-20240501-093000.tar.gz\n"
-                  + std::string(footer));
-}
-
 TEST(MoveLedgerTest, CloneEntryWarnsOfTheDuplicateIdAndLiveSourceFollowsTheBackup)
 {
     const ScopedTimeZone tokyo("Asia/Tokyo");
