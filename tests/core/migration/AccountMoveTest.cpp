@@ -39,7 +39,7 @@ protected:
     }
 };
 
-TEST_F(AccountMoveTest, CloneKeepsTheIdAndItsCollisionIsRefusedFirst)
+TEST_F(AccountMoveTest, CloneKeepsTheIdAndItsCollisionIsForeseenAndRefusedFirst)
 {
     conversation(line(u1, "") + line(u2, u1));
     const auto record = AccountMover::move(accountMove(MoveMode::clone), stamp);
@@ -52,6 +52,16 @@ TEST_F(AccountMoveTest, CloneKeepsTheIdAndItsCollisionIsRefusedFirst)
         readFile(targetFolder() / "THREADHOP-MOVES.md").find("> ⚠️ This sessionId now exists in two accounts."),
         std::string::npos);
 
+    // Only a clone meets the copy it made, and only in the folder of its own directory.
+    EXPECT_FALSE(AccountMover::preview(accountMove(MoveMode::fork)).collision);
+    EXPECT_TRUE(AccountMover::preview(accountMove(MoveMode::clone)).collision);
+    auto moved = accountMove(MoveMode::clone);
+    moved.newCwd = "/new/place.d";
+    EXPECT_EQ(AccountMover::preview(moved).targetFolder, "-new-place-d");
+    EXPECT_FALSE(AccountMover::preview(moved).collision);
+    moved.newCwd = ""; // counts as none
+    EXPECT_EQ(AccountMover::preview(moved).targetFolder, "-w-app");
+    EXPECT_EQ(AccountMover::targetFolder(moved), targetFolder());
     EXPECT_EQ(refusal(accountMove(MoveMode::clone)),
               "The destination account already holds this conversation: " + targetFolder().string());
     EXPECT_EQ(archives(), 1u); // the clone's, and none for the refusal
@@ -292,22 +302,6 @@ TEST_F(AccountMoverPreviewTest, ReportsFilesTargetIntegrityScanAndLiveness)
     ASSERT_TRUE(trimPreview.trim);
     EXPECT_EQ(trimPreview.trim, TranscriptTrimmer::trim(text, 1).result);
     EXPECT_EQ(trimPreview.estimatedResumeTokens(), 33); // 100 tokens × 1 of 3 lines
-}
-
-TEST_F(AccountMoverPreviewTest, CollisionOnlyForACloneAndTargetFolderFromTheNewDirectory)
-{
-    writeFile(sourceFolder() / (std::string(sessionId) + ".jsonl"), "{\"cwd\":\"/w/app\"}\n");
-    writeFile(targetFolder() / (std::string(sessionId) + ".jsonl"), "{}\n");
-    EXPECT_FALSE(AccountMover::preview(accountMove(MoveMode::fork)).collision);
-    EXPECT_TRUE(AccountMover::preview(accountMove(MoveMode::clone)).collision);
-
-    auto moved = accountMove(MoveMode::clone);
-    moved.newCwd = "/new/place.d";
-    EXPECT_EQ(AccountMover::preview(moved).targetFolder, "-new-place-d");
-    EXPECT_FALSE(AccountMover::preview(moved).collision);
-    moved.newCwd = ""; // counts as none
-    EXPECT_EQ(AccountMover::preview(moved).targetFolder, "-w-app");
-    EXPECT_EQ(AccountMover::targetFolder(moved), targetFolder());
 }
 
 TEST_F(AccountMoverPreviewTest, UnreadableTranscriptGivesAnEmptyAnalysis)

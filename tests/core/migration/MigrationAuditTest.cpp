@@ -62,7 +62,7 @@ TEST_F(MigrationAuditTest, AnUndecodableHistoryIsKeptAsideUnderANameOfItsOwn)
         "\"id\": \"0B9D7C1E-2F4A-4C3B-9D8E-7F6A5B4C3D2E\", \"newCwd\": \"/b\", \"newFolder\": \"-b\", "
         "\"occurrencesReplaced\": 0, \"oldCwd\": \"/a\", \"oldFolder\": \"-a\", \"success\": true, "
         "\"timestamp\": \"2263-01-01T00:00:00Z\"}]";
-    std::vector<std::string> broken{"[{\"id\": \"broken\"}]", "not json", farFuture};
+    const std::vector<std::string> broken{farFuture, "[{\"id\": \"broken\"}]", "not json"}; // in sorted order
     for (const auto& text : broken) {
         writeFile(MigrationAudit::historyFile(), text);
         EXPECT_TRUE(MigrationAudit::records().empty());
@@ -77,7 +77,6 @@ TEST_F(MigrationAuditTest, AnUndecodableHistoryIsKeptAsideUnderANameOfItsOwn)
             aside.push_back(readFile(entry.path()));
     }
     std::sort(aside.begin(), aside.end());
-    std::sort(broken.begin(), broken.end());
     EXPECT_EQ(aside, broken);
 }
 

@@ -60,6 +60,16 @@ TEST_F(RestoreManagerTest, RestoringAResyncOrAMergePutsEveryFileBackAsItWas)
 
 TEST_F(RestoreManagerTest, EveryObstacle)
 {
+    conversation(line(u1, ""));
+    const auto move = AccountMover::move(accountMove(MoveMode::clone), stamp);
+    ASSERT_TRUE(move.targetAccountId && move.backupPath);
+    const auto untouched = snapshot(home());
+    EXPECT_EQ(obstacleText(move),
+              "This entry moved a conversation to another account. Undoing it from its backup "
+              "would overwrite the source project while the copy stays in the other account.");
+    EXPECT_THROW(restore(move), MigrationError);
+    EXPECT_TRUE(snapshot(home()) == untouched);
+
     oldProject(true);
     const auto merge = ConversationMigrator::migrate(input(), stamp);
 
@@ -133,19 +143,6 @@ TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNoth
     }
     EXPECT_TRUE(snapshot(home()) == before);
     EXPECT_EQ(obstacleText(merge), std::nullopt) << "names the system writes stay restorable";
-}
-
-TEST_F(RestoreManagerTest, AnAccountMoveIsNotUndoneFromItsBackup)
-{
-    conversation(line(u1, ""));
-    const auto move = AccountMover::move(accountMove(MoveMode::clone), stamp);
-    ASSERT_TRUE(move.targetAccountId && move.backupPath);
-    const auto before = snapshot(home());
-    EXPECT_EQ(obstacleText(move),
-              "This entry moved a conversation to another account. Undoing it from its backup "
-              "would overwrite the source project while the copy stays in the other account.");
-    EXPECT_THROW(restore(move), MigrationError);
-    EXPECT_TRUE(snapshot(home()) == before);
 }
 
 TEST_F(RestoreManagerTest, AFailedExtractionWritesNoRecord)

@@ -78,8 +78,7 @@ TEST_F(UnusualTranscriptLinesTest, ATornLastLineHidesNothingFromTheMigration)
     transcript("-w-app", "s.jsonl", torn(whole));
 
     const auto preview = ConversationMigrator::preview(input("-w-app", "/w/app", "/w/moved"));
-    EXPECT_EQ(preview.totalOccurrences, 50);
-    EXPECT_EQ(preview.unparsableLines, 1);
+    EXPECT_EQ(std::tie(preview.totalOccurrences, preview.unparsableLines), std::tuple(50, 1));
     const auto record = ConversationMigrator::migrate(input("-w-app", "/w/app", "/w/moved"), stamp);
     EXPECT_EQ(record.occurrencesReplaced, 50);
     EXPECT_EQ(readFile(projects() / "-w-moved" / "s.jsonl"), torn(replaced(whole, "/w/app", "/w/moved")));
@@ -97,9 +96,8 @@ TEST_F(UnusualTranscriptLinesTest, ATornLastLineHidesNothingFromTheAccountMove)
     const auto request = accountMove(MoveMode::fork, "-home-marco-projects-spotter", cwd);
     const auto preview = AccountMover::preview(request);
     const auto whole = TranscriptAnalyzer::analyze(real);
-    EXPECT_EQ(preview.integrity.lines, whole.lines + 1);
-    EXPECT_EQ(preview.integrity.invalidLines, whole.invalidLines + 1);
-    EXPECT_EQ(preview.integrity.launchCwd, cwd);
+    EXPECT_EQ(std::tie(preview.integrity.lines, preview.integrity.invalidLines, preview.integrity.launchCwd),
+              std::tuple(whole.lines + 1, whole.invalidLines + 1, cwd));
     EXPECT_EQ(preview.cwdScan, JSONLRewriter::scan(projects() / "-home-marco-projects-spotter", cwd));
     EXPECT_GT(preview.cwdScan.byClass.at(CwdClass::sessionCwd), 0);
 
