@@ -189,12 +189,9 @@ TEST_F(AccountMoveRecoveryTest, ACopyResumedSinceIsLeftAlone)
 {
     arrange();
     crashAt(OperationStep::placed, [&] { move(); });
-    fs::path copy;
-    for (const auto& entry : fs::directory_iterator(targetProjects() / "-w-app")) {
-        if (entry.path().extension() == ".jsonl" && entry.path().filename() != "theirs.jsonl")
-            copy = entry.path();
-    }
-    ASSERT_FALSE(copy.empty());
+    const fs::path copy = PendingOperations::all().at(0).operation.value().placed.at(0).path;
+    ASSERT_EQ(copy.parent_path(), targetProjects() / "-w-app");
+    ASSERT_EQ(copy.extension(), ".jsonl");
     std::ofstream(copy, std::ios::app) << "{\"type\":\"user\",\"resumed\":true}\n";
     const auto after = snapshot(targetProjects());
     const auto reports = OperationRecovery::run();
