@@ -178,12 +178,10 @@ using IdentityRewriterFilesTest = FolderTest;
 std::string conversation(const std::string& session, const std::string& first, const std::string& second,
                          const std::string& team)
 {
-    const std::string id = R"({"sessionId":")" + session;
-    return id + R"(","uuid":")" + first + R"(","parentUuid":null,"teamName":")" + team + "\"}\n" + id + R"(","uuid":")"
-        + second + R"(","parentUuid":")" + first
-        + R"(","teamName":"other"})"
-          "\n"
-        + id + R"(", "uuid" : ")" + u1 + R"(x","parentUuid":")" + second + "\"}\n";
+    const std::string id = R"({"sessionId":")" + session + "\",";
+    return id + R"("uuid":")" + first + R"(","parentUuid":null,"teamName":")" + team + "\"}\n" + id + R"("uuid":")"
+        + second + R"(","parentUuid":")" + first + "\",\"teamName\":\"other\"}\n" + id + R"( "uuid" : ")" + u1
+        + R"(x","parentUuid":")" + second + "\"}\n";
 }
 
 TEST_F(IdentityRewriterFilesTest, ForkGivesEveryValueAFreshOneAndKeepsEveryLink)
@@ -220,13 +218,8 @@ TEST_F(IdentityRewriterFilesTest, ForkGivesEveryValueAFreshOneAndKeepsEveryLink)
 TEST_F(IdentityRewriterFilesTest, WhatTheEditorDoesNotMatchStays)
 {
     const std::string upper = "ABCDEF00-0000-4000-8000-00000000000A";
-    const std::string text = R"({"sessionId":")" + oldId + R"(","u\u0075id":")" + u1 + R"(","uuid":")" + upper
-        + R"("})"
-          "\n"
-          R"({"uuid":")"
-        + u1 + R"(","messageId":"msg_opaque","note":"\"uuid\":\")" + u1
-        + R"(\""})"
-          "\n";
+    const std::string text = R"({"sessionId":")" + oldId + R"(","u\u0075id":")" + u1 + R"(","uuid":")" + upper + "\"}\n"
+        + R"({"uuid":")" + u1 + R"(","messageId":"msg_opaque","note":"\"uuid\":\")" + u1 + "\\\"\"}\n";
     writeFile(in("t.jsonl"), text);
     const auto plan = IdentityRewriter::buildPlan({in("t.jsonl")}, oldId, newId);
     // The escaped key is still "uuid" to a parser, so u1 is collected from both lines.
