@@ -60,8 +60,7 @@ TEST_F(ConversationMigratorTest, MergeIntoAPopulatedDestination)
     const auto record = ConversationMigrator::migrate(input(), stamp);
     EXPECT_EQ(record.message,
               "Moved 2 conversation(s) into a project that already had some. (1 other file(s) came with them.)");
-    ASSERT_TRUE(record.movedEntryNames);
-    auto moved = *record.movedEntryNames;
+    auto moved = record.movedEntryNames.value_or(std::vector<std::string>{});
     std::sort(moved.begin(), moved.end());
     EXPECT_EQ(moved, (std::vector<std::string>{"a", "a.jsonl", "b.jsonl"}));
     EXPECT_FALSE(fs::exists(projects() / "-w-old"));
