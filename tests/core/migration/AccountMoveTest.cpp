@@ -270,13 +270,14 @@ TEST_F(AccountMoverPreviewTest, RefusalsComeInOrder)
               "Transcript not found: " + (sourceFolder() / "other.jsonl").string());
 }
 
-TEST_F(AccountMoverPreviewTest, ReportsFilesTargetIntegrityScanAndLiveness)
+TEST_F(AccountMoverPreviewTest, ReportsFilesTargetIntegrityScanAndLivenessOrAnEmptyAnalysis)
 {
     const std::string text =
         "{\"type\":\"user\",\"cwd\":\"/w/app\",\"uuid\":\"a\",\"message\":{\"usage\":{\"input_tokens\":100}}}\n"
         "{\"uuid\":\"b\","
         + toolUse("t1") + "}\n{\"cwd\":\"/w/app/sub\",\"uuid\":\"c\"}\n";
-    writeFile(sourceFolder() / (std::string(sessionId) + ".jsonl"), text);
+    const fs::path transcript = sourceFolder() / (std::string(sessionId) + ".jsonl");
+    writeFile(transcript, text);
     for (const char* agent : {"agent-1", "agent-2"}) {
         writeFile(sourceFolder() / sessionId / "subagents" / (std::string(agent) + ".jsonl"), "{}\n");
         writeFile(sourceFolder() / sessionId / "subagents" / (std::string(agent) + ".meta.json"), "{}");
@@ -300,17 +301,12 @@ TEST_F(AccountMoverPreviewTest, ReportsFilesTargetIntegrityScanAndLiveness)
     const auto trimPreview = AccountMover::preview(trimmed);
     EXPECT_EQ(trimPreview.trim, TranscriptTrimmer::trim(text, 1).result);
     EXPECT_EQ(trimPreview.estimatedResumeTokens(), 33); // 100 tokens × 1 of 3 lines
-}
 
-TEST_F(AccountMoverPreviewTest, UnreadableTranscriptGivesAnEmptyAnalysis)
-{
-    fs::create_directories(sourceFolder() / (std::string(sessionId) + ".jsonl")); // there, but nothing can be read
-    auto trimmed = accountMove(MoveMode::fork);
-    trimmed.scope = TranscriptScope::trimmed(10);
-    const auto preview = AccountMover::preview(trimmed);
-    EXPECT_EQ(preview.integrity, TranscriptIntegrity{});
-    EXPECT_EQ(preview.trim, std::nullopt);
-    EXPECT_EQ(preview.estimatedResumeTokens(), preview.totalBytes / 4);
+    fs::remove(transcript);
+    fs::create_directories(transcript); // there, but nothing can be read
+    const auto unreadable = AccountMover::preview(trimmed);
+    EXPECT_EQ(std::tie(unreadable.integrity, unreadable.trim), std::tuple(TranscriptIntegrity{}, std::nullopt));
+    EXPECT_EQ(unreadable.estimatedResumeTokens(), unreadable.totalBytes / 4);
 }
 
 } // namespace

@@ -12,6 +12,7 @@ namespace threadhop::testing {
 namespace {
 
 using Outcome = OperationRecovery::Report::Outcome;
+using Reports = std::vector<OperationRecovery::Report>;
 
 struct SimulatedCrash { };
 
@@ -55,11 +56,10 @@ TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
                 EXPECT_FALSE(fs::exists(projects() / "-w-old"));
                 EXPECT_EQ(readFile(projects() / "-w-new" / "a.jsonl"), cwdLine("/w/new") + cwdLine("/w/new/docs"));
             } else {
-                ASSERT_EQ(reports.size(), 1u);
-                EXPECT_EQ(reports[0].outcome, Outcome::undone);
-                EXPECT_EQ(reports[0].text,
-                          "A migration of -w-old to -w-new was interrupted. Every file was put back "
-                          "as it was before it started.");
+                EXPECT_EQ(reports,
+                          (Reports{{Outcome::undone,
+                                    "A migration of -w-old to -w-new was interrupted. "
+                                    "Every file was put back as it was before it started."}}));
                 EXPECT_EQ(snapshot(projects()), before);
                 EXPECT_FALSE(history[0].success);
                 EXPECT_EQ(history[0].message,
@@ -109,13 +109,12 @@ TEST_F(OperationRecoveryTest, WhatAnotherThreadhopRunsOrFilesThatChangedSinceAre
     const auto after = snapshot(projects());
 
     const auto reports = OperationRecovery::run();
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].outcome, Outcome::leftAlone);
-    EXPECT_EQ(reports[0].text,
-              "A migration of -w-old to -w-new was interrupted, and its files cannot be put back "
-              "safely (b.jsonl changed since), so Threadhop left them as they are. The backup taken "
-              "before it started is "
-                  + backupOf("-w-old") + ".");
+    EXPECT_EQ(reports,
+              (Reports{{Outcome::leftAlone,
+                        "A migration of -w-old to -w-new was interrupted, and its files cannot be put back "
+                        "safely (b.jsonl changed since), so Threadhop left them as they are. The backup taken "
+                        "before it started is "
+                            + backupOf("-w-old") + "."}}));
     EXPECT_EQ(snapshot(projects()), after);
     EXPECT_TRUE(MigrationAudit::records().empty());
     EXPECT_EQ(PendingOperations::all().size(), 1u); // the note stays
@@ -172,10 +171,10 @@ TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
             EXPECT_TRUE(history[0].success);
             EXPECT_EQ(snapshot(targetProjects()).size(), targetBefore.size() + 3);
         } else {
-            ASSERT_EQ(reports.size(), 1u);
-            EXPECT_EQ(reports[0].text,
-                      "A move of a conversation from claude to claude-work was interrupted. The "
-                      "unfinished copy was taken out again.");
+            EXPECT_EQ(reports,
+                      (Reports{{Outcome::undone,
+                                "A move of a conversation from claude to claude-work was "
+                                "interrupted. The unfinished copy was taken out again."}}));
             EXPECT_EQ(snapshot(targetProjects()), targetBefore);
             EXPECT_FALSE(history[0].success);
             EXPECT_EQ(history[0].targetAccountId, "claude-work");
