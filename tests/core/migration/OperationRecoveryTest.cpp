@@ -61,11 +61,10 @@ TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
                                     "A migration of -w-old to -w-new was interrupted. "
                                     "Every file was put back as it was before it started."}}));
                 EXPECT_EQ(snapshot(projects()), before);
-                EXPECT_FALSE(history[0].success);
-                EXPECT_EQ(history[0].message,
-                          "Threadhop stopped before this migration finished; at the next start "
-                          "every file was put back as it was before.");
-                EXPECT_EQ(history[0].backupPath, backupOf("-w-old"));
+                EXPECT_EQ(std::tie(history[0].success, history[0].backupPath, history[0].message),
+                          std::tuple(false, backupOf("-w-old"),
+                                     "Threadhop stopped before this migration finished; at the next start "
+                                     "every file was put back as it was before."));
             }
             EXPECT_TRUE(PendingOperations::all().empty());
             EXPECT_TRUE(leftovers(projects()).empty()) << leftovers(projects()).front();

@@ -30,11 +30,10 @@ TEST_F(RestoreManagerTest, RestoringARenamePutsTheOldFolderBack)
     const auto reverting = restore(migration);
     EXPECT_EQ(snapshot(projects() / "-w-old"), before);
     EXPECT_FALSE(fs::exists(projects() / "-w-new"));
-    EXPECT_EQ(std::tie(reverting.oldFolder, reverting.newFolder, reverting.oldCwd, reverting.newCwd),
-              std::tuple("-w-new", "-w-old", "/w/new", "/w/old"));
-    EXPECT_EQ(reverting.revertsRecordId, migration.id);
-    EXPECT_EQ(reverting.message,
-              "Restore from backup (reverts migration " + migration.id.upperText().substr(0, 8) + ")");
+    EXPECT_EQ(std::tie(reverting.oldFolder, reverting.newFolder, reverting.oldCwd, reverting.newCwd,
+                       reverting.revertsRecordId, reverting.message),
+              std::tuple("-w-new", "-w-old", "/w/new", "/w/old", migration.id,
+                         "Restore from backup (reverts migration " + migration.id.upperText().substr(0, 8) + ")"));
     EXPECT_TRUE(reverting.backupPath && reverting.backupPath->ends_with("-w-new-pre-restore-20240502-100000.tar.gz"));
     EXPECT_TRUE(fs::exists(*reverting.backupPath));
     EXPECT_EQ(MigrationAudit::records().front().id, reverting.id);
