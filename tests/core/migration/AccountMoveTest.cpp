@@ -246,16 +246,13 @@ using AccountMoverPreviewTest = AccountMoveTest;
 TEST_F(AccountMoverPreviewTest, RefusalsComeInOrder)
 {
     // The same folder spelled twice: refused before anything is read (nothing exists here).
-    auto same = accountMove(MoveMode::fork);
+    auto same = accountMove(MoveMode::fork, "-w-app", "");
     same.source.configDir = (home() / "acc").string();
     same.target.configDir = (home() / "acc" / "").string();
-    same.launchCwd = "";
     EXPECT_EQ(refusal(same, true), AccountMoveError::sameAccount().what());
 
     writeFile(sourceFolder() / (std::string(sessionId) + ".jsonl"), "{\"cwd\":\"/w/app\",\"uuid\":\"u\"}\n");
-    auto noCwd = accountMove(MoveMode::fork);
-    noCwd.launchCwd = "";
-    EXPECT_EQ(refusal(noCwd, true), AccountMoveError::noCwdRecorded().what());
+    EXPECT_EQ(refusal(accountMove(MoveMode::fork, "-w-app", ""), true), AccountMoveError::noCwdRecorded().what());
 
     // A name the history file could not hold is refused before anything is read.
     auto latin1 = accountMove(MoveMode::fork);

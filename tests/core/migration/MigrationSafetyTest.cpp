@@ -162,8 +162,8 @@ TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
     // would turn that value into the old directory.
     const std::string original = cwdLine("/w/old") + cwdLine("/w/new/docs") + hiddenOldCwd;
     transcript("-w-old", "s.jsonl", original);
-    transcript("-w-old", "s/subagents/agent.jsonl", cwdLine("/w/old") + cwdLine("/w/new"));
-    const auto agentBefore = readFile(projects() / "-w-old" / "s" / "subagents" / "agent.jsonl");
+    const std::string agent = cwdLine("/w/old") + cwdLine("/w/new");
+    transcript("-w-old", "s/subagents/agent.jsonl", agent);
     // Claude Code appends a line after the backup, just before the transcript is replaced.
     const std::string late = cwdLine("/w/old", ",\"late\":true");
     bool appended = false;
@@ -175,9 +175,8 @@ TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
     });
 
     EXPECT_EQ(failure(input()), "Verification failed: 1 old references remain.");
-    EXPECT_EQ(readFile(projects() / "-w-old" / "s.jsonl"), original + late);
-    EXPECT_EQ(readFile(projects() / "-w-old" / "s" / "subagents" / "agent.jsonl"), agentBefore);
-    EXPECT_FALSE(fs::exists(projects() / "-w-new"));
+    EXPECT_EQ(snapshot(projects()),
+              (Files{{"-w-old/s.jsonl", original + late}, {"-w-old/s/subagents/agent.jsonl", agent}}));
     EXPECT_EQ(entries(projects()), std::vector<std::string>{"-w-old"}); // nothing of ours is left behind
     const auto record = onlyRecord();
     EXPECT_FALSE(record.success || record.movedEntryNames || record.occurrencesByClass || record.filesRewritten);
@@ -278,6 +277,7 @@ TEST_F(MigrationSafetyTest, AStepThatFailsPutsTheBytesBackAndIsRecorded)
     const std::string denied = std::make_error_code(std::errc::permission_denied).message();
     const std::string inOld = " in " + (projects() / "-w-old").string();
     const std::string back = ". Nothing was applied; every file is back where it started.";
+    const std::string nothingMoved = " — nothing was moved; every file is back where it started.";
     const struct {
         std::set<int> failingMoves;
         std::errc error;
@@ -286,11 +286,7 @@ TEST_F(MigrationSafetyTest, AStepThatFailsPutsTheBytesBackAndIsRecorded)
     } cases[] = {
         {{1}, std::errc::permission_denied, false, false, "Rename failed: " + denied + back},
         {{}, std::errc::no_space_on_device, false, true, "Rewrite failed: " + full + inOld + back},
-        {{2},
-         std::errc::no_space_on_device,
-         true,
-         false,
-         "Rename failed: " + full + inOld + " — nothing was moved; every file is back where it started."},
+        {{2}, std::errc::no_space_on_device, true, false, "Rename failed: " + full + inOld + nothingMoved},
     };
     for (const auto& [failingMoves, error, merge, diskFillsAtB, message] : cases) {
         SCOPED_TRACE(message);

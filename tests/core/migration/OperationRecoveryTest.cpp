@@ -107,8 +107,7 @@ TEST_F(OperationRecoveryTest, WhatAnotherThreadhopRunsOrFilesThatChangedSinceAre
     std::ofstream(projects() / "-w-new" / "b.jsonl", std::ios::app) << cwdLine("/w/new", ",\"resumed\":true");
     const auto after = snapshot(projects());
 
-    const auto reports = OperationRecovery::run();
-    EXPECT_EQ(reports,
+    EXPECT_EQ(OperationRecovery::run(),
               (Reports{{Outcome::leftAlone,
                         "A migration of -w-old to -w-new was interrupted, and its files cannot be put back "
                         "safely (b.jsonl changed since), so Threadhop left them as they are. The backup taken "
@@ -175,8 +174,7 @@ TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
                                 "A move of a conversation from claude to claude-work was "
                                 "interrupted. The unfinished copy was taken out again."}}));
             EXPECT_EQ(snapshot(targetProjects()), targetBefore);
-            EXPECT_FALSE(history[0].success);
-            EXPECT_EQ(history[0].targetAccountId, "claude-work");
+            EXPECT_EQ(std::tie(history[0].success, history[0].targetAccountId), std::tuple(false, "claude-work"));
         }
         EXPECT_TRUE(PendingOperations::all().empty());
         EXPECT_TRUE(leftovers(home()).empty()) << leftovers(home()).front();
