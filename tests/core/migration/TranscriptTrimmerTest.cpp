@@ -31,21 +31,20 @@ std::string root(int i)
     return R"({"parentUuid":null,"type":"user","uuid":"u)" + std::to_string(i) + R"("})";
 }
 
-// Lines `from` to `to` (not included) as `make` writes them, each ended by a line feed.
-std::string lines(int from, int to, std::string (*make)(int))
+// Metadata lines `from` to `to` (not included), each ended by a line feed; the same for messages.
+std::string metas(int from, int to)
 {
     std::string text;
     for (int i = from; i < to; ++i)
-        text += make(i) + "\n";
+        text += meta(i) + "\n";
     return text;
-}
-std::string metas(int from, int to)
-{
-    return lines(from, to, meta);
 }
 std::string messages(int from, int to)
 {
-    return lines(from, to, [](int i) { return message(i); });
+    std::string text;
+    for (int i = from; i < to; ++i)
+        text += message(i) + "\n";
+    return text;
 }
 
 // 3 metadata lines, then message lines 3 to 102; `special` replaces chosen message lines.
