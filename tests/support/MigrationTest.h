@@ -39,9 +39,9 @@ public:
     }
 
 protected:
-    std::filesystem::path projects() const { return home() / ".claude" / "projects"; }
+    fs::path projects() const { return home() / ".claude" / "projects"; }
     /// The projects folder of the account that accountMove() moves into.
-    std::filesystem::path targetProjects() const { return home() / ".claude-work" / "projects"; }
+    fs::path targetProjects() const { return home() / ".claude-work" / "projects"; }
 
     void transcript(std::string_view folder, std::string_view name, std::string_view content) const
     {
@@ -83,7 +83,6 @@ protected:
         return history.empty() ? MigrationRecord{} : history.front();
     }
 
-    /// How many backups there are.
     static std::size_t archives() { return entries(AppPaths::backupsDir()).size(); }
 
     ConversationMigrator::Input input(std::string oldFolder = "-w-old", std::string oldCwd = "/w/old",
@@ -106,7 +105,7 @@ protected:
     {
         return [failing, error, moves = std::make_shared<int>(0)](const auto& from, const auto& to) {
             if (failing.contains(++*moves))
-                throw std::filesystem::filesystem_error("move", from, to, std::make_error_code(error));
+                throw fs::filesystem_error("move", from, to, std::make_error_code(error));
             AtomicFile::moveWithoutReplacing(from, to);
         };
     }
@@ -123,36 +122,35 @@ protected:
     }
 
     /// Copies the real conversation, its subagents included, into `folder`; false without the fixtures.
-    static bool copyRealSession(const std::filesystem::path& folder)
+    static bool copyRealSession(const fs::path& folder)
     {
         const auto fixtures = fixtureTranscripts();
         if (!fixtures)
             return false;
-        std::filesystem::create_directories(folder);
-        std::filesystem::copy_file(*fixtures / (std::string(realSession) + ".jsonl"),
-                                   folder / (std::string(realSession) + ".jsonl"));
-        std::filesystem::copy(*fixtures / realSession, folder / realSession, std::filesystem::copy_options::recursive);
+        fs::create_directories(folder);
+        fs::copy_file(*fixtures / (std::string(realSession) + ".jsonl"),
+                      folder / (std::string(realSession) + ".jsonl"));
+        fs::copy(*fixtures / realSession, folder / realSession, fs::copy_options::recursive);
         return true;
     }
 
     /// Every file below `folder` by its path relative to it, with its bytes.
-    static std::map<std::string, std::string> snapshot(const std::filesystem::path& folder)
+    static std::map<std::string, std::string> snapshot(const fs::path& folder)
     {
         std::map<std::string, std::string> files;
         std::error_code error;
-        namespace fs = std::filesystem;
         for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
             if (it->is_regular_file())
-                files[std::filesystem::relative(it->path(), folder).string()] = readFile(it->path());
+                files[fs::relative(it->path(), folder).string()] = readFile(it->path());
         }
         return files;
     }
 
     /// Names of ours (notes, half-written files) below `folder`: a finished operation leaves none.
-    static std::vector<std::string> leftovers(const std::filesystem::path& folder)
+    static std::vector<std::string> leftovers(const fs::path& folder)
     {
         std::vector<std::string> found;
-        for (std::filesystem::recursive_directory_iterator it(folder), end; it != end; ++it) {
+        for (fs::recursive_directory_iterator it(folder), end; it != end; ++it) {
             const std::string name = it->path().filename().string();
             if (name.starts_with(".threadhop-") || AtomicFile::isTemporaryName(name))
                 found.push_back(it->path().string());
@@ -160,10 +158,10 @@ protected:
         return found;
     }
 
-    static std::vector<std::string> entries(const std::filesystem::path& folder)
+    static std::vector<std::string> entries(const fs::path& folder)
     {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
+        for (const auto& entry : fs::directory_iterator(folder))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;

@@ -18,18 +18,22 @@ namespace {
 
 constexpr std::string_view id = "11111111-2222-4333-8444-555555555555";
 
-class SessionCopierTest : public ::testing::Test {
+class FolderTest : public ::testing::Test {
 protected:
     fs::path in(std::string_view name) const { return m_root.path() / name; }
+
+private:
+    TempFolder m_root;
+};
+
+class SessionCopierTest : public FolderTest {
+protected:
     fs::path source() const { return in("source"); }
     fs::path target() const { return in("target") / "-new-project"; }
     fs::path transcript() const { return source() / (std::string(id) + ".jsonl"); }
     fs::path side() const { return source() / id; }
 
     static std::string refusal(const std::function<void()>& call) { return thrown<SessionCopier::CopyError>(call); }
-
-private:
-    TempFolder m_root;
 };
 
 TEST_F(SessionCopierTest, CloneWithSideFolderAndItsSecondAttempt)
@@ -49,17 +53,13 @@ TEST_F(SessionCopierTest, CloneWithSideFolderAndItsSecondAttempt)
     EXPECT_EQ(layout.totalBytes(), 3 + 1 + 16 + 24);
 
     const auto copy = SessionCopier::copy(layout, target(), id);
-    const fs::path copiedSide = target() / id;
-    EXPECT_EQ(copy.destinationSidecar, copiedSide);
-    EXPECT_EQ(copy.destinationFiles,
-              (Paths{target() / (std::string(id) + ".jsonl"), copiedSide / ".hidden", copiedSide / agent,
-                     copiedSide / meta}));
-    EXPECT_EQ(copy.filesCopied, 4);
-    EXPECT_EQ(copy.bytesCopied, layout.totalBytes());
+    const fs::path copied = target() / (std::string(id) + ".jsonl"), copiedSide = target() / id;
+    const Paths files{copied, copiedSide / ".hidden", copiedSide / agent, copiedSide / meta};
+    EXPECT_EQ(copy, (SessionCopier::CopyResult{4, layout.totalBytes(), copied, copiedSide, files}));
     EXPECT_EQ(readFile(copiedSide / meta), "{\"agentType\":\"general\"}\n");
 
     EXPECT_EQ(refusal([&] { SessionCopier::copy(layout, target(), id); }),
-              "Destination already has this conversation: " + (target() / (std::string(id) + ".jsonl")).string());
+              "Destination already has this conversation: " + copied.string());
 }
 
 TEST_F(SessionCopierTest, MissingTranscriptAndIdsThatAreNoPlainName)
@@ -79,8 +79,7 @@ TEST_F(SessionCopierTest, AFileNamedLikeTheSideFolderIsNoSideFolderButBlocksTheC
     writeFile(transcript(), "{}\n");
     writeFile(side(), "not a folder");
     const auto layout = SessionCopier::layout(id, source());
-    EXPECT_EQ(layout.sidecar, std::nullopt);
-    EXPECT_EQ(layout.allFiles.size(), 1u);
+    EXPECT_EQ(std::tuple(layout.sidecar, layout.allFiles), std::tuple(std::nullopt, std::vector{transcript()}));
 
     writeFile(target() / "taken", "x");
     fs::create_symlink("/nonexistent", target() / "dangling.jsonl");
@@ -138,8 +137,12 @@ IdentityRewriter::ValueSet collected(std::string_view json)
     return values;
 }
 
-TEST(IdentityRewriterTest, UuidShape)
+TEST(IdentityRewriterTest, UuidShapeAndIdentityFiles)
 {
+    const std::vector<fs::path> files{"/f/a.jsonl", "/f/a/x.meta.json", "/f/a/.hidden", "/f/a/y.json",
+                                      "/f/a/z.jsonl.bak"};
+    EXPECT_EQ(IdentityRewriter::identityFiles(files), (std::vector<fs::path>{"/f/a.jsonl", "/f/a/x.meta.json"}));
+
     EXPECT_TRUE(IdentityRewriter::isUUID("0123abcd-ABCD-4ef0-8aBc-0123456789Ef"));
     for (const std::string_view bad :
          {"0123abcdABCD4ef08aBc0123456789Ef", "{0123abcd-ABCD-4ef0-8aBc-0123456789E}",
@@ -168,43 +171,28 @@ TEST(IdentityRewriterTest, CollectsUuidsUnderTheTwelveKeysAtAnyDepth)
     EXPECT_TRUE(collected(R"([")" + u1 + R"("])").empty()); // a top-level array has no key
 }
 
-TEST(IdentityRewriterTest, IdentityFilesAreTranscriptsAndMetaFiles)
-{
-    const std::vector<fs::path> files{"/f/a.jsonl", "/f/a/x.meta.json", "/f/a/.hidden", "/f/a/y.json",
-                                      "/f/a/z.jsonl.bak"};
-    EXPECT_EQ(IdentityRewriter::identityFiles(files), (std::vector<fs::path>{"/f/a.jsonl", "/f/a/x.meta.json"}));
-}
-
-class IdentityRewriterFilesTest : public ::testing::Test {
-protected:
-    fs::path file(std::string_view name) const { return m_folder.path() / name; }
-
-private:
-    TempFolder m_folder;
-};
+using IdentityRewriterFilesTest = FolderTest;
 
 // Three linked lines of one conversation: its session id, two line uuids and a team name.
 std::string conversation(const std::string& session, const std::string& first, const std::string& second,
                          const std::string& team)
 {
-    const std::string id = R"({"sessionId":")" + session;
-    return id + R"(","uuid":")" + first + R"(","parentUuid":null,"teamName":")" + team + "\"}\n" + id + R"(","uuid":")"
-        + second + R"(","parentUuid":")" + first
-        + R"(","teamName":"other"})"
-          "\n"
-        + id + R"(", "uuid" : ")" + u1 + R"(x","parentUuid":")" + second + "\"}\n";
+    const std::string id = R"({"sessionId":")" + session + "\",";
+    return id + R"("uuid":")" + first + R"(","parentUuid":null,"teamName":")" + team + "\"}\n" + id + R"("uuid":")"
+        + second + R"(","parentUuid":")" + first + "\",\"teamName\":\"other\"}\n" + id + R"( "uuid" : ")" + u1
+        + R"(x","parentUuid":")" + second + "\"}\n";
 }
 
 TEST_F(IdentityRewriterFilesTest, ForkGivesEveryValueAFreshOneAndKeepsEveryLink)
 {
-    writeFile(file("t.jsonl"), conversation(oldId, u1, u2, "session-aaaaaaaa"));
+    writeFile(in("t.jsonl"), conversation(oldId, u1, u2, "session-aaaaaaaa"));
     // A meta file gives no values of its own, but its links are rewritten.
     const std::string metaUuid = "c0000000-0000-4000-8000-000000000003";
     const auto meta = [&](const std::string& parent) {
         return "{\n  \"uuid\": \"" + metaUuid + "\",\n  \"parentUuid\": \"" + parent + "\"\n}\n";
     };
-    writeFile(file("a.meta.json"), meta(u1));
-    const std::vector<fs::path> files{file("t.jsonl"), file("a.meta.json")};
+    writeFile(in("a.meta.json"), meta(u1));
+    const std::vector<fs::path> files{in("t.jsonl"), in("a.meta.json")};
     const auto plan = IdentityRewriter::buildPlan(files, oldId, newId);
     ASSERT_EQ(plan.mapping.size(), 3u); // "<u1>x" is not UUID-shaped
     EXPECT_EQ(plan.mapping.at(oldId), newId);
@@ -219,9 +207,9 @@ TEST_F(IdentityRewriterFilesTest, ForkGivesEveryValueAFreshOneAndKeepsEveryLink)
     // 3 session ids, 2 uuids, 3 parent links and 1 team name; each link still names its line,
     // and the blanks around the third line's colon stay.
     EXPECT_EQ(IdentityRewriter::apply(plan, files), 9);
-    EXPECT_EQ(readFile(file("t.jsonl")),
+    EXPECT_EQ(readFile(in("t.jsonl")),
               conversation(newId, plan.mapping.at(u1), plan.mapping.at(u2), "session-bbbbbbbb"));
-    EXPECT_EQ(readFile(file("a.meta.json")), meta(plan.mapping.at(u1)));
+    EXPECT_EQ(readFile(in("a.meta.json")), meta(plan.mapping.at(u1)));
     // An empty mapping edits nothing, team names named after its old session id included.
     EXPECT_EQ(IdentityRewriter::apply({.oldSessionId = newId, .newSessionId = oldId}, files), 0);
 }
@@ -229,22 +217,17 @@ TEST_F(IdentityRewriterFilesTest, ForkGivesEveryValueAFreshOneAndKeepsEveryLink)
 TEST_F(IdentityRewriterFilesTest, WhatTheEditorDoesNotMatchStays)
 {
     const std::string upper = "ABCDEF00-0000-4000-8000-00000000000A";
-    const std::string text = R"({"sessionId":")" + oldId + R"(","u\u0075id":")" + u1 + R"(","uuid":")" + upper
-        + R"("})"
-          "\n"
-          R"({"uuid":")"
-        + u1 + R"(","messageId":"msg_opaque","note":"\"uuid\":\")" + u1
-        + R"(\""})"
-          "\n";
-    writeFile(file("t.jsonl"), text);
-    const auto plan = IdentityRewriter::buildPlan({file("t.jsonl")}, oldId, newId);
+    const std::string text = R"({"sessionId":")" + oldId + R"(","u\u0075id":")" + u1 + R"(","uuid":")" + upper + "\"}\n"
+        + R"({"uuid":")" + u1 + R"(","messageId":"msg_opaque","note":"\"uuid\":\")" + u1 + "\\\"\"}\n";
+    writeFile(in("t.jsonl"), text);
+    const auto plan = IdentityRewriter::buildPlan({in("t.jsonl")}, oldId, newId);
     // The escaped key is still "uuid" to a parser, so u1 is collected from both lines.
     EXPECT_EQ(plan.mapping.size(), 3u);
     ASSERT_TRUE(plan.mapping.contains(upper));
     EXPECT_EQ(plan.mapping.at(upper), Uuid::parse(plan.mapping.at(upper))->lowerText());
 
-    IdentityRewriter::apply(plan, {file("t.jsonl")});
-    const std::string after = readFile(file("t.jsonl"));
+    IdentityRewriter::apply(plan, {in("t.jsonl")});
+    const std::string after = readFile(in("t.jsonl"));
     EXPECT_NE(after.find(R"("u\u0075id":")" + u1), std::string::npos); // escaped key: not matched
     EXPECT_NE(after.find(R"(\"uuid\":\")" + u1), std::string::npos);   // inside another value
     EXPECT_NE(after.find(R"({"uuid":")" + plan.mapping.at(u1)), std::string::npos);
@@ -256,20 +239,19 @@ TEST_F(IdentityRewriterFilesTest, BadInputIsSkippedWithoutHarm)
 {
     // Not valid UTF-8: the valid lines give their values, and every byte but the values stays.
     const std::string broken = "{\"uuid\":\"" + u1 + "\",\"text\":\"caf\xE9\"}\n{\"parentUuid\":\"" + u1 + "\"}\n";
-    writeFile(file("latin1.jsonl"), broken);
-    writeFile(file("empty.jsonl"), "");
-    writeFile(file("noise.jsonl"), "not json\n{\"uuid\":\n\n\r\n" + std::string(100000, '[') + "\n{\"uuid\":\"" + u2);
-    const std::vector<fs::path> files{file("latin1.jsonl"), file("empty.jsonl"), file("noise.jsonl"),
-                                      file("missing.jsonl")};
+    writeFile(in("latin1.jsonl"), broken);
+    writeFile(in("empty.jsonl"), "");
+    writeFile(in("noise.jsonl"), "not json\n{\"uuid\":\n\n\r\n" + std::string(100000, '[') + "\n{\"uuid\":\"" + u2);
+    const std::vector<fs::path> files{in("latin1.jsonl"), in("empty.jsonl"), in("noise.jsonl"), in("missing.jsonl")};
     const auto plan = IdentityRewriter::buildPlan(files, oldId, newId);
     EXPECT_TRUE(plan.mapping.contains(u1));  // from the second line of the Latin-1 file
     EXPECT_FALSE(plan.mapping.contains(u2)); // the cut last line does not parse
     EXPECT_EQ(IdentityRewriter::apply(plan, files), 2);
     const std::string fresh = plan.mapping.at(u1);
-    EXPECT_EQ(readFile(file("latin1.jsonl")),
+    EXPECT_EQ(readFile(in("latin1.jsonl")),
               "{\"uuid\":\"" + fresh + "\",\"text\":\"caf\xE9\"}\n{\"parentUuid\":\"" + fresh + "\"}\n");
-    EXPECT_EQ(readFile(file("empty.jsonl")), "");
-    EXPECT_FALSE(fs::exists(file("missing.jsonl")));
+    EXPECT_EQ(readFile(in("empty.jsonl")), "");
+    EXPECT_FALSE(fs::exists(in("missing.jsonl")));
 }
 
 // Runs the test in a fixed time zone, and tzset() once TZ is back: localtime_r does not read it again.
@@ -310,25 +292,6 @@ constexpr std::string_view footer =
     "\n"
     "External state stays behind in the source account: `file-history/`, `todos/`,\n"
     "`plans/`, `shell-snapshots/`. Undo history does not travel with the conversation.\n";
-
-TEST(MoveLedgerTest, ForkEntryShowsTheNewIdAndNoDuplicateWarning)
-{
-    const ScopedTimeZone utc("UTC");
-    EXPECT_EQ(MoveLedger::render(forkEntry()),
-              "## 2024-05-01 09:30 — moved out (B — fork, identity rewritten)\n"
-              "\n"
-              "- session:    `old-id`\n"
-              "- new id:     `new-id`\n"
-              "- from:       claude  (/home/u/.claude) — me@example.com\n"
-              "- to:         work  (/home/u/.claude-work)\n"
-              "- mode:       B — fork, identity rewritten\n"
-              "- scope:      full — 120 lines, 48 KB\n"
-              "- cwd:        unchanged (/home/u/p)\n"
-              "- files:      3 files (2 subagent transcripts)\n"
-              "- verified:   yes — 3/3 files\n"
-              "- backup:     /backups/-home-u-p-20240501-093000.tar.gz\n"
-                  + std::string(footer));
-}
 
 TEST(MoveLedgerTest, CloneEntryWarnsOfTheDuplicateIdAndLiveSourceFollowsTheBackup)
 {
@@ -382,27 +345,15 @@ TEST(MoveLedgerTest, EntriesFollowTheHeaderOrWhatWasThereAndFailuresDestroyNothi
 
 TEST(MoveLedgerTest, FileSizesInDecimalUnits)
 {
-    const std::pair<std::int64_t, const char*> cases[] = {{0, "Zero KB"},
-                                                          {1, "1 byte"},
-                                                          {999, "999 bytes"},
-                                                          {1000, "1 KB"},
-                                                          {1499, "1 KB"},
-                                                          {1500, "2 KB"},
-                                                          {2500, "2 KB"}, // half to even
-                                                          {48'213, "48 KB"},
-                                                          {1'000'000, "1 MB"},
-                                                          {2'712'345, "2.7 MB"},
-                                                          {123'456'789, "123.5 MB"},
-                                                          {1'050'000'000, "1.05 GB"},
-                                                          {1'200'000'000, "1.2 GB"},
-                                                          {3'000'000'000'000, "3 TB"},
-                                                          {std::numeric_limits<std::int64_t>::max(), "9.22 EB"},
-                                                          // Rounding up to a thousand of one unit is one of the next.
-                                                          {999'499, "999 KB"},
-                                                          {999'999, "1 MB"},
-                                                          {999'960'000, "1 GB"}};
-    for (const auto& [bytes, text] : cases)
-        EXPECT_EQ(MoveLedger::fileSize(bytes), text) << bytes;
+    // Halves round to even, and rounding up to a thousand of one unit gives one of the next.
+    std::string sizes;
+    for (const auto bytes : std::initializer_list<std::int64_t>{
+             0, 1, 999, 1000, 1499, 1500, 2500, 48'213, 1'000'000, 2'712'345, 123'456'789, 1'050'000'000, 1'200'000'000,
+             3'000'000'000'000, std::numeric_limits<std::int64_t>::max(), 999'499, 999'999, 999'960'000})
+        sizes += MoveLedger::fileSize(bytes) + ", ";
+    EXPECT_EQ(sizes,
+              "Zero KB, 1 byte, 999 bytes, 1 KB, 1 KB, 2 KB, 2 KB, 48 KB, 1 MB, 2.7 MB, 123.5 MB, 1.05 GB, 1.2 GB, "
+              "3 TB, 9.22 EB, 999 KB, 1 MB, 1 GB, ");
 }
 
 } // namespace

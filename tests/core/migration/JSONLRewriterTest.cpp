@@ -239,9 +239,7 @@ TEST_F(JSONLRewriterFolderTest, RewriteKeepsLineEndingsAndSkipsUnchangedFiles)
     EXPECT_EQ(JSONLRewriter::rewrite(folder.path(), "/a/b", "", JSONLRewriter::Scope::withHistory), empty);
 
     const auto result = JSONLRewriter::rewrite(folder.path(), "/a/b", "/n", JSONLRewriter::Scope::sessionOnly);
-    EXPECT_EQ(result.files, 4);
-    EXPECT_EQ(result.byClass.at(CwdClass::sessionCwd), 4);
-    EXPECT_EQ(result.byClass.at(CwdClass::driftedCwd), 1);
+    EXPECT_EQ(result, (JSONLRewriter::Result{4, {{CwdClass::sessionCwd, 4}, {CwdClass::driftedCwd, 1}}}));
     EXPECT_EQ(readFile(file("crlf.jsonl")), "{\"cwd\":\"/n\"}\r\n\r\n{\"x\":1}\r\n");
     EXPECT_EQ(readFile(file("final.jsonl")), "\n{\"cwd\":\"/n/s\"}\n\n\n{\"cwd\":\"/n\"}\n");
     EXPECT_EQ(readFile(file("open.jsonl")), "{\"cwd\":\"/n\"}");

@@ -66,20 +66,14 @@ public:
     // Waits (at most 60 s) until the child reports `step`, or ends.
     void waitFor(int step)
     {
-        std::string pending;
-        for (;;) {
-            pollfd ready{m_output, POLLIN, 0};
-            if (::poll(&ready, 1, 60000) <= 0)
-                return;
-            char chunk[256];
+        const std::string line = "\n" + std::to_string(step) + "\n";
+        std::string seen = "\n";
+        char chunk[256];
+        for (pollfd ready{m_output, POLLIN, 0}; seen.find(line) == std::string::npos && ::poll(&ready, 1, 60000) > 0;) {
             const ssize_t got = ::read(m_output, chunk, sizeof chunk);
             if (got <= 0)
                 return;
-            pending.append(chunk, static_cast<std::size_t>(got));
-            for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
-                if (pending.substr(0, end) == std::to_string(step))
-                    return;
-            }
+            seen.append(chunk, static_cast<std::size_t>(got));
         }
     }
 
@@ -88,8 +82,7 @@ public:
         if (m_pid <= 0)
             return; // never signal a whole process group
         ::kill(m_pid, SIGKILL);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
+        ::waitpid(m_pid, nullptr, 0);
     }
 
 private:

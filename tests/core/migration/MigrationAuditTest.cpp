@@ -24,7 +24,8 @@ class MigrationAuditTest : public HomeTest { };
 
 TEST_F(MigrationAuditTest, NewestFirstWithRequiredKeysOnlyAndNoBytesThatAreNotUtf8)
 {
-    MigrationAudit::append(record("A"));
+    const auto first = record("A");
+    MigrationAudit::append(first);
     const auto text = readFile(MigrationAudit::historyFile());
     EXPECT_TRUE(text.starts_with("[\n  {\n    \"accountId\": \"A\",\n"));
     EXPECT_NE(text.find("\"timestamp\": \"2024-05-01T09:30:00Z\""), std::string::npos);
@@ -33,11 +34,8 @@ TEST_F(MigrationAuditTest, NewestFirstWithRequiredKeysOnlyAndNoBytesThatAreNotUt
     auto odd = record("B");
     odd.message = "named caf\xE9 and \xF0\x9F";
     MigrationAudit::append(odd);
-    const auto history = MigrationAudit::records();
-    ASSERT_EQ(history.size(), 2u);
-    EXPECT_EQ(history[0].accountId, "B");
-    EXPECT_EQ(history[0].message, "named caf\uFFFD and \uFFFD");
-    EXPECT_EQ(history[1].accountId, "A");
+    odd.message = "named caf\uFFFD and \uFFFD";
+    EXPECT_EQ(MigrationAudit::records(), (std::vector{odd, first}));
 }
 
 TEST_F(MigrationAuditTest, ConcurrentAppendsKeepEveryRecord)
@@ -62,14 +60,13 @@ TEST_F(MigrationAuditTest, AnUndecodableHistoryIsKeptAsideUnderANameOfItsOwn)
         "\"id\": \"0B9D7C1E-2F4A-4C3B-9D8E-7F6A5B4C3D2E\", \"newCwd\": \"/b\", \"newFolder\": \"-b\", "
         "\"occurrencesReplaced\": 0, \"oldCwd\": \"/a\", \"oldFolder\": \"-a\", \"success\": true, "
         "\"timestamp\": \"2263-01-01T00:00:00Z\"}]";
-    std::vector<std::string> broken{"[{\"id\": \"broken\"}]", "not json", farFuture};
+    const std::vector<std::string> broken{farFuture, "[{\"id\": \"broken\"}]", "not json"}; // in sorted order
     for (const auto& text : broken) {
         writeFile(MigrationAudit::historyFile(), text);
         EXPECT_TRUE(MigrationAudit::records().empty());
-        MigrationAudit::append(record("new"));
-        const auto history = MigrationAudit::records();
-        ASSERT_EQ(history.size(), 1u);
-        EXPECT_EQ(history[0].accountId, "new");
+        const auto fresh = record("new");
+        MigrationAudit::append(fresh);
+        EXPECT_EQ(MigrationAudit::records(), std::vector{fresh});
     }
     std::vector<std::string> aside;
     for (const auto& entry : std::filesystem::directory_iterator(AppPaths::supportDir())) {
@@ -77,7 +74,6 @@ TEST_F(MigrationAuditTest, AnUndecodableHistoryIsKeptAsideUnderANameOfItsOwn)
             aside.push_back(readFile(entry.path()));
     }
     std::sort(aside.begin(), aside.end());
-    std::sort(broken.begin(), broken.end());
     EXPECT_EQ(aside, broken);
 }
 

@@ -12,6 +12,7 @@ namespace threadhop::testing {
 namespace {
 
 using Outcome = OperationRecovery::Report::Outcome;
+using Reports = std::vector<OperationRecovery::Report>;
 
 struct SimulatedCrash { };
 
@@ -55,17 +56,15 @@ TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
                 EXPECT_FALSE(fs::exists(projects() / "-w-old"));
                 EXPECT_EQ(readFile(projects() / "-w-new" / "a.jsonl"), cwdLine("/w/new") + cwdLine("/w/new/docs"));
             } else {
-                ASSERT_EQ(reports.size(), 1u);
-                EXPECT_EQ(reports[0].outcome, Outcome::undone);
-                EXPECT_EQ(reports[0].text,
-                          "A migration of -w-old to -w-new was interrupted. Every file was put back "
-                          "as it was before it started.");
+                EXPECT_EQ(reports,
+                          (Reports{{Outcome::undone,
+                                    "A migration of -w-old to -w-new was interrupted. "
+                                    "Every file was put back as it was before it started."}}));
                 EXPECT_EQ(snapshot(projects()), before);
-                EXPECT_FALSE(history[0].success);
-                EXPECT_EQ(history[0].message,
-                          "Threadhop stopped before this migration finished; at the next start "
-                          "every file was put back as it was before.");
-                EXPECT_EQ(history[0].backupPath, backupOf("-w-old"));
+                EXPECT_EQ(std::tie(history[0].success, history[0].backupPath, history[0].message),
+                          std::tuple(false, backupOf("-w-old"),
+                                     "Threadhop stopped before this migration finished; at the next start "
+                                     "every file was put back as it was before."));
             }
             EXPECT_TRUE(PendingOperations::all().empty());
             EXPECT_TRUE(leftovers(projects()).empty()) << leftovers(projects()).front();
@@ -89,32 +88,10 @@ TEST_F(OperationRecoveryTest, AMigrationStoppedHalfWayThroughItsRewriteIsUndone)
     EXPECT_TRUE(leftovers(projects()).empty());
 }
 
-TEST_F(OperationRecoveryTest, FilesThatChangedSinceAreLeftAloneAndTheUserIsToldOnce)
+TEST_F(OperationRecoveryTest, WhatAnotherThreadhopRunsOrFilesThatChangedSinceAreLeftAlone)
 {
     arrangeMigration(false);
     crashAt(OperationStep::moved, [&] { migrate(); });
-    // The user resumed the conversation in the new place before Threadhop started again.
-    std::ofstream(projects() / "-w-new" / "b.jsonl", std::ios::app) << cwdLine("/w/new", ",\"resumed\":true");
-    const auto after = snapshot(projects());
-
-    const auto reports = OperationRecovery::run();
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].outcome, Outcome::leftAlone);
-    EXPECT_EQ(reports[0].text,
-              "A migration of -w-old to -w-new was interrupted, and its files cannot be put back "
-              "safely (b.jsonl changed since), so Threadhop left them as they are. The backup taken "
-              "before it started is "
-                  + backupOf("-w-old") + ".");
-    EXPECT_EQ(snapshot(projects()), after);
-    EXPECT_TRUE(MigrationAudit::records().empty());
-    EXPECT_EQ(PendingOperations::all().size(), 1u); // the note stays
-    EXPECT_TRUE(OperationRecovery::run().empty());
-}
-
-TEST_F(OperationRecoveryTest, AnOperationAnotherThreadhopIsStillRunningIsLeftAlone)
-{
-    arrangeMigration(false);
-    crashAt(OperationStep::rewritten, [&] { migrate(); });
     const auto notes = PendingOperations::all();
     ASSERT_EQ(notes.size(), 1u);
     const auto during = snapshot(projects());
@@ -126,7 +103,20 @@ TEST_F(OperationRecoveryTest, AnOperationAnotherThreadhopIsStillRunningIsLeftAlo
         EXPECT_EQ(snapshot(projects()), during);
         EXPECT_EQ(PendingOperations::all().size(), 1u);
     }
-    EXPECT_EQ(OperationRecovery::run().size(), 1u);
+    // The user resumed the conversation in the new place before Threadhop started again.
+    std::ofstream(projects() / "-w-new" / "b.jsonl", std::ios::app) << cwdLine("/w/new", ",\"resumed\":true");
+    const auto after = snapshot(projects());
+
+    EXPECT_EQ(OperationRecovery::run(),
+              (Reports{{Outcome::leftAlone,
+                        "A migration of -w-old to -w-new was interrupted, and its files cannot be put back "
+                        "safely (b.jsonl changed since), so Threadhop left them as they are. The backup taken "
+                        "before it started is "
+                            + backupOf("-w-old") + "."}}));
+    EXPECT_EQ(snapshot(projects()), after);
+    EXPECT_TRUE(MigrationAudit::records().empty());
+    EXPECT_EQ(PendingOperations::all().size(), 1u); // the note stays
+    EXPECT_TRUE(OperationRecovery::run().empty());
 }
 
 TEST_F(OperationRecoveryTest, ANoteThatCannotBeReadIsSetAsideAndToldOnce)
@@ -179,13 +169,12 @@ TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
             EXPECT_TRUE(history[0].success);
             EXPECT_EQ(snapshot(targetProjects()).size(), targetBefore.size() + 3);
         } else {
-            ASSERT_EQ(reports.size(), 1u);
-            EXPECT_EQ(reports[0].text,
-                      "A move of a conversation from claude to claude-work was interrupted. The "
-                      "unfinished copy was taken out again.");
+            EXPECT_EQ(reports,
+                      (Reports{{Outcome::undone,
+                                "A move of a conversation from claude to claude-work was "
+                                "interrupted. The unfinished copy was taken out again."}}));
             EXPECT_EQ(snapshot(targetProjects()), targetBefore);
-            EXPECT_FALSE(history[0].success);
-            EXPECT_EQ(history[0].targetAccountId, "claude-work");
+            EXPECT_EQ(std::tie(history[0].success, history[0].targetAccountId), std::tuple(false, "claude-work"));
         }
         EXPECT_TRUE(PendingOperations::all().empty());
         EXPECT_TRUE(leftovers(home()).empty()) << leftovers(home()).front();
@@ -196,12 +185,9 @@ TEST_F(AccountMoveRecoveryTest, ACopyResumedSinceIsLeftAlone)
 {
     arrange();
     crashAt(OperationStep::placed, [&] { move(); });
-    fs::path copy;
-    for (const auto& entry : fs::directory_iterator(targetProjects() / "-w-app")) {
-        if (entry.path().extension() == ".jsonl" && entry.path().filename() != "theirs.jsonl")
-            copy = entry.path();
-    }
-    ASSERT_FALSE(copy.empty());
+    const fs::path copy = PendingOperations::all().at(0).operation.value().placed.at(0).path;
+    ASSERT_EQ(copy.parent_path(), targetProjects() / "-w-app");
+    ASSERT_EQ(copy.extension(), ".jsonl");
     std::ofstream(copy, std::ios::app) << "{\"type\":\"user\",\"resumed\":true}\n";
     const auto after = snapshot(targetProjects());
     const auto reports = OperationRecovery::run();

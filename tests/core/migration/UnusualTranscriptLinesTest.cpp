@@ -42,13 +42,9 @@ TEST_F(UnusualTranscriptLinesTest, TheRewriterReadsEveryValidLine)
 
 TEST_F(UnusualTranscriptLinesTest, TheAnalyserSeesTheAnswerAndTheUsage)
 {
-    const auto integrity = TranscriptAnalyzer::analyze(text);
-    EXPECT_EQ(integrity.lines, 3);
-    EXPECT_EQ(integrity.invalidLines, 0);
-    EXPECT_TRUE(integrity.unansweredAtTail.empty());
-    EXPECT_TRUE(integrity.unansweredInMiddle.empty());
-    EXPECT_EQ(integrity.lastContextTokens, 12);
-    EXPECT_EQ(integrity.launchCwd, "/w/app");
+    EXPECT_EQ(
+        TranscriptAnalyzer::analyze(text),
+        (TranscriptIntegrity{.lines = 3, .launchCwd = "/w/app", .recordedCwds = {"/w/app"}, .lastContextTokens = 12}));
     // A usage count beyond 64 bits saturates rather than being dropped.
     const auto huge =
         TranscriptAnalyzer::analyze(R"({"message":{"usage":{"input_tokens":123456789012345678901234567890}}})");
@@ -59,8 +55,7 @@ TEST_F(UnusualTranscriptLinesTest, TheTrimmerKeepsNoValidMessageAsHeader)
 {
     // The first line has a "uuid": there is no header, so a cut to the last line keeps one line.
     const auto trimmed = TranscriptTrimmer::trim(text, 1);
-    EXPECT_EQ(trimmed.result.keptLines, 1);
-    EXPECT_EQ(trimmed.result.droppedLines, 2);
+    EXPECT_EQ(std::tie(trimmed.result.keptLines, trimmed.result.droppedLines), std::tuple(1, 2));
     EXPECT_EQ(trimmed.text, replaced(lines[2], "\"parentUuid\":\"" + u2 + "\"", "\"parentUuid\":null"));
 }
 
@@ -83,8 +78,7 @@ TEST_F(UnusualTranscriptLinesTest, ATornLastLineHidesNothingFromTheMigration)
     transcript("-w-app", "s.jsonl", torn(whole));
 
     const auto preview = ConversationMigrator::preview(input("-w-app", "/w/app", "/w/moved"));
-    EXPECT_EQ(preview.totalOccurrences, 50);
-    EXPECT_EQ(preview.unparsableLines, 1);
+    EXPECT_EQ(std::tie(preview.totalOccurrences, preview.unparsableLines), std::tuple(50, 1));
     const auto record = ConversationMigrator::migrate(input("-w-app", "/w/app", "/w/moved"), stamp);
     EXPECT_EQ(record.occurrencesReplaced, 50);
     EXPECT_EQ(readFile(projects() / "-w-moved" / "s.jsonl"), torn(replaced(whole, "/w/app", "/w/moved")));
@@ -102,9 +96,8 @@ TEST_F(UnusualTranscriptLinesTest, ATornLastLineHidesNothingFromTheAccountMove)
     const auto request = accountMove(MoveMode::fork, "-home-marco-projects-spotter", cwd);
     const auto preview = AccountMover::preview(request);
     const auto whole = TranscriptAnalyzer::analyze(real);
-    EXPECT_EQ(preview.integrity.lines, whole.lines + 1);
-    EXPECT_EQ(preview.integrity.invalidLines, whole.invalidLines + 1);
-    EXPECT_EQ(preview.integrity.launchCwd, cwd);
+    EXPECT_EQ(std::tie(preview.integrity.lines, preview.integrity.invalidLines, preview.integrity.launchCwd),
+              std::tuple(whole.lines + 1, whole.invalidLines + 1, cwd));
     EXPECT_EQ(preview.cwdScan, JSONLRewriter::scan(projects() / "-home-marco-projects-spotter", cwd));
     EXPECT_GT(preview.cwdScan.byClass.at(CwdClass::sessionCwd), 0);
 
