@@ -137,14 +137,6 @@ AccountMovePreview quiet()
             .integrity = {.launchCwd = "/a/b", .recordedCwds = {"/a/b", "/a/b/sub"}}};
 }
 
-std::vector<int> numbers(const std::vector<Preview::Warning>& warnings)
-{
-    std::vector<int> result;
-    for (const auto& warning : warnings)
-        result.push_back(warning.number);
-    return result;
-}
-
 TEST(AccountMovePreviewPresenterTest, TheCostIsMeasuredWhenTheTranscriptSaysAndEstimatedFromItsSizeOtherwise)
 {
     AccountMovePreview measured = quiet();
@@ -210,17 +202,20 @@ TEST(AccountMovePreviewPresenterTest, EachWarningAppearsForItsOwnConditionAndAlw
           Theme::broken()}},
     };
     AccountMovePreview everything = quiet();
+    std::vector all{files};
     for (const auto& [condition, warning] : alone) {
         AccountMovePreview preview = quiet();
         condition(preview);
         condition(everything);
         EXPECT_EQ(Preview::warnings(preview, source, palette), (std::vector{files, warning, behind}));
+        all.push_back(warning);
     }
-    EXPECT_EQ(numbers(Preview::warnings(everything, source, palette)), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    all.push_back(behind);
+    EXPECT_EQ(Preview::warnings(everything, source, palette), all);
 
     everything.integrity.launchCwd.reset();
-    EXPECT_EQ(numbers(Preview::warnings(everything, source, palette)), (std::vector<int>{1, 2, 4, 5, 6, 7}))
-        << "without a launch directory nothing counts as drifted";
+    std::erase_if(all, [](const Preview::Warning& warning) { return warning.number == 3; });
+    EXPECT_EQ(Preview::warnings(everything, source, palette), all) << "without a launch directory nothing drifted";
 }
 
 TEST(AccountMovePreviewPresenterTest, TheReportResumesTheCopyByItsOwnIdInTheTargetAccount)
@@ -312,6 +307,8 @@ protected:
         QThreadPool::globalInstance()->setMaxThreadCount(savedThreads);
     }
 
+    std::string shownTarget() { return sheet->preview() ? sheet->preview()->targetFolder : "(none)"; }
+
     // Lets the n-th preview finish and every finished one reach the sheet.
     void finish(const std::string& target, int ticket, int previews)
     {
@@ -339,8 +336,7 @@ TEST_F(AccountMoveSheetTest, OnlyTheOutcomeForTheDestinationChosenLastIsShown)
     finish("c", 1, 1);
     finish("b", 1, 2);
     finish("a", 1, 3);
-    ASSERT_TRUE(sheet->preview());
-    EXPECT_EQ(sheet->preview()->targetFolder, "c") << "earlier destinations that finished later are dropped";
+    EXPECT_EQ(shownTarget(), "c") << "earlier destinations that finished later are dropped";
     EXPECT_TRUE(shows(u"costSection"_s));
     EXPECT_EQ(
         child<SymbolLabel>(*sheet, u"warning7"_s)->text(),
@@ -352,15 +348,13 @@ TEST_F(AccountMoveSheetTest, OnlyTheOutcomeForTheDestinationChosenLastIsShown)
     picker().setCurrentIndex(1);
     picker().setCurrentIndex(0);
     finish("b", 2, 4);
-    ASSERT_TRUE(sheet->preview());
-    EXPECT_EQ(sheet->preview()->targetFolder, "c") << "the chosen destination's preview has not arrived";
+    EXPECT_EQ(shownTarget(), "c") << "the chosen destination's preview has not arrived";
     finish("a", 2, 5);
-    ASSERT_TRUE(sheet->preview());
-    EXPECT_EQ(sheet->preview()->targetFolder, "a");
+    EXPECT_EQ(shownTarget(), "a");
 
     picker().setCurrentIndex(1);
     finish("b", 3, 6);
-    EXPECT_FALSE(sheet->preview());
+    EXPECT_EQ(shownTarget(), "(none)");
     EXPECT_EQ(child<SymbolLabel>(*sheet, u"previewErrorLabel"_s)->text(), u"The transcript is gone."_s);
     EXPECT_FALSE(shows(u"costSection"_s) || shows(u"warnings"_s)) << "only the error shows";
     EXPECT_FALSE(button(u"primaryButton"_s).isEnabled());
