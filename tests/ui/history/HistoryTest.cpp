@@ -7,8 +7,6 @@
 #include "ui/widgets/EmptyStateView.h"
 
 #include "core/migration/BackupArchiver.h"
-#include "core/migration/ConversationMigrator.h"
-#include "core/migration/MigrationAudit.h"
 
 #include <QAction>
 #include <QDateTime>

@@ -6,8 +6,6 @@
 #include "ui/widgets/WrappingText.h"
 
 #include "core/discovery/AccountScanner.h"
-#include "core/encoding/CwdCodec.h"
-#include "core/migration/MigrationAudit.h"
 #include "core/migration/SessionCopier.h"
 #include "core/validation/TranscriptAnalyzer.h"
 

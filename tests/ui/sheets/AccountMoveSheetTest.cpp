@@ -15,9 +15,6 @@
 #include <QPointer>
 #include <QThreadPool>
 
-#include <map>
-#include <mutex>
-
 namespace threadhop::testing {
 namespace {
 

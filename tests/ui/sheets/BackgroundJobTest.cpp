@@ -7,7 +7,6 @@
 
 #include <QThreadPool>
 
-#include <filesystem>
 #include <memory>
 
 namespace threadhop::testing {

@@ -1,6 +1,5 @@
 // The main road through the window: a broken project, the migration sheet, the real engine on real
 // transcripts, and the rescan that shows the repaired project.
-#include "support/ui/DiscoveryGate.h"
 #include "support/ui/TranscriptWindowTest.h"
 #include "ui/widgets/CommandBlock.h"
 #include "ui/widgets/ElidedLabel.h"
@@ -8,7 +7,6 @@
 #include "ui/widgets/SymbolLabel.h"
 
 #include "core/migration/JSONLRewriter.h"
-#include "core/migration/MigrationAudit.h"
 
 #include <QCheckBox>
 #include <QLabel>
