@@ -227,12 +227,6 @@ TEST(AccountMovePreviewPresenterTest, TheReportResumesTheCopyByItsOwnIdInTheTarg
     EXPECT_EQ(AccountMoveReportPresenter::report({}, &work, session).message, QString());
 }
 
-// An account in a folder of its own, which the sheet offers as a destination.
-ClaudeAccount withFolder(const std::string& id)
-{
-    return account(id, "/accounts/" + id);
-}
-
 // Each destination's previews wait at that destination's gate, then name it or fail as the test
 // says; moves wait at their own gate and fail.
 struct FakeEngine {
@@ -264,7 +258,8 @@ protected:
         // Several previews wait at once, more than a small machine has threads for.
         QThreadPool::globalInstance()->setMaxThreadCount(8);
         discovery.gate->openForAll();
-        *discovery.accountsByCall = {{withFolder("claude"), withFolder("a"), withFolder("b"), withFolder("c")}};
+        *discovery.accountsByCall = {
+            {account("claude", "/claude"), account("a", "/a"), account("b", "/b"), account("c", "/c")}};
         rescan(env);
         host.show();
         AccountMoveEngine engine{.preview =
@@ -350,7 +345,7 @@ TEST_F(AccountMoveSheetTest, OnlyTheOutcomeForTheDestinationChosenLastIsShown)
 TEST_F(AccountMoveSheetTest, TheDestinationsFollowARescan)
 {
     finish("a", 1, 1);
-    *discovery.accountsByCall = {{withFolder("claude"), withFolder("b")}};
+    *discovery.accountsByCall = {{account("claude", "/claude"), account("b", "/b")}};
     rescan(env);
     ASSERT_EQ(picker().count(), 1);
     EXPECT_EQ(picker().currentIndex(), -1) << "the chosen destination is gone";
