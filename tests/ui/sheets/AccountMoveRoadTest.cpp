@@ -50,9 +50,8 @@ protected:
             new AccountMoveSheet(*env, env->accounts().front(), project, {.id = sessionId, .userMessageCount = 3},
                                  launchCwd, AccountMoveEngine::standard(), window.get());
         sheet->open();
-        if (env->accounts().size() > 1) {
-            EXPECT_TRUE(waitUntil([&] { return sheet->preview() || sheet->previewError(); }, 60'000));
-        }
+        EXPECT_TRUE(env->accounts().size() < 2
+                    || waitUntil([&] { return sheet->preview() || sheet->previewError(); }, 60'000));
         return *sheet;
     }
 };
