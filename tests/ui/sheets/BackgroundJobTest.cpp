@@ -64,13 +64,10 @@ TEST(LatestJobTest, TheNewestRequestsOutcomeStaysWhateverOrderTheJobsFinishIn)
         LatestJob jobs(context);
         auto gate = std::make_shared<DiscoveryGate>();
         std::vector<int> delivered;
+        // Each job answers its gate ticket, which is its request's number as they enter one by one.
         for (const int request : {1, 2}) {
-            jobs.start<int>(
-                [gate, request] {
-                    gate->enter();
-                    return request;
-                },
-                [&](JobOutcome<int> outcome) { delivered.push_back(std::get<int>(outcome)); });
+            jobs.start<int>([gate] { return gate->enter(); },
+                            [&](JobOutcome<int> outcome) { delivered.push_back(std::get<int>(outcome)); });
             ASSERT_TRUE(gate->waitForEntered(request));
         }
         gate->release(firstToFinish);

@@ -121,7 +121,6 @@ TEST(PlatformWordsTest, MacNamesBecomeThisPlatformsWordsAndNothingElseChanges)
         {u"Finder"_s, u"Open Folder"_s},
         {u"started in a directory macOS creates to throw away"_s,
          u"started in a directory the system creates to throw away"_s},
-        {u"on this Mac only"_s, u"on this computer only"_s},
         {u"Migrate conversations"_s, u"Migrate conversations"_s},
     };
     for (const auto& [mac, here] : cases)
