@@ -33,7 +33,7 @@ MigrationPreview preview(bool populated, std::int64_t incoming, std::optional<st
             .destinationConversations = there};
 }
 
-TEST(MigrationSheetPresenterTest, ActionLine)
+TEST(MigrationSheetPresenterTest, ActionLinePopulatedHeadlineAndCounts)
 {
     const std::pair<MigrationPreview, QString> cases[]{
         {preview(false, 4, std::nullopt, "-a-same", "-a-same"),
@@ -48,17 +48,15 @@ TEST(MigrationSheetPresenterTest, ActionLine)
     };
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(Presenter::actionLine(input), expected);
-}
 
-TEST(MigrationSheetPresenterTest, PopulatedHeadlineCountsAnAbsentDestinationCountAsNone)
-{
-    const std::pair<MigrationPreview, QString> cases[]{
+    // An absent destination count is none.
+    const std::pair<MigrationPreview, QString> headlines[]{
         {preview(true, 1, 1), u"That project already has 1 conversation; 1 conversation will join them."_s},
         {preview(true, 0, 2), u"That project already has 2 conversations; 0 conversations will join them."_s},
         {preview(true, 2, std::nullopt),
          u"That project already has 0 conversations; 2 conversations will join them."_s},
     };
-    for (const auto& [input, expected] : cases)
+    for (const auto& [input, expected] : headlines)
         EXPECT_EQ(Presenter::populatedHeadline(input), expected);
     EXPECT_EQ(Presenter::previewCountsLine(preview(false, 1)), u"3 files · 1234 references to rewrite"_s);
 }
@@ -105,7 +103,6 @@ TEST(SheetFooterPresenterTest, ButtonsByStage)
 {
     const std::tuple<SheetStage, bool, SheetFooterPresenter::Buttons> cases[]{
         {SheetStage::idle, false, {.cancel = true, .primary = true}},
-        {SheetStage::idle, true, {.cancel = true, .primary = true}},
         {SheetStage::running, true, {}},
         {SheetStage::finished, false, {.close = true}},
         {SheetStage::finished, true, {.reveal = true, .close = true}},
