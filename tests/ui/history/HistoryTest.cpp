@@ -7,8 +7,6 @@
 #include "ui/widgets/EmptyStateView.h"
 
 #include "core/migration/BackupArchiver.h"
-#include "core/migration/ConversationMigrator.h"
-#include "core/migration/MigrationAudit.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -23,54 +21,26 @@ namespace Slots = HistoryPresenter::RestoreSlots;
 
 MigrationRecord record(bool success = true, bool dryRun = false, std::optional<std::string> message = std::nullopt)
 {
-    return {.id = Uuid::random(),
-            .accountId = "work",
-            .oldCwd = "/Users/ana/old app",
-            .newCwd = "/Users/ana/new",
-            .oldFolder = "-Users-ana-old-app",
-            .newFolder = "-Users-ana-new",
-            .filesRewritten = 12,
-            .occurrencesReplaced = 3456,
-            .dryRun = dryRun,
-            .success = success,
-            .message = std::move(message)};
+    return {.dryRun = dryRun, .success = success, .message = std::move(message)};
 }
 
-std::vector<QString> badgeTexts(const MigrationRecord& shown)
+TEST(HistoryPresenterTest, RowDotAndBadges)
 {
-    std::vector<QString> texts;
-    for (const auto& badge : Presenter::badges(shown))
-        texts.push_back(badge.text);
-    return texts;
-}
-
-TEST(HistoryPresenterTest, RowTextsDotAndBadges)
-{
-    struct Case {
-        MigrationRecord record;
-        QColor dot;
-        std::vector<QString> badges;
-    };
-    const Case cases[]{
+    const Presenter::Badge dryRun{u"DRY-RUN"_s, std::nullopt}; // the plain grey capsule
+    const Presenter::Badge restore{u"RESTORE"_s, Theme::warn(), 0.3};
+    const std::tuple<MigrationRecord, QColor, std::vector<Presenter::Badge>> cases[]{
         {record(), Theme::ok(), {}},
         {record(false), Theme::broken(), {}},
-        {record(true, true), Theme::ok(), {u"DRY-RUN"_s}},
-        {record(true, false, "Restore from backup (reverts migration 0A1B2C3D)"), Theme::ok(), {u"RESTORE"_s}},
-        {record(false, true, "Restore"), Theme::broken(), {u"DRY-RUN"_s, u"RESTORE"_s}},
+        {record(true, true), Theme::ok(), {dryRun}},
+        {record(true, false, "Restore from backup (reverts migration 0A1B2C3D)"), Theme::ok(), {restore}},
+        {record(false, true, "Restore"), Theme::broken(), {dryRun, restore}},
         {record(true, false, "Rolled back: Restore"), Theme::ok(), {}},
         {record(true, false, "restore from backup"), Theme::ok(), {}},
     };
     for (const auto& [input, dot, badges] : cases) {
         EXPECT_EQ(Presenter::dotColor(input), dot);
-        EXPECT_EQ(badgeTexts(input), badges) << input.message.value_or("(no message)");
+        EXPECT_EQ(Presenter::badges(input), badges) << input.message.value_or("(no message)");
     }
-    const auto restoreBadge = Presenter::badges(record(true, false, "Restore")).front();
-    EXPECT_EQ(restoreBadge.tint, Theme::warn());
-    EXPECT_EQ(restoreBadge.opacity, 0.3);
-    EXPECT_EQ(Presenter::badges(record(true, true)).front().tint, std::nullopt) << "the plain grey capsule";
-
-    EXPECT_EQ(Presenter::newPathLine(record()), u"→ /Users/ana/new"_s);
-    EXPECT_EQ(Presenter::countsLine(record()), u"12 files · 3456 references"_s);
 }
 
 TEST(HistoryPresenterTest, TimestampAbbreviatesTheDateAndShortensTheTimeInTheUsersLocale)
@@ -97,38 +67,6 @@ TEST(HistoryPresenterTest, SlotOrderRestoreRecordThenButtonThenReason)
     };
     for (const auto& [input, obstacle, expected] : cases)
         EXPECT_EQ(Presenter::restoreSlot(input, obstacle), expected);
-}
-
-TEST(HistoryPresenterTest, ObstacleOfARestoreRecordAndOfAnAccountNotScanned)
-{
-    const std::vector<ClaudeAccount> accounts{{.id = "claude"}, {.id = "personal"}};
-    EXPECT_EQ(Presenter::obstacle(record(true, false, "Restore from backup"), {}, {}), std::nullopt)
-        << "a restore's own record is never judged, even without its account";
-
-    auto dryRunElsewhere = record(true, true);
-    const auto missing = Presenter::obstacle(dryRunElsewhere, accounts, {});
-    ASSERT_TRUE(missing);
-#ifdef __APPLE__
-    EXPECT_STREQ(missing->what(), "Account work is not on this Mac.");
-#else
-    EXPECT_STREQ(missing->what(), "Account work is not on this computer.") << "whatever the engine would say";
-#endif
-
-    dryRunElsewhere.accountId = "personal";
-    EXPECT_EQ(Presenter::accountOf(dryRunElsewhere, accounts), &accounts[1]);
-    const auto engine = Presenter::obstacle(dryRunElsewhere, accounts, {});
-    ASSERT_TRUE(engine);
-    EXPECT_STREQ(engine->what(), "A dry run changed nothing.") << "the engine decides for a scanned account";
-}
-
-TEST(HistoryPresenterTest, ConfirmationAndAccountGoneTexts)
-{
-    EXPECT_EQ(
-        Presenter::confirmationMessage(record()),
-        u"Restores folder -Users-ana-old-app and removes -Users-ana-new. Anything created in the new location "
-        u"after the migration is archived to a .tar.gz first, so it can be recovered — but it will not be in place "
-        u"any more."_s);
-    EXPECT_EQ(Presenter::accountGone(record()), u"Account work no longer exists."_s);
 }
 
 // The history window over a temporary home: records written by the real engine, restores through
@@ -178,7 +116,7 @@ protected:
 TEST_F(HistoryViewTest, RestoringAMigrationPutsTheFolderBackByteForByteAndRescans)
 {
     const auto before = snapshot(projects() / "-w-old");
-    const MigrationRecord migration = migrate();
+    migrate();
     ASSERT_FALSE(fs::exists(projects() / "-w-old"));
 
     HistoryView& view = openHistory();
@@ -188,11 +126,12 @@ TEST_F(HistoryViewTest, RestoringAMigrationPutsTheFolderBackByteForByteAndRescan
     EXPECT_EQ(child<QLabel>(row, u"recordCounts"_s)->text(), u"3 files · 3 references"_s);
 
     const QMessageBox& asked = restore(view, row, u"cancelRestoreButton"_s);
-    EXPECT_EQ(asked.informativeText(), HistoryPresenter::confirmationMessage(migration));
+    EXPECT_EQ(asked.informativeText(),
+              u"Restores folder -w-old and removes -w-new. Anything created in the new location after the migration "
+              u"is archived to a .tar.gz first, so it can be recovered — but it will not be in place any more."_s);
     EXPECT_TRUE(fs::exists(projects() / "-w-new")) << "Cancel changes nothing";
 
     restore(view, *rows(view).front());
-    EXPECT_EQ(failure(view), nullptr);
     EXPECT_EQ(snapshot(projects() / "-w-old"), before);
     EXPECT_FALSE(fs::exists(projects() / "-w-new"));
     EXPECT_TRUE(env->isScanning()) << "a completed restore starts a rescan";

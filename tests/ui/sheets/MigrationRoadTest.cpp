@@ -1,6 +1,5 @@
 // The main road through the window: a broken project, the migration sheet, the real engine on real
 // transcripts, and the rescan that shows the repaired project.
-#include "support/ui/DiscoveryGate.h"
 #include "support/ui/TranscriptWindowTest.h"
 #include "ui/widgets/CommandBlock.h"
 #include "ui/widgets/ElidedLabel.h"
@@ -8,7 +7,6 @@
 #include "ui/widgets/SymbolLabel.h"
 
 #include "core/migration/JSONLRewriter.h"
-#include "core/migration/MigrationAudit.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -62,25 +60,22 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectOffTheGuiThreadWhileTheWind
     QObject::connect(&clock, &QTimer::timeout, &clock, [&] { ++ticks; });
     clock.start(1);
     EXPECT_TRUE(waitUntil([&] { return ticks >= 20; })) << "the window handles events while the engine works";
-    EXPECT_TRUE(child<QWidget>(*sheet, u"runningProgress"_s)->isVisible());
     gate->openForAll();
     ASSERT_TRUE(finish(sheet));
     ASSERT_EQ(threads->size(), 2u);
     for (QThread* thread : *threads)
         EXPECT_NE(thread, QThread::currentThread()) << "the engine never runs on the GUI thread";
 
-    const fs::path oldFolder = fixture->folderOf(fixture->movedCwd);
     const fs::path newFolder = fixture->folderOf(fixture->movedSuggestion);
     EXPECT_EQ(child<SymbolLabel>(*sheet, u"reportTitle"_s)->text(), u"Migration successful"_s);
-    EXPECT_FALSE(fs::exists(oldFolder));
+    EXPECT_FALSE(fs::exists(fixture->folderOf(fixture->movedCwd)));
     ASSERT_TRUE(fs::is_directory(newFolder));
     EXPECT_EQ(JSONLRewriter::scan(newFolder, fixture->movedCwd).byClass.count(CwdClass::sessionCwd), 0u)
         << "no session directory names the old place";
-    const auto history = MigrationAudit::records();
-    ASSERT_EQ(history.size(), 1u);
-    EXPECT_EQ(history[0].newCwd, fixture->movedSuggestion);
+    const MigrationRecord record = onlyRecord();
+    EXPECT_EQ(record.newCwd, fixture->movedSuggestion);
     EXPECT_EQ(child<ElidedLabel>(*sheet, u"backupLine"_s)->fullText(),
-              u"Backup: "_s + QString::fromStdString(history[0].backupPath.value_or("(none)")));
+              u"Backup: "_s + QString::fromStdString(record.backupPath.value_or("(none)")));
     EXPECT_TRUE(button(*sheet, u"revealBackupButton"_s).isVisible());
     EXPECT_EQ(child<CommandBlock>(*sheet, u"commandBlock"_s)->command(),
               u"cd '"_s + QString::fromStdString(fixture->movedSuggestion) + u"' && claude --resume"_s);
@@ -89,10 +84,9 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectOffTheGuiThreadWhileTheWind
     EXPECT_TRUE(env->isScanning()) << "Close starts a rescan";
     ASSERT_TRUE(waitUntil([&] { return sheet.isNull(); }));
     waitForScan(*env);
-    const std::string newFolderName = newFolder.filename().string();
     EXPECT_TRUE(find<EmptyStateView>(u"detailPlaceholder"_s)->isVisible())
         << "the renamed project has a new id, and the scan leaves the selection alone";
-    selectRow(newFolderName);
+    selectRow(newFolder.filename().string());
     EXPECT_EQ(find<QLabel>(u"statusLabel"_s)->text(), u"Resume OK"_s);
 }
 
