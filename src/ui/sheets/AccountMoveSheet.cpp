@@ -60,6 +60,11 @@ AccountMoveSheet::AccountMoveSheet(AppEnvironment& env, ClaudeAccount source, Pr
     connect(&m_env, &AppEnvironment::changed, this, [this](AppEnvironment::Changes what) {
         if (!what.testFlag(AppEnvironment::Change::accounts))
             return;
+        if (!target()) { // the chosen destination is gone, and what was read for it goes with it
+            m_targetId.clear();
+            m_preview.reset();
+            m_previewError.reset();
+        }
         showPicker();
         showContent();
         showMoveButton();

@@ -345,12 +345,15 @@ TEST_F(AccountMoveSheetTest, OnlyTheOutcomeForTheDestinationChosenLastIsShown)
 TEST_F(AccountMoveSheetTest, TheDestinationsFollowARescan)
 {
     finish("a", 1, 1);
-    *discovery.accountsByCall = {{account("claude", "/claude"), account("b", "/b")}};
+    fake->errors["b"] = "The transcript is gone.";
+    picker().setCurrentIndex(1);
+    finish("b", 1, 2);
+    ASSERT_TRUE(shows(u"previewErrorLabel"_s));
+    *discovery.accountsByCall = {{account("claude", "/claude"), account("a", "/a")}};
     rescan(env);
     ASSERT_EQ(picker().count(), 1);
     EXPECT_EQ(picker().currentIndex(), -1) << "the chosen destination is gone";
-    EXPECT_EQ(child<SymbolLabel>(*sheet, u"costEstimate"_s)->text(),
-              u"Resuming re-sends about **0 tokens** on the destination"_s);
+    EXPECT_TRUE(shows(u"readingProgress"_s)) << "nothing read for an account that is gone stays";
     EXPECT_FALSE(button(u"primaryButton"_s).isEnabled());
 }
 
