@@ -1,9 +1,6 @@
 #pragma once
 
-#include "EnumText.h"
 #include <array>
-
-#include <optional>
 #include <string_view>
 
 namespace threadhop {
@@ -15,9 +12,7 @@ enum class CwdClass { sessionCwd, driftedCwd, history, externalState };
 inline constexpr std::array<CwdClass, 4> allCwdClasses{CwdClass::sessionCwd, CwdClass::driftedCwd, CwdClass::history,
                                                        CwdClass::externalState};
 
+/// The name the history file stores for the class.
 std::string_view toString(CwdClass cwdClass);
-/// Exact match of a case name; anything else gives nothing.
-template <>
-std::optional<CwdClass> fromString<CwdClass>(std::string_view text);
 
 } // namespace threadhop

@@ -7,14 +7,4 @@ std::string_view toString(MoveMode mode)
     return mode == MoveMode::clone ? "clone" : "fork";
 }
 
-template <>
-std::optional<MoveMode> fromString<MoveMode>(std::string_view text)
-{
-    for (const MoveMode mode : allMoveModes) {
-        if (toString(mode) == text)
-            return mode;
-    }
-    return std::nullopt;
-}
-
 } // namespace threadhop

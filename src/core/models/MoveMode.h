@@ -1,9 +1,5 @@
 #pragma once
 
-#include "EnumText.h"
-
-#include <array>
-#include <optional>
 #include <string_view>
 
 namespace threadhop {
@@ -12,12 +8,7 @@ namespace threadhop {
 /// session id and fresh identity values.
 enum class MoveMode { clone, fork };
 
-/// Every case, in case order.
-inline constexpr std::array<MoveMode, 2> allMoveModes{MoveMode::clone, MoveMode::fork};
-
+/// "clone" or "fork", as the history file and the moves note write it.
 std::string_view toString(MoveMode mode);
-/// "clone" or "fork"; anything else gives nothing.
-template <>
-std::optional<MoveMode> fromString<MoveMode>(std::string_view text);
 
 } // namespace threadhop
