@@ -21,7 +21,6 @@ class SessionRow final : public RoundedBox {
 public:
     SessionRow(AppEnvironment& env, SessionInfo session, SessionContext context, QWidget* parent = nullptr);
 
-    bool isExpanded() const { return m_expanded; }
     void setExpanded(bool expanded);
 
     /// Redraws the age, which follows the clock.
