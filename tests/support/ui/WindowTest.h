@@ -62,12 +62,6 @@ protected:
     AccountListModel& sidebarModel() { return child<AccountsSidebar>(*window, u"accountsSidebar"_s)->model(); }
     ProjectListModel& listModel() { return child<ProjectsListView>(*window, u"projectsListView"_s)->model(); }
 
-    template <typename T>
-    T* find(const QString& name)
-    {
-        return child<T>(*window, name);
-    }
-
 private:
     std::vector<std::unique_ptr<QAbstractItemModelTester>> m_testers;
 };

@@ -93,12 +93,9 @@ TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
         },
         {fifo, moved}));
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].actualCwd, "/w/old");
-    EXPECT_EQ(fifoCwd, std::nullopt);
-    EXPECT_EQ(scanned.files, 1);
-    EXPECT_EQ(preview.filesToRewrite, 1);
-    EXPECT_EQ(preview.blockedReason, std::nullopt);
-    EXPECT_TRUE(record.success);
+    EXPECT_EQ(std::tie(found[0].actualCwd, fifoCwd, scanned.files, preview.filesToRewrite, preview.blockedReason,
+                       record.success),
+              std::tuple("/w/old", std::nullopt, 1, 1, std::nullopt, true));
     EXPECT_EQ(readFile(projects() / "-w-new" / "s.jsonl"), cwdLine("/w/new"));
     EXPECT_TRUE(fs::is_fifo(moved));
 }
@@ -126,13 +123,9 @@ TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheck
             record = AccountMover::move(move, "20240501-093000");
         },
         fifos));
-    ASSERT_EQ(accounts.size(), 1u);
-    EXPECT_EQ(accounts[0].identity, std::nullopt);
-    ASSERT_EQ(live.size(), 1u);
-    EXPECT_EQ(live.begin()->first, sessionId);
-    ASSERT_TRUE(preview.sourceIsLive);
-    EXPECT_EQ(preview.sourceIsLive->pid, ::getpid());
-    EXPECT_TRUE(record.success);
+    ASSERT_EQ(std::tuple(accounts.size(), live.size(), preview.sourceIsLive.has_value()), std::tuple(1u, 1u, true));
+    EXPECT_EQ(std::tie(accounts[0].identity, live.begin()->first, preview.sourceIsLive->pid, record.success),
+              std::tuple(std::nullopt, sessionId, ::getpid(), true));
 }
 
 using namespace std::chrono;
