@@ -34,7 +34,7 @@ namespace Outcomes = UpdateCheck::Outcomes;
 
 class ThreadhopAppTest : public MigrationTest {
 protected:
-    const AppEnvironment::Discovery discovery = FakeDiscovery::finding();
+    const AppEnvironment::Discovery discovery = FakeDiscovery().finding();
 
     static void waitForScan(ThreadhopApp& app) { testing::waitForScan(app.environment()); }
 };

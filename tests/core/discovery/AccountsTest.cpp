@@ -149,8 +149,6 @@ TEST_F(ClaudeAccountTest, EmptyOrAbsentConfigDirMeansTheDefaultFolderWhichExists
     EXPECT_EQ(ClaudeAccount{.configDir = "/x/.claude-work"}.configDirURL(), "/x/.claude-work");
     const ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
     EXPECT_EQ(account.configDirURL(), home() / ".claude");
-
-    // It exists only when its projects are a folder.
     EXPECT_FALSE(account.exists());
     writeFile(home() / ".claude" / "projects", "a file where a folder should be");
     EXPECT_FALSE(account.exists());

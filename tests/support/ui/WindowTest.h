@@ -40,10 +40,7 @@ protected:
     void openScanned(std::vector<ClaudeAccount> accounts = {},
                      std::map<std::string, std::vector<ProjectFolder>> projects = {})
     {
-        fake.gate->openForAll();
-        *fake.accountsByCall = {std::move(accounts)};
-        *fake.projects = std::move(projects);
-        open(fake.discovery());
+        open(fake.finding(std::move(accounts), std::move(projects)));
         waitForScan(*env);
     }
 

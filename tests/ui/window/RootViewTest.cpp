@@ -78,7 +78,7 @@ TEST(AppStatusBarTest, VersionLiveStateAndTheProductLinkWithItsSeparatorOnlyWith
     EXPECT_EQ(AppStatusBarPresenter::liveState(false, now - 5min, 1, now), u"1 projects · scanned 5 min. ago"_s)
         << "the word stays plural";
 
-    AppEnvironment env(FakeDiscovery::finding());
+    AppEnvironment env(FakeDiscovery().finding());
     const AppStatusBar without(env, {u"0.1.0"_s, {}, {}});
     EXPECT_EQ(without.findChild<QLabel*>(u"productPageLink"_s), nullptr);
     EXPECT_EQ(without.findChildren<QLabel*>(u"statusSeparator"_s).size(), 1) << "only the dot before the live state";

@@ -86,18 +86,17 @@ TEST(JSONWriterTest, EscapesOnlyWhatJsonRequiresAndPrettyPrintsWithSortedKeys)
                                     {"empty", JSONValue(JSONValue::Object{})},
                                     {"nothing", JSONValue()}}),
     });
-    EXPECT_EQ(JSONWriter::pretty(value),
-              "[\n"
-              "  {\n"
-              "    \"alpha\": true,\n"
-              "    \"empty\": {},\n"
-              "    \"list\": [\n"
-              "      \"x\"\n"
-              "    ],\n"
-              "    \"nothing\": null,\n"
-              "    \"zeta\": 3\n"
-              "  }\n"
-              "]");
+    EXPECT_EQ(JSONWriter::pretty(value), R"([
+  {
+    "alpha": true,
+    "empty": {},
+    "list": [
+      "x"
+    ],
+    "nothing": null,
+    "zeta": 3
+  }
+])");
 }
 
 using namespace std::chrono;
