@@ -34,7 +34,7 @@ namespace Outcomes = UpdateCheck::Outcomes;
 
 class ThreadhopAppTest : public MigrationTest {
 protected:
-    const AppEnvironment::Discovery discovery = FakeDiscovery::finding();
+    const AppEnvironment::Discovery discovery = FakeDiscovery().finding();
 
     static void waitForScan(ThreadhopApp& app) { testing::waitForScan(app.environment()); }
 };
@@ -128,10 +128,10 @@ TEST_F(ThreadhopAppTest, AboutNamesTheApplicationAndCheckForUpdatesComesRightAft
     auto* box = app.mainWindow().findChild<QMessageBox*>(u"aboutBox"_s);
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isVisible());
-    EXPECT_EQ(box->windowTitle(), u"About Threadhop"_s);
-    EXPECT_EQ(box->text(), u"Threadhop"_s);
-    EXPECT_EQ(box->informativeText(), u"v"_s + QApplication::applicationVersion());
-    EXPECT_EQ(child<QLabel>(app.mainWindow(), u"statusVersion"_s)->text(), box->informativeText());
+    const QString version = u"v"_s + QApplication::applicationVersion();
+    EXPECT_EQ((QStringList{box->windowTitle(), box->text(), box->informativeText(),
+                           child<QLabel>(app.mainWindow(), u"statusVersion"_s)->text()}),
+              (QStringList{u"About Threadhop"_s, u"Threadhop"_s, version, version}));
 }
 
 QByteArray feed(const QByteArray& items)

@@ -67,14 +67,11 @@ TEST_F(AccountScannerTest, ConfigDirIsCutAtTheFirstBlankThenUnquotedAndASimpleCo
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR=~x"), homeText() + "x");
     EXPECT_EQ(AccountScanner::extractConfigDir("CLAUDE_CONFIG_DIR=$HOME/.c"), "$HOME/.c");
 
-    // A simple command only assigns the folder and runs claude.
-    EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x /opt/bin/claude"));
-    EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand("claude"));
-    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x"));
-    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("CLAUDE_CONFIG_DIR=/x claudex"));
-    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand(""));
-    // "a-b" is not a variable name, so "a-b=1" is the command word.
-    EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand("a-b=1 claude"));
+    // A simple command only assigns the folder and runs claude; "a-b" is no variable name but the command word.
+    for (const char* simple : {"CLAUDE_CONFIG_DIR=/x /opt/bin/claude", "claude"})
+        EXPECT_TRUE(AccountScanner::isSimpleClaudeCommand(simple)) << simple;
+    for (const char* other : {"CLAUDE_CONFIG_DIR=/x", "CLAUDE_CONFIG_DIR=/x claudex", "", "a-b=1 claude"})
+        EXPECT_FALSE(AccountScanner::isSimpleClaudeCommand(other)) << other;
 }
 
 TEST_F(AccountScannerTest, AliasPrecedenceAndFolderAccounts)
@@ -152,8 +149,6 @@ TEST_F(ClaudeAccountTest, EmptyOrAbsentConfigDirMeansTheDefaultFolderWhichExists
     EXPECT_EQ(ClaudeAccount{.configDir = "/x/.claude-work"}.configDirURL(), "/x/.claude-work");
     const ClaudeAccount account{.id = "claude", .label = "claude (default)", .alias = "claude"};
     EXPECT_EQ(account.configDirURL(), home() / ".claude");
-
-    // It exists only when its projects are a folder.
     EXPECT_FALSE(account.exists());
     writeFile(home() / ".claude" / "projects", "a file where a folder should be");
     EXPECT_FALSE(account.exists());

@@ -59,13 +59,9 @@ TEST_F(ProjectIndexerTest, CountsAndSizesNestedFilesButNotHiddenOnesOfConversati
 
     const auto found = ProjectIndexer::projects(account);
     ASSERT_EQ(found.size(), 1u);
-    const ProjectFolder& project = found[0];
-    EXPECT_EQ(project.id, "claude:-p");
-    EXPECT_EQ(project.accountId, "claude");
-    EXPECT_EQ(project.folderName, "-p");
-    EXPECT_EQ(project.sessionCount, 2);
-    EXPECT_EQ(project.subagentCount, 3);
-    EXPECT_EQ(project.totalSizeBytes, static_cast<std::int64_t>(cwdLine("/p").size() * 3 + 5 + 3 + 1));
+    const ProjectFolder& p = found[0];
+    EXPECT_EQ(std::tie(p.id, p.accountId, p.folderName, p.sessionCount, p.subagentCount, p.totalSizeBytes),
+              std::tuple("claude:-p", "claude", "-p", 2, 3, std::ssize(cwdLine("/p")) * 3 + 5 + 3 + 1));
 }
 
 TEST_F(ProjectIndexerTest, TheNewestTopLevelSessionGivesTheDirectoryAndEqualDatesKeepListingOrder)
@@ -78,9 +74,8 @@ TEST_F(ProjectIndexerTest, TheNewestTopLevelSessionGivesTheDirectoryAndEqualDate
     transcript("-r", "s.jsonl", cwdLine("/r"), 1000);
     const auto found = ProjectIndexer::projects(account);
     ASSERT_EQ(found.size(), 3u);
-    EXPECT_EQ(found[0].folderName, "-p");
-    EXPECT_EQ(found[0].actualCwd, "/new");
-    EXPECT_EQ(found[0].lastModified, std::chrono::system_clock::from_time_t(9000));
+    EXPECT_EQ(std::tie(found[0].folderName, found[0].actualCwd, found[0].lastModified),
+              std::tuple("-p", "/new", std::chrono::system_clock::from_time_t(9000)));
     const std::string first = firstListed(projects(), {"-q", "-r"});
     EXPECT_EQ(found[1].folderName, first);
     const std::string firstSession = firstListed(projects() / "-q", {"a.jsonl", "b.jsonl"});
@@ -147,11 +142,9 @@ TEST_F(ProjectIndexerTest, BadLayoutsNeverCrashAndProjectsWithoutAReadableDateCo
     // A folder named like a transcript is entered but not counted; links to folders are not followed.
     auto found = ProjectIndexer::projects(account);
     ASSERT_EQ(found.size(), 3u);
-    EXPECT_EQ(found[0].folderName, "-p");
-    EXPECT_EQ(found[0].sessionCount, 1);
-    EXPECT_EQ(found[0].subagentCount, 1);
-    EXPECT_EQ(found[0].totalSizeBytes, static_cast<std::int64_t>(cwdLine("/p").size() + 2));
-    EXPECT_EQ(found[0].actualCwd, "/p");
+    const ProjectFolder& p = found[0];
+    EXPECT_EQ(std::tie(p.folderName, p.sessionCount, p.subagentCount, p.totalSizeBytes, p.actualCwd),
+              std::tuple("-p", 1, 1, std::ssize(cwdLine("/p")) + 2, "/p"));
     for (const auto& undated : {found[1], found[2]}) {
         EXPECT_EQ(undated.lastModified, distantPast()) << undated.folderName;
         EXPECT_EQ(undated.actualCwd, std::nullopt) << undated.folderName;

@@ -282,15 +282,14 @@ TEST_F(AccountMoverPreviewTest, ReportsFilesTargetIntegrityScanAndLivenessOrAnEm
     markOpen();
 
     const auto preview = AccountMover::preview(accountMove(MoveMode::fork));
-    EXPECT_EQ(std::tie(preview.sourceFolder, preview.targetFolder, preview.targetPath, preview.fileCount,
-                       preview.subagentCount, preview.totalBytes),
-              std::tuple("-w-app", "-w-app", targetFolder().string(), 5, 2, text.size() + 3 + 2 + 3 + 2));
+    EXPECT_EQ(std::tuple(preview.sourceFolder, preview.targetFolder, preview.targetPath, preview.fileCount,
+                         preview.subagentCount, preview.totalBytes, preview.cwdScan.byClass.at(CwdClass::sessionCwd),
+                         preview.trim, preview.sourceIsLive.value_or(LiveSession{}).pid,
+                         preview.estimatedResumeTokens()),
+              std::tuple("-w-app", "-w-app", targetFolder().string(), 5, 2, text.size() + 3 + 2 + 3 + 2, 2,
+                         std::nullopt, getpid(), 100));
     EXPECT_EQ(preview.integrity, TranscriptAnalyzer::analyze(text));
     EXPECT_EQ(preview.cwdScan, JSONLRewriter::scan(sourceFolder(), "/w/app"));
-    EXPECT_EQ(preview.cwdScan.byClass.at(CwdClass::sessionCwd), 2);
-    EXPECT_EQ(preview.trim, std::nullopt);
-    EXPECT_EQ(preview.sourceIsLive.value_or(LiveSession{}).pid, getpid());
-    EXPECT_EQ(preview.estimatedResumeTokens(), 100);
     EXPECT_FALSE(fs::exists(home() / ".claude-work")); // nothing is created
 
     auto trimmed = accountMove(MoveMode::fork);

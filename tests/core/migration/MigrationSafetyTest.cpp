@@ -93,8 +93,7 @@ TEST_F(ConversationMigratorTest, AMoveNeverReplacesWhatIsAlreadyThere)
     EXPECT_THROW(AtomicFile::moveWithoutReplacing(projects() / "-a" / "s.jsonl", projects() / "-b" / "s.jsonl"),
                  fs::filesystem_error);
     EXPECT_THROW(AtomicFile::moveWithoutReplacing(projects() / "-a", projects() / "-b"), fs::filesystem_error);
-    EXPECT_EQ(readFile(projects() / "-a" / "s.jsonl"), "mine");
-    EXPECT_EQ(readFile(projects() / "-b" / "s.jsonl"), "theirs");
+    EXPECT_EQ(snapshot(projects()), (Files{{"-a/s.jsonl", "mine"}, {"-b/s.jsonl", "theirs"}}));
 }
 
 TEST_F(ConversationMigratorTest, DryRunChangesNothing)

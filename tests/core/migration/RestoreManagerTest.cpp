@@ -72,17 +72,16 @@ TEST_F(RestoreManagerTest, EveryObstacle)
     oldProject(true);
     const auto merge = ConversationMigrator::migrate(input(), stamp);
 
-    auto dryRun = merge;
-    dryRun.dryRun = true;
-    EXPECT_EQ(obstacleText(dryRun), "A dry run changed nothing.");
-
-    auto nothing = merge;
-    nothing.success = false;
-    nothing.movedEntryNames.reset();
-    EXPECT_EQ(obstacleText(nothing), "This entry did not change anything.");
-    auto stuck = merge; // a failure whose rollback left entries behind can be undone
-    stuck.success = false;
-    EXPECT_EQ(obstacleText(stuck), std::nullopt);
+    const auto changed = [&](const std::function<void(MigrationRecord&)>& change) {
+        auto record = merge;
+        change(record);
+        return obstacleText(record);
+    };
+    EXPECT_EQ(changed([](auto& record) { record.dryRun = true; }), "A dry run changed nothing.");
+    EXPECT_EQ(changed([](auto& record) { record.success = false, record.movedEntryNames.reset(); }),
+              "This entry did not change anything.");
+    // A failure whose rollback left entries behind can be undone.
+    EXPECT_EQ(changed([](auto& record) { record.success = false; }), std::nullopt);
 
     fs::remove(projects() / "-w-new" / "a.jsonl");
     EXPECT_EQ(obstacleText(merge),
@@ -94,9 +93,7 @@ TEST_F(RestoreManagerTest, EveryObstacle)
               "back a copy instead of putting things as they were.");
     fs::remove(*merge.backupPath);
     EXPECT_EQ(obstacleText(merge), "Backup failed: The backup no longer exists.");
-    auto noBackup = merge;
-    noBackup.backupPath.reset();
-    EXPECT_EQ(obstacleText(noBackup), "Backup failed: The backup no longer exists.");
+    EXPECT_EQ(changed([](auto& record) { record.backupPath.reset(); }), "Backup failed: The backup no longer exists.");
     EXPECT_THROW(restore(merge), MigrationError);
 }
 

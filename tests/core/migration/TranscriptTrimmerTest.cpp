@@ -105,8 +105,7 @@ TEST(TranscriptTrimmerTest, CutMovesBackToKeepCallsWithTheirResults)
 {
     // The call just before the cut (93): the cut moves to the call, which becomes the root.
     const auto moved = trim(transcript({{92, message(92, toolUse("a"))}, {94, message(94, toolResult("a"))}}), 10);
-    EXPECT_EQ(moved.result.boundaryMovedBy, 1);
-    EXPECT_EQ(moved.result.keptLines, 14);
+    EXPECT_EQ(std::tuple(moved.result.boundaryMovedBy, moved.result.keptLines), std::tuple(1, 14));
     EXPECT_EQ(TranscriptLines::split(moved.text)[3],
               R"({"parentUuid":null,"message":{"content":[{"type":"tool_use","id":"a"}]},"uuid":"u92"})");
     // The first line that has an id is its call: a repeat after the cut does not hide the earlier one.
@@ -172,10 +171,9 @@ TEST(TranscriptTrimmerTest, Rootify)
     // Nested parent links are cleared too; escapes inside a value do not confuse the editor.
     EXPECT_EQ(rootify(R"({"parentUuid":"a\"b","x":{"parentUuid":"c"}})"),
               R"({"parentUuid":null,"x":{"parentUuid":null}})");
-    EXPECT_EQ(rootify(R"({"parentUuid":null,"uuid":"u"})"), std::nullopt);
-    EXPECT_EQ(rootify(R"({"uuid":"u","x":{"parentUuid":"c"}})"), std::nullopt);
-    EXPECT_EQ(rootify(R"(["parentUuid","abc"])"), std::nullopt);
-    EXPECT_EQ(rootify("not json"), std::nullopt);
+    for (const char* line : {R"({"parentUuid":null,"uuid":"u"})", R"({"uuid":"u","x":{"parentUuid":"c"}})",
+                             R"(["parentUuid","abc"])", "not json"})
+        EXPECT_EQ(rootify(line), std::nullopt) << line;
 }
 
 // The call and result ids of every line of `text`.

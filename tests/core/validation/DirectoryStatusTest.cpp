@@ -20,16 +20,15 @@ TEST(ResumeValidatorTest, StatusForEveryKindOfRecordedDirectoryAndEveryTemporary
     writeFile(folder.path() / "plain", "");
     const std::string plain = (folder.path() / "plain").string();
 
-    EXPECT_EQ(ResumeValidator::status(CwdCodec::encode(site), site), ResumeStatus::ok);
-    EXPECT_EQ(ResumeValidator::status(CwdCodec::encode(link), link), ResumeStatus::ok);
-    EXPECT_EQ(ResumeValidator::status("-Users-ana-old", site), ResumeStatus::cwdMismatch);
-    EXPECT_EQ(ResumeValidator::status("-x", std::nullopt), ResumeStatus::noCwdRecorded);
-    EXPECT_EQ(ResumeValidator::status("-x", ""), ResumeStatus::noCwdRecorded);
-    EXPECT_EQ(ResumeValidator::status("-x", "/nonexistent/project"), ResumeStatus::targetMissing);
-    EXPECT_EQ(ResumeValidator::status("-x", "/private/tmp/nonexistent-xyz"), ResumeStatus::ephemeralLocation);
+    using enum ResumeStatus;
+    using ResumeValidator::status;
     // A plain file where the directory was is never ok; temp folders here start with /tmp/.
-    EXPECT_EQ(ResumeValidator::status(CwdCodec::encode(plain), plain),
-              plain.starts_with("/tmp/") ? ResumeStatus::ephemeralLocation : ResumeStatus::targetMissing);
+    EXPECT_EQ((std::vector{status(CwdCodec::encode(site), site), status(CwdCodec::encode(link), link),
+                           status("-Users-ana-old", site), status("-x", std::nullopt), status("-x", ""),
+                           status("-x", "/nonexistent/project"), status("-x", "/private/tmp/nonexistent-xyz"),
+                           status(CwdCodec::encode(plain), plain)}),
+              (std::vector{ok, ok, cwdMismatch, noCwdRecorded, noCwdRecorded, targetMissing, ephemeralLocation,
+                           plain.starts_with("/tmp/") ? ephemeralLocation : targetMissing}));
 
     // Temporary locations are known by their prefixes, slash included.
     for (const char* path : {"/tmp/x", "/private/tmp/x", "/var/folders/ab/T/x", "/private/var/folders/ab/T/x"})

@@ -66,8 +66,8 @@ TEST(TranscriptAnalyzerTest, RecordedDirectoriesAndDrift)
     const auto result =
         TranscriptAnalyzer::analyze(cwdLine("/a") + cwdLine("/a/sub") + cwdLine("/b") + cwdLine("/a") + cwdLine("/ab")
                                     + cwdLine("") + "{\"message\":{\"cwd\":\"/m\"}}\n");
-    EXPECT_EQ(result.recordedCwds, (std::vector<std::string>{"/a", "/a/sub", "/b", "/ab"}));
-    EXPECT_EQ(result.launchCwd, "/a");
+    EXPECT_EQ(std::tie(result.recordedCwds, result.launchCwd),
+              std::tuple(std::vector<std::string>{"/a", "/a/sub", "/b", "/ab"}, "/a"));
     EXPECT_EQ(result.driftedOutOfTree(), (std::vector<std::string>{"/b", "/ab"}));
     EXPECT_TRUE(TranscriptIntegrity{.recordedCwds = {"/x"}}.driftedOutOfTree().empty());
 }
@@ -88,9 +88,8 @@ TEST(TranscriptAnalyzerTest, RealTranscript)
         GTEST_SKIP() << "no fixture transcripts";
     const auto result =
         TranscriptAnalyzer::analyze(readFile(*fixtures / (std::string(MigrationTest::realSession) + ".jsonl")));
-    EXPECT_EQ(result.lines, 2385);
-    EXPECT_EQ(result.invalidLines, 0);
-    EXPECT_EQ(result.launchCwd, MigrationTest::realCwd);
+    EXPECT_EQ(std::tie(result.lines, result.invalidLines, result.launchCwd),
+              std::tuple(2385, 0, MigrationTest::realCwd));
     EXPECT_TRUE(result.lastContextTokens && *result.lastContextTokens > 0);
 }
 

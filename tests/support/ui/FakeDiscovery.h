@@ -60,15 +60,14 @@ struct FakeDiscovery {
                     }};
     }
 
-    /// Discovery whose scans go through at once and find `accounts`, with `projectsByAccount`.
-    static AppEnvironment::Discovery finding(std::vector<ClaudeAccount> accounts = {},
-                                             std::map<std::string, std::vector<ProjectFolder>> projectsByAccount = {})
+    /// Lets every scan through at once, finding `accounts` with `projectsByAccount`.
+    AppEnvironment::Discovery finding(std::vector<ClaudeAccount> accounts = {},
+                                      std::map<std::string, std::vector<ProjectFolder>> projectsByAccount = {})
     {
-        FakeDiscovery fake;
-        fake.gate->openForAll();
-        *fake.accountsByCall = {std::move(accounts)};
-        *fake.projects = std::move(projectsByAccount);
-        return fake.discovery();
+        gate->openForAll();
+        *accountsByCall = {std::move(accounts)};
+        *projects = std::move(projectsByAccount);
+        return discovery();
     }
 };
 

@@ -2,7 +2,6 @@
 
 #include "support/TempHome.h"
 
-#include "core/encoding/CwdCodec.h"
 #include "core/migration/JSONLRewriter.h"
 #include "core/util/format/Uuid.h"
 
@@ -60,11 +59,6 @@ std::optional<TranscriptHome> TranscriptHome::write(const fs::path& home)
     const std::string content = readFile(*fixtures / "short.jsonl");
     writeFile(result.projects() / noCwdFolder / "n1.jsonl", content.substr(0, content.find('\n') + 1));
     return result;
-}
-
-fs::path TranscriptHome::folderOf(const std::string& cwd) const
-{
-    return projects() / CwdCodec::encode(cwd);
 }
 
 } // namespace threadhop::testing

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/encoding/CwdCodec.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -25,7 +27,7 @@ struct TranscriptHome {
     static std::optional<TranscriptHome> write(const std::filesystem::path& home);
 
     std::filesystem::path projects() const { return home / ".claude" / "projects"; }
-    std::filesystem::path folderOf(const std::string& cwd) const;
+    std::filesystem::path folderOf(const std::string& cwd) const { return projects() / CwdCodec::encode(cwd); }
 };
 
 } // namespace threadhop::testing

@@ -6,8 +6,6 @@
 #include "ui/detail/ProjectDetailView.h"
 #include "ui/sheets/MigrationSheet.h"
 
-#include "core/encoding/CwdCodec.h"
-
 #include <QListView>
 
 #include <utility>

@@ -40,10 +40,7 @@ protected:
     void openScanned(std::vector<ClaudeAccount> accounts = {},
                      std::map<std::string, std::vector<ProjectFolder>> projects = {})
     {
-        fake.gate->openForAll();
-        *fake.accountsByCall = {std::move(accounts)};
-        *fake.projects = std::move(projects);
-        open(fake.discovery());
+        open(fake.finding(std::move(accounts), std::move(projects)));
         waitForScan(*env);
     }
 
@@ -61,12 +58,6 @@ protected:
 
     AccountListModel& sidebarModel() { return child<AccountsSidebar>(*window, u"accountsSidebar"_s)->model(); }
     ProjectListModel& listModel() { return child<ProjectsListView>(*window, u"projectsListView"_s)->model(); }
-
-    template <typename T>
-    T* find(const QString& name)
-    {
-        return child<T>(*window, name);
-    }
 
 private:
     std::vector<std::unique_ptr<QAbstractItemModelTester>> m_testers;

@@ -115,7 +115,7 @@ TEST(DetailStateTest, ChoosingADestination)
 class ProjectDetailViewTest : public TranscriptWindowTest {
 protected:
     bool shows(const QString& name) { return testing::shows(*window, name); }
-    QString text(const QString& name) { return find<WrappingText>(name)->text(); }
+    QString text(const QString& name) { return child<WrappingText>(*window, name)->text(); }
     std::vector<Symbol> markers()
     {
         std::vector<Symbol> result;
@@ -123,14 +123,14 @@ protected:
             result.push_back(row->marker());
         return result;
     }
-    QString chosenPath() { return find<ElidedLabel>(u"chosenPath"_s)->fullText(); }
+    QString chosenPath() { return child<ElidedLabel>(*window, u"chosenPath"_s)->fullText(); }
     QPushButton& button(const QString& name) { return testing::button(*window, name); }
     static QString q(const std::string& text) { return QString::fromStdString(text); }
 };
 
 TEST_F(ProjectDetailViewTest, EachStatusShowsItsOnePanelAndTheActionBarOnlyOverAnExistingDirectory)
 {
-    EXPECT_EQ(find<EmptyStateView>(u"detailPlaceholder"_s)->title(), u"Select a project"_s);
+    EXPECT_EQ(child<EmptyStateView>(*window, u"detailPlaceholder"_s)->title(), u"Select a project"_s);
     const auto command = [](const std::string& cwd) { return u"cd '"_s + q(cwd) + u"' && claude --resume"_s; };
     // folder, title, status label, panel, action bar, resume command
     const std::tuple<std::string, QString, QString, QString, bool, std::optional<QString>> cases[]{
@@ -149,7 +149,7 @@ TEST_F(ProjectDetailViewTest, EachStatusShowsItsOnePanelAndTheActionBarOnlyOverA
         env->setSelectedProjectId(idOf(folder));
         EXPECT_FALSE(shows(u"detailPlaceholder"_s));
         EXPECT_EQ(text(u"detailTitle"_s), title);
-        EXPECT_EQ(find<QLabel>(u"statusLabel"_s)->text(), label);
+        EXPECT_EQ(child<QLabel>(*window, u"statusLabel"_s)->text(), label);
         for (const auto& name : {u"resumeHint"_s, u"migrationPanel"_s, u"temporaryLocationPanel"_s})
             EXPECT_EQ(shows(name), name == shownPanel) << folder << " " << name.toStdString();
         EXPECT_EQ(shows(u"detailActionBar"_s), actionBar) << folder;
@@ -160,12 +160,14 @@ TEST_F(ProjectDetailViewTest, EachStatusShowsItsOnePanelAndTheActionBarOnlyOverA
             EXPECT_EQ(QGuiApplication::clipboard()->text(), *resume);
         }
     }
-    EXPECT_FALSE(find<CopyButton>(u"copyPathButton"_s)->isEnabled()) << "no recorded directory to copy";
+    EXPECT_FALSE(child<CopyButton>(*window, u"copyPathButton"_s)->isEnabled()) << "no recorded directory to copy";
 
     select(fixture->temporaryCwd);
-    EXPECT_EQ(child<CommandBlock>(*find<QWidget>(u"temporaryLocationPanel"_s), u"commandBlock"_s)->command(),
+    EXPECT_EQ(child<CommandBlock>(*child<QWidget>(*window, u"temporaryLocationPanel"_s), u"commandBlock"_s)->command(),
               q(fixture->temporaryCwd));
-    EXPECT_TRUE(find<QLabel>(u"temporaryExplanation"_s)->text().contains(u"a directory the system creates to throw"_s));
+    EXPECT_TRUE(child<QLabel>(*window, u"temporaryExplanation"_s)
+                    ->text()
+                    .contains(u"a directory the system creates to throw"_s));
 }
 
 TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickALoneOneAtOnceAndOthersByHand)
@@ -176,7 +178,7 @@ TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickALoneOneAtOnceAndOther
 
     select(fixture->oldAppCwd);
     EXPECT_TRUE(markers().empty()) << "suggestions are only searched for a missing directory";
-    EXPECT_EQ(find<QLabel>(u"noSuggestion"_s)->text(), u"No automatic suggestion — pick one manually."_s);
+    EXPECT_EQ(child<QLabel>(*window, u"noSuggestion"_s)->text(), u"No automatic suggestion — pick one manually."_s);
     EXPECT_FALSE(button(u"migrateButton"_s).isEnabled());
     const QString chosen = q((home() / "code" / "site").string());
     answer = q((home() / "code" / "x" / ".." / "." / "site").string()) + u"/"_s;
@@ -217,7 +219,8 @@ TEST_F(ProjectDetailViewTest, MoveToTheOwnFolderLeavesANoteAndAnotherFolderPrese
     button(u"moveToButton"_s).click();
     EXPECT_EQ(asked,
               (std::vector{std::pair(u"Move Here"_s, u"Choose the folder these conversations should belong to."_s)}));
-    EXPECT_EQ(find<QLabel>(u"actionNote"_s)->text(), u"That is already this project's folder — nothing to move."_s);
+    EXPECT_EQ(child<QLabel>(*window, u"actionNote"_s)->text(),
+              u"That is already this project's folder — nothing to move."_s);
     EXPECT_EQ(sheet(), nullptr);
 
     const std::string elsewhere = (home() / "elsewhere").string();

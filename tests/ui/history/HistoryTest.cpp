@@ -164,8 +164,8 @@ TEST_F(HistoryViewTest, AnAccountNotOnThisComputerAndOneThatGoesWhileConfirming)
     rescan(*env);
     button(*confirmation, u"confirmRestoreButton"_s).click();
     ASSERT_NE(failure(view), nullptr);
-    EXPECT_EQ(failure(view)->text(), u"Restore failed"_s);
-    EXPECT_EQ(failure(view)->informativeText(), u"Account claude no longer exists."_s);
+    EXPECT_EQ(std::tuple(failure(view)->text(), failure(view)->informativeText()),
+              std::tuple(u"Restore failed"_s, u"Account claude no longer exists."_s));
     EXPECT_TRUE(fs::exists(projects() / "-w-new"));
     EXPECT_FALSE(env->isScanning());
 }

@@ -51,7 +51,7 @@ TEST(SessionRowPresenterTest, CountsAreWrittenAsTheyAreWithTheirPluralsAsWritten
 
 class SessionsSectionTest : public HomeTest {
 protected:
-    AppEnvironment env{FakeDiscovery::finding()};
+    AppEnvironment env{FakeDiscovery().finding()};
     QWidget host;
 
     SessionsSection& show(std::vector<SessionInfo> sessions, bool pathExists, bool knowsItsAccount = true)

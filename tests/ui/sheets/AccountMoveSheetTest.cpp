@@ -71,8 +71,7 @@ TEST_F(AccountMoveSheetPresenterTest, TheEngineIsAlwaysAskedForTheSameDirectoryW
                                 .scope = TranscriptScope::full(),
                                 .rewriteHistory = false}));
     const auto trimmed = Presenter::makeInput(source, work, project, session, "/a/b", {MoveMode::clone, true, 200});
-    EXPECT_EQ(trimmed->scope, TranscriptScope::trimmed(200));
-    EXPECT_EQ(trimmed->mode, MoveMode::clone);
+    EXPECT_EQ(std::tie(trimmed->scope, trimmed->mode), std::tuple(TranscriptScope::trimmed(200), MoveMode::clone));
     EXPECT_EQ(Presenter::moveButtonTitle(MoveMode::fork), u"Fork"_s);
     EXPECT_EQ(Presenter::moveButtonTitle(MoveMode::clone), u"Clone"_s);
 }

@@ -35,8 +35,7 @@ TEST(BackgroundJobTest, TheCallRunsOffTheGuiThreadAndItsResultOrErrorTextArrives
         });
         EXPECT_FALSE(outcome) << "never delivered from inside run()";
         ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }));
-        EXPECT_EQ(receiver, QThread::currentThread());
-        EXPECT_EQ(*outcome, expected);
+        EXPECT_EQ(std::tuple(receiver, *outcome), std::tuple(QThread::currentThread(), expected));
     }
 }
 

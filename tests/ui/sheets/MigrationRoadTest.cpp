@@ -84,10 +84,10 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectOffTheGuiThreadWhileTheWind
     EXPECT_TRUE(env->isScanning()) << "Close starts a rescan";
     ASSERT_TRUE(waitUntil([&] { return sheet.isNull(); }));
     waitForScan(*env);
-    EXPECT_TRUE(find<EmptyStateView>(u"detailPlaceholder"_s)->isVisible())
+    EXPECT_TRUE(child<EmptyStateView>(*window, u"detailPlaceholder"_s)->isVisible())
         << "the renamed project has a new id, and the scan leaves the selection alone";
     selectRow(newFolder.filename().string());
-    EXPECT_EQ(find<QLabel>(u"statusLabel"_s)->text(), u"Resume OK"_s);
+    EXPECT_EQ(child<QLabel>(*window, u"statusLabel"_s)->text(), u"Resume OK"_s);
 }
 
 TEST_F(MigrationRoadTest, ADryRunChangesNoByteOnDisk)

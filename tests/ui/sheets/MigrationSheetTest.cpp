@@ -202,8 +202,7 @@ TEST_F(MigrationSheetTest, TheEngineInputAlwaysMergesAndNeverRewritesHistory)
                                            .newCwd = "/a/new",
                                            .rewriteHistory = false,
                                            .allowPopulatedDestination = true}));
-    const ClaudeAccount standard{.id = "claude"};
-    EXPECT_EQ(Presenter::makeInput(standard, project, "/a/old", "/a/new")->projectsRoot,
+    EXPECT_EQ(Presenter::makeInput(ClaudeAccount{.id = "claude"}, project, "/a/old", "/a/new")->projectsRoot,
               home() / ".claude" / "projects");
 }
 

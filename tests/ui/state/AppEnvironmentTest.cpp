@@ -50,10 +50,9 @@ TEST_F(AppEnvironmentTest, AScanPublishesEverythingAsOneUpdateAndCountsOnlyRealP
               Change::isScanning | Change::accounts | Change::projectsByAccount | Change::lastScanFinished
                   | Change::selectedAccountId);
     EXPECT_EQ(*fake.callsOnGuiThread, 0) << "discovery ran on the GUI thread";
-    EXPECT_EQ(env.accounts().size(), 2u);
-    EXPECT_EQ(env.selectedAccountId(), "a");
-    EXPECT_TRUE(env.lastScanFinished());
-    EXPECT_EQ(env.totalProjects(), 5);
+    EXPECT_EQ(std::tuple(env.accounts().size(), env.selectedAccountId(), env.lastScanFinished().has_value(),
+                         env.totalProjects()),
+              std::tuple(2u, "a", true, 5));
     EXPECT_EQ(env.problems("a"), 1) << "temporary and unrecorded locations are not problems";
     EXPECT_EQ(env.totalProblems(), 2) << "every account counts, whichever is selected";
     EXPECT_EQ(env.problems("unknown"), 0);
@@ -83,10 +82,9 @@ TEST_F(AppEnvironmentTest, EachScanReplacesTheListsWholeAndRepairsTheSelection)
     EXPECT_EQ(env.selectedAccountId(), "c") << "a vanished account is replaced by the first";
 
     scanToEnd();
-    EXPECT_TRUE(env.accounts().empty());
-    EXPECT_TRUE(env.projectsByAccount().empty());
-    EXPECT_EQ(env.selectedAccountId(), std::nullopt);
-    EXPECT_TRUE(env.lastScanFinished());
+    EXPECT_EQ(std::tuple(env.accounts().size(), env.projectsByAccount().size(), env.selectedAccountId(),
+                         env.lastScanFinished().has_value()),
+              std::tuple(0u, 0u, std::nullopt, true));
 }
 
 TEST_F(AppEnvironmentTest, SettersPublishOnlyRealChanges)

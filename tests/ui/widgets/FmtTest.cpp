@@ -91,15 +91,11 @@ TEST(CwdClassBreakdownTest, RowsFollowCaseOrderSkipClassesWithoutOccurrencesAndS
                    .title = title(CwdClass::sessionCwd),
                    .fate = u"rewritten"_s,
                    .tooltip = explanation(CwdClass::sessionCwd)}));
-    EXPECT_EQ(kept[1].cwdClass, CwdClass::history);
-    EXPECT_EQ(kept[2].cwdClass, CwdClass::externalState);
-    for (const Row& row : {kept[1], kept[2]}) {
-        EXPECT_EQ(row.symbol, Symbol::lock);
-        EXPECT_EQ(row.fate, u"left as recorded"_s);
-    }
-    const Row history = rows(counts, true).at(1);
-    EXPECT_EQ(history.symbol, Symbol::pencil);
-    EXPECT_EQ(history.fate, u"rewritten"_s);
+    const auto fate = [](const Row& row) { return std::tuple(row.cwdClass, row.symbol, row.fate); };
+    EXPECT_EQ((std::vector{fate(kept[1]), fate(kept[2]), fate(rows(counts, true).at(1))}),
+              (std::vector{std::tuple(CwdClass::history, Symbol::lock, u"left as recorded"_s),
+                           std::tuple(CwdClass::externalState, Symbol::lock, u"left as recorded"_s),
+                           std::tuple(CwdClass::history, Symbol::pencil, u"rewritten"_s)}));
 }
 
 TEST(CwdClassBreakdownTest, UnparsableLinesNoticeHasNoSingular)

@@ -54,18 +54,17 @@ TEST_F(FileDescriptorTest, OnlyRegularFilesOpenWithoutWaitingAndABufferHoldsExac
     writeFile(home() / "large", large);
     writeFile(home() / "small", "small");
     writeFile(home() / "empty", "");
-    ASSERT_TRUE(buffer.load(home() / "large"));
-    EXPECT_EQ(buffer.content(), large);
-    ASSERT_TRUE(buffer.load(home() / "small"));
-    EXPECT_EQ(buffer.content(), "small");
+    const auto held = [&](const std::string& name, std::size_t limit = ReadBuffer::wholeFile) {
+        return buffer.load(home() / name, limit) ? std::optional<std::string>(buffer.content()) : std::nullopt;
+    };
+    EXPECT_EQ(held("large"), large);
+    EXPECT_EQ(held("small"), "small");
     // The parser reads up to `padding` bytes past the end.
     const std::string_view padding(buffer.content().data() + 5, ReadBuffer::padding);
     EXPECT_EQ(padding, std::string(ReadBuffer::padding, '\0'));
-    ASSERT_TRUE(buffer.load(home() / "empty"));
-    EXPECT_EQ(buffer.content(), "");
-    ASSERT_TRUE(buffer.load(home() / "large", 1000));
-    EXPECT_EQ(buffer.content(), large.substr(0, 1000));
-    EXPECT_FALSE(buffer.load(home() / "missing"));
+    EXPECT_EQ(held("empty"), "");
+    EXPECT_EQ(held("large", 1000), large.substr(0, 1000));
+    EXPECT_EQ(held("missing"), std::nullopt);
     EXPECT_TRUE(buffer.content().empty());
 }
 
@@ -93,12 +92,9 @@ TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
         },
         {fifo, moved}));
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].actualCwd, "/w/old");
-    EXPECT_EQ(fifoCwd, std::nullopt);
-    EXPECT_EQ(scanned.files, 1);
-    EXPECT_EQ(preview.filesToRewrite, 1);
-    EXPECT_EQ(preview.blockedReason, std::nullopt);
-    EXPECT_TRUE(record.success);
+    EXPECT_EQ(std::tie(found[0].actualCwd, fifoCwd, scanned.files, preview.filesToRewrite, preview.blockedReason,
+                       record.success),
+              std::tuple("/w/old", std::nullopt, 1, 1, std::nullopt, true));
     EXPECT_EQ(readFile(projects() / "-w-new" / "s.jsonl"), cwdLine("/w/new"));
     EXPECT_TRUE(fs::is_fifo(moved));
 }
@@ -126,13 +122,9 @@ TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheck
             record = AccountMover::move(move, "20240501-093000");
         },
         fifos));
-    ASSERT_EQ(accounts.size(), 1u);
-    EXPECT_EQ(accounts[0].identity, std::nullopt);
-    ASSERT_EQ(live.size(), 1u);
-    EXPECT_EQ(live.begin()->first, sessionId);
-    ASSERT_TRUE(preview.sourceIsLive);
-    EXPECT_EQ(preview.sourceIsLive->pid, ::getpid());
-    EXPECT_TRUE(record.success);
+    ASSERT_EQ(std::tuple(accounts.size(), live.size(), preview.sourceIsLive.has_value()), std::tuple(1u, 1u, true));
+    EXPECT_EQ(std::tie(accounts[0].identity, live.begin()->first, preview.sourceIsLive->pid, record.success),
+              std::tuple(std::nullopt, sessionId, ::getpid(), true));
 }
 
 using namespace std::chrono;

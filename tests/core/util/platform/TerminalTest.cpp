@@ -94,9 +94,10 @@ TEST_F(TerminalEmulatorTest, RunsTheCommandInTheUsersShellAndLeavesItOpenByEachE
     const std::string resume = "cd '/a/it'\\''s' && claude --resume";
     const auto launch = launchFor(resume, std::nullopt, "/usr/bin/zsh", searchPath());
     ASSERT_TRUE(launch);
-    EXPECT_EQ(launch->program, emulator);
-    EXPECT_EQ(launch->arguments,
-              (std::vector<std::string>{"-e", "/usr/bin/zsh", "-i", "-c", resume + "; exec '/usr/bin/zsh' -i"}));
+    EXPECT_EQ(
+        std::tie(launch->program, launch->arguments),
+        std::tuple(emulator,
+                   std::vector<std::string>{"-e", "/usr/bin/zsh", "-i", "-c", resume + "; exec '/usr/bin/zsh' -i"}));
     EXPECT_EQ(launchFor(resume, std::nullopt, "zsh", searchPath())->arguments.at(1), "/bin/sh")
         << "a relative $SHELL is not trusted";
     EXPECT_EQ(launchFor(resume, std::nullopt, std::nullopt, "/nonexistent"), std::nullopt);

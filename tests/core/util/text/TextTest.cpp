@@ -36,20 +36,16 @@ TEST(UnicodeTextTest, WithoutCutCharacterDropsOnlyAnIncompleteTail)
 {
     const std::string euro = "\xE2\x82\xAC"; // three bytes
     EXPECT_EQ(UnicodeText::withoutCutCharacter("ab" + euro), "ab" + euro);
-    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab" + euro.substr(0, 2)), "ab");
-    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab" + euro.substr(0, 1)), "ab");
-    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab\xF0\x9F\x98"), "ab");
-    EXPECT_EQ(UnicodeText::withoutCutCharacter("ab"), "ab");
+    for (const std::string& cut : {euro.substr(0, 2), euro.substr(0, 1), std::string("\xF0\x9F\x98"), std::string()})
+        EXPECT_EQ(UnicodeText::withoutCutCharacter("ab" + cut), "ab") << cut.size();
     EXPECT_EQ(UnicodeText::withoutCutCharacter(""), "");
 }
 
 TEST(UnicodeTextTest, CharacterClassesFollowUnicodeNotAscii)
 {
-    EXPECT_TRUE(UnicodeText::isIdentifierLike("CLAUDE_CONFIG_DIR"));
-    EXPECT_TRUE(UnicodeText::isIdentifierLike("Ünï_2"));
-    EXPECT_FALSE(UnicodeText::isIdentifierLike("A-B"));
-    EXPECT_FALSE(UnicodeText::isIdentifierLike(""));
-    EXPECT_FALSE(UnicodeText::isIdentifierLike("/x"));
+    for (const auto& [text, identifier] : std::initializer_list<std::pair<const char*, bool>>{
+             {"CLAUDE_CONFIG_DIR", true}, {"Ünï_2", true}, {"A-B", false}, {"", false}, {"/x", false}})
+        EXPECT_EQ(UnicodeText::isIdentifierLike(text), identifier) << text;
 
     // An ASCII character stands alone unless a mark fuses it with its neighbour.
     const std::string text = "a/\u0301b\"c"; // "/" carries a combining acute accent
@@ -62,19 +58,20 @@ TEST(UnicodeTextTest, CharacterClassesFollowUnicodeNotAscii)
 
 TEST(PathTextTest, StandardizedAndLastComponentIgnoreTrailingSlash)
 {
-    EXPECT_EQ(PathText::standardized("/Users/ana/.claude/"), "/Users/ana/.claude");
-    EXPECT_EQ(PathText::standardized("/Users//ana/./x/../.claude"), "/Users/ana/.claude");
-    EXPECT_EQ(PathText::standardized("/.."), "/");
-    EXPECT_EQ(PathText::standardized("/"), "/");
-    EXPECT_EQ(PathText::standardized("a/b/../../.."), "..");
-    EXPECT_EQ(PathText::standardized(""), "");
-
-    // A trailing slash names no component of its own.
-    EXPECT_EQ(PathText::lastComponent("/Users/ana/site/"), "site");
-    EXPECT_EQ(PathText::lastComponent("/opt/bin/claude"), "claude");
-    EXPECT_EQ(PathText::lastComponent("claude"), "claude");
-    EXPECT_EQ(PathText::lastComponent("/"), "/");
-    EXPECT_EQ(PathText::lastComponent(""), "");
+    // path → standardized, last component; a trailing slash names no component of its own.
+    const std::tuple<std::string, std::string, std::string> cases[]{
+        {"/Users/ana/.claude/", "/Users/ana/.claude", ".claude"},
+        {"/Users//ana/./x/../.claude", "/Users/ana/.claude", ".claude"},
+        {"/..", "/", ".."},
+        {"/", "/", "/"},
+        {"a/b/../../..", "..", ".."},
+        {"", "", ""},
+        {"claude", "claude", "claude"},
+    };
+    for (const auto& [path, standardized, last] : cases)
+        EXPECT_EQ(std::tuple(PathText::standardized(path), std::string(PathText::lastComponent(path))),
+                  std::tuple(standardized, last))
+            << path;
 }
 
 TEST(LineBreakReaderTest, SplitsAtEveryLineBreakButNotAtOtherCharactersSharingTheirLeadBytes)
