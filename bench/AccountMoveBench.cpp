@@ -111,7 +111,7 @@ void BM_SourceArchive(benchmark::State& state)
     if (bench::skipWithout(setup().conversation, state))
         return;
     for (auto _ : state)
-        BackupArchiver::backup(setup().sourceFolder, "bench-archive");
+        BackupArchiver::backup(setup().sourceFolder, "bench-archive", Uuid::random());
     bench::reportThroughput(setup().conversation, state);
 }
 

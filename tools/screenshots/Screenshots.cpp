@@ -186,7 +186,7 @@ TEST_F(ScreenshotTest, HistoryWindow)
 
     testing::writeFile(home() / "tar", "#!/bin/sh\necho 'tar: Cannot write: No space left on device' >&2\nexit 2\n");
     std::filesystem::permissions(home() / "tar", std::filesystem::perms::owner_all);
-    const BackupArchiver::ScopedTarProgram brokenTar(home() / "tar");
+    const BackupArchiver::ScopedPrograms brokenTar(home() / "tar");
     for (HistoryRow* row : view.findChildren<HistoryRow*>()) {
         if (auto* restore = row->findChild<QPushButton*>(u"restoreButton"_s)) {
             restore->click();

@@ -1,5 +1,6 @@
 #include "AccountMover.h"
 
+#include "AccountLock.h"
 #include "BackupArchiver.h"
 #include "IdentityRewriter.h"
 #include "MigrationAudit.h"
@@ -301,12 +302,12 @@ AccountMovePreview previewOf(const AccountMoveInput& input, const SessionCopier:
     return preview;
 }
 
-PendingOperation pendingNote(const AccountMoveInput& input, const fs::path& target, const std::string& backupPath,
-                             const StagedCopy& staged)
+PendingOperation pendingNote(const Uuid& operation, const AccountMoveInput& input, const fs::path& target,
+                             const std::string& backupPath, const StagedCopy& staged)
 {
     PendingOperation note;
     note.kind = PendingOperation::Kind::accountMove;
-    note.recordId = Uuid::random();
+    note.recordId = operation;
     note.accountId = input.source.id;
     note.oldCwd = input.launchCwd;
     note.newCwd = AccountMover::destinationCwd(input);
@@ -350,6 +351,7 @@ AccountMovePreview AccountMover::preview(const AccountMoveInput& input)
 
 MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_view stamp)
 {
+    const AccountLock accounts({input.source.configDirURL() / "projects", input.target.configDirURL() / "projects"});
     refuseBeforeReading(input);
     const fs::path source = sourceFolder(input);
     const fs::path target = targetFolder(input);
@@ -358,10 +360,12 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
     const AccountMovePreview preview = previewOf(input, layout, read);
     refuse(input, preview);
 
-    const std::string backupPath = BackupArchiver::backup(source, stamp).string();
+    const Uuid operation = Uuid::random();
+    const PendingOperations::Lock running(operation);
+    const std::string backupPath = BackupArchiver::backup(source, stamp, operation).string();
     if (fs::exists(target)) {
         try {
-            BackupArchiver::backup(target, std::string(stamp) + "-target");
+            BackupArchiver::backup(target, std::string(stamp) + "-target", operation);
         } catch (const std::exception&) {
             // The target's own archive is a courtesy; the move goes on without it.
         }
@@ -370,8 +374,7 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
     const std::string newSessionId = input.mode == MoveMode::fork ? Uuid::random().lowerText() : input.sessionId;
     StagedCopy staged(target, newSessionId);
     staged.refuseCollision();
-    PendingOperation note = pendingNote(input, target, backupPath, staged);
-    const PendingOperations::Lock running(note.recordId);
+    PendingOperation note = pendingNote(operation, input, target, backupPath, staged);
     PendingOperations::write(note);
     OperationSteps::reached(OperationStep::noted);
 

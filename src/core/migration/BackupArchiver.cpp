@@ -2,6 +2,7 @@
 
 #include "MigrationError.h"
 #include "core/util/fs/AppPaths.h"
+#include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/ChildProcess.h"
 #include "core/util/fs/DiskFlush.h"
 #include "core/util/text/UnicodeText.h"
@@ -12,7 +13,12 @@
 namespace threadhop {
 namespace {
 
-std::filesystem::path tarProgram = "/usr/bin/tar";
+namespace fs = std::filesystem;
+
+const fs::path standardTar = "/usr/bin/tar";
+const fs::path standardParallelGzip = "/usr/bin/pigz";
+fs::path tarProgram = standardTar;
+fs::path parallelGzipProgram = standardParallelGzip;
 
 // Enough of tar's complaint to say what went wrong; a failing tar can write megabytes of it.
 constexpr std::size_t keptErrorLines = 20;
@@ -73,40 +79,77 @@ void addLiteralNamesOption(std::vector<std::string>& arguments)
 #endif
 }
 
+constexpr std::string_view temporaryMark = ".threadhop-";
+
+fs::path temporaryArchive(const fs::path& archive, const Uuid& operation)
+{
+    return archive.parent_path()
+        / ("." + archive.filename().string() + std::string(temporaryMark) + operation.lowerText());
+}
+
 } // namespace
 
-std::filesystem::path BackupArchiver::backup(const std::filesystem::path& folder, std::string_view stamp)
+fs::path BackupArchiver::backup(const fs::path& folder, std::string_view stamp, const Uuid& operation)
 {
-    const std::filesystem::path source = folder.has_filename() ? folder : folder.parent_path();
+    const fs::path source = folder.has_filename() ? folder : folder.parent_path();
     const std::string name = source.filename().string();
     const auto archive = AppPaths::backupsDir() / (name + "-" + std::string(stamp) + ".tar.gz");
-    std::vector<std::string> arguments{"-czf", archive.string()};
+    const auto temporary = temporaryArchive(archive, operation);
+    std::vector<std::string> arguments{"-cf", temporary.string()};
+    std::error_code error;
+    // gzip takes most of a migration's time on one core; pigz writes the same format on all of them.
+    if (fs::is_regular_file(parallelGzipProgram, error))
+        arguments.push_back("--use-compress-program=" + parallelGzipProgram.string());
+    else
+        arguments.emplace_back("-z");
     addLiteralNamesOption(arguments);
     // The name follows "--": every project folder name begins with "-".
     arguments.insert(arguments.end(), {"-C", source.parent_path().string(), "--", name});
-    runTar(arguments, "");
-    // The archive is the way back: it must be on the disk before anything it protects changes.
-    DiskFlush::file(archive);
-    DiskFlush::folder(archive.parent_path());
+    try {
+        runTar(arguments, "");
+        // The archive is the way back: it must be on the disk before anything it protects changes.
+        DiskFlush::file(temporary);
+        fs::rename(temporary, archive);
+        DiskFlush::folder(archive.parent_path());
+    } catch (...) {
+        fs::remove(temporary, error);
+        throw;
+    }
     return archive;
 }
 
-void BackupArchiver::extract(const std::filesystem::path& archive, const std::filesystem::path& into)
+void BackupArchiver::extract(const fs::path& archive, const fs::path& into, const std::string& member)
 {
     std::vector<std::string> arguments{"-xzf", archive.string()};
     addLiteralNamesOption(arguments);
-    arguments.insert(arguments.end(), {"-C", into.string()});
+    arguments.insert(arguments.end(), {"-C", into.string(), "--", member});
     runTar(arguments, "Extraction failed: ");
 }
 
-BackupArchiver::ScopedTarProgram::ScopedTarProgram(std::filesystem::path program)
+std::vector<std::pair<fs::path, Uuid>> BackupArchiver::unfinishedArchives()
 {
-    tarProgram = std::move(program);
+    std::vector<std::pair<fs::path, Uuid>> found;
+    std::error_code error;
+    for (fs::directory_iterator it(AppPaths::backupsDir(), error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (!AtomicFile::isTemporaryName(name) || !it->is_regular_file(error))
+            continue;
+        if (const auto operation = Uuid::parse(std::string_view(name).substr(name.size() - 36)))
+            found.emplace_back(it->path(), *operation);
+    }
+    return found;
 }
 
-BackupArchiver::ScopedTarProgram::~ScopedTarProgram()
+BackupArchiver::ScopedPrograms::ScopedPrograms(fs::path tar, fs::path parallelGzip)
 {
-    tarProgram = "/usr/bin/tar";
+    tarProgram = std::move(tar);
+    parallelGzipProgram = std::move(parallelGzip);
+}
+
+BackupArchiver::ScopedPrograms::~ScopedPrograms()
+{
+    tarProgram = standardTar;
+    parallelGzipProgram = standardParallelGzip;
 }
 
 } // namespace threadhop

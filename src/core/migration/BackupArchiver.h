@@ -1,29 +1,45 @@
 #pragma once
 
+#include "core/util/format/Uuid.h"
+
 #include <filesystem>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace threadhop::BackupArchiver {
 
 /// Archives `folder` with /usr/bin/tar into <backups folder>/<folder name>-<stamp>.tar.gz, every
 /// member path beginning with the folder's name, and returns the archive's path (an archive of
-/// that name is replaced). Blocks until tar exits. Throws MigrationError::backupFailed with tar's
-/// own message (its last lines; how tar ended when it said nothing or was killed) when it fails,
-/// std::system_error when it cannot be started. The archive is flushed to the disk before it returns.
-std::filesystem::path backup(const std::filesystem::path& folder, std::string_view stamp);
+/// that name is replaced). The archive is written under a hidden temporary name that carries
+/// `operation` (".<final name>.threadhop-<operation>") and takes its final name only once tar has
+/// succeeded, flushed to the disk: no half-written file ever stands under a backup's name. The
+/// caller holds the operation's lock (PendingOperations::Lock) meanwhile, so that a second
+/// Threadhop leaves the unfinished archive alone. Compresses with pigz where it is installed,
+/// with gzip otherwise. Blocks until tar exits. Throws MigrationError::backupFailed with tar's own
+/// message (its last lines; how tar ended when it said nothing or was killed), or the reason tar
+/// could not start; the temporary archive is removed then.
+std::filesystem::path backup(const std::filesystem::path& folder, std::string_view stamp, const Uuid& operation);
 
-/// Extracts `archive` into the folder `into` with /usr/bin/tar, replacing files of the same
-/// names. Blocks until tar exits. Throws MigrationError::backupFailed("Extraction failed: " + tar's
-/// message) when it fails, std::system_error when it cannot be started.
-void extract(const std::filesystem::path& archive, const std::filesystem::path& into);
+/// Extracts the member `member` (a folder, with everything below it) of `archive` into the folder
+/// `into` with /usr/bin/tar, replacing files of the same names; nothing else of the archive is
+/// extracted. Blocks until tar exits. Throws MigrationError::backupFailed("Extraction failed: " +
+/// tar's message) when it fails, an archive without that member included.
+void extract(const std::filesystem::path& archive, const std::filesystem::path& into, const std::string& member);
 
-/// Test seam: while alive, archives and extractions run `program` instead of /usr/bin/tar.
-class ScopedTarProgram final {
+/// The temporary archives that backups left behind unfinished, each with the operation that
+/// wrote it (whether that operation still runs is for its lock to tell).
+std::vector<std::pair<std::filesystem::path, Uuid>> unfinishedArchives();
+
+/// Test seam: while alive, archives and extractions run `tar` instead of /usr/bin/tar, and
+/// archives compress with `parallelGzip` instead of /usr/bin/pigz (a missing program falls back
+/// to tar's own gzip).
+class ScopedPrograms final {
 public:
-    explicit ScopedTarProgram(std::filesystem::path program);
-    ~ScopedTarProgram();
-    ScopedTarProgram(const ScopedTarProgram&) = delete;
-    ScopedTarProgram& operator=(const ScopedTarProgram&) = delete;
+    explicit ScopedPrograms(std::filesystem::path tar, std::filesystem::path parallelGzip = "/usr/bin/pigz");
+    ~ScopedPrograms();
+    ScopedPrograms(const ScopedPrograms&) = delete;
+    ScopedPrograms& operator=(const ScopedPrograms&) = delete;
 };
 
 } // namespace threadhop::BackupArchiver

@@ -1,5 +1,6 @@
 #include "ConversationMigrator.h"
 
+#include "AccountLock.h"
 #include "BackupArchiver.h"
 #include "JSONLRewriter.h"
 #include "MigrationAudit.h"
@@ -203,12 +204,12 @@ MigrationRecord failureRecord(const ConversationMigrator::Input& input, const Pl
     return failure;
 }
 
-PendingOperation pendingNote(const ConversationMigrator::Input& input, const Plan& plan, const std::string& backupPath,
-                             const KeptOriginals& originals)
+PendingOperation pendingNote(const Uuid& operation, const ConversationMigrator::Input& input, const Plan& plan,
+                             const std::string& backupPath, const KeptOriginals& originals)
 {
     PendingOperation note;
     note.kind = PendingOperation::Kind::migration;
-    note.recordId = Uuid::random();
+    note.recordId = operation;
     note.accountId = input.accountId;
     note.oldCwd = input.oldCwd;
     note.newCwd = input.newCwd;
@@ -251,19 +252,21 @@ MigrationRecord successRecord(const ConversationMigrator::Input& input, const Pl
 
 MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_view stamp, const EntryMove& move)
 {
+    const AccountLock account({input.projectsRoot});
     const Plan plan = planFor(input);
     const auto& scope = scopeOf(input);
     // What an earlier crash left of ours in these folders goes before the archive is taken.
     AtomicFile::removeTemporaries(plan.oldFolderURL);
     if (plan.destinationPopulated)
         AtomicFile::removeTemporaries(plan.newFolderURL);
-    const std::string backupPath = BackupArchiver::backup(plan.oldFolderURL, stamp).string();
+    const Uuid operation = Uuid::random();
+    const PendingOperations::Lock running(operation);
+    const std::string backupPath = BackupArchiver::backup(plan.oldFolderURL, stamp, operation).string();
     if (plan.destinationPopulated)
-        BackupArchiver::backup(plan.newFolderURL, "destination-" + std::string(stamp));
+        BackupArchiver::backup(plan.newFolderURL, "destination-" + std::string(stamp), operation);
 
     KeptOriginals originals(input.projectsRoot, plan.oldFolderURL);
-    const PendingOperation note = pendingNote(input, plan, backupPath, originals);
-    const PendingOperations::Lock running(note.recordId);
+    const PendingOperation note = pendingNote(operation, input, plan, backupPath, originals);
     PendingOperations::write(note);
     OperationSteps::reached(OperationStep::noted);
     // The outcome, success or failure, ends the story: recorded first, then the note goes.
@@ -284,7 +287,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
     JSONLRewriter::Result rewrite;
     try {
         rewrite = JSONLRewriter::rewrite(JSONLRewriter::jsonlFiles(plan.oldFolderURL), input.oldCwd, input.newCwd,
-                                         scope, [&](const fs::path& file) { return originals.placeFor(file); });
+                                         scope, &originals);
     } catch (const std::exception& error) {
         const auto residue = rollback.run();
         failWith("Rewrite failed: " + asSentence(UserError::describe(error)) + " " + residue.message, residue);
@@ -324,8 +327,8 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
     }
     OperationSteps::reached(OperationStep::moved);
 
+    const fs::path holder = plan.renameNeeded ? plan.newFolderURL : plan.oldFolderURL;
     if (input.oldCwd != input.newCwd) {
-        const fs::path holder = plan.renameNeeded ? plan.newFolderURL : plan.oldFolderURL;
         if (const auto residueCount = residueAfter(holder, input); residueCount > 0) {
             const auto residue = rollback.run();
             failWith("Verification failed: " + std::to_string(residueCount) + " old references remain. "
@@ -335,6 +338,14 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
         }
     }
     OperationSteps::reached(OperationStep::verified);
+    // A writer the live-session check could not see (a session started since) appended meanwhile:
+    // its lines went to the original or to the rewritten file, unrewritten either way.
+    if (const auto grown = originals.grown([&](const std::string&) { return holder; }); !grown.empty()) {
+        const auto residue = rollback.run();
+        const auto failure = MigrationError::writtenMeanwhile(UserError::listed(grown), residue.message);
+        failWith(failure.what(), residue);
+        throw failure;
+    }
     return finish(successRecord(input, plan, backupPath, rewrite, moved));
 }
 

@@ -100,9 +100,8 @@ public:
             AtomicFile::moveWithoutReplacing(m_new, m_old);
         }
         for (const auto& file : m_files) {
-            const fs::path kept = m_kept / file;
-            if (FileMetadata::itemExists(kept)) {
-                fs::rename(kept, m_old / file); // the very file the migration replaced
+            if (const auto kept = keptOriginal(file)) {
+                fs::rename(*kept, m_old / file); // the very file the migration replaced
                 continue;
             }
             const std::string archived = contentOf(m_archived / file);
@@ -126,12 +125,23 @@ private:
             && !FileMetadata::itemExists(m_old / entry);
     }
 
-    // Where a file of the old folder is now.
-    fs::path whereNow(const fs::path& file) const
+    // The folder that holds a file of the old folder now.
+    const fs::path& holderOf(const fs::path& file) const
     {
         if (m_migration.mergedEntries)
-            return (inDestination(file.begin()->string()) ? m_new : m_old) / file;
-        return (renamed() ? m_new : m_old) / file;
+            return inDestination(file.begin()->string()) ? m_new : m_old;
+        return renamed() ? m_new : m_old;
+    }
+
+    // The original the migration kept of the file: only a file of its own in the kept folder,
+    // never one reached through a link, which could lead anywhere.
+    std::optional<fs::path> keptOriginal(const fs::path& file) const
+    {
+        const fs::path kept = m_kept / file;
+        std::error_code error;
+        if (!FileMetadata::linkFreeBelow(m_kept, file) || !fs::is_regular_file(fs::symlink_status(kept, error)))
+            return std::nullopt;
+        return kept;
     }
 
     // The items that hold the migration's files now, each with the folder their paths are relative
@@ -161,13 +171,14 @@ private:
     bool matches(const fs::path& file) const
     {
         std::error_code error;
-        const fs::path current = whereNow(file);
-        if (!fs::is_regular_file(fs::symlink_status(current, error)))
+        const fs::path& holder = holderOf(file);
+        const fs::path current = holder / file;
+        if (!FileMetadata::linkFreeBelow(holder, file) || !fs::is_regular_file(fs::symlink_status(current, error)))
             return false;
         const std::string now = contentOf(current);
         std::vector<std::string> before{contentOf(m_archived / file)};
-        if (FileMetadata::itemExists(m_kept / file))
-            before.push_back(contentOf(m_kept / file));
+        if (const auto kept = keptOriginal(file))
+            before.push_back(contentOf(*kept));
         return std::any_of(before.begin(), before.end(),
                            [&](const std::string& text) { return now == text || now == rewritten(text); });
     }
@@ -187,7 +198,7 @@ std::optional<std::string> InterruptedMigration::putBack(const PendingOperation&
 {
     const Extraction extraction(migration.projectsRoot);
     try {
-        BackupArchiver::extract(migration.archive, extraction.folder());
+        BackupArchiver::extract(migration.archive, extraction.folder(), migration.oldFolder);
     } catch (const std::exception&) {
         return "its backup cannot be read";
     }

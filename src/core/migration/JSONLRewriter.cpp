@@ -479,8 +479,7 @@ JSONLRewriter::Result JSONLRewriter::rewrite(const std::filesystem::path& in, st
 }
 
 JSONLRewriter::Result JSONLRewriter::rewrite(const std::vector<std::filesystem::path>& files, std::string_view oldCwd,
-                                             std::string_view newCwd, const Scope& scope,
-                                             const KeepOriginal& keepOriginal)
+                                             std::string_view newCwd, const Scope& scope, OriginalsKeeper* keeper)
 {
     Result result;
     if (oldCwd.empty() || newCwd.empty())
@@ -495,12 +494,16 @@ JSONLRewriter::Result JSONLRewriter::rewrite(const std::vector<std::filesystem::
             if (!stamp)
                 break;
             const auto outcome = rewriteText(buffer.content(), classifier, directories, scope, out);
-            if (outcome.changed
-                && !AtomicFile::writeIfUnchanged(file, out, *stamp,
-                                                 keepOriginal ? keepOriginal(file) : std::filesystem::path())) {
-                if (attempt == rewriteAttempts)
-                    throw TranscriptBusyError(file);
-                continue;
+            if (outcome.changed) {
+                const auto written = AtomicFile::writeIfUnchanged(
+                    file, out, *stamp, keeper ? keeper->placeFor(file) : std::filesystem::path());
+                if (!written) {
+                    if (attempt == rewriteAttempts)
+                        throw TranscriptBusyError(file);
+                    continue;
+                }
+                if (keeper)
+                    keeper->replaced(file, stamp->sizeBytes, *written);
             }
             addCounts(outcome.counts, result);
             result.unparsableLines += outcome.unparsable;

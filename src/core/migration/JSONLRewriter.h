@@ -86,13 +86,22 @@ std::string rewriteLine(std::string_view line, std::string_view oldCwd, std::str
 /// when one keeps changing; files written before stay rewritten.
 Result rewrite(const std::filesystem::path& in, std::string_view oldCwd, std::string_view newCwd, const Scope& scope);
 
-/// Where to keep the original of a transcript that is about to be replaced.
-using KeepOriginal = std::function<std::filesystem::path(const std::filesystem::path& transcript)>;
+/// Keeps the originals of the transcripts a rewrite replaces, and hears of each replacement.
+class OriginalsKeeper {
+public:
+    virtual ~OriginalsKeeper() = default;
+    /// Where to keep the original of `transcript`, which is about to be replaced.
+    virtual std::filesystem::path placeFor(const std::filesystem::path& transcript) = 0;
+    /// `transcript` was replaced: its original held `readBytes` when it was read, the new file
+    /// `writtenBytes` once written. Anything beyond arrived from another writer afterwards.
+    virtual void replaced(const std::filesystem::path& transcript, std::int64_t readBytes,
+                          std::int64_t writtenBytes) = 0;
+};
 
-/// The same over the given transcripts only, in the given order. With `keepOriginal`, every
-/// replaced transcript stays reachable, exactly as it was, where that function says.
+/// The same over the given transcripts only, in the given order. With `keeper`, every replaced
+/// transcript stays reachable, exactly as it was, where the keeper says.
 Result rewrite(const std::vector<std::filesystem::path>& files, std::string_view oldCwd, std::string_view newCwd,
-               const Scope& scope, const KeepOriginal& keepOriginal = {});
+               const Scope& scope, OriginalsKeeper* keeper = nullptr);
 
 /// Rewrites one transcript's whole text into `out`, as a rewrite of its file would, and returns
 /// what it found (`files` is 1 when the text holds an occurrence of any class).

@@ -1,12 +1,60 @@
 #include "KeptOriginals.h"
 
 #include "core/util/format/Uuid.h"
+#include "core/util/fs/DiskFlush.h"
+#include "core/util/fs/FileDescriptor.h"
 
+#include <cerrno>
 #include <cstdio>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace threadhop {
+namespace {
 
 namespace fs = std::filesystem;
+
+// The size of a regular file that is no link; -1 for anything else.
+std::int64_t plainFileSize(const fs::path& file)
+{
+    std::error_code error;
+    const auto status = fs::symlink_status(file, error);
+    if (error || !fs::is_regular_file(status))
+        return -1;
+    const auto size = fs::file_size(file, error);
+    return error ? -1 : static_cast<std::int64_t>(size);
+}
+
+// Appends the bytes of `from` past its first `offset` to `to`, flushed.
+bool appendTail(const fs::path& from, std::int64_t offset, const fs::path& to)
+{
+    const FileDescriptor source(from, O_RDONLY);
+    const FileDescriptor target(to, O_WRONLY | O_APPEND);
+    if (!source.isOpen() || !target.isOpen())
+        return false;
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::pread(source.get(), chunk, sizeof chunk, offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return ::fsync(target.get()) == 0;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t written = ::write(target.get(), chunk + done, static_cast<std::size_t>(got - done));
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written < 0)
+                return false;
+            done += written;
+        }
+        offset += got;
+    }
+}
+
+} // namespace
 
 KeptOriginals::KeptOriginals(const fs::path& projectsRoot, const fs::path& projectFolder)
     : m_folder(projectsRoot / (".threadhop-originals-" + Uuid::random().lowerText())), m_projectFolder(projectFolder)
@@ -19,26 +67,66 @@ void KeptOriginals::discard()
     fs::remove_all(m_folder, ignored);
 }
 
+KeptOriginals::Kept* KeptOriginals::find(const fs::path& relative)
+{
+    for (auto& kept : m_kept) {
+        if (kept.relative == relative)
+            return &kept;
+    }
+    return nullptr;
+}
+
 fs::path KeptOriginals::placeFor(const fs::path& transcript)
 {
     fs::path relative = transcript.lexically_relative(m_projectFolder);
     const fs::path place = m_folder / relative;
-    fs::create_directories(place.parent_path());
-    m_relative.push_back(std::move(relative));
+    if (fs::create_directories(place.parent_path())) {
+        // The new folders' entries must reach the disk before the originals they will hold.
+        for (fs::path made = place.parent_path(); made != m_folder.parent_path(); made = made.parent_path())
+            DiskFlush::folder(made.parent_path());
+    }
+    if (!find(relative))
+        m_kept.push_back({std::move(relative)});
     return place;
 }
 
-std::vector<std::string> KeptOriginals::putBack(const std::function<fs::path(const std::string& entry)>& whereNow)
+void KeptOriginals::replaced(const fs::path& transcript, std::int64_t readBytes, std::int64_t writtenBytes)
+{
+    if (Kept* kept = find(transcript.lexically_relative(m_projectFolder))) {
+        kept->readBytes = readBytes;
+        kept->writtenBytes = writtenBytes;
+    }
+}
+
+std::vector<std::string> KeptOriginals::grown(const WhereNow& whereNow) const
+{
+    std::vector<std::string> found;
+    for (const auto& kept : m_kept) {
+        if (kept.readBytes < 0)
+            continue;
+        const fs::path current = whereNow(kept.relative.begin()->string()) / kept.relative;
+        if (plainFileSize(m_folder / kept.relative) > kept.readBytes || plainFileSize(current) > kept.writtenBytes)
+            found.push_back(kept.relative.string());
+    }
+    return found;
+}
+
+std::vector<std::string> KeptOriginals::putBack(const WhereNow& whereNow)
 {
     std::vector<std::string> failed;
-    for (const auto& relative : m_relative) {
-        const fs::path kept = m_folder / relative;
-        std::error_code error;
-        if (!fs::exists(fs::symlink_status(kept, error)))
+    for (const auto& kept : m_kept) {
+        const fs::path original = m_folder / kept.relative;
+        if (plainFileSize(original) < 0)
             continue; // never replaced
-        const fs::path current = whereNow(relative.begin()->string()) / relative;
-        if (std::rename(kept.c_str(), current.c_str()) != 0)
-            failed.push_back(relative.string());
+        const fs::path current = whereNow(kept.relative.begin()->string()) / kept.relative;
+        // Lines another writer added to the new file since belong to the conversation too.
+        const bool keepsAdditions = kept.writtenBytes < 0 || plainFileSize(current) <= kept.writtenBytes
+            || appendTail(current, kept.writtenBytes, original);
+        if (!keepsAdditions || std::rename(original.c_str(), current.c_str()) != 0) {
+            failed.push_back(kept.relative.string());
+            continue;
+        }
+        DiskFlush::folder(current.parent_path());
     }
     return failed;
 }

@@ -21,6 +21,7 @@ std::string description(MigrationError::Kind kind, const std::string& text, std:
         return "Rename failed: " + text;
     case MigrationError::Kind::notRestorable:
     case MigrationError::Kind::refused:
+    case MigrationError::Kind::writtenMeanwhile:
         return text;
     case MigrationError::Kind::nameClash:
         return "The destination already holds a file with the same name: " + UserError::listed(names)
@@ -73,6 +74,13 @@ MigrationError MigrationError::emptyPath()
 MigrationError MigrationError::refused(std::string reason)
 {
     return {Kind::refused, std::move(reason), 0, {}};
+}
+MigrationError MigrationError::writtenMeanwhile(std::string files, const std::string& rollback)
+{
+    return {Kind::writtenMeanwhile,
+            "Claude Code wrote to " + files + " while the migration ran; what it wrote is kept. " + rollback,
+            0,
+            {}};
 }
 
 } // namespace threadhop

@@ -20,7 +20,8 @@ public:
         notRestorable,
         nameClash,
         emptyPath,
-        refused, ///< a folder the migration must not touch; the text says why
+        refused,          ///< a folder the migration must not touch; the text says why
+        writtenMeanwhile, ///< another writer added to transcripts while it ran; it was put back
     };
 
     static MigrationError oldFolderMissing(std::string path);
@@ -32,6 +33,8 @@ public:
     static MigrationError nameClash(std::vector<std::string> names);
     static MigrationError emptyPath();
     static MigrationError refused(std::string reason);
+    /// `files` were added to while the migration ran; `rollback` says how it was put back.
+    static MigrationError writtenMeanwhile(std::string files, const std::string& rollback);
 
     Kind kind() const { return m_kind; }
 

@@ -1,15 +1,22 @@
 #include "OperationRecovery.h"
 
-#include "ConversationMigrator.h"
+#include "AccountLock.h"
+#include "BackupArchiver.h"
 #include "InterruptedMigration.h"
 #include "MigrationAudit.h"
 #include "PendingOperation.h"
+#include "RecoveryBounds.h"
+#include "core/discovery/AccountScanner.h"
 #include "core/models/UserError.h"
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/DirectoryListing.h"
 #include "core/util/fs/FileMetadata.h"
+#include "core/util/text/PathText.h"
 
 #include <algorithm>
+#include <array>
+#include <set>
 
 namespace threadhop {
 namespace {
@@ -27,9 +34,11 @@ std::optional<std::string> takeOutPlacedCopy(const PendingOperation& operation)
     std::vector<fs::path> topItems;
     for (const auto& placed : operation.placed) {
         const fs::path path = placed.path;
-        const auto now = PendingOperations::placedFile(path);
         if (!FileMetadata::itemExists(path))
             continue;
+        std::error_code error;
+        const auto now =
+            fs::is_regular_file(fs::symlink_status(path, error)) ? PendingOperations::placedFile(path) : std::nullopt;
         if (!now || now->sizeBytes != placed.sizeBytes || now->modifiedNanoseconds != placed.modifiedNanoseconds)
             return path.string() + " changed since";
         const fs::path top = target / *path.lexically_relative(target).begin();
@@ -53,13 +62,13 @@ std::optional<std::string> takeOutPlacedCopy(const PendingOperation& operation)
     return std::nullopt;
 }
 
-MigrationRecord interruptedRecord(const PendingOperation& operation)
+MigrationRecord interruptedRecord(const PendingOperation& operation, const std::string& accountId)
 {
     const bool move = operation.kind == PendingOperation::Kind::accountMove;
     MigrationRecord record{
         .id = operation.recordId,
         .timestamp = std::chrono::system_clock::now(),
-        .accountId = operation.accountId,
+        .accountId = accountId,
         .oldCwd = operation.oldCwd,
         .newCwd = operation.newCwd,
         .oldFolder = operation.oldFolder,
@@ -119,7 +128,8 @@ void removeWorkFiles(const PendingOperation& operation)
                                                                  : fs::path(operation.targetFolder));
 }
 
-std::optional<Report> recover(PendingOperation operation, const std::vector<MigrationRecord>& history)
+std::optional<Report> recover(PendingOperation operation, const RecoveryBounds::Accounts& accounts,
+                              const std::vector<MigrationRecord>& history)
 {
     const bool recorded = std::any_of(history.begin(), history.end(),
                                       [&](const MigrationRecord& record) { return record.id == operation.recordId; });
@@ -146,10 +156,76 @@ std::optional<Report> recover(PendingOperation operation, const std::vector<Migr
         }
         return leftAlone(operation, *problem);
     }
-    MigrationAudit::append(interruptedRecord(operation));
+    // The record goes to the account whose folder was put right, whatever the note says.
+    MigrationAudit::append(interruptedRecord(operation, accounts.accountId));
     removeWorkFiles(operation);
     PendingOperations::remove(operation);
     return undone(operation);
+}
+
+Report setAside(const fs::path& note, const std::optional<RecoveryBounds::Refusal>& refusal)
+{
+    const fs::path aside = PendingOperations::setAside(note);
+    if (!refusal)
+        return {Report::Outcome::unreadable,
+                "Threadhop found a note of an interrupted operation that it cannot read: " + aside.string()
+                    + ". Check the project folders it may have worked on; the backups are in "
+                    + AppPaths::backupsDir().string() + "."};
+    return {Report::Outcome::refused,
+            "Threadhop found a note of an interrupted operation that names " + refusal->path + ", " + refusal->reason
+                + ", so it changed nothing and set the note aside as " + aside.string() + "."};
+}
+
+// A backup that was still being written when its operation was killed names nothing: no record
+// points to it.
+void removeUnfinishedArchives()
+{
+    for (const auto& [archive, operation] : BackupArchiver::unfinishedArchives()) {
+        if (const auto held = PendingOperations::Lock::tryTake(operation)) {
+            std::error_code ignored;
+            fs::remove(archive, ignored);
+        }
+    }
+}
+
+constexpr std::array<std::string_view, 3> workFolderPrefixes{".threadhop-originals-", ".threadhop-staging-",
+                                                             ".threadhop-recovery-"};
+
+bool isWorkFolderName(const std::string& name)
+{
+    return std::any_of(workFolderPrefixes.begin(), workFolderPrefixes.end(), [&](std::string_view prefix) {
+        return name.starts_with(prefix) && Uuid::parse(std::string_view(name).substr(prefix.size()));
+    });
+}
+
+// Hidden work folders of killed operations that no note names (those set aside included): a full
+// copy of a conversation would otherwise stay for ever. Only in folders no operation is busy with.
+void removeOrphanWorkFolders(const std::vector<ClaudeAccount>& accounts)
+{
+    std::set<std::string> named;
+    auto notes = PendingOperations::setAsideNotes();
+    for (auto& note : PendingOperations::all()) {
+        if (note.operation)
+            notes.push_back(std::move(*note.operation));
+    }
+    for (const auto& note : notes) {
+        for (const std::string* folder : {&note.keptOriginals, &note.staging})
+            named.insert(PathText::standardized(*folder));
+    }
+    for (const auto& account : accounts) {
+        const fs::path projects = account.configDirURL() / "projects";
+        const auto lock = AccountLock::tryTake({projects});
+        if (!lock)
+            continue;
+        for (const auto& entry : DirectoryListing::entries(projects, DirectoryListing::Hidden::include)) {
+            const fs::path& folder = entry.path();
+            if (isWorkFolderName(folder.filename().string())
+                && !named.contains(PathText::standardized(folder.native()))) {
+                std::error_code ignored;
+                fs::remove_all(folder, ignored); // a link goes itself, never what it leads to
+            }
+        }
+    }
 }
 
 } // namespace
@@ -157,30 +233,40 @@ std::optional<Report> recover(PendingOperation operation, const std::vector<Migr
 std::vector<Report> OperationRecovery::run()
 {
     std::vector<Report> reports;
-    MigrationAudit::removeTemporaries();
-    PendingOperations::removeLeftovers();
-    const auto notes = PendingOperations::all();
-    if (notes.empty())
-        return reports;
-    const auto history = MigrationAudit::records();
-    for (const auto& note : notes) {
-        if (!note.operation) {
-            // Set aside so that it is told once; it stays for whoever looks into it.
-            std::error_code ignored;
-            fs::rename(note.file, fs::path(note.file).replace_extension(".unreadable"), ignored);
-            reports.push_back(
-                {Report::Outcome::unreadable,
-                 "Threadhop found a note of an interrupted operation that it cannot read: " + note.file.string()
-                     + ". Check the project folders it may have worked on; the backups are in "
-                     + AppPaths::backupsDir().string() + "."});
-            continue;
+    try {
+        MigrationAudit::removeTemporaries();
+        PendingOperations::removeLeftovers();
+        removeUnfinishedArchives();
+        const auto accounts = AccountScanner::scanAll();
+        const auto notes = PendingOperations::all();
+        const auto history = notes.empty() ? std::vector<MigrationRecord>{} : MigrationAudit::records();
+        for (const auto& note : notes) {
+            // A second Threadhop leaves an operation that another one is still running alone.
+            const auto operation = PendingOperations::operationOf(note.file);
+            const auto lock = operation ? PendingOperations::Lock::tryTake(*operation) : std::nullopt;
+            if (operation && !lock)
+                continue;
+            if (!note.operation) {
+                reports.push_back(setAside(note.file, std::nullopt));
+                continue;
+            }
+            const auto verdict = RecoveryBounds::check(*note.operation, accounts);
+            if (!verdict.accounts) {
+                reports.push_back(setAside(note.file, verdict.refusal));
+                continue;
+            }
+            std::vector<fs::path> changed{verdict.accounts->projectsRoot};
+            if (!verdict.accounts->targetProjects.empty())
+                changed.push_back(verdict.accounts->targetProjects);
+            const auto changing = AccountLock::tryTake(changed);
+            if (!changing)
+                continue; // another operation runs on these accounts: the next start sees to it
+            if (auto report = recover(*note.operation, *verdict.accounts, history))
+                reports.push_back(std::move(*report));
         }
-        // A second Threadhop leaves an operation that another one is still running alone.
-        const auto lock = PendingOperations::Lock::tryTake(note.operation->recordId);
-        if (!lock)
-            continue;
-        if (auto report = recover(*note.operation, history))
-            reports.push_back(std::move(*report));
+        removeOrphanWorkFolders(accounts);
+    } catch (const std::exception&) {
+        // What could not be looked at now is looked at again at the next start.
     }
     return reports;
 }

@@ -6,7 +6,9 @@
 // Finishes, at the next start, the story of an operation that was killed half-way: every pending
 // note left behind is either closed (its record is in the history) or undone (the state before the
 // operation put back, a failure record appended), or, when the files changed since, left alone
-// for the user with the backup's place.
+// for the user with the backup's place. A note that names anything outside the folders its
+// operation may change is set aside untouched. What killed operations left of ours (unfinished
+// archives, hidden work folders no note names) goes.
 namespace threadhop::OperationRecovery {
 
 /// What was done about one interrupted operation, for the user.
@@ -15,6 +17,7 @@ struct Report {
         undone,     ///< everything is as it was before the operation
         leftAlone,  ///< its files changed since; nothing was touched, the note stays
         unreadable, ///< the note itself could not be read; it was set aside
+        refused,    ///< the note names a path outside what it may change; nothing was touched, it was set aside
     };
     Outcome outcome = Outcome::undone;
     std::string text;
@@ -22,8 +25,10 @@ struct Report {
     bool operator==(const Report&) const = default;
 };
 
-/// Runs through every pending note. Notes whose outcome is recorded, and those the user was
-/// already told about, give no report. Blocks while archives are read; never throws.
+/// Runs through every pending note, each under the locks of the accounts it changed (a note whose
+/// operation, or whose accounts, another Threadhop is busy with waits for a later start). Notes
+/// whose outcome is recorded, and those the user was already told about, give no report. Blocks
+/// while archives are read; never throws.
 std::vector<Report> run();
 
 } // namespace threadhop::OperationRecovery

@@ -12,10 +12,6 @@
 #include <algorithm>
 #include <utility>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 namespace threadhop {
 namespace {
 
@@ -154,6 +150,22 @@ std::optional<PendingOperation> decode(std::string_view json)
     }
 }
 
+constexpr std::string_view setAsideExtension = ".unreadable";
+
+// The files of the notes folder with that extension (temporary files left out), in name order.
+std::vector<fs::path> filesNamed(std::string_view extension)
+{
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (fs::directory_iterator it(notesFolder(), error); !error && it != fs::directory_iterator();
+         it.increment(error)) {
+        if (it->path().extension() == extension && !AtomicFile::isTemporaryName(it->path().filename().string()))
+            files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 } // namespace
 
 void PendingOperations::write(const PendingOperation& operation)
@@ -171,59 +183,61 @@ void PendingOperations::remove(const PendingOperation& operation)
 
 std::vector<PendingOperations::Note> PendingOperations::all()
 {
-    std::vector<fs::path> files;
-    std::error_code error;
-    for (fs::directory_iterator it(notesFolder(), error); !error && it != fs::directory_iterator();
-         it.increment(error)) {
-        if (it->path().extension() == ".json" && !AtomicFile::isTemporaryName(it->path().filename().string()))
-            files.push_back(it->path());
-    }
-    std::sort(files.begin(), files.end());
     std::vector<Note> notes;
     ReadBuffer buffer;
-    for (auto& file : files) {
+    for (auto& file : filesNamed(".json")) {
         auto operation = buffer.load(file) ? decode(buffer.content()) : std::nullopt;
         notes.push_back({std::move(file), std::move(operation)});
     }
     return notes;
 }
 
-PendingOperations::Lock::Lock(fs::path file, int descriptor) : m_file(std::move(file)), m_descriptor(descriptor) { }
-
-PendingOperations::Lock::Lock(const Uuid& recordId) : m_file(lockFile(recordId))
+std::optional<Uuid> PendingOperations::operationOf(const fs::path& noteFile)
 {
-    fs::create_directories(m_file.parent_path());
-    m_descriptor = ::open(m_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (m_descriptor < 0 || ::flock(m_descriptor, LOCK_EX | LOCK_NB) != 0)
-        throw fs::filesystem_error("cannot lock", m_file, std::error_code(errno, std::generic_category()));
+    return Uuid::parse(noteFile.stem().string());
+}
+
+fs::path PendingOperations::setAside(const fs::path& noteFile)
+{
+    const fs::path aside = fs::path(noteFile).replace_extension(setAsideExtension);
+    std::error_code error;
+    fs::rename(noteFile, aside, error);
+    return error ? noteFile : aside;
+}
+
+std::vector<PendingOperation> PendingOperations::setAsideNotes()
+{
+    std::vector<PendingOperation> notes;
+    ReadBuffer buffer;
+    for (const auto& file : filesNamed(setAsideExtension)) {
+        if (auto operation = buffer.load(file) ? decode(buffer.content()) : std::nullopt)
+            notes.push_back(std::move(*operation));
+    }
+    return notes;
+}
+
+PendingOperations::Lock::Lock(const Uuid& recordId)
+    : m_lock([&] {
+          const fs::path file = lockFile(recordId);
+          fs::create_directories(file.parent_path());
+          auto taken = FileLock::tryTake(file, FileLock::File::goes);
+          if (!taken)
+              throw fs::filesystem_error("cannot lock", file,
+                                         std::make_error_code(std::errc::resource_unavailable_try_again));
+          return std::move(*taken);
+      }())
+{
 }
 
 std::optional<PendingOperations::Lock> PendingOperations::Lock::tryTake(const Uuid& recordId)
 {
-    fs::path file = lockFile(recordId);
-    // A note without a lock file was left by a process that died before it locked it.
-    const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (descriptor < 0)
-        return std::nullopt;
-    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
-        ::close(descriptor);
-        return std::nullopt;
+    try {
+        // A note without a lock file was left by a process that died before it locked it.
+        if (auto taken = FileLock::tryTake(lockFile(recordId), FileLock::File::goes))
+            return Lock(std::move(*taken));
+    } catch (const fs::filesystem_error&) {
     }
-    return Lock(std::move(file), descriptor);
-}
-
-PendingOperations::Lock::Lock(Lock&& other) noexcept
-    : m_file(std::move(other.m_file)), m_descriptor(std::exchange(other.m_descriptor, -1))
-{
-}
-
-PendingOperations::Lock::~Lock()
-{
-    if (m_descriptor < 0)
-        return;
-    std::error_code ignored;
-    fs::remove(m_file, ignored);
-    ::close(m_descriptor);
+    return std::nullopt;
 }
 
 void PendingOperations::removeLeftovers()

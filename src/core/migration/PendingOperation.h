@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/util/format/Uuid.h"
+#include "core/util/fs/FileLock.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -70,27 +71,32 @@ void remove(const PendingOperation& operation);
 /// Every note left in the folder, in name order.
 std::vector<Note> all();
 
-/// Held by an operation for as long as its note may be on the disk, and by the recovery while it
-/// puts that operation right: a note whose lock nobody holds belongs to an operation that was
-/// interrupted, while a second Threadhop started meanwhile leaves a running one alone. The
-/// lock file goes with the object; the lock itself goes with the process, however it ends.
+/// The operation a note's file is named after; nothing for a file of another name.
+std::optional<Uuid> operationOf(const std::filesystem::path& noteFile);
+
+/// Moves a note that will not be acted on out of the way, so that it is told once; it stays for
+/// whoever looks into it. Returns where it is now (its old place when it could not be moved).
+std::filesystem::path setAside(const std::filesystem::path& noteFile);
+
+/// The notes set aside, those that can be read.
+std::vector<PendingOperation> setAsideNotes();
+
+/// Held by an operation from before its first archive for as long as its note may be on the disk,
+/// and by the recovery while it puts that operation right: a note (or a temporary archive) whose
+/// lock nobody holds belongs to an operation that was interrupted, while a second Threadhop
+/// started meanwhile leaves a running one alone. The lock file goes with the object; the lock
+/// itself goes with the process, however it ends.
 class Lock final {
 public:
     /// Takes the lock of a new operation. Throws std::filesystem::filesystem_error.
     explicit Lock(const Uuid& recordId);
     /// The lock of an existing note, when no running process holds it.
     static std::optional<Lock> tryTake(const Uuid& recordId);
-    ~Lock();
-    Lock(Lock&& other) noexcept;
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-    Lock& operator=(Lock&&) = delete;
 
 private:
-    Lock(std::filesystem::path file, int descriptor);
+    explicit Lock(FileLock lock) : m_lock(std::move(lock)) { }
 
-    std::filesystem::path m_file;
-    int m_descriptor = -1;
+    FileLock m_lock;
 };
 
 /// Removes the lock files and temporary note files that killed operations left without a note

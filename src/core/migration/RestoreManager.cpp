@@ -1,9 +1,12 @@
 #include "RestoreManager.h"
 
+#include "AccountLock.h"
 #include "BackupArchiver.h"
 #include "MigrationAudit.h"
+#include "PendingOperation.h"
 #include "core/models/UserError.h"
 #include "core/util/fs/FileMetadata.h"
+#include "core/util/text/PathText.h"
 
 #include <algorithm>
 #include <set>
@@ -55,21 +58,38 @@ void removeMigratedCopy(const MigrationRecord& record, const fs::path& migrated)
                                            + ". They are in both places now.");
 }
 
-// One entry of a folder, as the system writes every folder and entry name: anything else read from
-// the history (empty, ".", "..", a path) would reach outside the account's projects folder.
-bool isPlainName(std::string_view name)
-{
-    constexpr std::string_view forbidden("/\0", 2);
-    return !name.empty() && name != "." && name != ".." && name.find_first_of(forbidden) == std::string_view::npos;
-}
-
+// Anything else read from the history (empty, ".", "..", a path) would reach outside the
+// account's projects folder.
 bool namesArePlain(const MigrationRecord& record)
 {
-    if (!isPlainName(record.oldFolder) || !isPlainName(record.newFolder))
+    if (!PathText::isPlainName(record.oldFolder) || !PathText::isPlainName(record.newFolder))
         return false;
     return !record.movedEntryNames
         || std::all_of(record.movedEntryNames->begin(), record.movedEntryNames->end(),
-                       [](const std::string& name) { return isPlainName(name); });
+                       [](const std::string& name) { return PathText::isPlainName(name); });
+}
+
+bool isUndone(const MigrationRecord& record, const std::vector<MigrationRecord>& audit)
+{
+    return std::any_of(audit.begin(), audit.end(),
+                       [&](const MigrationRecord& other) { return other.revertsRecordId == record.id; });
+}
+
+// A migration of another project, or an account move, that put conversations into the folder this
+// record would remove: undoing this record first would take them away unannounced.
+bool laterMoveInto(const MigrationRecord& record, const std::vector<MigrationRecord>& audit)
+{
+    // The history lists the newest first; a record not found in it counts every entry as later.
+    const auto self =
+        std::find_if(audit.begin(), audit.end(), [&](const MigrationRecord& other) { return other.id == record.id; });
+    return std::any_of(audit.begin(), self, [&](const MigrationRecord& later) {
+        if (!later.success || later.dryRun || later.revertsRecordId || later.newFolder != record.newFolder
+            || isUndone(later, audit))
+            return false;
+        if (later.targetAccountId)
+            return *later.targetAccountId == record.accountId;
+        return later.accountId == record.accountId && later.oldFolder != record.oldFolder;
+    });
 }
 
 } // namespace
@@ -91,9 +111,11 @@ std::optional<MigrationError> RestoreManager::obstacle(const MigrationRecord& re
         return MigrationError::notRestorable("This entry did not change anything.");
     if (!record.backupPath || !FileMetadata::itemExists(*record.backupPath))
         return MigrationError::backupFailed("The backup no longer exists.");
-    if (std::any_of(audit.begin(), audit.end(),
-                    [&](const MigrationRecord& other) { return other.revertsRecordId == record.id; }))
+    if (isUndone(record, audit))
         return MigrationError::notRestorable("This migration has already been undone.");
+    if (laterMoveInto(record, audit))
+        return MigrationError::notRestorable(
+            "A later migration moved conversations into this folder. Undo that one first.");
     if (record.oldFolder != record.newFolder) {
         const auto migrated = projectsRoot / record.newFolder;
         if (!FileMetadata::itemExists(migrated))
@@ -117,17 +139,24 @@ std::optional<MigrationError> RestoreManager::obstacle(const MigrationRecord& re
 MigrationRecord RestoreManager::restore(const MigrationRecord& record, const fs::path& projectsRoot,
                                         std::string_view stamp, const std::vector<MigrationRecord>& audit)
 {
-    if (auto refused = obstacle(record, projectsRoot, audit))
-        throw *refused;
+    const AccountLock account({projectsRoot});
+    // The caller's history may be older than the file: another window may have acted meanwhile.
+    for (const auto& history : {audit, MigrationAudit::records()}) {
+        if (auto refused = obstacle(record, projectsRoot, history))
+            throw *refused;
+    }
     const auto migrated = projectsRoot / record.newFolder;
+    const Uuid revertingId = Uuid::random();
+    const PendingOperations::Lock running(revertingId);
     std::optional<std::string> preRestoreArchive;
     if (FileMetadata::itemExists(migrated))
-        preRestoreArchive = BackupArchiver::backup(migrated, "pre-restore-" + std::string(stamp)).string();
-    BackupArchiver::extract(*record.backupPath, projectsRoot);
+        preRestoreArchive = BackupArchiver::backup(migrated, "pre-restore-" + std::string(stamp), revertingId).string();
+    // Naming the folder extracts nothing else, and fails when the archive does not hold it.
+    BackupArchiver::extract(*record.backupPath, projectsRoot, record.oldFolder);
     removeMigratedCopy(record, migrated);
 
     MigrationRecord reverting{
-        .id = Uuid::random(),
+        .id = revertingId,
         .timestamp = std::chrono::system_clock::now(),
         .accountId = record.accountId,
         .oldCwd = record.newCwd,

@@ -179,12 +179,12 @@ TEST_F(BackupArchiverTest, SameStampReplacesTheArchive)
 {
     const auto folder = home() / "p" / "-x";
     writeFile(folder / "a.jsonl", "first");
-    const auto first = BackupArchiver::backup(folder, "s");
+    const auto first = BackupArchiver::backup(folder, "s", Uuid::random());
     writeFile(folder / "a.jsonl", "second");
-    EXPECT_EQ(BackupArchiver::backup(folder, "s"), first);
+    EXPECT_EQ(BackupArchiver::backup(folder, "s", Uuid::random()), first);
     EXPECT_EQ(archives(), 1u);
     const TempFolder out;
-    BackupArchiver::extract(first, out.path());
+    BackupArchiver::extract(first, out.path(), "-x");
     EXPECT_EQ(readFile(out.path() / "-x" / "a.jsonl"), "second");
 }
 
@@ -193,7 +193,7 @@ TEST_F(BackupArchiverTest, FailuresSayHowTarEnded)
     const auto folder = home() / "p" / "-x";
     writeFile(folder / "a.jsonl", "{}\n");
     const auto backupFailure = [&](const fs::path& of) {
-        return thrown<MigrationError>([&] { BackupArchiver::backup(of, "s"); });
+        return thrown<MigrationError>([&] { BackupArchiver::backup(of, "s", Uuid::random()); });
     };
     const auto missing = backupFailure(home() / "p" / "-missing");
     EXPECT_TRUE(missing.starts_with("Backup failed: ") && missing.find("-missing") != std::string::npos) << missing;
@@ -201,7 +201,7 @@ TEST_F(BackupArchiverTest, FailuresSayHowTarEnded)
     const auto withTar = [&](const std::string& script) {
         writeFile(home() / "tar", "#!/bin/sh\n" + script);
         fs::permissions(home() / "tar", fs::perms::owner_all);
-        const BackupArchiver::ScopedTarProgram fake(home() / "tar");
+        const BackupArchiver::ScopedPrograms fake(home() / "tar");
         return backupFailure(folder);
     };
     EXPECT_EQ(withTar("kill -9 $$\n"), "Backup failed: tar was stopped by signal 9.");
@@ -216,7 +216,7 @@ TEST_F(BackupArchiverTest, FailuresSayHowTarEnded)
                       "i=$((i+1)); done; exit 2\n"),
               "Backup failed: …" + tail);
 
-    const BackupArchiver::ScopedTarProgram missingTar(home() / "missing");
+    const BackupArchiver::ScopedPrograms missingTar(home() / "missing");
     EXPECT_EQ(backupFailure(folder),
               "Backup failed: cannot start " + (home() / "missing").string() + ": No such file or directory.");
 }

@@ -187,7 +187,7 @@ TEST_F(HistoryViewTest, AFailedRestoreShowsTheEnginesWordsAndChangesNothing)
     migrate();
     writeFile(home() / "tar", "#!/bin/sh\necho 'tar: the disk is on fire' >&2\nexit 2\n");
     fs::permissions(home() / "tar", fs::perms::owner_all);
-    const BackupArchiver::ScopedTarProgram brokenTar(home() / "tar");
+    const BackupArchiver::ScopedPrograms brokenTar(home() / "tar");
     const auto before = snapshot(projects());
     const std::string history = readFile(MigrationAudit::historyFile());
 

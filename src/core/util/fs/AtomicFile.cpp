@@ -56,12 +56,13 @@ void writeAll(int fd, std::string_view content, const std::filesystem::path& pat
 }
 
 // Copies what was appended to the old file (still open as `old`) after its first `from` bytes to
-// the end of the file that replaced it.
-void keepLateAppends(int old, std::int64_t from, const std::filesystem::path& target)
+// the end of the file that replaced it, and returns how many bytes that was.
+std::int64_t keepLateAppends(int old, std::int64_t from, const std::filesystem::path& target)
 {
     struct stat info { };
     if (::fstat(old, &info) != 0 || info.st_size <= from)
-        return;
+        return 0;
+    const std::int64_t start = from;
     const FileDescriptor replacement(target, O_WRONLY | O_APPEND);
     if (!replacement.isOpen())
         fail("cannot keep what was appended to", target, errno);
@@ -78,13 +79,17 @@ void keepLateAppends(int old, std::int64_t from, const std::filesystem::path& ta
         from += got;
     }
     ::fsync(replacement.get());
+    return from - start;
 }
 
-// Makes the file open as `current` (the one at `target`) reachable at `keep` as well.
+// Makes the file open as `current` (the one at `target`) reachable at `keep` as well, on the disk
+// before the target is replaced: after a crash the original must still be there to put back.
 void keepOriginal(int current, const std::filesystem::path& target, const std::filesystem::path& keep)
 {
-    if (::link(target.c_str(), keep.c_str()) == 0)
+    if (::link(target.c_str(), keep.c_str()) == 0) {
+        DiskFlush::folder(keep.parent_path());
         return;
+    }
     if (errno != EXDEV && errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK)
         fail("cannot keep the original of", target, errno);
     const FileDescriptor copy(keep, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -102,6 +107,9 @@ void keepOriginal(int current, const std::filesystem::path& target, const std::f
         writeAll(copy.get(), std::string_view(chunk, static_cast<std::size_t>(got)), keep);
         from += got;
     }
+    if (::fsync(copy.get()) != 0)
+        fail("cannot keep the original of", target, errno);
+    DiskFlush::folder(keep.parent_path());
 }
 
 constexpr std::string_view temporaryMark = ".threadhop-";
@@ -174,21 +182,21 @@ void AtomicFile::write(const std::filesystem::path& target, std::string_view con
     copy.renameOver(target);
 }
 
-bool AtomicFile::writeIfUnchanged(const std::filesystem::path& target, std::string_view content,
-                                  const FileMetadata& expected, const std::filesystem::path& keepOriginalAs)
+std::optional<std::int64_t> AtomicFile::writeIfUnchanged(const std::filesystem::path& target, std::string_view content,
+                                                         const FileMetadata& expected,
+                                                         const std::filesystem::path& keepOriginalAs)
 {
     TemporaryCopy copy(target, content);
     // Held open across the rename: what lands in the old file after the check is still readable.
     const FileDescriptor current(target, O_RDONLY);
     runHook(Moment::beforeCheck, target);
     if (!current.isOpen() || FileMetadata::ofOpenFile(current.get()) != expected)
-        return false;
+        return std::nullopt;
     if (!keepOriginalAs.empty())
         keepOriginal(current.get(), target, keepOriginalAs);
     runHook(Moment::beforeRename, target);
     copy.renameOver(target);
-    keepLateAppends(current.get(), expected.sizeBytes, target);
-    return true;
+    return static_cast<std::int64_t>(content.size()) + keepLateAppends(current.get(), expected.sizeBytes, target);
 }
 
 void AtomicFile::create(const std::filesystem::path& target, std::string_view content, unsigned mode)

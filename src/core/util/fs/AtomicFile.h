@@ -2,8 +2,10 @@
 
 #include "FileMetadata.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 namespace threadhop {
@@ -17,16 +19,17 @@ namespace AtomicFile {
 void write(const std::filesystem::path& target, std::string_view content);
 
 /// The same, but the rename happens only while `target` still carries `expected`: when it was
-/// changed meanwhile (Claude Code appending a line), the temporary file is dropped and false
-/// is returned. Bytes appended to the old file in the instant between that check and the rename
-/// are copied, as they are, to the end of the new one, so no append is lost. (A writer that
-/// opened the file before the rename and writes after it still writes to the old file; only
-/// writers that cooperate could prevent that.)
+/// changed meanwhile (Claude Code appending a line), the temporary file is dropped and nothing is
+/// returned. Bytes appended to the old file in the instant between that check and the rename
+/// are copied, as they are, to the end of the new one, so no append is lost; the new file's size,
+/// those bytes included, is returned. (A writer that opened the file before the rename and writes
+/// after it still writes to the old file; only writers that cooperate could prevent that.)
 /// With `keepOriginalAs`, the file being replaced stays reachable under that path (a second name
-/// for it, or a copy of its bytes on a file system without hard links), so the caller can put it
-/// back exactly; its folder must exist.
-bool writeIfUnchanged(const std::filesystem::path& target, std::string_view content, const FileMetadata& expected,
-                      const std::filesystem::path& keepOriginalAs = {});
+/// for it, or a copy of its bytes on a file system without hard links), flushed to the disk
+/// before the rename, so the caller can put it back exactly; its folder must exist.
+std::optional<std::int64_t> writeIfUnchanged(const std::filesystem::path& target, std::string_view content,
+                                             const FileMetadata& expected,
+                                             const std::filesystem::path& keepOriginalAs = {});
 
 /// Creates `target`, which must not exist yet, holding `content` with the permission bits `mode`,
 /// and flushes it to the disk. Throws std::filesystem::filesystem_error (EEXIST when something is

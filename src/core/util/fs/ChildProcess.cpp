@@ -4,10 +4,16 @@
 #include <system_error>
 #include <thread>
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 extern char** environ;
 
@@ -56,18 +62,6 @@ private:
     int m_ends[2] = {-1, -1};
 };
 
-class FileActions final {
-public:
-    FileActions() { posix_spawn_file_actions_init(&m_actions); }
-    ~FileActions() { posix_spawn_file_actions_destroy(&m_actions); }
-    FileActions(const FileActions&) = delete;
-    FileActions& operator=(const FileActions&) = delete;
-    posix_spawn_file_actions_t* get() { return &m_actions; }
-
-private:
-    posix_spawn_file_actions_t m_actions{};
-};
-
 void waitForExit(pid_t pid, ChildProcess::Outcome& outcome)
 {
     int status = 0;
@@ -87,22 +81,53 @@ void waitForExit(pid_t pid, ChildProcess::Outcome& outcome)
     }
 }
 
+// The errno a child that could not start its program wrote, or 0 once the program runs (the
+// pipe closes on exec).
+int launchError(int readEnd)
+{
+    int error = 0;
+    ssize_t got = 0;
+    while ((got = ::read(readEnd, &error, sizeof error)) < 0 && errno == EINTR) { }
+    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+}
+
 } // namespace
 
 ChildProcess::Outcome ChildProcess::run(const std::filesystem::path& executable,
                                         const std::vector<std::string>& arguments)
 {
     Pipe errors;
-    FileActions actions;
-    posix_spawn_file_actions_adddup2(actions.get(), errors.writeEnd(), STDERR_FILENO);
+    Pipe launch; // carries errno to the parent when the program cannot be started
     auto argv = argumentVector(executable, arguments);
-    pid_t pid = 0;
-    if (const int error = posix_spawn(&pid, executable.c_str(), actions.get(), nullptr, argv.data(), environ);
-        error != 0)
-        throw std::system_error(error, std::generic_category(), "cannot start " + executable.string());
+    const pid_t parent = ::getpid();
+    // fork rather than posix_spawn: only a child of our own can ask to die with us, so that a tar
+    // we wait for does not go on writing an archive nobody will name once we are killed.
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        throw std::system_error(errno, std::generic_category(), "cannot start " + executable.string());
+    if (pid == 0) {
+        // Only async-signal-safe calls from here: the parent may have other threads.
+#ifdef __linux__
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127); // it died before the request took effect
+#else
+        (void)parent;
+#endif
+        if (::dup2(errors.writeEnd(), STDERR_FILENO) >= 0)
+            ::execve(executable.c_str(), argv.data(), environ);
+        const int error = errno;
+        [[maybe_unused]] const ssize_t told = ::write(launch.writeEnd(), &error, sizeof error);
+        ::_exit(127);
+    }
     errors.closeWriteEnd();
+    launch.closeWriteEnd();
 
     Outcome outcome;
+    if (const int error = launchError(launch.readEnd()); error != 0) {
+        waitForExit(pid, outcome);
+        throw std::system_error(error, std::generic_category(), "cannot start " + executable.string());
+    }
     char chunk[4096];
     for (;;) {
         const ssize_t got = ::read(errors.readEnd(), chunk, sizeof chunk);

@@ -16,11 +16,13 @@ struct Outcome {
 
 /// Starts `executable` with `arguments` and waits for it. Its standard error is drained through a
 /// pipe while it runs (so a chatty program never blocks on a full pipe); standard output is
-/// inherited. Throws std::system_error when the program cannot be started.
+/// inherited. On Linux the program is killed when this process dies, so that it never outlives
+/// the operation it serves. Throws std::system_error when the program cannot be started.
 Outcome run(const std::filesystem::path& executable, const std::vector<std::string>& arguments);
 
 /// Starts `executable` with `arguments` and returns at once, without waiting, reading its output
-/// or looking at its exit status. A failure to start is dropped. The child is reaped in the background.
+/// or looking at its exit status; it outlives this process (a terminal the user opened). A failure
+/// to start is dropped. The child is reaped in the background.
 void startDetached(const std::filesystem::path& executable, const std::vector<std::string>& arguments);
 
 } // namespace threadhop::ChildProcess

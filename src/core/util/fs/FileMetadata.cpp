@@ -59,6 +59,18 @@ std::optional<FileMetadata> FileMetadata::readAt(int folderDescriptor, const cha
     return fromStat(info);
 }
 
+bool FileMetadata::linkFreeBelow(const std::filesystem::path& base, const std::filesystem::path& relative)
+{
+    std::filesystem::path reached = base;
+    for (const auto& component : relative) {
+        reached /= component;
+        struct stat info { };
+        if (::lstat(reached.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+            return false;
+    }
+    return true;
+}
+
 std::chrono::system_clock::time_point distantPast()
 {
     // The clock's own minimum (year 1677): no file date can come before it.

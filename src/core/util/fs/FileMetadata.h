@@ -25,6 +25,10 @@ struct FileMetadata {
 
     /// True when anything is at `path`: a file, a folder, or a link (even one that leads nowhere).
     static bool itemExists(const std::filesystem::path& path);
+
+    /// True when no component of `relative` below `base` is a symbolic link (one that does not
+    /// exist is none): what is reached that way stays inside `base`.
+    static bool linkFreeBelow(const std::filesystem::path& base, const std::filesystem::path& relative);
 };
 
 /// The date that stands in where no file date can be read: earlier than any file date.

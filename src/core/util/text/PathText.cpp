@@ -64,4 +64,10 @@ std::string PathText::expandTilde(std::string_view path)
     return HomeFolder::path().string() + std::string(path.substr(1));
 }
 
+bool PathText::isPlainName(std::string_view name)
+{
+    constexpr std::string_view forbidden("/\0", 2);
+    return !name.empty() && name != "." && name != ".." && name.find_first_of(forbidden) == std::string_view::npos;
+}
+
 } // namespace threadhop

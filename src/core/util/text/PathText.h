@@ -16,6 +16,11 @@ std::string_view lastComponent(std::string_view path);
 /// True when `path` equals `directory` or begins with it followed by "/".
 bool isAtOrBelow(std::string_view path, std::string_view directory);
 
+/// True for one entry of a folder, as the system names folders and entries: not empty, not "."
+/// or "..", and holding no "/" and no NUL. Anything else read from a file could reach outside
+/// the folder it is joined to.
+bool isPlainName(std::string_view name);
+
 /// A leading "~" replaced by the home folder's path ("~/x" gives "<home>/x", "~x" gives "<home>x").
 std::string expandTilde(std::string_view path);
 

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/models/UserError.h"
+#include "core/util/fs/FileLock.h"
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace threadhop {
+
+/// The right to change the conversations of the accounts whose projects folders it names, held
+/// across threads and processes from before an operation's first check until its record is
+/// written: two migrations, restores or account moves over one account would otherwise rewrite
+/// and rename under each other. The lock files live in the support folder and are never removed.
+class AccountLock final {
+public:
+    /// Why an operation could not start; nothing had changed.
+    class Refusal final : public UserError {
+    public:
+        explicit Refusal(std::string text) : UserError(std::move(text)) { }
+    };
+
+    /// "Another Threadhop window is changing this account's conversations."
+    static const std::string heldElsewhere;
+
+    /// Takes the lock of each folder without waiting (links resolved, so that two spellings of a
+    /// folder share one lock). Throws Refusal, holding none of them, when one is held elsewhere or
+    /// a lock file cannot be made.
+    explicit AccountLock(const std::vector<std::filesystem::path>& projectsFolders);
+
+    /// The same without the error: nothing when a lock cannot be taken now.
+    static std::optional<AccountLock> tryTake(const std::vector<std::filesystem::path>& projectsFolders);
+
+private:
+    std::vector<FileLock> m_locks;
+};
+
+} // namespace threadhop

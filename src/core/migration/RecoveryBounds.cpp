@@ -1,0 +1,168 @@
+#include "RecoveryBounds.h"
+
+#include "core/util/format/Uuid.h"
+#include "core/util/fs/AppPaths.h"
+#include "core/util/fs/FileMetadata.h"
+#include "core/util/text/PathText.h"
+
+#include <algorithm>
+
+namespace threadhop {
+namespace {
+
+namespace fs = std::filesystem;
+using Refusal = RecoveryBounds::Refusal;
+
+std::string standardized(const fs::path& path)
+{
+    return PathText::standardized(path.native());
+}
+
+bool hasDotComponent(const fs::path& path)
+{
+    return std::any_of(path.begin(), path.end(), [](const fs::path& part) { return part == "." || part == ".."; });
+}
+
+bool isDirectChild(const fs::path& path, const fs::path& folder)
+{
+    return PathText::isPlainName(path.filename().native()) && standardized(path.parent_path()) == standardized(folder);
+}
+
+// A hidden folder of ours: "<prefix><uuid>".
+bool isWorkFolderName(const fs::path& path, std::string_view prefix)
+{
+    const std::string name = path.filename().string();
+    return name.starts_with(prefix) && Uuid::parse(std::string_view(name).substr(prefix.size()));
+}
+
+// Where the note expects a folder: nothing yet, or a real folder, never a link.
+bool folderOrNothing(const fs::path& path)
+{
+    std::error_code error;
+    const auto type = fs::symlink_status(path, error).type();
+    return type == fs::file_type::not_found || type == fs::file_type::directory;
+}
+
+const ClaudeAccount* accountWithProjects(const fs::path& projectsRoot, const std::string& preferredId,
+                                         const std::vector<ClaudeAccount>& accounts)
+{
+    const ClaudeAccount* found = nullptr;
+    for (const auto& account : accounts) {
+        if (standardized(account.configDirURL() / "projects") != standardized(projectsRoot))
+            continue;
+        if (account.id == preferredId)
+            return &account;
+        if (!found)
+            found = &account;
+    }
+    return found;
+}
+
+// The checks of one note, each giving the first path it refuses.
+class Checks final {
+public:
+    std::optional<Refusal> plainName(const std::string& name) const
+    {
+        if (PathText::isPlainName(name))
+            return std::nullopt;
+        return Refusal{name, "which is not a plain folder name"};
+    }
+
+    std::optional<Refusal> childFolder(const fs::path& path, const fs::path& folder, std::string_view prefix = {}) const
+    {
+        if (hasDotComponent(path) || !isDirectChild(path, folder)
+            || (!prefix.empty() && !isWorkFolderName(path, prefix)))
+            return Refusal{path.string(), "which does not lie directly in " + folder.string()};
+        return realFolder(path);
+    }
+
+    std::optional<Refusal> realFolder(const fs::path& path) const
+    {
+        if (folderOrNothing(path))
+            return std::nullopt;
+        return Refusal{path.string(), "which is a symbolic link or no folder"};
+    }
+
+    std::optional<Refusal> archive(const std::string& path) const
+    {
+        if (hasDotComponent(path) || !isDirectChild(path, AppPaths::backupsDir()))
+            return Refusal{path, "which is not in Threadhop's backups folder"};
+        return std::nullopt;
+    }
+
+    std::optional<Refusal> strictlyBelow(const fs::path& path, const fs::path& folder) const
+    {
+        const std::string standard = standardized(path);
+        if (hasDotComponent(path) || standard == standardized(folder)
+            || !PathText::isAtOrBelow(standard, standardized(folder)))
+            return Refusal{path.string(), "which does not lie inside " + folder.string()};
+        if (!FileMetadata::linkFreeBelow(folder, fs::path(standard).lexically_relative(standardized(folder))))
+            return Refusal{path.string(), "which is reached through a symbolic link"};
+        return std::nullopt;
+    }
+};
+
+std::optional<Refusal> firstOf(std::initializer_list<std::optional<Refusal>> refusals)
+{
+    for (const auto& refusal : refusals) {
+        if (refusal)
+            return refusal;
+    }
+    return std::nullopt;
+}
+
+std::optional<Refusal> migrationRefusal(const PendingOperation& migration, const fs::path& root)
+{
+    const Checks check;
+    if (auto refused = firstOf({check.plainName(migration.oldFolder), check.plainName(migration.newFolder)}))
+        return refused;
+    for (const auto& entry : migration.mergedEntries.value_or(std::vector<std::string>{})) {
+        if (auto refused = check.plainName(entry))
+            return refused;
+    }
+    return firstOf({check.realFolder(root / migration.oldFolder), check.realFolder(root / migration.newFolder),
+                    check.childFolder(migration.keptOriginals, root, ".threadhop-originals-"),
+                    check.archive(migration.archive)});
+}
+
+std::optional<Refusal> moveRefusal(const PendingOperation& move, const fs::path& targetProjects)
+{
+    const Checks check;
+    if (auto refused = firstOf({check.plainName(move.oldFolder), check.plainName(move.newFolder),
+                                check.childFolder(move.staging, targetProjects, ".threadhop-staging-"),
+                                check.childFolder(move.targetFolder, targetProjects), check.archive(move.archive)}))
+        return refused;
+    for (const auto& placed : move.placed) {
+        if (auto refused = check.strictlyBelow(placed.path, move.targetFolder))
+            return refused;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+RecoveryBounds::Verdict RecoveryBounds::check(const PendingOperation& operation,
+                                              const std::vector<ClaudeAccount>& accounts)
+{
+    const fs::path root = operation.projectsRoot;
+    const ClaudeAccount* account =
+        hasDotComponent(root) ? nullptr : accountWithProjects(root, operation.accountId, accounts);
+    if (!account)
+        return {.refusal = Refusal{root.string(), "which is no account's projects folder"}};
+    Accounts changed{.accountId = account->id, .projectsRoot = root};
+    if (operation.kind == PendingOperation::Kind::migration) {
+        if (auto refused = migrationRefusal(operation, root))
+            return {.refusal = refused};
+        return {.accounts = changed};
+    }
+    const auto target = std::find_if(accounts.begin(), accounts.end(),
+                                     [&](const ClaudeAccount& other) { return other.id == operation.targetAccountId; });
+    if (target == accounts.end())
+        return {.refusal = Refusal{operation.targetAccountId, "which is no account Threadhop finds now"}};
+    changed.targetProjects = target->configDirURL() / "projects";
+    if (auto refused = moveRefusal(operation, changed.targetProjects))
+        return {.refusal = refused};
+    return {.accounts = changed};
+}
+
+} // namespace threadhop

@@ -1,0 +1,49 @@
+#include "FileLock.h"
+
+#include <cerrno>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace threadhop {
+
+FileLock::FileLock(std::filesystem::path file, int descriptor, File whenReleased)
+    : m_file(std::move(file)), m_descriptor(descriptor), m_whenReleased(whenReleased)
+{
+}
+
+std::optional<FileLock> FileLock::tryTake(const std::filesystem::path& file, File whenReleased)
+{
+    const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (descriptor < 0)
+        throw std::filesystem::filesystem_error("cannot open the lock file", file,
+                                                std::error_code(errno, std::generic_category()));
+    int taken = 0;
+    while ((taken = ::flock(descriptor, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) { }
+    if (taken != 0) {
+        ::close(descriptor);
+        return std::nullopt;
+    }
+    return FileLock(file, descriptor, whenReleased);
+}
+
+FileLock::FileLock(FileLock&& other) noexcept
+    : m_file(std::move(other.m_file)),
+      m_descriptor(std::exchange(other.m_descriptor, -1)),
+      m_whenReleased(other.m_whenReleased)
+{
+}
+
+FileLock::~FileLock()
+{
+    if (m_descriptor < 0)
+        return;
+    if (m_whenReleased == File::goes)
+        ::unlink(m_file.c_str());
+    ::close(m_descriptor);
+}
+
+} // namespace threadhop
