@@ -2,6 +2,7 @@
 // next start: undone to the last byte, or closed when its record was already written.
 #include "support/MigrationTest.h"
 
+#include "core/migration/AccountLock.h"
 #include "core/migration/OperationRecovery.h"
 #include "core/migration/OperationSteps.h"
 #include "core/migration/PendingOperation.h"
@@ -95,6 +96,9 @@ TEST_F(OperationRecoveryTest, WhatAnotherThreadhopRunsOrFilesThatChangedSinceAre
     const auto notes = PendingOperations::all();
     ASSERT_EQ(notes.size(), 1u);
     const auto during = snapshot(projects());
+    const fs::path halfWrittenNote = AppPaths::supportDir() / "pending"
+        / ("." + notes[0].operation->recordId.upperText() + ".json.threadhop-0b0e8a5e-5d29-4a39-9a0e-5b2f7e2f3a11");
+    writeFile(halfWrittenNote, "{");
     {
         // As its process would hold it.
         const auto running = PendingOperations::Lock::tryTake(notes[0].operation->recordId);
@@ -102,7 +106,15 @@ TEST_F(OperationRecoveryTest, WhatAnotherThreadhopRunsOrFilesThatChangedSinceAre
         EXPECT_TRUE(OperationRecovery::run().empty());
         EXPECT_EQ(snapshot(projects()), during);
         EXPECT_EQ(PendingOperations::all().size(), 1u);
+        EXPECT_TRUE(fs::exists(halfWrittenNote));
     }
+    {
+        // Another operation on the same account: the note waits for it.
+        const AccountLock busy({projects()});
+        EXPECT_TRUE(OperationRecovery::run().empty());
+        EXPECT_EQ(snapshot(projects()), during);
+    }
+    EXPECT_FALSE(fs::exists(halfWrittenNote));
     // The user resumed the conversation in the new place before Threadhop started again.
     std::ofstream(projects() / "-w-new" / "b.jsonl", std::ios::app) << cwdLine("/w/new", ",\"resumed\":true");
     const auto after = snapshot(projects());
@@ -117,6 +129,43 @@ TEST_F(OperationRecoveryTest, WhatAnotherThreadhopRunsOrFilesThatChangedSinceAre
     EXPECT_TRUE(MigrationAudit::records().empty());
     EXPECT_EQ(PendingOperations::all().size(), 1u); // the note stays
     EXPECT_TRUE(OperationRecovery::run().empty());
+}
+
+TEST_F(OperationRecoveryTest, WorkFoldersNoNoteNamesAndUnfinishedArchivesGoWhenNobodyIsBusyWithThem)
+{
+    oldProject();
+    const auto id = [](int n) { return "0b0e8a5e-5d29-4a39-9a0e-5b2f7e2f3a1" + std::to_string(n); };
+    for (const std::string prefix : {".threadhop-originals-", ".threadhop-staging-", ".threadhop-recovery-"})
+        transcript(prefix + id(1), "a.jsonl", "a copy");
+    transcript(".threadhop-originals-mine", "a.jsonl", "not ours");
+    const TempFolder outside;
+    writeFile(outside.path() / "a.jsonl", "outside");
+    fs::create_directory_symlink(outside.path(), projects() / (".threadhop-staging-" + id(2)));
+    // A note set aside keeps what it names for whoever looks into it.
+    PendingOperation setAside{.recordId = *Uuid::parse(id(3)),
+                              .keptOriginals = (projects() / (".threadhop-originals-" + id(3))).string()};
+    transcript(".threadhop-originals-" + id(3), "a.jsonl", "kept");
+    PendingOperations::write(setAside);
+    PendingOperations::setAside(AppPaths::supportDir() / "pending" / (setAside.recordId.upperText() + ".json"));
+
+    const auto archive = [](const std::string& name) { return AppPaths::backupsDir() / name; };
+    for (const std::string name :
+         {std::string("-w-old-s.tar.gz"), ".-w-old-s.tar.gz.threadhop-" + id(4), ".-w-old-t.tar.gz.threadhop-" + id(5)})
+        writeFile(archive(name), "gzip");
+    const auto before = snapshot(projects());
+    {
+        const AccountLock busy({projects()});
+        const PendingOperations::Lock archiving(*Uuid::parse(id(5)));
+        EXPECT_TRUE(OperationRecovery::run().empty());
+        EXPECT_EQ(snapshot(projects()), before);
+        EXPECT_EQ(entries(AppPaths::backupsDir()),
+                  (std::vector<std::string>{"-w-old-s.tar.gz", ".-w-old-t.tar.gz.threadhop-" + id(5)}));
+    }
+    OperationRecovery::run();
+    EXPECT_EQ(entries(projects()),
+              (std::vector<std::string>{"-w-old", ".threadhop-originals-" + id(3), ".threadhop-originals-mine"}));
+    EXPECT_EQ(entries(outside.path()), std::vector<std::string>{"a.jsonl"});
+    EXPECT_EQ(entries(AppPaths::backupsDir()), std::vector<std::string>{"-w-old-s.tar.gz"});
 }
 
 TEST_F(OperationRecoveryTest, ANoteThatCannotBeReadIsSetAsideAndToldOnce)
@@ -135,6 +184,141 @@ TEST_F(OperationRecoveryTest, OurTemporaryFilesGoAtTheNextOperationOnTheFolder)
     transcript("-w-old", ".notes.threadhop", "not ours");
     migrate();
     EXPECT_EQ(entries(projects() / "-w-new"), (std::vector<std::string>{".notes.threadhop", "s.jsonl"}));
+}
+
+// A note damaged on the disk, or written by another version, makes recovery touch nothing: not a
+// folder outside the home, not the account's own folders. The note is set aside, and the report
+// names the path it refused.
+class DamagedNoteTest : public OperationRecoveryTest {
+protected:
+    using Damage = std::function<std::string(PendingOperation&)>; // returns the path to be refused
+
+    void SetUp() override
+    {
+        writeFile(outside.path() / "-w-new" / "a.jsonl", "outside\n");
+        writeFile(outside.path() / "-w-app" / "keep.jsonl", "outside\n");
+        writeFile(outside.path() / "projects" / "-w-new" / "b.jsonl", cwdLine("/w/new"));
+    }
+
+    void expectRefused(OperationStep crashStep, const std::function<void()>& operation, const Damage& damage)
+    {
+        crashAt(crashStep, operation);
+        auto note = *PendingOperations::all().at(0).operation;
+        const std::string refused = damage(note);
+        PendingOperations::write(note);
+        const auto outsideBefore = snapshot(outside.path());
+        const auto homeBefore = userFiles();
+
+        const auto reports = OperationRecovery::run();
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0].outcome, Outcome::refused) << reports[0].text;
+        EXPECT_NE(reports[0].text.find("names " + refused + ", "), std::string::npos) << reports[0].text;
+        EXPECT_TRUE(snapshot(outside.path()) == outsideBefore);
+        EXPECT_TRUE(userFiles() == homeBefore);
+        EXPECT_TRUE(PendingOperations::all().empty());
+        EXPECT_EQ(PendingOperations::setAsideNotes(), std::vector<PendingOperation>{note});
+        EXPECT_TRUE(OperationRecovery::run().empty()); // told once
+    }
+
+    // The conversations, the history and the backups. (Recovery reads and takes Threadhop's notes
+    // and locks, and removes work folders that no note names: a damaged one names none.)
+    std::map<std::string, std::string> userFiles() const
+    {
+        auto files = snapshot(home());
+        std::erase_if(files, [](const auto& file) {
+            const std::string& name = file.first;
+            const bool ours = name.starts_with(".local/share/Threadhop/") && !name.ends_with("/audit.json")
+                && name.find("/Threadhop/backups/") == std::string::npos;
+            return ours || name.find("/.threadhop-") != std::string::npos;
+        });
+        return files;
+    }
+
+    void migrateTo(OperationStep step, const Damage& damage)
+    {
+        arrangeMigration(false);
+        expectRefused(
+            step, [&] { migrate(); }, damage);
+    }
+
+    void moveTo(const Damage& damage)
+    {
+        fs::remove_all(home());
+        conversation(line(u1, "") + line(u2, u1));
+        writeFile(targetProjects() / "-w-app" / "theirs.jsonl", "{}\n");
+        expectRefused(
+            OperationStep::placed, [&] { AccountMover::move(accountMove(MoveMode::fork), stamp); }, damage);
+    }
+
+    TempFolder outside;
+};
+
+TEST_F(DamagedNoteTest, AMigrationNoteNamingAnythingOutsideItsAccountIsSetAside)
+{
+    const fs::path out = outside.path();
+    migrateTo(OperationStep::moved, [&](PendingOperation& note) {
+        fs::copy(projects(), out / "projects", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        note.projectsRoot = (out / "projects").string();
+        return note.projectsRoot;
+    });
+    migrateTo(OperationStep::moved, [&](PendingOperation& note) {
+        note.projectsRoot += "/../projects";
+        return note.projectsRoot;
+    });
+    migrateTo(OperationStep::moved, [&](PendingOperation& note) { return note.oldFolder = "../../../x"; });
+    migrateTo(OperationStep::moved, [&](PendingOperation& note) {
+        note.mergedEntries = std::vector<std::string>{"a.jsonl", "../b.jsonl"};
+        return "../b.jsonl";
+    });
+    // The migrator refuses a linked project folder; recovery must not write through one either.
+    migrateTo(OperationStep::moved, [&](PendingOperation&) {
+        fs::remove_all(out / "-w-new");
+        fs::rename(projects() / "-w-new", out / "-w-new");
+        fs::create_directory_symlink(out / "-w-new", projects() / "-w-new");
+        return (projects() / "-w-new").string();
+    });
+    migrateTo(OperationStep::rewritten, [&](PendingOperation& note) {
+        fs::rename(note.keptOriginals, out / "kept");
+        fs::create_directory_symlink(out / "kept", note.keptOriginals);
+        writeFile(out / "kept" / "a.jsonl", "outside\n");
+        return note.keptOriginals;
+    });
+    // Even once the record is in the history, the note's folders are only removed where they belong.
+    for (const auto step : {OperationStep::rewritten, OperationStep::recorded}) {
+        migrateTo(step, [&](PendingOperation& note) { return note.keptOriginals = out.string(); });
+        migrateTo(step, [&](PendingOperation& note) {
+            return note.keptOriginals = (projects() / ".threadhop-originals-mine").string();
+        });
+    }
+    migrateTo(OperationStep::moved, [&](PendingOperation& note) { return note.archive = (out / "a.tar.gz").string(); });
+}
+
+TEST_F(DamagedNoteTest, AnAccountMoveNoteNamingAnythingOutsideItsTargetIsSetAside)
+{
+    const fs::path out = outside.path();
+    moveTo([&](PendingOperation& note) { return note.staging = (out / "-w-app").string(); });
+    moveTo([&](PendingOperation& note) {
+        note.placed.at(0).path = note.targetFolder + "/../theirs.jsonl";
+        return note.placed.at(0).path;
+    });
+    moveTo([&](PendingOperation& note) {
+        fs::rename(note.targetFolder, out / "-w-app" / "target");
+        fs::create_directory_symlink(out / "-w-app" / "target", note.targetFolder);
+        return note.targetFolder;
+    });
+    moveTo([&](PendingOperation& note) { return note.targetFolder = (out / "-w-app").string(); });
+    moveTo([&](PendingOperation& note) { return note.targetAccountId = "claude-gone"; });
+}
+
+TEST_F(OperationRecoveryTest, TheRecordGoesToTheAccountWhoseFolderWasPutRight)
+{
+    arrangeMigration(false);
+    crashAt(OperationStep::moved, [&] { migrate(); });
+    auto note = *PendingOperations::all().at(0).operation;
+    note.accountId = "claude-work";
+    PendingOperations::write(note);
+    ASSERT_EQ(OperationRecovery::run().size(), 1u);
+    EXPECT_EQ(onlyRecord().accountId, "claude");
 }
 
 class AccountMoveRecoveryTest : public OperationRecoveryTest {
