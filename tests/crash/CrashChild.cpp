@@ -1,5 +1,6 @@
 // Runs one migration or one account move over the home folder it is given and prints every step it
-// reaches, so that a test can kill it at chosen moments (see KilledOperationTest).
+// reaches, and the error it ends with, so that a test can kill it at chosen moments or run it beside
+// another operation (see KilledOperationTest).
 //   threadhop_crash_child <home> migrate <old folder> <old cwd> <new cwd>
 //   threadhop_crash_child <home> fork <source folder> <session id> <launch cwd>
 #include "core/migration/AccountMover.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv)
             return 2;
         }
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s\n", error.what());
+        std::printf("error: %s\n", error.what());
         return 1;
     }
     std::printf("done\n");

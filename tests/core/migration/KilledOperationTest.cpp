@@ -2,11 +2,13 @@
 // random moments; after the next start's recovery, every transcript is either byte-identical to
 // the original or fully moved with its record, and nothing of ours is left behind.
 // THREADHOP_CRASH_RUNS sets the number of kills of each kind (scripts/crash-test runs many).
+#include "core/migration/AccountLock.h"
 #include "core/migration/IdentityRewriter.h"
 #include "core/migration/JSONLRewriter.h"
 #include "core/migration/OperationRecovery.h"
 #include "core/migration/OperationSteps.h"
 #include "core/migration/PendingOperation.h"
+#include "core/migration/RestoreManager.h"
 #include "core/migration/SessionCopier.h"
 #include "support/MigrationTest.h"
 
@@ -67,14 +69,17 @@ public:
     void waitFor(int step)
     {
         const std::string line = "\n" + std::to_string(step) + "\n";
-        std::string seen = "\n";
-        char chunk[256];
-        for (pollfd ready{m_output, POLLIN, 0}; seen.find(line) == std::string::npos && ::poll(&ready, 1, 60000) > 0;) {
-            const ssize_t got = ::read(m_output, chunk, sizeof chunk);
-            if (got <= 0)
-                return;
-            seen.append(chunk, static_cast<std::size_t>(got));
-        }
+        while (m_seen.find(line) == std::string::npos && readMore()) { }
+    }
+
+    // Everything the child printed, once it has ended (at most 60 s of silence are waited for).
+    std::string output()
+    {
+        while (readMore()) { }
+        if (m_pid > 0)
+            ::waitpid(m_pid, nullptr, 0);
+        m_pid = 0;
+        return m_seen.substr(1);
     }
 
     void kill()
@@ -86,8 +91,22 @@ public:
     }
 
 private:
+    bool readMore()
+    {
+        char chunk[256];
+        pollfd ready{m_output, POLLIN, 0};
+        if (::poll(&ready, 1, 60000) <= 0)
+            return false;
+        const ssize_t got = ::read(m_output, chunk, sizeof chunk);
+        if (got <= 0)
+            return false;
+        m_seen.append(chunk, static_cast<std::size_t>(got));
+        return true;
+    }
+
     pid_t m_pid = 0;
     int m_output = -1;
+    std::string m_seen = "\n";
 };
 
 class KilledOperationTest : public MigrationTest {
@@ -182,6 +201,48 @@ TEST_F(KilledOperationTest, AKilledForkEndsWithAWholeForkAndItsRecordOrNoCopy)
                        source.erase(notes);
                        EXPECT_TRUE(source == before);
                    });
+}
+
+// Two operations on one account's conversations never run at once, in one process or in two: the
+// second is refused before it changes anything.
+using OneOperationAtATimeTest = MigrationTest;
+
+TEST_F(OneOperationAtATimeTest, WhileAMigrationRunsEveryOtherOperationOnItsAccountIsRefused)
+{
+    transcript("-w-x", "x.jsonl", cwdLine("/w/x"));
+    const auto earlier = ConversationMigrator::migrate(input("-w-x", "/w/x", "/w/y"), stamp);
+    oldProject();
+    conversation(line(u1, ""));
+    std::string secondProcess;
+    {
+        // Everything but the lock files that the refused operations may create.
+        const auto files = [&] {
+            auto all = snapshot(home());
+            std::erase_if(all,
+                          [](const auto& file) { return file.first.find("/Threadhop/locks/") != std::string::npos; });
+            return all;
+        };
+        OperationSteps::ScopedHook hook([&](OperationStep step) {
+            if (step != OperationStep::rewritten)
+                return;
+            const auto during = files();
+            Child second({THREADHOP_CRASH_CHILD, home().string(), "migrate", "-w-old", "/w/old", "/srv/p2"});
+            secondProcess = second.output();
+            EXPECT_EQ(thrown([&] { RestoreManager::restore(earlier, projects(), stamp, MigrationAudit::records()); }),
+                      AccountLock::heldElsewhere);
+            EXPECT_EQ(thrown([&] { AccountMover::move(accountMove(MoveMode::fork), stamp); }),
+                      AccountLock::heldElsewhere);
+            EXPECT_TRUE(files() == during);
+        });
+        ConversationMigrator::migrate(input("-w-old", "/w/old", "/srv/p1"), stamp);
+    }
+    EXPECT_EQ(secondProcess, "error: " + AccountLock::heldElsewhere + "\n");
+    EXPECT_EQ(MigrationAudit::records().size(), 2u);
+    EXPECT_EQ(readFile(projects() / "-srv-p1" / "b.jsonl"), cwdLine("/srv/p1/src") + "{\"type\":\"summary\"}\n");
+    EXPECT_EQ(leftovers(home()), std::vector<std::string>{});
+    EXPECT_EQ(entries(AppPaths::backupsDir()),
+              (std::vector<std::string>{"-w-old-" + std::string(stamp) + ".tar.gz",
+                                        "-w-x-" + std::string(stamp) + ".tar.gz"}));
 }
 
 } // namespace
