@@ -3,9 +3,11 @@
 // another operation (see KilledOperationTest).
 //   threadhop_crash_child <home> migrate <old folder> <old cwd> <new cwd>
 //   threadhop_crash_child <home> fork <source folder> <session id> <launch cwd>
+//   threadhop_crash_child <home> run <program> <argument> <argument>   (waits for it as a backup waits for tar)
 #include "core/migration/AccountMover.h"
 #include "core/migration/ConversationMigrator.h"
 #include "core/migration/OperationSteps.h"
+#include "core/util/fs/ChildProcess.h"
 #include "core/util/fs/HomeFolder.h"
 
 #include <cstdio>
@@ -44,6 +46,8 @@ int main(int argc, char** argv)
                  .launchCwd = argv[5],
                  .mode = MoveMode::fork},
                 stamp);
+        } else if (mode == "run") {
+            ChildProcess::run(argv[3], {argv[4], argv[5]});
         } else {
             return 2;
         }

@@ -10,22 +10,13 @@
 #include "core/migration/PendingOperation.h"
 #include "core/migration/RestoreManager.h"
 #include "core/migration/SessionCopier.h"
+#include "support/ChildOperation.h"
 #include "support/MigrationTest.h"
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <random>
 #include <thread>
-
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace threadhop::testing {
 namespace {
@@ -40,74 +31,6 @@ int runsOfEachKind()
     const char* runs = std::getenv("THREADHOP_CRASH_RUNS");
     return runs ? std::max(1, std::atoi(runs)) : 4;
 }
-
-// The child, its steps read from its standard output as it prints them.
-class Child final {
-public:
-    explicit Child(const std::vector<std::string>& arguments)
-    {
-        int ends[2];
-        EXPECT_EQ(::pipe2(ends, O_CLOEXEC), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
-        std::vector<char*> argv;
-        for (const auto& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        const int spawned = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
-        EXPECT_EQ(spawned, 0) << std::strerror(spawned);
-        if (spawned != 0)
-            m_pid = 0;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(ends[1]);
-        m_output = ends[0];
-    }
-    ~Child() { ::close(m_output); }
-
-    // Waits (at most 60 s) until the child reports `step`, or ends.
-    void waitFor(int step)
-    {
-        const std::string line = "\n" + std::to_string(step) + "\n";
-        while (m_seen.find(line) == std::string::npos && readMore()) { }
-    }
-
-    // Everything the child printed, once it has ended (at most 60 s of silence are waited for).
-    std::string output()
-    {
-        while (readMore()) { }
-        if (m_pid > 0)
-            ::waitpid(m_pid, nullptr, 0);
-        m_pid = 0;
-        return m_seen.substr(1);
-    }
-
-    void kill()
-    {
-        if (m_pid <= 0)
-            return; // never signal a whole process group
-        ::kill(m_pid, SIGKILL);
-        ::waitpid(m_pid, nullptr, 0);
-    }
-
-private:
-    bool readMore()
-    {
-        char chunk[256];
-        pollfd ready{m_output, POLLIN, 0};
-        if (::poll(&ready, 1, 60000) <= 0)
-            return false;
-        const ssize_t got = ::read(m_output, chunk, sizeof chunk);
-        if (got <= 0)
-            return false;
-        m_seen.append(chunk, static_cast<std::size_t>(got));
-        return true;
-    }
-
-    pid_t m_pid = 0;
-    int m_output = -1;
-    std::string m_seen = "\n";
-};
 
 class KilledOperationTest : public MigrationTest {
 protected:
@@ -141,10 +64,10 @@ protected:
             const Files before = snapshot(home.path() / ".claude" / "projects");
             std::vector<std::string> argv{THREADHOP_CRASH_CHILD, home.path().string()};
             argv.insert(argv.end(), arguments.begin(), arguments.end());
-            Child child(argv);
+            ChildOperation child(argv);
             const std::size_t chosen = std::uniform_int_distribution<std::size_t>(0, steps.size())(m_random);
             if (chosen < steps.size())
-                child.waitFor(static_cast<int>(steps[chosen]));
+                child.waitFor(std::to_string(static_cast<int>(steps[chosen])));
             const int pause = std::uniform_int_distribution<int>(0, 40000)(m_random);
             std::this_thread::sleep_for(std::chrono::microseconds(pause));
             child.kill();
@@ -226,7 +149,7 @@ TEST_F(OneOperationAtATimeTest, WhileAMigrationRunsEveryOtherOperationOnItsAccou
             if (step != OperationStep::rewritten)
                 return;
             const auto during = files();
-            Child second({THREADHOP_CRASH_CHILD, home().string(), "migrate", "-w-old", "/w/old", "/srv/p2"});
+            ChildOperation second({THREADHOP_CRASH_CHILD, home().string(), "migrate", "-w-old", "/w/old", "/srv/p2"});
             secondProcess = second.output();
             EXPECT_EQ(thrown([&] { RestoreManager::restore(earlier, projects(), stamp, MigrationAudit::records()); }),
                       AccountLock::heldElsewhere);

@@ -1,7 +1,12 @@
+#include "support/ChildOperation.h"
 #include "support/MigrationTest.h"
 
 #include "core/migration/BackupArchiver.h"
 #include "core/migration/RestoreManager.h"
+
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 namespace threadhop::testing {
 namespace {
@@ -141,6 +146,55 @@ TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNoth
     EXPECT_EQ(obstacleText(merge), std::nullopt) << "names the system writes stay restorable";
 }
 
+TEST_F(RestoreManagerTest, ALaterMigrationIntoTheSameFolderMustBeUndoneFirst)
+{
+    transcript("-w-a", "a.jsonl", cwdLine("/w/a"));
+    transcript("-w-c", "c.jsonl", cwdLine("/w/c"));
+    const auto renamed = ConversationMigrator::migrate(input("-w-a", "/w/a", "/srv/app"), stamp);
+    const auto merged = ConversationMigrator::migrate(input("-w-c", "/w/c", "/srv/app"), stamp);
+    const std::string undoThatFirst = "A later migration moved conversations into this folder. Undo that one first.";
+    EXPECT_EQ(obstacleText(renamed), undoThatFirst);
+    const auto before = snapshot(projects());
+    EXPECT_EQ(thrown<MigrationError>([&] { restore(renamed); }), undoThatFirst);
+    EXPECT_EQ(snapshot(projects()), before);
+    // An account move into this account counts too, whichever folder it came from; one into
+    // another account does not.
+    const auto obstacleIn = [&](const std::vector<MigrationRecord>& audit) {
+        const auto obstacle = RestoreManager::obstacle(renamed, projects(), audit);
+        return obstacle ? std::string(obstacle->what()) : std::string();
+    };
+    auto movedIn = merged;
+    movedIn.id = Uuid::random();
+    movedIn.accountId = "claude-work";
+    movedIn.oldFolder = "-w-a";
+    movedIn.targetAccountId = "claude";
+    EXPECT_EQ(obstacleIn({movedIn, renamed}), undoThatFirst);
+    movedIn.targetAccountId = "claude-other";
+    EXPECT_EQ(obstacleIn({movedIn, renamed}), "");
+
+    restore(merged);
+    EXPECT_EQ(obstacleText(renamed), std::nullopt);
+    restore(renamed);
+    EXPECT_EQ(entries(projects()), (std::vector<std::string>{"-w-a", "-w-c"}));
+}
+
+TEST_F(RestoreManagerTest, OnlyTheRecordsFolderIsExtracted)
+{
+    transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
+    transcript("-w-c", "c.jsonl", cwdLine("/w/c"));
+    const auto migration = ConversationMigrator::migrate(input(), stamp);
+    const auto other = ConversationMigrator::migrate(input("-w-c", "/w/c", "/w/d"), stamp);
+    // A record naming another project's archive, as a hand edit of the history may leave it.
+    auto wrongArchive = migration;
+    wrongArchive.backupPath = other.backupPath;
+    const auto before = snapshot(projects());
+    const auto failure = thrown<MigrationError>([&] { restore(wrongArchive); });
+    EXPECT_TRUE(failure.starts_with("Backup failed: Extraction failed: ")
+                && failure.find("-w-old") != std::string::npos)
+        << failure;
+    EXPECT_EQ(snapshot(projects()), before);
+}
+
 TEST_F(RestoreManagerTest, AFailedExtractionWritesNoRecord)
 {
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
@@ -186,6 +240,52 @@ TEST_F(BackupArchiverTest, SameStampReplacesTheArchive)
     const TempFolder out;
     BackupArchiver::extract(first, out.path(), "-x");
     EXPECT_EQ(readFile(out.path() / "-x" / "a.jsonl"), "second");
+}
+
+TEST_F(BackupArchiverTest, NothingStandsUnderABackupsNameUntilTarHasSucceeded)
+{
+    const auto folder = home() / "p" / "-x";
+    writeFile(folder / "a.jsonl", "{}\n");
+    writeFile(home() / "tar", "#!/bin/sh\necho half an archive > \"$2\"\nexit 2\n");
+    fs::permissions(home() / "tar", fs::perms::owner_all);
+    {
+        const BackupArchiver::ScopedPrograms failing(home() / "tar");
+        EXPECT_THROW(BackupArchiver::backup(folder, "s", Uuid::random()), MigrationError);
+    }
+    EXPECT_THROW(BackupArchiver::backup(home() / "p" / "-missing", "s", Uuid::random()), MigrationError);
+    EXPECT_EQ(entries(AppPaths::backupsDir()), std::vector<std::string>{});
+}
+
+TEST_F(BackupArchiverTest, CompressesWithPigzWhereItIsInstalledAndWithGzipOtherwise)
+{
+    const auto folder = home() / "p" / "-x";
+    writeFile(folder / "a.jsonl", "{}\n");
+    // Tells that it ran, then compresses as pigz would.
+    writeFile(home() / "pigz", "#!/bin/sh\ntouch \"" + (home() / "pigz-ran").string() + "\"\nexec gzip \"$@\"\n");
+    fs::permissions(home() / "pigz", fs::perms::owner_all);
+    for (const bool installed : {true, false}) {
+        const BackupArchiver::ScopedPrograms programs("/usr/bin/tar", home() / (installed ? "pigz" : "missing"));
+        fs::remove(home() / "pigz-ran");
+        const auto archive = BackupArchiver::backup(folder, "s", Uuid::random());
+        EXPECT_EQ(fs::exists(home() / "pigz-ran"), installed);
+        const TempFolder out;
+        BackupArchiver::extract(archive, out.path(), "-x");
+        EXPECT_EQ(readFile(out.path() / "-x" / "a.jsonl"), "{}\n");
+    }
+}
+
+TEST_F(BackupArchiverTest, TarDoesNotOutliveTheProcessWaitingForIt)
+{
+    const auto pidFile = home() / "tar.pid";
+    ChildOperation waiting({THREADHOP_CRASH_CHILD, home().string(), "run", "/bin/sh", "-c",
+                            "echo $$ > '" + pidFile.string() + ".part'; mv '" + pidFile.string() + ".part' '"
+                                + pidFile.string() + "'; exec sleep 120"});
+    for (int tries = 0; tries < 1000 && !fs::exists(pidFile); ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const pid_t tar = std::stoi(readFile(pidFile));
+    waiting.kill();
+    EXPECT_TRUE(processEndsSoon(tar));
+    ::kill(tar, SIGKILL); // should it have outlived its parent after all
 }
 
 TEST_F(BackupArchiverTest, FailuresSayHowTarEnded)
