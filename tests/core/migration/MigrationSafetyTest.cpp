@@ -3,10 +3,12 @@
 // every failure after the first change puts back the exact bytes each file held.
 #include "support/MigrationTest.h"
 
+#include "core/migration/OperationSteps.h"
 #include "core/migration/RestoreManager.h"
 
 #include <fstream>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace threadhop::testing {
@@ -183,6 +185,45 @@ TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
               std::tuple(backupOf("-w-old"),
                          "Verification failed: 1 old references remain. Nothing was applied; "
                          "every file is back where it started."));
+}
+
+// Claude Code processes the live-session check cannot see (one started since) append while the
+// migration runs: through a transcript they keep open, or through one they open again afterwards.
+TEST_F(MigrationSafetyTest, LinesAWriterAddsWhileItRunsFailTheMigrationAndAreKept)
+{
+    const std::string original = cwdLine("/w/old") + cwdLine("/w/old/src");
+    const std::string writtenMeanwhile = "Claude Code wrote to s.jsonl while the migration ran; what it wrote is "
+                                         "kept. Nothing was applied; every file is back where it started.";
+    struct Writer {
+        bool keepsItOpen;
+        std::string line;
+        std::string failure;
+    };
+    for (const auto& writer :
+         {Writer{true, cwdLine("/w/old"), writtenMeanwhile}, Writer{false, cwdLine("/w/new"), writtenMeanwhile},
+          Writer{false, cwdLine("/w/old"), "Verification failed: 1 old references remain."}}) {
+        SCOPED_TRACE(writer.keepsItOpen ? "open since before" : "opened again");
+        fs::remove_all(home());
+        transcript("-w-old", "s.jsonl", original);
+        const fs::path transcript = projects() / "-w-old" / "s.jsonl";
+        const int held = ::open(transcript.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        ASSERT_GE(held, 0);
+        const OperationSteps::ScopedHook hook([&](OperationStep step) {
+            if (step != OperationStep::rewritten)
+                return;
+            ASSERT_NE(readFile(transcript), original);
+            if (writer.keepsItOpen)
+                ASSERT_EQ(::write(held, writer.line.data(), writer.line.size()),
+                          static_cast<ssize_t>(writer.line.size()));
+            else
+                std::ofstream(transcript, std::ios::app) << writer.line;
+        });
+        EXPECT_EQ(failure(input()), writer.failure);
+        ::close(held);
+        EXPECT_EQ(snapshot(projects()), (Files{{"-w-old/s.jsonl", original + writer.line}}));
+        EXPECT_TRUE(
+            onlyRecord().message.value_or("").ends_with("Nothing was applied; every file is back where it started."));
+    }
 }
 
 TEST_F(MigrationSafetyTest, AMergeThatFailsVerificationLeavesBothFoldersAsTheyWere)
