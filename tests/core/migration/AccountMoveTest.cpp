@@ -1,4 +1,5 @@
 #include "core/migration/IdentityRewriter.h"
+#include "core/migration/PendingOperation.h"
 #include "core/migration/SessionCopier.h"
 #include "core/util/fs/NewFile.h"
 #include "core/util/text/UnicodeText.h"
@@ -117,15 +118,24 @@ TEST_F(AccountMoveTest, UnderANewWorkingDirectoryOnlyTheCopyIsRewritten)
 
 TEST_F(AccountMoveTest, AFailedVerificationRemovesTheCopy)
 {
-    conversation("{\"cwd\":\"/elsewhere\",\"uuid\":\"" + u1 + "\"}\n");
-    EXPECT_EQ(refusal(accountMove(MoveMode::fork)),
-              "Verification failed after the move: the copied transcript records "
-              "/elsewhere, which does not encode to -w-app");
-    // The copy was made aside and never stood in the target folder; nothing of it is left.
-    EXPECT_TRUE(fs::is_empty(targetProjects()));
-    EXPECT_TRUE(MigrationAudit::records().empty());
-    EXPECT_FALSE(fs::exists(sourceFolder() / "THREADHOP-MOVES.md"));
-    EXPECT_EQ(archives(), 1u); // the source archive stays
+    const std::pair<std::string, std::string> failures[] = {
+        {"{\"cwd\":\"/elsewhere\",\"uuid\":\"" + u1 + "\"}\n",
+         "the copied transcript records /elsewhere, which does not encode to -w-app"},
+        // The editor leaves a value under an escaped key as it is; read back, it is still the original's.
+        {line(u1, "") + "{\"u\\u0075id\":\"" + u2 + "\"}\n",
+         "the fork still shares 1 identity values with the original"},
+    };
+    for (const auto& [text, failure] : failures) {
+        fs::remove_all(home());
+        conversation(text);
+        EXPECT_EQ(refusal(accountMove(MoveMode::fork)), "Verification failed after the move: " + failure);
+        // The copy was made aside and never stood in the target folder; nothing of it is left.
+        EXPECT_TRUE(fs::is_empty(targetProjects()));
+        EXPECT_TRUE(MigrationAudit::records().empty());
+        EXPECT_TRUE(PendingOperations::all().empty());
+        EXPECT_FALSE(fs::exists(sourceFolder() / "THREADHOP-MOVES.md"));
+        EXPECT_EQ(archives(), 1u); // the source archive stays
+    }
 }
 
 // How values are replaced is IdentityRewriter's; here, that a fork gets a fresh id and all of its files.

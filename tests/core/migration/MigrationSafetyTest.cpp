@@ -4,6 +4,7 @@
 #include "support/MigrationTest.h"
 
 #include "core/migration/OperationSteps.h"
+#include "core/migration/PendingOperation.h"
 #include "core/migration/RestoreManager.h"
 
 #include <fstream>
@@ -49,6 +50,8 @@ TEST_F(ConversationMigratorTest, RenameRewritesMovesAndRecords)
                                .occurrencesByClass = {{{"sessionCwd", 3}, {"driftedCwd", 1}}}}));
     EXPECT_TRUE(fs::exists(backupOf("-w-old")));
     EXPECT_EQ(onlyRecord().id, record.id);
+    EXPECT_TRUE(PendingOperations::all().empty());
+    EXPECT_TRUE(leftovers(projects()).empty());
 }
 
 TEST_F(ConversationMigratorTest, MergeIntoAPopulatedDestination)
@@ -69,6 +72,11 @@ TEST_F(ConversationMigratorTest, MergeIntoAPopulatedDestination)
     EXPECT_EQ(entries(projects() / "-w-new"), (std::vector<std::string>{"a", "a.jsonl", "b.jsonl", "theirs.jsonl"}));
     EXPECT_EQ(readFile(projects() / "-w-new" / "a" / "subagents" / "agent.jsonl"), cwdLine("/w/new"));
     EXPECT_TRUE(fs::exists(archive("-w-new-destination-" + std::string(stamp) + ".tar.gz")));
+
+    // Conversations alone bring no other files to speak of.
+    transcript("-w-c", "c.jsonl", cwdLine("/w/c"));
+    EXPECT_EQ(ConversationMigrator::migrate(input("-w-c", "/w/c", "/w/new"), stamp).message,
+              "Moved 1 conversation(s) into a project that already had some.");
 }
 
 TEST_F(ConversationMigratorTest, AMoveThatCannotPutBackNamesWhatStayedBehind)
@@ -275,6 +283,14 @@ TEST_F(MigrationSafetyTest, WhatCanBeCheckedFirstIsRefusedBeforeAnythingChanges)
         {"/w/new",
          [](const fs::path& p) { writeFile(p.parent_path() / "sessions" / "1.json", liveRecord(getpid(), "s")); },
          "The conversation s is still open in Claude Code (process {pid}). Quit it there before migrating, or the "
+         "lines it writes would be lost."},
+        // Present only through its side folder (its transcript not written yet): still open.
+        {"/w/new",
+         [](const fs::path& p) {
+             writeFile(p / "-w-old" / "t" / "subagents" / "agent.jsonl", "{}\n");
+             writeFile(p.parent_path() / "sessions" / "1.json", liveRecord(getpid(), "t"));
+         },
+         "The conversation t is still open in Claude Code (process {pid}). Quit it there before migrating, or the "
          "lines it writes would be lost."},
         {"/w/new", [](const fs::path& p) { fs::remove_all(p / "-w-old"); },
          "Conversation folder does not exist: {projects}/-w-old"},

@@ -168,6 +168,28 @@ TEST_F(OperationRecoveryTest, WorkFoldersNoNoteNamesAndUnfinishedArchivesGoWhenN
     EXPECT_EQ(entries(AppPaths::backupsDir()), std::vector<std::string>{"-w-old-s.tar.gz"});
 }
 
+TEST_F(OperationRecoveryTest, WithoutItsKeptOriginalsAMigrationIsUndoneFromItsBackup)
+{
+    arrangeMigration(false);
+    const auto before = snapshot(projects());
+    crashAt(OperationStep::rewritten, [&] { migrate(); });
+    fs::remove_all(PendingOperations::all().at(0).operation->keptOriginals);
+    EXPECT_EQ(OperationRecovery::run().at(0).outcome, Outcome::undone);
+    EXPECT_EQ(snapshot(projects()), before);
+}
+
+TEST_F(OperationRecoveryTest, AConversationStartedInTheNewFolderSinceKeepsTheMigrationThere)
+{
+    arrangeMigration(false);
+    crashAt(OperationStep::moved, [&] { migrate(); });
+    transcript("-w-new", "new.jsonl", cwdLine("/w/new"));
+    const auto after = snapshot(projects());
+    const auto reports = OperationRecovery::run();
+    EXPECT_EQ(std::tuple(reports.size(), reports.at(0).outcome), std::tuple(1u, Outcome::leftAlone));
+    EXPECT_NE(reports.at(0).text.find("(new.jsonl appeared since)"), std::string::npos) << reports.at(0).text;
+    EXPECT_EQ(snapshot(projects()), after);
+}
+
 TEST_F(OperationRecoveryTest, ANoteThatCannotBeReadIsSetAsideAndToldOnce)
 {
     writeFile(AppPaths::supportDir() / "pending" / "00000000-0000-4000-8000-000000000000.json", "{\"kind\":");
@@ -339,6 +361,9 @@ TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
          {OperationStep::noted, OperationStep::copied, OperationStep::placed, OperationStep::recorded}) {
         SCOPED_TRACE("step " + std::to_string(static_cast<int>(step)));
         arrange();
+        // At the last step before the record, the move has created the target folder itself.
+        if (step == OperationStep::placed)
+            fs::remove_all(targetProjects() / "-w-app");
         const auto sourceBefore = snapshot(projects());
         const auto targetBefore = snapshot(targetProjects());
         crashAt(step, [&] { move(); });
@@ -366,16 +391,31 @@ TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
 
 TEST_F(AccountMoveRecoveryTest, ACopyResumedSinceIsLeftAlone)
 {
-    arrange();
-    crashAt(OperationStep::placed, [&] { move(); });
-    const fs::path copy = PendingOperations::all().at(0).operation.value().placed.at(0).path;
-    ASSERT_EQ(copy.parent_path(), targetProjects() / "-w-app");
-    ASSERT_EQ(copy.extension(), ".jsonl");
-    std::ofstream(copy, std::ios::app) << "{\"type\":\"user\",\"resumed\":true}\n";
-    const auto after = snapshot(targetProjects());
-    const auto reports = OperationRecovery::run();
-    EXPECT_EQ(std::tuple(reports.size(), reports.at(0).outcome), std::tuple(1u, Outcome::leftAlone));
-    EXPECT_EQ(snapshot(targetProjects()), after);
+    using Change = std::function<void(const fs::path& copy)>;
+    const Change resumes[] = {
+        [](const fs::path& copy) { std::ofstream(copy, std::ios::app) << "{\"type\":\"user\",\"resumed\":true}\n"; },
+        [](const fs::path& copy) {
+            auto text = readFile(copy);
+            text.back() = ' '; // the same size, other bytes
+            writeFile(copy, text);
+            setModified(copy, 1'700'000'000);
+        },
+        [](const fs::path& copy) {
+            writeFile(copy.parent_path() / copy.stem() / "subagents" / "agent-2.jsonl", "{\"type\":\"user\"}\n");
+        },
+    };
+    for (const auto& resume : resumes) {
+        arrange();
+        crashAt(OperationStep::placed, [&] { move(); });
+        const fs::path copy = PendingOperations::all().at(0).operation.value().placed.at(0).path;
+        ASSERT_EQ(copy.parent_path(), targetProjects() / "-w-app");
+        ASSERT_EQ(copy.extension(), ".jsonl");
+        resume(copy);
+        const auto after = snapshot(targetProjects());
+        const auto reports = OperationRecovery::run();
+        EXPECT_EQ(std::tuple(reports.size(), reports.at(0).outcome), std::tuple(1u, Outcome::leftAlone));
+        EXPECT_EQ(snapshot(targetProjects()), after);
+    }
 }
 
 } // namespace

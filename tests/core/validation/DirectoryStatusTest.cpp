@@ -33,7 +33,7 @@ TEST(ResumeValidatorTest, StatusForEveryKindOfRecordedDirectoryAndEveryTemporary
     // Temporary locations are known by their prefixes, slash included.
     for (const char* path : {"/tmp/x", "/private/tmp/x", "/var/folders/ab/T/x", "/private/var/folders/ab/T/x"})
         EXPECT_TRUE(EphemeralPath::isEphemeral(path)) << path;
-    for (const char* path : {"/tmp", "", "/TMP/x"})
+    for (const char* path : {"/tmp", "", "/TMP/x", "/home/ana/tmp/site"})
         EXPECT_FALSE(EphemeralPath::isEphemeral(path)) << path;
 }
 

@@ -24,6 +24,8 @@ TEST(TranscriptAnalyzerTest, UnansweredCallsInvalidLinesAndLineBreaks)
     const std::pair<std::string, TranscriptIntegrity> cases[] = {
         {plain(0) + with(toolUse("a")) + with(toolResult("a")) + with(toolUse("b")),
          {.lines = 4, .unansweredAtTail = {"b"}, .lastCompleteLineIndex = 2}},
+        // A call on the second-to-last line still stands at the tail.
+        {plain(0) + with(toolUse("c")) + plain(2), {.lines = 3, .unansweredAtTail = {"c"}, .lastCompleteLineIndex = 0}},
         // A single line holding an unanswered call: lines − 2 is −1, so it is a tail call.
         {with(toolUse("only")), {.lines = 1, .unansweredAtTail = {"only"}}},
         {middle, {.lines = 11, .unansweredInMiddle = {"z"}, .lastCompleteLineIndex = 2}},
