@@ -1,7 +1,7 @@
-// A real process running a migration or an account move over a real conversation is killed at
-// random moments; after the next start's recovery, every transcript is either byte-identical to
-// the original or fully moved with its record, and nothing of ours is left behind.
-// THREADHOP_CRASH_RUNS sets the number of kills of each kind (scripts/crash-test runs many).
+// A real process running a migration (a rename or a merge) or an account move over a real
+// conversation is killed at random moments; after the next start's recovery, every transcript is either byte-identical
+// to the original or fully moved with its record, and nothing of ours is left behind. THREADHOP_CRASH_RUNS sets the
+// number of kills of each kind (scripts/crash-test runs many).
 #include "core/migration/AccountLock.h"
 #include "core/migration/IdentityRewriter.h"
 #include "core/migration/JSONLRewriter.h"
@@ -40,9 +40,12 @@ protected:
             GTEST_SKIP() << "no fixture transcripts";
     }
 
-    // A project folder holding the real session (with its subagents) and three more copies of it.
-    static void arrange(const fs::path& home)
+    // A project folder holding the real session (with its subagents) and three more copies of it;
+    // for a merge, the destination holds a conversation of its own.
+    void arrange(const fs::path& home) const
     {
+        if (m_destinationPopulated)
+            writeFile(home / ".claude" / "projects" / movedFolder / "theirs.jsonl", cwdLine(movedCwd));
         const fs::path folder = home / ".claude" / "projects" / realFolder;
         copyRealSession(folder);
         const fs::path transcript = folder / (std::string(realSession) + ".jsonl");
@@ -81,24 +84,34 @@ protected:
         }
     }
 
+    // Every transcript is either as it was or moved and rewritten, and the destination's own stay.
+    static void migratedOrAsItWas(const fs::path& home, const Files& before, const MigrationRecord* migrated)
+    {
+        Files expected;
+        for (const auto& [name, content] : before) {
+            expected[migrated ? replaced(name, realFolder, movedFolder) : name] = migrated
+                ? JSONLRewriter::rewrittenText(content, realCwd, movedCwd, JSONLRewriter::Scope::sessionOnly)
+                : content;
+        }
+        // Not EXPECT_EQ: printing megabytes of transcript would bury the failure.
+        EXPECT_TRUE(snapshot(home / ".claude" / "projects") == expected);
+    }
+
+    const std::vector<OperationStep> migrationSteps{OperationStep::noted, OperationStep::rewritten,
+                                                    OperationStep::moved, OperationStep::verified};
+    bool m_destinationPopulated = false;
     std::mt19937 m_random{std::random_device{}()};
 };
 
 TEST_F(KilledOperationTest, AKilledMigrationEndsMigratedWithItsRecordOrAsItWas)
 {
-    killAndRecover({"migrate", realFolder, realCwd, movedCwd},
-                   {OperationStep::noted, OperationStep::rewritten, OperationStep::moved, OperationStep::verified},
-                   [](const fs::path& home, const Files& before, const MigrationRecord* migrated) {
-                       Files expected;
-                       for (const auto& [name, content] : before) {
-                           expected[migrated ? replaced(name, realFolder, movedFolder) : name] = migrated
-                               ? JSONLRewriter::rewrittenText(content, realCwd, movedCwd,
-                                                              JSONLRewriter::Scope::sessionOnly)
-                               : content;
-                       }
-                       // Not EXPECT_EQ: printing megabytes of transcript would bury the failure.
-                       EXPECT_TRUE(snapshot(home / ".claude" / "projects") == expected);
-                   });
+    killAndRecover({"migrate", realFolder, realCwd, movedCwd}, migrationSteps, migratedOrAsItWas);
+}
+
+TEST_F(KilledOperationTest, AKilledMergeEndsMergedWithItsRecordOrAsItWas)
+{
+    m_destinationPopulated = true;
+    killAndRecover({"migrate", realFolder, realCwd, movedCwd}, migrationSteps, migratedOrAsItWas);
 }
 
 TEST_F(KilledOperationTest, AKilledForkEndsWithAWholeForkAndItsRecordOrNoCopy)
