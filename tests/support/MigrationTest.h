@@ -146,6 +146,15 @@ protected:
         return files;
     }
 
+    /// Every file below the home but the lock files that any operation, even a refused one, may create.
+    std::map<std::string, std::string> homeFiles() const
+    {
+        auto files = snapshot(home());
+        std::erase_if(files,
+                      [](const auto& file) { return file.first.find("/Threadhop/locks/") != std::string::npos; });
+        return files;
+    }
+
     /// Names of ours (notes, half-written files) below `folder`: a finished operation leaves none.
     static std::vector<std::string> leftovers(const fs::path& folder)
     {

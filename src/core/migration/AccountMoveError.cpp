@@ -54,4 +54,9 @@ AccountMoveError AccountMoveError::refused(std::string reason)
     return {Kind::refused, reason};
 }
 
+AccountMoveError AccountMoveError::stepFailed(std::string text)
+{
+    return {Kind::stepFailed, text};
+}
+
 } // namespace threadhop

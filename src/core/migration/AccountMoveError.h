@@ -17,7 +17,8 @@ public:
         sameAccount,
         noCwdRecorded,
         trimNeedsFork,
-        refused
+        refused,
+        stepFailed,
     };
 
     static AccountMoveError collision(std::string targetFolderPath);
@@ -28,6 +29,8 @@ public:
     static AccountMoveError trimNeedsFork();
     /// A move that would record what the history file cannot hold; `reason` is the whole text.
     static AccountMoveError refused(std::string reason);
+    /// A step of the move failed on the disk; `text` says which, why, and what was left.
+    static AccountMoveError stepFailed(std::string text);
 
     /// text() is the target folder's path of a collision, the detail of a failed verification or
     /// the reason of a refusal; count() the unanswered tool calls of a broken transcript.

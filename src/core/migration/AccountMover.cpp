@@ -323,6 +323,18 @@ PendingOperation pendingNote(const Uuid& operation, const AccountMoveInput& inpu
     return note;
 }
 
+// The error of a failed copy, as the user's sentence: ours pass as they are, the system's are told
+// with the step and what is left (the hidden folder the copy was made in is no place to name).
+[[noreturn]] void throwAsOurs(const std::exception& error, const fs::path& target)
+{
+    if (dynamic_cast<const UserError*>(&error))
+        throw;
+    const auto* system = dynamic_cast<const std::system_error*>(&error);
+    throw AccountMoveError::stepFailed("Copying the conversation into " + target.string()
+                                       + " failed: " + (system ? system->code().message() : std::string(error.what()))
+                                       + ". Nothing of it was left there.");
+}
+
 } // namespace
 
 std::string AccountMover::destinationCwd(const AccountMoveInput& input)
@@ -363,7 +375,7 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
     const Uuid operation = Uuid::random();
     const PendingOperations::Lock running(operation);
     const std::string backupPath = BackupArchiver::backup(source, stamp, operation).string();
-    if (fs::exists(target)) {
+    if (FileMetadata::itemExists(target)) {
         try {
             BackupArchiver::backup(target, std::string(stamp) + "-target", operation);
         } catch (const std::exception&) {
@@ -393,7 +405,7 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
         note.placed = staged.placedFiles(copy);
         PendingOperations::write(note);
         staged.place(copy);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // The staged copy goes with `staged`; nothing of it stands in the target folder.
         staged.discard();
         if (note.createsTargetFolder) {
@@ -401,7 +413,7 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
             fs::remove(target, ignored); // only when still empty
         }
         PendingOperations::remove(note);
-        throw;
+        throwAsOurs(error, target);
     }
     OperationSteps::reached(OperationStep::placed);
 

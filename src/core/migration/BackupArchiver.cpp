@@ -43,10 +43,12 @@ std::string lastLines(std::string_view text)
 }
 
 // What went wrong, in tar's words where it said something, always with how it ended when it did not.
+// (gzip begins its complaints with a line break, which would open the message with an empty line.)
 std::string failureText(const ChildProcess::Outcome& outcome)
 {
-    std::string text =
-        UnicodeText::isValidUtf8(outcome.standardError) ? lastLines(outcome.standardError) : std::string();
+    std::string_view said = outcome.standardError;
+    said.remove_prefix(std::min(said.find_first_not_of(" \t\r\n"), said.size()));
+    std::string text = UnicodeText::isValidUtf8(said) ? lastLines(said) : std::string();
     if (outcome.signal != 0)
         text += "tar was stopped by signal " + std::to_string(outcome.signal) + ".";
     else if (text.empty())
@@ -106,11 +108,23 @@ fs::path BackupArchiver::backup(const fs::path& folder, std::string_view stamp, 
     // The name follows "--": every project folder name begins with "-".
     arguments.insert(arguments.end(), {"-C", source.parent_path().string(), "--", name});
     try {
-        runTar(arguments, "");
+        try {
+            runTar(arguments, "");
+        } catch (const MigrationError& failure) {
+            // tar names the file it writes; the user knows the archive by its final name.
+            std::string text = failure.text();
+            for (std::size_t at = 0; (at = text.find(temporary.string(), at)) != std::string::npos;
+                 at += archive.string().size())
+                text.replace(at, temporary.string().size(), archive.string());
+            throw MigrationError::backupFailed(text);
+        }
         // The archive is the way back: it must be on the disk before anything it protects changes.
         DiskFlush::file(temporary);
         fs::rename(temporary, archive);
         DiskFlush::folder(archive.parent_path());
+    } catch (const fs::filesystem_error& failure) {
+        fs::remove(temporary, error);
+        throw MigrationError::backupFailed(UserError::describe(failure) + ".");
     } catch (...) {
         fs::remove(temporary, error);
         throw;

@@ -76,11 +76,27 @@ MigrationRecord baseRecord(const ConversationMigrator::Input& input, const std::
     };
 }
 
-std::vector<std::string> entryNames(const fs::path& folder)
+// The entries directly in the folder, hidden ones included.
+std::vector<std::string> entryNames(const fs::path& folder, std::error_code& error)
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        names.push_back(it->path().filename().string());
+    return names;
+}
+
+std::string cannotList(const fs::path& folder, const std::error_code& error)
+{
+    return "Threadhop cannot list " + folder.string() + ": " + error.message();
+}
+
+// The same, where a folder that cannot be listed ends the operation before anything moved.
+std::vector<std::string> entryNames(const fs::path& folder)
+{
+    std::error_code error;
+    auto names = entryNames(folder, error);
+    if (error)
+        throw MigrationError::renameFailed(cannotList(folder, error) + ". Nothing was moved.");
     return names;
 }
 
@@ -148,7 +164,13 @@ struct EntryMoves {
 EntryMoves moveEachEntry(const fs::path& from, const fs::path& into, const ConversationMigrator::EntryMove& move)
 {
     EntryMoves result;
-    for (const auto& name : entryNames(from)) {
+    std::error_code listing;
+    const auto names = entryNames(from, listing);
+    if (listing) {
+        result.failure = cannotList(from, listing);
+        return result;
+    }
+    for (const auto& name : names) {
         try {
             move(from / name, into / name);
         } catch (const std::exception& error) {
@@ -290,8 +312,10 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
                                          scope, &originals);
     } catch (const std::exception& error) {
         const auto residue = rollback.run();
-        failWith("Rewrite failed: " + asSentence(UserError::describe(error)) + " " + residue.message, residue);
-        throw;
+        const auto failure =
+            MigrationError::rewriteFailed(asSentence(UserError::describe(error)) + " " + residue.message);
+        failWith(failure.what(), residue);
+        throw failure;
     }
     OperationSteps::reached(OperationStep::rewritten);
 
@@ -317,10 +341,9 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
             move(plan.oldFolderURL, plan.newFolderURL);
         } catch (const std::exception& error) {
             const auto residue = rollback.run();
-            const auto failure = MigrationError::renameFailed(UserError::describe(error));
-            failWith(asSentence(failure.what()) + " " + residue.message, residue);
-            if (!residue.complete())
-                throw MigrationError::renameFailed(UserError::describe(error) + " — " + residue.message);
+            const auto failure =
+                MigrationError::renameFailed(asSentence(UserError::describe(error)) + " " + residue.message);
+            failWith(failure.what(), residue);
             throw failure;
         }
         rollback.noteRenamed();

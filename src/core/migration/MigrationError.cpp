@@ -19,6 +19,8 @@ std::string description(MigrationError::Kind kind, const std::string& text, std:
         return "Verification failed: " + std::to_string(count) + " old references remain.";
     case MigrationError::Kind::renameFailed:
         return "Rename failed: " + text;
+    case MigrationError::Kind::rewriteFailed:
+        return "Rewrite failed: " + text;
     case MigrationError::Kind::notRestorable:
     case MigrationError::Kind::refused:
     case MigrationError::Kind::writtenMeanwhile:
@@ -74,6 +76,10 @@ MigrationError MigrationError::emptyPath()
 MigrationError MigrationError::refused(std::string reason)
 {
     return {Kind::refused, std::move(reason), 0, {}};
+}
+MigrationError MigrationError::rewriteFailed(std::string text)
+{
+    return {Kind::rewriteFailed, std::move(text), 0, {}};
 }
 MigrationError MigrationError::writtenMeanwhile(std::string files, const std::string& rollback)
 {

@@ -21,6 +21,7 @@ public:
         nameClash,
         emptyPath,
         refused,          ///< a folder the migration must not touch; the text says why
+        rewriteFailed,    ///< a transcript could not be rewritten; the text says why and what was put back
         writtenMeanwhile, ///< another writer added to transcripts while it ran; it was put back
     };
 
@@ -33,6 +34,7 @@ public:
     static MigrationError nameClash(std::vector<std::string> names);
     static MigrationError emptyPath();
     static MigrationError refused(std::string reason);
+    static MigrationError rewriteFailed(std::string text);
     /// `files` were added to while the migration ran; `rollback` says how it was put back.
     static MigrationError writtenMeanwhile(std::string files, const std::string& rollback);
 

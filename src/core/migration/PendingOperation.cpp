@@ -168,10 +168,20 @@ std::vector<fs::path> filesNamed(std::string_view extension)
 
 } // namespace
 
+PendingOperations::NoteError::NoteError(const fs::filesystem_error& cause)
+    : UserError("Threadhop could not write its note of the operation in " + notesFolder().string() + ": "
+                + cause.code().message() + ". Nothing was changed.")
+{
+}
+
 void PendingOperations::write(const PendingOperation& operation)
 {
-    fs::create_directories(notesFolder());
-    AtomicFile::write(noteFile(operation), JSONWriter::pretty(encode(operation)) + "\n");
+    try {
+        fs::create_directories(notesFolder());
+        AtomicFile::write(noteFile(operation), JSONWriter::pretty(encode(operation)) + "\n");
+    } catch (const fs::filesystem_error& error) {
+        throw NoteError(error);
+    }
 }
 
 void PendingOperations::remove(const PendingOperation& operation)
@@ -219,12 +229,15 @@ std::vector<PendingOperation> PendingOperations::setAsideNotes()
 PendingOperations::Lock::Lock(const Uuid& recordId)
     : m_lock([&] {
           const fs::path file = lockFile(recordId);
-          fs::create_directories(file.parent_path());
-          auto taken = FileLock::tryTake(file, FileLock::File::goes);
-          if (!taken)
+          try {
+              fs::create_directories(file.parent_path());
+              if (auto taken = FileLock::tryTake(file, FileLock::File::goes))
+                  return std::move(*taken);
               throw fs::filesystem_error("cannot lock", file,
                                          std::make_error_code(std::errc::resource_unavailable_try_again));
-          return std::move(*taken);
+          } catch (const fs::filesystem_error& error) {
+              throw NoteError(error);
+          }
       }())
 {
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/models/UserError.h"
 #include "core/util/format/Uuid.h"
 #include "core/util/fs/FileLock.h"
 
@@ -62,7 +63,13 @@ struct Note {
     std::optional<PendingOperation> operation;
 };
 
-/// Writes (or replaces) the note and flushes it to the disk. Throws std::filesystem::filesystem_error.
+/// The note of an operation, or its lock, could not be written: the operation changed nothing.
+class NoteError final : public UserError {
+public:
+    explicit NoteError(const std::filesystem::filesystem_error& cause);
+};
+
+/// Writes (or replaces) the note and flushes it to the disk. Throws NoteError.
 void write(const PendingOperation& operation);
 
 /// Removes the note and flushes its folder. Errors are ignored: a note left behind is only looked at again.
@@ -88,7 +95,7 @@ std::vector<PendingOperation> setAsideNotes();
 /// itself goes with the process, however it ends.
 class Lock final {
 public:
-    /// Takes the lock of a new operation. Throws std::filesystem::filesystem_error.
+    /// Takes the lock of a new operation. Throws NoteError.
     explicit Lock(const Uuid& recordId);
     /// The lock of an existing note, when no running process holds it.
     static std::optional<Lock> tryTake(const Uuid& recordId);

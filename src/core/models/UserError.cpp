@@ -1,13 +1,12 @@
 #include "UserError.h"
 
-#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 namespace threadhop {
 namespace {
 
-// A full disk or quota says nothing of where: the folder being written to tells which disk.
+// The system's word says nothing of where; the folder tells, never a temporary file's name.
 std::string withFolder(const std::filesystem::filesystem_error& error)
 {
     const std::filesystem::path& path = error.path1();
@@ -25,12 +24,8 @@ UserError::UserError(std::string description, std::string text, std::int64_t cou
 
 std::string UserError::describe(const std::exception& error)
 {
-    if (const auto* fileSystem = dynamic_cast<const std::filesystem::filesystem_error*>(&error)) {
-        const auto condition = fileSystem->code().default_error_condition();
-        if (condition.category() == std::generic_category()
-            && (condition.value() == ENOSPC || condition.value() == EDQUOT))
-            return withFolder(*fileSystem);
-    }
+    if (const auto* fileSystem = dynamic_cast<const std::filesystem::filesystem_error*>(&error))
+        return withFolder(*fileSystem);
     if (const auto* system = dynamic_cast<const std::system_error*>(&error))
         return system->code().message();
     return error.what();

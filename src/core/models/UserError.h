@@ -23,8 +23,8 @@ public:
 
     /// What a user is shown for any error: a UserError's sentence; for a file-system or system
     /// error, the operating system's own wording (its strerror text, without the library's
-    /// decoration), followed for a full disk or quota by " in " and the folder being written to;
-    /// for any other exception, its message.
+    /// decoration), for a file-system error followed by " in " and the folder it concerns (never a
+    /// temporary file's name); for any other exception, its message.
     static std::string describe(const std::exception& error);
 
     /// Names joined with ", ", as messages list them.

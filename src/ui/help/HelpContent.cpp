@@ -82,7 +82,8 @@ std::vector<HelpSection> HelpContent::all(const QString& productPage)
           u"no longer in place."_s,
           u"A migration that has been moved on from cannot be undone: if the conversations moved again after "
           u"it, putting the old folder back would add a copy rather than restore anything, so Threadhop "
-          u"refuses and says so."_s}},
+          u"refuses and says so. While a later migration has moved other conversations into the same folder, "
+          u"undo that one first: undoing the earlier one would take them away with it."_s}},
         {u"support"_s, u"Support"_s, {productPage}},
     };
     for (auto& section : sections) {

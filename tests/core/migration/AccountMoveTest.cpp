@@ -205,11 +205,13 @@ TEST_F(AccountMoveTest, RealSessionForksAfterAWriteThatFailedHalfWay)
     const auto before = snapshot(targetProjects());
     {
         // The disk fills once a megabyte of the transcript's copy is written.
-        const NewFile::ScopedWriteHook full([](const fs::path&, std::int64_t written) {
+        const NewFile::ScopedWriteHook full([](const fs::path& file, std::int64_t written) {
             if (written >= (1 << 20))
-                throw fs::filesystem_error("cannot write", std::make_error_code(std::errc::no_space_on_device));
+                throw fs::filesystem_error("cannot write", file, std::make_error_code(std::errc::no_space_on_device));
         });
-        EXPECT_THROW(AccountMover::move(*fork, stamp), fs::filesystem_error);
+        EXPECT_EQ(refusal(*fork),
+                  "Copying the conversation into " + targetFolder(realFolder).string()
+                      + " failed: No space left on device. Nothing of it was left there.");
         EXPECT_EQ(snapshot(targetProjects()), before);
         EXPECT_EQ(entries(targetProjects()), std::vector<std::string>{realFolder});
         EXPECT_TRUE(MigrationAudit::records().empty());

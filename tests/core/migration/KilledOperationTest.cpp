@@ -161,14 +161,14 @@ TEST_F(OneOperationAtATimeTest, WhileAMigrationRunsEveryOtherOperationOnItsAccou
         OperationSteps::ScopedHook hook([&](OperationStep step) {
             if (step != OperationStep::rewritten)
                 return;
-            const auto during = files();
+            const auto during = homeFiles();
             ChildOperation second({THREADHOP_CRASH_CHILD, home().string(), "migrate", "-w-old", "/w/old", "/srv/p2"});
             secondProcess = second.output();
             EXPECT_EQ(thrown([&] { RestoreManager::restore(earlier, projects(), stamp, MigrationAudit::records()); }),
                       AccountLock::heldElsewhere);
             EXPECT_EQ(thrown([&] { AccountMover::move(accountMove(MoveMode::fork), stamp); }),
                       AccountLock::heldElsewhere);
-            EXPECT_TRUE(files() == during);
+            EXPECT_TRUE(homeFiles() == during);
         });
         ConversationMigrator::migrate(input("-w-old", "/w/old", "/srv/p1"), stamp);
     }

@@ -91,8 +91,8 @@ TEST_F(ConversationMigratorTest, AMoveThatCannotPutBackNamesWhatStayedBehind)
     const auto stuck = entries(projects() / "-into");
     ASSERT_EQ(stuck.size(), 1u);
     EXPECT_EQ(text,
-              "Rename failed: " + std::make_error_code(std::errc::io_error).message()
-                  + " — and 1 file(s) could not be put back: " + stuck[0]
+              "Rename failed: " + std::make_error_code(std::errc::io_error).message() + " in "
+                  + (projects() / "-from").string() + " — and 1 file(s) could not be put back: " + stuck[0]
                   + ". Both folders were archived before this started.");
 }
 
@@ -328,7 +328,7 @@ TEST_F(MigrationSafetyTest, AnAccountFolderReachedThroughALinkStillMigrates)
 
 TEST_F(MigrationSafetyTest, AStepThatFailsPutsTheBytesBackAndIsRecorded)
 {
-    // A full disk names its folder; other errors go by their text alone.
+    // The sentence the user is shown is the record's: the step, the folder, and where the files are.
     const std::string full = std::make_error_code(std::errc::no_space_on_device).message();
     const std::string denied = std::make_error_code(std::errc::permission_denied).message();
     const std::string inOld = " in " + (projects() / "-w-old").string();
@@ -340,7 +340,7 @@ TEST_F(MigrationSafetyTest, AStepThatFailsPutsTheBytesBackAndIsRecorded)
         bool merge, diskFillsAtB;
         std::string message;
     } cases[] = {
-        {{1}, std::errc::permission_denied, false, false, "Rename failed: " + denied + back},
+        {{1}, std::errc::permission_denied, false, false, "Rename failed: " + denied + inOld + back},
         {{}, std::errc::no_space_on_device, false, true, "Rewrite failed: " + full + inOld + back},
         {{2}, std::errc::no_space_on_device, true, false, "Rename failed: " + full + inOld + nothingMoved},
     };
@@ -353,16 +353,49 @@ TEST_F(MigrationSafetyTest, AStepThatFailsPutsTheBytesBackAndIsRecorded)
             if (diskFillsAtB && file.filename() == "b.jsonl")
                 throw fs::filesystem_error("cannot write", file, std::make_error_code(error));
         });
-        const auto text =
-            thrown([&] { ConversationMigrator::migrate(input(), stamp, failingAt(failingMoves, error)); });
-        if (!diskFillsAtB) {
-            EXPECT_TRUE(message.starts_with(text)) << text;
-        }
+        EXPECT_EQ(thrown<MigrationError>(
+                      [&] { ConversationMigrator::migrate(input(), stamp, failingAt(failingMoves, error)); }),
+                  message);
         EXPECT_EQ(snapshot(projects()), before);
         const auto record = onlyRecord();
         EXPECT_EQ(std::tie(record.success, record.backupPath, record.message),
                   std::tuple(false, backupOf("-w-old"), message));
     }
+}
+
+TEST_F(MigrationSafetyTest, WhatTheDiskRefusesBeforeAnyChangeIsToldInOurOwnWords)
+{
+    oldProject();
+    conversation(line(u1, ""));
+    transcript("-w-x", "x.jsonl", cwdLine("/w/x"));
+    const auto restorable = ConversationMigrator::migrate(input("-w-x", "/w/x", "/w/y"), stamp);
+    const fs::path pending = AppPaths::supportDir() / "pending";
+    const std::vector<std::function<void()>> operations{
+        [&] { ConversationMigrator::migrate(input(), stamp); },
+        [&] { RestoreManager::restore(restorable, projects(), stamp, MigrationAudit::records()); },
+        [&] { AccountMover::move(accountMove(MoveMode::fork), stamp); },
+    };
+    // Something in the way of the notes' folder.
+    fs::remove_all(pending);
+    writeFile(pending, "not a folder");
+    const auto before = homeFiles();
+    for (const auto& operation : operations) {
+        EXPECT_EQ(thrown<UserError>(operation),
+                  "Threadhop could not write its note of the operation in " + pending.string()
+                      + ": Not a directory. Nothing was changed.");
+        EXPECT_TRUE(homeFiles() == before);
+    }
+    fs::remove(pending);
+    // And in the way of the backups' folder: tar's complaint names the archive, never our temporary file.
+    const fs::path backups = AppPaths::supportDir() / "backups";
+    fs::remove_all(backups);
+    writeFile(backups, "not a folder");
+    const auto failure = thrown<MigrationError>(operations[0]);
+    const std::string archive = (backups / ("-w-old-" + std::string(stamp) + ".tar.gz")).string();
+    EXPECT_TRUE(failure.starts_with("Backup failed: tar")
+                && failure.find(archive + ": Cannot open: Not a directory") != std::string::npos)
+        << failure;
+    EXPECT_EQ(failure.find(".threadhop-"), std::string::npos) << failure;
 }
 
 TEST_F(MigrationSafetyTest, WhatCannotBePutBackIsNamedWithTheArchive)

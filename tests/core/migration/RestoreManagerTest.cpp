@@ -308,6 +308,9 @@ TEST_F(BackupArchiverTest, FailuresSayHowTarEnded)
     EXPECT_EQ(withTar("exit 2\n"), "Backup failed: tar exited with status 2.");
     EXPECT_EQ(withTar("echo 'tar: full' >&2; kill -15 $$\n"),
               "Backup failed: tar: full\ntar was stopped by signal 15.");
+    // gzip opens its complaint with a line break.
+    EXPECT_EQ(withTar("printf '\\ngzip: stdout: No space left on device\\n' >&2; exit 2\n"),
+              "Backup failed: gzip: stdout: No space left on device\n");
     // A megabyte of complaints: only its last lines are kept.
     std::string tail;
     for (int i = 19980; i < 20000; ++i)

@@ -22,7 +22,7 @@ TEST(BackgroundJobTest, TheCallRunsOffTheGuiThreadAndItsResultOrErrorTextArrives
              throw std::filesystem::filesystem_error("cannot move", "/a", "/b",
                                                      std::make_error_code(std::errc::permission_denied));
          },
-         JobError{"Permission denied"}},
+         JobError{"Permission denied in /"}},
         {[]() -> int { throw 7; }, JobError{"An unknown error occurred."}},
     };
     for (const auto& [work, expected] : cases) {

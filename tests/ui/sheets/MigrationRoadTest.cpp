@@ -7,6 +7,8 @@
 #include "ui/widgets/SymbolLabel.h"
 
 #include "core/migration/JSONLRewriter.h"
+#include "core/migration/MigrationAudit.h"
+#include "core/util/fs/AtomicFile.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -100,25 +102,51 @@ TEST_F(MigrationRoadTest, ADryRunChangesNoByteOnDisk)
     EXPECT_TRUE(MigrationAudit::records().empty());
 }
 
-TEST_F(MigrationRoadTest, AnEngineFailureShowsTheEnginesOwnWords)
+TEST_F(MigrationRoadTest, AFailureShowsTheSentenceOfItsRecord)
 {
-    // The destination cannot take the folder: every move fails as a broken disk would.
-    auto engine = MigrationEngine::standard();
-    engine.migrate = [](const ConversationMigrator::Input& input, const std::string& stamp) {
-        return ConversationMigrator::migrate(input, stamp, [](const fs::path& from, const fs::path& to) {
-            throw fs::filesystem_error("cannot move", from, to, std::make_error_code(std::errc::io_error));
-        });
+    // A read-only folder and a full disk while the transcripts are rewritten, and a destination that
+    // cannot take the folder: what the sheet shows is what the history keeps, step, folder and all.
+    const fs::path folder = fixture->folderOf(fixture->movedCwd);
+    const auto rewriteFails = [](std::errc error) {
+        return [error](const fs::path& transcript) {
+            throw fs::filesystem_error("cannot replace", transcript, std::make_error_code(error));
+        };
     };
-    detail().setMigrationEngine(engine);
-    QPointer<MigrationSheet> sheet = start();
-    ASSERT_TRUE(finish(sheet));
-    const std::string reason = std::make_error_code(std::errc::io_error).message();
-    EXPECT_EQ(child<SymbolLabel>(*sheet, u"failureLabel"_s)->text(),
-              QString::fromStdString("Rename failed: " + reason));
-    EXPECT_FALSE(button(*sheet, u"revealBackupButton"_s).isVisible());
-    button(*sheet, u"closeButton"_s).click();
-    EXPECT_TRUE(env->isScanning()) << "Close rescans after a failure too";
-    EXPECT_TRUE(waitUntil([&] { return sheet.isNull(); }));
+    const std::string back = ". Nothing was applied; every file is back where it started.";
+    const struct {
+        std::function<void(const fs::path&)> rewrite;
+        bool moveFails;
+        std::string sentence;
+    } failures[] = {
+        {rewriteFails(std::errc::permission_denied), false, "Rewrite failed: Permission denied in "},
+        {rewriteFails(std::errc::no_space_on_device), false, "Rewrite failed: No space left on device in "},
+        {[](const fs::path&) {}, true, "Rename failed: Input/output error in " + folder.string() + back},
+    };
+    for (const auto& [rewrite, moveFails, sentence] : failures) {
+        SCOPED_TRACE(sentence);
+        const AtomicFile::ScopedReplaceHook disk(AtomicFile::ScopedReplaceHook::Moment::beforeRename, rewrite);
+        auto engine = MigrationEngine::standard();
+        if (moveFails) {
+            engine.migrate = [](const ConversationMigrator::Input& input, const std::string& stamp) {
+                return ConversationMigrator::migrate(input, stamp, [](const fs::path& from, const fs::path& to) {
+                    throw fs::filesystem_error("cannot move", from, to, std::make_error_code(std::errc::io_error));
+                });
+            };
+        }
+        detail().setMigrationEngine(engine);
+        const auto before = snapshot(folder);
+        QPointer<MigrationSheet> sheet = start();
+        ASSERT_TRUE(finish(sheet));
+        const QString shown = child<SymbolLabel>(*sheet, u"failureLabel"_s)->text();
+        EXPECT_TRUE(shown.startsWith(QString::fromStdString(sentence)) && shown.endsWith(QString::fromStdString(back)))
+            << shown.toStdString();
+        EXPECT_EQ(shown.toStdString(), MigrationAudit::records().front().message.value_or(""));
+        EXPECT_TRUE(snapshot(folder) == before);
+        EXPECT_FALSE(button(*sheet, u"revealBackupButton"_s).isVisible());
+        button(*sheet, u"closeButton"_s).click();
+        EXPECT_TRUE(env->isScanning()) << "Close rescans after a failure too";
+        EXPECT_TRUE(waitUntil([&] { return sheet.isNull() && !env->isScanning(); }));
+    }
 }
 
 } // namespace
