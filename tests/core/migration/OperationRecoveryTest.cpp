@@ -178,6 +178,22 @@ TEST_F(OperationRecoveryTest, WithoutItsKeptOriginalsAMigrationIsUndoneFromItsBa
     EXPECT_EQ(snapshot(projects()), before);
 }
 
+TEST_F(OperationRecoveryTest, AKeptOriginalThatIsALinkIsNeverMovedIn)
+{
+    arrangeMigration(false);
+    const auto before = snapshot(projects());
+    crashAt(OperationStep::rewritten, [&] { migrate(); });
+    const TempFolder outside;
+    writeFile(outside.path() / "a.jsonl", "outside\n");
+    const fs::path kept = fs::path(PendingOperations::all().at(0).operation->keptOriginals) / "a.jsonl";
+    fs::remove(kept);
+    fs::create_symlink(outside.path() / "a.jsonl", kept);
+    EXPECT_EQ(OperationRecovery::run().at(0).outcome, Outcome::undone);
+    EXPECT_EQ(snapshot(projects()), before);
+    EXPECT_FALSE(fs::is_symlink(projects() / "-w-old" / "a.jsonl"));
+    EXPECT_EQ(snapshot(outside.path()), (std::map<std::string, std::string>{{"a.jsonl", "outside\n"}}));
+}
+
 TEST_F(OperationRecoveryTest, AConversationStartedInTheNewFolderSinceKeepsTheMigrationThere)
 {
     arrangeMigration(false);
@@ -366,6 +382,7 @@ TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
             fs::remove_all(targetProjects() / "-w-app");
         const auto sourceBefore = snapshot(projects());
         const auto targetBefore = snapshot(targetProjects());
+        const auto targetFoldersBefore = entries(targetProjects());
         crashAt(step, [&] { move(); });
 
         const auto reports = OperationRecovery::run();
@@ -382,6 +399,7 @@ TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
                                 "A move of a conversation from claude to claude-work was "
                                 "interrupted. The unfinished copy was taken out again."}}));
             EXPECT_EQ(snapshot(targetProjects()), targetBefore);
+            EXPECT_EQ(entries(targetProjects()), targetFoldersBefore);
             EXPECT_EQ(std::tie(history[0].success, history[0].targetAccountId), std::tuple(false, "claude-work"));
         }
         EXPECT_TRUE(PendingOperations::all().empty());
