@@ -246,12 +246,17 @@ TEST_F(BackupArchiverTest, NothingStandsUnderABackupsNameUntilTarHasSucceeded)
 {
     const auto folder = home() / "p" / "-x";
     writeFile(folder / "a.jsonl", "{}\n");
-    writeFile(home() / "tar", "#!/bin/sh\necho half an archive > \"$2\"\nexit 2\n");
+    // A tar that tells where it was to write, writes half an archive there, and fails.
+    writeFile(home() / "tar",
+              "#!/bin/sh\necho \"$2\" > '" + (home() / "written").string() + "'\necho half > \"$2\"\nexit 2\n");
     fs::permissions(home() / "tar", fs::perms::owner_all);
+    const Uuid operation = Uuid::random();
     {
         const BackupArchiver::ScopedPrograms failing(home() / "tar");
-        EXPECT_THROW(BackupArchiver::backup(folder, "s", Uuid::random()), MigrationError);
+        EXPECT_THROW(BackupArchiver::backup(folder, "s", operation), MigrationError);
     }
+    EXPECT_EQ(readFile(home() / "written"),
+              (AppPaths::backupsDir() / ".-x-s.tar.gz.threadhop-").string() + operation.lowerText() + "\n");
     EXPECT_THROW(BackupArchiver::backup(home() / "p" / "-missing", "s", Uuid::random()), MigrationError);
     EXPECT_EQ(entries(AppPaths::backupsDir()), std::vector<std::string>{});
 }
