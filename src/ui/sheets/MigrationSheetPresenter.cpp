@@ -64,8 +64,11 @@ QColor MigrationSheetPresenter::fromColor(bool directoryExists, const QPalette& 
     return directoryExists ? palette.color(QPalette::WindowText) : Theme::broken();
 }
 
-QString MigrationSheetPresenter::previewCountsLine(const MigrationPreview& preview)
+QString MigrationSheetPresenter::previewCountsLine(const MigrationPreview& preview, bool sameDirectory)
 {
+    if (sameDirectory)
+        return preview.destinationPopulated ? u"No transcript changes: the conversations only move."_s
+                                            : u"Only the folder is renamed: no transcript changes."_s;
     return u"%1 files · %2 references to rewrite"_s.arg(preview.filesToRewrite).arg(preview.totalOccurrences);
 }
 

@@ -87,6 +87,12 @@ RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* par
     toolbar->addWidget(spacer); // the primary actions sit at the trailing edge
     toolbar->addAction(m_history);
     toolbar->addAction(m_rescan);
+    // Tool buttons take no focus of their own; without it a keyboard user could never undo a migration.
+    for (QAction* action : {m_history, m_rescan}) {
+        QWidget* button = toolbar->widgetForAction(action);
+        button->setObjectName(action->objectName() + u"Button"_s);
+        button->setFocusPolicy(Qt::TabFocus);
+    }
 
     auto* sidebar = new AccountsSidebar(m_env);
     sidebar->setMinimumWidth(sidebarMinimum);
@@ -116,11 +122,13 @@ RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* par
     m_notice = scanningNotice(central);
     restorePlacement();
 
-    // Tab walks the columns from left to right, the accounts first.
-    const QStringList tabOrder{u"accountsList"_s,       u"searchField"_s,  u"clearSearchButton"_s,
-                               u"problemsOnlyToggle"_s, u"projectsList"_s, u"detailScroll"_s};
+    // Tab reads the window as text is read: the toolbar at its top, then the columns from left to
+    // right. The window opens with the accounts in focus.
+    const QStringList tabOrder{u"historyActionButton"_s, u"rescanActionButton"_s, u"accountsList"_s, u"searchField"_s,
+                               u"clearSearchButton"_s,   u"problemsOnlyToggle"_s, u"projectsList"_s, u"detailScroll"_s};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(findChild<QWidget*>(tabOrder[i - 1]), findChild<QWidget*>(tabOrder[i]));
+    findChild<QWidget*>(tabOrder[2])->setFocus();
 
     connect(&m_env, &AppEnvironment::changed, this, &RootView::onChanged);
     onChanged(AppEnvironment::Change::isScanning);

@@ -58,7 +58,13 @@ TEST(MigrationSheetPresenterTest, ActionLinePopulatedHeadlineAndCounts)
     };
     for (const auto& [input, expected] : headlines)
         EXPECT_EQ(Presenter::populatedHeadline(input), expected);
-    EXPECT_EQ(Presenter::previewCountsLine(preview(false, 1)), u"3 files · 1234 references to rewrite"_s);
+    // The engine counts the recorded directory's references also when it stays as it is.
+    EXPECT_EQ(
+        (QStringList{Presenter::previewCountsLine(preview(false, 1), false),
+                     Presenter::previewCountsLine(preview(false, 1), true),
+                     Presenter::previewCountsLine(preview(true, 1, 1), true)}),
+        (QStringList{u"3 files · 1234 references to rewrite"_s, u"Only the folder is renamed: no transcript changes."_s,
+                     u"No transcript changes: the conversations only move."_s}));
 }
 
 TEST(MigrationSheetPresenterTest, PrimaryButtonTitleAndWhetherItCanBePressed)

@@ -1,8 +1,10 @@
+#include "support/ui/Palettes.h"
 #include "support/ui/UiTest.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
 #include "ui/widgets/CommandBlock.h"
 #include "ui/widgets/CopyButton.h"
+#include "ui/widgets/FocusIndicator.h"
 #include "ui/widgets/OpenInTerminalMenu.h"
 #include "ui/widgets/RowPainter.h"
 #include "ui/widgets/StatusDot.h"
@@ -12,12 +14,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QIcon>
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
 #include <QToolButton>
 
 #include <cmath>
+#include <set>
 
 namespace threadhop::testing {
 namespace {
@@ -65,14 +69,88 @@ TEST(SharedComponentsTest, AStatusDotIsPaintedInItsColourAtExactlyItsSize)
     EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2).rgb(), Theme::broken().rgb());
 }
 
+std::vector<Symbol> everySymbol()
+{
+    std::vector<Symbol> symbols;
+    for (int value = 0; value <= static_cast<int>(Symbol::xmarkOctagonFill); ++value)
+        symbols.push_back(static_cast<Symbol>(value));
+    return symbols;
+}
+
+// The colors of a symbol's drawn pixels, ignoring the faint edges.
+std::set<QRgb> drawnColors(const QIcon& icon)
+{
+    const QImage image = icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    std::set<QRgb> colors;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) > 200)
+                colors.insert(image.pixel(x, y) | 0xff000000);
+        }
+    }
+    return colors;
+}
+
 TEST(SharedComponentsTest, EverySymbolComesFromTheInstalledIconTheme)
 {
     // A misspelt theme name would fall back to a generic standard icon without anyone noticing.
-    for (int value = 0; value <= static_cast<int>(Symbol::xmarkOctagonFill); ++value) {
-        const QIcon icon = Symbols::icon(static_cast<Symbol>(value));
-        EXPECT_FALSE(icon.isNull()) << value;
-        EXPECT_FALSE(icon.name().isEmpty()) << "symbol " << value << " is not in the icon theme";
+    for (const Symbol symbol : everySymbol()) {
+        const QIcon icon = Symbols::icon(symbol);
+        EXPECT_FALSE(icon.isNull()) << int(symbol);
+        EXPECT_FALSE(icon.name().isEmpty()) << "symbol " << int(symbol) << " is not in the icon theme";
     }
+}
+
+TEST(SharedComponentsTest, EverySymbolIsDrawnInThePalettesTextColorSoThatItShowsOnADarkWindowToo)
+{
+    for (const QPalette& palette : {darkPalette(), lightPalette()}) {
+        const ScopedPalette scoped(palette);
+        const QColor text = palette.color(QPalette::WindowText);
+        for (const Symbol symbol : everySymbol()) {
+            const auto colors = drawnColors(Symbols::icon(symbol));
+            EXPECT_FALSE(colors.empty()) << "symbol " << int(symbol);
+            // Within a rounding step of the text color, far from the window's.
+            EXPECT_TRUE(std::all_of(colors.begin(), colors.end(),
+                                    [&](QRgb color) {
+                                        return std::abs(qGray(color) - qGray(text.rgb())) <= 3
+                                            && FocusIndicator::distinct(QColor(color), palette.color(QPalette::Window));
+                                    }))
+                << "symbol " << int(symbol);
+        }
+    }
+    const ScopedPalette dark(darkPalette());
+    CopyButton copy(u"/p"_s, u"Copy"_s);
+    copy.resize(24, 24);
+    const QImage shown = copy.grab().toImage();
+    const QColor background = shown.pixelColor(0, 0);
+    bool visible = false;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x)
+            visible = visible || FocusIndicator::distinct(shown.pixelColor(x, y), background);
+    }
+    EXPECT_TRUE(visible) << "the copy button's symbol stands out from its dark ground";
+}
+
+TEST(SharedComponentsTest, WithoutAnIconThemeEverySymbolIsStillAShapeAndNoFilledSquare)
+{
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString theme = QIcon::themeName();
+    const QString fallback = QIcon::fallbackThemeName();
+    QIcon::setThemeSearchPaths({});
+    QIcon::setThemeName(u"none"_s);
+    QIcon::setFallbackThemeName(u"none"_s);
+    for (const Symbol symbol : everySymbol()) {
+        const QImage image = Symbols::icon(symbol).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+        const auto opaque = [&](int x, int y) { return qAlpha(image.pixel(x, y)) > 200; };
+        const int right = image.width() - 1;
+        const int bottom = image.height() - 1;
+        EXPECT_FALSE(drawnColors(Symbols::icon(symbol)).empty()) << "symbol " << int(symbol) << " is blank";
+        EXPECT_FALSE(opaque(0, 0) && opaque(right, 0) && opaque(0, bottom) && opaque(right, bottom))
+            << "symbol " << int(symbol) << " is a filled square";
+    }
+    QIcon::setThemeSearchPaths(searchPaths);
+    QIcon::setThemeName(theme);
+    QIcon::setFallbackThemeName(fallback);
 }
 
 TEST(OpenInTerminalMenuTest, ITermAppearsOnlyWhereInstalledAndCopyCommandCopies)

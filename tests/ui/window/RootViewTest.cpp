@@ -284,6 +284,13 @@ TEST_F(RootViewTest, KeyboardWalksTheColumnsLeftToRightAndTheFirstArrowChoosesTh
     accounts.setFocus();
     QTest::keyClick(&accounts, Qt::Key_Down);
     EXPECT_EQ(env->selectedAccountId(), "b") << "with a row selected, the arrows move on from it";
+
+    QTest::keyClick(&accounts, Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    QWidget* history = QApplication::focusWidget();
+    EXPECT_EQ(history->objectName(), u"historyActionButton"_s) << "the toolbar comes before the columns";
+    QTest::keyClick(history, Qt::Key_Space);
+    EXPECT_TRUE(window->historyWindow() && window->historyWindow()->isVisible()) << "opened from the keyboard";
 }
 
 TEST_F(RootViewTest, RemembersItsFrameAndColumnsBetweenRuns)
