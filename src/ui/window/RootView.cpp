@@ -19,6 +19,7 @@
 #include <QSplitter>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -155,8 +156,9 @@ void RootView::restorePlacement()
     for (const QScreen* screen : QGuiApplication::screens())
         screens.append(screen->availableGeometry());
     const QRect saved = settings->value(geometryKey).toRect();
+    // The window manager's frame is not known before the window is shown; keepFrameOnScreen fits it then.
     setGeometry(saved.isValid() ? WindowPlacement::restored(saved, minimumWindowSize, screens, primary)
-                                : WindowPlacement::first(idealWindowSize, minimumWindowSize, primary));
+                                : WindowPlacement::first(idealWindowSize, minimumWindowSize, primary, {}));
     // The columns take their widths from the splitter's own width, which the layout sets.
     layout()->activate();
     const auto columns = WindowPlacement::columns(
@@ -186,6 +188,25 @@ void RootView::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     placeNotice();
+}
+
+void RootView::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    keepFrameOnScreen();
+}
+
+void RootView::keepFrameOnScreen()
+{
+    if (m_frameKeptOnScreen || !isVisible() || !windowHandle())
+        return;
+    const QMargins frame = windowHandle()->frameMargins();
+    if (frame.isNull())
+        return; // not framed (yet)
+    m_frameKeptOnScreen = true;
+    const QRect available = screen()->availableGeometry();
+    if (!WindowPlacement::fits(geometry(), frame, available))
+        setGeometry(WindowPlacement::first(size(), minimumWindowSize, available, frame));
 }
 
 void RootView::onChanged(AppEnvironment::Changes what)

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QTextEdit>
+#include <QtTest/qtestspontaneevent.h>
 
 namespace threadhop::testing {
 namespace {
@@ -276,6 +277,65 @@ TEST_F(ProjectDetailViewTest, TabStopsAtEveryControlOnceAndAtNoReadOnlyTextAndTh
     EXPECT_EQ(QApplication::focusWidget()->objectName(), u"chooseManuallyButton"_s) << "Tab leaves the group";
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), u"migrateButton"_s);
+}
+
+TEST_F(ProjectDetailViewTest, TheWindowComingBackFromTheTaskBarKeepsTheChoiceWhileShowingTheViewAgainStartsOver)
+{
+    select(fixture->lostCwd);
+    window->findChildren<SuggestionRow*>()[1]->clicked(window->findChildren<SuggestionRow*>()[1]->path());
+    ASSERT_EQ(markers(), (std::vector{Symbol::circle, Symbol::largecircleFillCircle}));
+
+    // Restoring a minimised window shows its widgets again, as the window system's own events.
+    for (QEvent::Type type : {QEvent::Hide, QEvent::Show}) {
+        QEvent event(type);
+        QSpontaneKeyEvent::setSpontaneous(&event);
+        QApplication::instance()->notify(&detail(), &event);
+    }
+    EXPECT_EQ(markers(), (std::vector{Symbol::circle, Symbol::largecircleFillCircle}));
+
+    detail().hide();
+    detail().show();
+    EXPECT_EQ(markers(), (std::vector{Symbol::circle, Symbol::circle}));
+}
+
+TEST_F(ProjectDetailViewTest, AFolderMismatchSaysThatTheFolderNameNoLongerMatches)
+{
+    select(fixture->oldAppCwd);
+    EXPECT_EQ(child<QLabel>(*window, u"migrationExplanation"_s)->text(),
+              u"This folder's name does not match the directory its conversations record. Pick where the project "
+              u"lives now so the conversations are relinked and `--resume` works again."_s);
+    select(fixture->lostCwd);
+    EXPECT_EQ(child<QLabel>(*window, u"migrationExplanation"_s)->text(),
+              u"The recorded location no longer exists. Pick the new one so the conversations are relinked and "
+              u"`--resume` works again."_s);
+}
+
+// The detail column over made-up projects, at the window's smallest size.
+class DetailColumnTest : public WindowTest { };
+
+TEST_F(DetailColumnTest, ALongSuggestionIsCutAtItsHeadAndTheColumnStaysInsideTheWindow)
+{
+    const std::string name = "a-project-with-a-long-name-" + std::string(20, 'x');
+    const std::string suggestion = (home() / "code" / name).string();
+    std::filesystem::create_directories(suggestion);
+    const ProjectFolder moved{.id = "claude:-gone",
+                              .accountId = "claude",
+                              .folderName = "-gone",
+                              .actualCwd = "/nonexistent-threadhop-fixture/" + name,
+                              .status = ResumeStatus::targetMissing};
+    openScanned({account("claude")}, {{"claude", {moved}}});
+    window->resize(RootView::minimumWindowSize);
+    env->setSelectedProjectId(moved.id);
+    QCoreApplication::processEvents();
+
+    auto* row = child<SuggestionRow>(*window, u"suggestionRow"_s);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->toolTip(), QString::fromStdString(suggestion));
+    EXPECT_TRUE(child<ElidedLabel>(*row, u"suggestionPath"_s)->text().startsWith(u"…"_s));
+    auto* column = child<QWidget>(*window, u"projectDetailView"_s);
+    EXPECT_LE(column->mapTo(window.get(), QPoint(column->width(), 0)).x(), window->width())
+        << "the copy buttons and the scroll bar stay in view";
+    EXPECT_EQ(window->size(), RootView::minimumWindowSize);
 }
 
 TEST_F(ProjectDetailViewTest, MoveToTheOwnFolderLeavesANoteAndAnotherFolderPresentsTheSheet)
