@@ -100,6 +100,9 @@ MigrationSheetPresenter::ReportTitle MigrationSheetPresenter::reportTitle(const 
 
 QString MigrationSheetPresenter::reportCountsLine(const MigrationRecord& record)
 {
+    if (record.oldCwd == record.newCwd)
+        return record.movedEntryNames ? u"No transcript changed: the conversations only moved."_s
+                                      : u"Only the folder was renamed: no transcript changed."_s;
     return u"%1 files · %2 references."_s.arg(record.filesRewritten).arg(record.occurrencesReplaced);
 }
 

@@ -63,7 +63,8 @@ struct ReportTitle {
 };
 ReportTitle reportTitle(const MigrationRecord& record);
 
-/// "<files> files · <occurrences> references."
+/// "<files> files · <occurrences> references."; for a record that kept its directory, as the preview's
+/// counts line, what happened instead.
 QString reportCountsLine(const MigrationRecord& record);
 
 /// "Backup: " and the archive's path, when the record has one.

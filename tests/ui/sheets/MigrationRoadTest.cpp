@@ -100,6 +100,28 @@ TEST_F(MigrationRoadTest, ADryRunChangesNoByteOnDisk)
     EXPECT_TRUE(MigrationAudit::records().empty());
 }
 
+TEST_F(MigrationRoadTest, MovingAMismatchedFolderToItsOwnDirectorySaysOnlyTheFolderIsRenamedAndSoItIs)
+{
+    select(fixture->oldAppCwd);
+    answer = QString::fromStdString(fixture->renamedAppCwd);
+    button(*window, u"chooseManuallyButton"_s).click();
+    button(*window, u"migrateButton"_s).click();
+    QPointer<MigrationSheet> shown = sheet();
+    ASSERT_TRUE(shown && waitUntil([&] { return shown->preview().has_value(); }));
+    EXPECT_GT(shown->preview()->totalOccurrences, 0) << "the engine counts the directory it leaves as it is";
+    EXPECT_EQ(child<SymbolLabel>(*shown, u"previewCounts"_s)->text(),
+              u"Only the folder is renamed: no transcript changes."_s);
+
+    const fs::path oldFolder = fixture->folderOf(fixture->oldAppCwd);
+    const std::string transcript = readFile(oldFolder / "tool_heavy.jsonl");
+    button(*shown, u"primaryButton"_s).click();
+    ASSERT_TRUE(finish(shown));
+    EXPECT_EQ(readFile(fixture->folderOf(fixture->renamedAppCwd) / "tool_heavy.jsonl"), transcript);
+    EXPECT_EQ(child<QLabel>(*shown, u"reportCounts"_s)->text(),
+              u"Only the folder was renamed: no transcript changed."_s);
+    EXPECT_GT(onlyRecord().occurrencesReplaced, 0) << "the record keeps the engine's counts";
+}
+
 TEST_F(MigrationRoadTest, AnEngineFailureShowsTheEnginesOwnWords)
 {
     // The destination cannot take the folder: every move fails as a broken disk would.

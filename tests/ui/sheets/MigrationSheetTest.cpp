@@ -89,13 +89,17 @@ TEST(MigrationSheetPresenterTest, PrimaryButtonTitleAndWhetherItCanBePressed)
 
 TEST(MigrationSheetPresenterTest, Report)
 {
-    MigrationRecord record{.filesRewritten = 2, .occurrencesReplaced = 17, .dryRun = true};
+    MigrationRecord record{
+        .oldCwd = "/a/old", .newCwd = "/a/new", .filesRewritten = 2, .occurrencesReplaced = 17, .dryRun = true};
     EXPECT_EQ(Presenter::reportTitle(record), (Presenter::ReportTitle{Symbol::checkmarkCircle, u"Dry run complete"_s}));
     EXPECT_EQ(Presenter::backupLine(record), std::nullopt);
     record.dryRun = false;
     EXPECT_EQ(Presenter::reportTitle(record),
               (Presenter::ReportTitle{Symbol::checkmarkSealFill, u"Migration successful"_s}));
     EXPECT_EQ(Presenter::reportCountsLine(record), u"2 files · 17 references."_s);
+    record.oldCwd = record.newCwd;
+    record.movedEntryNames = std::vector<std::string>{"a.jsonl"};
+    EXPECT_EQ(Presenter::reportCountsLine(record), u"No transcript changed: the conversations only moved."_s);
 }
 
 TEST(MigrationSheetPresenterTest, StampIsTheLocalTimeToTheSecond)

@@ -4,6 +4,7 @@
 #include "theme/Theme.h"
 #include "ui/widgets/CommandBlock.h"
 #include "ui/widgets/CopyButton.h"
+#include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/FocusIndicator.h"
 #include "ui/widgets/OpenInTerminalMenu.h"
 #include "ui/widgets/RowPainter.h"
@@ -18,6 +19,8 @@
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
+#include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
@@ -58,6 +61,30 @@ TEST(SharedComponentsTest, ACommandBlockShowsItsCommandVerbatimAndItAndACopyButt
     EXPECT_TRUE(copiesExactly(u"/Users/ana/site"_s, [&] { button.click(); }));
     button.setValue({});
     EXPECT_FALSE(button.isEnabled()) << "nothing to copy";
+}
+
+TEST(SharedComponentsTest, CopyingAShortenedTextCopiesTheWholeOfIt)
+{
+    const QString path = u"/Users/ana/projects/clients/acme/backups/-Users-ana-site-20240501-093000.tar.gz"_s;
+    ElidedLabel label(path, Qt::ElideMiddle);
+    label.resize(120, label.sizeHint().height());
+    label.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&label));
+    ASSERT_TRUE(label.text().contains(u"…"_s));
+    label.setSelection(0, static_cast<int>(label.text().size()));
+    label.setFocus();
+
+    EXPECT_TRUE(copiesExactly(path, [&] { QTest::keyClick(&label, Qt::Key_C, Qt::ControlModifier); }));
+    EXPECT_TRUE(copiesExactly(path, [&] {
+        QTimer::singleShot(0, &label, [] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                menu->findChild<QAction*>(u"copyWholeText"_s)->trigger();
+                menu->close();
+            }
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), label.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&label, &event);
+    })) << "the context menu's Copy too";
 }
 
 TEST(SharedComponentsTest, AStatusDotIsPaintedInItsColourAtExactlyItsSize)
