@@ -196,6 +196,14 @@ void RootView::moveEvent(QMoveEvent* event)
     keepFrameOnScreen();
 }
 
+void RootView::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // A window manager frames a window before it maps it; one placed where asked may never move.
+    if (event->type() == QEvent::ActivationChange)
+        keepFrameOnScreen();
+}
+
 void RootView::keepFrameOnScreen()
 {
     if (m_frameKeptOnScreen || !isVisible() || !windowHandle())

@@ -34,6 +34,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
     /// Remembers the frame and the column widths for the next run.
     void closeEvent(QCloseEvent* event) override;
 
