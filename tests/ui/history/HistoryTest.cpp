@@ -55,22 +55,6 @@ TEST(HistoryPresenterTest, TimestampAbbreviatesTheDateAndShortensTheTimeInTheUse
     EXPECT_EQ(Presenter::timestamp(time, QLocale::c()), u"1 May 2024, 09:30"_s) << "no seconds";
 }
 
-TEST(HistoryPresenterTest, SlotOrderRestoreRecordThenButtonThenReason)
-{
-    const auto refusal = MigrationError::notRestorable("A dry run changed nothing.");
-    const std::tuple<MigrationRecord, std::optional<MigrationError>, Presenter::RestoreSlot> cases[]{
-        {record(true, false, "Restore from backup"), std::nullopt, Slots::Empty{}},
-        {record(true, false, "Restore from backup"), refusal, Slots::Empty{}},
-        {record(), std::nullopt, Slots::Button{}},
-        {record(false), std::nullopt, Slots::Button{}},
-        {record(true, true), refusal, Slots::Reason{u"A dry run changed nothing."_s}},
-        {record(), MigrationError::backupFailed("The backup no longer exists."),
-         Slots::Reason{u"Backup failed: The backup no longer exists."_s}},
-    };
-    for (const auto& [input, obstacle, expected] : cases)
-        EXPECT_EQ(Presenter::restoreSlot(input, obstacle), expected);
-}
-
 // The history window over a temporary home: records written by the real engine, restores through
 // the window, and the ways a restore or the history file can go wrong.
 class HistoryViewTest : public WindowTest {

@@ -102,7 +102,15 @@ TEST_F(MigrationRoadTest, ADryRunChangesNoByteOnDisk)
 
 TEST_F(MigrationRoadTest, MovingAMismatchedFolderToItsOwnDirectorySaysOnlyTheFolderIsRenamedAndSoItIs)
 {
+    select(fixture->lostCwd);
+    EXPECT_TRUE(child<QLabel>(*window, u"migrationExplanation"_s)
+                    ->text()
+                    .startsWith(u"The recorded location no longer exists."_s));
     select(fixture->oldAppCwd);
+    EXPECT_EQ(child<QLabel>(*window, u"migrationExplanation"_s)->text(),
+              u"This folder's name does not match the directory its conversations record. Pick where the project "
+              u"lives now so the conversations are relinked and `--resume` works again."_s)
+        << "the recorded directory is there; the folder's name is what is wrong";
     answer = QString::fromStdString(fixture->renamedAppCwd);
     button(*window, u"chooseManuallyButton"_s).click();
     button(*window, u"migrateButton"_s).click();

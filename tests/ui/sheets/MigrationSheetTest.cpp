@@ -4,7 +4,6 @@
 #include "theme/PlatformWords.h"
 #include "theme/Theme.h"
 #include "ui/sheets/MigrationSheetPresenter.h"
-#include "ui/sheets/SheetFooterPresenter.h"
 #include "ui/widgets/CommandBlock.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"
@@ -107,18 +106,6 @@ TEST(MigrationSheetPresenterTest, StampIsTheLocalTimeToTheSecond)
     std::tm local{.tm_sec = 5, .tm_min = 4, .tm_hour = 3, .tm_mday = 2, .tm_mon = 0, .tm_year = 125, .tm_isdst = -1};
     const auto moment = std::chrono::system_clock::from_time_t(std::mktime(&local)) + std::chrono::milliseconds(999);
     EXPECT_EQ(Presenter::stamp(moment), "20250102-030405");
-}
-
-TEST(SheetFooterPresenterTest, ButtonsByStage)
-{
-    const std::tuple<SheetStage, bool, SheetFooterPresenter::Buttons> cases[]{
-        {SheetStage::idle, false, {.cancel = true, .primary = true}},
-        {SheetStage::running, true, {}},
-        {SheetStage::finished, false, {.close = true}},
-        {SheetStage::finished, true, {.reveal = true, .close = true}},
-    };
-    for (const auto& [stage, hasBackup, expected] : cases)
-        EXPECT_EQ(SheetFooterPresenter::buttons(stage, hasBackup), expected) << static_cast<int>(stage) << hasBackup;
 }
 
 #ifndef __APPLE__

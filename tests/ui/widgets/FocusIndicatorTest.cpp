@@ -15,34 +15,19 @@
 namespace threadhop::testing {
 namespace {
 
-struct Ring {
-    QColor ring;       ///< on the control's edge with the focus
-    QColor unfocused;  ///< the same place without it
-    QColor fill;       ///< inside the control
-    QColor background; ///< the window beside it
-};
-
-// Draws `control` with and without the keyboard focus; `inside` is a point of its fill.
-Ring ringOf(QWidget& window, QWidget& control, QWidget& other, QPoint inside)
+// Draws `control` without and with the keyboard focus, and expects a ring at `edge` that differs
+// from the control's fill at `inside` and from the window's background.
+void expectRing(QWidget& window, QWidget& control, QWidget& other, QPoint edge, QPoint inside, const char* name)
 {
-    const QPoint edge(1, control.height() / 2);
     other.setFocus(Qt::TabFocusReason);
-    const QImage without = control.grab().toImage();
+    const QColor unfocused = control.grab().toImage().pixelColor(edge);
     control.setFocus(Qt::TabFocusReason);
-    EXPECT_TRUE(control.hasFocus());
     const QImage with = control.grab().toImage();
-    const QImage around = window.grab().toImage();
-    return {with.pixelColor(edge), without.pixelColor(edge), with.pixelColor(inside), around.pixelColor(1, 1)};
-}
-
-void expectVisible(const Ring& shown, const char* control)
-{
-    EXPECT_TRUE(FocusIndicator::distinct(shown.ring, shown.unfocused)) << control << ": no ring drawn";
-    EXPECT_TRUE(FocusIndicator::distinct(shown.ring, shown.fill))
-        << control << ": ring " << shown.ring.name().toStdString() << " on fill " << shown.fill.name().toStdString();
-    EXPECT_TRUE(FocusIndicator::distinct(shown.ring, shown.background))
-        << control << ": ring " << shown.ring.name().toStdString() << " on window "
-        << shown.background.name().toStdString();
+    const QColor ring = with.pixelColor(edge);
+    const QColor background = window.grab().toImage().pixelColor(1, 1);
+    EXPECT_TRUE(FocusIndicator::distinct(ring, unfocused)) << name << ": no ring drawn";
+    EXPECT_TRUE(FocusIndicator::distinct(ring, with.pixelColor(inside))) << name << ": ring on the fill";
+    EXPECT_TRUE(FocusIndicator::distinct(ring, background)) << name << ": ring on the window";
 }
 
 TEST(FocusIndicatorTest, TheRingStandsApartOnAProminentButtonTheDryRunBoxAndAListRowInLightAndDark)
@@ -65,15 +50,14 @@ TEST(FocusIndicatorTest, TheRingStandsApartOnAProminentButtonTheDryRunBoxAndALis
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 
-        const char* name = palette == darkPalette() ? " (dark)" : " (light)";
-        expectVisible(ringOf(window, *prominent, *dryRun, {prominent->width() - 5, prominent->height() / 2}),
-                      (std::string("prominent button") + name).c_str());
-        expectVisible(ringOf(window, *dryRun, *prominent, {dryRun->width() - 3, 3}),
-                      (std::string("dry-run box") + name).c_str());
-        const QRect firstRow = list->visualRect(rows.index(0));
-        Ring row = ringOf(window, *list, *prominent, firstRow.center());
-        row.ring = list->grab().toImage().pixelColor(1, firstRow.center().y());
-        expectVisible(row, (std::string("selected list row") + name).c_str());
+        const bool dark = palette == darkPalette();
+        const QPoint middle(1, prominent->height() / 2);
+        expectRing(window, *prominent, *dryRun, middle, {prominent->width() - 5, middle.y()},
+                   dark ? "prominent button, dark" : "prominent button");
+        expectRing(window, *dryRun, *prominent, {1, dryRun->height() / 2}, {dryRun->width() - 3, 3},
+                   dark ? "dry-run box, dark" : "dry-run box");
+        const QPoint row = list->visualRect(rows.index(0)).center();
+        expectRing(window, *list, *prominent, {1, row.y()}, row, dark ? "selected row, dark" : "selected row");
     }
 }
 
