@@ -4,6 +4,7 @@
 #include "theme/Symbols.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/widgets/DesktopFileReveal.h"
+#include "ui/widgets/FocusStyle.h"
 #include "ui/window/AppStatusBarPresenter.h"
 #include "ui/window/RootView.h"
 #include "ui/window/WindowPlacement.h"
@@ -46,6 +47,7 @@ void ThreadhopApp::configure(QApplication& application)
     QApplication::setApplicationName(u"Threadhop"_s);
     QApplication::setApplicationVersion(QString::fromUtf8(BuildInfo::version));
     QGuiApplication::setDesktopFileName(u"threadhop"_s);
+    QApplication::setStyle(new FocusStyle);
     Symbols::prepareIconTheme();
     QApplication::setWindowIcon(Symbols::appIcon());
     application.setQuitOnLastWindowClosed(true);

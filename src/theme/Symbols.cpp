@@ -1,9 +1,14 @@
 #include "Symbols.h"
 
 #include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QStandardPaths>
 #include <QStyle>
+
+#include <algorithm>
+#include <variant>
 
 using namespace Qt::StringLiterals;
 
@@ -12,7 +17,10 @@ namespace {
 
 struct Source {
     const char16_t* themeName;
-    QStyle::StandardPixmap fallback;
+    /// Where the theme lacks it: one of Qt's standard icons, or the name of a symbol shipped with the
+    /// program (for the standard icons that are pictures on an opaque ground, which drawn in one color
+    /// are filled squares).
+    std::variant<QStyle::StandardPixmap, const char16_t*> fallback;
 };
 
 // A missing case is an error, not a warning: every symbol must name its icon.
@@ -46,13 +54,13 @@ Source sourceOf(Symbol symbol)
     case Symbol::chevronRight:
         return {u"pan-end", QStyle::SP_ArrowRight};
     case Symbol::circle:
-        return {u"radio", QStyle::SP_DialogNoButton};
+        return {u"radio", u"circle"};
     case Symbol::clockArrowCirclepath:
-        return {u"document-open-recent", QStyle::SP_FileDialogDetailedView};
+        return {u"document-open-recent", u"clock-arrow-circlepath"};
     case Symbol::clockBadgeXmark:
         return {u"appointment-missed", QStyle::SP_MessageBoxCritical};
     case Symbol::creditcard:
-        return {u"auth-smartcard", QStyle::SP_DriveHDIcon};
+        return {u"auth-smartcard", u"creditcard"};
     case Symbol::docOnDoc:
         return {u"edit-copy", QStyle::SP_FileIcon};
     case Symbol::docTextMagnifyingglass:
@@ -64,25 +72,25 @@ Source sourceOf(Symbol symbol)
     case Symbol::exclamationmarkTriangleFill:
         return {u"dialog-warning", QStyle::SP_MessageBoxWarning};
     case Symbol::externaldrive:
-        return {u"drive-harddisk", QStyle::SP_DriveHDIcon};
+        return {u"drive-harddisk", u"externaldrive"};
     case Symbol::folder:
         return {u"folder", QStyle::SP_DirIcon};
     case Symbol::hourglass:
         return {u"content-loading", QStyle::SP_BrowserReload};
     case Symbol::largecircleFillCircle:
-        return {u"radio-checked", QStyle::SP_DialogYesButton};
+        return {u"radio-checked", u"largecircle-fill-circle"};
     case Symbol::lock:
         return {u"changes-prevent", QStyle::SP_MessageBoxInformation};
     case Symbol::magnifyingglass:
         return {u"edit-find", QStyle::SP_FileDialogContentsView};
     case Symbol::pencil:
-        return {u"document-edit", QStyle::SP_FileDialogDetailedView};
+        return {u"document-edit", u"pencil"};
     case Symbol::person2:
         return {u"system-users", QStyle::SP_DirHomeIcon};
     case Symbol::personSlash:
         return {u"avatar-default", QStyle::SP_MessageBoxQuestion};
     case Symbol::squareStack3dDownForward:
-        return {u"view-paged", QStyle::SP_FileDialogListView};
+        return {u"view-paged", u"square-stack-3d-down-forward"};
     case Symbol::terminal:
         return {u"utilities-terminal", QStyle::SP_ComputerIcon};
     case Symbol::trayAndArrowDown:
@@ -96,9 +104,100 @@ Source sourceOf(Symbol symbol)
 }
 #pragma GCC diagnostic pop
 
-} // namespace
+// The shape of `pixmap` in `tint`. Some themes draw a symbol at part opacity (a faint ring for an
+// empty radio marker); its strongest pixel is made opaque, so that the symbol shows in `tint` itself.
+QPixmap tinted(const QPixmap& pixmap, const QColor& tint)
+{
+    if (pixmap.isNull())
+        return pixmap;
+    QImage shape = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    int strongest = 0;
+    for (int y = 0; y < shape.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(shape.constScanLine(y));
+        for (int x = 0; x < shape.width(); ++x)
+            strongest = std::max(strongest, qAlpha(line[x]));
+    }
+    if (strongest == 0)
+        return pixmap;
+    for (int y = 0; y < shape.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(shape.scanLine(y));
+        for (int x = 0; x < shape.width(); ++x) {
+            const int alpha = qAlpha(line[x]) * tint.alpha() / strongest;
+            line[x] = qRgba(tint.red(), tint.green(), tint.blue(), alpha);
+        }
+    }
+    QPixmap result = QPixmap::fromImage(std::move(shape));
+    result.setDevicePixelRatio(pixmap.devicePixelRatio());
+    return result;
+}
 
-QIcon Symbols::icon(Symbol symbol)
+// Draws a symbol's shape in the text color of the application's palette at the time it is drawn,
+// as system symbols are: a theme's symbolic icons are dark grey and vanish on a dark palette.
+class PaletteSymbolEngine final : public QIconEngine {
+public:
+    explicit PaletteSymbolEngine(QIcon shape) : m_shape(std::move(shape)) { }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+    {
+        const QColor tint = tintFor(mode);
+        const QString key = u"threadhop-symbol-%1-%2x%3@%4-%5"_s.arg(m_shape.cacheKey())
+                                .arg(size.width())
+                                .arg(size.height())
+                                .arg(scale)
+                                .arg(tint.rgba());
+        QPixmap cached;
+        if (QPixmapCache::find(key, &cached))
+            return cached;
+        QPixmap shape = tinted(m_shape.pixmap(size, scale, QIcon::Normal, state), tint);
+        QPixmapCache::insert(key, shape);
+        return shape;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, scale));
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return m_shape.actualSize(size, mode, state);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return m_shape.availableSizes(mode, state);
+    }
+
+    QString key() const override { return u"threadhop-symbol"_s; }
+    QString iconName() override { return m_shape.name(); }
+    QIconEngine* clone() const override { return new PaletteSymbolEngine(m_shape); }
+
+private:
+    static QColor tintFor(QIcon::Mode mode)
+    {
+        const QPalette palette = QGuiApplication::palette();
+        switch (mode) {
+        case QIcon::Disabled:
+            return palette.color(QPalette::Disabled, QPalette::WindowText);
+        case QIcon::Selected:
+            return palette.color(QPalette::Active, QPalette::HighlightedText);
+        case QIcon::Normal:
+        case QIcon::Active:
+            break;
+        }
+        return palette.color(QPalette::Active, QPalette::WindowText);
+    }
+
+    QIcon m_shape;
+};
+
+QIcon shapeOf(Symbol symbol)
 {
     const Source source = sourceOf(symbol);
     const QString name = QString::fromUtf16(source.themeName);
@@ -108,18 +207,21 @@ QIcon Symbols::icon(Symbol symbol)
         if (QIcon::hasThemeIcon(candidate))
             return QIcon::fromTheme(candidate);
     }
-    return QApplication::style()->standardIcon(source.fallback);
+    if (const auto* shipped = std::get_if<const char16_t*>(&source.fallback))
+        return QIcon(u":/threadhop/symbols/"_s + QString::fromUtf16(*shipped) + u".svg"_s);
+    return QApplication::style()->standardIcon(std::get<QStyle::StandardPixmap>(source.fallback));
+}
+
+} // namespace
+
+QIcon Symbols::icon(Symbol symbol)
+{
+    return QIcon(new PaletteSymbolEngine(shapeOf(symbol)));
 }
 
 QPixmap Symbols::tintedPixmap(Symbol symbol, int size, const QColor& tint)
 {
-    QPixmap pixmap = icon(symbol).pixmap(size, size);
-    if (pixmap.isNull())
-        return pixmap;
-    QPainter painter(&pixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), tint);
-    return pixmap;
+    return tinted(shapeOf(symbol).pixmap(size, size), tint);
 }
 
 void Symbols::prepareIconTheme()

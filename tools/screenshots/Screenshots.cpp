@@ -4,12 +4,13 @@
 #include "ScreenshotTest.h"
 #include "app/ThreadhopApp.h"
 #include "support/ui/DiscoveryGate.h"
+#include "support/ui/Palettes.h"
 #include "support/ui/TranscriptHome.h"
 #include "support/ui/UiTest.h"
 #include "ui/detail/ProjectDetailView.h"
 #include "ui/help/HelpView.h"
 #include "ui/help/HelpWindow.h"
-#include "ui/history/HistoryRow.h"
+#include "ui/history/HistoryRowDelegate.h"
 #include "ui/history/HistoryView.h"
 #include "ui/projects/ProjectsListView.h"
 #include "ui/sheets/MigrationSheet.h"
@@ -145,6 +146,59 @@ TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
     finish(sheet, "sheet-done.png");
 }
 
+TEST_F(ScreenshotTest, DarkMainWindowAndMigrationSheet)
+{
+    const auto fixture = testing::TranscriptHome::write(home());
+    if (!fixture)
+        GTEST_SKIP() << "no fixture transcripts";
+    const testing::ScopedPalette dark(testing::darkPalette());
+    ThreadhopApp app(AppEnvironment::Discovery::standard(), QUrl());
+    RootView& window = app.mainWindow();
+    window.resize(1180, 720);
+    app.start();
+    ASSERT_TRUE(testing::waitUntil([&] { return !app.environment().isScanning(); }));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture->lostCwd));
+    // The keyboard on the first suggestion, to show its focus ring.
+    child<QWidget>(window, u"suggestionRow"_s)->setFocus(Qt::TabFocusReason);
+    save(window, "main-window-dark.png");
+
+    app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture->movedCwd));
+    auto* migrate = child<QPushButton>(window, u"migrateButton"_s);
+    migrate->setFocus(Qt::TabFocusReason);
+    save(window, "main-window-dark-migrate-focused.png");
+    migrate->click();
+    MigrationSheet* sheet = child<ProjectDetailView>(window, u"projectDetailView"_s)->migrationSheet();
+    ASSERT_TRUE(testing::waitUntil([&] { return sheet->preview().has_value(); }));
+    child<QWidget>(*sheet, u"dryRunToggle"_s)->setFocus(Qt::TabFocusReason);
+    save(*sheet, "sheet-idle-dark.png");
+    sheet->reject();
+
+    window.openHistory();
+    save(*window.historyWindow(), "history-empty-dark.png");
+}
+
+TEST_F(ScreenshotTest, DetailWithALongSuggestion)
+{
+    const std::string name = "a-project-with-a-rather-long-name-for-its-folder";
+    std::filesystem::create_directories(home() / "code" / name);
+    const ProjectFolder moved{.id = "claude:-gone",
+                              .accountId = "claude",
+                              .folderName = "-Users-ana-old-" + name,
+                              .actualCwd = "/Users/ana/old/" + name,
+                              .status = ResumeStatus::targetMissing};
+    ThreadhopApp app({.scanAccounts = [] { return std::vector<ClaudeAccount>{{.id = "claude", .label = "claude"}}; },
+                      .indexProjects = [moved](const ClaudeAccount&) { return std::vector{moved}; }},
+                     QUrl());
+    RootView& window = app.mainWindow();
+    window.resize(RootView::minimumWindowSize);
+    app.start();
+    ASSERT_TRUE(testing::waitUntil([&] { return !app.environment().isScanning(); }));
+    app.environment().setSelectedProjectId(moved.id);
+    save(window, "detail-long-suggestion.png");
+}
+
 TEST_F(ScreenshotTest, HistoryWindow)
 {
     testing::FixtureHome::write(home());
@@ -187,9 +241,12 @@ TEST_F(ScreenshotTest, HistoryWindow)
     testing::writeFile(home() / "tar", "#!/bin/sh\necho 'tar: Cannot write: No space left on device' >&2\nexit 2\n");
     std::filesystem::permissions(home() / "tar", std::filesystem::perms::owner_all);
     const BackupArchiver::ScopedPrograms brokenTar(home() / "tar");
-    for (HistoryRow* row : view.findChildren<HistoryRow*>()) {
-        if (auto* restore = row->findChild<QPushButton*>(u"restoreButton"_s)) {
-            restore->click();
+    auto* rows = child<QListView>(view, u"historyList"_s);
+    for (int row = 0; row < view.model().rowCount(); ++row) {
+        if (std::holds_alternative<HistoryPresenter::RestoreSlots::Button>(view.model().entry(row).slot)) {
+            const QRect button =
+                view.rowDelegate().parts(view.model().entry(row), rows->visualRect(view.model().index(row))).slot;
+            QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, button.center());
             break;
         }
     }

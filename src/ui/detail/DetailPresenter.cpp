@@ -4,6 +4,7 @@
 #include "ui/projects/ProjectRowPresenter.h"
 #include "ui/widgets/QtText.h"
 
+#include <algorithm>
 #include <filesystem>
 
 using namespace Qt::StringLiterals;
@@ -72,6 +73,22 @@ bool DetailPresenter::migrateEnabled(const ProjectFolder& project, const std::st
 Symbol DetailPresenter::suggestionMarker(const std::string& suggestion, const std::string& chosenNewPath)
 {
     return suggestion == chosenNewPath ? Symbol::largecircleFillCircle : Symbol::circle;
+}
+
+std::size_t DetailPresenter::suggestionTabStop(const std::vector<std::string>& suggestions,
+                                               const std::string& chosenNewPath)
+{
+    const auto chosen = std::find(suggestions.begin(), suggestions.end(), chosenNewPath);
+    return chosen == suggestions.end() ? 0 : static_cast<std::size_t>(chosen - suggestions.begin());
+}
+
+QString DetailPresenter::migrationExplanation(ResumeStatus status)
+{
+    if (status == ResumeStatus::cwdMismatch)
+        return u"This folder's name does not match the directory its conversations record. Pick where the project "
+               u"lives now so the conversations are relinked and `--resume` works again."_s;
+    return u"The recorded location no longer exists. Pick the new one so the conversations are relinked and "
+           u"`--resume` works again."_s;
 }
 
 std::optional<QString> DetailPresenter::resumeCommand(const ProjectFolder& project,

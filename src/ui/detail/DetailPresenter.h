@@ -48,6 +48,13 @@ bool migrateEnabled(const ProjectFolder& project, const std::string& chosenNewPa
 /// The filled marker for the chosen suggestion, the empty one for the others.
 Symbol suggestionMarker(const std::string& suggestion, const std::string& chosenNewPath);
 
+/// The one suggestion the Tab key stops at: the chosen one, or the first while none is chosen.
+std::size_t suggestionTabStop(const std::vector<std::string>& suggestions, const std::string& chosenNewPath);
+
+/// Why the migration panel is shown: the recorded directory is gone, or (for a folder mismatch) the
+/// folder's name no longer matches the directory its conversations record.
+QString migrationExplanation(ResumeStatus status);
+
 /// The resume hint's command, for a project with a recorded directory (even an empty one) and the
 /// project's account in `accounts`.
 std::optional<QString> resumeCommand(const ProjectFolder& project, const std::vector<ClaudeAccount>& accounts);

@@ -27,10 +27,10 @@ MigrationPanel::MigrationPanel(const ProjectFolder& project, const DetailState& 
     layout->setSpacing(10);
     layout->addWidget(new SymbolLabel(Symbol::exclamationmarkTriangleFill, u"Move detected"_s,
                                       Theme::font(TextStyle::headline), Theme::broken(), this));
-    layout->addWidget(Labels::wrapping(Labels::secondary(
-        Labels::plain(u"The recorded location no longer exists. Pick the new one so the conversations are relinked and "
-                      u"`--resume` works again."_s,
-                      Theme::font(TextStyle::callout), this))));
+    QLabel* explanation = Labels::wrapping(Labels::secondary(
+        Labels::plain(DetailPresenter::migrationExplanation(project.status), Theme::font(TextStyle::callout), this)));
+    explanation->setObjectName(u"migrationExplanation"_s);
+    layout->addWidget(explanation);
 
     if (state.suggestions.empty()) {
         QLabel* none = Labels::secondary(
@@ -38,9 +38,12 @@ MigrationPanel::MigrationPanel(const ProjectFolder& project, const DetailState& 
         none->setObjectName(u"noSuggestion"_s);
         layout->addWidget(none);
     }
-    for (const auto& suggestion : state.suggestions) {
-        auto* row = new SuggestionRow(toQString(suggestion),
-                                      DetailPresenter::suggestionMarker(suggestion, state.chosenNewPath), this);
+    const std::size_t tabStop = DetailPresenter::suggestionTabStop(state.suggestions, state.chosenNewPath);
+    for (std::size_t index = 0; index < state.suggestions.size(); ++index) {
+        const std::string& suggestion = state.suggestions[index];
+        auto* row =
+            new SuggestionRow(toQString(suggestion), DetailPresenter::suggestionMarker(suggestion, state.chosenNewPath),
+                              index == tabStop, this);
         connect(row, &SuggestionRow::clicked, this, &MigrationPanel::suggestionClicked);
         layout->addWidget(row);
     }

@@ -10,12 +10,14 @@
 #include "core/util/platform/ResumeCommand.h"
 #include "ui/sheets/MigrationSheet.h"
 #include "ui/widgets/EmptyStateView.h"
+#include "ui/widgets/FocusPlace.h"
 #include "ui/widgets/QtText.h"
 
 #include "core/validation/MoveDetector.h"
 
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -71,6 +73,9 @@ EmptyState ProjectDetailView::placeholder()
 void ProjectDetailView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    // The window coming back from the task bar shows the view again, but the user chose nothing new.
+    if (event->spontaneous())
+        return;
     if (const auto project = m_env.selectedProject())
         reload(*project);
     render();
@@ -103,6 +108,7 @@ void ProjectDetailView::render()
     const auto project = m_env.selectedProject();
     m_placeholder->setVisible(!project);
     m_scroll->setVisible(project.has_value());
+    const auto focus = FocusPlace::of(m_scroll->widget());
     // The old content may be the sender of the click that led here, so it goes once that returns.
     if (QWidget* old = m_scroll->takeWidget())
         old->deleteLater();
@@ -144,6 +150,7 @@ void ProjectDetailView::render()
     // The column never gets narrower than its widest row, which would cut buttons off.
     m_scroll->setMinimumWidth(page->minimumSizeHint().width() + m_scroll->verticalScrollBar()->sizeHint().width());
     m_scroll->setWidget(page);
+    focus.restoreIn(*page);
 }
 
 void ProjectDetailView::chooseDestination()
@@ -151,8 +158,8 @@ void ProjectDetailView::chooseDestination()
     const auto project = m_env.selectedProject();
     if (!project)
         return;
-    const auto request = m_state.chooseDestination(*project, [this] {
-        return askForFolder(u"Move Here"_s, u"Choose the folder these conversations should belong to."_s);
+    const auto request = m_state.chooseDestination(*project, [this, &project] {
+        return askForFolder(*project, u"Move Here"_s, u"Choose the folder these conversations should belong to."_s);
     });
     render();
     present(request);
@@ -160,7 +167,10 @@ void ProjectDetailView::chooseDestination()
 
 void ProjectDetailView::chooseManually()
 {
-    if (const auto chosen = askForFolder(u"Choose"_s, u"Choose where this project lives now."_s)) {
+    const auto project = m_env.selectedProject();
+    if (!project)
+        return;
+    if (const auto chosen = askForFolder(*project, u"Choose"_s, u"Choose where this project lives now."_s)) {
         m_state.chosenNewPath = *chosen;
         render();
     }
@@ -199,9 +209,11 @@ MigrationSheet* ProjectDetailView::migrationSheet() const
     return m_sheet;
 }
 
-std::optional<std::string> ProjectDetailView::askForFolder(const QString& prompt, const QString& message)
+std::optional<std::string> ProjectDetailView::askForFolder(const ProjectFolder& project, const QString& prompt,
+                                                           const QString& message)
 {
-    return FolderChooser::choose(m_askFolder, prompt, message, window());
+    return FolderChooser::choose(m_askFolder, {prompt, message, FolderChooser::startFolder(project.actualCwd)},
+                                 window());
 }
 
 } // namespace threadhop

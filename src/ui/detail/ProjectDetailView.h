@@ -49,7 +49,8 @@ private:
     void chooseSuggestion(const QString& path);
     void requestMove();
     void present(const std::optional<MoveRequest>& request);
-    std::optional<std::string> askForFolder(const QString& prompt, const QString& message);
+    std::optional<std::string> askForFolder(const ProjectFolder& project, const QString& prompt,
+                                            const QString& message);
 
     AppEnvironment& m_env;
     DetailState m_state;

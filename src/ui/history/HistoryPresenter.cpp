@@ -113,7 +113,11 @@ HistoryPresenter::RestoreSlot HistoryPresenter::restoreSlot(const MigrationRecor
 
 QString HistoryPresenter::confirmationMessage(const MigrationRecord& record)
 {
-    return u"Restores folder "_s + toQString(record.oldFolder) + u" and removes "_s + toQString(record.newFolder)
+    // A merge ("Move in") is undone by taking out only what it moved in: the folder it moved into stays.
+    const QString what = record.movedEntryNames
+        ? u" and takes the conversations it moved in out of "_s + toQString(record.newFolder)
+        : u" and removes "_s + toQString(record.newFolder);
+    return u"Restores folder "_s + toQString(record.oldFolder) + what
         + u". Anything created in the new location after the migration is archived to a .tar.gz first, so it can "
           u"be recovered — but it will not be in place any more."_s;
 }

@@ -77,7 +77,8 @@ using RestoreSlot = std::variant<RestoreSlots::Empty, RestoreSlots::Button, Rest
 /// What ends a row's header, given the record's obstacle.
 RestoreSlot restoreSlot(const MigrationRecord& record, const std::optional<MigrationError>& obstacle);
 
-/// The text of the confirmation "Restore from backup?".
+/// The text of the confirmation "Restore from backup?": a rename's undo removes the new folder, a
+/// merge's takes out only the conversations it moved in.
 QString confirmationMessage(const MigrationRecord& record);
 
 /// The failure when the record's account went away while the confirmation was open.

@@ -1,13 +1,14 @@
 #include "HistoryView.h"
 
 #include "HistoryPresenter.h"
-#include "HistoryRow.h"
+#include "HistoryRowDelegate.h"
 #include "theme/Theme.h"
 #include "ui/sheets/BackgroundJob.h"
 #include "ui/widgets/Buttons.h"
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/Labels.h"
 #include "ui/widgets/QtText.h"
+#include "ui/widgets/RowPainter.h"
 
 #include "core/migration/MigrationAudit.h"
 #include "core/migration/RestoreManager.h"
@@ -15,10 +16,11 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -50,7 +52,11 @@ QMessageBox* alert(QMessageBox::Icon icon, const QString& title, const QString& 
 } // namespace
 
 HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
-    : QDialog(parent), m_env(env), m_empty(new EmptyStateView(this)), m_list(new QScrollArea(this))
+    : QDialog(parent),
+      m_env(env),
+      m_empty(new EmptyStateView(this)),
+      m_list(new QListView(this)),
+      m_delegate(new HistoryRowDelegate(this))
 {
     setObjectName(u"historyWindow"_s);
     setWindowTitle(u"Migration history"_s);
@@ -71,9 +77,16 @@ HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
 
     m_empty->setObjectName(u"historyEmptyState"_s);
     m_list->setObjectName(u"historyList"_s);
-    m_list->setWidgetResizable(true);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    RowPainter::prepareList(*m_list);
+    // Rows are not chosen: the current one only says which "Restore" Space presses.
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setBackgroundRole(QPalette::Window);
+    m_list->viewport()->setBackgroundRole(QPalette::Window);
+    m_list->setModel(&m_model);
+    m_list->setItemDelegate(m_delegate);
+    m_list->installEventFilter(this);
+    connect(m_delegate, &HistoryRowDelegate::restoreRequested, this, &HistoryView::confirm);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -86,9 +99,9 @@ HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
     // A rescan can add or take away the account a record belongs to, which decides its slot.
     connect(&m_env, &AppEnvironment::changed, this, [this](AppEnvironment::Changes what) {
         if (m_loaded && what.testFlag(AppEnvironment::Change::accounts))
-            render();
+            m_model.judgeSlots(m_env.accounts());
     });
-    render();
+    showList();
 }
 
 void HistoryView::showEvent(QShowEvent* event)
@@ -102,39 +115,35 @@ void HistoryView::showEvent(QShowEvent* event)
 
 void HistoryView::load()
 {
-    m_records = MigrationAudit::records();
-    render();
+    m_model.setRecords(MigrationAudit::records(), m_env.accounts());
+    showList();
 }
 
-void HistoryView::render()
+void HistoryView::showList()
 {
-    if (m_records.empty()) {
-        m_empty->setState(EmptyState{u"No migrations yet"_s, Symbol::clockArrowCirclepath, std::nullopt});
-        m_list->hide();
-        delete m_list->takeWidget();
-        return;
-    }
-    m_empty->setState(std::nullopt);
-    auto* rows = new QWidget;
-    auto* layout = new QVBoxLayout(rows);
-    layout->setContentsMargins(0, 4, 0, 4);
-    layout->setSpacing(0);
-    for (std::size_t index = 0; index < m_records.size(); ++index) {
-        const MigrationRecord& record = m_records[index];
-        if (index > 0)
-            layout->addWidget(divider());
-        const auto obstacle = HistoryPresenter::obstacle(record, m_env.accounts(), m_records);
-        layout->addWidget(new HistoryRow(record, HistoryPresenter::restoreSlot(record, obstacle),
-                                         [this, record] { confirm(record); }));
-    }
-    layout->addStretch(1);
-    delete m_list->takeWidget();
-    m_list->setWidget(rows);
-    m_list->show();
+    const bool empty = m_model.rowCount() == 0;
+    m_empty->setState(
+        empty ? std::optional(EmptyState{u"No migrations yet"_s, Symbol::clockArrowCirclepath, std::nullopt})
+              : std::nullopt);
+    m_list->setVisible(!empty);
 }
 
-void HistoryView::confirm(const MigrationRecord& record)
+bool HistoryView::eventFilter(QObject* watched, QEvent* event)
 {
+    // Space presses the current row's "Restore", as it presses a focused button.
+    if (watched == m_list && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space
+        && m_list->currentIndex().isValid()) {
+        const int row = m_list->currentIndex().row();
+        if (std::holds_alternative<HistoryPresenter::RestoreSlots::Button>(m_model.entry(row).slot))
+            confirm(row);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void HistoryView::confirm(int row)
+{
+    const MigrationRecord record = m_model.entry(row).record;
     QMessageBox* box = alert(QMessageBox::Warning, u"Restore from backup?"_s,
                              HistoryPresenter::confirmationMessage(record), u"restoreConfirmation"_s, this);
     QPushButton* restore = box->addButton(u"Restore"_s, QMessageBox::DestructiveRole);
@@ -161,7 +170,7 @@ void HistoryView::performRestore(const MigrationRecord& record)
     // Synchronous by design: the window waits for tar, and nothing else can change the folders meanwhile.
     try {
         RestoreManager::restore(record, HistoryPresenter::projectsRoot(*account),
-                                DateText::localStamp(std::chrono::system_clock::now()), m_records);
+                                DateText::localStamp(std::chrono::system_clock::now()), m_model.records());
     } catch (...) {
         showFailure(toQString(BackgroundJob::describeCurrentException()));
         return;

@@ -1,18 +1,16 @@
 #pragma once
 
+#include "HistoryListModel.h"
 #include "ui/state/AppEnvironment.h"
-
-#include "core/models/MigrationRecord.h"
 
 #include <QDialog>
 
-#include <vector>
-
-class QScrollArea;
+class QListView;
 
 namespace threadhop {
 
 class EmptyStateView;
+class HistoryRowDelegate;
 
 /// The "Migration history" window: the records of the history file in its order (newest first),
 /// each with a "Restore" button or the reason why it cannot be undone. A restore is confirmed first,
@@ -26,22 +24,27 @@ public:
 
     static constexpr QSize fixedSize{640, 480};
 
+    const HistoryListModel& model() const { return m_model; }
+    const HistoryRowDelegate& rowDelegate() const { return *m_delegate; }
+
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     /// Reads the history file; one that is missing or cannot be decoded shows as no records.
     void load();
-    void render();
-    void confirm(const MigrationRecord& record);
+    void showList();
+    void confirm(int row);
     void performRestore(const MigrationRecord& record);
     void showFailure(const QString& text);
 
     AppEnvironment& m_env;
-    std::vector<MigrationRecord> m_records;
+    HistoryListModel m_model;
     bool m_loaded = false;
     EmptyStateView* m_empty;
-    QScrollArea* m_list;
+    QListView* m_list;
+    HistoryRowDelegate* m_delegate;
 };
 
 } // namespace threadhop

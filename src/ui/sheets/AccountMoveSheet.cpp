@@ -100,6 +100,12 @@ std::optional<ClaudeAccount> AccountMoveSheet::target() const
 void AccountMoveSheet::chooseTarget(int pickerIndex)
 {
     m_targetId = toStdString(m_picker->itemData(pickerIndex).toString());
+    // What was read for the other destination says nothing about this one, and "Fork" must not act
+    // on a destination whose preview the user has not seen.
+    m_preview.reset();
+    m_previewError.reset();
+    showContent();
+    showMoveButton();
     computePreview();
 }
 

@@ -23,8 +23,9 @@ class AppEnvironment;
 /// picks a destination among the other accounts of the shared state and previews the copy, and
 /// again whenever another destination is chosen; on "Fork" it copies the conversation there as a
 /// fork of the whole transcript and shows the record or the error. The engine always runs on the
-/// thread pool, and the sheet writes no file itself. Of overlapping previews, only the outcome for
-/// the destination still chosen is shown, and never one older than what is shown.
+/// thread pool, and the sheet writes no file itself. Choosing a destination drops what was shown for
+/// the one before, and "Fork" waits for the new destination's own preview. Of overlapping previews,
+/// only the outcome for the destination still chosen is shown, and never one older than what is shown.
 class AccountMoveSheet final : public Sheet {
     Q_OBJECT
 

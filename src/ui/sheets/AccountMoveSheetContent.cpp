@@ -88,8 +88,6 @@ QWidget* AccountMoveSheetContent::accountsGrid(const QString& session,
     picker->setFont(font);
     auto* directoryText = named(new WrappingText(directory, font), u"directoryValue"_s);
     directoryText->setColor(Theme::secondaryText(directoryText->palette()));
-    // Focus that leaves the picker once it is disabled must not land here and show a text cursor.
-    directoryText->setFocusPolicy(Qt::ClickFocus);
     const std::initializer_list<std::pair<QString, QWidget*>> rows{
         {u"Session"_s, named(Labels::selectable(Labels::plain(session, font)), u"sessionValue"_s)},
         {u"From"_s, accountLabel(from)},

@@ -125,10 +125,11 @@ void MigrationSheet::showContent()
     } else if (std::holds_alternative<SheetPhases::Running>(m_phase)) {
         body = MigrationSheetContent::running();
     } else {
-        body = MigrationSheetContent::idleBody(m_preview, resumeCommand, m_dryRun, [this](bool on) {
-            m_dryRun = on;
-            showPrimaryButton();
-        });
+        body =
+            MigrationSheetContent::idleBody(m_preview, m_oldCwd == m_newCwd, resumeCommand, m_dryRun, [this](bool on) {
+                m_dryRun = on;
+                showPrimaryButton();
+            });
     }
     // The phase's content sits at the top of the scroll area, which takes the rest of the height.
     auto* page = new QWidget;

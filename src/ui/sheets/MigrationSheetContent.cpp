@@ -62,9 +62,10 @@ QWidget* populatedNotice(const MigrationPreview& preview, const QString& resumeC
         u"populatedNotice"_s);
 }
 
-QWidget* previewLines(const MigrationPreview& preview, const QString& resumeCommand)
+QWidget* previewLines(const MigrationPreview& preview, bool sameDirectory, const QString& resumeCommand)
 {
-    auto* counts = new SymbolLabel(Symbol::docTextMagnifyingglass, Presenter::previewCountsLine(preview), QFont());
+    auto* counts =
+        new SymbolLabel(Symbol::docTextMagnifyingglass, Presenter::previewCountsLine(preview, sameDirectory), QFont());
     const QFont caption = Theme::font(TextStyle::caption);
     auto* action = new SymbolLabel(Symbol::folder, Presenter::actionLine(preview), caption,
                                    Theme::secondaryText(counts->palette()));
@@ -114,8 +115,9 @@ QWidget* MigrationSheetContent::pathsGrid(const QString& accountText, const QStr
     return grid;
 }
 
-QWidget* MigrationSheetContent::idleBody(const std::optional<MigrationPreview>& preview, const QString& resumeCommand,
-                                         bool dryRun, std::function<void(bool)> dryRunToggled)
+QWidget* MigrationSheetContent::idleBody(const std::optional<MigrationPreview>& preview, bool sameDirectory,
+                                         const QString& resumeCommand, bool dryRun,
+                                         std::function<void(bool)> dryRunToggled)
 {
     auto* toggle = new QCheckBox(u"Dry run (simulate only, write nothing)"_s);
     toggle->setObjectName(u"dryRunToggle"_s);
@@ -123,7 +125,7 @@ QWidget* MigrationSheetContent::idleBody(const std::optional<MigrationPreview>& 
     QObject::connect(toggle, &QCheckBox::toggled, toggle, std::move(dryRunToggled));
     return column(
         10,
-        {preview ? previewLines(*preview, resumeCommand)
+        {preview ? previewLines(*preview, sameDirectory, resumeCommand)
                  : ProgressLine::make(u"Computing preview…"_s, u"previewProgress"_s),
          captionNote(u"Only the session's working directory is rewritten. What tools recorded stays exactly as it "
                      u"was."_s,

@@ -19,9 +19,10 @@ namespace threadhop::MigrationSheetContent {
 QWidget* pathsGrid(const QString& account, const QString& from, const QString& to, std::function<bool()> fromExists);
 
 /// Before a run: the preview (or "Computing preview…" until it arrives), the notes and the dry-run
-/// toggle, which reports its changes to `dryRunToggled`.
-QWidget* idleBody(const std::optional<MigrationPreview>& preview, const QString& resumeCommand, bool dryRun,
-                  std::function<void(bool)> dryRunToggled);
+/// toggle, which reports its changes to `dryRunToggled`. `sameDirectory`: the new directory is the
+/// recorded one.
+QWidget* idleBody(const std::optional<MigrationPreview>& preview, bool sameDirectory, const QString& resumeCommand,
+                  bool dryRun, std::function<void(bool)> dryRunToggled);
 
 /// While the engine works: "Migrating…" with a progress indicator, across the full width.
 QWidget* running();

@@ -64,8 +64,11 @@ QColor MigrationSheetPresenter::fromColor(bool directoryExists, const QPalette& 
     return directoryExists ? palette.color(QPalette::WindowText) : Theme::broken();
 }
 
-QString MigrationSheetPresenter::previewCountsLine(const MigrationPreview& preview)
+QString MigrationSheetPresenter::previewCountsLine(const MigrationPreview& preview, bool sameDirectory)
 {
+    if (sameDirectory)
+        return preview.destinationPopulated ? u"No transcript changes: the conversations only move."_s
+                                            : u"Only the folder is renamed: no transcript changes."_s;
     return u"%1 files · %2 references to rewrite"_s.arg(preview.filesToRewrite).arg(preview.totalOccurrences);
 }
 
@@ -97,6 +100,9 @@ MigrationSheetPresenter::ReportTitle MigrationSheetPresenter::reportTitle(const 
 
 QString MigrationSheetPresenter::reportCountsLine(const MigrationRecord& record)
 {
+    if (record.oldCwd == record.newCwd)
+        return record.movedEntryNames ? u"No transcript changed: the conversations only moved."_s
+                                      : u"Only the folder was renamed: no transcript changed."_s;
     return u"%1 files · %2 references."_s.arg(record.filesRewritten).arg(record.occurrencesReplaced);
 }
 

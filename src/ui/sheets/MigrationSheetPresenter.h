@@ -43,8 +43,10 @@ QString accountLabel(const std::optional<ClaudeAccount>& account, const ProjectF
 /// otherwise (a plain file there counts as missing).
 QColor fromColor(bool directoryExists, const QPalette& palette);
 
-/// "<files> files · <occurrences> references to rewrite".
-QString previewCountsLine(const MigrationPreview& preview);
+/// "<files> files · <occurrences> references to rewrite"; when the new directory is the recorded one
+/// (a folder whose name no longer matches it), what the engine counts is left as it is, so the line
+/// says that only the folder is renamed, or only the conversations move into a populated one.
+QString previewCountsLine(const MigrationPreview& preview, bool sameDirectory);
 
 /// What happens to the folders: a rename, no move at all, or a move into a populated destination.
 QString actionLine(const MigrationPreview& preview);
@@ -61,7 +63,8 @@ struct ReportTitle {
 };
 ReportTitle reportTitle(const MigrationRecord& record);
 
-/// "<files> files · <occurrences> references."
+/// "<files> files · <occurrences> references."; for a record that kept its directory, as the preview's
+/// counts line, what happened instead.
 QString reportCountsLine(const MigrationRecord& record);
 
 /// "Backup: " and the archive's path, when the record has one.

@@ -5,7 +5,8 @@
 namespace threadhop {
 
 /// A selectable one-line text that is shortened with "…" where the width runs out: at the head,
-/// in the middle or at the end, as `mode` says.
+/// in the middle or at the end, as `mode` says. Copying a shortened text copies the whole of it: a
+/// path with "…" in it is no path.
 class ElidedLabel final : public QLabel {
     Q_OBJECT
 
@@ -17,9 +18,14 @@ public:
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
 
+    bool isElided() const { return text() != m_fullText; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void elide();

@@ -1,17 +1,13 @@
 #include "FocusRing.h"
 
+#include "FocusIndicator.h"
+
 #include <QEvent>
 #include <QPainter>
 
 using namespace Qt::StringLiterals;
 
 namespace threadhop {
-namespace {
-
-constexpr qreal ringWidth = 2;
-
-} // namespace
-
 FocusRing::FocusRing(QWidget& target) : QWidget(&target), m_target(target)
 {
     setObjectName(u"focusRing"_s);
@@ -46,13 +42,11 @@ bool FocusRing::eventFilter(QObject* watched, QEvent* event)
 void FocusRing::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QColor color = palette().color(QPalette::Active, QPalette::Highlight);
-    color.setAlphaF(0.8f);
-    painter.setPen(QPen(color, ringWidth));
-    painter.setBrush(Qt::NoBrush);
-    const qreal inset = ringWidth / 2;
-    painter.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), 3, 3);
+    // Over the list's background and its selected row.
+    const QPalette& colors = m_target.palette();
+    FocusIndicator::paint(
+        painter, rect(),
+        FocusIndicator::color(colors, {colors.color(QPalette::Base), colors.color(QPalette::Highlight)}));
 }
 
 } // namespace threadhop

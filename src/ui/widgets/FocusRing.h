@@ -4,7 +4,7 @@
 
 namespace threadhop {
 
-/// A ring in the selection color drawn over the edge of a widget (a list) while it has the keyboard
+/// The focus ring (FocusIndicator) drawn over the edge of a widget (a list) while it has the keyboard
 /// focus, so that the user sees where the arrow keys go. It takes no clicks and follows the widget's size.
 class FocusRing final : public QWidget {
     Q_OBJECT

@@ -30,6 +30,8 @@ QLabel* Labels::wrapping(QLabel* label)
 QLabel* Labels::selectable(QLabel* label)
 {
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Read-only text is no stop of the Tab key; a click still gives it the focus, for the copy keys.
+    label->setFocusPolicy(Qt::ClickFocus);
     return label;
 }
 

@@ -19,7 +19,7 @@ QLabel* secondary(QLabel* label);
 /// Takes as many lines as its width needs and is never cut off in height.
 QLabel* wrapping(QLabel* label);
 
-/// Its text can be selected with the mouse and the keyboard, and copied.
+/// Its text can be selected with the mouse and, once clicked, the keyboard, and copied; Tab passes it by.
 QLabel* selectable(QLabel* label);
 
 } // namespace threadhop::Labels

@@ -12,10 +12,10 @@ constexpr qreal quaternaryAlpha = 0.10;
 
 RoundedBox::RoundedBox(Look look, QWidget* parent) : QWidget(parent), m_look(std::move(look)) { }
 
-QColor RoundedBox::fill() const
+QColor RoundedBox::fill(const Look& look, const QPalette& palette)
 {
-    QColor color = m_look.tint.value_or(palette().color(QPalette::WindowText));
-    const qreal alpha = m_look.tint ? m_look.opacity : quaternaryAlpha * m_look.opacity;
+    QColor color = look.tint.value_or(palette.color(QPalette::WindowText));
+    const qreal alpha = look.tint ? look.opacity : quaternaryAlpha * look.opacity;
     color.setAlphaF(static_cast<float>(alpha));
     return color;
 }
@@ -25,7 +25,7 @@ void RoundedBox::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(fill());
+    painter.setBrush(fill(m_look, palette()));
     painter.drawRoundedRect(QRectF(rect()), m_look.radius, m_look.radius);
 }
 

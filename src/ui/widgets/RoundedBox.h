@@ -24,12 +24,13 @@ public:
 
     int padding() const { return m_look.padding; }
 
+    /// The background color of a box of `look` over `palette`.
+    static QColor fill(const Look& look, const QPalette& palette);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QColor fill() const;
-
     Look m_look;
 };
 

@@ -15,6 +15,7 @@ WrappingText::WrappingText(const QString& text, const QFont& font, QWidget* pare
     setPlainText(text);
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setFocusPolicy(Qt::ClickFocus); // as Labels::selectable: out of the Tab order
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

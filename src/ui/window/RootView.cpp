@@ -19,6 +19,7 @@
 #include <QSplitter>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -87,6 +88,12 @@ RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* par
     toolbar->addWidget(spacer); // the primary actions sit at the trailing edge
     toolbar->addAction(m_history);
     toolbar->addAction(m_rescan);
+    // Tool buttons take no focus of their own; without it a keyboard user could never undo a migration.
+    for (QAction* action : {m_history, m_rescan}) {
+        QWidget* button = toolbar->widgetForAction(action);
+        button->setObjectName(action->objectName() + u"Button"_s);
+        button->setFocusPolicy(Qt::TabFocus);
+    }
 
     auto* sidebar = new AccountsSidebar(m_env);
     sidebar->setMinimumWidth(sidebarMinimum);
@@ -116,11 +123,13 @@ RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* par
     m_notice = scanningNotice(central);
     restorePlacement();
 
-    // Tab walks the columns from left to right, the accounts first.
-    const QStringList tabOrder{u"accountsList"_s,       u"searchField"_s,  u"clearSearchButton"_s,
-                               u"problemsOnlyToggle"_s, u"projectsList"_s, u"detailScroll"_s};
+    // Tab reads the window as text is read: the toolbar at its top, then the columns from left to
+    // right. The window opens with the accounts in focus.
+    const QStringList tabOrder{u"historyActionButton"_s, u"rescanActionButton"_s, u"accountsList"_s, u"searchField"_s,
+                               u"clearSearchButton"_s,   u"problemsOnlyToggle"_s, u"projectsList"_s, u"detailScroll"_s};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(findChild<QWidget*>(tabOrder[i - 1]), findChild<QWidget*>(tabOrder[i]));
+    findChild<QWidget*>(tabOrder[2])->setFocus();
 
     connect(&m_env, &AppEnvironment::changed, this, &RootView::onChanged);
     onChanged(AppEnvironment::Change::isScanning);
@@ -147,8 +156,9 @@ void RootView::restorePlacement()
     for (const QScreen* screen : QGuiApplication::screens())
         screens.append(screen->availableGeometry());
     const QRect saved = settings->value(geometryKey).toRect();
+    // The window manager's frame is not known before the window is shown; keepFrameOnScreen fits it then.
     setGeometry(saved.isValid() ? WindowPlacement::restored(saved, minimumWindowSize, screens, primary)
-                                : WindowPlacement::first(idealWindowSize, minimumWindowSize, primary));
+                                : WindowPlacement::first(idealWindowSize, minimumWindowSize, primary, {}));
     // The columns take their widths from the splitter's own width, which the layout sets.
     layout()->activate();
     const auto columns = WindowPlacement::columns(
@@ -178,6 +188,33 @@ void RootView::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     placeNotice();
+}
+
+void RootView::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    keepFrameOnScreen();
+}
+
+void RootView::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // A window manager frames a window before it maps it; one placed where asked may never move.
+    if (event->type() == QEvent::ActivationChange)
+        keepFrameOnScreen();
+}
+
+void RootView::keepFrameOnScreen()
+{
+    if (m_frameKeptOnScreen || !isVisible() || !windowHandle())
+        return;
+    const QMargins frame = windowHandle()->frameMargins();
+    if (frame.isNull())
+        return; // not framed (yet)
+    m_frameKeptOnScreen = true;
+    const QRect available = screen()->availableGeometry();
+    if (!WindowPlacement::fits(geometry(), frame, available))
+        setGeometry(WindowPlacement::first(size(), minimumWindowSize, available, frame));
 }
 
 void RootView::onChanged(AppEnvironment::Changes what)

@@ -33,6 +33,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
     /// Remembers the frame and the column widths for the next run.
     void closeEvent(QCloseEvent* event) override;
 
@@ -41,6 +43,9 @@ private:
     void restorePlacement();
     void onChanged(AppEnvironment::Changes what);
     void placeNotice();
+    /// Once the window manager has framed the window: a frame that does not fit the screen, title
+    /// bar included, is placed anew so that it does.
+    void keepFrameOnScreen();
 
     AppEnvironment& m_env;
     QSplitter* m_columns;
@@ -48,6 +53,7 @@ private:
     QAction* m_rescan;
     QWidget* m_notice;
     QPointer<HistoryView> m_historyWindow;
+    bool m_frameKeptOnScreen = false;
 };
 
 } // namespace threadhop

@@ -19,7 +19,7 @@ class TranscriptWindowTest : public WindowTest {
 protected:
     std::optional<TranscriptHome> fixture;
     std::optional<QString> answer;
-    std::vector<std::pair<QString, QString>> asked; ///< prompt and message of each question
+    std::vector<FolderChooser::Question> asked;
 
     void SetUp() override
     {
@@ -27,8 +27,8 @@ protected:
         if (!fixture)
             GTEST_SKIP() << "no fixture transcripts";
         open(discovery());
-        detail().setFolderChooser([this](const QString& prompt, const QString& message, QWidget*) {
-            asked.emplace_back(prompt, message);
+        detail().setFolderChooser([this](const FolderChooser::Question& question, QWidget*) {
+            asked.push_back(question);
             return answer;
         });
         window->resize(1180, 720);

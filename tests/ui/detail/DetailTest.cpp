@@ -2,6 +2,7 @@
 #include "theme/Theme.h"
 #include "ui/detail/DetailPresenter.h"
 #include "ui/detail/DetailState.h"
+#include "ui/detail/FolderChooser.h"
 #include "ui/detail/SuggestionRow.h"
 #include "ui/projects/ProjectRowPresenter.h"
 #include "ui/widgets/CommandBlock.h"
@@ -10,10 +11,13 @@
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/WrappingText.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QTest>
+#include <QTextEdit>
+#include <QtTest/qtestspontaneevent.h>
 
 namespace threadhop::testing {
 namespace {
@@ -81,6 +85,19 @@ TEST_F(DetailPathTest, TheActionBarNeedsADirectoryAtTheRecordedPath)
         {(home() / "dir").string(), true}, {(home() / "file").string(), false}, {"", false}};
     for (const auto& [cwd, exists] : cases)
         EXPECT_EQ(DetailPresenter::pathExists(project(ResumeStatus::ok, cwd)), exists) << cwd.value_or("(absent)");
+}
+
+TEST_F(DetailPathTest, TheFolderDialogOpensAtTheNearestFolderAboveTheRecordedDirectoryElseAtHome)
+{
+    std::filesystem::create_directories(home() / "code" / "site");
+    const std::string code = (home() / "code").string();
+    const std::pair<std::optional<std::string>, std::string> cases[]{
+        {code + "/gone/deeper/app", code}, // missing folders are passed over
+        {code + "/site/./x/../app/", code + "/site"},
+        {std::nullopt, home().string()},
+        {"relative/app", home().string()}};
+    for (const auto& [cwd, start] : cases)
+        EXPECT_EQ(FolderChooser::startFolder(cwd).toStdString(), start) << cwd.value_or("(none)");
 }
 
 TEST(DetailStateTest, ChoosingADestination)
@@ -183,7 +200,10 @@ TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickALoneOneAtOnceAndOther
     const QString chosen = q((home() / "code" / "site").string());
     answer = q((home() / "code" / "x" / ".." / "." / "site").string()) + u"/"_s;
     button(u"chooseManuallyButton"_s).click();
-    EXPECT_EQ(asked, (std::vector{std::pair(u"Choose"_s, u"Choose where this project lives now."_s)}));
+    const QString code = q((home() / "code").string());
+    EXPECT_EQ(asked,
+              (std::vector<FolderChooser::Question>{{u"Choose"_s, u"Choose where this project lives now."_s, code}}))
+        << "the dialog opens beside the recorded directory";
     EXPECT_EQ(chosenPath(), chosen) << "a manual choice is standardised";
     EXPECT_TRUE(button(u"migrateButton"_s).isEnabled());
     answer.reset();
@@ -210,6 +230,102 @@ TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickALoneOneAtOnceAndOther
     EXPECT_EQ(markers()[1], Symbol::circle) << "selecting it again starts over";
 }
 
+bool isReadOnlyText(const QWidget* widget)
+{
+    if (qobject_cast<const QLabel*>(widget))
+        return true;
+    const auto* edit = qobject_cast<const QTextEdit*>(widget);
+    return edit && edit->isReadOnly();
+}
+
+TEST_F(ProjectDetailViewTest, TabStopsAtEveryControlOnceAndAtNoReadOnlyTextAndTheArrowsPickASuggestion)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    select(fixture->lostCwd);
+    QWidget* start = child<QWidget>(*window, u"historyActionButton"_s);
+    start->setFocus(Qt::TabFocusReason);
+    QStringList stops;
+    do {
+        QWidget* focused = QApplication::focusWidget();
+        stops.append(focused->objectName());
+        EXPECT_FALSE(isReadOnlyText(focused)) << focused->objectName().toStdString();
+        QTest::keyClick(focused, Qt::Key_Tab);
+    } while (QApplication::focusWidget() != start && stops.size() < 40);
+    EXPECT_EQ(stops,
+              (QStringList{u"historyActionButton"_s, u"rescanActionButton"_s, u"accountsList"_s, u"searchField"_s,
+                           u"problemsOnlyToggle"_s, u"projectsList"_s, u"detailScroll"_s, u"copyPathButton"_s,
+                           u"infoCopyButton"_s, u"infoCopyButton"_s, u"suggestionRow"_s, u"chooseManuallyButton"_s}))
+        << "one stop for the two suggestions; the migrate button is disabled until one is chosen";
+
+    const auto focusedRow = [] { return qobject_cast<SuggestionRow*>(QApplication::focusWidget()); };
+    button(u"chooseManuallyButton"_s).setFocus(Qt::TabFocusReason);
+    QTest::keyClick(&button(u"chooseManuallyButton"_s), Qt::Key_Tab, Qt::ShiftModifier);
+    ASSERT_NE(focusedRow(), nullptr);
+    QTest::keyClick(focusedRow(), Qt::Key_Down);
+    EXPECT_EQ(markers(), (std::vector{Symbol::circle, Symbol::largecircleFillCircle})) << "the arrow picks";
+    ASSERT_NE(focusedRow(), nullptr);
+    EXPECT_EQ(focusedRow()->path(), q((home() / "code" / "api").string())) << "and the focus moves with the pick";
+    EXPECT_TRUE(button(u"migrateButton"_s).isEnabled());
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(sheet(), nullptr) << "a pick does nothing else, as a click";
+    QTest::keyClick(focusedRow(), Qt::Key_Down);
+    EXPECT_EQ(markers()[1], Symbol::largecircleFillCircle) << "the last row stays chosen";
+    QTest::keyClick(focusedRow(), Qt::Key_Up);
+    EXPECT_EQ(markers(), (std::vector{Symbol::largecircleFillCircle, Symbol::circle}));
+
+    QTest::keyClick(focusedRow(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), u"chooseManuallyButton"_s) << "Tab leaves the group";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), u"migrateButton"_s);
+}
+
+TEST_F(ProjectDetailViewTest, TheWindowComingBackFromTheTaskBarKeepsTheChoiceWhileShowingTheViewAgainStartsOver)
+{
+    select(fixture->lostCwd);
+    window->findChildren<SuggestionRow*>()[1]->clicked(window->findChildren<SuggestionRow*>()[1]->path());
+    ASSERT_EQ(markers(), (std::vector{Symbol::circle, Symbol::largecircleFillCircle}));
+
+    // Restoring a minimised window shows its widgets again, as the window system's own events.
+    for (QEvent::Type type : {QEvent::Hide, QEvent::Show}) {
+        QEvent event(type);
+        QSpontaneKeyEvent::setSpontaneous(&event);
+        QApplication::instance()->notify(&detail(), &event);
+    }
+    EXPECT_EQ(markers(), (std::vector{Symbol::circle, Symbol::largecircleFillCircle}));
+
+    detail().hide();
+    detail().show();
+    EXPECT_EQ(markers(), (std::vector{Symbol::circle, Symbol::circle}));
+}
+
+// The detail column over made-up projects, at the window's smallest size.
+class DetailColumnTest : public WindowTest { };
+
+TEST_F(DetailColumnTest, ALongSuggestionIsCutAtItsHeadAndTheColumnStaysInsideTheWindow)
+{
+    const std::string name = "a-project-with-a-long-name-" + std::string(20, 'x');
+    const std::string suggestion = (home() / "code" / name).string();
+    std::filesystem::create_directories(suggestion);
+    const ProjectFolder moved{.id = "claude:-gone",
+                              .accountId = "claude",
+                              .folderName = "-gone",
+                              .actualCwd = "/nonexistent-threadhop-fixture/" + name,
+                              .status = ResumeStatus::targetMissing};
+    openScanned({account("claude")}, {{"claude", {moved}}});
+    window->resize(RootView::minimumWindowSize);
+    env->setSelectedProjectId(moved.id);
+    QCoreApplication::processEvents();
+
+    auto* row = child<SuggestionRow>(*window, u"suggestionRow"_s);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->toolTip(), QString::fromStdString(suggestion));
+    EXPECT_TRUE(child<ElidedLabel>(*row, u"suggestionPath"_s)->text().startsWith(u"…"_s));
+    auto* column = child<QWidget>(*window, u"projectDetailView"_s);
+    EXPECT_LE(column->mapTo(window.get(), QPoint(column->width(), 0)).x(), window->width())
+        << "the copy buttons and the scroll bar stay in view";
+    EXPECT_EQ(window->size(), RootView::minimumWindowSize);
+}
+
 TEST_F(ProjectDetailViewTest, MoveToTheOwnFolderLeavesANoteAndAnotherFolderPresentsTheSheet)
 {
     select(fixture->readyCwd);
@@ -218,7 +334,9 @@ TEST_F(ProjectDetailViewTest, MoveToTheOwnFolderLeavesANoteAndAnotherFolderPrese
     answer = q(fixture->readyCwd) + u"/."_s;
     button(u"moveToButton"_s).click();
     EXPECT_EQ(asked,
-              (std::vector{std::pair(u"Move Here"_s, u"Choose the folder these conversations should belong to."_s)}));
+              (std::vector<FolderChooser::Question>{{u"Move Here"_s,
+                                                     u"Choose the folder these conversations should belong to."_s,
+                                                     q((home() / "code").string())}}));
     EXPECT_EQ(child<QLabel>(*window, u"actionNote"_s)->text(),
               u"That is already this project's folder — nothing to move."_s);
     EXPECT_EQ(sheet(), nullptr);

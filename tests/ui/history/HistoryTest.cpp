@@ -1,17 +1,19 @@
 #include "support/ui/WindowTest.h"
 #include "theme/Theme.h"
 #include "ui/history/HistoryPresenter.h"
-#include "ui/history/HistoryRow.h"
+#include "ui/history/HistoryRowDelegate.h"
 #include "ui/history/HistoryView.h"
-#include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/EmptyStateView.h"
 
 #include "core/migration/BackupArchiver.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QDateTime>
-#include <QLabel>
+#include <QListView>
 #include <QMessageBox>
+#include <QScrollBar>
+#include <QTest>
 
 namespace threadhop::testing {
 namespace {
@@ -53,22 +55,6 @@ TEST(HistoryPresenterTest, TimestampAbbreviatesTheDateAndShortensTheTimeInTheUse
     EXPECT_EQ(Presenter::timestamp(time, QLocale::c()), u"1 May 2024, 09:30"_s) << "no seconds";
 }
 
-TEST(HistoryPresenterTest, SlotOrderRestoreRecordThenButtonThenReason)
-{
-    const auto refusal = MigrationError::notRestorable("A dry run changed nothing.");
-    const std::tuple<MigrationRecord, std::optional<MigrationError>, Presenter::RestoreSlot> cases[]{
-        {record(true, false, "Restore from backup"), std::nullopt, Slots::Empty{}},
-        {record(true, false, "Restore from backup"), refusal, Slots::Empty{}},
-        {record(), std::nullopt, Slots::Button{}},
-        {record(false), std::nullopt, Slots::Button{}},
-        {record(true, true), refusal, Slots::Reason{u"A dry run changed nothing."_s}},
-        {record(), MigrationError::backupFailed("The backup no longer exists."),
-         Slots::Reason{u"Backup failed: The backup no longer exists."_s}},
-    };
-    for (const auto& [input, obstacle, expected] : cases)
-        EXPECT_EQ(Presenter::restoreSlot(input, obstacle), expected);
-}
-
 // The history window over a temporary home: records written by the real engine, restores through
 // the window, and the ways a restore or the history file can go wrong.
 class HistoryViewTest : public WindowTest {
@@ -86,21 +72,38 @@ protected:
         child<QAction>(*window, u"historyAction"_s)->trigger();
         HistoryView* view = window->historyWindow();
         EXPECT_TRUE(view && view->isVisible());
+        m_tester = std::make_unique<QAbstractItemModelTester>(list(*view).model(),
+                                                              QAbstractItemModelTester::FailureReportingMode::Warning);
         return *view;
     }
 
-    static QList<HistoryRow*> rows(const HistoryView& view) { return view.findChildren<HistoryRow*>(); }
-    static QPushButton* restoreButton(const HistoryRow& row) { return row.findChild<QPushButton*>(u"restoreButton"_s); }
-    static QString reason(const HistoryRow& row)
+    static int rows(const HistoryView& view) { return view.model().rowCount(); }
+    static const HistoryListModel::Entry& row(const HistoryView& view, int index) { return view.model().entry(index); }
+    static bool hasRestoreButton(const HistoryView& view, int index)
     {
-        const auto* label = row.findChild<QLabel*>(u"restoreReason"_s);
-        return label ? label->text() : QString();
+        return std::holds_alternative<Slots::Button>(row(view, index).slot);
+    }
+    static QString reason(const HistoryView& view, int index)
+    {
+        const auto* reason = std::get_if<Slots::Reason>(&row(view, index).slot);
+        return reason ? reason->text : QString();
+    }
+    static QListView& list(const HistoryView& view) { return *child<QListView>(view, u"historyList"_s); }
+
+    /// Clicks the row's "Restore" where the row draws it.
+    static void clickRestore(HistoryView& view, int index)
+    {
+        QListView& shown = list(view);
+        const QModelIndex at = view.model().index(index);
+        shown.scrollTo(at);
+        const QRect button = view.rowDelegate().parts(row(view, index), shown.visualRect(at)).slot;
+        QTest::mouseClick(shown.viewport(), Qt::LeftButton, {}, button.center());
     }
 
     /// Presses "Restore" on the row, and the confirmation's button named `answer`.
-    static QMessageBox& restore(HistoryView& view, HistoryRow& row, const QString& answer = u"confirmRestoreButton"_s)
+    static QMessageBox& restore(HistoryView& view, int index, const QString& answer = u"confirmRestoreButton"_s)
     {
-        restoreButton(row)->click();
+        clickRestore(view, index);
         auto* confirmation = child<QMessageBox>(view, u"restoreConfirmation"_s);
         EXPECT_EQ(confirmation->text(), u"Restore from backup?"_s);
         button(*confirmation, answer).click();
@@ -111,6 +114,15 @@ protected:
     {
         return view.findChild<QMessageBox*>(u"restoreFailedAlert"_s);
     }
+
+    void TearDown() override
+    {
+        m_tester.reset();
+        WindowTest::TearDown();
+    }
+
+private:
+    std::unique_ptr<QAbstractItemModelTester> m_tester;
 };
 
 TEST_F(HistoryViewTest, RestoringAMigrationPutsTheFolderBackByteForByteAndRescans)
@@ -120,29 +132,77 @@ TEST_F(HistoryViewTest, RestoringAMigrationPutsTheFolderBackByteForByteAndRescan
     ASSERT_FALSE(fs::exists(projects() / "-w-old"));
 
     HistoryView& view = openHistory();
-    ASSERT_EQ(rows(view).size(), 1);
-    HistoryRow& row = *rows(view).front();
-    EXPECT_EQ(child<ElidedLabel>(row, u"recordOldPath"_s)->fullText(), u"/w/old"_s);
-    EXPECT_EQ(child<QLabel>(row, u"recordCounts"_s)->text(), u"3 files · 3 references"_s);
+    ASSERT_EQ(rows(view), 1);
+    EXPECT_EQ(std::tuple(row(view, 0).record.oldCwd, row(view, 0).countsLine),
+              std::tuple("/w/old", u"3 files · 3 references"_s));
 
-    const QMessageBox& asked = restore(view, row, u"cancelRestoreButton"_s);
+    const QMessageBox& asked = restore(view, 0, u"cancelRestoreButton"_s);
     EXPECT_EQ(asked.informativeText(),
               u"Restores folder -w-old and removes -w-new. Anything created in the new location after the migration "
               u"is archived to a .tar.gz first, so it can be recovered — but it will not be in place any more."_s);
     EXPECT_TRUE(fs::exists(projects() / "-w-new")) << "Cancel changes nothing";
 
-    restore(view, *rows(view).front());
+    restore(view, 0);
     EXPECT_EQ(snapshot(projects() / "-w-old"), before);
     EXPECT_FALSE(fs::exists(projects() / "-w-new"));
     EXPECT_TRUE(env->isScanning()) << "a completed restore starts a rescan";
 
-    const auto shown = rows(view);
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(child<QLabel>(*shown[0], u"badge"_s)->text(), u"RESTORE"_s) << "the reverting record comes first";
-    EXPECT_EQ(restoreButton(*shown[0]), nullptr);
-    EXPECT_EQ(reason(*shown[0]), QString()) << "and has an empty slot";
-    EXPECT_EQ(child<ElidedLabel>(*shown[0], u"recordNewPath"_s)->fullText(), u"→ /w/old"_s);
-    EXPECT_EQ(reason(*shown[1]), u"This migration has already been undone."_s);
+    ASSERT_EQ(rows(view), 2);
+    EXPECT_EQ(row(view, 0).badges.at(0).text, u"RESTORE"_s) << "the reverting record comes first";
+    EXPECT_TRUE(std::holds_alternative<Slots::Empty>(row(view, 0).slot)) << "and has an empty slot";
+    EXPECT_EQ(row(view, 0).newPathLine, u"→ /w/old"_s);
+    EXPECT_EQ(reason(view, 1), u"This migration has already been undone."_s);
+}
+
+TEST_F(HistoryViewTest, UndoingAMergeSaysItTakesOutOnlyWhatItMovedInAndDoesSo)
+{
+    fs::remove_all(projects() / "-w-old");
+    oldProject(true);
+    const std::string theirs = readFile(projects() / "-w-new" / "theirs.jsonl");
+    migrate();
+    HistoryView& view = openHistory();
+    restore(view, 0, u"cancelRestoreButton"_s);
+    EXPECT_EQ(child<QMessageBox>(view, u"restoreConfirmation"_s)->informativeText(),
+              u"Restores folder -w-old and takes the conversations it moved in out of -w-new. Anything created in "
+              u"the new location after the migration is archived to a .tar.gz first, so it can be recovered — but it "
+              u"will not be in place any more."_s);
+
+    restore(view, 0);
+    EXPECT_EQ(readFile(projects() / "-w-new" / "theirs.jsonl"), theirs) << "the folder's own conversation stays";
+    EXPECT_EQ(entries(projects() / "-w-new"), (std::vector<std::string>{"theirs.jsonl"}));
+}
+
+TEST_F(HistoryViewTest, ARescanJudgesTheRowsAgainWithoutMovingTheListAndSpacePressesTheCurrentRowsRestore)
+{
+    const MigrationRecord first = migrate();
+    for (int i = 0; i < 40; ++i) {
+        MigrationRecord record = first;
+        record.id = Uuid::random();
+        record.accountId = i % 2 ? "claude" : "elsewhere";
+        MigrationAudit::append(record);
+    }
+    HistoryView& view = openHistory();
+    QListView& shown = list(view);
+    ASSERT_GT(shown.verticalScrollBar()->maximum(), 0);
+    shown.verticalScrollBar()->setValue(shown.verticalScrollBar()->maximum() / 2);
+    const int scrolled = shown.verticalScrollBar()->value();
+    const int elsewhere = 1; // the newest record of the account "elsewhere"
+    EXPECT_EQ(reason(view, elsewhere), u"Account elsewhere is not on this computer."_s);
+
+    *fake.accountsByCall = {{account("claude"), account("elsewhere")}};
+    rescan(*env);
+    EXPECT_EQ(shown.verticalScrollBar()->value(), scrolled) << "the list stays where the user left it";
+    EXPECT_NE(reason(view, elsewhere), u"Account elsewhere is not on this computer."_s) << "judged again";
+
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    const int last = rows(view) - 1; // the first migration, which nothing has moved since
+    ASSERT_TRUE(hasRestoreButton(view, last));
+    shown.setFocus(Qt::TabFocusReason);
+    shown.setCurrentIndex(view.model().index(last));
+    QTest::keyClick(&shown, Qt::Key_Space);
+    auto* confirmation = child<QMessageBox>(view, u"restoreConfirmation"_s);
+    ASSERT_NE(confirmation, nullptr);
+    button(*confirmation, u"cancelRestoreButton"_s).click();
 }
 
 TEST_F(HistoryViewTest, AnAccountNotOnThisComputerAndOneThatGoesWhileConfirming)
@@ -153,12 +213,10 @@ TEST_F(HistoryViewTest, AnAccountNotOnThisComputerAndOneThatGoesWhileConfirming)
     MigrationAudit::append(elsewhere);
 
     HistoryView& view = openHistory();
-    auto shown = rows(view);
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(reason(*shown[0]), u"Account elsewhere is not on this computer."_s);
-    EXPECT_EQ(restoreButton(*shown[0]), nullptr);
+    ASSERT_EQ(rows(view), 2);
+    EXPECT_EQ(reason(view, 0), u"Account elsewhere is not on this computer."_s);
 
-    restoreButton(*shown[1])->click();
+    clickRestore(view, 1);
     auto* confirmation = child<QMessageBox>(view, u"restoreConfirmation"_s);
     *fake.accountsByCall = {{}};
     rescan(*env);
@@ -192,14 +250,14 @@ TEST_F(HistoryViewTest, AFailedRestoreShowsTheEnginesWordsAndChangesNothing)
     const std::string history = readFile(MigrationAudit::historyFile());
 
     HistoryView& view = openHistory();
-    restore(view, *rows(view).front());
+    restore(view, 0);
     QMessageBox* alert = failure(view);
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->text(), u"Restore failed"_s);
     EXPECT_TRUE(alert->informativeText().contains(u"tar: the disk is on fire"_s)) << "the engine's own words";
     EXPECT_FALSE(env->isScanning()) << "no rescan after a failure";
-    ASSERT_EQ(rows(view).size(), 1);
-    EXPECT_NE(restoreButton(*rows(view).front()), nullptr) << "the list is as it was";
+    ASSERT_EQ(rows(view), 1);
+    EXPECT_TRUE(hasRestoreButton(view, 0)) << "the list is as it was";
     EXPECT_EQ(snapshot(projects()), before);
     EXPECT_EQ(readFile(MigrationAudit::historyFile()), history);
 

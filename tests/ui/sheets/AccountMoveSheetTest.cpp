@@ -329,9 +329,13 @@ TEST_F(AccountMoveSheetTest, OnlyTheOutcomeForTheDestinationChosenLastIsShown)
     picker().setCurrentIndex(1);
     picker().setCurrentIndex(0);
     finish("b", 2, 4);
-    EXPECT_EQ(shownTarget(), "c") << "the chosen destination's preview has not arrived";
+    // Until the chosen destination's own preview is in, nothing of another one shows or can be acted on.
+    EXPECT_EQ(std::tuple(shownTarget(), sheet->previewError(), shows(u"readingProgress"_s), shows(u"costSection"_s),
+                         button(u"primaryButton"_s).isEnabled()),
+              std::tuple("(none)", std::optional<QString>(), true, false, false));
     finish("a", 2, 5);
     EXPECT_EQ(shownTarget(), "a");
+    EXPECT_TRUE(button(u"primaryButton"_s).isEnabled());
 
     picker().setCurrentIndex(1);
     finish("b", 3, 6);

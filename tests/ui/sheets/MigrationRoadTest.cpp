@@ -102,6 +102,36 @@ TEST_F(MigrationRoadTest, ADryRunChangesNoByteOnDisk)
     EXPECT_TRUE(MigrationAudit::records().empty());
 }
 
+TEST_F(MigrationRoadTest, MovingAMismatchedFolderToItsOwnDirectorySaysOnlyTheFolderIsRenamedAndSoItIs)
+{
+    select(fixture->lostCwd);
+    EXPECT_TRUE(child<QLabel>(*window, u"migrationExplanation"_s)
+                    ->text()
+                    .startsWith(u"The recorded location no longer exists."_s));
+    select(fixture->oldAppCwd);
+    EXPECT_EQ(child<QLabel>(*window, u"migrationExplanation"_s)->text(),
+              u"This folder's name does not match the directory its conversations record. Pick where the project "
+              u"lives now so the conversations are relinked and `--resume` works again."_s)
+        << "the recorded directory is there; the folder's name is what is wrong";
+    answer = QString::fromStdString(fixture->renamedAppCwd);
+    button(*window, u"chooseManuallyButton"_s).click();
+    button(*window, u"migrateButton"_s).click();
+    QPointer<MigrationSheet> shown = sheet();
+    ASSERT_TRUE(shown && waitUntil([&] { return shown->preview().has_value(); }));
+    EXPECT_GT(shown->preview()->totalOccurrences, 0) << "the engine counts the directory it leaves as it is";
+    EXPECT_EQ(child<SymbolLabel>(*shown, u"previewCounts"_s)->text(),
+              u"Only the folder is renamed: no transcript changes."_s);
+
+    const fs::path oldFolder = fixture->folderOf(fixture->oldAppCwd);
+    const std::string transcript = readFile(oldFolder / "tool_heavy.jsonl");
+    button(*shown, u"primaryButton"_s).click();
+    ASSERT_TRUE(finish(shown));
+    EXPECT_EQ(readFile(fixture->folderOf(fixture->renamedAppCwd) / "tool_heavy.jsonl"), transcript);
+    EXPECT_EQ(child<QLabel>(*shown, u"reportCounts"_s)->text(),
+              u"Only the folder was renamed: no transcript changed."_s);
+    EXPECT_GT(onlyRecord().occurrencesReplaced, 0) << "the record keeps the engine's counts";
+}
+
 TEST_F(MigrationRoadTest, AFailureShowsTheSentenceOfItsRecord)
 {
     // A read-only folder and a full disk while the transcripts are rewritten, and a destination that

@@ -4,7 +4,6 @@
 #include "theme/PlatformWords.h"
 #include "theme/Theme.h"
 #include "ui/sheets/MigrationSheetPresenter.h"
-#include "ui/sheets/SheetFooterPresenter.h"
 #include "ui/widgets/CommandBlock.h"
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"
@@ -58,7 +57,13 @@ TEST(MigrationSheetPresenterTest, ActionLinePopulatedHeadlineAndCounts)
     };
     for (const auto& [input, expected] : headlines)
         EXPECT_EQ(Presenter::populatedHeadline(input), expected);
-    EXPECT_EQ(Presenter::previewCountsLine(preview(false, 1)), u"3 files · 1234 references to rewrite"_s);
+    // The engine counts the recorded directory's references also when it stays as it is.
+    EXPECT_EQ(
+        (QStringList{Presenter::previewCountsLine(preview(false, 1), false),
+                     Presenter::previewCountsLine(preview(false, 1), true),
+                     Presenter::previewCountsLine(preview(true, 1, 1), true)}),
+        (QStringList{u"3 files · 1234 references to rewrite"_s, u"Only the folder is renamed: no transcript changes."_s,
+                     u"No transcript changes: the conversations only move."_s}));
 }
 
 TEST(MigrationSheetPresenterTest, PrimaryButtonTitleAndWhetherItCanBePressed)
@@ -83,13 +88,17 @@ TEST(MigrationSheetPresenterTest, PrimaryButtonTitleAndWhetherItCanBePressed)
 
 TEST(MigrationSheetPresenterTest, Report)
 {
-    MigrationRecord record{.filesRewritten = 2, .occurrencesReplaced = 17, .dryRun = true};
+    MigrationRecord record{
+        .oldCwd = "/a/old", .newCwd = "/a/new", .filesRewritten = 2, .occurrencesReplaced = 17, .dryRun = true};
     EXPECT_EQ(Presenter::reportTitle(record), (Presenter::ReportTitle{Symbol::checkmarkCircle, u"Dry run complete"_s}));
     EXPECT_EQ(Presenter::backupLine(record), std::nullopt);
     record.dryRun = false;
     EXPECT_EQ(Presenter::reportTitle(record),
               (Presenter::ReportTitle{Symbol::checkmarkSealFill, u"Migration successful"_s}));
     EXPECT_EQ(Presenter::reportCountsLine(record), u"2 files · 17 references."_s);
+    record.oldCwd = record.newCwd;
+    record.movedEntryNames = std::vector<std::string>{"a.jsonl"};
+    EXPECT_EQ(Presenter::reportCountsLine(record), u"No transcript changed: the conversations only moved."_s);
 }
 
 TEST(MigrationSheetPresenterTest, StampIsTheLocalTimeToTheSecond)
@@ -97,18 +106,6 @@ TEST(MigrationSheetPresenterTest, StampIsTheLocalTimeToTheSecond)
     std::tm local{.tm_sec = 5, .tm_min = 4, .tm_hour = 3, .tm_mday = 2, .tm_mon = 0, .tm_year = 125, .tm_isdst = -1};
     const auto moment = std::chrono::system_clock::from_time_t(std::mktime(&local)) + std::chrono::milliseconds(999);
     EXPECT_EQ(Presenter::stamp(moment), "20250102-030405");
-}
-
-TEST(SheetFooterPresenterTest, ButtonsByStage)
-{
-    const std::tuple<SheetStage, bool, SheetFooterPresenter::Buttons> cases[]{
-        {SheetStage::idle, false, {.cancel = true, .primary = true}},
-        {SheetStage::running, true, {}},
-        {SheetStage::finished, false, {.close = true}},
-        {SheetStage::finished, true, {.reveal = true, .close = true}},
-    };
-    for (const auto& [stage, hasBackup, expected] : cases)
-        EXPECT_EQ(SheetFooterPresenter::buttons(stage, hasBackup), expected) << static_cast<int>(stage) << hasBackup;
 }
 
 #ifndef __APPLE__

@@ -1,8 +1,11 @@
+#include "support/ui/Palettes.h"
 #include "support/ui/UiTest.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
 #include "ui/widgets/CommandBlock.h"
 #include "ui/widgets/CopyButton.h"
+#include "ui/widgets/ElidedLabel.h"
+#include "ui/widgets/FocusIndicator.h"
 #include "ui/widgets/OpenInTerminalMenu.h"
 #include "ui/widgets/RowPainter.h"
 #include "ui/widgets/StatusDot.h"
@@ -12,12 +15,16 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QIcon>
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
+#include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
+#include <set>
 
 namespace threadhop::testing {
 namespace {
@@ -56,6 +63,30 @@ TEST(SharedComponentsTest, ACommandBlockShowsItsCommandVerbatimAndItAndACopyButt
     EXPECT_FALSE(button.isEnabled()) << "nothing to copy";
 }
 
+TEST(SharedComponentsTest, CopyingAShortenedTextCopiesTheWholeOfIt)
+{
+    const QString path = u"/Users/ana/projects/clients/acme/backups/-Users-ana-site-20240501-093000.tar.gz"_s;
+    ElidedLabel label(path, Qt::ElideMiddle);
+    label.resize(120, label.sizeHint().height());
+    label.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&label));
+    ASSERT_TRUE(label.text().contains(u"…"_s));
+    label.setSelection(0, static_cast<int>(label.text().size()));
+    label.setFocus();
+
+    EXPECT_TRUE(copiesExactly(path, [&] { QTest::keyClick(&label, Qt::Key_C, Qt::ControlModifier); }));
+    EXPECT_TRUE(copiesExactly(path, [&] {
+        QTimer::singleShot(0, &label, [] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                menu->findChild<QAction*>(u"copyWholeText"_s)->trigger();
+                menu->close();
+            }
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), label.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&label, &event);
+    })) << "the context menu's Copy too";
+}
+
 TEST(SharedComponentsTest, AStatusDotIsPaintedInItsColourAtExactlyItsSize)
 {
     StatusDot dot(Theme::broken(), 10);
@@ -65,14 +96,80 @@ TEST(SharedComponentsTest, AStatusDotIsPaintedInItsColourAtExactlyItsSize)
     EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2).rgb(), Theme::broken().rgb());
 }
 
-TEST(SharedComponentsTest, EverySymbolComesFromTheInstalledIconTheme)
+std::vector<Symbol> everySymbol()
 {
-    // A misspelt theme name would fall back to a generic standard icon without anyone noticing.
-    for (int value = 0; value <= static_cast<int>(Symbol::xmarkOctagonFill); ++value) {
-        const QIcon icon = Symbols::icon(static_cast<Symbol>(value));
-        EXPECT_FALSE(icon.isNull()) << value;
-        EXPECT_FALSE(icon.name().isEmpty()) << "symbol " << value << " is not in the icon theme";
+    std::vector<Symbol> symbols;
+    for (int value = 0; value <= static_cast<int>(Symbol::xmarkOctagonFill); ++value)
+        symbols.push_back(static_cast<Symbol>(value));
+    return symbols;
+}
+
+// The colors of a symbol's drawn pixels, ignoring the faint edges.
+std::set<QRgb> drawnColors(const QIcon& icon)
+{
+    const QImage image = icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    std::set<QRgb> colors;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) > 200)
+                colors.insert(image.pixel(x, y) | 0xff000000);
+        }
     }
+    return colors;
+}
+
+TEST(SharedComponentsTest, EverySymbolComesFromTheIconThemeInThePalettesTextColorSoThatItShowsOnADarkWindowToo)
+{
+    for (const QPalette& palette : {darkPalette(), lightPalette()}) {
+        const ScopedPalette scoped(palette);
+        const QColor text = palette.color(QPalette::WindowText);
+        for (const Symbol symbol : everySymbol()) {
+            // A misspelt theme name would fall back to a generic standard icon without anyone noticing.
+            EXPECT_FALSE(Symbols::icon(symbol).name().isEmpty()) << "symbol " << int(symbol) << " is not in the theme";
+            const auto colors = drawnColors(Symbols::icon(symbol));
+            EXPECT_FALSE(colors.empty()) << "symbol " << int(symbol);
+            // Within a rounding step of the text color, far from the window's.
+            EXPECT_TRUE(std::all_of(colors.begin(), colors.end(),
+                                    [&](QRgb color) {
+                                        return std::abs(qGray(color) - qGray(text.rgb())) <= 3
+                                            && FocusIndicator::distinct(QColor(color), palette.color(QPalette::Window));
+                                    }))
+                << "symbol " << int(symbol);
+        }
+    }
+    const ScopedPalette dark(darkPalette());
+    CopyButton copy(u"/p"_s, u"Copy"_s);
+    copy.resize(24, 24);
+    const QImage shown = copy.grab().toImage();
+    const QColor background = shown.pixelColor(0, 0);
+    bool visible = false;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x)
+            visible = visible || FocusIndicator::distinct(shown.pixelColor(x, y), background);
+    }
+    EXPECT_TRUE(visible) << "the copy button's symbol stands out from its dark ground";
+}
+
+TEST(SharedComponentsTest, WithoutAnIconThemeEverySymbolIsStillAShapeAndNoFilledSquare)
+{
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString theme = QIcon::themeName();
+    const QString fallback = QIcon::fallbackThemeName();
+    QIcon::setThemeSearchPaths({});
+    QIcon::setThemeName(u"none"_s);
+    QIcon::setFallbackThemeName(u"none"_s);
+    for (const Symbol symbol : everySymbol()) {
+        const QImage image = Symbols::icon(symbol).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+        const auto opaque = [&](int x, int y) { return qAlpha(image.pixel(x, y)) > 200; };
+        const int right = image.width() - 1;
+        const int bottom = image.height() - 1;
+        EXPECT_FALSE(drawnColors(Symbols::icon(symbol)).empty()) << "symbol " << int(symbol) << " is blank";
+        EXPECT_FALSE(opaque(0, 0) && opaque(right, 0) && opaque(0, bottom) && opaque(right, bottom))
+            << "symbol " << int(symbol) << " is a filled square";
+    }
+    QIcon::setThemeSearchPaths(searchPaths);
+    QIcon::setThemeName(theme);
+    QIcon::setFallbackThemeName(fallback);
 }
 
 TEST(OpenInTerminalMenuTest, ITermAppearsOnlyWhereInstalledAndCopyCommandCopies)

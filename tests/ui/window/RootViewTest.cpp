@@ -33,15 +33,28 @@ constexpr QSize minimum{900, 560};
 
 TEST(WindowPlacementTest, TheFirstFrameFitsTheScreen)
 {
-    const std::pair<QRect, QRect> cases[]{
-        {QRect(0, 0, 2560, 1400), QRect(690, 340, 1180, 720)},
+    // The window manager's frame: borders of 1 and a title bar, as tall as the scale makes it.
+    const QMargins titled(1, 37, 1, 1);
+    const std::tuple<QRect, QMargins, QRect> cases[]{
+        {QRect(0, 0, 2560, 1400), QMargins(), QRect(690, 340, 1180, 720)},
+        {QRect(0, 0, 2560, 1400), titled, QRect(690, 358, 1180, 720)},
         // 1920 × 1080 at a display scale of 1.5, below a 32-pixel panel: Rescan and the status bar stay on it.
-        {QRect(0, 32, 1280, 688), QRect(50, 32, 1180, 688)},
-        // Smaller than the window's limits: the limits win.
-        {QRect(0, 0, 800, 500), QRect(-50, -30, 900, 560)},
+        {QRect(0, 32, 1280, 688), QMargins(), QRect(50, 32, 1180, 688)},
+        // A 1024 × 700 screen: the title bar no longer lies above its top edge.
+        {QRect(0, 0, 1024, 700), titled, QRect(1, 37, 1022, 662)},
+        // 1600 × 1000 at a scale of 1.5.
+        {QRect(0, 0, 1066, 666), QMargins(1, 25, 1, 1), QRect(1, 25, 1064, 640)},
+        // At a scale of 2 even the window's limits do not fit: they win, and the frame starts at
+        // the area's corner, so that the title, menu and tool bars are on the screen.
+        {QRect(0, 0, 800, 500), QMargins(1, 19, 1, 1), QRect(1, 19, 900, 560)},
+        {QRect(1600, 24, 800, 500), QMargins(1, 19, 1, 1), QRect(1601, 43, 900, 560)},
     };
-    for (const auto& [available, expected] : cases)
-        EXPECT_EQ(WindowPlacement::first(ideal, minimum, available), expected);
+    for (const auto& [available, frame, expected] : cases) {
+        const QRect placed = WindowPlacement::first(ideal, minimum, available, frame);
+        EXPECT_EQ(placed, expected) << available.width() << "x" << available.height();
+        EXPECT_EQ(WindowPlacement::fits(placed, frame, available), available.width() >= 902)
+            << available.width() << "x" << available.height();
+    }
 }
 
 TEST(WindowPlacementTest, ARememberedFrameStaysWhereItWasUnlessNoScreenShowsItAndColumnsKeepTheirLimits)
@@ -284,6 +297,13 @@ TEST_F(RootViewTest, KeyboardWalksTheColumnsLeftToRightAndTheFirstArrowChoosesTh
     accounts.setFocus();
     QTest::keyClick(&accounts, Qt::Key_Down);
     EXPECT_EQ(env->selectedAccountId(), "b") << "with a row selected, the arrows move on from it";
+
+    QTest::keyClick(&accounts, Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    QWidget* history = QApplication::focusWidget();
+    EXPECT_EQ(history->objectName(), u"historyActionButton"_s) << "the toolbar comes before the columns";
+    QTest::keyClick(history, Qt::Key_Space);
+    EXPECT_TRUE(window->historyWindow() && window->historyWindow()->isVisible()) << "opened from the keyboard";
 }
 
 TEST_F(RootViewTest, RemembersItsFrameAndColumnsBetweenRuns)
@@ -313,7 +333,9 @@ TEST_F(RootViewTest, RemembersItsFrameAndColumnsBetweenRuns)
     settings->setValue(u"mainWindow/geometry"_s, QRect(9000, 7000, 950, 580));
     settings->sync();
     RootView offScreen(*env);
-    EXPECT_EQ(offScreen.geometry().center(), screen.center()) << "a frame off every screen is centred";
+    EXPECT_TRUE(screen.contains(offScreen.geometry().topLeft()))
+        << "a frame off every screen comes onto the primary one";
+    EXPECT_EQ(offScreen.geometry().center().y(), screen.center().y());
 }
 
 } // namespace

@@ -1,0 +1,126 @@
+// The history window over 2,000 records: opening it (reading the file, judging every record's
+// restore, laying out and drawing the list) and a rescan of the accounts while it is open.
+#include "ui/history/HistoryView.h"
+#include "ui/state/AppEnvironment.h"
+
+#include "core/migration/MigrationAudit.h"
+#include "core/util/format/JSONValue.h"
+#include "core/util/format/JSONWriter.h"
+#include "core/util/fs/HomeFolder.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+
+namespace threadhop {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int recordCount = 2'000;
+
+// Migrations of one account, some merged into a populated folder, some dry runs, some undone, with
+// their backups and folders on the disk where a restore would look for them.
+void writeHistory(const fs::path& home)
+{
+    const fs::path projects = home / ".claude" / "projects";
+    const fs::path backups = home / "backups";
+    fs::create_directories(backups);
+    JSONValue::Array records;
+    for (int i = 0; i < recordCount; ++i) {
+        const std::string name = "service-" + std::to_string(i);
+        MigrationRecord record{.id = Uuid::random(),
+                               .timestamp = std::chrono::system_clock::now() - std::chrono::minutes(i),
+                               .accountId = "claude",
+                               .oldCwd = "/home/ana/projects/clients/acme/old/" + name,
+                               .newCwd = "/home/ana/projects/clients/acme/new/" + name,
+                               .oldFolder = "-home-ana-projects-clients-acme-old-" + name,
+                               .newFolder = "-home-ana-projects-clients-acme-new-" + name,
+                               .filesRewritten = i % 40,
+                               .occurrencesReplaced = i * 7,
+                               .dryRun = i % 10 == 3,
+                               .success = i % 25 != 7};
+        if (i % 2 == 0) {
+            record.backupPath = (backups / (name + ".tar.gz")).string();
+            std::ofstream(*record.backupPath) << "x";
+            fs::create_directories(projects / record.newFolder);
+        }
+        if (i % 6 == 0)
+            record.movedEntryNames = std::vector<std::string>{"a.jsonl", "b.jsonl"};
+        if (i % 50 == 1)
+            record.message = "Restore from backup (reverts migration 0A1B2C3D)";
+        records.push_back(MigrationRecordCoding::encode(record));
+    }
+    fs::create_directories(MigrationAudit::historyFile().parent_path());
+    std::ofstream(MigrationAudit::historyFile()) << JSONWriter::pretty(JSONValue(std::move(records)));
+}
+
+struct Fixture {
+    QTemporaryDir folder;
+    ScopedHomeOverride home{folder.path().toStdString()};
+    AppEnvironment env{{.scanAccounts = [] { return std::vector<ClaudeAccount>{{.id = "claude", .label = "claude"}}; },
+                        .indexProjects = [](const ClaudeAccount&) { return std::vector<ProjectFolder>{}; }}};
+
+    Fixture()
+    {
+        qputenv("XDG_DATA_HOME", folder.filePath(u"data"_qs).toUtf8());
+        writeHistory(folder.path().toStdString());
+        rescan();
+    }
+
+    void rescan()
+    {
+        env.scan();
+        while (env.isScanning())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QCoreApplication::processEvents();
+    }
+};
+
+void BM_OpenHistoryWindow(benchmark::State& state)
+{
+    Fixture fixture;
+    for (auto _ : state) {
+        auto* view = new HistoryView(fixture.env, nullptr);
+        view->show();
+        QCoreApplication::processEvents();
+        view->repaint();
+        state.PauseTiming();
+        delete view;
+        state.ResumeTiming();
+    }
+    state.counters["records"] = recordCount;
+}
+BENCHMARK(BM_OpenHistoryWindow)->Unit(benchmark::kMillisecond);
+
+void BM_RescanWithHistoryWindowOpen(benchmark::State& state)
+{
+    Fixture fixture;
+    HistoryView view(fixture.env, nullptr);
+    view.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        fixture.rescan();
+        view.repaint();
+    }
+    state.counters["records"] = recordCount;
+}
+BENCHMARK(BM_RescanWithHistoryWindowOpen)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace threadhop
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
