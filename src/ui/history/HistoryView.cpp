@@ -8,6 +8,7 @@
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/Labels.h"
 #include "ui/widgets/QtText.h"
+#include "ui/widgets/WrappingText.h"
 
 #include "core/migration/MigrationAudit.h"
 #include "core/migration/RestoreManager.h"
@@ -50,7 +51,11 @@ QMessageBox* alert(QMessageBox::Icon icon, const QString& title, const QString& 
 } // namespace
 
 HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
-    : QDialog(parent), m_env(env), m_empty(new EmptyStateView(this)), m_list(new QScrollArea(this))
+    : QDialog(parent),
+      m_env(env),
+      m_setAside(new WrappingText(QString(), Theme::font(TextStyle::caption), this)),
+      m_empty(new EmptyStateView(this)),
+      m_list(new QScrollArea(this))
 {
     setObjectName(u"historyWindow"_s);
     setWindowTitle(u"Migration history"_s);
@@ -69,6 +74,12 @@ HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
     titleRow->addStretch(1);
     titleRow->addWidget(close);
 
+    m_setAside->setObjectName(u"historySetAsideLine"_s);
+    m_setAside->setColor([](const QPalette& palette) { return Theme::secondaryText(palette); });
+    m_setAside->hide();
+    auto* setAsideRow = new QVBoxLayout;
+    setAsideRow->setContentsMargins(16, 8, 16, 8);
+    setAsideRow->addWidget(m_setAside);
     m_empty->setObjectName(u"historyEmptyState"_s);
     m_list->setObjectName(u"historyList"_s);
     m_list->setWidgetResizable(true);
@@ -80,6 +91,7 @@ HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
     layout->setSpacing(0);
     layout->addLayout(titleRow);
     layout->addWidget(divider());
+    layout->addLayout(setAsideRow);
     layout->addWidget(m_empty, 1);
     layout->addWidget(m_list, 1);
 
@@ -103,6 +115,9 @@ void HistoryView::showEvent(QShowEvent* event)
 void HistoryView::load()
 {
     m_records = MigrationAudit::records();
+    const auto setAside = HistoryPresenter::setAsideLine(MigrationAudit::setAsideHistories());
+    m_setAside->setPlainText(setAside.value_or(QString()));
+    m_setAside->setVisible(setAside.has_value());
     render();
 }
 

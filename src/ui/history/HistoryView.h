@@ -13,6 +13,7 @@ class QScrollArea;
 namespace threadhop {
 
 class EmptyStateView;
+class WrappingText;
 
 /// The "Migration history" window: the records of the history file in its order (newest first),
 /// each with a "Restore" button or the reason why it cannot be undone. A restore is confirmed first,
@@ -30,7 +31,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    /// Reads the history file; one that is missing or cannot be decoded shows as no records.
+    /// Reads the history file; one that is missing or cannot be decoded shows as no records, and
+    /// a line says where a history that could not be read was kept.
     void load();
     void render();
     void confirm(const MigrationRecord& record);
@@ -40,6 +42,7 @@ private:
     AppEnvironment& m_env;
     std::vector<MigrationRecord> m_records;
     bool m_loaded = false;
+    WrappingText* m_setAside;
     EmptyStateView* m_empty;
     QScrollArea* m_list;
 };
