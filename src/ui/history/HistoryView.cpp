@@ -77,6 +77,7 @@ HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
     m_setAside->setObjectName(u"historySetAsideLine"_s);
     m_setAside->setColor([](const QPalette& palette) { return Theme::secondaryText(palette); });
     m_setAside->hide();
+    m_setAside->setFocusPolicy(Qt::ClickFocus); // a notice: the window's first focus stays where it was
     auto* setAsideRow = new QVBoxLayout;
     setAsideRow->setContentsMargins(16, 8, 16, 8);
     setAsideRow->addWidget(m_setAside);
