@@ -1,6 +1,7 @@
 #include "ThreadhopApp.h"
 
 #include "app/BuildInfo.h"
+#include "app/UpdateCheckingWindow.h"
 #include "theme/Symbols.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/widgets/DesktopFileReveal.h"
@@ -37,6 +38,10 @@ ThreadhopApp::ThreadhopApp(AppEnvironment::Discovery discovery, QUrl updateFeed)
       m_mainWindow(std::make_unique<RootView>(m_env, buildSettings()))
 {
     buildMenus(*m_mainWindow->menuBar());
+    connect(&m_updates, &UpdateController::started, this, [this] {
+        m_checking = new UpdateCheckingWindow(m_mainWindow.get());
+        m_checking->show();
+    });
     connect(&m_updates, &UpdateController::checked, this, &ThreadhopApp::tellUpdateOutcome);
 }
 
@@ -128,6 +133,8 @@ void ThreadhopApp::buildMenus(QMenuBar& menuBar)
 
 void ThreadhopApp::tellUpdateOutcome(const UpdateCheck::Outcome& outcome)
 {
+    if (m_checking)
+        m_checking->close();
     const auto said = UpdateCheck::dialog(outcome, QString::fromUtf8(BuildInfo::version));
     const bool failed = std::holds_alternative<UpdateCheck::Outcomes::Failed>(outcome);
     auto* box = new QMessageBox(failed ? QMessageBox::Warning : QMessageBox::Information, said.title, said.title,

@@ -6,6 +6,7 @@
 #include "core/migration/OperationRecovery.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
@@ -16,6 +17,7 @@ namespace threadhop {
 
 class HelpWindow;
 class RootView;
+class UpdateCheckingWindow;
 
 /// The application: it owns the shared state, the update controller, the main window with its
 /// menus and the help window, and runs the launch steps.
@@ -55,6 +57,7 @@ private:
     UpdateController m_updates;
     std::unique_ptr<RootView> m_mainWindow;
     std::unique_ptr<HelpWindow> m_help;
+    QPointer<UpdateCheckingWindow> m_checking; ///< shown while a check for updates runs
 };
 
 } // namespace threadhop

@@ -10,12 +10,12 @@ namespace {
 
 namespace Outcomes = UpdateCheck::Outcomes;
 
-Outcomes::Failed unreadableFeed()
+} // namespace
+
+UpdateCheck::Outcomes::Failed UpdateCheck::unreadableFeed()
 {
     return {u"The update information from the server could not be read."_s};
 }
-
-} // namespace
 
 UpdateCheck::Outcome UpdateCheck::judge(QByteArrayView feed, const QString& runningVersion)
 {
@@ -65,13 +65,26 @@ UpdateCheck::Outcomes::Failed UpdateCheck::downloadFailed(QNetworkReply::Network
     }
 }
 
+UpdateCheck::Outcomes::Failed UpdateCheck::feedTooLarge()
+{
+    return {u"The update information from the server is too large to be read."_s};
+}
+
+UpdateCheck::Outcomes::Failed UpdateCheck::tookTooLong()
+{
+    return {u"The update server took too long to answer. Try again later."_s};
+}
+
 UpdateCheck::Dialog UpdateCheck::dialog(const Outcome& outcome, const QString& shownVersion)
 {
     if (std::holds_alternative<Outcomes::UpToDate>(outcome))
         return {u"You’re up to date"_s, u"Threadhop %1 is the newest version."_s.arg(shownVersion), std::nullopt};
     if (const auto* available = std::get_if<Outcomes::Available>(&outcome)) {
+        // The feed is another party's text: a link to anything but a web page (a local file, a
+        // program's scheme) is not offered.
         std::optional<QUrl> link;
-        if (available->link.isValid() && !available->link.isEmpty())
+        const QString scheme = available->link.scheme();
+        if (available->link.isValid() && (scheme == u"https"_s || scheme == u"http"_s))
             link = available->link;
         return {u"A new version of Threadhop is available"_s,
                 u"Threadhop %1 is available; you have %2."_s.arg(available->version, shownVersion), link};

@@ -34,10 +34,19 @@ using Outcome = std::variant<Outcomes::UpToDate, Outcomes::Available, Outcomes::
 /// Compares the newest version the feed names with `runningVersion`.
 Outcome judge(QByteArrayView feed, const QString& runningVersion);
 
+/// A feed that is not a well-formed RSS document.
+Outcomes::Failed unreadableFeed();
+
 /// A download that failed: no connection, an error page (`httpStatus`, 0 for none) or anything else.
 Outcomes::Failed downloadFailed(QNetworkReply::NetworkError error, int httpStatus);
 
-/// The dialog that reports an outcome; `link` is what its extra button opens.
+/// A download stopped because it was larger than any feed.
+Outcomes::Failed feedTooLarge();
+
+/// A check stopped because it had not ended by its deadline.
+Outcomes::Failed tookTooLong();
+
+/// The dialog that reports an outcome; `link` is what its extra button opens, only ever a web page.
 struct Dialog {
     QString title;
     QString text;

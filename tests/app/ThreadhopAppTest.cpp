@@ -208,10 +208,15 @@ TEST(UpdateCheckTest, TheNewestItemDecidesWhateverItsPlaceInTheFeedAndOtherFeeds
     }
 }
 
-/// Answers each GET with the status and body set for its path, 404 for any other path.
+/// Answers each GET with the response set for its path, 404 for any other path.
 class FeedServer final : public QObject {
 public:
-    std::map<QByteArray, std::pair<int, QByteArray>> responses;
+    struct Response {
+        int status = 200;
+        QByteArray body;
+        bool trickle = false; ///< one byte of the body now and then, never the whole of it
+    };
+    std::map<QByteArray, Response> responses;
 
     FeedServer()
     {
@@ -236,12 +241,21 @@ private:
                     return;
                 const QByteArray path = request->split(' ').value(1);
                 const auto found = responses.find(path);
-                const auto [status, body] =
-                    found == responses.end() ? std::pair(404, QByteArray("Not Found")) : found->second;
-                socket->write("HTTP/1.1 " + QByteArray::number(status)
+                const Response response = found == responses.end() ? Response{404, "Not Found"} : found->second;
+                socket->write("HTTP/1.1 " + QByteArray::number(response.status)
                               + " Answer\r\nContent-Type: application/rss+xml\r\nContent-Length: "
-                              + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-                socket->disconnectFromHost();
+                              + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n");
+                if (!response.trickle) {
+                    socket->write(response.body);
+                    socket->disconnectFromHost();
+                    return;
+                }
+                auto* drip = new QTimer(socket);
+                connect(drip, &QTimer::timeout, socket, [socket, body = response.body, sent = qsizetype(0)]() mutable {
+                    if (sent < body.size() - 1)
+                        socket->write(body.mid(sent++, 1));
+                });
+                drip->start(10);
             });
         }
     }
@@ -260,8 +274,14 @@ TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewer
     server.responses["/up-to-date.xml"] = {200, item(UpdateController::builtVersion().toUtf8())};
     server.responses["/newer.xml"] = {200, item("999999")};
     server.responses["/newer-without-link.xml"] = {200, item("999999", "")};
+    server.responses["/newer-with-file-link.xml"] = {200, item("999999", "file:///etc/passwd")};
     server.responses["/malformed.xml"] = {200, "<rss><channel><item><sparkle:version>2.0"};
     server.responses["/busy.xml"] = {503, "Busy"};
+    // Well-formed and naming a newer version, but larger than any feed.
+    QByteArray oversized = item("999999");
+    oversized.insert(oversized.indexOf("<channel>"),
+                     "<!-- " + QByteArray(UpdateController::feedSizeLimit, 'x') + " -->");
+    server.responses["/oversized.xml"] = {200, oversized};
 
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
@@ -278,6 +298,10 @@ TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewer
          u"Threadhop 99.0 is available; you have "_s + running + u"."_s, true},
         {server.url(u"/newer-without-link.xml"_s), u"A new version of Threadhop is available"_s,
          u"Threadhop 99.0 is available; you have "_s + running + u"."_s, false},
+        {server.url(u"/newer-with-file-link.xml"_s), u"A new version of Threadhop is available"_s,
+         u"Threadhop 99.0 is available; you have "_s + running + u"."_s, false},
+        {server.url(u"/oversized.xml"_s), failed, u"The update information from the server is too large to be read."_s,
+         false},
         {server.url(u"/missing.xml"_s), failed, u"The update information was not found on the server (HTTP 404)."_s,
          false},
         {server.url(u"/malformed.xml"_s), failed, u"The update information from the server could not be read."_s,
@@ -292,14 +316,34 @@ TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewer
         EXPECT_TRUE(action->isEnabled());
         action->trigger();
         EXPECT_FALSE(action->isEnabled()) << "disabled while the check runs";
+        const auto checking = [&] { return app.mainWindow().findChild<QDialog*>(u"checkingForUpdatesWindow"_s); };
+        ASSERT_NE(checking(), nullptr);
+        EXPECT_TRUE(checking()->isVisible());
+        EXPECT_EQ(child<QLabel>(*checking(), u"checkingForUpdatesText"_s)->text(), u"Checking for Updates…"_s);
         QMessageBox* dialog = nullptr;
         ASSERT_TRUE(
             waitUntil([&] { return dialog = app.mainWindow().findChild<QMessageBox*>(u"updateCheckDialog"_s); }));
         EXPECT_TRUE(action->isEnabled()) << "enabled again once it is over";
+        EXPECT_TRUE(waitUntil([&] { return checking() == nullptr; })) << "gone once the outcome is told";
         EXPECT_EQ(dialog->text(), title);
         EXPECT_EQ(dialog->informativeText(), explanation) << feed.toString().toStdString();
         EXPECT_EQ(dialog->findChild<QPushButton*>(u"openUpdateLinkButton"_s) != nullptr, link);
     }
+}
+
+TEST(UpdateControllerTest, AFeedThatTricklesInIsStoppedByTheDeadline)
+{
+    FeedServer server;
+    server.responses["/trickle.xml"] = {200, feed("<item><sparkle:version>2.0</sparkle:version></item>"), true};
+    UpdateController controller(server.url(u"/trickle.xml"_s), u"1.0"_s, std::chrono::milliseconds(200));
+    std::optional<UpdateCheck::Outcome> outcome;
+    QObject::connect(&controller, &UpdateController::checked, &controller,
+                     [&](const UpdateCheck::Outcome& said) { outcome = said; });
+    controller.checkForUpdates();
+    ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }));
+    EXPECT_EQ(*outcome,
+              UpdateCheck::Outcome(Outcomes::Failed{u"The update server took too long to answer. Try again later."_s}));
+    EXPECT_TRUE(controller.canCheckForUpdates());
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The history file as a damaged or hostile audit.json may hold it. Whatever decodes must encode to a
-// file that decodes to the same records: the next append rewrites the history from them, and a
-// history that no longer decodes is set aside.
+// file that decodes to the same entries: the next append rewrites the history from them, records and
+// undecodable elements alike, and a history that no longer decodes is set aside.
 #include "FuzzCheck.h"
 
 #include "core/models/MigrationRecord.h"
@@ -11,17 +11,15 @@ using namespace threadhop;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::vector<MigrationRecord> records;
+    std::vector<HistoryEntry> entries;
     try {
-        records = MigrationRecordCoding::decodeList(fuzz::text(data, size));
+        entries = MigrationRecordCoding::decodeList(fuzz::text(data, size));
     } catch (const RecordDecodingError&) {
         return 0;
     }
-    JSONValue::Array encoded;
-    for (const auto& record : records)
-        encoded.push_back(MigrationRecordCoding::encode(record));
     try {
-        fuzz::require(MigrationRecordCoding::decodeList(JSONWriter::pretty(JSONValue(std::move(encoded)))) == records);
+        fuzz::require(MigrationRecordCoding::decodeList(JSONWriter::pretty(MigrationRecordCoding::encodeList(entries)))
+                      == entries);
     } catch (const RecordDecodingError&) {
         fuzz::require(false);
     }

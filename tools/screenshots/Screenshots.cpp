@@ -3,6 +3,7 @@
 #include "FixtureHome.h"
 #include "ScreenshotTest.h"
 #include "app/ThreadhopApp.h"
+#include "app/UpdateCheckingWindow.h"
 #include "support/ui/DiscoveryGate.h"
 #include "support/ui/Palettes.h"
 #include "support/ui/TranscriptHome.h"
@@ -78,6 +79,10 @@ TEST_F(ScreenshotTest, MainWindowOverTheFixtureHome)
     auto* help = child<HelpView>(*app.helpWindow(), u"helpView"_s);
     help->ensureWidgetVisible(child<QWidget>(*help, u"resume"_s), 0, 0);
     save(*app.helpWindow(), "help-window-resume.png");
+
+    UpdateCheckingWindow checking(&window);
+    checking.show();
+    save(checking, "checking-for-updates.png");
 }
 
 TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
@@ -253,7 +258,18 @@ TEST_F(ScreenshotTest, HistoryWindow)
     auto* confirmation = child<QMessageBox>(view, u"restoreConfirmation"_s);
     save(*confirmation, "history-confirmation.png");
     child<QPushButton>(*confirmation, u"confirmRestoreButton"_s)->click();
-    save(*child<QMessageBox>(view, u"restoreFailedAlert"_s), "history-failure.png");
+    auto* failure = child<QMessageBox>(view, u"restoreFailedAlert"_s);
+    save(*failure, "history-failure.png");
+    failure->close();
+    view.close();
+
+    // A history that could not be read was set aside by an append; the one written since holds the rows.
+    const std::string history = testing::readFile(MigrationAudit::historyFile());
+    testing::writeFile(MigrationAudit::historyFile(), "not a history");
+    MigrationAudit::append(other);
+    testing::writeFile(MigrationAudit::historyFile(), history);
+    window.openHistory();
+    save(*window.historyWindow(), "history-set-aside.png");
 }
 
 } // namespace

@@ -85,8 +85,8 @@ std::vector<ProjectFolder> ProjectIndexer::projects(const ClaudeAccount& account
         std::int64_t totalSize = 0;
         auto lastModified = distantPast();
         for (const auto& file : files) {
-            const auto modified = file.metadata ? file.metadata->modified : distantPast();
-            totalSize += file.metadata ? file.metadata->sizeBytes : 0;
+            const auto modified = file.metadata.modified;
+            totalSize += file.metadata.sizeBytes;
             lastModified = std::max(lastModified, modified);
             if (file.depth > 0)
                 continue;

@@ -76,6 +76,13 @@ MigrationRecord baseRecord(const ConversationMigrator::Input& input, const std::
     };
 }
 
+// A FIFO, a link that leads nowhere or a link loop named "*.jsonl" holds no conversation.
+bool isRegularFile(const fs::path& path)
+{
+    const auto metadata = FileMetadata::read(path);
+    return metadata && metadata->isRegularFile;
+}
+
 // The entries directly in the folder, hidden ones included.
 std::vector<std::string> entryNames(const fs::path& folder, std::error_code& error)
 {
@@ -107,7 +114,7 @@ std::int64_t ConversationMigrator::conversationCount(const fs::path& folder)
     std::error_code error;
     std::int64_t count = 0;
     for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator(); it.increment(error)) {
-        if (it->path().filename().string().ends_with(".jsonl"))
+        if (it->path().filename().string().ends_with(".jsonl") && isRegularFile(it->path()))
             ++count;
     }
     return error ? 0 : count;
@@ -171,6 +178,7 @@ EntryMoves moveEachEntry(const fs::path& from, const fs::path& into, const Conve
         return result;
     }
     for (const auto& name : names) {
+        const bool conversation = fs::path(name).extension() == ".jsonl" && isRegularFile(from / name);
         try {
             move(from / name, into / name);
         } catch (const std::exception& error) {
@@ -185,7 +193,7 @@ EntryMoves moveEachEntry(const fs::path& from, const fs::path& into, const Conve
             return result;
         }
         result.moved.names.push_back(name);
-        if (fs::path(name).extension() == ".jsonl")
+        if (conversation)
             ++result.moved.conversationCount;
     }
     return result;

@@ -35,8 +35,8 @@ using EntryMove = std::function<void(const std::filesystem::path& from, const st
 
 /// The entries moved into a populated destination.
 struct Moved {
-    std::vector<std::string> names; ///< in the order they were moved
-    std::int64_t conversationCount = 0;
+    std::vector<std::string> names;     ///< in the order they were moved
+    std::int64_t conversationCount = 0; ///< regular files, or links to them, named "*.jsonl"
 
     bool operator==(const Moved&) const = default;
 };
@@ -64,8 +64,8 @@ MigrationRecord migrate(const Input& input, std::string_view stamp,
 Moved moveEntries(const std::filesystem::path& from, const std::filesystem::path& into,
                   const EntryMove& move = AtomicFile::moveWithoutReplacing);
 
-/// Entries directly in the folder (hidden ones included) whose names end in ".jsonl"; 0 when
-/// it cannot be listed.
+/// Regular files, or links to them, directly in the folder (hidden ones included) whose names end
+/// in ".jsonl"; 0 when it cannot be listed.
 std::int64_t conversationCount(const std::filesystem::path& folder);
 
 } // namespace threadhop::ConversationMigrator

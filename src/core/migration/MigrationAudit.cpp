@@ -1,13 +1,14 @@
 #include "MigrationAudit.h"
 
 #include "core/util/format/DateText.h"
-#include "core/util/format/JSONValue.h"
 #include "core/util/format/JSONWriter.h"
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/fs/ReadBuffer.h"
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -30,7 +31,10 @@ private:
     FileDescriptor m_file; // closing it releases the lock
 };
 
-std::vector<MigrationRecord> decodeFile(const std::filesystem::path& file)
+// Marks a history kept beside the new one because it could not be read.
+constexpr std::string_view setAsideMark = ".unreadable-";
+
+std::vector<HistoryEntry> decodeFile(const std::filesystem::path& file)
 {
     ReadBuffer buffer;
     if (!buffer.load(file))
@@ -41,7 +45,8 @@ std::vector<MigrationRecord> decodeFile(const std::filesystem::path& file)
 // Keeps an unreadable history beside the new one, under a name no other file has.
 void setAside(const std::filesystem::path& file)
 {
-    const std::string base = file.string() + ".unreadable-" + DateText::localStamp(std::chrono::system_clock::now());
+    const std::string base =
+        file.string() + std::string(setAsideMark) + DateText::localStamp(std::chrono::system_clock::now());
     std::filesystem::path aside = base;
     for (int attempt = 2; FileMetadata::itemExists(aside); ++attempt)
         aside = base + "-" + std::to_string(attempt);
@@ -60,7 +65,7 @@ void MigrationAudit::append(const MigrationRecord& record)
     try {
         const auto file = historyFile();
         const HistoryLock lock(file.parent_path());
-        std::vector<MigrationRecord> history;
+        std::vector<HistoryEntry> history;
         if (FileMetadata::itemExists(file)) {
             try {
                 history = decodeFile(file);
@@ -69,11 +74,7 @@ void MigrationAudit::append(const MigrationRecord& record)
             }
         }
         history.insert(history.begin(), record);
-        JSONValue::Array encoded;
-        encoded.reserve(history.size());
-        for (const auto& entry : history)
-            encoded.push_back(MigrationRecordCoding::encode(entry));
-        AtomicFile::write(file, JSONWriter::pretty(JSONValue(std::move(encoded))) + "\n");
+        AtomicFile::write(file, JSONWriter::pretty(MigrationRecordCoding::encodeList(history)) + "\n");
     } catch (...) {
         // The history lacks this record; the operation itself stands.
     }
@@ -95,11 +96,33 @@ void MigrationAudit::removeTemporaries()
 
 std::vector<MigrationRecord> MigrationAudit::records()
 {
+    std::vector<HistoryEntry> entries;
     try {
-        return decodeFile(historyFile());
+        entries = decodeFile(historyFile());
     } catch (...) {
         return {};
     }
+    std::vector<MigrationRecord> records;
+    for (auto& entry : entries) {
+        if (auto* record = std::get_if<MigrationRecord>(&entry))
+            records.push_back(std::move(*record));
+    }
+    return records;
+}
+
+std::vector<std::filesystem::path> MigrationAudit::setAsideHistories()
+{
+    const auto file = historyFile();
+    const std::string prefix = file.filename().string() + std::string(setAsideMark);
+    std::vector<std::filesystem::path> kept;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(file.parent_path(), error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->path().filename().string().starts_with(prefix))
+            kept.push_back(it->path());
+    }
+    std::sort(kept.begin(), kept.end());
+    return kept;
 }
 
 } // namespace threadhop

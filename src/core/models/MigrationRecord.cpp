@@ -1,6 +1,7 @@
 #include "MigrationRecord.h"
 
 #include "core/util/format/DateText.h"
+#include "core/util/format/JSONParser.h"
 #include "core/util/format/JSONValue.h"
 
 #include <cmath>
@@ -147,7 +148,7 @@ MigrationRecord decodeElement(element value)
     };
 }
 
-element parse(simdjson::dom::parser& parser, const simdjson::padded_string& json)
+element parse(JSONParser& parser, std::string_view json)
 {
     element root;
     if (parser.parse(json).get(root) != simdjson::SUCCESS)
@@ -202,22 +203,44 @@ JSONValue MigrationRecordCoding::encode(const MigrationRecord& record)
 
 MigrationRecord MigrationRecordCoding::decode(std::string_view json)
 {
-    simdjson::dom::parser parser;
-    const simdjson::padded_string text(json);
-    return decodeElement(parse(parser, text));
+    JSONParser parser;
+    return decodeElement(parse(parser, json));
 }
 
-std::vector<MigrationRecord> MigrationRecordCoding::decodeList(std::string_view json)
+std::vector<HistoryEntry> MigrationRecordCoding::decodeList(std::string_view json)
 {
-    simdjson::dom::parser parser;
-    const simdjson::padded_string text(json);
+    JSONParser parser;
     simdjson::dom::array items;
-    if (parse(parser, text).get_array().get(items) != simdjson::SUCCESS)
+    if (parse(parser, json).get_array().get(items) != simdjson::SUCCESS)
         throw RecordDecodingError("history: the text is not a JSON array");
-    std::vector<MigrationRecord> records;
-    for (const element item : items)
-        records.push_back(decodeElement(item));
-    return records;
+    const auto texts = JSONParser::elementTexts(json);
+    std::vector<HistoryEntry> entries;
+    entries.reserve(texts.size());
+    auto text = texts.begin();
+    for (const element item : items) {
+        if (text == texts.end())
+            throw RecordDecodingError("history: the elements cannot be told apart");
+        try {
+            entries.emplace_back(decodeElement(item));
+        } catch (const RecordDecodingError&) {
+            entries.emplace_back(UndecodableRecord{std::string(*text)});
+        }
+        ++text;
+    }
+    return entries;
+}
+
+JSONValue MigrationRecordCoding::encodeList(const std::vector<HistoryEntry>& entries)
+{
+    JSONValue::Array array;
+    array.reserve(entries.size());
+    for (const auto& entry : entries) {
+        if (const auto* record = std::get_if<MigrationRecord>(&entry))
+            array.push_back(encode(*record));
+        else
+            array.push_back(JSONValue::Verbatim{std::get<UndecodableRecord>(entry).json});
+    }
+    return array;
 }
 
 } // namespace threadhop

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace threadhop {
@@ -47,6 +48,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+/// An element of the history file that does not decode as a record (a hand edit, a record of another
+/// version), kept as its JSON text so that writing the history again keeps it in its place.
+struct UndecodableRecord {
+    std::string json;
+
+    bool operator==(const UndecodableRecord&) const = default;
+};
+
+/// One element of the history file.
+using HistoryEntry = std::variant<MigrationRecord, UndecodableRecord>;
+
 namespace MigrationRecordCoding {
 
 /// The JSON object of one record: keys equal to the field names, absent optional fields omitted,
@@ -57,9 +69,13 @@ JSONValue encode(const MigrationRecord& record);
 /// Throws RecordDecodingError.
 MigrationRecord decode(std::string_view json);
 
-/// Every record of a JSON array of records. Throws RecordDecodingError when the text is not such
-/// an array or any element does not decode.
-std::vector<MigrationRecord> decodeList(std::string_view json);
+/// Every element of a JSON array of records, in order, each decoded on its own: one that does not
+/// decode is kept as its text and costs no other its record. Throws RecordDecodingError when the
+/// text is not a JSON array.
+std::vector<HistoryEntry> decodeList(std::string_view json);
+
+/// The JSON array of the entries: records encoded, undecodable elements as their own text.
+JSONValue encodeList(const std::vector<HistoryEntry>& entries);
 
 } // namespace MigrationRecordCoding
 } // namespace threadhop

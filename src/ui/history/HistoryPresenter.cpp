@@ -127,4 +127,17 @@ QString HistoryPresenter::accountGone(const MigrationRecord& record)
     return u"Account "_s + toQString(record.accountId) + u" no longer exists."_s;
 }
 
+std::optional<QString> HistoryPresenter::setAsideLine(const std::vector<std::filesystem::path>& kept)
+{
+    if (kept.empty())
+        return std::nullopt;
+    if (kept.size() == 1)
+        return u"A history that could not be read is kept as "_s + toQString(kept.front().native()) + u"."_s;
+    QStringList names;
+    for (const auto& file : kept)
+        names.append(toQString(file.filename().native()));
+    return u"Histories that could not be read are kept in "_s + toQString(kept.front().parent_path().native()) + u": "_s
+        + names.join(u", "_s) + u"."_s;
+}
+
 } // namespace threadhop

@@ -84,4 +84,8 @@ QString confirmationMessage(const MigrationRecord& record);
 /// The failure when the record's account went away while the confirmation was open.
 QString accountGone(const MigrationRecord& record);
 
+/// The line that says where histories that could not be read were kept (`kept`, in name order);
+/// nothing when there are none.
+std::optional<QString> setAsideLine(const std::vector<std::filesystem::path>& kept);
+
 } // namespace threadhop::HistoryPresenter

@@ -9,6 +9,7 @@
 #include "ui/widgets/Labels.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/RowPainter.h"
+#include "ui/widgets/WrappingText.h"
 
 #include "core/migration/MigrationAudit.h"
 #include "core/migration/RestoreManager.h"
@@ -54,6 +55,7 @@ QMessageBox* alert(QMessageBox::Icon icon, const QString& title, const QString& 
 HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
     : QDialog(parent),
       m_env(env),
+      m_setAside(new WrappingText(QString(), Theme::font(TextStyle::caption), this)),
       m_empty(new EmptyStateView(this)),
       m_list(new QListView(this)),
       m_delegate(new HistoryRowDelegate(this))
@@ -75,6 +77,13 @@ HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
     titleRow->addStretch(1);
     titleRow->addWidget(close);
 
+    m_setAside->setObjectName(u"historySetAsideLine"_s);
+    m_setAside->setColor([](const QPalette& palette) { return Theme::secondaryText(palette); });
+    m_setAside->hide();
+    m_setAside->setFocusPolicy(Qt::ClickFocus); // a notice: the window's first focus stays where it was
+    auto* setAsideRow = new QVBoxLayout;
+    setAsideRow->setContentsMargins(16, 8, 16, 8);
+    setAsideRow->addWidget(m_setAside);
     m_empty->setObjectName(u"historyEmptyState"_s);
     m_list->setObjectName(u"historyList"_s);
     RowPainter::prepareList(*m_list);
@@ -93,6 +102,7 @@ HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
     layout->setSpacing(0);
     layout->addLayout(titleRow);
     layout->addWidget(divider());
+    layout->addLayout(setAsideRow);
     layout->addWidget(m_empty, 1);
     layout->addWidget(m_list, 1);
 
@@ -116,6 +126,9 @@ void HistoryView::showEvent(QShowEvent* event)
 void HistoryView::load()
 {
     m_model.setRecords(MigrationAudit::records(), m_env.accounts());
+    const auto setAside = HistoryPresenter::setAsideLine(MigrationAudit::setAsideHistories());
+    m_setAside->setPlainText(setAside.value_or(QString()));
+    m_setAside->setVisible(setAside.has_value());
     showList();
 }
 

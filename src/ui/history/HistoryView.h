@@ -11,6 +11,7 @@ namespace threadhop {
 
 class EmptyStateView;
 class HistoryRowDelegate;
+class WrappingText;
 
 /// The "Migration history" window: the records of the history file in its order (newest first),
 /// each with a "Restore" button or the reason why it cannot be undone. A restore is confirmed first,
@@ -32,7 +33,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    /// Reads the history file; one that is missing or cannot be decoded shows as no records.
+    /// Reads the history file; one that is missing or cannot be decoded shows as no records, and
+    /// a line says where a history that could not be read was kept.
     void load();
     void showList();
     void confirm(int row);
@@ -42,6 +44,7 @@ private:
     AppEnvironment& m_env;
     HistoryListModel m_model;
     bool m_loaded = false;
+    WrappingText* m_setAside;
     EmptyStateView* m_empty;
     QListView* m_list;
     HistoryRowDelegate* m_delegate;

@@ -4,6 +4,7 @@
 #include "core/discovery/ProjectIndexer.h"
 #include "core/encoding/CwdCodec.h"
 
+#include "support/Fifo.h"
 #include "support/TempHome.h"
 
 #include <algorithm>
@@ -122,7 +123,7 @@ TEST_F(ProjectIndexerTest, ExtractCwdLineAndPrefixRules)
     EXPECT_EQ(ProjectIndexer::extractCwd(transcript("-p", "late.jsonl", valid + padding + "\xff\n")), "/valid");
 }
 
-TEST_F(ProjectIndexerTest, BadLayoutsNeverCrashAndProjectsWithoutAReadableDateComeLast)
+TEST_F(ProjectIndexerTest, BadLayoutsNeverCrashAndOnlyFilesNamedLikeTranscriptsAreConversations)
 {
     writeFile(home() / ".claude" / "projects", "a file where a folder should be");
     EXPECT_TRUE(ProjectIndexer::projects(account).empty());
@@ -132,28 +133,29 @@ TEST_F(ProjectIndexerTest, BadLayoutsNeverCrashAndProjectsWithoutAReadableDateCo
     transcript("-p", "folder.jsonl/inner/agent.jsonl", "12", 1000);
     fs::create_directory_symlink(projects() / "-p", projects() / "-p" / "loop");
     fs::create_directory_symlink(projects() / "-p", projects() / "-p" / "loop.jsonl");
+    fs::create_symlink("real.jsonl", projects() / "-p" / "linked.jsonl");
     EXPECT_EQ(ProjectIndexer::extractCwd(projects() / "-p" / "folder.jsonl"), std::nullopt);
+    // Newer than every transcript, so that each would be the newest conversation if it counted.
+    makeFifo(projects() / "-p" / "fifo.jsonl");
+    ASSERT_TRUE(setModified(projects() / "-p" / "fifo.jsonl", 2000));
+    fs::create_symlink(projects() / "-p" / "gone", projects() / "-p" / "dangling.jsonl");
+    fs::create_symlink("b.jsonl", projects() / "-p" / "a.jsonl");
+    fs::create_symlink("a.jsonl", projects() / "-p" / "b.jsonl");
+    makeFifo(projects() / "-fifo-only" / "s.jsonl");
     fs::create_directories(projects() / "-dangling");
     fs::create_symlink(projects() / "-dangling" / "gone", projects() / "-dangling" / "s.jsonl");
-    fs::create_directories(projects() / "-loop");
-    fs::create_symlink("b.jsonl", projects() / "-loop" / "a.jsonl");
-    fs::create_symlink("a.jsonl", projects() / "-loop" / "b.jsonl");
 
     // A folder named like a transcript is entered but not counted; links to folders are not followed.
     auto found = ProjectIndexer::projects(account);
-    ASSERT_EQ(found.size(), 3u);
+    ASSERT_EQ(found.size(), 1u);
     const ProjectFolder& p = found[0];
     EXPECT_EQ(std::tie(p.folderName, p.sessionCount, p.subagentCount, p.totalSizeBytes, p.actualCwd),
-              std::tuple("-p", 1, 1, std::ssize(cwdLine("/p")) + 2, "/p"));
-    for (const auto& undated : {found[1], found[2]}) {
-        EXPECT_EQ(undated.lastModified, distantPast()) << undated.folderName;
-        EXPECT_EQ(undated.actualCwd, std::nullopt) << undated.folderName;
-    }
+              std::tuple("-p", 2, 1, 2 * std::ssize(cwdLine("/p")) + 2, "/p"));
 
     // A project folder reached through a link is a project of its own.
     fs::create_directory_symlink(projects() / "-p", projects() / "-linked");
     found = ProjectIndexer::projects(account);
-    ASSERT_EQ(found.size(), 4u);
+    ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].totalSizeBytes, found[1].totalSizeBytes);
 }
 

@@ -1,5 +1,6 @@
 #include "core/migration/MigrationAudit.h"
 
+#include "core/util/format/JSONWriter.h"
 #include "core/util/fs/AppPaths.h"
 #include "support/TempHome.h"
 
@@ -52,15 +53,42 @@ TEST_F(MigrationAuditTest, ConcurrentAppendsKeepEveryRecord)
     EXPECT_EQ(MigrationAudit::records().size(), 80u);
 }
 
-TEST_F(MigrationAuditTest, AnUndecodableHistoryIsKeptAsideUnderANameOfItsOwn)
+TEST_F(MigrationAuditTest, ADamagedRecordCostsNoOtherItsRecordAndIsWrittenBackInItsPlace)
 {
-    // A record dated beyond the clock is never rewritten as another date.
-    const std::string farFuture =
-        "[{\"accountId\": \"A\", \"dryRun\": false, \"filesRewritten\": 0, "
-        "\"id\": \"0B9D7C1E-2F4A-4C3B-9D8E-7F6A5B4C3D2E\", \"newCwd\": \"/b\", \"newFolder\": \"-b\", "
-        "\"occurrencesReplaced\": 0, \"oldCwd\": \"/a\", \"oldFolder\": \"-a\", \"success\": true, "
-        "\"timestamp\": \"2263-01-01T00:00:00Z\"}]";
-    const std::vector<std::string> broken{farFuture, "[{\"id\": \"broken\"}]", "not json"}; // in sorted order
+    const auto older = record("older");
+    const auto newer = record("newer");
+    MigrationAudit::append(older);
+    MigrationAudit::append(newer);
+    // A date beyond the clock, an id in braces, and a value of another kind, among good records;
+    // their texts hold what ends an element or a string elsewhere.
+    const std::vector<std::string> damaged{
+        replaced(JSONWriter::pretty(MigrationRecordCoding::encode(record("far"))), "2024-05-01T09:30:00Z",
+                 "2263-01-01T00:00:00Z"),
+        "{\"id\": \"{0B9D7C1E-2F4A-4C3B-9D8E-7F6A5B4C3D2E}\", \"note\": \"a ], \\\" } [\", \"n\": 1e400}",
+        "[1, {\"x\": []}]",
+    };
+    std::string text = readFile(MigrationAudit::historyFile());
+    const auto between = text.find("},\n  {") + 3;
+    text.insert(between, "  " + damaged[0] + ",\n  " + damaged[1] + ",\n");
+    text.insert(text.rfind(']'), ", " + damaged[2] + "\n");
+    writeFile(MigrationAudit::historyFile(), text);
+    EXPECT_EQ(MigrationAudit::records(), (std::vector{newer, older}));
+
+    const auto latest = record("latest");
+    MigrationAudit::append(latest);
+    const std::vector<HistoryEntry> kept{latest,
+                                         newer,
+                                         UndecodableRecord{damaged[0]},
+                                         UndecodableRecord{damaged[1]},
+                                         older,
+                                         UndecodableRecord{damaged[2]}};
+    EXPECT_EQ(MigrationRecordCoding::decodeList(readFile(MigrationAudit::historyFile())), kept);
+    EXPECT_TRUE(MigrationAudit::setAsideHistories().empty());
+}
+
+TEST_F(MigrationAuditTest, AHistoryThatIsNoJsonArrayIsKeptAsideUnderANameOfItsOwn)
+{
+    const std::vector<std::string> broken{"not json", "{\"id\": \"an object\"}", "[{\"a\": 1},"};
     for (const auto& text : broken) {
         writeFile(MigrationAudit::historyFile(), text);
         EXPECT_TRUE(MigrationAudit::records().empty());
@@ -69,12 +97,11 @@ TEST_F(MigrationAuditTest, AnUndecodableHistoryIsKeptAsideUnderANameOfItsOwn)
         EXPECT_EQ(MigrationAudit::records(), std::vector{fresh});
     }
     std::vector<std::string> aside;
-    for (const auto& entry : std::filesystem::directory_iterator(AppPaths::supportDir())) {
-        if (entry.path().filename().string().starts_with("audit.json.unreadable-"))
-            aside.push_back(readFile(entry.path()));
+    for (const auto& file : MigrationAudit::setAsideHistories()) {
+        EXPECT_TRUE(file.filename().string().starts_with("audit.json.unreadable-")) << file;
+        aside.push_back(readFile(file));
     }
-    std::sort(aside.begin(), aside.end());
-    EXPECT_EQ(aside, broken);
+    EXPECT_EQ(aside, broken) << "kept in the order they were set aside";
 }
 
 TEST_F(MigrationAuditTest, AHistoryThatCannotBeWrittenIsDroppedQuietly)

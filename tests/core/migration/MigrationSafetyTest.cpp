@@ -1,6 +1,7 @@
 // A migration renames or merges the folder and rewrites its transcripts. It either finishes with its
 // record or leaves every byte as it was: what can be refused is refused before anything changes, and
 // every failure after the first change puts back the exact bytes each file held.
+#include "support/Fifo.h"
 #include "support/MigrationTest.h"
 
 #include "core/migration/OperationSteps.h"
@@ -57,6 +58,10 @@ TEST_F(ConversationMigratorTest, RenameRewritesMovesAndRecords)
 TEST_F(ConversationMigratorTest, MergeIntoAPopulatedDestination)
 {
     oldProject(true);
+    // Named like conversations but none: they count as other files.
+    makeFifo(projects() / "-w-old" / "fifo.jsonl");
+    fs::create_symlink("gone", projects() / "-w-old" / "dangling.jsonl");
+    makeFifo(projects() / "-w-new" / "their-fifo.jsonl");
 
     const auto preview = ConversationMigrator::preview(input());
     EXPECT_EQ(std::tie(preview.destinationPopulated, preview.incomingConversations, preview.destinationConversations),
@@ -64,12 +69,14 @@ TEST_F(ConversationMigratorTest, MergeIntoAPopulatedDestination)
 
     const auto record = ConversationMigrator::migrate(input(), stamp);
     EXPECT_EQ(record.message,
-              "Moved 2 conversation(s) into a project that already had some. (1 other file(s) came with them.)");
+              "Moved 2 conversation(s) into a project that already had some. (3 other file(s) came with them.)");
     auto moved = record.movedEntryNames.value_or(std::vector<std::string>{});
     std::sort(moved.begin(), moved.end());
-    EXPECT_EQ(moved, (std::vector<std::string>{"a", "a.jsonl", "b.jsonl"}));
+    EXPECT_EQ(moved, (std::vector<std::string>{"a", "a.jsonl", "b.jsonl", "dangling.jsonl", "fifo.jsonl"}));
     EXPECT_FALSE(fs::exists(projects() / "-w-old"));
-    EXPECT_EQ(entries(projects() / "-w-new"), (std::vector<std::string>{"a", "a.jsonl", "b.jsonl", "theirs.jsonl"}));
+    EXPECT_EQ(entries(projects() / "-w-new"),
+              (std::vector<std::string>{"a", "a.jsonl", "b.jsonl", "dangling.jsonl", "fifo.jsonl", "their-fifo.jsonl",
+                                        "theirs.jsonl"}));
     EXPECT_EQ(readFile(projects() / "-w-new" / "a" / "subagents" / "agent.jsonl"), cwdLine("/w/new"));
     EXPECT_TRUE(fs::exists(archive("-w-new-destination-" + std::string(stamp) + ".tar.gz")));
 

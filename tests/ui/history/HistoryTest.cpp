@@ -4,6 +4,8 @@
 #include "ui/history/HistoryRowDelegate.h"
 #include "ui/history/HistoryView.h"
 #include "ui/widgets/EmptyStateView.h"
+#include "ui/widgets/QtText.h"
+#include "ui/widgets/WrappingText.h"
 
 #include "core/migration/BackupArchiver.h"
 
@@ -53,6 +55,19 @@ TEST(HistoryPresenterTest, TimestampAbbreviatesTheDateAndShortensTheTimeInTheUse
     EXPECT_TRUE(Presenter::timestamp(time, QLocale(QLocale::English, QLocale::UnitedStates))
                     .startsWith(u"May 1, 2024, 9:30"_s));
     EXPECT_EQ(Presenter::timestamp(time, QLocale::c()), u"1 May 2024, 09:30"_s) << "no seconds";
+}
+
+TEST(HistoryPresenterTest, SetAsideLineNamesTheFileOrTheFolderAndEachName)
+{
+    const fs::path folder = "/h/.local/share/Threadhop";
+    EXPECT_EQ(Presenter::setAsideLine({}), std::nullopt);
+    EXPECT_EQ(Presenter::setAsideLine({folder / "audit.json.unreadable-20240501-093000"}),
+              u"A history that could not be read is kept as "
+              u"/h/.local/share/Threadhop/audit.json.unreadable-20240501-093000."_s);
+    EXPECT_EQ(Presenter::setAsideLine(
+                  {folder / "audit.json.unreadable-20240501-093000", folder / "audit.json.unreadable-20240502-100000"}),
+              u"Histories that could not be read are kept in /h/.local/share/Threadhop: "
+              u"audit.json.unreadable-20240501-093000, audit.json.unreadable-20240502-100000."_s);
 }
 
 // The history window over a temporary home: records written by the real engine, restores through
@@ -228,16 +243,34 @@ TEST_F(HistoryViewTest, AnAccountNotOnThisComputerAndOneThatGoesWhileConfirming)
     EXPECT_FALSE(env->isScanning());
 }
 
-TEST_F(HistoryViewTest, ADamagedHistoryShowsNoMigrationsAndIsLeftAsItWas)
+TEST_F(HistoryViewTest, ADamagedRecordHidesNoOtherAndAHistoryKeptAsideIsNamed)
 {
-    const std::string damaged = R"([{"id": "not a record", "timestamp": "yesterday"}])";
-    writeFile(MigrationAudit::historyFile(), damaged);
+    MigrationRecord elsewhere = migrate();
+    elsewhere.id = Uuid::random();
+    elsewhere.accountId = "elsewhere";
+    MigrationAudit::append(elsewhere);
+    std::string history = readFile(MigrationAudit::historyFile());
+    history.insert(history.find("},\n  {") + 3,
+                   R"(  {"id": "{not a record}", "timestamp": "yesterday"},)"
+                   "\n");
+    writeFile(MigrationAudit::historyFile(), history);
+
     HistoryView& view = openHistory();
-    auto* empty = child<EmptyStateView>(view, u"historyEmptyState"_s);
-    EXPECT_TRUE(empty->isVisible());
-    EXPECT_EQ(empty->title(), u"No migrations yet"_s);
-    EXPECT_FALSE(child<QWidget>(view, u"historyList"_s)->isVisible());
-    EXPECT_EQ(readFile(MigrationAudit::historyFile()), damaged);
+    ASSERT_EQ(rows(view), 2);
+    EXPECT_EQ(reason(view, 0), u"Account elsewhere is not on this computer."_s);
+    EXPECT_TRUE(hasRestoreButton(view, 1));
+    EXPECT_FALSE(child<WrappingText>(view, u"historySetAsideLine"_s)->isVisible());
+    view.accept();
+
+    writeFile(MigrationAudit::historyFile(), "not a history");
+    MigrationAudit::append(elsewhere);
+    const auto kept = MigrationAudit::setAsideHistories();
+    ASSERT_EQ(kept.size(), 1u);
+    HistoryView& again = openHistory();
+    ASSERT_EQ(rows(again), 1);
+    auto* line = child<WrappingText>(again, u"historySetAsideLine"_s);
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(line->text(), u"A history that could not be read is kept as "_s + toQString(kept[0].native()) + u"."_s);
 }
 
 TEST_F(HistoryViewTest, AFailedRestoreShowsTheEnginesWordsAndChangesNothing)

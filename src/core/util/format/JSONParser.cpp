@@ -292,6 +292,43 @@ simdjson::simdjson_result<simdjson::dom::element> JSONParser::parseWithin(std::s
     return parse(piece, paddedInPlace);
 }
 
+std::vector<std::string_view> JSONParser::elementTexts(std::string_view array)
+{
+    std::vector<std::string_view> elements;
+    const auto trimmed = [](std::string_view text) {
+        while (!text.empty() && isWhitespace(text.front()))
+            text.remove_prefix(1);
+        while (!text.empty() && isWhitespace(text.back()))
+            text.remove_suffix(1);
+        return text;
+    };
+    std::size_t start = array.find('[') + 1;
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t at = start; at < array.size(); ++at) {
+        const char c = array[at];
+        if (inString) {
+            if (c == '\\')
+                ++at;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            ++depth;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        } else if (depth == 0 && (c == ',' || c == ']')) {
+            if (const auto element = trimmed(array.substr(start, at - start)); !element.empty())
+                elements.push_back(element);
+            if (c == ']')
+                break;
+            start = at + 1;
+        }
+    }
+    return elements;
+}
+
 std::optional<std::string> JSONParser::stringMember(simdjson::dom::object object, std::string_view key)
 {
     std::string_view text;

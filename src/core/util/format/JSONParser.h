@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <simdjson.h>
 
@@ -29,6 +30,10 @@ public:
     /// The text with the values simdjson refuses normalised as described above; false, with `out`
     /// unspecified, when `json` is not a JSON text.
     static bool normalize(std::string_view json, std::string& out);
+
+    /// The text of each element of `array`, a text that parses as a JSON array, without the white
+    /// space around it, in order: what a writer copies to keep an element exactly as it was.
+    static std::vector<std::string_view> elementTexts(std::string_view array);
 
     /// The member's string value; nothing when it is missing or of another type.
     static std::optional<std::string> stringMember(simdjson::dom::object object, std::string_view key);

@@ -14,7 +14,11 @@ class JSONValue final {
 public:
     using Array = std::vector<JSONValue>;
     using Object = std::map<std::string, JSONValue>;
-    using Storage = std::variant<std::nullptr_t, bool, std::int64_t, std::string, Array, Object>;
+    /// JSON text written as it is: a value read from a file that is written back unchanged.
+    struct Verbatim {
+        std::string json;
+    };
+    using Storage = std::variant<std::nullptr_t, bool, std::int64_t, std::string, Array, Object, Verbatim>;
 
     JSONValue() : m_storage(nullptr) { }
     JSONValue(bool value) : m_storage(value) { }
@@ -23,6 +27,7 @@ public:
     JSONValue(const char* value) : m_storage(std::string(value)) { }
     JSONValue(Array value) : m_storage(std::move(value)) { }
     JSONValue(Object value) : m_storage(std::move(value)) { }
+    JSONValue(Verbatim value) : m_storage(std::move(value)) { }
 
     const Storage& storage() const { return m_storage; }
 

@@ -33,6 +33,8 @@ void write(std::string& out, const JSONValue& value, int level)
                 out += std::to_string(v);
             } else if constexpr (std::is_same_v<T, std::string>) {
                 appendString(out, v);
+            } else if constexpr (std::is_same_v<T, JSONValue::Verbatim>) {
+                out += v.json;
             } else if constexpr (std::is_same_v<T, JSONValue::Array>) {
                 if (v.empty()) {
                     out += "[]";

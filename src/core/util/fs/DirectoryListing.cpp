@@ -42,10 +42,9 @@ void walk(int folderDescriptor, const std::filesystem::path& folder, int depth, 
         }
         if (!hasExtension(name, extension))
             continue;
-        auto metadata = FileMetadata::readAt(fd, name);
-        if (metadata && metadata->isDirectory)
-            continue; // a link to a folder
-        found.push_back({folder / name, depth, std::move(metadata)});
+        const auto metadata = FileMetadata::readAt(fd, name);
+        if (metadata && metadata->isRegularFile)
+            found.push_back({folder / name, depth, *metadata});
     }
     closedir(listing);
 }

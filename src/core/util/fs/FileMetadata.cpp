@@ -30,6 +30,7 @@ FileMetadata fromStat(const struct stat& info)
         .sizeBytes = static_cast<std::int64_t>(info.st_size),
         .modified = fileDate(info.st_mtim),
         .isDirectory = S_ISDIR(info.st_mode),
+        .isRegularFile = S_ISREG(info.st_mode),
     };
 }
 

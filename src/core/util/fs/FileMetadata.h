@@ -13,6 +13,7 @@ struct FileMetadata {
     std::int64_t sizeBytes = 0;
     std::chrono::system_clock::time_point modified;
     bool isDirectory = false;
+    bool isRegularFile = false; ///< not a folder, FIFO, socket or device
 
     bool operator==(const FileMetadata&) const = default;
 
