@@ -2,7 +2,7 @@
 // plain copy of the same files plus one simdjson parse of every line, in the same run.
 #include "FixtureCorpus.h"
 
-#include "core/migration/AccountMover.h"
+#include "core/accountmove/AccountMover.h"
 #include "core/migration/BackupArchiver.h"
 #include "core/util/fs/HomeFolder.h"
 #include "core/util/fs/ReadBuffer.h"

@@ -3,7 +3,7 @@
 #include "ui/history/HistoryView.h"
 #include "ui/state/AppEnvironment.h"
 
-#include "core/migration/MigrationAudit.h"
+#include "core/operations/MigrationAudit.h"
 #include "core/util/format/JSONValue.h"
 #include "core/util/format/JSONWriter.h"
 #include "core/util/fs/HomeFolder.h"

@@ -2,9 +2,9 @@
 // verification, history) against archiving the same folder with tar alone, in the same run.
 #include "FixtureCorpus.h"
 
+#include "core/editing/JSONLRewriter.h"
 #include "core/encoding/CwdCodec.h"
 #include "core/migration/ConversationMigrator.h"
-#include "core/migration/JSONLRewriter.h"
 #include "core/util/fs/ChildProcess.h"
 #include "core/util/fs/HomeFolder.h"
 #include "support/TempFolder.h"

@@ -3,8 +3,8 @@
 // a Python json.loads loop, and a parse-edit-write loop for the rewrite.
 #include "FixtureCorpus.h"
 
-#include "core/migration/JSONFieldEditor.h"
-#include "core/migration/JSONLRewriter.h"
+#include "core/editing/JSONFieldEditor.h"
+#include "core/editing/JSONLRewriter.h"
 #include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/ReadBuffer.h"
 #include "core/validation/TranscriptAnalyzer.h"

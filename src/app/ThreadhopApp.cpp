@@ -10,7 +10,7 @@
 #include "ui/window/RootView.h"
 #include "ui/window/WindowPlacement.h"
 
-#include "core/migration/OperationRecovery.h"
+#include "core/recovery/OperationRecovery.h"
 #include "core/util/fs/AppPaths.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "UpdateController.h"
 #include "ui/state/AppEnvironment.h"
 
-#include "core/migration/OperationRecovery.h"
+#include "core/recovery/OperationRecovery.h"
 
 #include <QObject>
 #include <QPointer>

@@ -11,7 +11,7 @@
 #include "ui/window/RootView.h"
 
 #include "core/migration/ConversationMigrator.h"
-#include "core/migration/OperationSteps.h"
+#include "core/operations/OperationSteps.h"
 
 #include <QAction>
 #include <QApplication>

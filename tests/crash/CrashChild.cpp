@@ -4,9 +4,9 @@
 //   threadhop_crash_child <home> migrate <old folder> <old cwd> <new cwd>
 //   threadhop_crash_child <home> fork <source folder> <session id> <launch cwd>
 //   threadhop_crash_child <home> run <program> <argument> <argument>   (waits for it as a backup waits for tar)
-#include "core/migration/AccountMover.h"
+#include "core/accountmove/AccountMover.h"
 #include "core/migration/ConversationMigrator.h"
-#include "core/migration/OperationSteps.h"
+#include "core/operations/OperationSteps.h"
 #include "core/util/fs/ChildProcess.h"
 #include "core/util/fs/HomeFolder.h"
 

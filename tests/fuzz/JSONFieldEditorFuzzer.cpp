@@ -2,7 +2,7 @@
 // is must give the line back byte for byte, and no edit may read or write outside the line.
 #include "FuzzCheck.h"
 
-#include "core/migration/JSONFieldEditor.h"
+#include "core/editing/JSONFieldEditor.h"
 
 #include <array>
 

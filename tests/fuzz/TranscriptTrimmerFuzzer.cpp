@@ -2,7 +2,7 @@
 // and a cut that keeps everything must give the transcript back unchanged.
 #include "FuzzCheck.h"
 
-#include "core/migration/TranscriptTrimmer.h"
+#include "core/accountmove/TranscriptTrimmer.h"
 
 using namespace threadhop;
 

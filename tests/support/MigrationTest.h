@@ -1,9 +1,9 @@
 #pragma once
 
 #include "TempHome.h"
-#include "core/migration/AccountMover.h"
+#include "core/accountmove/AccountMover.h"
 #include "core/migration/ConversationMigrator.h"
-#include "core/migration/MigrationAudit.h"
+#include "core/operations/MigrationAudit.h"
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/AtomicFile.h"
 

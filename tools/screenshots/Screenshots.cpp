@@ -19,8 +19,8 @@
 
 #include "core/encoding/CwdCodec.h"
 #include "core/migration/BackupArchiver.h"
-#include "core/migration/MigrationAudit.h"
 #include "core/migration/RestoreManager.h"
+#include "core/operations/MigrationAudit.h"
 
 #include <QCheckBox>
 #include <QListView>

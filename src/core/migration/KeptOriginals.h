@@ -1,6 +1,6 @@
 #pragma once
 
-#include "JSONLRewriter.h"
+#include "core/editing/JSONLRewriter.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,10 +1,10 @@
 #include "RestoreManager.h"
 
-#include "AccountLock.h"
 #include "BackupArchiver.h"
-#include "MigrationAudit.h"
-#include "PendingOperation.h"
 #include "core/models/UserError.h"
+#include "core/operations/AccountLock.h"
+#include "core/operations/MigrationAudit.h"
+#include "core/operations/PendingOperation.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/text/PathText.h"
 

@@ -11,8 +11,8 @@
 #include "ui/widgets/RowPainter.h"
 #include "ui/widgets/WrappingText.h"
 
-#include "core/migration/MigrationAudit.h"
 #include "core/migration/RestoreManager.h"
+#include "core/operations/MigrationAudit.h"
 #include "core/util/format/DateText.h"
 
 #include <QFrame>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/migration/AccountMover.h"
+#include "core/accountmove/AccountMover.h"
 
 #include <functional>
 #include <string>

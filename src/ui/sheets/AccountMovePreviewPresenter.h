@@ -2,7 +2,7 @@
 
 #include "theme/Symbols.h"
 
-#include "core/migration/AccountMovePreview.h"
+#include "core/accountmove/AccountMovePreview.h"
 #include "core/models/ClaudeAccount.h"
 #include "core/models/MoveMode.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/migration/AccountMovePreview.h"
+#include "core/accountmove/AccountMovePreview.h"
 #include "core/models/AccountMoveInput.h"
 #include "core/models/ClaudeAccount.h"
 #include "core/models/ProjectFolder.h"

@@ -4,9 +4,9 @@
 #include "support/Fifo.h"
 #include "support/MigrationTest.h"
 
-#include "core/migration/OperationSteps.h"
-#include "core/migration/PendingOperation.h"
 #include "core/migration/RestoreManager.h"
+#include "core/operations/OperationSteps.h"
+#include "core/operations/PendingOperation.h"
 
 #include <fstream>
 

@@ -2,7 +2,7 @@
 
 #include "support/TempHome.h"
 
-#include "core/migration/JSONLRewriter.h"
+#include "core/editing/JSONLRewriter.h"
 #include "core/util/format/Uuid.h"
 
 #include <initializer_list>

@@ -5,8 +5,8 @@
 #include "ui/widgets/SymbolLabel.h"
 #include "ui/widgets/WrappingText.h"
 
+#include "core/accountmove/SessionCopier.h"
 #include "core/discovery/AccountScanner.h"
-#include "core/migration/SessionCopier.h"
 #include "core/validation/TranscriptAnalyzer.h"
 
 #include <QComboBox>

@@ -8,7 +8,7 @@
 #include "ui/sheets/AccountMoveSheetPresenter.h"
 #include "ui/widgets/SymbolLabel.h"
 
-#include "core/migration/AccountMover.h"
+#include "core/accountmove/AccountMover.h"
 
 #include <QComboBox>
 #include <QPalette>

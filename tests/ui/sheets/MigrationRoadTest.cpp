@@ -6,8 +6,8 @@
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/SymbolLabel.h"
 
-#include "core/migration/JSONLRewriter.h"
-#include "core/migration/MigrationAudit.h"
+#include "core/editing/JSONLRewriter.h"
+#include "core/operations/MigrationAudit.h"
 #include "core/util/fs/AtomicFile.h"
 
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 #include "core/discovery/AccountScanner.h"
 #include "core/discovery/ProjectIndexer.h"
 #include "core/discovery/SessionLiveness.h"
-#include "core/migration/JSONLRewriter.h"
+#include "core/editing/JSONLRewriter.h"
 #include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/fs/ReadBuffer.h"

@@ -1,4 +1,4 @@
-#include "core/migration/MigrationAudit.h"
+#include "core/operations/MigrationAudit.h"
 
 #include "core/util/format/JSONWriter.h"
 #include "core/util/fs/AppPaths.h"

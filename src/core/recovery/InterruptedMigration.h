@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PendingOperation.h"
+#include "core/operations/PendingOperation.h"
 
 #include <optional>
 #include <string>

@@ -3,7 +3,7 @@
 // character: every reader must take the valid lines for what they are, and keep their bytes.
 #include "support/MigrationTest.h"
 
-#include "core/migration/TranscriptTrimmer.h"
+#include "core/accountmove/TranscriptTrimmer.h"
 #include "core/validation/TranscriptAnalyzer.h"
 
 namespace threadhop::testing {

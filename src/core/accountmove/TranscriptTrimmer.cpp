@@ -1,6 +1,6 @@
 #include "TranscriptTrimmer.h"
 
-#include "JSONFieldEditor.h"
+#include "core/editing/JSONFieldEditor.h"
 #include "core/util/format/JSONParser.h"
 #include "core/validation/ToolBlocks.h"
 #include "core/validation/TranscriptLines.h"

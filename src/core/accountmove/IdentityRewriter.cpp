@@ -1,6 +1,6 @@
 #include "IdentityRewriter.h"
 
-#include "JSONFieldEditor.h"
+#include "core/editing/JSONFieldEditor.h"
 #include "core/util/format/JSONParser.h"
 #include "core/util/format/Uuid.h"
 #include "core/util/fs/AtomicFile.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "JSONLRewriter.h"
 #include "TranscriptTrimmer.h"
+#include "core/editing/JSONLRewriter.h"
 #include "core/models/LiveSession.h"
 #include "core/models/TranscriptIntegrity.h"
 

@@ -2,14 +2,14 @@
 // conversation is killed at random moments; after the next start's recovery, every transcript is either byte-identical
 // to the original or fully moved with its record, and nothing of ours is left behind. THREADHOP_CRASH_RUNS sets the
 // number of kills of each kind (scripts/crash-test runs many).
-#include "core/migration/AccountLock.h"
-#include "core/migration/IdentityRewriter.h"
-#include "core/migration/JSONLRewriter.h"
-#include "core/migration/OperationRecovery.h"
-#include "core/migration/OperationSteps.h"
-#include "core/migration/PendingOperation.h"
+#include "core/accountmove/IdentityRewriter.h"
+#include "core/accountmove/SessionCopier.h"
+#include "core/editing/JSONLRewriter.h"
 #include "core/migration/RestoreManager.h"
-#include "core/migration/SessionCopier.h"
+#include "core/operations/AccountLock.h"
+#include "core/operations/OperationSteps.h"
+#include "core/operations/PendingOperation.h"
+#include "core/recovery/OperationRecovery.h"
 #include "support/ChildOperation.h"
 #include "support/MigrationTest.h"
 

@@ -1,8 +1,8 @@
 // The parts of an account move, each on its own: the copier that finds and copies a conversation's
 // files, the identity rewriter that gives a fork fresh ids, and the note left in both folders.
-#include "core/migration/IdentityRewriter.h"
-#include "core/migration/MoveLedger.h"
-#include "core/migration/SessionCopier.h"
+#include "core/accountmove/IdentityRewriter.h"
+#include "core/accountmove/MoveLedger.h"
+#include "core/accountmove/SessionCopier.h"
 
 #include "core/util/format/Uuid.h"
 #include "support/TempHome.h"

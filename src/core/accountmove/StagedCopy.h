@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PendingOperation.h"
 #include "SessionCopier.h"
+#include "core/operations/PendingOperation.h"
 
 #include <filesystem>
 #include <string>

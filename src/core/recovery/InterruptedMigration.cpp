@@ -1,7 +1,7 @@
 #include "InterruptedMigration.h"
 
-#include "BackupArchiver.h"
-#include "JSONLRewriter.h"
+#include "core/editing/JSONLRewriter.h"
+#include "core/migration/BackupArchiver.h"
 #include "core/util/format/Uuid.h"
 #include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/FileMetadata.h"

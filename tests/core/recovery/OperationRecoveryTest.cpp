@@ -2,10 +2,10 @@
 // next start: undone to the last byte, or closed when its record was already written.
 #include "support/MigrationTest.h"
 
-#include "core/migration/AccountLock.h"
-#include "core/migration/OperationRecovery.h"
-#include "core/migration/OperationSteps.h"
-#include "core/migration/PendingOperation.h"
+#include "core/operations/AccountLock.h"
+#include "core/operations/OperationSteps.h"
+#include "core/operations/PendingOperation.h"
+#include "core/recovery/OperationRecovery.h"
 
 #include <fstream>
 

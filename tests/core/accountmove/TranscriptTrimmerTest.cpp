@@ -1,4 +1,4 @@
-#include "core/migration/TranscriptTrimmer.h"
+#include "core/accountmove/TranscriptTrimmer.h"
 
 #include "core/validation/ToolBlocks.h"
 #include "core/validation/TranscriptAnalyzer.h"

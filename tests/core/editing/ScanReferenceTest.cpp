@@ -3,9 +3,9 @@
 // count exactly what a plain walk of every value of every line counts. Rewriting old → new and then
 // new → old must give back every file byte for byte whenever new occurs nowhere in the originals:
 // the rewrite touches nothing but the edited values.
-#include "core/migration/CwdClassifier.h"
-#include "core/migration/JSONLRewriter.h"
-#include "core/migration/LineFacts.h"
+#include "core/editing/CwdClassifier.h"
+#include "core/editing/JSONLRewriter.h"
+#include "core/editing/LineFacts.h"
 #include "core/util/format/JSONParser.h"
 #include "core/util/text/PathText.h"
 

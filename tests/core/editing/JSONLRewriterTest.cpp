@@ -1,6 +1,6 @@
-#include "core/migration/JSONLRewriter.h"
-#include "core/migration/CwdClassifier.h"
-#include "core/migration/JSONFieldEditor.h"
+#include "core/editing/JSONLRewriter.h"
+#include "core/editing/CwdClassifier.h"
+#include "core/editing/JSONFieldEditor.h"
 #include "core/util/fs/AtomicFile.h"
 
 #include "support/TempHome.h"
