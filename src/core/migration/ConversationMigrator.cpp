@@ -83,27 +83,17 @@ bool isRegularFile(const fs::path& path)
     return metadata && metadata->isRegularFile;
 }
 
-// The entries directly in the folder, hidden ones included.
-std::vector<std::string> entryNames(const fs::path& folder, std::error_code& error)
-{
-    std::vector<std::string> names;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        names.push_back(it->path().filename().string());
-    return names;
-}
-
-std::string cannotList(const fs::path& folder, const std::error_code& error)
-{
-    return "Threadhop cannot list " + folder.string() + ": " + error.message();
-}
-
-// The same, where a folder that cannot be listed ends the operation before anything moved.
+// The entries directly in the folder, hidden ones included; a folder that cannot be listed ends
+// the operation before anything moved.
 std::vector<std::string> entryNames(const fs::path& folder)
 {
+    std::vector<std::string> names;
     std::error_code error;
-    auto names = entryNames(folder, error);
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        names.push_back(it->path().filename().string());
     if (error)
-        throw MigrationError::renameFailed(cannotList(folder, error) + ". Nothing was moved.");
+        throw MigrationError::renameFailed("Threadhop cannot list " + folder.string() + ": " + error.message()
+                                           + ". Nothing was moved.");
     return names;
 }
 
@@ -161,50 +151,19 @@ MigrationRecord ConversationMigrator::dryRun(const Input& input)
 
 namespace {
 
-// Moving a folder's entries one by one, putting the moved ones back when one move fails.
-struct EntryMoves {
-    ConversationMigrator::Moved moved;
-    std::optional<std::string> failure; ///< why a move failed
-    std::vector<std::string> stuck;     ///< moved entries that could not be put back
-};
-
-EntryMoves moveEachEntry(const fs::path& from, const fs::path& into, const ConversationMigrator::EntryMove& move)
+// Moves the entries that were moved back, the last first; returns those that could not be.
+std::vector<std::string> movedBack(const std::vector<std::string>& names, const fs::path& from, const fs::path& into,
+                                   const ConversationMigrator::EntryMove& move)
 {
-    EntryMoves result;
-    std::error_code listing;
-    const auto names = entryNames(from, listing);
-    if (listing) {
-        result.failure = cannotList(from, listing);
-        return result;
-    }
-    for (const auto& name : names) {
-        const bool conversation = fs::path(name).extension() == ".jsonl" && isRegularFile(from / name);
+    std::vector<std::string> stuck;
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
         try {
-            move(from / name, into / name);
-        } catch (const std::exception& error) {
-            result.failure = UserError::describe(error);
-            for (auto it = result.moved.names.rbegin(); it != result.moved.names.rend(); ++it) {
-                try {
-                    move(into / *it, from / *it);
-                } catch (const std::exception&) {
-                    result.stuck.push_back(*it);
-                }
-            }
-            return result;
+            move(into / *it, from / *it);
+        } catch (const std::exception&) {
+            stuck.push_back(*it);
         }
-        result.moved.names.push_back(name);
-        if (conversation)
-            ++result.moved.conversationCount;
     }
-    return result;
-}
-
-std::string entriesFailureText(const std::string& reason, const std::vector<std::string>& stuck)
-{
-    if (stuck.empty())
-        return reason + " — nothing was moved; every file is back where it started.";
-    return reason + " — and " + std::to_string(stuck.size()) + " file(s) could not be put back: "
-        + UserError::listed(stuck) + ". Both folders were archived before this started.";
+    return stuck;
 }
 
 std::string asSentence(std::string text)
@@ -329,18 +288,18 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
 
     Moved moved;
     if (plan.destinationPopulated) {
-        EntryMoves outcome = moveEachEntry(plan.oldFolderURL, plan.newFolderURL, move);
-        if (outcome.failure) {
-            rollback.noteMerged(std::move(outcome.stuck));
+        try {
+            moved = moveEntries(plan.oldFolderURL, plan.newFolderURL, move);
+        } catch (const MigrationError& error) {
+            // Entries that could not be moved back stay in the destination; their bytes go back there.
+            rollback.noteMerged(error.names());
             const auto residue = rollback.run();
-            const auto error = MigrationError::renameFailed(
-                residue.unrestoredFiles.empty()
-                    ? entriesFailureText(*outcome.failure, residue.names.value_or(std::vector<std::string>{}))
-                    : *outcome.failure + " — " + residue.message);
-            failWith(error.what(), residue);
-            throw error;
+            const auto failure = residue.unrestoredFiles.empty()
+                ? error
+                : MigrationError::renameFailed(asSentence(error.text()) + " " + residue.message);
+            failWith(failure.what(), residue);
+            throw failure;
         }
-        moved = std::move(outcome.moved);
         rollback.noteMerged(moved.names);
         std::error_code ignored;
         fs::remove(plan.oldFolderURL, ignored); // empty now; a failure leaves an empty folder
@@ -384,8 +343,9 @@ ConversationMigrator::Moved ConversationMigrator::moveEntries(const fs::path& fr
                                                               const EntryMove& move)
 {
     const auto destinationNames = entryNames(into);
+    const auto names = entryNames(from);
     std::vector<std::string> clashes;
-    for (const auto& name : entryNames(from)) {
+    for (const auto& name : names) {
         if (std::find(destinationNames.begin(), destinationNames.end(), name) != destinationNames.end())
             clashes.push_back(name);
     }
@@ -393,9 +353,19 @@ ConversationMigrator::Moved ConversationMigrator::moveEntries(const fs::path& fr
         std::sort(clashes.begin(), clashes.end());
         throw MigrationError::nameClash(clashes);
     }
-    EntryMoves outcome = moveEachEntry(from, into, move);
-    if (outcome.failure)
-        throw MigrationError::renameFailed(entriesFailureText(*outcome.failure, outcome.stuck));
-    return std::move(outcome.moved);
+    Moved moved;
+    for (const auto& name : names) {
+        const bool conversation = fs::path(name).extension() == ".jsonl" && isRegularFile(from / name);
+        try {
+            move(from / name, into / name);
+        } catch (const std::exception& error) {
+            throw MigrationError::renameFailed(UserError::describe(error), movedBack(moved.names, from, into, move));
+        }
+        moved.names.push_back(name);
+        if (conversation)
+            ++moved.conversationCount;
+    }
+    return moved;
 }
+
 } // namespace threadhop

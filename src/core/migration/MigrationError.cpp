@@ -61,6 +61,17 @@ MigrationError MigrationError::renameFailed(std::string text)
 {
     return {Kind::renameFailed, std::move(text), 0, {}};
 }
+MigrationError MigrationError::renameFailed(const std::string& reason, std::vector<std::string> stuck)
+{
+    std::string text = stuck.empty() ? reason + " — nothing was moved; every file is back where it started."
+                                     : reason + " — and " + std::to_string(stuck.size())
+            + " file(s) could not be put "
+              "back: "
+            + UserError::listed(stuck)
+            + ". Both folders were archived before "
+              "this started.";
+    return {Kind::renameFailed, std::move(text), 0, std::move(stuck)};
+}
 MigrationError MigrationError::notRestorable(std::string text)
 {
     return {Kind::notRestorable, std::move(text), 0, {}};

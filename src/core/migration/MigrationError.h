@@ -30,6 +30,8 @@ public:
     static MigrationError backupFailed(std::string text);
     static MigrationError verificationFailed(std::int64_t count);
     static MigrationError renameFailed(std::string text);
+    /// A move of a folder's entries failed for `reason`; `stuck` (names()) could not be moved back.
+    static MigrationError renameFailed(const std::string& reason, std::vector<std::string> stuck);
     static MigrationError notRestorable(std::string text);
     static MigrationError nameClash(std::vector<std::string> names);
     static MigrationError emptyPath();

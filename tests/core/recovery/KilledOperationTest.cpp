@@ -151,13 +151,6 @@ TEST_F(OneOperationAtATimeTest, WhileAMigrationRunsEveryOtherOperationOnItsAccou
     conversation(line(u1, ""));
     std::string secondProcess;
     {
-        // Everything but the lock files that the refused operations may create.
-        const auto files = [&] {
-            auto all = snapshot(home());
-            std::erase_if(all,
-                          [](const auto& file) { return file.first.find("/Threadhop/locks/") != std::string::npos; });
-            return all;
-        };
         OperationSteps::ScopedHook hook([&](OperationStep step) {
             if (step != OperationStep::rewritten)
                 return;

@@ -149,7 +149,7 @@ TEST_F(OperationRecoveryTest, WorkFoldersNoNoteNamesAndUnfinishedArchivesGoWhenN
     PendingOperations::setAside(AppPaths::supportDir() / "pending" / (setAside.recordId.upperText() + ".json"));
 
     const auto archive = [](const std::string& name) { return AppPaths::backupsDir() / name; };
-    for (const std::string name :
+    for (const std::string& name :
          {std::string("-w-old-s.tar.gz"), ".-w-old-s.tar.gz.threadhop-" + id(4), ".-w-old-t.tar.gz.threadhop-" + id(5)})
         writeFile(archive(name), "gzip");
     const auto before = snapshot(projects());
