@@ -31,11 +31,6 @@ bool sameFolder(const fs::path& a, const fs::path& b)
     return PathText::standardized(a.native()) == PathText::standardized(b.native());
 }
 
-const JSONLRewriter::Scope& scopeOf(const AccountMoveInput& input)
-{
-    return input.rewriteHistory ? JSONLRewriter::Scope::withHistory : JSONLRewriter::Scope::sessionOnly;
-}
-
 void refuse(const AccountMoveInput& input, const AccountMovePreview& preview)
 {
     if (preview.collision)
@@ -122,7 +117,9 @@ public:
         }
         std::string moved;
         if (moveCwd) {
-            addTo(m_cwdRewrite, JSONLRewriter::rewriteText(text, m_input.launchCwd, m_newCwd, scopeOf(m_input), moved));
+            addTo(m_cwdRewrite,
+                  JSONLRewriter::rewriteText(text, m_input.launchCwd, m_newCwd,
+                                             JSONLRewriter::Scope::of(m_input.rewriteHistory), moved));
             text = moved;
         }
         write(text);
@@ -245,7 +242,7 @@ MigrationRecord recordOf(const AccountMoveInput& input, const SessionCopier::Cop
         .oldFolder = input.sourceFolderName,
         .newFolder = targetFolder.filename().string(),
         .filesRewritten = cwdRewrite.files,
-        .occurrencesReplaced = JSONLRewriter::inScopeTotal(cwdRewrite, scopeOf(input)),
+        .occurrencesReplaced = JSONLRewriter::inScopeTotal(cwdRewrite, JSONLRewriter::Scope::of(input.rewriteHistory)),
         .backupPath = backupPath,
         .dryRun = false,
         .success = true,
@@ -313,7 +310,7 @@ PendingOperation pendingNote(const Uuid& operation, const AccountMoveInput& inpu
     note.newCwd = AccountMover::destinationCwd(input);
     note.oldFolder = input.sourceFolderName;
     note.newFolder = target.filename().string();
-    note.projectsRoot = (input.source.configDirURL() / "projects").string();
+    note.projectsRoot = input.source.projectsDirURL().string();
     note.archive = backupPath;
     note.targetAccountId = input.target.id;
     note.moveMode = std::string(toString(input.mode));
@@ -344,12 +341,12 @@ std::string AccountMover::destinationCwd(const AccountMoveInput& input)
 
 fs::path AccountMover::sourceFolder(const AccountMoveInput& input)
 {
-    return input.source.configDirURL() / "projects" / input.sourceFolderName;
+    return input.source.projectsDirURL() / input.sourceFolderName;
 }
 
 fs::path AccountMover::targetFolder(const AccountMoveInput& input)
 {
-    return input.target.configDirURL() / "projects" / CwdCodec::encode(destinationCwd(input));
+    return input.target.projectsDirURL() / CwdCodec::encode(destinationCwd(input));
 }
 
 AccountMovePreview AccountMover::preview(const AccountMoveInput& input)
@@ -363,7 +360,7 @@ AccountMovePreview AccountMover::preview(const AccountMoveInput& input)
 
 MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_view stamp)
 {
-    const AccountLock accounts({input.source.configDirURL() / "projects", input.target.configDirURL() / "projects"});
+    const AccountLock accounts({input.source.projectsDirURL(), input.target.projectsDirURL()});
     refuseBeforeReading(input);
     const fs::path source = sourceFolder(input);
     const fs::path target = targetFolder(input);

@@ -5,6 +5,7 @@
 #include "core/util/format/Uuid.h"
 #include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/ReadBuffer.h"
+#include "core/util/text/LineFeedPieces.h"
 #include "core/validation/TranscriptLines.h"
 
 #include <algorithm>
@@ -29,41 +30,11 @@ JSONFieldEditor::KeySet editedKeys()
     return JSONFieldEditor::KeySet(keys);
 }
 
-bool isHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-// Calls `edit` with every piece of `text` between line feeds, empty pieces and carriage returns
-// included, so the pieces joined with line feeds give the text back byte for byte. Editing piece
-// by piece keeps a cut line from pulling the quotes of the next line into one of its values.
-template <typename Edit>
-void forEachPiece(std::string_view text, Edit edit)
-{
-    for (std::size_t start = 0;;) {
-        const void* found = std::memchr(text.data() + start, '\n', text.size() - start);
-        if (!found) {
-            edit(text.substr(start));
-            return;
-        }
-        const std::size_t end = static_cast<const char*>(found) - text.data();
-        edit(text.substr(start, end - start + 1));
-        start = end + 1;
-    }
-}
-
 } // namespace
 
 bool IdentityRewriter::isUUID(std::string_view s)
 {
-    if (s.size() != 36)
-        return false;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const bool hyphenPlace = i == 8 || i == 13 || i == 18 || i == 23;
-        if (hyphenPlace ? s[i] != '-' : !isHexDigit(s[i]))
-            return false;
-    }
-    return true;
+    return Uuid::parse(s).has_value();
 }
 
 void IdentityRewriter::collect(simdjson::dom::element value, std::optional<std::string_view> key, ValueSet& into)
@@ -180,9 +151,12 @@ void IdentityRewriter::TextEditor::edit(std::string_view text, const std::functi
         ++m_replaced;
         return found->second;
     };
-    forEachPiece(text, [&](std::string_view piece) {
+    // Piece by piece, so that a cut line cannot pull the quotes of the next line into one of its values.
+    forEachLineFeedPiece(text, [&](std::string_view piece, bool last) {
         m_line.clear();
         JSONFieldEditor::appendReplacingStringFields(piece, keys, transform, m_line);
+        if (!last)
+            m_line += '\n';
         write(m_line);
     });
 }

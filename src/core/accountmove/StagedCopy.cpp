@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 StagedCopy::StagedCopy(fs::path targetFolder, std::string newSessionId)
     : m_target(std::move(targetFolder)),
       m_id(std::move(newSessionId)),
-      m_folder(m_target.parent_path() / (".threadhop-staging-" + Uuid::random().lowerText()))
+      m_folder(WorkFolders::fresh(m_target.parent_path(), WorkFolders::staging))
 {
 }
 

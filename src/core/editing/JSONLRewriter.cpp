@@ -9,6 +9,7 @@
 #include "core/util/fs/DirectoryListing.h"
 #include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/ReadBuffer.h"
+#include "core/util/text/LineFeedPieces.h"
 #include "core/util/text/PathText.h"
 #include "core/util/text/TextSearch.h"
 
@@ -285,23 +286,6 @@ bool anyCount(const Counts& counts)
     return std::any_of(counts.begin(), counts.end(), [](std::int64_t count) { return count > 0; });
 }
 
-// Calls `visit` for every piece of `text` between line feeds, empty pieces included.
-template <typename Visit>
-void forEachPiece(std::string_view text, Visit visit)
-{
-    std::size_t start = 0;
-    for (;;) {
-        const void* found = std::memchr(text.data() + start, '\n', text.size() - start);
-        if (!found) {
-            visit(text.substr(start), true);
-            return;
-        }
-        const std::size_t end = static_cast<const char*>(found) - text.data();
-        visit(text.substr(start, end - start), false);
-        start = end + 1;
-    }
-}
-
 // What rewriting one transcript's text found, and whether its text changed.
 struct TextOutcome {
     Counts counts{};
@@ -317,7 +301,7 @@ TextOutcome rewriteText(std::string_view text, LineClassifier& classifier, const
     out.clear();
     out.reserve(text.size() + text.size() / 8);
     TextOutcome outcome;
-    forEachPiece(text, [&](std::string_view line, bool last) {
+    forEachLineFeedPiece(text, [&](std::string_view line, bool last) {
         const std::size_t lineStart = out.size();
         bool replaced = false;
         const LineFacts facts = line.empty() ? LineFacts{} : classifier.factsOf(line);
@@ -438,7 +422,7 @@ JSONLRewriter::Result JSONLRewriter::scan(const std::filesystem::path& in, std::
         if (!buffer.load(file))
             continue;
         Counts counts{};
-        forEachPiece(buffer.content(), [&](std::string_view line, bool) {
+        forEachLineFeedPiece(buffer.content(), [&](std::string_view line, bool) {
             if (line.empty())
                 return;
             const LineFacts facts = classifier.factsOf(line);

@@ -34,6 +34,9 @@ public:
     static const Scope sessionOnly; ///< {sessionCwd}
     static const Scope withHistory; ///< {sessionCwd, history}
 
+    /// withHistory when a request asks to rewrite recorded history too, sessionOnly otherwise.
+    static const Scope& of(bool rewriteHistory) { return rewriteHistory ? withHistory : sessionOnly; }
+
     const std::set<CwdClass>& classes() const { return m_classes; }
     bool contains(CwdClass cwdClass) const { return m_classes.contains(cwdClass); }
     bool operator==(const Scope&) const = default;

@@ -32,11 +32,6 @@ struct Plan {
     bool destinationPopulated = false;
 };
 
-const JSONLRewriter::Scope& scopeOf(const ConversationMigrator::Input& input)
-{
-    return input.rewriteHistory ? JSONLRewriter::Scope::withHistory : JSONLRewriter::Scope::sessionOnly;
-}
-
 std::map<std::string, std::int64_t> byClassName(const std::map<CwdClass, std::int64_t>& byClass)
 {
     std::map<std::string, std::int64_t> named;
@@ -121,7 +116,7 @@ MigrationPreview ConversationMigrator::preview(const Input& input)
         .oldFolder = input.oldFolderName,
         .newFolder = newFolder,
         .filesToRewrite = scan.files,
-        .totalOccurrences = JSONLRewriter::inScopeTotal(scan, scopeOf(input)),
+        .totalOccurrences = JSONLRewriter::inScopeTotal(scan, JSONLRewriter::Scope::of(input.rewriteHistory)),
         .destinationPopulated = populated,
         .incomingConversations = conversationCount(input.projectsRoot / input.oldFolderName),
         .destinationConversations =
@@ -136,7 +131,7 @@ MigrationRecord ConversationMigrator::dryRun(const Input& input)
 {
     const Plan plan = planFor(input);
     const auto scan = JSONLRewriter::scan(plan.oldFolderURL, input.oldCwd);
-    const auto occurrences = JSONLRewriter::inScopeTotal(scan, scopeOf(input));
+    const auto occurrences = JSONLRewriter::inScopeTotal(scan, JSONLRewriter::Scope::of(input.rewriteHistory));
     MigrationRecord record = baseRecord(input, plan.newFolderName);
     record.filesRewritten = scan.files;
     record.occurrencesReplaced = occurrences;
@@ -180,7 +175,7 @@ std::int64_t residueAfter(const fs::path& holder, const ConversationMigrator::In
 {
     const bool newBelowOld = PathText::isAtOrBelow(input.newCwd, input.oldCwd);
     const auto scan = JSONLRewriter::scan(holder, input.oldCwd, newBelowOld ? std::string_view(input.newCwd) : "");
-    return JSONLRewriter::inScopeTotal(scan, scopeOf(input));
+    return JSONLRewriter::inScopeTotal(scan, JSONLRewriter::Scope::of(input.rewriteHistory));
 }
 
 MigrationRecord failureRecord(const ConversationMigrator::Input& input, const Plan& plan, const std::string& backupPath,
@@ -218,7 +213,7 @@ MigrationRecord successRecord(const ConversationMigrator::Input& input, const Pl
 {
     MigrationRecord record = baseRecord(input, plan.newFolderName);
     record.filesRewritten = rewrite.files;
-    record.occurrencesReplaced = JSONLRewriter::inScopeTotal(rewrite, scopeOf(input));
+    record.occurrencesReplaced = JSONLRewriter::inScopeTotal(rewrite, JSONLRewriter::Scope::of(input.rewriteHistory));
     record.backupPath = backupPath;
     record.success = true;
     record.rewroteHistory = input.rewriteHistory;
@@ -243,7 +238,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
 {
     const AccountLock account({input.projectsRoot});
     const Plan plan = planFor(input);
-    const auto& scope = scopeOf(input);
+    const auto& scope = JSONLRewriter::Scope::of(input.rewriteHistory);
     // What an earlier crash left of ours in these folders goes before the archive is taken.
     AtomicFile::removeTemporaries(plan.oldFolderURL);
     if (plan.destinationPopulated)

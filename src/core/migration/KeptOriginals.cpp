@@ -1,10 +1,10 @@
 #include "KeptOriginals.h"
 
-#include "core/util/format/Uuid.h"
+#include "core/operations/PendingOperation.h"
 #include "core/util/fs/DiskFlush.h"
 #include "core/util/fs/FileDescriptor.h"
+#include "core/util/fs/PosixIO.h"
 
-#include <cerrno>
 #include <cstdio>
 
 #include <fcntl.h>
@@ -33,31 +33,18 @@ bool appendTail(const fs::path& from, std::int64_t offset, const fs::path& to)
     const FileDescriptor target(to, O_WRONLY | O_APPEND);
     if (!source.isOpen() || !target.isOpen())
         return false;
-    char chunk[65536];
-    for (;;) {
-        const ssize_t got = ::pread(source.get(), chunk, sizeof chunk, offset);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return ::fsync(target.get()) == 0;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t written = ::write(target.get(), chunk + done, static_cast<std::size_t>(got - done));
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written < 0)
-                return false;
-            done += written;
-        }
-        offset += got;
+    try {
+        PosixIO::copyTail(source.get(), offset, target.get(), to);
+    } catch (const fs::filesystem_error&) {
+        return false;
     }
+    return ::fsync(target.get()) == 0;
 }
 
 } // namespace
 
 KeptOriginals::KeptOriginals(const fs::path& projectsRoot, const fs::path& projectFolder)
-    : m_folder(projectsRoot / (".threadhop-originals-" + Uuid::random().lowerText())), m_projectFolder(projectFolder)
+    : m_folder(WorkFolders::fresh(projectsRoot, WorkFolders::originals)), m_projectFolder(projectFolder)
 {
 }
 

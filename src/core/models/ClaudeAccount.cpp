@@ -11,10 +11,15 @@ std::filesystem::path ClaudeAccount::configDirURL() const
     return HomeFolder::path() / ".claude";
 }
 
+std::filesystem::path ClaudeAccount::projectsDirURL() const
+{
+    return configDirURL() / "projects";
+}
+
 bool ClaudeAccount::exists() const
 {
     std::error_code error;
-    return std::filesystem::is_directory(configDirURL() / "projects", error);
+    return std::filesystem::is_directory(projectsDirURL(), error);
 }
 
 } // namespace threadhop

@@ -22,7 +22,10 @@ struct ClaudeAccount {
     /// `configDir` when present and not empty, otherwise <home>/.claude.
     std::filesystem::path configDirURL() const;
 
-    /// True when <configDirURL>/projects is a directory; false on any failure.
+    /// <configDirURL>/projects, where Claude Code keeps one folder per working directory.
+    std::filesystem::path projectsDirURL() const;
+
+    /// True when <projectsDirURL> is a directory; false on any failure.
     bool exists() const;
 };
 

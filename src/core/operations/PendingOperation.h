@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace threadhop {
@@ -53,6 +54,29 @@ struct PendingOperation {
 
     bool operator==(const PendingOperation&) const = default;
 };
+
+// The hidden folders operations work in, directly in a projects folder: "<kind><uuid>". A note names
+// those of its operation; the next start removes those that no note names.
+namespace WorkFolders {
+
+inline constexpr std::string_view originals = ".threadhop-originals-"; ///< a migration's kept originals
+inline constexpr std::string_view staging = ".threadhop-staging-";     ///< an account move's copy
+inline constexpr std::string_view recovery = ".threadhop-recovery-";   ///< a backup read back by the recovery
+inline constexpr std::string_view kinds[] = {originals, staging, recovery};
+
+/// A new one of `kind` in `projectsFolder` (not created).
+inline std::filesystem::path fresh(const std::filesystem::path& projectsFolder, std::string_view kind)
+{
+    return projectsFolder / (std::string(kind) + Uuid::random().lowerText());
+}
+
+/// True when `name` is that of a folder of `kind`.
+inline bool isOf(std::string_view name, std::string_view kind)
+{
+    return name.starts_with(kind) && Uuid::parse(name.substr(kind.size()));
+}
+
+} // namespace WorkFolders
 
 // The pending notes: <support folder>/pending/<record id>.json.
 namespace PendingOperations {

@@ -41,7 +41,7 @@ void collectFiles(const fs::path& folder, const fs::path& base, std::set<fs::pat
 class Extraction final {
 public:
     explicit Extraction(const fs::path& projectsRoot)
-        : m_folder(projectsRoot / (".threadhop-recovery-" + Uuid::random().lowerText()))
+        : m_folder(WorkFolders::fresh(projectsRoot, WorkFolders::recovery))
     {
         fs::create_directories(m_folder);
     }
@@ -162,9 +162,8 @@ private:
 
     std::string rewritten(const std::string& text) const
     {
-        const auto& scope =
-            m_migration.rewriteHistory ? JSONLRewriter::Scope::withHistory : JSONLRewriter::Scope::sessionOnly;
-        return JSONLRewriter::rewrittenText(text, m_migration.oldCwd, m_migration.newCwd, scope);
+        return JSONLRewriter::rewrittenText(text, m_migration.oldCwd, m_migration.newCwd,
+                                            JSONLRewriter::Scope::of(m_migration.rewriteHistory));
     }
 
     // The file is as archived, as kept, or as the migration rewrites either.

@@ -15,7 +15,6 @@
 #include "core/util/text/PathText.h"
 
 #include <algorithm>
-#include <array>
 #include <set>
 
 namespace threadhop {
@@ -213,7 +212,7 @@ void removeOrphanWorkFolders(const std::vector<ClaudeAccount>& accounts)
             named.insert(PathText::standardized(*folder));
     }
     for (const auto& account : accounts) {
-        const fs::path projects = account.configDirURL() / "projects";
+        const fs::path projects = account.projectsDirURL();
         const auto lock = AccountLock::tryTake({projects});
         if (!lock)
             continue;

@@ -28,13 +28,6 @@ bool isDirectChild(const fs::path& path, const fs::path& folder)
     return PathText::isPlainName(path.filename().native()) && standardized(path.parent_path()) == standardized(folder);
 }
 
-// A hidden folder of ours: "<prefix><uuid>".
-bool isWorkFolderName(const fs::path& path, std::string_view prefix)
-{
-    const std::string name = path.filename().string();
-    return name.starts_with(prefix) && Uuid::parse(std::string_view(name).substr(prefix.size()));
-}
-
 // Where the note expects a folder: nothing yet, or a real folder, never a link.
 bool folderOrNothing(const fs::path& path)
 {
@@ -48,7 +41,7 @@ const ClaudeAccount* accountWithProjects(const fs::path& projectsRoot, const std
 {
     const ClaudeAccount* found = nullptr;
     for (const auto& account : accounts) {
-        if (standardized(account.configDirURL() / "projects") != standardized(projectsRoot))
+        if (standardized(account.projectsDirURL()) != standardized(projectsRoot))
             continue;
         if (account.id == preferredId)
             return &account;
@@ -71,7 +64,7 @@ public:
     std::optional<Refusal> childFolder(const fs::path& path, const fs::path& folder, std::string_view prefix = {}) const
     {
         if (hasDotComponent(path) || !isDirectChild(path, folder)
-            || (!prefix.empty() && !isWorkFolderName(path, prefix)))
+            || (!prefix.empty() && !WorkFolders::isOf(path.filename().native(), prefix)))
             return Refusal{path.string(), "which does not lie directly in " + folder.string()};
         return realFolder(path);
     }
@@ -121,7 +114,7 @@ std::optional<Refusal> migrationRefusal(const PendingOperation& migration, const
             return refused;
     }
     return firstOf({check.realFolder(root / migration.oldFolder), check.realFolder(root / migration.newFolder),
-                    check.childFolder(migration.keptOriginals, root, ".threadhop-originals-"),
+                    check.childFolder(migration.keptOriginals, root, WorkFolders::originals),
                     check.archive(migration.archive)});
 }
 
@@ -129,7 +122,7 @@ std::optional<Refusal> moveRefusal(const PendingOperation& move, const fs::path&
 {
     const Checks check;
     if (auto refused = firstOf({check.plainName(move.oldFolder), check.plainName(move.newFolder),
-                                check.childFolder(move.staging, targetProjects, ".threadhop-staging-"),
+                                check.childFolder(move.staging, targetProjects, WorkFolders::staging),
                                 check.childFolder(move.targetFolder, targetProjects), check.archive(move.archive)}))
         return refused;
     for (const auto& placed : move.placed) {
@@ -159,7 +152,7 @@ RecoveryBounds::Verdict RecoveryBounds::check(const PendingOperation& operation,
                                      [&](const ClaudeAccount& other) { return other.id == operation.targetAccountId; });
     if (target == accounts.end())
         return {.refusal = Refusal{operation.targetAccountId, "which is no account Threadhop finds now"}};
-    changed.targetProjects = target->configDirURL() / "projects";
+    changed.targetProjects = target->projectsDirURL();
     if (auto refused = moveRefusal(operation, changed.targetProjects))
         return {.refusal = refused};
     return {.accounts = changed};

@@ -84,7 +84,7 @@ const ClaudeAccount* HistoryPresenter::accountOf(const MigrationRecord& record,
 
 std::filesystem::path HistoryPresenter::projectsRoot(const ClaudeAccount& account)
 {
-    return account.configDirURL() / "projects";
+    return account.projectsDirURL();
 }
 
 std::optional<MigrationError> HistoryPresenter::obstacle(const MigrationRecord& record,

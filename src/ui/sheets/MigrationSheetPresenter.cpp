@@ -27,7 +27,7 @@ MigrationSheetPresenter::makeInput(const std::optional<ClaudeAccount>& account, 
     if (!account)
         return std::nullopt;
     return ConversationMigrator::Input{.accountId = account->id,
-                                       .projectsRoot = account->configDirURL() / "projects",
+                                       .projectsRoot = account->projectsDirURL(),
                                        .oldFolderName = project.folderName,
                                        .oldCwd = oldCwd,
                                        .newCwd = newCwd,

@@ -4,6 +4,7 @@
 #include "FileDescriptor.h"
 #include "FileMetadata.h"
 #include "NewFile.h"
+#include "PosixIO.h"
 #include "core/util/format/Uuid.h"
 
 #include <cerrno>
@@ -19,10 +20,8 @@
 namespace threadhop {
 namespace {
 
-[[noreturn]] void fail(const char* what, const std::filesystem::path& path, int error)
-{
-    throw std::filesystem::filesystem_error(what, path, std::error_code(error, std::generic_category()));
-}
+using PosixIO::fail;
+using PosixIO::writeAll;
 
 using Moment = AtomicFile::ScopedReplaceHook::Moment;
 
@@ -42,19 +41,6 @@ void runHook(Moment moment, const std::filesystem::path& target)
         hook(target);
 }
 
-void writeAll(int fd, std::string_view content, const std::filesystem::path& path)
-{
-    while (!content.empty()) {
-        const ssize_t written = ::write(fd, content.data(), content.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            fail("cannot write", path, errno);
-        }
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
 // Copies what was appended to the old file (still open as `old`) after its first `from` bytes to
 // the end of the file that replaced it, and returns how many bytes that was.
 std::int64_t keepLateAppends(int old, std::int64_t from, const std::filesystem::path& target)
@@ -62,24 +48,12 @@ std::int64_t keepLateAppends(int old, std::int64_t from, const std::filesystem::
     struct stat info { };
     if (::fstat(old, &info) != 0 || info.st_size <= from)
         return 0;
-    const std::int64_t start = from;
     const FileDescriptor replacement(target, O_WRONLY | O_APPEND);
     if (!replacement.isOpen())
         fail("cannot keep what was appended to", target, errno);
-    char chunk[65536];
-    for (;;) {
-        const ssize_t got = ::pread(old, chunk, sizeof chunk, from);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            fail("cannot keep what was appended to", target, errno);
-        if (got == 0)
-            break;
-        writeAll(replacement.get(), std::string_view(chunk, static_cast<std::size_t>(got)), target);
-        from += got;
-    }
+    const std::int64_t copied = PosixIO::copyTail(old, from, replacement.get(), target);
     ::fsync(replacement.get());
-    return from - start;
+    return copied;
 }
 
 // Makes the file open as `current` (the one at `target`) reachable at `keep` as well, on the disk
@@ -95,18 +69,7 @@ void keepOriginal(int current, const std::filesystem::path& target, const std::f
     const FileDescriptor copy(keep, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (!copy.isOpen())
         fail("cannot keep the original of", target, errno);
-    char chunk[65536];
-    for (off_t from = 0;;) {
-        const ssize_t got = ::pread(current, chunk, sizeof chunk, from);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            fail("cannot keep the original of", target, errno);
-        if (got == 0)
-            break;
-        writeAll(copy.get(), std::string_view(chunk, static_cast<std::size_t>(got)), keep);
-        from += got;
-    }
+    PosixIO::copyTail(current, 0, copy.get(), keep);
     if (::fsync(copy.get()) != 0)
         fail("cannot keep the original of", target, errno);
     DiskFlush::folder(keep.parent_path());

@@ -1,5 +1,7 @@
 #include "NewFile.h"
 
+#include "PosixIO.h"
+
 #include <cerrno>
 #include <system_error>
 
@@ -14,11 +16,6 @@ namespace {
 constexpr std::size_t bufferSize = 1 << 20;
 
 std::function<void(const std::filesystem::path&, std::int64_t)> writeHook;
-
-[[noreturn]] void fail(const char* what, const std::filesystem::path& path, int error)
-{
-    throw std::filesystem::filesystem_error(what, path, std::error_code(error, std::generic_category()));
-}
 
 } // namespace
 
@@ -37,7 +34,7 @@ void NewFile::open()
 {
     m_descriptor = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(m_mode));
     if (m_descriptor < 0)
-        fail("cannot create", m_path, errno);
+        PosixIO::fail("cannot create", m_path, errno);
     m_buffer.reserve(bufferSize);
 }
 
@@ -46,15 +43,7 @@ void NewFile::writeOut(std::string_view rest)
     if (writeHook)
         writeHook(m_path, m_written);
     m_written += static_cast<std::int64_t>(rest.size());
-    while (!rest.empty()) {
-        const ssize_t written = ::write(m_descriptor, rest.data(), rest.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            fail("cannot write", m_path, errno);
-        }
-        rest.remove_prefix(static_cast<std::size_t>(written));
-    }
+    PosixIO::writeAll(m_descriptor, rest, m_path);
 }
 
 void NewFile::flushBuffer()
@@ -83,13 +72,13 @@ void NewFile::finish()
     flushBuffer();
     // The creation mode went through the umask; the file must carry the one asked for.
     if (::fchmod(m_descriptor, static_cast<mode_t>(m_mode)) != 0 || ::fsync(m_descriptor) != 0)
-        fail("cannot write", m_path, errno);
+        PosixIO::fail("cannot write", m_path, errno);
     const int descriptor = m_descriptor;
     m_descriptor = -1;
     if (::close(descriptor) != 0) {
         const int error = errno;
         ::unlink(m_path.c_str());
-        fail("cannot write", m_path, error);
+        PosixIO::fail("cannot write", m_path, error);
     }
     m_finished = true;
 }
