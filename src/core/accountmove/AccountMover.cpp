@@ -302,22 +302,21 @@ AccountMovePreview previewOf(const AccountMoveInput& input, const SessionCopier:
 PendingOperation pendingNote(const Uuid& operation, const AccountMoveInput& input, const fs::path& target,
                              const std::string& backupPath, const StagedCopy& staged)
 {
-    PendingOperation note;
-    note.kind = PendingOperation::Kind::accountMove;
-    note.recordId = operation;
-    note.accountId = input.source.id;
-    note.oldCwd = input.launchCwd;
-    note.newCwd = AccountMover::destinationCwd(input);
-    note.oldFolder = input.sourceFolderName;
-    note.newFolder = target.filename().string();
-    note.projectsRoot = input.source.projectsDirURL().string();
-    note.archive = backupPath;
-    note.targetAccountId = input.target.id;
-    note.moveMode = std::string(toString(input.mode));
-    note.staging = staged.folder().string();
-    note.targetFolder = target.string();
-    note.createsTargetFolder = !FileMetadata::itemExists(target);
-    return note;
+    return PendingOperation{
+        .recordId = operation,
+        .accountId = input.source.id,
+        .oldCwd = input.launchCwd,
+        .newCwd = AccountMover::destinationCwd(input),
+        .oldFolder = input.sourceFolderName,
+        .newFolder = target.filename().string(),
+        .archive = backupPath,
+        .projectsRoot = input.source.projectsDirURL(),
+        .job = PendingAccountMove{.targetAccountId = input.target.id,
+                                  .moveMode = std::string(toString(input.mode)),
+                                  .staging = staged.folder(),
+                                  .targetFolder = target,
+                                  .createsTargetFolder = !FileMetadata::itemExists(target)},
+    };
 }
 
 // The error of a failed copy, as the user's sentence: ours pass as they are, the system's are told
@@ -399,13 +398,13 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
         ReadBuffer readBack = std::move(read.texts[layout.transcript]);
         verify(input, copy, layout, target, read, readBack);
         OperationSteps::reached(OperationStep::copied);
-        note.placed = staged.placedFiles(copy);
+        note.accountMove().placed = staged.placedFiles(copy);
         PendingOperations::write(note);
         staged.place(copy);
     } catch (const std::exception& error) {
         // The staged copy goes with `staged`; nothing of it stands in the target folder.
         staged.discard();
-        if (note.createsTargetFolder) {
+        if (note.accountMove().createsTargetFolder) {
             std::error_code ignored;
             fs::remove(target, ignored); // only when still empty
         }

@@ -34,12 +34,12 @@ void StagedCopy::refuseCollision() const
     }
 }
 
-std::vector<PendingOperation::PlacedFile> StagedCopy::placedFiles(const SessionCopier::CopyResult& copy) const
+std::vector<PlacedFile> StagedCopy::placedFiles(const SessionCopier::CopyResult& copy) const
 {
-    std::vector<PendingOperation::PlacedFile> placed;
+    std::vector<PlacedFile> placed;
     for (const auto& file : copy.destinationFiles) {
         if (auto stamp = PendingOperations::placedFile(file)) {
-            stamp->path = (m_target / file.lexically_relative(m_folder)).string();
+            stamp->path = m_target / file.lexically_relative(m_folder);
             placed.push_back(std::move(*stamp));
         }
     }

@@ -28,7 +28,7 @@ public:
     void refuseCollision() const;
 
     /// The staged files as they will stand in the target folder, with their sizes and dates.
-    std::vector<PendingOperation::PlacedFile> placedFiles(const SessionCopier::CopyResult& copy) const;
+    std::vector<PlacedFile> placedFiles(const SessionCopier::CopyResult& copy) const;
 
     /// Moves the transcript and its side folder into the target folder, created when missing.
     /// When a move fails, what was already placed is taken out again before the error is thrown.

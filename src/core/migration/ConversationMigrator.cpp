@@ -191,21 +191,21 @@ MigrationRecord failureRecord(const ConversationMigrator::Input& input, const Pl
 PendingOperation pendingNote(const Uuid& operation, const ConversationMigrator::Input& input, const Plan& plan,
                              const std::string& backupPath, const KeptOriginals& originals)
 {
-    PendingOperation note;
-    note.kind = PendingOperation::Kind::migration;
-    note.recordId = operation;
-    note.accountId = input.accountId;
-    note.oldCwd = input.oldCwd;
-    note.newCwd = input.newCwd;
-    note.oldFolder = input.oldFolderName;
-    note.newFolder = plan.newFolderName;
-    note.archive = backupPath;
-    note.projectsRoot = input.projectsRoot.string();
-    note.rewriteHistory = input.rewriteHistory;
-    if (plan.destinationPopulated)
-        note.mergedEntries = entryNames(plan.oldFolderURL);
-    note.keptOriginals = originals.folder().string();
-    return note;
+    return PendingOperation{
+        .recordId = operation,
+        .accountId = input.accountId,
+        .oldCwd = input.oldCwd,
+        .newCwd = input.newCwd,
+        .oldFolder = input.oldFolderName,
+        .newFolder = plan.newFolderName,
+        .archive = backupPath,
+        .projectsRoot = input.projectsRoot,
+        .job =
+            PendingMigration{.rewriteHistory = input.rewriteHistory,
+                             .mergedEntries = plan.destinationPopulated ? std::optional(entryNames(plan.oldFolderURL))
+                                                                        : std::nullopt,
+                             .keptOriginals = originals.folder()},
+    };
 }
 
 MigrationRecord successRecord(const ConversationMigrator::Input& input, const Plan& plan, const std::string& backupPath,

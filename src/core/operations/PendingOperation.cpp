@@ -33,39 +33,41 @@ fs::path lockFile(const Uuid& recordId)
     return notesFolder() / (recordId.upperText() + ".lock");
 }
 
-JSONValue::Array strings(const std::vector<std::string>& texts)
-{
-    return JSONValue::Array(texts.begin(), texts.end());
-}
-
 JSONValue encode(const PendingOperation& operation)
 {
-    JSONValue::Array placed;
-    for (const auto& file : operation.placed)
-        placed.emplace_back(JSONValue::Object{
-            {"path", file.path}, {"sizeBytes", file.sizeBytes}, {"modifiedNanoseconds", file.modifiedNanoseconds}});
     JSONValue::Object note{
-        {"kind", operation.kind == PendingOperation::Kind::migration ? "migration" : "accountMove"},
+        {"kind", operation.isMigration() ? "migration" : "accountMove"},
         {"recordId", operation.recordId.upperText()},
         {"accountId", operation.accountId},
         {"oldCwd", operation.oldCwd},
         {"newCwd", operation.newCwd},
         {"oldFolder", operation.oldFolder},
         {"newFolder", operation.newFolder},
-        {"archive", operation.archive},
+        {"archive", operation.archive.string()},
         {"reported", operation.reported},
-        {"projectsRoot", operation.projectsRoot},
-        {"rewriteHistory", operation.rewriteHistory},
-        {"keptOriginals", operation.keptOriginals},
-        {"targetAccountId", operation.targetAccountId},
-        {"moveMode", operation.moveMode},
-        {"staging", operation.staging},
-        {"targetFolder", operation.targetFolder},
-        {"createsTargetFolder", operation.createsTargetFolder},
-        {"placed", placed},
+        {"projectsRoot", operation.projectsRoot.string()},
     };
-    if (operation.mergedEntries)
-        note.emplace("mergedEntries", strings(*operation.mergedEntries));
+    if (operation.isMigration()) {
+        const auto& migration = operation.migration();
+        note.emplace("rewriteHistory", migration.rewriteHistory);
+        note.emplace("keptOriginals", migration.keptOriginals.string());
+        if (migration.mergedEntries)
+            note.emplace("mergedEntries",
+                         JSONValue::Array(migration.mergedEntries->begin(), migration.mergedEntries->end()));
+        return note;
+    }
+    const auto& move = operation.accountMove();
+    JSONValue::Array placed;
+    for (const auto& file : move.placed)
+        placed.emplace_back(JSONValue::Object{{"path", file.path.string()},
+                                              {"sizeBytes", file.sizeBytes},
+                                              {"modifiedNanoseconds", file.modifiedNanoseconds}});
+    note.emplace("targetAccountId", move.targetAccountId);
+    note.emplace("moveMode", move.moveMode);
+    note.emplace("staging", move.staging.string());
+    note.emplace("targetFolder", move.targetFolder.string());
+    note.emplace("createsTargetFolder", move.createsTargetFolder);
+    note.emplace("placed", placed);
     return note;
 }
 
@@ -93,6 +95,47 @@ std::int64_t integer(object note, std::string_view key)
     return value;
 }
 
+simdjson::dom::array array(object note, std::string_view key)
+{
+    simdjson::dom::array value;
+    if (note.at_key(key).get_array().get(value) != simdjson::SUCCESS)
+        throw std::invalid_argument(std::string(key));
+    return value;
+}
+
+PendingMigration decodeMigration(object note)
+{
+    PendingMigration migration{.rewriteHistory = flag(note, "rewriteHistory"),
+                               .keptOriginals = text(note, "keptOriginals")};
+    if (note.at_key("mergedEntries").error() == simdjson::NO_SUCH_FIELD)
+        return migration;
+    migration.mergedEntries.emplace();
+    for (const auto entry : array(note, "mergedEntries")) {
+        std::string_view name;
+        if (entry.get_string().get(name) != simdjson::SUCCESS)
+            throw std::invalid_argument("mergedEntries");
+        migration.mergedEntries->emplace_back(name);
+    }
+    return migration;
+}
+
+PendingAccountMove decodeAccountMove(object note)
+{
+    PendingAccountMove move{.targetAccountId = text(note, "targetAccountId"),
+                            .moveMode = text(note, "moveMode"),
+                            .staging = text(note, "staging"),
+                            .targetFolder = text(note, "targetFolder"),
+                            .createsTargetFolder = flag(note, "createsTargetFolder")};
+    for (const auto entry : array(note, "placed")) {
+        object file;
+        if (entry.get_object().get(file) != simdjson::SUCCESS)
+            throw std::invalid_argument("placed");
+        move.placed.push_back({text(file, "path"), integer(file, "sizeBytes"), integer(file, "modifiedNanoseconds")});
+    }
+    return move;
+}
+
+// Notes written before the two kinds had fields of their own carry every key: each kind reads its own.
 std::optional<PendingOperation> decode(std::string_view json)
 {
     JSONParser parser;
@@ -100,50 +143,25 @@ std::optional<PendingOperation> decode(std::string_view json)
     if (parser.parse(json).get_object().get(note) != simdjson::SUCCESS)
         return std::nullopt;
     try {
-        PendingOperation operation;
         const std::string kind = text(note, "kind");
-        if (kind != "migration" && kind != "accountMove")
-            return std::nullopt;
-        operation.kind = kind == "migration" ? PendingOperation::Kind::migration : PendingOperation::Kind::accountMove;
         const auto id = Uuid::parse(text(note, "recordId"));
-        if (!id)
+        if ((kind != "migration" && kind != "accountMove") || !id)
             return std::nullopt;
-        operation.recordId = *id;
-        operation.accountId = text(note, "accountId");
-        operation.oldCwd = text(note, "oldCwd");
-        operation.newCwd = text(note, "newCwd");
-        operation.oldFolder = text(note, "oldFolder");
-        operation.newFolder = text(note, "newFolder");
-        operation.archive = text(note, "archive");
-        operation.reported = flag(note, "reported");
-        operation.projectsRoot = text(note, "projectsRoot");
-        operation.rewriteHistory = flag(note, "rewriteHistory");
-        operation.keptOriginals = text(note, "keptOriginals");
-        operation.targetAccountId = text(note, "targetAccountId");
-        operation.moveMode = text(note, "moveMode");
-        operation.staging = text(note, "staging");
-        operation.targetFolder = text(note, "targetFolder");
-        operation.createsTargetFolder = flag(note, "createsTargetFolder");
-        simdjson::dom::array merged;
-        if (note.at_key("mergedEntries").get_array().get(merged) == simdjson::SUCCESS) {
-            operation.mergedEntries.emplace();
-            for (const auto entry : merged) {
-                std::string_view name;
-                if (entry.get_string().get(name) != simdjson::SUCCESS)
-                    return std::nullopt;
-                operation.mergedEntries->emplace_back(name);
-            }
-        }
-        simdjson::dom::array placed;
-        if (note.at_key("placed").get_array().get(placed) != simdjson::SUCCESS)
-            return std::nullopt;
-        for (const auto entry : placed) {
-            object file;
-            if (entry.get_object().get(file) != simdjson::SUCCESS)
-                return std::nullopt;
-            operation.placed.push_back(
-                {text(file, "path"), integer(file, "sizeBytes"), integer(file, "modifiedNanoseconds")});
-        }
+        PendingOperation operation{
+            .recordId = *id,
+            .accountId = text(note, "accountId"),
+            .oldCwd = text(note, "oldCwd"),
+            .newCwd = text(note, "newCwd"),
+            .oldFolder = text(note, "oldFolder"),
+            .newFolder = text(note, "newFolder"),
+            .archive = text(note, "archive"),
+            .reported = flag(note, "reported"),
+            .projectsRoot = text(note, "projectsRoot"),
+        };
+        if (kind == "migration")
+            operation.job = decodeMigration(note);
+        else
+            operation.job = decodeAccountMove(note);
         return operation;
     } catch (const std::invalid_argument&) {
         return std::nullopt;
@@ -276,13 +294,13 @@ void PendingOperations::removeLeftovers()
     }
 }
 
-std::optional<PendingOperation::PlacedFile> PendingOperations::placedFile(const fs::path& file)
+std::optional<PlacedFile> PendingOperations::placedFile(const fs::path& file)
 {
     const auto metadata = FileMetadata::read(file);
     if (!metadata || metadata->isDirectory)
         return std::nullopt;
-    return PendingOperation::PlacedFile{
-        file.string(), metadata->sizeBytes,
+    return PlacedFile{
+        file, metadata->sizeBytes,
         std::chrono::duration_cast<std::chrono::nanoseconds>(metadata->modified.time_since_epoch()).count()};
 }
 

@@ -9,50 +9,65 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace threadhop {
 
+/// A file an account move placed, as it left it; any other size or date means it changed since.
+struct PlacedFile {
+    std::filesystem::path path;
+    std::int64_t sizeBytes = 0;
+    std::int64_t modifiedNanoseconds = 0;
+
+    bool operator==(const PlacedFile&) const = default;
+};
+
+/// What a note of a folder migration holds besides what every note holds.
+struct PendingMigration {
+    bool rewriteHistory = false;
+    std::optional<std::vector<std::string>> mergedEntries; ///< a merge: the entries it moves into the destination
+    std::filesystem::path keptOriginals;                   ///< the folder of the replaced transcripts' originals
+
+    bool operator==(const PendingMigration&) const = default;
+};
+
+/// What a note of an account move holds besides what every note holds.
+struct PendingAccountMove {
+    std::string targetAccountId;
+    std::string moveMode;
+    std::filesystem::path staging;      ///< the hidden folder the copy is made in
+    std::filesystem::path targetFolder; ///< the project folder the copy goes to
+    bool createsTargetFolder = false;
+    std::vector<PlacedFile> placed; ///< what it puts into the target folder, once it is about to
+
+    bool operator==(const PendingAccountMove&) const = default;
+};
+
 /// A note, on the disk, of an operation that is changing the user's files: written before its
 /// first change and removed once its outcome is recorded, so that the next start can finish the
-/// story of an operation that was killed half-way (see OperationRecovery).
+/// story of an operation that was killed half-way (see OperationRecovery). It is a folder
+/// migration's or an account move's, each with the fields of its own.
 struct PendingOperation {
-    enum class Kind { migration, accountMove };
-
-    /// A file the operation placed, as it left it; any other size or date means it changed since.
-    struct PlacedFile {
-        std::string path;
-        std::int64_t sizeBytes = 0;
-        std::int64_t modifiedNanoseconds = 0;
-
-        bool operator==(const PlacedFile&) const = default;
-    };
-
-    Kind kind = Kind::migration;
     Uuid recordId; ///< the id the operation's record carries: in the history means the story is told
     std::string accountId;
     std::string oldCwd;
     std::string newCwd;
     std::string oldFolder;
     std::string newFolder;
-    std::string archive;      ///< the backup of the source folder, the way back
-    bool reported = false;    ///< the user was told that it could not be put back
-    std::string projectsRoot; ///< of the account it works on (an account move's source)
-
-    // A folder migration's.
-    bool rewriteHistory = false;
-    std::optional<std::vector<std::string>> mergedEntries; ///< a merge: the entries it moves into the destination
-    std::string keptOriginals;                             ///< the folder of the replaced transcripts' originals
-
-    // An account move's.
-    std::string targetAccountId;
-    std::string moveMode;
-    std::string staging;      ///< the hidden folder the copy is made in
-    std::string targetFolder; ///< the project folder the copy goes to
-    bool createsTargetFolder = false;
-    std::vector<PlacedFile> placed; ///< what it puts into the target folder, once it is about to
+    std::filesystem::path archive;      ///< the backup of the source folder, the way back
+    bool reported = false;              ///< the user was told that it could not be put back
+    std::filesystem::path projectsRoot; ///< of the account it works on (an account move's source)
+    std::variant<PendingMigration, PendingAccountMove> job;
 
     bool operator==(const PendingOperation&) const = default;
+
+    bool isMigration() const { return std::holds_alternative<PendingMigration>(job); }
+    /// The job's own fields; the wrong kind throws std::bad_variant_access.
+    const PendingMigration& migration() const { return std::get<PendingMigration>(job); }
+    PendingMigration& migration() { return std::get<PendingMigration>(job); }
+    const PendingAccountMove& accountMove() const { return std::get<PendingAccountMove>(job); }
+    PendingAccountMove& accountMove() { return std::get<PendingAccountMove>(job); }
 };
 
 // The hidden folders operations work in, directly in a projects folder: "<kind><uuid>". A note names
@@ -135,7 +150,7 @@ private:
 void removeLeftovers();
 
 /// The size and date of the file as a PlacedFile; nothing when it cannot be read.
-std::optional<PendingOperation::PlacedFile> placedFile(const std::filesystem::path& file);
+std::optional<PlacedFile> placedFile(const std::filesystem::path& file);
 
 } // namespace PendingOperations
 } // namespace threadhop

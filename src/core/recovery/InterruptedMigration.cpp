@@ -63,10 +63,11 @@ class Restoration final {
 public:
     Restoration(const PendingOperation& migration, const fs::path& archived)
         : m_migration(migration),
+          m_merged(migration.migration().mergedEntries),
           m_root(migration.projectsRoot),
           m_old(m_root / migration.oldFolder),
           m_new(m_root / migration.newFolder),
-          m_kept(migration.keptOriginals),
+          m_kept(migration.migration().keptOriginals),
           m_archived(archived)
     {
         collectFiles(m_archived, m_archived, m_files);
@@ -90,9 +91,9 @@ public:
 
     void putBack() const
     {
-        if (m_migration.mergedEntries) {
+        if (m_merged) {
             fs::create_directories(m_old);
-            for (const auto& entry : *m_migration.mergedEntries) {
+            for (const auto& entry : *m_merged) {
                 if (inDestination(entry))
                     AtomicFile::moveWithoutReplacing(m_new / entry, m_old / entry);
             }
@@ -120,7 +121,7 @@ private:
 
     bool inDestination(const std::string& entry) const
     {
-        const auto& merged = *m_migration.mergedEntries;
+        const auto& merged = *m_merged;
         return std::find(merged.begin(), merged.end(), entry) != merged.end() && FileMetadata::itemExists(m_new / entry)
             && !FileMetadata::itemExists(m_old / entry);
     }
@@ -128,7 +129,7 @@ private:
     // The folder that holds a file of the old folder now.
     const fs::path& holderOf(const fs::path& file) const
     {
-        if (m_migration.mergedEntries)
+        if (m_merged)
             return inDestination(file.begin()->string()) ? m_new : m_old;
         return renamed() ? m_new : m_old;
     }
@@ -148,12 +149,12 @@ private:
     // to; nothing else may have appeared in them.
     std::vector<std::pair<fs::path, fs::path>> holders() const
     {
-        if (!m_migration.mergedEntries) {
+        if (!m_merged) {
             const fs::path& folder = renamed() ? m_new : m_old;
             return {{folder, folder}};
         }
         std::vector<std::pair<fs::path, fs::path>> found{{m_old, m_old}};
-        for (const auto& entry : *m_migration.mergedEntries) {
+        for (const auto& entry : *m_merged) {
             if (inDestination(entry))
                 found.emplace_back(m_new / entry, m_new);
         }
@@ -163,7 +164,7 @@ private:
     std::string rewritten(const std::string& text) const
     {
         return JSONLRewriter::rewrittenText(text, m_migration.oldCwd, m_migration.newCwd,
-                                            JSONLRewriter::Scope::of(m_migration.rewriteHistory));
+                                            JSONLRewriter::Scope::of(m_migration.migration().rewriteHistory));
     }
 
     // The file is as archived, as kept, or as the migration rewrites either.
@@ -183,6 +184,7 @@ private:
     }
 
     const PendingOperation& m_migration;
+    const std::optional<std::vector<std::string>>& m_merged; ///< a merge's entries
     fs::path m_root;
     fs::path m_old;
     fs::path m_new;

@@ -25,14 +25,14 @@ using Report = OperationRecovery::Report;
 
 // The copy an account move placed is ours to take out only while it is exactly as the move left
 // it: the user may have resumed it since.
-std::optional<std::string> takeOutPlacedCopy(const PendingOperation& operation)
+std::optional<std::string> takeOutPlacedCopy(const PendingAccountMove& move)
 {
     std::error_code ignored;
-    fs::remove_all(operation.staging, ignored);
-    const fs::path target = operation.targetFolder;
+    fs::remove_all(move.staging, ignored);
+    const fs::path& target = move.targetFolder;
     std::vector<fs::path> topItems;
-    for (const auto& placed : operation.placed) {
-        const fs::path path = placed.path;
+    for (const auto& placed : move.placed) {
+        const fs::path& path = placed.path;
         if (!FileMetadata::itemExists(path))
             continue;
         std::error_code error;
@@ -48,22 +48,21 @@ std::optional<std::string> takeOutPlacedCopy(const PendingOperation& operation)
     for (const auto& top : topItems) {
         std::error_code error;
         for (fs::recursive_directory_iterator it(top, error), end; !error && it != end; it.increment(error)) {
-            const bool known = std::any_of(operation.placed.begin(), operation.placed.end(),
-                                           [&](const auto& placed) { return fs::path(placed.path) == it->path(); });
+            const bool known = std::any_of(move.placed.begin(), move.placed.end(),
+                                           [&](const auto& placed) { return placed.path == it->path(); });
             if (!known && !it->is_directory(error))
                 return it->path().string() + " appeared since";
         }
     }
     for (const auto& top : topItems)
         fs::remove_all(top);
-    if (operation.createsTargetFolder && fs::is_directory(target, ignored) && fs::is_empty(target, ignored))
+    if (move.createsTargetFolder && fs::is_directory(target, ignored) && fs::is_empty(target, ignored))
         fs::remove(target, ignored);
     return std::nullopt;
 }
 
 MigrationRecord interruptedRecord(const PendingOperation& operation, const std::string& accountId)
 {
-    const bool move = operation.kind == PendingOperation::Kind::accountMove;
     MigrationRecord record{
         .id = operation.recordId,
         .timestamp = std::chrono::system_clock::now(),
@@ -72,34 +71,34 @@ MigrationRecord interruptedRecord(const PendingOperation& operation, const std::
         .newCwd = operation.newCwd,
         .oldFolder = operation.oldFolder,
         .newFolder = operation.newFolder,
-        .backupPath = operation.archive,
+        .backupPath = operation.archive.string(),
         .success = false,
-        .message = move
-            ? "Threadhop stopped before this move finished; at the next start the unfinished copy was taken "
-              "out of "
-                + operation.targetAccountId + " again."
-            : "Threadhop stopped before this migration finished; at the next start every file was put back "
-              "as it was before.",
+        .message = "Threadhop stopped before this migration finished; at the next start every file was put back "
+                   "as it was before.",
     };
-    if (move) {
-        record.targetAccountId = operation.targetAccountId;
-        record.moveMode = operation.moveMode;
+    if (!operation.isMigration()) {
+        const auto& move = operation.accountMove();
+        record.message = "Threadhop stopped before this move finished; at the next start the unfinished copy was "
+                         "taken out of "
+            + move.targetAccountId + " again.";
+        record.targetAccountId = move.targetAccountId;
+        record.moveMode = move.moveMode;
     }
     return record;
 }
 
 std::string described(const PendingOperation& operation)
 {
-    if (operation.kind == PendingOperation::Kind::accountMove)
-        return "A move of a conversation from " + operation.accountId + " to " + operation.targetAccountId;
+    if (!operation.isMigration())
+        return "A move of a conversation from " + operation.accountId + " to "
+            + operation.accountMove().targetAccountId;
     return "A migration of " + operation.oldFolder + " to " + operation.newFolder;
 }
 
 Report undone(const PendingOperation& operation)
 {
-    const std::string what = operation.kind == PendingOperation::Kind::accountMove
-        ? "The unfinished copy was taken out again."
-        : "Every file was put back as it was before it started.";
+    const std::string what = operation.isMigration() ? "Every file was put back as it was before it started."
+                                                     : "The unfinished copy was taken out again.";
     return {Report::Outcome::undone, described(operation) + " was interrupted. " + what};
 }
 
@@ -109,7 +108,7 @@ Report leftAlone(const PendingOperation& operation, const std::string& problem)
             described(operation) + " was interrupted, and its files cannot be put back safely (" + problem
                 + "), so Threadhop left them as they are. The backup taken before it "
                   "started is "
-                + operation.archive + "."};
+                + operation.archive.string() + "."};
 }
 
 // What an operation leaves of ours once its story is over: its hidden folders, and the temporary
@@ -117,14 +116,15 @@ Report leftAlone(const PendingOperation& operation, const std::string& problem)
 void removeWorkFiles(const PendingOperation& operation)
 {
     std::error_code ignored;
-    if (!operation.keptOriginals.empty())
-        fs::remove_all(operation.keptOriginals, ignored);
-    if (!operation.staging.empty())
-        fs::remove_all(operation.staging, ignored);
-    const fs::path root = operation.projectsRoot;
+    const fs::path& root = operation.projectsRoot;
     AtomicFile::removeTemporaries(root / operation.oldFolder);
-    AtomicFile::removeTemporaries(operation.targetFolder.empty() ? root / operation.newFolder
-                                                                 : fs::path(operation.targetFolder));
+    if (operation.isMigration()) {
+        fs::remove_all(operation.migration().keptOriginals, ignored);
+        AtomicFile::removeTemporaries(root / operation.newFolder);
+    } else {
+        fs::remove_all(operation.accountMove().staging, ignored);
+        AtomicFile::removeTemporaries(operation.accountMove().targetFolder);
+    }
 }
 
 std::optional<Report> recover(PendingOperation operation, const RecoveryBounds::Accounts& accounts,
@@ -141,8 +141,8 @@ std::optional<Report> recover(PendingOperation operation, const RecoveryBounds::
         return std::nullopt;
     std::optional<std::string> problem;
     try {
-        problem = operation.kind == PendingOperation::Kind::migration ? InterruptedMigration::putBack(operation)
-                                                                      : takeOutPlacedCopy(operation);
+        problem = operation.isMigration() ? InterruptedMigration::putBack(operation)
+                                          : takeOutPlacedCopy(operation.accountMove());
     } catch (const std::exception& error) {
         problem = UserError::describe(error);
     }
@@ -208,8 +208,8 @@ void removeOrphanWorkFolders(const std::vector<ClaudeAccount>& accounts)
             notes.push_back(std::move(*note.operation));
     }
     for (const auto& note : notes) {
-        for (const std::string* folder : {&note.keptOriginals, &note.staging})
-            named.insert(PathText::standardized(*folder));
+        const fs::path& folder = note.isMigration() ? note.migration().keptOriginals : note.accountMove().staging;
+        named.insert(PathText::standardized(folder.native()));
     }
     for (const auto& account : accounts) {
         const fs::path projects = account.projectsDirURL();

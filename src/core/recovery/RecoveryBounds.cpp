@@ -76,10 +76,10 @@ public:
         return Refusal{path.string(), "which is a symbolic link or no folder"};
     }
 
-    std::optional<Refusal> archive(const std::string& path) const
+    std::optional<Refusal> archive(const fs::path& path) const
     {
         if (hasDotComponent(path) || !isDirectChild(path, AppPaths::backupsDir()))
-            return Refusal{path, "which is not in Threadhop's backups folder"};
+            return Refusal{path.string(), "which is not in Threadhop's backups folder"};
         return std::nullopt;
     }
 
@@ -104,26 +104,28 @@ std::optional<Refusal> firstOf(std::initializer_list<std::optional<Refusal>> ref
     return std::nullopt;
 }
 
-std::optional<Refusal> migrationRefusal(const PendingOperation& migration, const fs::path& root)
+std::optional<Refusal> migrationRefusal(const PendingOperation& note, const fs::path& root)
 {
+    const auto& migration = note.migration();
     const Checks check;
-    if (auto refused = firstOf({check.plainName(migration.oldFolder), check.plainName(migration.newFolder)}))
+    if (auto refused = firstOf({check.plainName(note.oldFolder), check.plainName(note.newFolder)}))
         return refused;
     for (const auto& entry : migration.mergedEntries.value_or(std::vector<std::string>{})) {
         if (auto refused = check.plainName(entry))
             return refused;
     }
-    return firstOf({check.realFolder(root / migration.oldFolder), check.realFolder(root / migration.newFolder),
+    return firstOf({check.realFolder(root / note.oldFolder), check.realFolder(root / note.newFolder),
                     check.childFolder(migration.keptOriginals, root, WorkFolders::originals),
-                    check.archive(migration.archive)});
+                    check.archive(note.archive)});
 }
 
-std::optional<Refusal> moveRefusal(const PendingOperation& move, const fs::path& targetProjects)
+std::optional<Refusal> moveRefusal(const PendingOperation& note, const fs::path& targetProjects)
 {
+    const auto& move = note.accountMove();
     const Checks check;
-    if (auto refused = firstOf({check.plainName(move.oldFolder), check.plainName(move.newFolder),
+    if (auto refused = firstOf({check.plainName(note.oldFolder), check.plainName(note.newFolder),
                                 check.childFolder(move.staging, targetProjects, WorkFolders::staging),
-                                check.childFolder(move.targetFolder, targetProjects), check.archive(move.archive)}))
+                                check.childFolder(move.targetFolder, targetProjects), check.archive(note.archive)}))
         return refused;
     for (const auto& placed : move.placed) {
         if (auto refused = check.strictlyBelow(placed.path, move.targetFolder))
@@ -143,15 +145,16 @@ RecoveryBounds::Verdict RecoveryBounds::check(const PendingOperation& operation,
     if (!account)
         return {.refusal = Refusal{root.string(), "which is no account's projects folder"}};
     Accounts changed{.accountId = account->id, .projectsRoot = root};
-    if (operation.kind == PendingOperation::Kind::migration) {
+    if (operation.isMigration()) {
         if (auto refused = migrationRefusal(operation, root))
             return {.refusal = refused};
         return {.accounts = changed};
     }
-    const auto target = std::find_if(accounts.begin(), accounts.end(),
-                                     [&](const ClaudeAccount& other) { return other.id == operation.targetAccountId; });
+    const auto target = std::find_if(accounts.begin(), accounts.end(), [&](const ClaudeAccount& other) {
+        return other.id == operation.accountMove().targetAccountId;
+    });
     if (target == accounts.end())
-        return {.refusal = Refusal{operation.targetAccountId, "which is no account Threadhop finds now"}};
+        return {.refusal = Refusal{operation.accountMove().targetAccountId, "which is no account Threadhop finds now"}};
     changed.targetProjects = target->projectsDirURL();
     if (auto refused = moveRefusal(operation, changed.targetProjects))
         return {.refusal = refused};

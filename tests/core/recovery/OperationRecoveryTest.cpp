@@ -143,7 +143,7 @@ TEST_F(OperationRecoveryTest, WorkFoldersNoNoteNamesAndUnfinishedArchivesGoWhenN
     fs::create_directory_symlink(outside.path(), projects() / (".threadhop-staging-" + id(2)));
     // A note set aside keeps what it names for whoever looks into it.
     PendingOperation setAside{.recordId = *Uuid::parse(id(3)),
-                              .keptOriginals = (projects() / (".threadhop-originals-" + id(3))).string()};
+                              .job = PendingMigration{.keptOriginals = projects() / (".threadhop-originals-" + id(3))}};
     transcript(".threadhop-originals-" + id(3), "a.jsonl", "kept");
     PendingOperations::write(setAside);
     PendingOperations::setAside(AppPaths::supportDir() / "pending" / (setAside.recordId.upperText() + ".json"));
@@ -173,7 +173,7 @@ TEST_F(OperationRecoveryTest, WithoutItsKeptOriginalsAMigrationIsUndoneFromItsBa
     arrangeMigration(false);
     const auto before = snapshot(projects());
     crashAt(OperationStep::rewritten, [&] { migrate(); });
-    fs::remove_all(PendingOperations::all().at(0).operation->keptOriginals);
+    fs::remove_all(PendingOperations::all().at(0).operation->migration().keptOriginals);
     EXPECT_EQ(OperationRecovery::run().at(0).outcome, Outcome::undone);
     EXPECT_EQ(snapshot(projects()), before);
 }
@@ -185,7 +185,7 @@ TEST_F(OperationRecoveryTest, AKeptOriginalThatIsALinkIsNeverMovedIn)
     crashAt(OperationStep::rewritten, [&] { migrate(); });
     const TempFolder outside;
     writeFile(outside.path() / "a.jsonl", "outside\n");
-    const fs::path kept = fs::path(PendingOperations::all().at(0).operation->keptOriginals) / "a.jsonl";
+    const fs::path kept = PendingOperations::all().at(0).operation->migration().keptOriginals / "a.jsonl";
     fs::remove(kept);
     fs::create_symlink(outside.path() / "a.jsonl", kept);
     EXPECT_EQ(OperationRecovery::run().at(0).outcome, Outcome::undone);
@@ -204,6 +204,37 @@ TEST_F(OperationRecoveryTest, AConversationStartedInTheNewFolderSinceKeepsTheMig
     EXPECT_EQ(std::tuple(reports.size(), reports.at(0).outcome), std::tuple(1u, Outcome::leftAlone));
     EXPECT_NE(reports.at(0).text.find("(new.jsonl appeared since)"), std::string::npos) << reports.at(0).text;
     EXPECT_EQ(snapshot(projects()), after);
+}
+
+TEST_F(OperationRecoveryTest, NotesWithTheKeysOfBothKindsAreReadAsTheKindTheyName)
+{
+    // As every note was written before the two kinds kept fields of their own.
+    const std::string id = "0B0E8A5E-5D29-4A39-9A0E-5B2F7E2F3A11";
+    writeFile(AppPaths::supportDir() / "pending" / (id + ".json"),
+              R"({"kind": "accountMove", "recordId": ")" + id + R"(", "accountId": "claude", "oldCwd": "/w/app",
+                  "newCwd": "/w/app", "oldFolder": "-w-app", "newFolder": "-w-app", "archive": "/b/a.tar.gz",
+                  "reported": true, "projectsRoot": "/h/.claude/projects", "rewriteHistory": false,
+                  "keptOriginals": "", "targetAccountId": "claude-work", "moveMode": "fork",
+                  "staging": "/h/.claude-work/projects/.threadhop-staging-x", "targetFolder": "/h/.claude-work/projects/-w-app",
+                  "createsTargetFolder": true, "placed": [{"path": "/h/.claude-work/projects/-w-app/n.jsonl",
+                  "sizeBytes": 12, "modifiedNanoseconds": 34}]})");
+    EXPECT_EQ(
+        PendingOperations::all().at(0).operation,
+        (PendingOperation{.recordId = *Uuid::parse(id),
+                          .accountId = "claude",
+                          .oldCwd = "/w/app",
+                          .newCwd = "/w/app",
+                          .oldFolder = "-w-app",
+                          .newFolder = "-w-app",
+                          .archive = "/b/a.tar.gz",
+                          .reported = true,
+                          .projectsRoot = "/h/.claude/projects",
+                          .job = PendingAccountMove{.targetAccountId = "claude-work",
+                                                    .moveMode = "fork",
+                                                    .staging = "/h/.claude-work/projects/.threadhop-staging-x",
+                                                    .targetFolder = "/h/.claude-work/projects/-w-app",
+                                                    .createsTargetFolder = true,
+                                                    .placed = {{"/h/.claude-work/projects/-w-app/n.jsonl", 12, 34}}}}));
 }
 
 TEST_F(OperationRecoveryTest, ANoteThatCannotBeReadIsSetAsideAndToldOnce)
@@ -305,7 +336,7 @@ TEST_F(DamagedNoteTest, AMigrationNoteNamingAnythingOutsideItsAccountIsSetAside)
     });
     migrateTo(OperationStep::moved, [&](PendingOperation& note) { return note.oldFolder = "../../../x"; });
     migrateTo(OperationStep::moved, [&](PendingOperation& note) {
-        note.mergedEntries = std::vector<std::string>{"a.jsonl", "../b.jsonl"};
+        note.migration().mergedEntries = std::vector<std::string>{"a.jsonl", "../b.jsonl"};
         return "../b.jsonl";
     });
     // The migrator refuses a linked project folder; recovery must not write through one either.
@@ -316,36 +347,38 @@ TEST_F(DamagedNoteTest, AMigrationNoteNamingAnythingOutsideItsAccountIsSetAside)
         return (projects() / "-w-new").string();
     });
     migrateTo(OperationStep::rewritten, [&](PendingOperation& note) {
-        fs::rename(note.keptOriginals, out / "kept");
-        fs::create_directory_symlink(out / "kept", note.keptOriginals);
+        const fs::path& kept = note.migration().keptOriginals;
+        fs::rename(kept, out / "kept");
+        fs::create_directory_symlink(out / "kept", kept);
         writeFile(out / "kept" / "a.jsonl", "outside\n");
-        return note.keptOriginals;
+        return kept.string();
     });
     // Even once the record is in the history, the note's folders are only removed where they belong.
     for (const auto step : {OperationStep::rewritten, OperationStep::recorded}) {
-        migrateTo(step, [&](PendingOperation& note) { return note.keptOriginals = out.string(); });
+        migrateTo(step, [&](PendingOperation& note) { return (note.migration().keptOriginals = out).string(); });
         migrateTo(step, [&](PendingOperation& note) {
-            return note.keptOriginals = (projects() / ".threadhop-originals-mine").string();
+            return (note.migration().keptOriginals = projects() / ".threadhop-originals-mine").string();
         });
     }
-    migrateTo(OperationStep::moved, [&](PendingOperation& note) { return note.archive = (out / "a.tar.gz").string(); });
+    migrateTo(OperationStep::moved, [&](PendingOperation& note) { return (note.archive = out / "a.tar.gz").string(); });
 }
 
 TEST_F(DamagedNoteTest, AnAccountMoveNoteNamingAnythingOutsideItsTargetIsSetAside)
 {
     const fs::path out = outside.path();
-    moveTo([&](PendingOperation& note) { return note.staging = (out / "-w-app").string(); });
+    moveTo([&](PendingOperation& note) { return (note.accountMove().staging = out / "-w-app").string(); });
     moveTo([&](PendingOperation& note) {
-        note.placed.at(0).path = note.targetFolder + "/../theirs.jsonl";
-        return note.placed.at(0).path;
+        auto& move = note.accountMove();
+        return (move.placed.at(0).path = move.targetFolder / ".." / "theirs.jsonl").string();
     });
     moveTo([&](PendingOperation& note) {
-        fs::rename(note.targetFolder, out / "-w-app" / "target");
-        fs::create_directory_symlink(out / "-w-app" / "target", note.targetFolder);
-        return note.targetFolder;
+        const fs::path& target = note.accountMove().targetFolder;
+        fs::rename(target, out / "-w-app" / "target");
+        fs::create_directory_symlink(out / "-w-app" / "target", target);
+        return target.string();
     });
-    moveTo([&](PendingOperation& note) { return note.targetFolder = (out / "-w-app").string(); });
-    moveTo([&](PendingOperation& note) { return note.targetAccountId = "claude-gone"; });
+    moveTo([&](PendingOperation& note) { return (note.accountMove().targetFolder = out / "-w-app").string(); });
+    moveTo([&](PendingOperation& note) { return note.accountMove().targetAccountId = "claude-gone"; });
 }
 
 TEST_F(OperationRecoveryTest, TheRecordGoesToTheAccountWhoseFolderWasPutRight)
@@ -425,7 +458,7 @@ TEST_F(AccountMoveRecoveryTest, ACopyResumedSinceIsLeftAlone)
     for (const auto& resume : resumes) {
         arrange();
         crashAt(OperationStep::placed, [&] { move(); });
-        const fs::path copy = PendingOperations::all().at(0).operation.value().placed.at(0).path;
+        const fs::path copy = PendingOperations::all().at(0).operation.value().accountMove().placed.at(0).path;
         ASSERT_EQ(copy.parent_path(), targetProjects() / "-w-app");
         ASSERT_EQ(copy.extension(), ".jsonl");
         resume(copy);
