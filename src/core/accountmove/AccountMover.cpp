@@ -157,19 +157,25 @@ void verify(const AccountMoveInput& input, const SessionCopier::CopyResult& copy
     const std::string folderName = targetFolder.filename().string();
     if (folderName != expected)
         throw AccountMoveError::verificationFailed("destination folder is " + folderName + ", expected " + expected);
-    if (input.mode == MoveMode::fork) {
-        // Read back from the disk: what the copy holds, not what was meant to be written.
-        const auto copied =
-            IdentityRewriter::identityValues(IdentityRewriter::identityFiles(copy.destinationFiles), buffer);
-        const auto shared = std::count_if(copied.begin(), copied.end(), [&](const std::string& value) {
-            return value == input.sessionId || read.identities.contains(value);
-        });
-        if (shared > 0)
-            throw AccountMoveError::verificationFailed("the fork still shares " + std::to_string(shared)
-                                                       + " identity values with the original");
+    // Read back from the disk, each file once: what the copy holds, not what was meant to be written.
+    IdentityRewriter::ValueSet copied;
+    std::optional<std::string> launchCwd;
+    const auto readBack = input.mode == MoveMode::fork ? IdentityRewriter::identityFiles(copy.destinationFiles)
+                                                       : std::vector<fs::path>{copy.destinationTranscript};
+    for (const auto& file : readBack) {
+        if (!buffer.load(file))
+            continue;
+        if (input.mode == MoveMode::fork)
+            IdentityRewriter::collectFromText(buffer.content(), copied);
+        if (file == copy.destinationTranscript)
+            launchCwd = TranscriptAnalyzer::launchCwd(buffer.content());
     }
-    const auto launchCwd =
-        buffer.load(copy.destinationTranscript) ? TranscriptAnalyzer::launchCwd(buffer.content()) : std::nullopt;
+    const auto shared = std::count_if(copied.begin(), copied.end(), [&](const std::string& value) {
+        return value == input.sessionId || read.identities.contains(value);
+    });
+    if (shared > 0)
+        throw AccountMoveError::verificationFailed("the fork still shares " + std::to_string(shared)
+                                                   + " identity values with the original");
     if (!launchCwd)
         throw AccountMoveError::verificationFailed("the copied transcript records no cwd");
     if (CwdCodec::encode(*launchCwd) != expected)

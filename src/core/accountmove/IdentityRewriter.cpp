@@ -90,11 +90,6 @@ void IdentityRewriter::collectFromText(std::string_view text, ValueSet& into)
 IdentityRewriter::ValueSet IdentityRewriter::identityValues(const std::vector<fs::path>& files)
 {
     ReadBuffer buffer;
-    return identityValues(files, buffer);
-}
-
-IdentityRewriter::ValueSet IdentityRewriter::identityValues(const std::vector<fs::path>& files, ReadBuffer& buffer)
-{
     ValueSet values;
     for (const auto& file : files) {
         if (buffer.load(file))

@@ -15,7 +15,6 @@
 #include <simdjson.h>
 
 namespace threadhop {
-class ReadBuffer;
 }
 
 // Makes a forked copy of a conversation stand apart from its source: every identity value (session
@@ -67,8 +66,6 @@ std::vector<std::filesystem::path> identityFiles(const std::vector<std::filesyst
 /// (lines split as the transcript analyser splits them). Unreadable files and lines that do not
 /// parse are skipped: a file that is not valid UTF-8 still gives the values of its valid lines.
 ValueSet identityValues(const std::vector<std::filesystem::path>& files);
-/// The same, reading through `buffer` (a large one already at hand costs no fresh allocation).
-ValueSet identityValues(const std::vector<std::filesystem::path>& files, ReadBuffer& buffer);
 
 /// Adds the identity values of the lines of `text` that parse as JSON objects or arrays.
 void collectFromText(std::string_view text, ValueSet& into);
