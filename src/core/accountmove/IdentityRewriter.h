@@ -14,9 +14,6 @@
 
 #include <simdjson.h>
 
-namespace threadhop {
-}
-
 // Makes a forked copy of a conversation stand apart from its source: every identity value (session
 // id, line and message uuids, parent links, prompt and tool-use references) gets a fresh value,
 // the same one wherever it stands, so the links between lines still hold. Files are edited as text
