@@ -13,6 +13,10 @@ inline constexpr std::array<CwdClass, 4> allCwdClasses{CwdClass::sessionCwd, Cwd
                                                        CwdClass::externalState};
 
 /// The name the history file stores for the class.
-std::string_view toString(CwdClass cwdClass);
+inline std::string_view toString(CwdClass cwdClass)
+{
+    constexpr std::array<std::string_view, 4> names{"sessionCwd", "driftedCwd", "history", "externalState"};
+    return names[static_cast<std::size_t>(cwdClass)];
+}
 
 } // namespace threadhop

@@ -9,6 +9,9 @@ namespace threadhop {
 enum class MoveMode { clone, fork };
 
 /// "clone" or "fork", as the history file and the moves note write it.
-std::string_view toString(MoveMode mode);
+inline std::string_view toString(MoveMode mode)
+{
+    return mode == MoveMode::clone ? "clone" : "fork";
+}
 
 } // namespace threadhop

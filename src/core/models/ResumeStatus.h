@@ -6,6 +6,9 @@ namespace threadhop {
 enum class ResumeStatus { ok, cwdMismatch, targetMissing, ephemeralLocation, noCwdRecorded };
 
 /// True for the two problem statuses, `cwdMismatch` and `targetMissing`.
-bool needsAttention(ResumeStatus status);
+inline bool needsAttention(ResumeStatus status)
+{
+    return status == ResumeStatus::cwdMismatch || status == ResumeStatus::targetMissing;
+}
 
 } // namespace threadhop

@@ -1,11 +1,16 @@
 #include "ResumeValidator.h"
 
-#include "EphemeralPath.h"
 #include "core/encoding/CwdCodec.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace threadhop {
+
+bool EphemeralPath::isEphemeral(std::string_view path)
+{
+    return std::any_of(roots.begin(), roots.end(), [&](std::string_view root) { return path.starts_with(root); });
+}
 
 ResumeStatus ResumeValidator::status(std::string_view folderName, const std::optional<std::string>& actualCwd)
 {

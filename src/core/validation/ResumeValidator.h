@@ -2,9 +2,22 @@
 
 #include "core/models/ResumeStatus.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+
+// Temporary locations: a directory there vanishes by design, so it is no problem to fix.
+namespace threadhop::EphemeralPath {
+
+/// The platform's temporary-location prefixes, in order.
+inline constexpr std::array<std::string_view, 4> roots{"/private/var/folders/", "/var/folders/", "/private/tmp/",
+                                                       "/tmp/"};
+
+/// True when the path text begins with one of the roots (case-sensitive; no link resolution).
+bool isEphemeral(std::string_view path);
+
+} // namespace threadhop::EphemeralPath
 
 namespace threadhop::ResumeValidator {
 

@@ -1,7 +1,6 @@
 // Whether a recorded directory is still there to resume in, and where a missing one may have gone.
 
 #include "core/encoding/CwdCodec.h"
-#include "core/validation/EphemeralPath.h"
 #include "core/validation/MoveDetector.h"
 #include "core/validation/ResumeValidator.h"
 
