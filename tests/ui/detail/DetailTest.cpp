@@ -317,7 +317,6 @@ TEST_F(DetailColumnTest, ALongSuggestionIsCutAtItsHeadAndTheColumnStaysInsideThe
     QCoreApplication::processEvents();
 
     auto* row = child<SuggestionRow>(*window, u"suggestionRow"_s);
-    ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->toolTip(), QString::fromStdString(suggestion));
     EXPECT_TRUE(child<ElidedLabel>(*row, u"suggestionPath"_s)->text().startsWith(u"…"_s));
     auto* column = child<QWidget>(*window, u"projectDetailView"_s);

@@ -215,9 +215,7 @@ TEST_F(HistoryViewTest, ARescanJudgesTheRowsAgainWithoutMovingTheListAndSpacePre
     shown.setFocus(Qt::TabFocusReason);
     shown.setCurrentIndex(view.model().index(last));
     QTest::keyClick(&shown, Qt::Key_Space);
-    auto* confirmation = child<QMessageBox>(view, u"restoreConfirmation"_s);
-    ASSERT_NE(confirmation, nullptr);
-    button(*confirmation, u"cancelRestoreButton"_s).click();
+    button(*child<QMessageBox>(view, u"restoreConfirmation"_s), u"cancelRestoreButton"_s).click();
 }
 
 TEST_F(HistoryViewTest, AnAccountNotOnThisComputerAndOneThatGoesWhileConfirming)
