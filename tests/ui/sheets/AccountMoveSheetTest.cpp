@@ -4,7 +4,6 @@
 #include "support/ui/FakeDiscovery.h"
 #include "theme/Theme.h"
 #include "ui/sheets/AccountMovePreviewPresenter.h"
-#include "ui/sheets/AccountMoveReportPresenter.h"
 #include "ui/sheets/AccountMoveSheetPresenter.h"
 #include "ui/widgets/SymbolLabel.h"
 
@@ -115,6 +114,27 @@ TEST_F(AccountMoveSheetPresenterTest, AccountTextsSayWhoIsSignedIn)
     EXPECT_EQ(Presenter::sessionText({.id = "abc", .userMessageCount = 0}), u"abc… · 0 messages"_s);
 }
 
+TEST_F(AccountMoveSheetPresenterTest, TheReportResumesTheCopyByItsOwnIdInTheTargetAccount)
+{
+    const MigrationRecord fork{.newCwd = "/a/it's b",
+                               .backupPath = "/backups/-a-b-20240101-120000.tar.gz",
+                               .message = "Fork to work: 3 files, Full.",
+                               .newSessionId = "0a0a0a0a-1111-4222-8333-444444444444"};
+    EXPECT_EQ(
+        Presenter::report(fork, &work, session),
+        (Presenter::Report{u"Fork to work: 3 files, Full."_s, u"New session id: 0a0a0a0a-1111-4222-8333-444444444444"_s,
+                           u"cd '/a/it'\\''s b' && CLAUDE_CONFIG_DIR='/h/it'\\''s work' claude --resume "
+                           u"0a0a0a0a-1111-4222-8333-444444444444"_s,
+                           u"Backup: /backups/-a-b-20240101-120000.tar.gz"_s}));
+
+    const MigrationRecord clone{.newCwd = "/a/b", .message = "Clone to work: 3 files, Full."};
+    EXPECT_EQ(
+        Presenter::report(clone, nullptr, session),
+        (Presenter::Report{u"Clone to work: 3 files, Full."_s, std::nullopt,
+                           u"cd '/a/b' && claude --resume 5e55105e-0000-4000-8000-000000000001"_s, std::nullopt}));
+    EXPECT_EQ(Presenter::report({}, &work, session).message, QString());
+}
+
 AccountMovePreview quiet()
 {
     return {.fileCount = 5,
@@ -202,28 +222,6 @@ TEST(AccountMovePreviewPresenterTest, EachWarningAppearsForItsOwnConditionAndAlw
     everything.integrity.launchCwd.reset();
     std::erase_if(all, [](const Preview::Warning& warning) { return warning.number == 3; });
     EXPECT_EQ(Preview::warnings(everything, source, palette), all) << "without a launch directory nothing drifted";
-}
-
-TEST(AccountMovePreviewPresenterTest, TheReportResumesTheCopyByItsOwnIdInTheTargetAccount)
-{
-    const SessionInfo session{.id = "5e55105e-0000-4000-8000-000000000001"};
-    const MigrationRecord fork{.newCwd = "/a/it's b",
-                               .backupPath = "/backups/-a-b-20240101-120000.tar.gz",
-                               .message = "Fork to work: 3 files, Full.",
-                               .newSessionId = "0a0a0a0a-1111-4222-8333-444444444444"};
-    EXPECT_EQ(AccountMoveReportPresenter::report(fork, &work, session),
-              (AccountMoveReportPresenter::Report{
-                  u"Fork to work: 3 files, Full."_s, u"New session id: 0a0a0a0a-1111-4222-8333-444444444444"_s,
-                  u"cd '/a/it'\\''s b' && CLAUDE_CONFIG_DIR='/h/it'\\''s work' claude --resume "
-                  u"0a0a0a0a-1111-4222-8333-444444444444"_s,
-                  u"Backup: /backups/-a-b-20240101-120000.tar.gz"_s}));
-
-    const MigrationRecord clone{.newCwd = "/a/b", .message = "Clone to work: 3 files, Full."};
-    EXPECT_EQ(AccountMoveReportPresenter::report(clone, nullptr, session),
-              (AccountMoveReportPresenter::Report{
-                  u"Clone to work: 3 files, Full."_s, std::nullopt,
-                  u"cd '/a/b' && claude --resume 5e55105e-0000-4000-8000-000000000001"_s, std::nullopt}));
-    EXPECT_EQ(AccountMoveReportPresenter::report({}, &work, session).message, QString());
 }
 
 // Each destination's previews wait at that destination's gate, then name it or fail as the test
