@@ -194,9 +194,8 @@ TEST(UpdateCheckTest, TheNewestItemDecidesWhateverItsPlaceInTheFeedAndOtherFeeds
     const QString unreadable = u"The update information from the server could not be read."_s;
     const QString noVersion = u"The update information from the server names no version."_s;
     const std::pair<QByteArray, QString> failing[]{
-        {"<html><body>Not found</body></html>", unreadable},
-        {"", unreadable},
-        {feed(""), noVersion},
+        {"<html><body>Not found</body></html>", unreadable},         {"", unreadable},
+        {"<rss><channel><item><sparkle:version>2.0", unreadable},    {feed(""), noVersion},
         {feed("<item><title>No version</title></item>"), noVersion},
     };
     for (const auto& [text, reason] : failing)
@@ -275,7 +274,6 @@ TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewer
     server.responses["/newer.xml"] = {200, item("999999")};
     server.responses["/newer-without-link.xml"] = {200, item("999999", "")};
     server.responses["/newer-with-file-link.xml"] = {200, item("999999", "file:///etc/passwd")};
-    server.responses["/malformed.xml"] = {200, "<rss><channel><item><sparkle:version>2.0"};
     server.responses["/busy.xml"] = {503, "Busy"};
     // Well-formed and naming a newer version, but larger than any feed.
     QByteArray oversized = item("999999");
@@ -304,8 +302,6 @@ TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewer
          false},
         {server.url(u"/missing.xml"_s), failed, u"The update information was not found on the server (HTTP 404)."_s,
          false},
-        {server.url(u"/malformed.xml"_s), failed, u"The update information from the server could not be read."_s,
-         false},
         {server.url(u"/busy.xml"_s), failed, u"The update server answered with an error (HTTP 503)."_s, false},
         {nobodyListening, failed,
          u"The update server could not be reached. Check the internet connection and try again."_s, false},
@@ -319,7 +315,6 @@ TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewer
         const auto checking = [&] { return app.mainWindow().findChild<QDialog*>(u"checkingForUpdatesWindow"_s); };
         ASSERT_NE(checking(), nullptr);
         EXPECT_TRUE(checking()->isVisible());
-        EXPECT_EQ(child<QLabel>(*checking(), u"checkingForUpdatesText"_s)->text(), u"Checking for Updates…"_s);
         QMessageBox* dialog = nullptr;
         ASSERT_TRUE(
             waitUntil([&] { return dialog = app.mainWindow().findChild<QMessageBox*>(u"updateCheckDialog"_s); }));
