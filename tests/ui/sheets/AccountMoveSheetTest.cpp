@@ -300,10 +300,7 @@ TEST_F(AccountMoveSheetTest, OnlyTheOutcomeForTheDestinationChosenLastIsShown)
     finish("b", 1, 2);
     finish("a", 1, 3);
     EXPECT_EQ(shownTarget(), "c") << "earlier destinations that finished later are dropped";
-    EXPECT_TRUE(shows(u"costSection"_s));
-    EXPECT_EQ(
-        child<SymbolLabel>(*sheet, u"warning7"_s)->text(),
-        u"Staying behind in claude: file-history, todos, plans and shell snapshots. Undo history does not travel."_s);
+    EXPECT_TRUE(shows(u"costSection"_s) && shows(u"warning7"_s));
     EXPECT_TRUE(button(u"primaryButton"_s).isEnabled());
 
     // An error for a destination no longer chosen never shows; one for the chosen one replaces the preview.
