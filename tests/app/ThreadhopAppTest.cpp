@@ -288,16 +288,15 @@ TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewer
 
     const QString running = QApplication::applicationVersion();
     const QString failed = u"Could not check for updates"_s;
+    const QString available = u"A new version of Threadhop is available"_s;
+    const QString newer = u"Threadhop 99.0 is available; you have "_s + running + u"."_s;
     // feed → title, explanation, link button
     const std::tuple<QUrl, QString, QString, bool> cases[]{
         {server.url(u"/up-to-date.xml"_s), u"You’re up to date"_s,
          u"Threadhop "_s + running + u" is the newest version."_s, false},
-        {server.url(u"/newer.xml"_s), u"A new version of Threadhop is available"_s,
-         u"Threadhop 99.0 is available; you have "_s + running + u"."_s, true},
-        {server.url(u"/newer-without-link.xml"_s), u"A new version of Threadhop is available"_s,
-         u"Threadhop 99.0 is available; you have "_s + running + u"."_s, false},
-        {server.url(u"/newer-with-file-link.xml"_s), u"A new version of Threadhop is available"_s,
-         u"Threadhop 99.0 is available; you have "_s + running + u"."_s, false},
+        {server.url(u"/newer.xml"_s), available, newer, true},
+        {server.url(u"/newer-without-link.xml"_s), available, newer, false},
+        {server.url(u"/newer-with-file-link.xml"_s), available, newer, false},
         {server.url(u"/oversized.xml"_s), failed, u"The update information from the server is too large to be read."_s,
          false},
         {server.url(u"/missing.xml"_s), failed, u"The update information was not found on the server (HTTP 404)."_s,

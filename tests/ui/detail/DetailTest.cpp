@@ -182,7 +182,7 @@ TEST_F(ProjectDetailViewTest, EachStatusShowsItsOnePanelAndTheActionBarOnlyOverA
                     .contains(u"a directory the system creates to throw"_s));
 }
 
-TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickALoneOneAtOnceAndOthersByHand)
+TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickALoneOneAtOnceAndOthersByHandUntilTheViewStartsOver)
 {
     // The migration road moves this project to its one suggestion, chosen at once.
     select(fixture->movedCwd);
@@ -220,9 +220,20 @@ TEST_F(ProjectDetailViewTest, SuggestionsAreChosenByAClickALoneOneAtOnceAndOther
     env->scan();
     waitForScan(*env);
     EXPECT_EQ(markers()[1], Symbol::largecircleFillCircle) << "a rescan keeps the shown project's choice";
+    // Restoring a minimised window shows its widgets again, as the window system's own events.
+    for (QEvent::Type type : {QEvent::Hide, QEvent::Show}) {
+        QEvent event(type);
+        QSpontaneKeyEvent::setSpontaneous(&event);
+        QApplication::instance()->notify(&detail(), &event);
+    }
+    EXPECT_EQ(markers()[1], Symbol::largecircleFillCircle) << "and so does the window coming back from the task bar";
+    detail().hide();
+    detail().show();
+    EXPECT_EQ(markers()[1], Symbol::circle) << "showing the view again starts over";
+    QTest::mouseClick(window->findChildren<SuggestionRow*>()[1], Qt::LeftButton);
     select(fixture->readyCwd);
     select(fixture->lostCwd);
-    EXPECT_EQ(markers()[1], Symbol::circle) << "selecting it again starts over";
+    EXPECT_EQ(markers()[1], Symbol::circle) << "and so does selecting the project again";
 }
 
 bool isReadOnlyText(const QWidget* widget)
@@ -272,25 +283,6 @@ TEST_F(ProjectDetailViewTest, TabStopsAtEveryControlOnceAndAtNoReadOnlyTextAndTh
     EXPECT_EQ(QApplication::focusWidget()->objectName(), u"chooseManuallyButton"_s) << "Tab leaves the group";
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), u"migrateButton"_s);
-}
-
-TEST_F(ProjectDetailViewTest, TheWindowComingBackFromTheTaskBarKeepsTheChoiceWhileShowingTheViewAgainStartsOver)
-{
-    select(fixture->lostCwd);
-    window->findChildren<SuggestionRow*>()[1]->clicked(window->findChildren<SuggestionRow*>()[1]->path());
-    ASSERT_EQ(markers(), (std::vector{Symbol::circle, Symbol::largecircleFillCircle}));
-
-    // Restoring a minimised window shows its widgets again, as the window system's own events.
-    for (QEvent::Type type : {QEvent::Hide, QEvent::Show}) {
-        QEvent event(type);
-        QSpontaneKeyEvent::setSpontaneous(&event);
-        QApplication::instance()->notify(&detail(), &event);
-    }
-    EXPECT_EQ(markers(), (std::vector{Symbol::circle, Symbol::largecircleFillCircle}));
-
-    detail().hide();
-    detail().show();
-    EXPECT_EQ(markers(), (std::vector{Symbol::circle, Symbol::circle}));
 }
 
 // The detail column over made-up projects, at the window's smallest size.
