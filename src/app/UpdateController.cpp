@@ -1,7 +1,7 @@
 #include "UpdateController.h"
 
 #include "app/BuildInfo.h"
-#include "ui/sheets/BackgroundJob.h"
+#include "ui/jobs/BackgroundJob.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

@@ -194,9 +194,8 @@ TEST(UpdateCheckTest, TheNewestItemDecidesWhateverItsPlaceInTheFeedAndOtherFeeds
     const QString unreadable = u"The update information from the server could not be read."_s;
     const QString noVersion = u"The update information from the server names no version."_s;
     const std::pair<QByteArray, QString> failing[]{
-        {"<html><body>Not found</body></html>", unreadable},
-        {"", unreadable},
-        {feed(""), noVersion},
+        {"<html><body>Not found</body></html>", unreadable},         {"", unreadable},
+        {"<rss><channel><item><sparkle:version>2.0", unreadable},    {feed(""), noVersion},
         {feed("<item><title>No version</title></item>"), noVersion},
     };
     for (const auto& [text, reason] : failing)
@@ -275,7 +274,6 @@ TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewer
     server.responses["/newer.xml"] = {200, item("999999")};
     server.responses["/newer-without-link.xml"] = {200, item("999999", "")};
     server.responses["/newer-with-file-link.xml"] = {200, item("999999", "file:///etc/passwd")};
-    server.responses["/malformed.xml"] = {200, "<rss><channel><item><sparkle:version>2.0"};
     server.responses["/busy.xml"] = {503, "Busy"};
     // Well-formed and naming a newer version, but larger than any feed.
     QByteArray oversized = item("999999");
@@ -290,21 +288,18 @@ TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewer
 
     const QString running = QApplication::applicationVersion();
     const QString failed = u"Could not check for updates"_s;
+    const QString available = u"A new version of Threadhop is available"_s;
+    const QString newer = u"Threadhop 99.0 is available; you have "_s + running + u"."_s;
     // feed → title, explanation, link button
     const std::tuple<QUrl, QString, QString, bool> cases[]{
         {server.url(u"/up-to-date.xml"_s), u"You’re up to date"_s,
          u"Threadhop "_s + running + u" is the newest version."_s, false},
-        {server.url(u"/newer.xml"_s), u"A new version of Threadhop is available"_s,
-         u"Threadhop 99.0 is available; you have "_s + running + u"."_s, true},
-        {server.url(u"/newer-without-link.xml"_s), u"A new version of Threadhop is available"_s,
-         u"Threadhop 99.0 is available; you have "_s + running + u"."_s, false},
-        {server.url(u"/newer-with-file-link.xml"_s), u"A new version of Threadhop is available"_s,
-         u"Threadhop 99.0 is available; you have "_s + running + u"."_s, false},
+        {server.url(u"/newer.xml"_s), available, newer, true},
+        {server.url(u"/newer-without-link.xml"_s), available, newer, false},
+        {server.url(u"/newer-with-file-link.xml"_s), available, newer, false},
         {server.url(u"/oversized.xml"_s), failed, u"The update information from the server is too large to be read."_s,
          false},
         {server.url(u"/missing.xml"_s), failed, u"The update information was not found on the server (HTTP 404)."_s,
-         false},
-        {server.url(u"/malformed.xml"_s), failed, u"The update information from the server could not be read."_s,
          false},
         {server.url(u"/busy.xml"_s), failed, u"The update server answered with an error (HTTP 503)."_s, false},
         {nobodyListening, failed,
@@ -319,7 +314,6 @@ TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewer
         const auto checking = [&] { return app.mainWindow().findChild<QDialog*>(u"checkingForUpdatesWindow"_s); };
         ASSERT_NE(checking(), nullptr);
         EXPECT_TRUE(checking()->isVisible());
-        EXPECT_EQ(child<QLabel>(*checking(), u"checkingForUpdatesText"_s)->text(), u"Checking for Updates…"_s);
         QMessageBox* dialog = nullptr;
         ASSERT_TRUE(
             waitUntil([&] { return dialog = app.mainWindow().findChild<QMessageBox*>(u"updateCheckDialog"_s); }));

@@ -3,7 +3,7 @@
 #include "HistoryPresenter.h"
 #include "HistoryRowDelegate.h"
 #include "theme/Theme.h"
-#include "ui/sheets/BackgroundJob.h"
+#include "ui/jobs/BackgroundJob.h"
 #include "ui/widgets/Buttons.h"
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/Labels.h"

@@ -13,7 +13,12 @@ struct AccountMoveEngine {
     std::function<MigrationRecord(const AccountMoveInput&, const std::string& stamp)> move;
 
     /// AccountMover's preview and move.
-    static AccountMoveEngine standard();
+    static AccountMoveEngine standard()
+    {
+        return {.preview = [](const AccountMoveInput& input) { return AccountMover::preview(input); },
+                .move = [](const AccountMoveInput& input,
+                           const std::string& stamp) { return AccountMover::move(input, stamp); }};
+    }
 };
 
 } // namespace threadhop

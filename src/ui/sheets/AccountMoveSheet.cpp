@@ -171,7 +171,7 @@ void AccountMoveSheet::showContent()
     if (const auto* done = std::get_if<SheetPhases::Done>(&m_phase)) {
         const auto destination = target();
         body = AccountMoveSheetContent::report(
-            AccountMoveReportPresenter::report(done->record, destination ? &*destination : nullptr, m_session));
+            AccountMoveSheetPresenter::report(done->record, destination ? &*destination : nullptr, m_session));
     } else if (const auto* failed = std::get_if<SheetPhases::Failed>(&m_phase)) {
         body = AccountMoveSheetContent::failure(failed->text);
     } else if (std::holds_alternative<SheetPhases::Running>(m_phase)) {

@@ -2,9 +2,9 @@
 
 #include "AccountMoveEngine.h"
 #include "AccountMoveSheetPresenter.h"
-#include "LatestJob.h"
 #include "Sheet.h"
 #include "SheetPhase.h"
+#include "ui/jobs/LatestJob.h"
 
 #include "core/models/ClaudeAccount.h"
 #include "core/models/ProjectFolder.h"

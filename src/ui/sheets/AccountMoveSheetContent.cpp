@@ -135,7 +135,7 @@ QWidget* AccountMoveSheetContent::running()
     return ProgressLine::make(u"Moving…"_s, u"movingProgress"_s, true);
 }
 
-QWidget* AccountMoveSheetContent::report(const AccountMoveReportPresenter::Report& report)
+QWidget* AccountMoveSheetContent::report(const AccountMoveSheetPresenter::Report& report)
 {
     auto* body = new QWidget;
     QVBoxLayout* layout = column(body, 8);

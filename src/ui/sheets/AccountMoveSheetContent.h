@@ -1,7 +1,6 @@
 #pragma once
 
 #include "AccountMovePreviewPresenter.h"
-#include "AccountMoveReportPresenter.h"
 #include "AccountMoveSheetPresenter.h"
 
 #include <QString>
@@ -34,7 +33,7 @@ QWidget* preview(const AccountMovePreviewPresenter::Cost& cost, const QString& m
 QWidget* running();
 
 /// After a move: what was done, the copy's id and how to resume it, the moves note and the backup.
-QWidget* report(const AccountMoveReportPresenter::Report& report);
+QWidget* report(const AccountMoveSheetPresenter::Report& report);
 
 /// After a failed move: the error's text in red.
 QWidget* failure(const QString& text);

@@ -4,6 +4,7 @@
 #include "ui/sessions/ShortSessionId.h"
 #include "ui/widgets/QtText.h"
 
+#include "core/util/platform/ResumeCommand.h"
 #include "core/util/text/PathText.h"
 
 #include <QPalette>
@@ -97,6 +98,20 @@ AccountMoveSheetPresenter::AccountLabel AccountMoveSheetPresenter::accountLabel(
     return {.id = toQString(account.id),
             .signedIn = u"— "_s + whoIsSignedIn(account),
             .signedInColor = account.identity ? Theme::secondaryText(palette) : Theme::warn()};
+}
+
+AccountMoveSheetPresenter::Report AccountMoveSheetPresenter::report(const MigrationRecord& record,
+                                                                    const ClaudeAccount* target,
+                                                                    const SessionInfo& session)
+{
+    const std::string& resumedId = record.newSessionId ? *record.newSessionId : session.id;
+    Report report{.message = toQString(record.message.value_or(std::string())),
+                  .resumeCommand = toQString(ResumeCommand::resumeCommand(record.newCwd, target) + " " + resumedId)};
+    if (record.newSessionId)
+        report.newSessionId = u"New session id: "_s + toQString(*record.newSessionId);
+    if (record.backupPath)
+        report.backup = u"Backup: "_s + toQString(*record.backupPath);
+    return report;
 }
 
 } // namespace threadhop

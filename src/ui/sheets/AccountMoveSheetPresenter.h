@@ -3,6 +3,7 @@
 #include "core/accountmove/AccountMovePreview.h"
 #include "core/models/AccountMoveInput.h"
 #include "core/models/ClaudeAccount.h"
+#include "core/models/MigrationRecord.h"
 #include "core/models/ProjectFolder.h"
 #include "core/models/SessionInfo.h"
 
@@ -16,7 +17,8 @@
 
 class QPalette;
 
-// What the account-move sheet allows and asks of the engine, and the texts of its accounts grid.
+// What the account-move sheet allows and asks of the engine, the texts of its accounts grid, and what
+// it reports after a move.
 namespace threadhop::AccountMoveSheetPresenter {
 
 /// The kind of copy the sheet asks for. It offers no control for any of it, so it stays a fork of
@@ -65,5 +67,18 @@ struct AccountLabel {
     bool operator==(const AccountLabel&) const = default;
 };
 AccountLabel accountLabel(const ClaudeAccount& account, const QPalette& palette);
+
+/// What the sheet reports after a move.
+struct Report {
+    QString message;                     ///< the engine's sentence, or nothing
+    std::optional<QString> newSessionId; ///< "New session id: <id>", for a copy with an id of its own
+    QString resumeCommand;               ///< resumes the copy in the target account
+    std::optional<QString> backup;       ///< "Backup: <path>"
+
+    bool operator==(const Report&) const = default;
+};
+/// `target` is the destination account as it stands now (null: none, so plain claude starts it).
+/// The command resumes the copy's own id, which is the session's id for a clone.
+Report report(const MigrationRecord& record, const ClaudeAccount* target, const SessionInfo& session);
 
 } // namespace threadhop::AccountMoveSheetPresenter

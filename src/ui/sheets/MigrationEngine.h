@@ -14,7 +14,14 @@ struct MigrationEngine {
     std::function<MigrationRecord(const ConversationMigrator::Input&, const std::string& stamp)> migrate;
 
     /// ConversationMigrator's preview, dryRun and migrate.
-    static MigrationEngine standard();
+    static MigrationEngine standard()
+    {
+        return {
+            .preview = [](const ConversationMigrator::Input& input) { return ConversationMigrator::preview(input); },
+            .dryRun = [](const ConversationMigrator::Input& input) { return ConversationMigrator::dryRun(input); },
+            .migrate = [](const ConversationMigrator::Input& input,
+                          const std::string& stamp) { return ConversationMigrator::migrate(input, stamp); }};
+    }
 };
 
 } // namespace threadhop

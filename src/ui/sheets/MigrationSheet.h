@@ -1,9 +1,9 @@
 #pragma once
 
-#include "LatestJob.h"
 #include "MigrationEngine.h"
 #include "Sheet.h"
 #include "SheetPhase.h"
+#include "ui/jobs/LatestJob.h"
 
 #include "core/models/ClaudeAccount.h"
 #include "core/models/ProjectFolder.h"

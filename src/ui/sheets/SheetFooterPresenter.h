@@ -19,7 +19,18 @@ struct Buttons {
 
 /// "Cancel" and the primary button while idle, nothing while running, "Close" after a run, and the
 /// backup button after a run that left a backup.
-Buttons buttons(SheetStage stage, bool hasBackup);
+inline Buttons buttons(SheetStage stage, bool hasBackup)
+{
+    switch (stage) {
+    case SheetStage::idle:
+        return {.cancel = true, .primary = true};
+    case SheetStage::running:
+        return {};
+    case SheetStage::finished:
+        return {.reveal = hasBackup, .close = true};
+    }
+    return {};
+}
 
 } // namespace SheetFooterPresenter
 } // namespace threadhop

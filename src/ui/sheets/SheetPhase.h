@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BackgroundJob.h"
 #include "SheetFooterPresenter.h"
+#include "ui/jobs/BackgroundJob.h"
 
 #include "core/models/MigrationRecord.h"
 

@@ -3,9 +3,7 @@
 #include "core/discovery/AccountScanner.h"
 #include "core/discovery/ProjectIndexer.h"
 
-#include <QFutureWatcher>
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -37,11 +35,11 @@ AppEnvironment::Discovery AppEnvironment::Discovery::standard()
 }
 
 AppEnvironment::AppEnvironment(Discovery discovery, QObject* parent)
-    : QObject(parent), m_discovery(std::move(discovery))
+    : QObject(parent), m_discovery(std::move(discovery)), m_scans(*this, scanPool())
 {
 }
 
-// The watchers die with this object, so a result that arrives later is never delivered.
+// A scan delivers through this object, so one that ends after it is gone is dropped.
 AppEnvironment::~AppEnvironment() = default;
 
 void AppEnvironment::setSelectedAccountId(std::optional<std::string> id)
@@ -78,38 +76,30 @@ void AppEnvironment::setShowOnlyProblems(bool on)
 
 void AppEnvironment::scan()
 {
-    const std::uint64_t scanNumber = ++m_scansStarted;
     const bool wasScanning = isScanning();
-    ++m_runningScans;
-    if (!wasScanning)
-        emit changed(Change::isScanning);
-
-    auto* watcher = new QFutureWatcher<ScanResult>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, scanNumber] {
-        watcher->deleteLater();
-        publish(scanNumber, watcher->result());
-    });
     // The job gets its own copy of the calls and hands back plain values: nothing shared crosses
     // threads, and nothing it uses goes away with this object.
-    watcher->setFuture(QtConcurrent::run(scanPool(), [discovery = m_discovery] {
-        ScanResult result{.accounts = discovery.scanAccounts()};
-        for (const auto& account : result.accounts)
-            result.projectsByAccount[account.id] = discovery.indexProjects(account);
-        return result;
-    }));
+    m_scans.start<ScanResult>(
+        [discovery = m_discovery] {
+            ScanResult result{.accounts = discovery.scanAccounts()};
+            for (const auto& account : result.accounts)
+                result.projectsByAccount[account.id] = discovery.indexProjects(account);
+            return result;
+        },
+        [this](JobOutcome<ScanResult> outcome) { scanEnded(std::get_if<ScanResult>(&outcome)); },
+        [this] { scanEnded(nullptr); });
+    if (!wasScanning)
+        emit changed(Change::isScanning);
 }
 
-void AppEnvironment::publish(std::uint64_t scanNumber, ScanResult result)
+void AppEnvironment::scanEnded(ScanResult* newest)
 {
-    --m_runningScans;
     Changes what;
     if (!isScanning())
         what |= Change::isScanning;
-    // When scans overlap, a scan that started before the one already published read older data.
-    if (scanNumber > m_newestPublishedScan) {
-        m_newestPublishedScan = scanNumber;
-        m_accounts = std::move(result.accounts);
-        m_projectsByAccount = std::move(result.projectsByAccount);
+    if (newest) {
+        m_accounts = std::move(newest->accounts);
+        m_projectsByAccount = std::move(newest->projectsByAccount);
         what |= Change::accounts | Change::projectsByAccount | Change::lastScanFinished;
 
         const bool selectionStands = m_selectedAccountId

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/jobs/LatestJob.h"
+
 #include "core/models/ClaudeAccount.h"
 #include "core/models/ProjectFolder.h"
 
@@ -54,7 +56,7 @@ public:
 
     const std::vector<ClaudeAccount>& accounts() const { return m_accounts; }
     const ProjectsByAccount& projectsByAccount() const { return m_projectsByAccount; }
-    bool isScanning() const { return m_runningScans > 0; }
+    bool isScanning() const { return m_scans.isRunning(); }
     const std::optional<std::chrono::system_clock::time_point>& lastScanFinished() const { return m_lastScanFinished; }
     const std::optional<std::string>& selectedAccountId() const { return m_selectedAccountId; }
     const std::optional<std::string>& selectedProjectId() const { return m_selectedProjectId; }
@@ -92,7 +94,9 @@ private:
         ProjectsByAccount projectsByAccount;
     };
 
-    void publish(std::uint64_t scanNumber, ScanResult result);
+    /// A scan ended: publishes the end of scanning when it was the last one running, and `newest`,
+    /// the result of the newest scan that has ended, when there is one.
+    void scanEnded(ScanResult* newest);
 
     Discovery m_discovery;
     std::vector<ClaudeAccount> m_accounts;
@@ -103,9 +107,8 @@ private:
     std::string m_searchText;
     bool m_showOnlyProblems = false;
 
-    int m_runningScans = 0;
-    std::uint64_t m_scansStarted = 0;
-    std::uint64_t m_newestPublishedScan = 0;
+    // When scans overlap, one that started before the one already published read older data.
+    LatestJob m_scans;
 };
 
 } // namespace threadhop

@@ -1,11 +1,18 @@
 #pragma once
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QString>
 
 namespace threadhop::Clipboard {
 
 /// The copy rule of every copy button: clear the system clipboard, then put `text` on it as plain
 /// text. No confirmation of any kind.
-void copy(const QString& text);
+inline void copy(const QString& text)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
 
 } // namespace threadhop::Clipboard

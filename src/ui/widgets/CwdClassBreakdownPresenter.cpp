@@ -26,22 +26,12 @@ constexpr std::array<ClassText, 4> classTexts{{
      u"References into the account's file-history/, which stays behind. Never rewritten."},
 }};
 
-} // namespace
-
-bool CwdClassBreakdownPresenter::willBeRewritten(CwdClass cwdClass, bool rewriteHistory)
+bool willBeRewritten(CwdClass cwdClass, bool rewriteHistory)
 {
     return cwdClass == CwdClass::sessionCwd || (cwdClass == CwdClass::history && rewriteHistory);
 }
 
-QString CwdClassBreakdownPresenter::title(CwdClass cwdClass)
-{
-    return QString::fromUtf16(classTexts.at(static_cast<std::size_t>(cwdClass)).title);
-}
-
-QString CwdClassBreakdownPresenter::explanation(CwdClass cwdClass)
-{
-    return QString::fromUtf16(classTexts.at(static_cast<std::size_t>(cwdClass)).explanation);
-}
+} // namespace
 
 std::vector<CwdClassBreakdownPresenter::Row>
 CwdClassBreakdownPresenter::rows(const std::map<CwdClass, std::int64_t>& counts, bool rewriteHistory)
@@ -52,13 +42,14 @@ CwdClassBreakdownPresenter::rows(const std::map<CwdClass, std::int64_t>& counts,
         if (found == counts.end() || found->second < 1)
             continue;
         const bool rewritten = willBeRewritten(cwdClass, rewriteHistory);
+        const ClassText& texts = classTexts.at(static_cast<std::size_t>(cwdClass));
         result.push_back({.cwdClass = cwdClass,
                           .rewritten = rewritten,
                           .symbol = rewritten ? Symbol::pencil : Symbol::lock,
                           .count = QString::number(found->second),
-                          .title = title(cwdClass),
+                          .title = QString::fromUtf16(texts.title),
                           .fate = rewritten ? u"rewritten"_s : u"left as recorded"_s,
-                          .tooltip = explanation(cwdClass)});
+                          .tooltip = QString::fromUtf16(texts.explanation)});
     }
     return result;
 }

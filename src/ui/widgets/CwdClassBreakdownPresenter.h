@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 // What the breakdown of recorded working-directory occurrences says, class by class.
@@ -27,13 +26,8 @@ struct Row {
     bool operator==(const Row&) const = default;
 };
 
-/// True for `sessionCwd`, and for `history` when `rewriteHistory`; never for the other two.
-bool willBeRewritten(CwdClass cwdClass, bool rewriteHistory);
-
-QString title(CwdClass cwdClass);
-QString explanation(CwdClass cwdClass);
-
-/// One row per class with a count of at least 1, in case order.
+/// One row per class with a count of at least 1, in case order. `sessionCwd` is rewritten, and
+/// `history` when `rewriteHistory`; the other two never are.
 std::vector<Row> rows(const std::map<CwdClass, std::int64_t>& counts, bool rewriteHistory);
 
 /// "<n> lines are not valid JSON and are passed through untouched." for n ≥ 1, else nothing.

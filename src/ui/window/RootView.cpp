@@ -34,9 +34,9 @@ constexpr int contentIdeal = 380;
 constexpr int noticeTopPadding = 6;
 constexpr QSize idealWindowSize{1180, 720};
 
+// In Qt's own format: a frame kept as a plain rectangle does not restore, and the window opens as at first.
 const QString geometryKey = u"mainWindow/geometry"_s;
-const QString sidebarKey = u"mainWindow/sidebarWidth"_s;
-const QString projectsKey = u"mainWindow/projectsWidth"_s;
+const QString columnsKey = u"mainWindow/columns"_s;
 
 QWidget* scanningNotice(QWidget* parent)
 {
@@ -150,30 +150,25 @@ HistoryView* RootView::historyWindow() const
 void RootView::restorePlacement()
 {
     const auto settings = WindowPlacement::settings();
-    const QScreen* primaryScreen = QGuiApplication::primaryScreen();
-    const QRect primary = primaryScreen ? primaryScreen->availableGeometry() : QRect(QPoint(), idealWindowSize);
-    QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens.append(screen->availableGeometry());
-    const QRect saved = settings->value(geometryKey).toRect();
     // The window manager's frame is not known before the window is shown; keepFrameOnScreen fits it then.
-    setGeometry(saved.isValid() ? WindowPlacement::restored(saved, minimumWindowSize, screens, primary)
-                                : WindowPlacement::first(idealWindowSize, minimumWindowSize, primary, {}));
-    // The columns take their widths from the splitter's own width, which the layout sets.
+    if (!restoreGeometry(settings->value(geometryKey).toByteArray())) {
+        const QScreen* primaryScreen = QGuiApplication::primaryScreen();
+        const QRect primary = primaryScreen ? primaryScreen->availableGeometry() : QRect(QPoint(), idealWindowSize);
+        setGeometry(WindowPlacement::first(idealWindowSize, minimumWindowSize, primary, {}));
+    }
+    // The splitter shares out its own width, which the window's layouts set only when asked before it is shown.
     layout()->activate();
-    const auto columns = WindowPlacement::columns(
-        {settings->value(sidebarKey, sidebarIdeal).toInt(), settings->value(projectsKey, contentIdeal).toInt()});
-    m_columns->setSizes({columns.sidebar, columns.projects, m_columns->width() - columns.sidebar - columns.projects});
+    centralWidget()->layout()->activate();
+    if (!m_columns->restoreState(settings->value(columnsKey).toByteArray()))
+        m_columns->setSizes({sidebarIdeal, contentIdeal, m_columns->width() - sidebarIdeal - contentIdeal});
 }
 
 void RootView::closeEvent(QCloseEvent* event)
 {
     QMainWindow::closeEvent(event);
     const auto settings = WindowPlacement::settings();
-    settings->setValue(geometryKey, normalGeometry().isValid() ? normalGeometry() : geometry());
-    const QList<int> sizes = m_columns->sizes();
-    settings->setValue(sidebarKey, sizes.value(0));
-    settings->setValue(projectsKey, sizes.value(1));
+    settings->setValue(geometryKey, saveGeometry());
+    settings->setValue(columnsKey, m_columns->saveState());
 }
 
 void RootView::showEvent(QShowEvent* event)

@@ -11,6 +11,8 @@
 #include <QThread>
 
 #include <functional>
+#include <stdexcept>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -31,13 +33,14 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10
     return true;
 }
 
-/// The child of `parent` named `name`; fails the test when there is none.
+/// The child of `parent` named `name`. Where there is none, the exception ends the running test as
+/// its failure, and only that test: the callers go on to use what they asked for.
 template <typename T>
 T* child(const QObject& parent, const QString& name)
 {
     T* found = parent.findChild<T*>(name);
     if (!found)
-        ADD_FAILURE() << "no child named " << name.toStdString();
+        throw std::runtime_error(std::string("no ") + T::staticMetaObject.className() + " named " + name.toStdString());
     return found;
 }
 

@@ -45,7 +45,6 @@ TEST(SessionRowPresenterTest, CountsAreWrittenAsTheyAreWithTheirPluralsAsWritten
     EXPECT_EQ(Presenter::messageCountText(session("s", 1)), u"· 1 msg"_s);
     EXPECT_EQ(Presenter::messagesHeading(session("s", 1, {"only"})), u"Last 1 messages (most recent first):"_s);
     EXPECT_EQ(Presenter::messagesHeading(session("s", 9)), std::nullopt) << "the row says it found none instead";
-    EXPECT_EQ(Presenter::missingLocationNote(false), u"(migrate first — the location is missing)"_s);
     EXPECT_EQ(Presenter::missingLocationNote(true), std::nullopt);
 }
 

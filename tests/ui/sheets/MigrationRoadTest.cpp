@@ -83,7 +83,6 @@ TEST_F(MigrationRoadTest, AMigrationRepairsTheProjectOffTheGuiThreadWhileTheWind
               u"cd '"_s + QString::fromStdString(fixture->movedSuggestion) + u"' && claude --resume"_s);
 
     button(*sheet, u"closeButton"_s).click();
-    EXPECT_TRUE(env->isScanning()) << "Close starts a rescan";
     ASSERT_TRUE(waitUntil([&] { return sheet.isNull(); }));
     waitForScan(*env);
     EXPECT_TRUE(child<EmptyStateView>(*window, u"detailPlaceholder"_s)->isVisible())
@@ -172,9 +171,7 @@ TEST_F(MigrationRoadTest, AFailureShowsTheSentenceOfItsRecord)
             << shown.toStdString();
         EXPECT_EQ(shown.toStdString(), MigrationAudit::records().front().message.value_or(""));
         EXPECT_TRUE(snapshot(folder) == before);
-        EXPECT_FALSE(button(*sheet, u"revealBackupButton"_s).isVisible());
         button(*sheet, u"closeButton"_s).click();
-        EXPECT_TRUE(env->isScanning()) << "Close rescans after a failure too";
         EXPECT_TRUE(waitUntil([&] { return sheet.isNull() && !env->isScanning(); }));
     }
 }

@@ -116,6 +116,7 @@ TEST_F(AppEnvironmentTest, OverlappingScansKeepScanningUntilTheLastEndsAndNeverP
     fake.gate->release(1);
     ASSERT_TRUE(waitUntil([&] { return !env.isScanning(); }));
     EXPECT_EQ(env.accounts()[0].id, "newer") << "the scan that started first read older data";
+    EXPECT_EQ(change(changes.size() - 1), Changes(Change::isScanning)) << "and only its end is published";
 }
 
 TEST_F(AppEnvironmentTest, NothingWaitsForAScanThatIsHeldUp)

@@ -51,51 +51,34 @@ TEST(RelativeTimeTest, TheLargestWholeUnitBackOrForwardEvenFromTheDistantPast)
     EXPECT_EQ(RelativeTime::abbreviated(Clock::time_point::max(), Clock::time_point::min()), u"in 584 yr."_s);
 }
 
-TEST(CwdClassBreakdownTest, EachClassesTexts)
-{
-    const std::tuple<CwdClass, QString, QString> cases[] = {
-        {CwdClass::sessionCwd, u"Session working directory"_s,
-         u"The directory the session was launched in. Rewriting this is what makes --resume find the "
-         u"conversation."_s},
-        {CwdClass::driftedCwd, u"Drifted cwd (ran elsewhere)"_s,
-         u"A working directory outside the session's tree — a tool that really did run somewhere else. Never "
-         u"rewritten."_s},
-        {CwdClass::history, u"Recorded history (tool input/output)"_s,
-         u"Paths inside what tools were asked to do and what they returned. "
-         u"Rewriting these edits the record of what happened."_s},
-        {CwdClass::externalState, u"External state (file-history)"_s,
-         u"References into the account's file-history/, which stays behind. Never rewritten."_s},
-    };
-    // Whether the others are rewritten shows in the rows below.
-    EXPECT_FALSE(willBeRewritten(CwdClass::driftedCwd, true));
-    for (const auto& [cwdClass, expectedTitle, expectedExplanation] : cases)
-        EXPECT_EQ(std::pair(title(cwdClass), explanation(cwdClass)), std::pair(expectedTitle, expectedExplanation));
-}
-
 TEST(CwdClassBreakdownTest, RowsFollowCaseOrderSkipClassesWithoutOccurrencesAndSayTheirFate)
 {
     const std::map<CwdClass, std::int64_t> counts{
         {CwdClass::externalState, 4}, {CwdClass::sessionCwd, 12}, {CwdClass::driftedCwd, 0}, {CwdClass::history, 3}};
+    const auto fates = [](const std::vector<Row>& rows) {
+        std::vector<std::tuple<CwdClass, bool, Symbol, QString>> result;
+        for (const Row& row : rows)
+            result.emplace_back(row.cwdClass, row.rewritten, row.symbol, row.fate);
+        return result;
+    };
     const auto kept = rows(counts, false);
-    ASSERT_EQ(kept.size(), 3u);
-    EXPECT_EQ(kept[0],
-              (Row{.cwdClass = CwdClass::sessionCwd,
-                   .rewritten = true,
-                   .symbol = Symbol::pencil,
-                   .count = u"12"_s,
-                   .title = title(CwdClass::sessionCwd),
-                   .fate = u"rewritten"_s,
-                   .tooltip = explanation(CwdClass::sessionCwd)}));
-    const auto fate = [](const Row& row) { return std::tuple(row.cwdClass, row.symbol, row.fate); };
-    EXPECT_EQ((std::vector{fate(kept[1]), fate(kept[2]), fate(rows(counts, true).at(1))}),
-              (std::vector{std::tuple(CwdClass::history, Symbol::lock, u"left as recorded"_s),
-                           std::tuple(CwdClass::externalState, Symbol::lock, u"left as recorded"_s),
-                           std::tuple(CwdClass::history, Symbol::pencil, u"rewritten"_s)}));
-}
+    ASSERT_EQ(fates(kept),
+              (std::vector{std::tuple(CwdClass::sessionCwd, true, Symbol::pencil, u"rewritten"_s),
+                           std::tuple(CwdClass::history, false, Symbol::lock, u"left as recorded"_s),
+                           std::tuple(CwdClass::externalState, false, Symbol::lock, u"left as recorded"_s)}));
+    EXPECT_EQ(std::tuple(kept[0].count, kept[0].title), std::tuple(u"12"_s, u"Session working directory"_s));
+    EXPECT_NE(kept[0].tooltip, kept[1].tooltip) << "each class explains itself";
 
-TEST(CwdClassBreakdownTest, UnparsableLinesNoticeHasNoSingular)
-{
-    EXPECT_EQ(unparsableNotice(1), u"1 lines are not valid JSON and are passed through untouched."_s);
+    auto drifted = counts;
+    drifted[CwdClass::driftedCwd] = 2;
+    EXPECT_EQ(fates(rows(drifted, true)),
+              (std::vector{std::tuple(CwdClass::sessionCwd, true, Symbol::pencil, u"rewritten"_s),
+                           std::tuple(CwdClass::driftedCwd, false, Symbol::lock, u"left as recorded"_s),
+                           std::tuple(CwdClass::history, true, Symbol::pencil, u"rewritten"_s),
+                           std::tuple(CwdClass::externalState, false, Symbol::lock, u"left as recorded"_s)}))
+        << "rewriting history rewrites no drifted directory";
+
+    EXPECT_EQ(unparsableNotice(1), u"1 lines are not valid JSON and are passed through untouched."_s) << "no singular";
     EXPECT_EQ(unparsableNotice(0), std::nullopt);
     EXPECT_EQ(unparsableNotice(-3), std::nullopt);
 }

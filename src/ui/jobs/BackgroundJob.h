@@ -2,6 +2,7 @@
 
 #include <QFutureWatcher>
 #include <QObject>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <functional>
@@ -27,12 +28,13 @@ namespace BackgroundJob {
 /// file-system and system errors, the message of any other exception. Call only from a handler.
 std::string describeCurrentException();
 
-/// Runs `work` on the thread pool and hands its outcome to `deliver` on `context`'s thread, without
-/// waiting and without an event loop of its own. Whatever `work` throws is caught inside the job and
-/// delivered as its text. Once `context` is gone nothing is delivered; the job still runs to its end,
-/// so `work` must hold copies of what it reads.
+/// Runs `work` on `pool` (Qt's global pool when none is given) and hands its outcome to `deliver` on
+/// `context`'s thread, without waiting and without an event loop of its own. Whatever `work` throws is
+/// caught inside the job and delivered as its text. Once `context` is gone nothing is delivered; the
+/// job still runs to its end, so `work` must hold copies of what it reads.
 template <typename T>
-void run(QObject& context, std::function<T()> work, std::function<void(JobOutcome<T>)> deliver)
+void run(QObject& context, std::function<T()> work, std::function<void(JobOutcome<T>)> deliver,
+         QThreadPool* pool = nullptr)
 {
     // The watcher belongs to the context and dies with it, which is what stops a late delivery.
     auto* watcher = new QFutureWatcher<JobOutcome<T>>(&context);
@@ -40,13 +42,14 @@ void run(QObject& context, std::function<T()> work, std::function<void(JobOutcom
         watcher->deleteLater();
         deliver(watcher->result());
     });
-    watcher->setFuture(QtConcurrent::run([work = std::move(work)]() -> JobOutcome<T> {
-        try {
-            return work();
-        } catch (...) {
-            return JobError{describeCurrentException()};
-        }
-    }));
+    watcher->setFuture(
+        QtConcurrent::run(pool ? pool : QThreadPool::globalInstance(), [work = std::move(work)]() -> JobOutcome<T> {
+            try {
+                return work();
+            } catch (...) {
+                return JobError{describeCurrentException()};
+            }
+        }));
 }
 
 } // namespace BackgroundJob
