@@ -88,8 +88,6 @@ TEST_F(ScreenshotTest, MainWindowOverTheFixtureHome)
 TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
 {
     const auto fixture = testing::TranscriptHome::write(home());
-    if (!fixture)
-        GTEST_SKIP() << "no fixture transcripts";
     ThreadhopApp app(AppEnvironment::Discovery::standard(), QUrl());
     RootView& window = app.mainWindow();
     window.resize(1180, 720);
@@ -98,11 +96,11 @@ TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
 
     auto* detail = child<ProjectDetailView>(window, u"projectDetailView"_s);
     const std::pair<std::string, const char*> statuses[]{
-        {CwdCodec::encode(fixture->readyCwd), "detail-ok.png"},
-        {CwdCodec::encode(fixture->oldAppCwd), "detail-cwd-mismatch.png"},
-        {CwdCodec::encode(fixture->movedCwd), "detail-target-missing.png"},
-        {CwdCodec::encode(fixture->lostCwd), "detail-target-missing-two-suggestions.png"},
-        {CwdCodec::encode(fixture->temporaryCwd), "detail-ephemeral-location.png"},
+        {CwdCodec::encode(fixture.readyCwd), "detail-ok.png"},
+        {CwdCodec::encode(fixture.oldAppCwd), "detail-cwd-mismatch.png"},
+        {CwdCodec::encode(fixture.movedCwd), "detail-target-missing.png"},
+        {CwdCodec::encode(fixture.lostCwd), "detail-target-missing-two-suggestions.png"},
+        {CwdCodec::encode(fixture.temporaryCwd), "detail-ephemeral-location.png"},
         {testing::TranscriptHome::noCwdFolder, "detail-no-cwd-recorded.png"}};
     for (const auto& [folder, file] : statuses) {
         app.environment().setSelectedProjectId("claude:" + folder);
@@ -121,7 +119,7 @@ TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
     };
     detail->setMigrationEngine(engine);
     const auto openSheet = [&] {
-        app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture->movedCwd));
+        app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture.movedCwd));
         child<QPushButton>(window, u"migrateButton"_s)->click();
         MigrationSheet* sheet = detail->migrationSheet();
         EXPECT_TRUE(testing::waitUntil([&] { return sheet->preview().has_value(); }));
@@ -154,8 +152,6 @@ TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
 TEST_F(ScreenshotTest, DarkMainWindowAndMigrationSheet)
 {
     const auto fixture = testing::TranscriptHome::write(home());
-    if (!fixture)
-        GTEST_SKIP() << "no fixture transcripts";
     const testing::ScopedPalette dark(testing::darkPalette());
     ThreadhopApp app(AppEnvironment::Discovery::standard(), QUrl());
     RootView& window = app.mainWindow();
@@ -164,12 +160,12 @@ TEST_F(ScreenshotTest, DarkMainWindowAndMigrationSheet)
     ASSERT_TRUE(testing::waitUntil([&] { return !app.environment().isScanning(); }));
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 
-    app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture->lostCwd));
+    app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture.lostCwd));
     // The keyboard on the first suggestion, to show its focus ring.
     child<QWidget>(window, u"suggestionRow"_s)->setFocus(Qt::TabFocusReason);
     save(window, "main-window-dark.png");
 
-    app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture->movedCwd));
+    app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture.movedCwd));
     auto* migrate = child<QPushButton>(window, u"migrateButton"_s);
     migrate->setFocus(Qt::TabFocusReason);
     save(window, "main-window-dark-migrate-focused.png");
