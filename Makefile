@@ -3,6 +3,8 @@ BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
+# Test cases run side by side, as many at once as the machine has cores.
+TEST_JOBS ?= $(shell nproc)
 
 .PHONY: deps configure build run test bench screenshots install clean
 
@@ -19,7 +21,7 @@ run: build
 	$(BUILD_DIR)/src/threadhop
 
 test: build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure
+	ctest --test-dir $(BUILD_DIR) --output-on-failure --no-tests=error --parallel $(TEST_JOBS)
 
 # The windows over a made-up home folder, as PNG files in $(BUILD_DIR)/screenshots/.
 screenshots: build

@@ -2,18 +2,12 @@
 
 #include "support/TempFolder.h"
 
-#include <cstdio>
-
 namespace threadhop::bench {
 
 Corpus buildCorpus(const std::filesystem::path& folder, std::int64_t targetBytes)
 {
     Corpus corpus;
-    const auto fixtures = testing::fixtureTranscripts();
-    if (!fixtures) {
-        std::fprintf(stderr, "no fixture transcripts: the corpus is empty\n");
-        return corpus;
-    }
+    const std::filesystem::path fixtures = testing::fixtureTranscripts();
     const std::string session = "ae4a77f8-aedd-4bc1-888f-c94edc91af04";
     std::filesystem::create_directories(folder);
     const auto add = [&](const std::filesystem::path& file) {
@@ -22,27 +16,19 @@ Corpus buildCorpus(const std::filesystem::path& folder, std::int64_t targetBytes
     };
     for (int copy = 0; corpus.bytes < targetBytes; ++copy) {
         const std::string id = "copy-" + std::to_string(copy);
-        std::filesystem::copy_file(*fixtures / (session + ".jsonl"), folder / (id + ".jsonl"));
+        std::filesystem::copy_file(fixtures / (session + ".jsonl"), folder / (id + ".jsonl"));
         add(folder / (id + ".jsonl"));
-        std::filesystem::copy(*fixtures / session, folder / id, std::filesystem::copy_options::recursive);
+        std::filesystem::copy(fixtures / session, folder / id, std::filesystem::copy_options::recursive);
         for (const auto& entry : std::filesystem::recursive_directory_iterator(folder / id)) {
             if (entry.path().extension() == ".jsonl")
                 add(entry.path());
         }
         for (const std::string small : {"short.jsonl", "tool_heavy.jsonl", "subagent.jsonl"}) {
-            std::filesystem::copy_file(*fixtures / small, folder / (id + "-" + small));
+            std::filesystem::copy_file(fixtures / small, folder / (id + "-" + small));
             add(folder / (id + "-" + small));
         }
     }
     return corpus;
-}
-
-bool skipWithout(const Corpus& corpus, benchmark::State& state)
-{
-    if (!corpus.transcripts.empty())
-        return false;
-    state.SkipWithError("no fixture transcripts");
-    return true;
 }
 
 void reportThroughput(const Corpus& corpus, benchmark::State& state)

@@ -13,17 +13,14 @@ namespace threadhop::bench {
 inline constexpr const char* corpusCwd = "/home/USER/projects/spotter-worktrees/spotter-4te";
 
 /// A project folder of about `targetBytes` built from the real fixture transcripts: whole
-/// copies of them under new session names, each with its side folder. Empty (with a message on
-/// standard error) when the fixtures are missing.
+/// copies of them under new session names, each with its side folder. Throws when the fixtures
+/// are missing.
 struct Corpus {
     std::vector<std::filesystem::path> transcripts; ///< every file, side folders included
     std::int64_t bytes = 0;
 };
 
 Corpus buildCorpus(const std::filesystem::path& folder, std::int64_t targetBytes);
-
-/// Marks the benchmark as skipped when the corpus is empty; true then.
-bool skipWithout(const Corpus& corpus, benchmark::State& state);
 
 /// Reports the corpus's bytes per iteration as the benchmark's throughput.
 void reportThroughput(const Corpus& corpus, benchmark::State& state);

@@ -19,19 +19,14 @@ constexpr int projectCount = 1000;
 constexpr int transcriptsPerProject = 10;
 constexpr off_t transcriptSize = 4 << 20; // sparse: large, but no disk
 
-// The opening lines of a real transcript, or a synthetic one without the fixtures.
+// The opening lines of a real transcript.
 std::string openingLines()
 {
     std::string opening;
-    if (const auto fixtures = testing::fixtureTranscripts()) {
-        std::ifstream in(*fixtures / "short.jsonl");
-        std::string line;
-        for (int count = 0; count < 3 && std::getline(in, line); ++count)
-            opening += line + "\n";
-    }
-    if (opening.empty())
-        opening = R"({"type":"user","cwd":"/home/ana/projects/site","message":{"role":"user","content":"hi"}})"
-                  "\n";
+    std::ifstream in(testing::fixtureTranscripts() / "short.jsonl");
+    std::string line;
+    for (int count = 0; count < 3 && std::getline(in, line); ++count)
+        opening += line + "\n";
     return opening;
 }
 

@@ -46,8 +46,6 @@ std::filesystem::path currentFolder()
 
 void BM_TarArchiveBaseline(benchmark::State& state)
 {
-    if (bench::skipWithout(setup().corpus, state))
-        return;
     const auto archive = setup().home.path() / "baseline.tar.gz";
     for (auto _ : state) {
         const auto folder = currentFolder();
@@ -63,8 +61,6 @@ void BM_TarArchiveBaseline(benchmark::State& state)
 // Each iteration moves the corpus to the other directory and back on the next.
 void BM_Migration(benchmark::State& state)
 {
-    if (bench::skipWithout(setup().corpus, state))
-        return;
     int stamp = 0;
     for (auto _ : state) {
         const ConversationMigrator::Input input{.accountId = "bench",
@@ -83,8 +79,6 @@ void BM_Migration(benchmark::State& state)
 // The parts of a migration besides the archive, for the breakdown.
 void BM_MigrationRewritePart(benchmark::State& state)
 {
-    if (bench::skipWithout(setup().corpus, state))
-        return;
     for (auto _ : state) {
         JSONLRewriter::rewrite(currentFolder(), currentCwd(), otherCwd(), JSONLRewriter::Scope::sessionOnly);
         // Put the text back under the folder's own name for the next benchmark.
@@ -96,8 +90,6 @@ void BM_MigrationRewritePart(benchmark::State& state)
 
 void BM_MigrationVerificationPart(benchmark::State& state)
 {
-    if (bench::skipWithout(setup().corpus, state))
-        return;
     for (auto _ : state)
         benchmark::DoNotOptimize(JSONLRewriter::scan(currentFolder(), otherCwd(), currentCwd()));
     bench::reportThroughput(setup().corpus, state);

@@ -50,8 +50,6 @@ void forEachLine(std::string_view text, Visit visit)
 
 void BM_ParseOnlyBaseline(benchmark::State& state)
 {
-    if (bench::skipWithout(setup().corpus, state))
-        return;
     ReadBuffer buffer;
     simdjson::dom::parser parser;
     for (auto _ : state) {
@@ -70,8 +68,6 @@ void BM_ParseOnlyBaseline(benchmark::State& state)
 // Times only the json.loads loop of a Python process over the same lines (reading is not timed).
 void BM_PythonJsonLoadsBaseline(benchmark::State& state)
 {
-    if (bench::skipWithout(setup().corpus, state))
-        return;
     const auto listing = setup().scratch.path() / "files.txt";
     {
         std::ofstream out(listing);
@@ -99,8 +95,6 @@ void BM_PythonJsonLoadsBaseline(benchmark::State& state)
 
 void BM_Scan(benchmark::State& state)
 {
-    if (bench::skipWithout(setup().corpus, state))
-        return;
     for (auto _ : state) {
         const auto result = JSONLRewriter::scan(setup().folder(), bench::corpusCwd);
         if (result.files == 0)
@@ -112,8 +106,6 @@ void BM_Scan(benchmark::State& state)
 
 void BM_Analyze(benchmark::State& state)
 {
-    if (bench::skipWithout(setup().corpus, state))
-        return;
     ReadBuffer buffer;
     for (auto _ : state) {
         std::int64_t lines = 0;
@@ -128,8 +120,6 @@ void BM_Analyze(benchmark::State& state)
 
 void BM_FieldEditor(benchmark::State& state)
 {
-    if (bench::skipWithout(setup().corpus, state))
-        return;
     std::vector<std::string> texts;
     ReadBuffer buffer;
     for (const auto& file : setup().corpus.transcripts) {
@@ -163,8 +153,6 @@ void BM_FieldEditor(benchmark::State& state)
 // Each iteration moves the corpus to the other directory, so every iteration rewrites every file.
 void BM_RewriteSessionScope(benchmark::State& state)
 {
-    if (bench::skipWithout(setup().corpus, state))
-        return;
     bool forward = true;
     for (auto _ : state) {
         const auto result =
@@ -182,8 +170,6 @@ void BM_RewriteSessionScope(benchmark::State& state)
 // atomically with fsync; alternates directories like the rewrite.
 void BM_ParseEditWriteBaseline(benchmark::State& state)
 {
-    if (bench::skipWithout(setup().corpus, state))
-        return;
     ReadBuffer buffer;
     simdjson::dom::parser parser;
     std::string out;

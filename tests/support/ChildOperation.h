@@ -22,7 +22,8 @@ public:
     /// Everything the child printed, once it has ended (at most 60 s of silence are waited for).
     std::string output();
 
-    /// Kills the child at once and waits for it.
+    /// Kills the child at once and waits for it, and (10 s at most) for the processes it started
+    /// that outlive it for a moment, such as the compressor of a tar that died with it.
     void kill();
 
 private:

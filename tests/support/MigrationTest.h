@@ -121,17 +121,13 @@ protected:
                 .mode = mode};
     }
 
-    /// Copies the real conversation, its subagents included, into `folder`; false without the fixtures.
-    static bool copyRealSession(const fs::path& folder)
+    /// Copies the real conversation, its subagents included, into `folder`.
+    static void copyRealSession(const fs::path& folder)
     {
         const auto fixtures = fixtureTranscripts();
-        if (!fixtures)
-            return false;
         fs::create_directories(folder);
-        fs::copy_file(*fixtures / (std::string(realSession) + ".jsonl"),
-                      folder / (std::string(realSession) + ".jsonl"));
-        fs::copy(*fixtures / realSession, folder / realSession, fs::copy_options::recursive);
-        return true;
+        fs::copy_file(fixtures / (std::string(realSession) + ".jsonl"), folder / (std::string(realSession) + ".jsonl"));
+        fs::copy(fixtures / realSession, folder / realSession, fs::copy_options::recursive);
     }
 
     /// Every file below `folder` by its path relative to it, with its bytes.

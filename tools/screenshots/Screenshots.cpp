@@ -1,6 +1,5 @@
 // Renders the windows over a made-up home into PNG files for a reviewer to look at
 // (make screenshots); the files land in <build>/screenshots/. Not a test: nothing here is checked.
-#include "FixtureHome.h"
 #include "ScreenshotTest.h"
 #include "app/ThreadhopApp.h"
 #include "app/UpdateCheckingWindow.h"
@@ -37,9 +36,9 @@ using testing::child;
 
 using ScreenshotTest = testing::ScreenshotTest;
 
-TEST_F(ScreenshotTest, MainWindowOverTheFixtureHome)
+TEST_F(ScreenshotTest, MainWindowOverTheTranscriptHome)
 {
-    testing::FixtureHome::write(home());
+    const auto fixture = testing::TranscriptHome::write(home());
     // The core discovery, held at a gate from the second scan on to catch the scanning notice.
     auto gate = std::make_shared<testing::DiscoveryGate>();
     gate->release(1);
@@ -56,8 +55,7 @@ TEST_F(ScreenshotTest, MainWindowOverTheFixtureHome)
     app.start();
     ASSERT_TRUE(testing::waitUntil([&] { return !app.environment().isScanning(); }));
 
-    auto* list = child<QListView>(window, u"projectsList"_s);
-    list->selectionModel()->select(list->model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
+    app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture.readyCwd));
     save(window, "main-window.png");
 
     window.resize(RootView::minimumWindowSize);
@@ -88,8 +86,6 @@ TEST_F(ScreenshotTest, MainWindowOverTheFixtureHome)
 TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
 {
     const auto fixture = testing::TranscriptHome::write(home());
-    if (!fixture)
-        GTEST_SKIP() << "no fixture transcripts";
     ThreadhopApp app(AppEnvironment::Discovery::standard(), QUrl());
     RootView& window = app.mainWindow();
     window.resize(1180, 720);
@@ -98,11 +94,11 @@ TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
 
     auto* detail = child<ProjectDetailView>(window, u"projectDetailView"_s);
     const std::pair<std::string, const char*> statuses[]{
-        {CwdCodec::encode(fixture->readyCwd), "detail-ok.png"},
-        {CwdCodec::encode(fixture->oldAppCwd), "detail-cwd-mismatch.png"},
-        {CwdCodec::encode(fixture->movedCwd), "detail-target-missing.png"},
-        {CwdCodec::encode(fixture->lostCwd), "detail-target-missing-two-suggestions.png"},
-        {CwdCodec::encode(fixture->temporaryCwd), "detail-ephemeral-location.png"},
+        {CwdCodec::encode(fixture.readyCwd), "detail-ok.png"},
+        {CwdCodec::encode(fixture.oldAppCwd), "detail-cwd-mismatch.png"},
+        {CwdCodec::encode(fixture.movedCwd), "detail-target-missing.png"},
+        {CwdCodec::encode(fixture.lostCwd), "detail-target-missing-two-suggestions.png"},
+        {CwdCodec::encode(fixture.temporaryCwd), "detail-ephemeral-location.png"},
         {testing::TranscriptHome::noCwdFolder, "detail-no-cwd-recorded.png"}};
     for (const auto& [folder, file] : statuses) {
         app.environment().setSelectedProjectId("claude:" + folder);
@@ -121,7 +117,7 @@ TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
     };
     detail->setMigrationEngine(engine);
     const auto openSheet = [&] {
-        app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture->movedCwd));
+        app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture.movedCwd));
         child<QPushButton>(window, u"migrateButton"_s)->click();
         MigrationSheet* sheet = detail->migrationSheet();
         EXPECT_TRUE(testing::waitUntil([&] { return sheet->preview().has_value(); }));
@@ -154,8 +150,6 @@ TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
 TEST_F(ScreenshotTest, DarkMainWindowAndMigrationSheet)
 {
     const auto fixture = testing::TranscriptHome::write(home());
-    if (!fixture)
-        GTEST_SKIP() << "no fixture transcripts";
     const testing::ScopedPalette dark(testing::darkPalette());
     ThreadhopApp app(AppEnvironment::Discovery::standard(), QUrl());
     RootView& window = app.mainWindow();
@@ -164,12 +158,12 @@ TEST_F(ScreenshotTest, DarkMainWindowAndMigrationSheet)
     ASSERT_TRUE(testing::waitUntil([&] { return !app.environment().isScanning(); }));
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 
-    app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture->lostCwd));
+    app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture.lostCwd));
     // The keyboard on the first suggestion, to show its focus ring.
     child<QWidget>(window, u"suggestionRow"_s)->setFocus(Qt::TabFocusReason);
     save(window, "main-window-dark.png");
 
-    app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture->movedCwd));
+    app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture.movedCwd));
     auto* migrate = child<QPushButton>(window, u"migrateButton"_s);
     migrate->setFocus(Qt::TabFocusReason);
     save(window, "main-window-dark-migrate-focused.png");
@@ -206,7 +200,7 @@ TEST_F(ScreenshotTest, DetailWithALongSuggestion)
 
 TEST_F(ScreenshotTest, HistoryWindow)
 {
-    testing::FixtureHome::write(home());
+    const auto fixture = testing::TranscriptHome::write(home());
     ThreadhopApp app(AppEnvironment::Discovery::standard(), QUrl());
     RootView& window = app.mainWindow();
     window.resize(1180, 720);
@@ -227,10 +221,10 @@ TEST_F(ScreenshotTest, HistoryWindow)
                                               .allowPopulatedDestination = true},
                                              stamp);
     };
-    const auto undone = migrate(home() / "code" / "api", home() / "code" / "api-v2", "20240501-093000");
+    const auto undone = migrate(fixture.lostCwd, home() / "code" / "api", "20240501-093000");
     RestoreManager::restore(undone, projects, "20240502-100000", MigrationAudit::records());
     MigrationRecord other =
-        migrate(home() / "code" / "site", home() / "work" / "a-much-longer-folder-name" / "site", "20240503-110000");
+        migrate(fixture.readyCwd, home() / "work" / "a-much-longer-folder-name" / "site", "20240503-110000");
     other.id = Uuid::random();
     other.accountId = "claude-personal";
     MigrationAudit::append(other);

@@ -62,8 +62,6 @@ TEST_F(ScreenshotSessionsTest, SessionsSection)
 TEST_F(ScreenshotSessionsTest, AccountMoveSheetInEachPhase)
 {
     const auto fixture = testing::TranscriptHome::write(home());
-    if (!fixture)
-        GTEST_SKIP() << "no fixture transcripts";
     ClaudeAccount work{.id = "claude-work",
                        .label = "claude-work",
                        .alias = "claude-work",
@@ -106,14 +104,14 @@ TEST_F(ScreenshotSessionsTest, AccountMoveSheetInEachPhase)
             throw AccountMoveError::verificationFailed("4 of 5 files reached the destination");
         return standard(input, stamp);
     };
-    const std::string folder = CwdCodec::encode(fixture->movedCwd);
+    const std::string folder = CwdCodec::encode(fixture.movedCwd);
     const ProjectFolder project = *std::find_if(env.projects("claude").begin(), env.projects("claude").end(),
                                                 [&](const ProjectFolder& each) { return each.folderName == folder; });
     QWidget host;
     host.show();
     const auto open = [&](const std::string& sessionId) {
         auto* sheet = new AccountMoveSheet(env, env.accounts().front(), project,
-                                           {.id = sessionId, .userMessageCount = 57}, fixture->movedCwd, engine, &host);
+                                           {.id = sessionId, .userMessageCount = 57}, fixture.movedCwd, engine, &host);
         sheet->open();
         return sheet;
     };
@@ -134,8 +132,8 @@ TEST_F(ScreenshotSessionsTest, AccountMoveSheetInEachPhase)
     save(*sheet, "account-move-failed.png");
     sheet->reject();
 
-    testing::writeFile(fixture->folderOf(fixture->movedCwd) / "live.jsonl",
-                       testing::readFile(fixture->folderOf(fixture->movedCwd) / (large + ".jsonl")));
+    testing::writeFile(fixture.folderOf(fixture.movedCwd) / "live.jsonl",
+                       testing::readFile(fixture.folderOf(fixture.movedCwd) / (large + ".jsonl")));
     sheet = open("live");
     waitForPreview(sheet);
     save(*sheet, "account-move-warnings.png");

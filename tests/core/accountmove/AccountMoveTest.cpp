@@ -28,16 +28,6 @@ protected:
         return thrown<Error>(
             [&] { preview ? (void)AccountMover::preview(request) : (void)AccountMover::move(request, stamp); });
     }
-
-    // A fork of the real conversation, copied into -w-app's place; nothing without the fixtures.
-    std::optional<AccountMoveInput> realFork() const
-    {
-        if (!copyRealSession(projects() / realFolder))
-            return std::nullopt;
-        auto request = accountMove(MoveMode::fork, realFolder, realCwd);
-        request.sessionId = realSession;
-        return request;
-    }
 };
 
 TEST_F(AccountMoveTest, CloneKeepsTheIdAndItsCollisionIsForeseenAndRefusedFirst)
@@ -198,9 +188,9 @@ TEST_F(AccountMoveTest, AForkGetsAFreshIdInEveryFileNotesInBothFoldersAndItsReco
 // attempt forks every line whole, with none of the old identity values.
 TEST_F(AccountMoveTest, RealSessionForksAfterAWriteThatFailedHalfWay)
 {
-    const auto fork = realFork();
-    if (!fork)
-        GTEST_SKIP() << "no fixture transcripts";
+    copyRealSession(projects() / realFolder);
+    auto fork = accountMove(MoveMode::fork, realFolder, realCwd);
+    fork.sessionId = realSession;
     writeFile(targetFolder(realFolder) / "theirs.jsonl", "{}\n");
     const auto before = snapshot(targetProjects());
     {
@@ -209,7 +199,7 @@ TEST_F(AccountMoveTest, RealSessionForksAfterAWriteThatFailedHalfWay)
             if (written >= (1 << 20))
                 throw fs::filesystem_error("cannot write", file, std::make_error_code(std::errc::no_space_on_device));
         });
-        EXPECT_EQ(refusal(*fork),
+        EXPECT_EQ(refusal(fork),
                   "Copying the conversation into " + targetFolder(realFolder).string()
                       + " failed: No space left on device. Nothing of it was left there.");
         EXPECT_EQ(snapshot(targetProjects()), before);
@@ -217,7 +207,7 @@ TEST_F(AccountMoveTest, RealSessionForksAfterAWriteThatFailedHalfWay)
         EXPECT_TRUE(MigrationAudit::records().empty());
     }
 
-    const auto record = AccountMover::move(*fork, stamp);
+    const auto record = AccountMover::move(fork, stamp);
     const fs::path source = projects() / realFolder;
     const auto original = TranscriptAnalyzer::analyze(readFile(source / (std::string(realSession) + ".jsonl")));
     const auto forked =

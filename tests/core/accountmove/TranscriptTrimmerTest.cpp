@@ -193,10 +193,7 @@ std::pair<std::set<std::string>, std::set<std::string>> toolIds(std::string_view
 
 TEST(TranscriptTrimmerTest, RealSessionTrimmedToItsLast200LinesKeepsEveryResultsCall)
 {
-    const auto fixtures = fixtureTranscripts();
-    if (!fixtures)
-        GTEST_SKIP() << "no fixture transcripts";
-    const std::string text = readFile(*fixtures / (std::string(MigrationTest::realSession) + ".jsonl"));
+    const std::string text = readFile(fixtureTranscripts() / (std::string(MigrationTest::realSession) + ".jsonl"));
     const auto output = trim(text, 200);
     EXPECT_GE(output.result.keptLines, 200);
     EXPECT_EQ(output.result.keptLines + output.result.droppedLines, TranscriptAnalyzer::analyze(text).lines);

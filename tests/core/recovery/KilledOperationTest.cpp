@@ -34,12 +34,6 @@ int runsOfEachKind()
 
 class KilledOperationTest : public MigrationTest {
 protected:
-    void SetUp() override
-    {
-        if (!fixtureTranscripts())
-            GTEST_SKIP() << "no fixture transcripts";
-    }
-
     // A project folder holding the real session (with its subagents) and three more copies of it;
     // for a merge, the destination holds a conversation of its own.
     void arrange(const fs::path& home) const

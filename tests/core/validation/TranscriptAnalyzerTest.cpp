@@ -85,11 +85,8 @@ TEST(TranscriptAnalyzerTest, LaunchDirectoryAloneAgreesWithTheFullAnalysis)
 
 TEST(TranscriptAnalyzerTest, RealTranscript)
 {
-    const auto fixtures = fixtureTranscripts();
-    if (!fixtures)
-        GTEST_SKIP() << "no fixture transcripts";
-    const auto result =
-        TranscriptAnalyzer::analyze(readFile(*fixtures / (std::string(MigrationTest::realSession) + ".jsonl")));
+    const auto result = TranscriptAnalyzer::analyze(
+        readFile(fixtureTranscripts() / (std::string(MigrationTest::realSession) + ".jsonl")));
     EXPECT_EQ(std::tie(result.lines, result.invalidLines, result.launchCwd),
               std::tuple(2385, 0, MigrationTest::realCwd));
     EXPECT_TRUE(result.lastContextTokens && *result.lastContextTokens > 0);

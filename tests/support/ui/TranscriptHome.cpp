@@ -23,20 +23,15 @@ void placeProject(const fs::path& fixtures, const fs::path& folder, std::initial
     fs::create_directories(folder);
     for (const auto& name : names)
         fs::copy(fixtures / name, folder / name, fs::copy_options::recursive);
-    // Fixture files are read-only; the migration must be able to replace them.
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
     for (const char* recorded : recordedCwds)
         JSONLRewriter::rewrite(folder, recorded, cwd, JSONLRewriter::Scope::withHistory);
 }
 
 } // namespace
 
-std::optional<TranscriptHome> TranscriptHome::write(const fs::path& home)
+TranscriptHome TranscriptHome::write(const fs::path& home)
 {
-    const auto fixtures = fixtureTranscripts();
-    if (!fixtures)
-        return std::nullopt;
+    const fs::path fixtures = fixtureTranscripts();
     TranscriptHome result{.home = home,
                           .readyCwd = (home / "code" / "site").string(),
                           .oldAppCwd = (home / "code" / "old-app").string(),
@@ -50,13 +45,13 @@ std::optional<TranscriptHome> TranscriptHome::write(const fs::path& home)
         fs::create_directories(folder);
     writeFile(home / ".claude" / ".claude.json", R"({"oauthAccount":{"emailAddress":"ana@example.com"}})");
 
-    placeProject(*fixtures, result.folderOf(result.readyCwd), {"short.jsonl"}, result.readyCwd);
-    placeProject(*fixtures, result.folderOf(result.oldAppCwd), {"tool_heavy.jsonl"}, result.renamedAppCwd);
-    placeProject(*fixtures, result.folderOf(result.movedCwd), {largeSession + ".jsonl", largeSession}, result.movedCwd);
-    placeProject(*fixtures, result.folderOf(result.lostCwd), {"subagent.jsonl"}, result.lostCwd);
-    placeProject(*fixtures, result.folderOf(result.temporaryCwd), {"short.jsonl"}, result.temporaryCwd);
+    placeProject(fixtures, result.folderOf(result.readyCwd), {"short.jsonl"}, result.readyCwd);
+    placeProject(fixtures, result.folderOf(result.oldAppCwd), {"tool_heavy.jsonl"}, result.renamedAppCwd);
+    placeProject(fixtures, result.folderOf(result.movedCwd), {largeSession + ".jsonl", largeSession}, result.movedCwd);
+    placeProject(fixtures, result.folderOf(result.lostCwd), {"subagent.jsonl"}, result.lostCwd);
+    placeProject(fixtures, result.folderOf(result.temporaryCwd), {"short.jsonl"}, result.temporaryCwd);
     // The first line of a real transcript records no directory.
-    const std::string content = readFile(*fixtures / "short.jsonl");
+    const std::string content = readFile(fixtures / "short.jsonl");
     writeFile(result.projects() / noCwdFolder / "n1.jsonl", content.substr(0, content.find('\n') + 1));
     return result;
 }
