@@ -44,11 +44,12 @@ TEST_F(SessionCopierTest, CloneWithSideFolderAndItsSecondAttempt)
     writeFile(side() / ".hidden", "h");
     fs::create_directories(side() / "empty");
     const auto layout = SessionCopier::layout(id, source());
-    EXPECT_EQ(layout.sidecar, side());
     // The hidden file counts, the empty subfolder does not; the transcript sorts first.
     const fs::path agent = "subagents/agent-a1.jsonl", meta = "subagents/agent-a1.meta.json";
     using Paths = std::vector<fs::path>;
-    EXPECT_EQ(layout.allFiles, (Paths{transcript(), side() / ".hidden", side() / agent, side() / meta}));
+    EXPECT_EQ(layout,
+              (SessionCopier::Layout{
+                  transcript(), side(), {transcript(), side() / ".hidden", side() / agent, side() / meta}}));
     EXPECT_EQ(layout.jsonlFiles(), (Paths{transcript(), side() / agent}));
     EXPECT_EQ(layout.totalBytes(), 3 + 1 + 16 + 24);
 
@@ -287,11 +288,6 @@ MoveLedger::Entry forkEntry()
             .sourceWasLive = false};
 }
 
-constexpr std::string_view footer =
-    "\n"
-    "External state stays behind in the source account: `file-history/`, `todos/`,\n"
-    "`plans/`, `shell-snapshots/`. Undo history does not travel with the conversation.\n";
-
 TEST(MoveLedgerTest, CloneEntryWarnsOfTheDuplicateIdAndLiveSourceFollowsTheBackup)
 {
     const ScopedTimeZone tokyo("Asia/Tokyo");
@@ -309,7 +305,7 @@ TEST(MoveLedgerTest, CloneEntryWarnsOfTheDuplicateIdAndLiveSourceFollowsTheBacku
                         "\n"
                         "> ⚠️ This sessionId now exists in two accounts. Continuing one does not\n"
                         "> reflect in the other, and any index keyed on session id will show it twice.\n"
-                        + std::string(footer)),
+                        "\nExternal state stays behind"),
               std::string::npos);
     entry.newSessionId = std::nullopt; // an absent new id is a kept id too
     EXPECT_EQ(MoveLedger::render(entry), text);
