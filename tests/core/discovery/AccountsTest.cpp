@@ -26,9 +26,13 @@ TEST_F(AccountScannerTest, TheDefaultAccountIsAlwaysThereWithItsIdentity)
     EXPECT_EQ(AccountScanner::scan(), std::vector<ClaudeAccount>{plain});
 }
 
+// Startup files that cannot be read, or are not UTF-8, are skipped whole.
 TEST_F(AccountScannerTest, AliasLinesAreParsedInFileThenLineOrder)
 {
     writeFile(home() / ".bashrc", "alias claude-b='CLAUDE_CONFIG_DIR=/b claude'\n");
+    writeFile(home() / ".zprofile", "alias claude-a='CLAUDE_CONFIG_DIR=/a claude'\n\xff\xfe\n");
+    std::filesystem::create_directories(home() / ".zshenv"); // a folder where a file should be
+    writeFile(home() / ".aliases", "alias claude-c='CLAUDE_CONFIG_DIR=/c claude'");
     writeFile(home() / ".zshrc",
               "# comment\n"
               "  alias claude-w='CLAUDE_CONFIG_DIR=~/.claude-w claude'  \r\n"
@@ -43,17 +47,9 @@ TEST_F(AccountScannerTest, AliasLinesAreParsedInFileThenLineOrder)
         {"claudex", "/x", false},
         {"claude-plain", std::nullopt, false},
         {"claude-nbsp", "/n", true},
+        {"claude-c", "/c", true},
         {"claude-b", "/b", true},
     };
-    EXPECT_EQ(AccountScanner::scanAliases(), expected);
-}
-
-TEST_F(AccountScannerTest, UnreadableAndNonUtf8StartupFilesAreSkipped)
-{
-    writeFile(home() / ".zshrc", "alias claude-a='CLAUDE_CONFIG_DIR=/a claude'\n\xff\xfe\n");
-    std::filesystem::create_directories(home() / ".bashrc"); // a folder where a file should be
-    writeFile(home() / ".aliases", "alias claude-c='CLAUDE_CONFIG_DIR=/c claude'");
-    const std::vector<Hit> expected{{"claude-c", "/c", true}};
     EXPECT_EQ(AccountScanner::scanAliases(), expected);
 }
 

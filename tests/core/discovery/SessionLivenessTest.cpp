@@ -41,9 +41,11 @@ TEST_F(SessionLivenessTest, ReadsEveryField)
               (LiveSession{.pid = 1, .sessionId = "s2"}));
 }
 
-// A dead record never hides a live one of the same session, whatever order the folder lists them in.
+// A dead record never hides a live one of the same session, whatever order the folder lists them in;
+// malformed and foreign files are ignored.
 TEST_F(SessionLivenessTest, OnlyLiveProcessesWhoseSocketStillExistsCount)
 {
+    EXPECT_TRUE(SessionLiveness::liveSessions(account).empty()); // no folder at all
     const auto socketPath = home() / "live.sock";
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
@@ -64,17 +66,6 @@ TEST_F(SessionLivenessTest, OnlyLiveProcessesWhoseSocketStillExistsCount)
     record("huge.json", R"({"pid":4294967297,"sessionId":"wrapped"})");
     record("vanished.json", liveRecord(getpid(), "vanished", ",\"messagingSocketPath\":\"/nonexistent/x.sock\""));
     record("empty-socket.json", liveRecord(getpid(), "empty", ",\"messagingSocketPath\":\"\""));
-    const auto live = SessionLiveness::liveSessions(account);
-    EXPECT_EQ(std::tuple(live.size(), live.contains("empty"), live.at("same").socketPath,
-                         SessionLiveness::isLive("same", account).has_value(),
-                         SessionLiveness::isLive("vanished", account).has_value()),
-              std::tuple(2u, true, socketPath.string(), true, false));
-    close(fd);
-}
-
-TEST_F(SessionLivenessTest, MalformedAndForeignFilesAreIgnored)
-{
-    EXPECT_TRUE(SessionLiveness::liveSessions(account).empty()); // no folder at all
     for (const auto& [name, json] : std::vector<std::pair<std::string, std::string>>{
              {"no-pid.json", R"({"sessionId":"a"})"},
              {"string-pid.json", R"({"pid":"1","sessionId":"b"})"},
@@ -88,7 +79,12 @@ TEST_F(SessionLivenessTest, MalformedAndForeignFilesAreIgnored)
          })
         record(name, json);
     std::filesystem::create_directories(home() / ".claude" / "sessions" / "folder.json");
-    EXPECT_TRUE(SessionLiveness::liveSessions(account).empty());
+    const auto live = SessionLiveness::liveSessions(account);
+    EXPECT_EQ(std::tuple(live.size(), live.contains("empty"), live.at("same").socketPath,
+                         SessionLiveness::isLive("same", account).has_value(),
+                         SessionLiveness::isLive("vanished", account).has_value()),
+              std::tuple(2u, true, socketPath.string(), true, false));
+    close(fd);
 }
 
 } // namespace
