@@ -18,8 +18,6 @@ namespace {
 
 using Hook = AtomicFile::ScopedReplaceHook;
 
-using Files = std::map<std::string, std::string>;
-
 using ConversationMigratorTest = MigrationTest;
 
 TEST_F(ConversationMigratorTest, RenameRewritesMovesAndRecords)

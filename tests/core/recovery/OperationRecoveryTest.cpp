@@ -14,7 +14,6 @@ namespace {
 
 using Outcome = OperationRecovery::Report::Outcome;
 using Reports = std::vector<OperationRecovery::Report>;
-using Files = std::map<std::string, std::string>;
 
 struct SimulatedCrash { };
 
@@ -301,7 +300,7 @@ protected:
 
     // The conversations, the history and the backups. (Recovery reads and takes Threadhop's notes
     // and locks, and removes work folders that no note names: a damaged one names none.)
-    std::map<std::string, std::string> userFiles() const
+    Files userFiles() const
     {
         auto files = snapshot(home());
         std::erase_if(files, [](const auto& file) {
