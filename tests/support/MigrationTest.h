@@ -17,6 +17,9 @@
 
 namespace threadhop::testing {
 
+/// Files by their relative paths, with their bytes.
+using Files = std::map<std::string, std::string>;
+
 /// A temporary home with an account's projects folder, its history and backups.
 class MigrationTest : public HomeTest {
 public:
@@ -131,9 +134,9 @@ protected:
     }
 
     /// Every file below `folder` by its path relative to it, with its bytes.
-    static std::map<std::string, std::string> snapshot(const fs::path& folder)
+    static Files snapshot(const fs::path& folder)
     {
-        std::map<std::string, std::string> files;
+        Files files;
         std::error_code error;
         for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
             if (it->is_regular_file())
@@ -143,7 +146,7 @@ protected:
     }
 
     /// Every file below the home but the lock files that any operation, even a refused one, may create.
-    std::map<std::string, std::string> homeFiles() const
+    Files homeFiles() const
     {
         auto files = snapshot(home());
         std::erase_if(files,

@@ -1,4 +1,5 @@
-// The projects of an account: found, counted and dated by the indexer, then filtered for the list.
+// The projects of an account: the folder names they are filed under, found, counted and dated by
+// the indexer, then filtered for the list.
 
 #include "core/discovery/ProjectFilter.h"
 #include "core/discovery/ProjectIndexer.h"
@@ -208,6 +209,23 @@ TEST(ProjectFilterTest, SearchMatchesDirectoryOrFolderNameIgnoringCaseAndBlanksA
     };
     for (const auto& [query, problemsOnly, expected] : cases)
         EXPECT_EQ(names(ProjectFilter::apply(listed, query, problemsOnly)), expected) << query;
+}
+
+TEST(CwdCodecTest, ReplacesSeparatorsDotsUnderscoresAndSpacesSoDifferentDirectoriesCanShareAName)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/Users/ana/my_site.web", "-Users-ana-my-site-web"},
+        {"/Users/ana/Café Notes", "-Users-ana-Café-Notes"},
+        {"/Users/ana/.config", "-Users-ana--config"},
+        {"/a+b", "-a+b"},
+        {"", ""},
+        {"/a-b", "-a-b"},
+        {"/a/b", "-a-b"},
+        // "." followed by U+0301 is one user-perceived character, so it is not replaced.
+        {"/x.\u0301y/z", "-x.\u0301y-z"},
+    };
+    for (const auto& [directory, folder] : cases)
+        EXPECT_EQ(CwdCodec::encode(directory), folder) << directory;
 }
 
 } // namespace

@@ -28,7 +28,7 @@ protected:
     }
 };
 
-TEST_F(UnusualTranscriptLinesTest, TheRewriterReadsEveryValidLine)
+TEST_F(UnusualTranscriptLinesTest, TheRewriterTheAnalyserAndTheTrimmerReadEveryValidLine)
 {
     for (std::string_view line : lines) {
         line.remove_suffix(1);
@@ -38,10 +38,7 @@ TEST_F(UnusualTranscriptLinesTest, TheRewriterReadsEveryValidLine)
         EXPECT_EQ(JSONLRewriter::rewriteLine(line, "/w/app", "/n", JSONLRewriter::Scope::sessionOnly),
                   replaced(std::string(line), "\"/w/app\"", "\"/n\""));
     }
-}
-
-TEST_F(UnusualTranscriptLinesTest, TheAnalyserSeesTheAnswerAndTheUsage)
-{
+    // The analyser sees the answer and the usage.
     EXPECT_EQ(
         TranscriptAnalyzer::analyze(text),
         (TranscriptIntegrity{.lines = 3, .launchCwd = "/w/app", .recordedCwds = {"/w/app"}, .lastContextTokens = 12}));
@@ -49,11 +46,8 @@ TEST_F(UnusualTranscriptLinesTest, TheAnalyserSeesTheAnswerAndTheUsage)
     const auto huge =
         TranscriptAnalyzer::analyze(R"({"message":{"usage":{"input_tokens":123456789012345678901234567890}}})");
     EXPECT_EQ(huge.lastContextTokens, std::numeric_limits<std::int64_t>::max());
-}
-
-TEST_F(UnusualTranscriptLinesTest, TheTrimmerKeepsNoValidMessageAsHeader)
-{
-    // The first line has a "uuid": there is no header, so a cut to the last line keeps one line.
+    // The trimmer keeps no valid message as header: the first line has a "uuid", so a cut to the
+    // last line keeps one line.
     const auto trimmed = TranscriptTrimmer::trim(text, 1);
     EXPECT_EQ(std::tie(trimmed.result.keptLines, trimmed.result.droppedLines), std::tuple(1, 2));
     EXPECT_EQ(trimmed.text, replaced(lines[2], "\"parentUuid\":\"" + u2 + "\"", "\"parentUuid\":null"));

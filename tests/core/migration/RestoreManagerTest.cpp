@@ -25,41 +25,35 @@ protected:
     }
 };
 
-TEST_F(RestoreManagerTest, RestoringARenamePutsTheOldFolderBack)
+TEST_F(RestoreManagerTest, RestoringARenameAResyncOrAMergePutsEveryFileBackAsItWas)
 {
-    oldProject();
-    const auto before = snapshot(projects() / "-w-old");
-    const auto migration = ConversationMigrator::migrate(input(), stamp);
-    EXPECT_EQ(obstacleText(migration), std::nullopt);
-
-    const auto reverting = restore(migration);
-    EXPECT_EQ(snapshot(projects() / "-w-old"), before);
-    EXPECT_FALSE(fs::exists(projects() / "-w-new"));
-    EXPECT_EQ(std::tie(reverting.oldFolder, reverting.newFolder, reverting.oldCwd, reverting.newCwd,
-                       reverting.revertsRecordId, reverting.message),
-              std::tuple("-w-new", "-w-old", "/w/new", "/w/old", migration.id,
-                         "Restore from backup (reverts migration " + migration.id.upperText().substr(0, 8) + ")"));
-    EXPECT_TRUE(reverting.backupPath && reverting.backupPath->ends_with("-w-new-pre-restore-20240502-100000.tar.gz"));
-    EXPECT_TRUE(fs::exists(*reverting.backupPath));
-    EXPECT_EQ(MigrationAudit::records().front().id, reverting.id);
-    EXPECT_EQ(obstacleText(migration), "This migration has already been undone.");
-}
-
-TEST_F(RestoreManagerTest, RestoringAResyncOrAMergePutsEveryFileBackAsItWas)
-{
-    // A new directory with the same folder name is a resync, whose files are overwritten; a merge
-    // takes out only what came in.
+    // A rename's old folder comes back; a new directory with the same folder name is a resync, whose
+    // files are overwritten; a merge takes out only what came in.
+    transcript("-w-x", "x.jsonl", cwdLine("/w/x"));
     transcript("-a-b-c", "s.jsonl", cwdLine("/a/b.c"));
     oldProject(true);
     const auto before = snapshot(projects());
+    const auto rename = ConversationMigrator::migrate(input("-w-x", "/w/x", "/w/y"), stamp);
     const auto resync = ConversationMigrator::migrate(input("-a-b-c", "/a/b.c", "/a/b_c"), stamp);
     EXPECT_EQ(resync.message, "cwd resynced (no rename).");
     EXPECT_EQ(readFile(projects() / "-a-b-c" / "s.jsonl"), cwdLine("/a/b_c"));
     const auto merge = ConversationMigrator::migrate(input(), stamp);
     ASSERT_NE(snapshot(projects()), before);
+    EXPECT_EQ(obstacleText(rename), std::nullopt);
+
+    const auto reverting = restore(rename);
+    EXPECT_EQ(std::tie(reverting.oldFolder, reverting.newFolder, reverting.oldCwd, reverting.newCwd,
+                       reverting.revertsRecordId, reverting.message),
+              std::tuple("-w-y", "-w-x", "/w/y", "/w/x", rename.id,
+                         "Restore from backup (reverts migration " + rename.id.upperText().substr(0, 8) + ")"));
+    EXPECT_TRUE(reverting.backupPath && reverting.backupPath->ends_with("-w-y-pre-restore-20240502-100000.tar.gz"));
+    EXPECT_TRUE(fs::exists(*reverting.backupPath));
+    EXPECT_EQ(MigrationAudit::records().front().id, reverting.id);
+    EXPECT_EQ(obstacleText(rename), "This migration has already been undone.");
     restore(merge);
     restore(resync);
     EXPECT_EQ(snapshot(projects()), before);
+    EXPECT_EQ(entries(projects()), (std::vector<std::string>{"-a-b-c", "-w-new", "-w-old", "-w-x"}));
 }
 
 TEST_F(RestoreManagerTest, EveryObstacle)
@@ -178,13 +172,14 @@ TEST_F(RestoreManagerTest, ALaterMigrationIntoTheSameFolderMustBeUndoneFirst)
     EXPECT_EQ(entries(projects()), (std::vector<std::string>{"-w-a", "-w-c"}));
 }
 
-TEST_F(RestoreManagerTest, OnlyTheRecordsFolderIsExtracted)
+// A record naming another project's archive, as a hand edit of the history may leave it: only the
+// record's folder is extracted, and the failure changes nothing.
+TEST_F(RestoreManagerTest, OnlyTheRecordsFolderIsExtractedAndAFailedExtractionWritesNoRecord)
 {
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
     transcript("-w-c", "c.jsonl", cwdLine("/w/c"));
     const auto migration = ConversationMigrator::migrate(input(), stamp);
     const auto other = ConversationMigrator::migrate(input("-w-c", "/w/c", "/w/d"), stamp);
-    // A record naming another project's archive, as a hand edit of the history may leave it.
     auto wrongArchive = migration;
     wrongArchive.backupPath = other.backupPath;
     const auto before = snapshot(projects());
@@ -193,15 +188,7 @@ TEST_F(RestoreManagerTest, OnlyTheRecordsFolderIsExtracted)
                 && failure.find("-w-old") != std::string::npos)
         << failure;
     EXPECT_EQ(snapshot(projects()), before);
-}
-
-TEST_F(RestoreManagerTest, AFailedExtractionWritesNoRecord)
-{
-    transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
-    const auto migration = ConversationMigrator::migrate(input(), stamp);
-    writeFile(*migration.backupPath, "not an archive");
-    EXPECT_TRUE(thrown<MigrationError>([&] { restore(migration); }).starts_with("Backup failed: Extraction failed: "));
-    EXPECT_EQ(MigrationAudit::records().size(), 1u);
+    EXPECT_EQ(MigrationAudit::records().size(), 2u);
     EXPECT_EQ(obstacleText(migration), std::nullopt);
 }
 
@@ -226,11 +213,23 @@ TEST_F(RestoreManagerTest, RealSessionMigratesAndRestoresByteForByte)
 // Archiving and extracting a folder whose name begins with a dash are the backup and the restore of
 // every migration: the migration and restore tests go through both (a failed extraction above);
 // here, what they do not reach.
-using BackupArchiverTest = MigrationTest;
+class BackupArchiverTest : public MigrationTest {
+protected:
+    void SetUp() override { writeFile(folder / "a.jsonl", "{}\n"); }
+
+    /// A program of the test's in the home, running `script`.
+    fs::path program(const std::string& name, const std::string& script) const
+    {
+        writeFile(home() / name, "#!/bin/sh\n" + script);
+        fs::permissions(home() / name, fs::perms::owner_all);
+        return home() / name;
+    }
+
+    const fs::path folder = home() / "p" / "-x";
+};
 
 TEST_F(BackupArchiverTest, SameStampReplacesTheArchive)
 {
-    const auto folder = home() / "p" / "-x";
     writeFile(folder / "a.jsonl", "first");
     const auto first = BackupArchiver::backup(folder, "s", Uuid::random());
     writeFile(folder / "a.jsonl", "second");
@@ -241,34 +240,12 @@ TEST_F(BackupArchiverTest, SameStampReplacesTheArchive)
     EXPECT_EQ(readFile(out.path() / "-x" / "a.jsonl"), "second");
 }
 
-TEST_F(BackupArchiverTest, NothingStandsUnderABackupsNameUntilTarHasSucceeded)
-{
-    const auto folder = home() / "p" / "-x";
-    writeFile(folder / "a.jsonl", "{}\n");
-    // A tar that tells where it was to write, writes half an archive there, and fails.
-    writeFile(home() / "tar",
-              "#!/bin/sh\necho \"$2\" > '" + (home() / "written").string() + "'\necho half > \"$2\"\nexit 2\n");
-    fs::permissions(home() / "tar", fs::perms::owner_all);
-    const Uuid operation = Uuid::random();
-    {
-        const BackupArchiver::ScopedPrograms failing(home() / "tar");
-        EXPECT_THROW(BackupArchiver::backup(folder, "s", operation), MigrationError);
-    }
-    EXPECT_EQ(readFile(home() / "written"),
-              (AppPaths::backupsDir() / ".-x-s.tar.gz.threadhop-").string() + operation.lowerText() + "\n");
-    EXPECT_THROW(BackupArchiver::backup(home() / "p" / "-missing", "s", Uuid::random()), MigrationError);
-    EXPECT_EQ(entries(AppPaths::backupsDir()), std::vector<std::string>{});
-}
-
 TEST_F(BackupArchiverTest, CompressesWithPigzWhereItIsInstalledAndWithGzipOtherwise)
 {
-    const auto folder = home() / "p" / "-x";
-    writeFile(folder / "a.jsonl", "{}\n");
     // Tells that it ran, then compresses as pigz would.
-    writeFile(home() / "pigz", "#!/bin/sh\ntouch \"" + (home() / "pigz-ran").string() + "\"\nexec gzip \"$@\"\n");
-    fs::permissions(home() / "pigz", fs::perms::owner_all);
+    const auto pigz = program("pigz", "touch \"" + (home() / "pigz-ran").string() + "\"\nexec gzip \"$@\"\n");
     for (const bool installed : {true, false}) {
-        const BackupArchiver::ScopedPrograms programs("/usr/bin/tar", home() / (installed ? "pigz" : "missing"));
+        const BackupArchiver::ScopedPrograms programs("/usr/bin/tar", installed ? pigz : home() / "missing");
         fs::remove(home() / "pigz-ran");
         const auto archive = BackupArchiver::backup(folder, "s", Uuid::random());
         EXPECT_EQ(fs::exists(home() / "pigz-ran"), installed);
@@ -292,24 +269,26 @@ TEST_F(BackupArchiverTest, TarDoesNotOutliveTheProcessWaitingForIt)
     ::kill(tar, SIGKILL); // should it have outlived its parent after all
 }
 
-TEST_F(BackupArchiverTest, FailuresSayHowTarEnded)
+// Nothing stands under a backup's name until tar has succeeded; the failure says how tar ended.
+TEST_F(BackupArchiverTest, FailuresLeaveNoArchiveAndSayHowTarEnded)
 {
-    const auto folder = home() / "p" / "-x";
-    writeFile(folder / "a.jsonl", "{}\n");
+    const Uuid operation = Uuid::random();
     const auto backupFailure = [&](const fs::path& of) {
-        return thrown<MigrationError>([&] { BackupArchiver::backup(of, "s", Uuid::random()); });
+        return thrown<MigrationError>([&] { BackupArchiver::backup(of, "s", operation); });
     };
     const auto missing = backupFailure(home() / "p" / "-missing");
     EXPECT_TRUE(missing.starts_with("Backup failed: ") && missing.find("-missing") != std::string::npos) << missing;
 
     const auto withTar = [&](const std::string& script) {
-        writeFile(home() / "tar", "#!/bin/sh\n" + script);
-        fs::permissions(home() / "tar", fs::perms::owner_all);
-        const BackupArchiver::ScopedPrograms fake(home() / "tar");
+        const BackupArchiver::ScopedPrograms fake(program("tar", script));
         return backupFailure(folder);
     };
+    // A tar that tells where it was to write, writes half an archive there, and fails.
+    EXPECT_EQ(withTar("echo \"$2\" > '" + (home() / "written").string() + "'\necho half > \"$2\"\nexit 2\n"),
+              "Backup failed: tar exited with status 2.");
+    EXPECT_EQ(readFile(home() / "written"),
+              (AppPaths::backupsDir() / ".-x-s.tar.gz.threadhop-").string() + operation.lowerText() + "\n");
     EXPECT_EQ(withTar("kill -9 $$\n"), "Backup failed: tar was stopped by signal 9.");
-    EXPECT_EQ(withTar("exit 2\n"), "Backup failed: tar exited with status 2.");
     EXPECT_EQ(withTar("echo 'tar: full' >&2; kill -15 $$\n"),
               "Backup failed: tar: full\ntar was stopped by signal 15.");
     // gzip opens its complaint with a line break.
@@ -326,6 +305,7 @@ TEST_F(BackupArchiverTest, FailuresSayHowTarEnded)
     const BackupArchiver::ScopedPrograms missingTar(home() / "missing");
     EXPECT_EQ(backupFailure(folder),
               "Backup failed: cannot start " + (home() / "missing").string() + ": No such file or directory.");
+    EXPECT_EQ(entries(AppPaths::backupsDir()), std::vector<std::string>{});
 }
 
 } // namespace

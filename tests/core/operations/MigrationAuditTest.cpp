@@ -23,14 +23,12 @@ MigrationRecord record(std::string accountId)
 
 class MigrationAuditTest : public HomeTest { };
 
-TEST_F(MigrationAuditTest, NewestFirstWithRequiredKeysOnlyAndNoBytesThatAreNotUtf8)
+// How a record is written is MigrationRecordTest's; here, the file that holds them.
+TEST_F(MigrationAuditTest, NewestFirstInAPrettyArrayWithNoBytesThatAreNotUtf8)
 {
     const auto first = record("A");
     MigrationAudit::append(first);
-    const auto text = readFile(MigrationAudit::historyFile());
-    EXPECT_TRUE(text.starts_with("[\n  {\n    \"accountId\": \"A\",\n"));
-    EXPECT_NE(text.find("\"timestamp\": \"2024-05-01T09:30:00Z\""), std::string::npos);
-    EXPECT_EQ(text.find("message"), std::string::npos);
+    EXPECT_TRUE(readFile(MigrationAudit::historyFile()).starts_with("[\n  {\n    \"accountId\": \"A\",\n"));
 
     auto odd = record("B");
     odd.message = "named caf\xE9 and \xF0\x9F";

@@ -21,8 +21,6 @@
 namespace threadhop::testing {
 namespace {
 
-using Files = std::map<std::string, std::string>;
-
 constexpr const char* movedCwd = "/home/USER/moved/spotter-4te";
 constexpr const char* movedFolder = "-home-USER-moved-spotter-4te";
 

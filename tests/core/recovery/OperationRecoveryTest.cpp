@@ -28,13 +28,27 @@ protected:
         EXPECT_THROW(operation(), SimulatedCrash);
     }
 
-    void arrangeMigration(bool merge) const
+    void migrate() const { ConversationMigrator::migrate(input(), stamp); }
+
+    /// Stops a migration of a fresh -w-old (a merge with `merge`) at `step`; the projects as they were.
+    Files migrationStoppedAt(OperationStep step, bool merge = false) const
     {
         fs::remove_all(home());
         oldProject(merge);
+        auto before = snapshot(projects());
+        crashAt(step, [&] { migrate(); });
+        return before;
     }
 
-    void migrate() const { ConversationMigrator::migrate(input(), stamp); }
+    void move() const { AccountMover::move(accountMove(MoveMode::fork), stamp); }
+
+    /// Conversation `sessionId` in -w-app, and a target folder holding a conversation of its own.
+    void arrangeMove() const
+    {
+        fs::remove_all(home());
+        conversation(line(u1, "") + line(u2, u1));
+        writeFile(targetProjects() / "-w-app" / "theirs.jsonl", "{}\n");
+    }
 };
 
 TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
@@ -43,10 +57,11 @@ TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
         for (const auto step : {OperationStep::noted, OperationStep::rewritten, OperationStep::moved,
                                 OperationStep::verified, OperationStep::recorded}) {
             SCOPED_TRACE(std::string(merge ? "merge" : "rename") + ", step " + std::to_string(static_cast<int>(step)));
-            arrangeMigration(merge);
-            const auto before = snapshot(projects());
-            crashAt(step, [&] { migrate(); });
-            EXPECT_FALSE(PendingOperations::all().empty());
+            const auto before = migrationStoppedAt(step, merge);
+            // The record goes to the account whose folder was put right, whatever the note says.
+            auto note = *PendingOperations::all().at(0).operation;
+            note.accountId = "claude-work";
+            PendingOperations::write(note);
 
             const auto reports = OperationRecovery::run();
             const auto history = MigrationAudit::records();
@@ -62,8 +77,8 @@ TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
                                     "A migration of -w-old to -w-new was interrupted. "
                                     "Every file was put back as it was before it started."}}));
                 EXPECT_EQ(snapshot(projects()), before);
-                EXPECT_EQ(std::tie(history[0].success, history[0].backupPath, history[0].message),
-                          std::tuple(false, backupOf("-w-old"),
+                EXPECT_EQ(std::tie(history[0].accountId, history[0].success, history[0].backupPath, history[0].message),
+                          std::tuple("claude", false, backupOf("-w-old"),
                                      "Threadhop stopped before this migration finished; at the next start "
                                      "every file was put back as it was before."));
             }
@@ -76,7 +91,7 @@ TEST_F(OperationRecoveryTest, AMigrationStoppedAtAnyStepIsUndoneOrClosed)
 
 TEST_F(OperationRecoveryTest, AMigrationStoppedHalfWayThroughItsRewriteIsUndone)
 {
-    arrangeMigration(false);
+    oldProject();
     const auto before = snapshot(projects());
     AtomicFile::ScopedReplaceHook hook(AtomicFile::ScopedReplaceHook::Moment::beforeRename, [](const fs::path& file) {
         if (file.filename() == "b.jsonl")
@@ -89,10 +104,9 @@ TEST_F(OperationRecoveryTest, AMigrationStoppedHalfWayThroughItsRewriteIsUndone)
     EXPECT_TRUE(leftovers(projects()).empty());
 }
 
-TEST_F(OperationRecoveryTest, WhatAnotherThreadhopRunsOrFilesThatChangedSinceAreLeftAlone)
+TEST_F(OperationRecoveryTest, WhatAnotherThreadhopRunsIsLeftAlone)
 {
-    arrangeMigration(false);
-    crashAt(OperationStep::moved, [&] { migrate(); });
+    migrationStoppedAt(OperationStep::moved);
     const auto notes = PendingOperations::all();
     ASSERT_EQ(notes.size(), 1u);
     const auto during = snapshot(projects());
@@ -115,20 +129,32 @@ TEST_F(OperationRecoveryTest, WhatAnotherThreadhopRunsOrFilesThatChangedSinceAre
         EXPECT_EQ(snapshot(projects()), during);
     }
     EXPECT_FALSE(fs::exists(halfWrittenNote));
-    // The user resumed the conversation in the new place before Threadhop started again.
-    std::ofstream(projects() / "-w-new" / "b.jsonl", std::ios::app) << cwdLine("/w/new", ",\"resumed\":true");
-    const auto after = snapshot(projects());
+}
 
-    EXPECT_EQ(OperationRecovery::run(),
-              (Reports{{Outcome::leftAlone,
-                        "A migration of -w-old to -w-new was interrupted, and its files cannot be put back "
-                        "safely (b.jsonl changed since), so Threadhop left them as they are. The backup taken "
-                        "before it started is "
-                            + backupOf("-w-old") + "."}}));
-    EXPECT_EQ(snapshot(projects()), after);
-    EXPECT_TRUE(MigrationAudit::records().empty());
-    EXPECT_EQ(PendingOperations::all().size(), 1u); // the note stays
-    EXPECT_TRUE(OperationRecovery::run().empty());
+// The user resumed the conversation in the new place, or started one there, before Threadhop started again.
+TEST_F(OperationRecoveryTest, FilesThatChangedOrAppearedSinceKeepTheMigrationWhereItIs)
+{
+    const std::pair<std::function<void()>, std::string> changes[] = {
+        {[&] { std::ofstream(projects() / "-w-new" / "b.jsonl", std::ios::app) << cwdLine("/w/new", ",\"r\":1"); },
+         "b.jsonl changed since"},
+        {[&] { transcript("-w-new", "new.jsonl", cwdLine("/w/new")); }, "new.jsonl appeared since"},
+    };
+    for (const auto& [change, problem] : changes) {
+        migrationStoppedAt(OperationStep::moved);
+        change();
+        const auto after = snapshot(projects());
+        EXPECT_EQ(
+            OperationRecovery::run(),
+            (Reports{{Outcome::leftAlone,
+                      "A migration of -w-old to -w-new was interrupted, and its files cannot be put back "
+                      "safely ("
+                          + problem + "), so Threadhop left them as they are. The backup taken before it started is "
+                          + backupOf("-w-old") + "."}}));
+        EXPECT_EQ(snapshot(projects()), after);
+        EXPECT_TRUE(MigrationAudit::records().empty());
+        EXPECT_EQ(PendingOperations::all().size(), 1u); // the note stays
+        EXPECT_TRUE(OperationRecovery::run().empty());
+    }
 }
 
 TEST_F(OperationRecoveryTest, WorkFoldersNoNoteNamesAndUnfinishedArchivesGoWhenNobodyIsBusyWithThem)
@@ -168,42 +194,25 @@ TEST_F(OperationRecoveryTest, WorkFoldersNoNoteNamesAndUnfinishedArchivesGoWhenN
     EXPECT_EQ(entries(AppPaths::backupsDir()), std::vector<std::string>{"-w-old-s.tar.gz"});
 }
 
+// Kept originals that are gone, or one that is a link (which could lead anywhere), are not moved in:
+// the backup gives the bytes back.
 TEST_F(OperationRecoveryTest, WithoutItsKeptOriginalsAMigrationIsUndoneFromItsBackup)
 {
-    arrangeMigration(false);
-    const auto before = snapshot(projects());
-    crashAt(OperationStep::rewritten, [&] { migrate(); });
-    fs::remove_all(PendingOperations::all().at(0).operation->migration().keptOriginals);
-    EXPECT_EQ(OperationRecovery::run().at(0).outcome, Outcome::undone);
-    EXPECT_EQ(snapshot(projects()), before);
-}
-
-TEST_F(OperationRecoveryTest, AKeptOriginalThatIsALinkIsNeverMovedIn)
-{
-    arrangeMigration(false);
-    const auto before = snapshot(projects());
-    crashAt(OperationStep::rewritten, [&] { migrate(); });
     const TempFolder outside;
     writeFile(outside.path() / "a.jsonl", "outside\n");
-    const fs::path kept = PendingOperations::all().at(0).operation->migration().keptOriginals / "a.jsonl";
-    fs::remove(kept);
-    fs::create_symlink(outside.path() / "a.jsonl", kept);
-    EXPECT_EQ(OperationRecovery::run().at(0).outcome, Outcome::undone);
-    EXPECT_EQ(snapshot(projects()), before);
-    EXPECT_FALSE(fs::is_symlink(projects() / "-w-old" / "a.jsonl"));
-    EXPECT_EQ(snapshot(outside.path()), (std::map<std::string, std::string>{{"a.jsonl", "outside\n"}}));
-}
-
-TEST_F(OperationRecoveryTest, AConversationStartedInTheNewFolderSinceKeepsTheMigrationThere)
-{
-    arrangeMigration(false);
-    crashAt(OperationStep::moved, [&] { migrate(); });
-    transcript("-w-new", "new.jsonl", cwdLine("/w/new"));
-    const auto after = snapshot(projects());
-    const auto reports = OperationRecovery::run();
-    EXPECT_EQ(std::tuple(reports.size(), reports.at(0).outcome), std::tuple(1u, Outcome::leftAlone));
-    EXPECT_NE(reports.at(0).text.find("(new.jsonl appeared since)"), std::string::npos) << reports.at(0).text;
-    EXPECT_EQ(snapshot(projects()), after);
+    for (const bool linked : {false, true}) {
+        const auto before = migrationStoppedAt(OperationStep::rewritten);
+        const fs::path kept = PendingOperations::all().at(0).operation->migration().keptOriginals;
+        if (linked) {
+            fs::remove(kept / "a.jsonl");
+            fs::create_symlink(outside.path() / "a.jsonl", kept / "a.jsonl");
+        } else {
+            fs::remove_all(kept);
+        }
+        EXPECT_EQ(OperationRecovery::run().at(0).outcome, Outcome::undone);
+        EXPECT_EQ(snapshot(projects()), before);
+    }
+    EXPECT_EQ(snapshot(outside.path()), (Files{{"a.jsonl", "outside\n"}}));
 }
 
 TEST_F(OperationRecoveryTest, NotesWithTheKeysOfBothKindsAreReadAsTheKindTheyName)
@@ -291,7 +300,7 @@ protected:
 
     // The conversations, the history and the backups. (Recovery reads and takes Threadhop's notes
     // and locks, and removes work folders that no note names: a damaged one names none.)
-    std::map<std::string, std::string> userFiles() const
+    Files userFiles() const
     {
         auto files = snapshot(home());
         std::erase_if(files, [](const auto& file) {
@@ -305,18 +314,17 @@ protected:
 
     void migrateTo(OperationStep step, const Damage& damage)
     {
-        arrangeMigration(false);
+        fs::remove_all(home());
+        oldProject();
         expectRefused(
             step, [&] { migrate(); }, damage);
     }
 
     void moveTo(const Damage& damage)
     {
-        fs::remove_all(home());
-        conversation(line(u1, "") + line(u2, u1));
-        writeFile(targetProjects() / "-w-app" / "theirs.jsonl", "{}\n");
+        arrangeMove();
         expectRefused(
-            OperationStep::placed, [&] { AccountMover::move(accountMove(MoveMode::fork), stamp); }, damage);
+            OperationStep::placed, [&] { move(); }, damage);
     }
 
     TempFolder outside;
@@ -381,35 +389,14 @@ TEST_F(DamagedNoteTest, AnAccountMoveNoteNamingAnythingOutsideItsTargetIsSetAsid
     moveTo([&](PendingOperation& note) { return note.accountMove().targetAccountId = "claude-gone"; });
 }
 
-TEST_F(OperationRecoveryTest, TheRecordGoesToTheAccountWhoseFolderWasPutRight)
-{
-    arrangeMigration(false);
-    crashAt(OperationStep::moved, [&] { migrate(); });
-    auto note = *PendingOperations::all().at(0).operation;
-    note.accountId = "claude-work";
-    PendingOperations::write(note);
-    ASSERT_EQ(OperationRecovery::run().size(), 1u);
-    EXPECT_EQ(onlyRecord().accountId, "claude");
-}
-
-class AccountMoveRecoveryTest : public OperationRecoveryTest {
-protected:
-    void move() const { AccountMover::move(accountMove(MoveMode::fork), stamp); }
-
-    void arrange() const
-    {
-        fs::remove_all(home());
-        conversation(line(u1, "") + line(u2, u1));
-        writeFile(targetProjects() / "-w-app" / "theirs.jsonl", "{}\n");
-    }
-};
+using AccountMoveRecoveryTest = OperationRecoveryTest;
 
 TEST_F(AccountMoveRecoveryTest, AMoveStoppedAtAnyStepIsTakenBackOrClosed)
 {
     for (const auto step :
          {OperationStep::noted, OperationStep::copied, OperationStep::placed, OperationStep::recorded}) {
         SCOPED_TRACE("step " + std::to_string(static_cast<int>(step)));
-        arrange();
+        arrangeMove();
         // At the last step before the record, the move has created the target folder itself.
         if (step == OperationStep::placed)
             fs::remove_all(targetProjects() / "-w-app");
@@ -456,7 +443,7 @@ TEST_F(AccountMoveRecoveryTest, ACopyResumedSinceIsLeftAlone)
         },
     };
     for (const auto& resume : resumes) {
-        arrange();
+        arrangeMove();
         crashAt(OperationStep::placed, [&] { move(); });
         const fs::path copy = PendingOperations::all().at(0).operation.value().accountMove().placed.at(0).path;
         ASSERT_EQ(copy.parent_path(), targetProjects() / "-w-app");

@@ -1,9 +1,11 @@
-// How the user's files are opened, read and dated: FIFOs and devices named like them included.
+// Where the home folder and the app's own folders are, and how the user's files are opened, read
+// and dated: FIFOs and devices named like them included.
 
 #include "core/discovery/AccountScanner.h"
 #include "core/discovery/ProjectIndexer.h"
 #include "core/discovery/SessionLiveness.h"
 #include "core/editing/JSONLRewriter.h"
+#include "core/util/fs/AppPaths.h"
 #include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/fs/ReadBuffer.h"
@@ -68,62 +70,55 @@ TEST_F(FileDescriptorTest, OnlyRegularFilesOpenWithoutWaitingAndABufferHoldsExac
     EXPECT_TRUE(buffer.content().empty());
 }
 
-TEST_F(FileDescriptorTest, AFifoInAProjectFolderHoldsUpNoScanPreviewOrMigration)
+// FIFOs in a project folder and in the account's folders hold up no scan, preview, migration,
+// discovery, liveness check or account move.
+TEST_F(FileDescriptorTest, FifosInTheAccountsFoldersHoldUpNoReader)
 {
     transcript("-w-old", "s.jsonl", cwdLine("/w/old"));
+    const auto claude = home() / ".claude";
     const auto fifo = projects() / "-w-old" / "stuck.jsonl";
-    makeFifo(fifo);
+    std::vector<fs::path> fifos{fifo, claude / "sessions" / "stuck.json", claude / ".claude.json",
+                                home() / ".claude.json", home() / ".zshrc"};
+    for (const auto& path : fifos)
+        makeFifo(path);
     // Older than the transcript, so that the transcript stays the newest conversation.
     ASSERT_TRUE(setModified(fifo, 1'000'000'000));
+    const auto moved = projects() / "-w-new" / "stuck.jsonl";
+    fifos.push_back(moved);
+    markOpen();
+    conversation(line(u1, ""));
+    const auto move = accountMove(MoveMode::fork);
 
     std::vector<ProjectFolder> found;
     std::optional<std::string> fifoCwd = "unread";
     JSONLRewriter::Result scanned;
     MigrationPreview preview;
-    MigrationRecord record;
-    const auto moved = projects() / "-w-new" / "stuck.jsonl";
+    MigrationRecord record, moveRecord;
+    std::vector<ClaudeAccount> accounts;
+    std::map<std::string, LiveSession> live;
+    AccountMovePreview movePreview;
     ASSERT_TRUE(returnsPromptly(
         [&] {
             found = ProjectIndexer::projects({.id = "claude"});
             fifoCwd = ProjectIndexer::extractCwd(fifo);
             scanned = JSONLRewriter::scan(projects() / "-w-old", "/w/old");
             preview = ConversationMigrator::preview(input());
-            record = ConversationMigrator::migrate(input(), "20240501-093000");
-        },
-        {fifo, moved}));
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(std::tie(found[0].actualCwd, fifoCwd, scanned.files, preview.filesToRewrite, preview.blockedReason,
-                       record.success),
-              std::tuple("/w/old", std::nullopt, 1, 1, std::nullopt, true));
-    EXPECT_EQ(readFile(projects() / "-w-new" / "s.jsonl"), cwdLine("/w/new"));
-    EXPECT_TRUE(fs::is_fifo(moved));
-}
-
-TEST_F(FileDescriptorTest, FifosInTheAccountFolderHoldUpNoDiscoveryLivenessCheckOrAccountMove)
-{
-    const auto claude = home() / ".claude";
-    const std::vector<fs::path> fifos{claude / "sessions" / "stuck.json", claude / ".claude.json",
-                                      home() / ".claude.json", home() / ".zshrc"};
-    for (const auto& fifo : fifos)
-        makeFifo(fifo);
-    markOpen();
-    conversation(line(u1, ""));
-    const auto move = accountMove(MoveMode::fork);
-
-    std::vector<ClaudeAccount> accounts;
-    std::map<std::string, LiveSession> live;
-    AccountMovePreview preview;
-    MigrationRecord record;
-    ASSERT_TRUE(returnsPromptly(
-        [&] {
+            record = ConversationMigrator::migrate(input(), stamp);
             accounts = AccountScanner::scan();
             live = SessionLiveness::liveSessions(ClaudeAccount{.id = "claude"});
-            preview = AccountMover::preview(move);
-            record = AccountMover::move(move, "20240501-093000");
+            movePreview = AccountMover::preview(move);
+            moveRecord = AccountMover::move(move, stamp);
         },
         fifos));
-    ASSERT_EQ(std::tuple(accounts.size(), live.size(), preview.sourceIsLive.has_value()), std::tuple(1u, 1u, true));
-    EXPECT_EQ(std::tie(accounts[0].identity, live.begin()->first, preview.sourceIsLive->pid, record.success),
+    ASSERT_EQ(std::tuple(found.size(), accounts.size(), live.size(), movePreview.sourceIsLive.has_value()),
+              std::tuple(2u, 1u, 1u, true));
+    const auto& old = found[0].folderName == "-w-old" ? found[0] : found[1];
+    EXPECT_EQ(
+        std::tie(old.actualCwd, fifoCwd, scanned.files, preview.filesToRewrite, preview.blockedReason, record.success),
+        std::tuple("/w/old", std::nullopt, 1, 1, std::nullopt, true));
+    EXPECT_EQ(readFile(projects() / "-w-new" / "s.jsonl"), cwdLine("/w/new"));
+    EXPECT_TRUE(fs::is_fifo(moved));
+    EXPECT_EQ(std::tie(accounts[0].identity, live.begin()->first, movePreview.sourceIsLive->pid, moveRecord.success),
               std::tuple(std::nullopt, sessionId, ::getpid(), true));
 }
 
@@ -152,6 +147,67 @@ TEST(FileMetadataTest, DatesBeyondTheClockStandAtItsEnds)
     if (!dated(sys_days(year(1600) / January / 1)))
         GTEST_SKIP() << "the temporary folder's file system cannot date a file 1600";
     EXPECT_EQ(FileMetadata::read(file)->modified, system_clock::time_point::min());
+}
+
+TEST(HomeFolderTest, OnlyAUserWithoutAnEntryGoesByAnAbsoluteHomeVariable)
+{
+    const SavedVariable saved("HOME");
+    const auto fromUserDatabase = HomeFolder::path();
+    setenv("HOME", "/elsewhere/ana", 1);
+    EXPECT_EQ(HomeFolder::path(), fromUserDatabase) << "the user database comes first";
+
+    const ScopedMissingUserEntry missing;
+    setenv("HOME", "/home/container-user", 1);
+    EXPECT_EQ(HomeFolder::path(), "/home/container-user");
+    for (const char* notAbsolute : {"", "relative/home", "~/home"}) {
+        setenv("HOME", notAbsolute, 1);
+        EXPECT_EQ(HomeFolder::path(), "/") << notAbsolute;
+    }
+    unsetenv("HOME");
+    EXPECT_EQ(HomeFolder::path(), "/");
+    {
+        const ScopedHomeOverride test("/tmp/test-home");
+        EXPECT_EQ(HomeFolder::path(), "/tmp/test-home");
+    }
+}
+
+class AppPathsTest : public HomeTest {
+protected:
+    std::filesystem::path base() const { return home() / ".local" / "share"; }
+};
+
+TEST_F(AppPathsTest, FoldersAreCreatedUnderAnAbsoluteDataHomeOrElseUnderLocalShare)
+{
+    EXPECT_EQ(AppPaths::supportDir(), base() / "Threadhop");
+    EXPECT_EQ(AppPaths::backupsDir(), base() / "Threadhop" / "backups");
+    EXPECT_TRUE(std::filesystem::is_directory(base() / "Threadhop" / "backups"));
+    const auto dataHome = home() / "data";
+    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+    EXPECT_EQ(AppPaths::supportDir(), dataHome / "Threadhop");
+    setenv("XDG_DATA_HOME", "relative/data", 1);
+    EXPECT_EQ(AppPaths::supportDir(), base() / "Threadhop");
+}
+
+TEST_F(AppPathsTest, LegacyFolderMovesIntoPlaceUnlessBothExistOrItIsAFile)
+{
+    writeFile(base() / "ClaudeThreadhop" / "audit.json", "[]");
+    writeFile(base() / "ClaudeThreadhop" / "backups" / "x.tar.gz", "archive");
+    writeFile(base() / "Threadhop" / "audit.json", "new");
+    EXPECT_FALSE(AppPaths::migrateLegacyFolder(base()));
+    EXPECT_EQ(readFile(base() / "ClaudeThreadhop" / "audit.json"), "[]");
+    EXPECT_EQ(readFile(AppPaths::supportDir() / "audit.json"), "new");
+
+    std::filesystem::remove_all(base() / "Threadhop");
+    const auto support = AppPaths::supportDir();
+    EXPECT_FALSE(std::filesystem::exists(base() / "ClaudeThreadhop"));
+    EXPECT_EQ(readFile(support / "audit.json"), "[]");
+    EXPECT_EQ(readFile(support / "backups" / "x.tar.gz"), "archive");
+
+    const TempFolder other;
+    writeFile(other.path() / "ClaudeThreadhop", "a plain file");
+    EXPECT_FALSE(AppPaths::migrateLegacyFolder(other.path()));
+    EXPECT_TRUE(std::filesystem::is_regular_file(other.path() / "ClaudeThreadhop"));
+    EXPECT_FALSE(std::filesystem::exists(other.path() / "Threadhop"));
 }
 
 } // namespace
