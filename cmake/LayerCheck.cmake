@@ -21,9 +21,7 @@ threadhop_check_includes(src/theme "^[ \t]*#[ \t]*include[ \t]*\"(app|ui)/" "the
 set(threadhop_core_order validation discovery editing operations migration accountmove recovery)
 set(threadhop_core_above "${threadhop_core_order}")
 foreach(folder util models encoding ${threadhop_core_order})
-    if(folder IN_LIST threadhop_core_above)
-        list(REMOVE_ITEM threadhop_core_above ${folder})
-    endif()
+    list(REMOVE_ITEM threadhop_core_above ${folder})
     if(threadhop_core_above)
         list(JOIN threadhop_core_above "|" above)
         threadhop_check_includes(src/core/${folder} "^[ \t]*#[ \t]*include[ \t]*\"core/(${above})/"
