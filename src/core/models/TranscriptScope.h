@@ -20,7 +20,7 @@ public:
     std::optional<std::int64_t> messages() const { return m_messages; }
 
     /// "Full", or "Last <n> messages" (no singular form).
-    std::string label() const;
+    std::string label() const { return m_messages ? "Last " + std::to_string(*m_messages) + " messages" : "Full"; }
 
     bool operator==(const TranscriptScope&) const = default;
 
