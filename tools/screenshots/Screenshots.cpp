@@ -20,6 +20,7 @@
 #include "core/migration/BackupArchiver.h"
 #include "core/migration/RestoreManager.h"
 #include "core/operations/MigrationAudit.h"
+#include "core/util/fs/AtomicFile.h"
 
 #include <QCheckBox>
 #include <QListView>
@@ -106,13 +107,19 @@ TEST_F(ScreenshotTest, ProjectDetailAndMigrationSheet)
     }
 
     // The sheet in each phase. The first migration waits at a gate, so that the running phase can be
-    // seen, and then fails; the second one runs.
+    // seen, and then fails as a folder turned read-only makes it fail; the second one runs.
     auto gate = std::make_shared<testing::DiscoveryGate>();
     auto engine = MigrationEngine::standard();
     engine.migrate = [gate, standard = engine.migrate](const ConversationMigrator::Input& input,
                                                        const std::string& stamp) {
-        if (gate->enter() == 1)
-            throw MigrationError::verificationFailed(3);
+        if (gate->enter() == 1) {
+            const AtomicFile::ScopedReplaceHook readOnly(
+                AtomicFile::ScopedReplaceHook::Moment::beforeRename, [](const std::filesystem::path& transcript) {
+                    throw std::filesystem::filesystem_error("cannot replace", transcript,
+                                                            std::make_error_code(std::errc::permission_denied));
+                });
+            return standard(input, stamp);
+        }
         return standard(input, stamp);
     };
     detail->setMigrationEngine(engine);
