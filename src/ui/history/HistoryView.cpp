@@ -79,11 +79,13 @@ HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
 
     m_setAside->setObjectName(u"historySetAsideLine"_s);
     m_setAside->setColor([](const QPalette& palette) { return Theme::secondaryText(palette); });
-    m_setAside->hide();
     m_setAside->setFocusPolicy(Qt::ClickFocus); // a notice: the window's first focus stays where it was
-    auto* setAsideRow = new QVBoxLayout;
-    setAsideRow->setContentsMargins(16, 8, 16, 8);
-    setAsideRow->addWidget(m_setAside);
+    // The row hides with its margins: without a history set aside, the list follows the divider.
+    auto* setAsideRow = new QWidget(this);
+    auto* setAsideLayout = new QVBoxLayout(setAsideRow);
+    setAsideLayout->setContentsMargins(16, 8, 16, 8);
+    setAsideLayout->addWidget(m_setAside);
+    setAsideRow->hide();
     m_empty->setObjectName(u"historyEmptyState"_s);
     m_list->setObjectName(u"historyList"_s);
     RowPainter::prepareList(*m_list);
@@ -102,7 +104,7 @@ HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
     layout->setSpacing(0);
     layout->addLayout(titleRow);
     layout->addWidget(divider());
-    layout->addLayout(setAsideRow);
+    layout->addWidget(setAsideRow);
     layout->addWidget(m_empty, 1);
     layout->addWidget(m_list, 1);
 
@@ -128,7 +130,7 @@ void HistoryView::load()
     m_model.setRecords(MigrationAudit::records(), m_env.accounts());
     const auto setAside = HistoryPresenter::setAsideLine(MigrationAudit::setAsideHistories());
     m_setAside->setPlainText(setAside.value_or(QString()));
-    m_setAside->setVisible(setAside.has_value());
+    m_setAside->parentWidget()->setVisible(setAside.has_value());
     showList();
 }
 
