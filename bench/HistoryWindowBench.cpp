@@ -8,7 +8,7 @@
 #include "core/util/format/JSONWriter.h"
 #include "core/util/fs/HomeFolder.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -113,14 +113,3 @@ BENCHMARK(BM_RescanWithHistoryWindowOpen)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace threadhop
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

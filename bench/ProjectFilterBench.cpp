@@ -6,7 +6,7 @@
 
 #include "core/discovery/ProjectFilter.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -112,14 +112,3 @@ BENCHMARK(BM_FilterOnly)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace threadhop
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
