@@ -81,14 +81,6 @@ void addLiteralNamesOption(std::vector<std::string>& arguments)
 #endif
 }
 
-constexpr std::string_view temporaryMark = ".threadhop-";
-
-fs::path temporaryArchive(const fs::path& archive, const Uuid& operation)
-{
-    return archive.parent_path()
-        / ("." + archive.filename().string() + std::string(temporaryMark) + operation.lowerText());
-}
-
 } // namespace
 
 fs::path BackupArchiver::backup(const fs::path& folder, std::string_view stamp, const Uuid& operation)
@@ -96,7 +88,7 @@ fs::path BackupArchiver::backup(const fs::path& folder, std::string_view stamp, 
     const fs::path source = folder.has_filename() ? folder : folder.parent_path();
     const std::string name = source.filename().string();
     const auto archive = AppPaths::backupsDir() / (name + "-" + std::string(stamp) + ".tar.gz");
-    const auto temporary = temporaryArchive(archive, operation);
+    const auto temporary = AtomicFile::temporaryPath(archive, operation);
     std::vector<std::string> arguments{"-cf", temporary.string()};
     std::error_code error;
     // gzip takes most of a migration's time on one core; pigz writes the same format on all of them.

@@ -187,14 +187,10 @@ void removeUnfinishedArchives()
     }
 }
 
-constexpr std::array<std::string_view, 3> workFolderPrefixes{".threadhop-originals-", ".threadhop-staging-",
-                                                             ".threadhop-recovery-"};
-
 bool isWorkFolderName(const std::string& name)
 {
-    return std::any_of(workFolderPrefixes.begin(), workFolderPrefixes.end(), [&](std::string_view prefix) {
-        return name.starts_with(prefix) && Uuid::parse(std::string_view(name).substr(prefix.size()));
-    });
+    return std::any_of(std::begin(WorkFolders::kinds), std::end(WorkFolders::kinds),
+                       [&](std::string_view kind) { return WorkFolders::isOf(name, kind); });
 }
 
 // Hidden work folders of killed operations that no note names (those set aside included): a full

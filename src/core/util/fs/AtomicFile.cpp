@@ -78,20 +78,11 @@ void keepOriginal(int current, const std::filesystem::path& target, const std::f
 constexpr std::string_view temporaryMark = ".threadhop-";
 constexpr std::size_t uuidLength = 36;
 
-// A hidden name beside the target that no other file has.
-std::filesystem::path temporaryPathFor(const std::filesystem::path& target)
-{
-    std::string name = ".";
-    name += target.filename().string();
-    name += temporaryMark;
-    name += Uuid::random().lowerText();
-    return target.parent_path() / name;
-}
-
 // A hidden temporary file beside the target holding `content`, flushed, with the target's mode.
 class TemporaryCopy final {
 public:
-    TemporaryCopy(const std::filesystem::path& target, std::string_view content) : m_path(temporaryPathFor(target))
+    TemporaryCopy(const std::filesystem::path& target, std::string_view content)
+        : m_path(AtomicFile::temporaryPath(target, Uuid::random()))
     {
         struct stat existing { };
         const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
@@ -184,6 +175,11 @@ void AtomicFile::moveWithoutReplacing(const std::filesystem::path& from, const s
     DiskFlush::folder(to.parent_path());
     if (from.parent_path() != to.parent_path())
         DiskFlush::folder(from.parent_path());
+}
+
+std::filesystem::path AtomicFile::temporaryPath(const std::filesystem::path& target, const Uuid& id)
+{
+    return target.parent_path() / ("." + target.filename().string() + std::string(temporaryMark) + id.lowerText());
 }
 
 bool AtomicFile::isTemporaryName(std::string_view name)

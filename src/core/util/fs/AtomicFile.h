@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileMetadata.h"
+#include "core/util/format/Uuid.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -40,6 +41,9 @@ void create(const std::filesystem::path& target, std::string_view content, unsig
 /// the folders it touched, so that a crash cannot take the move back. Throws
 /// std::filesystem::filesystem_error (EEXIST when something is in the way).
 void moveWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+/// The hidden name beside `target` that a temporary file of its own carries, ".<name>.threadhop-<id>".
+std::filesystem::path temporaryPath(const std::filesystem::path& target, const Uuid& id);
 
 /// True for the name of a temporary file these functions make (".<name>.threadhop-<uuid>"); one
 /// that a crash left behind can be removed.
