@@ -198,7 +198,8 @@ TEST_F(ScreenshotTest, DetailWithALongSuggestion)
                       .indexProjects = [moved](const ClaudeAccount&) { return std::vector{moved}; }},
                      QUrl());
     RootView& window = app.mainWindow();
-    window.resize(RootView::minimumWindowSize);
+    // The narrowest window, tall enough to show the suggestions below the information grid.
+    window.resize(RootView::minimumWindowSize.width(), 860);
     app.start();
     ASSERT_TRUE(testing::waitUntil([&] { return !app.environment().isScanning(); }));
     app.environment().setSelectedProjectId(moved.id);
