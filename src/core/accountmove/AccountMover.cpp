@@ -200,10 +200,13 @@ std::optional<std::string> emailOf(const ClaudeAccount& account)
     return account.identity ? std::optional(account.identity->emailAddress) : std::nullopt;
 }
 
-void writeLedger(const AccountMoveInput& input, const AccountMovePreview& preview,
-                 const SessionCopier::CopyResult& copy, const std::string& newSessionId,
-                 const std::optional<TranscriptTrimmer::Result>& trim, const std::string& backupPath,
-                 const fs::path& sourceFolder, const fs::path& targetFolder)
+// The moves notes' entries, noted before the copy is placed so that the next start can still write
+// them when the move was recorded but killed before it wrote them.
+std::vector<PendingLedgerEntry> ledgerEntries(const AccountMoveInput& input, const AccountMovePreview& preview,
+                                              const SessionCopier::CopyResult& copy, const std::string& newSessionId,
+                                              const std::optional<TranscriptTrimmer::Result>& trim,
+                                              const std::string& backupPath, const fs::path& sourceFolder,
+                                              const fs::path& targetFolder)
 {
     const std::string newCwd = AccountMover::destinationCwd(input);
     const std::string files = std::to_string(copy.filesCopied);
@@ -227,9 +230,11 @@ void writeLedger(const AccountMoveInput& input, const AccountMovePreview& previe
         .backupPath = backupPath,
         .sourceWasLive = preview.sourceIsLive.has_value(),
     };
-    MoveLedger::append(entry, sourceFolder);
+    std::vector<PendingLedgerEntry> entries{
+        {sourceFolder, MoveLedger::render(entry), MoveLedger::noteSize(sourceFolder)}};
     entry.outgoing = false;
-    MoveLedger::append(entry, targetFolder);
+    entries.push_back({targetFolder, MoveLedger::render(entry), MoveLedger::noteSize(targetFolder)});
+    return entries;
 }
 
 MigrationRecord recordOf(const AccountMoveInput& input, const SessionCopier::CopyResult& copy,
@@ -405,6 +410,9 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
         verify(input, copy, layout, target, read, readBack);
         OperationSteps::reached(OperationStep::copied);
         note.accountMove().placed = staged.placedFiles(copy);
+        note.accountMove().ledgers = ledgerEntries(input, preview, copy, newSessionId,
+                                                   read.trimmed ? std::optional(read.trimmed->result) : std::nullopt,
+                                                   backupPath, source, target);
         PendingOperations::write(note);
         staged.place(copy);
     } catch (const std::exception& error) {
@@ -419,14 +427,13 @@ MigrationRecord AccountMover::move(const AccountMoveInput& input, std::string_vi
     }
     OperationSteps::reached(OperationStep::placed);
 
-    const std::optional<TranscriptTrimmer::Result> trim =
-        read.trimmed ? std::optional(read.trimmed->result) : std::nullopt;
     MigrationRecord record = recordOf(input, copy, newSessionId, edits.cwdRewrite(), backupPath, target);
     record.id = note.recordId;
     MigrationAudit::append(record);
     OperationSteps::reached(OperationStep::recorded);
-    // After the record: an interrupted move is taken back, and no note may tell of it then.
-    writeLedger(input, preview, copy, newSessionId, trim, backupPath, source, target);
+    // After the record: an interrupted move is taken back, and no moves note may tell of it then.
+    for (const auto& ledger : note.accountMove().ledgers)
+        MoveLedger::appendRendered(ledger.text, ledger.folder);
     staged.discard();
     PendingOperations::remove(note);
     return record;

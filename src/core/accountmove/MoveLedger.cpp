@@ -1,6 +1,7 @@
 #include "MoveLedger.h"
 
 #include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/FileMetadata.h"
 #include "core/util/fs/ReadBuffer.h"
 
 #include <ctime>
@@ -107,6 +108,17 @@ std::string MoveLedger::render(const Entry& entry)
 
 bool MoveLedger::append(const Entry& entry, const std::filesystem::path& folder)
 {
+    return appendRendered(render(entry), folder);
+}
+
+std::int64_t MoveLedger::noteSize(const std::filesystem::path& folder)
+{
+    const auto metadata = FileMetadata::read(folder / noteFileName);
+    return metadata ? metadata->sizeBytes : -1;
+}
+
+bool MoveLedger::appendRendered(std::string_view entry, const std::filesystem::path& folder)
+{
     try {
         const std::filesystem::path note = folder / noteFileName;
         std::string content;
@@ -120,7 +132,7 @@ bool MoveLedger::append(const Entry& entry, const std::filesystem::path& folder)
                 return false; // there but unreadable: never overwrite it
             content.append(noteHeader);
         }
-        content += render(entry);
+        content += entry;
         AtomicFile::write(note, content);
         return true;
     } catch (...) {

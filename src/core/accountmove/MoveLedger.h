@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -46,6 +47,12 @@ std::string render(const Entry& entry);
 /// byte whatever its encoding, and a note that exists but cannot be read is left alone. The file is
 /// replaced atomically. True when it was written; never throws.
 bool append(const Entry& entry, const std::filesystem::path& folder);
+
+/// The same for an entry already rendered.
+bool appendRendered(std::string_view entry, const std::filesystem::path& folder);
+
+/// The size of the note in `folder`; -1 when there is none.
+std::int64_t noteSize(const std::filesystem::path& folder);
 
 /// A byte count as file sizes are shown: decimal units (1 KB = 1000 bytes), "Zero KB" for 0,
 /// "1 byte" and "<n> bytes" below 1000, whole KB, MB with one decimal and GB and above with

@@ -56,6 +56,24 @@ std::string failureText(const ChildProcess::Outcome& outcome)
     return text;
 }
 
+// The line of tar's complaint that says why, without the closing lines that only say it failed.
+std::string lastMeaningfulLine(std::string_view text)
+{
+    constexpr std::string_view closing[] = {"Exiting with failure status", "Error is not recoverable",
+                                            "Child returned status"};
+    std::string_view chosen;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        const bool closes = std::any_of(std::begin(closing), std::end(closing),
+                                        [&](std::string_view words) { return line.find(words) != line.npos; });
+        if (!line.empty() && !closes)
+            chosen = line;
+        text.remove_prefix(end == text.npos ? text.size() : end + 1);
+    }
+    return std::string(chosen);
+}
+
 // Runs tar; a tar that cannot even start is a failed backup too, told in the same words.
 void runTar(const std::vector<std::string>& arguments, std::string_view failurePrefix)
 {
@@ -129,7 +147,12 @@ void BackupArchiver::extract(const fs::path& archive, const fs::path& into, cons
     std::vector<std::string> arguments{"-xzf", archive.string()};
     addLiteralNamesOption(arguments);
     arguments.insert(arguments.end(), {"-C", into.string(), "--", member});
-    runTar(arguments, "Extraction failed: ");
+    try {
+        runTar(arguments, "");
+    } catch (const MigrationError& failure) {
+        throw MigrationError::undoFailed("the backup " + archive.string() + " could not be read back ("
+                                         + lastMeaningfulLine(failure.text()) + "). Nothing was changed.");
+    }
 }
 
 std::vector<std::pair<fs::path, Uuid>> BackupArchiver::unfinishedArchives()

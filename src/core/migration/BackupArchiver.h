@@ -23,8 +23,8 @@ std::filesystem::path backup(const std::filesystem::path& folder, std::string_vi
 
 /// Extracts the member `member` (a folder, with everything below it) of `archive` into the folder
 /// `into` with /usr/bin/tar, replacing files of the same names; nothing else of the archive is
-/// extracted. Blocks until tar exits. Throws MigrationError::backupFailed("Extraction failed: " +
-/// tar's message) when it fails, an archive without that member included.
+/// extracted. Blocks until tar exits. Throws MigrationError::undoFailed, naming the archive and
+/// tar's complaint, when it fails, an archive without that member included.
 void extract(const std::filesystem::path& archive, const std::filesystem::path& into, const std::string& member);
 
 /// The temporary archives that backups left behind unfinished, each with the operation that

@@ -185,6 +185,8 @@ MigrationRecord failureRecord(const ConversationMigrator::Input& input, const Pl
     failure.backupPath = backupPath;
     failure.message = std::move(message);
     failure.movedEntryNames = residue.names;
+    if (!residue.unrestoredFiles.empty())
+        failure.unrestoredFiles = residue.unrestoredFiles;
     return failure;
 }
 

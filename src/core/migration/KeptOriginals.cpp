@@ -26,19 +26,40 @@ std::int64_t plainFileSize(const fs::path& file)
     return error ? -1 : static_cast<std::int64_t>(size);
 }
 
-// Appends the bytes of `from` past its first `offset` to `to`, flushed.
-bool appendTail(const fs::path& from, std::int64_t offset, const fs::path& to)
+// Appends the bytes of the open file `from` past its first `offset` to `to`, flushed; -1 when that
+// fails, else how many bytes that was.
+std::int64_t appendTail(int from, std::int64_t offset, const fs::path& to)
 {
-    const FileDescriptor source(from, O_RDONLY);
     const FileDescriptor target(to, O_WRONLY | O_APPEND);
-    if (!source.isOpen() || !target.isOpen())
-        return false;
+    if (!target.isOpen())
+        return -1;
     try {
-        PosixIO::copyTail(source.get(), offset, target.get(), to);
+        const std::int64_t copied = PosixIO::copyTail(from, offset, target.get(), to);
+        return ::fsync(target.get()) == 0 ? copied : -1;
     } catch (const fs::filesystem_error&) {
-        return false;
+        return -1;
     }
-    return ::fsync(target.get()) == 0;
+}
+
+// Puts `original` back over `current`, the file that replaced it, with whatever another writer
+// added to `current` past its first `writtenBytes` (-1: nothing to look for) appended to it. The
+// replaced file stays open across the rename: a writer that reopens the file for every line may
+// append to it until the very rename, and those lines are copied over after it.
+bool putBackOver(const fs::path& original, const fs::path& current, std::int64_t writtenBytes)
+{
+    const FileDescriptor replaced(current, O_RDONLY);
+    const bool watch = writtenBytes >= 0 && replaced.isOpen();
+    std::int64_t copiedUpTo = writtenBytes;
+    if (watch) {
+        const std::int64_t copied = appendTail(replaced.get(), writtenBytes, original);
+        if (copied < 0)
+            return false;
+        copiedUpTo += copied;
+    }
+    if (std::rename(original.c_str(), current.c_str()) != 0)
+        return false;
+    DiskFlush::folder(current.parent_path());
+    return !watch || appendTail(replaced.get(), copiedUpTo, current) >= 0;
 }
 
 } // namespace
@@ -67,11 +88,8 @@ fs::path KeptOriginals::placeFor(const fs::path& transcript)
 {
     fs::path relative = transcript.lexically_relative(m_projectFolder);
     const fs::path place = m_folder / relative;
-    if (fs::create_directories(place.parent_path())) {
-        // The new folders' entries must reach the disk before the originals they will hold.
-        for (fs::path made = place.parent_path(); made != m_folder.parent_path(); made = made.parent_path())
-            DiskFlush::folder(made.parent_path());
-    }
+    // The new folders' entries must reach the disk before the originals they will hold.
+    DiskFlush::createFolders(place.parent_path());
     if (!find(relative))
         m_kept.push_back({std::move(relative)});
     return place;
@@ -107,13 +125,9 @@ std::vector<std::string> KeptOriginals::putBack(const WhereNow& whereNow)
             continue; // never replaced
         const fs::path current = whereNow(kept.relative.begin()->string()) / kept.relative;
         // Lines another writer added to the new file since belong to the conversation too.
-        const bool keepsAdditions = kept.writtenBytes < 0 || plainFileSize(current) <= kept.writtenBytes
-            || appendTail(current, kept.writtenBytes, original);
-        if (!keepsAdditions || std::rename(original.c_str(), current.c_str()) != 0) {
+        const std::int64_t watchFrom = plainFileSize(current) < 0 ? -1 : kept.writtenBytes;
+        if (!putBackOver(original, current, watchFrom))
             failed.push_back(kept.relative.string());
-            continue;
-        }
-        DiskFlush::folder(current.parent_path());
     }
     return failed;
 }

@@ -21,6 +21,8 @@ std::string description(MigrationError::Kind kind, const std::string& text, std:
         return "Rename failed: " + text;
     case MigrationError::Kind::rewriteFailed:
         return "Rewrite failed: " + text;
+    case MigrationError::Kind::undoFailed:
+        return "Undo failed: " + text;
     case MigrationError::Kind::notRestorable:
     case MigrationError::Kind::refused:
     case MigrationError::Kind::writtenMeanwhile:
@@ -91,6 +93,10 @@ MigrationError MigrationError::refused(std::string reason)
 MigrationError MigrationError::rewriteFailed(std::string text)
 {
     return {Kind::rewriteFailed, std::move(text), 0, {}};
+}
+MigrationError MigrationError::undoFailed(std::string text)
+{
+    return {Kind::undoFailed, std::move(text), 0, {}};
 }
 MigrationError MigrationError::writtenMeanwhile(std::string files, const std::string& rollback)
 {

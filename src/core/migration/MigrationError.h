@@ -23,6 +23,7 @@ public:
         refused,          ///< a folder the migration must not touch; the text says why
         rewriteFailed,    ///< a transcript could not be rewritten; the text says why and what was put back
         writtenMeanwhile, ///< another writer added to transcripts while it ran; it was put back
+        undoFailed,       ///< a restore failed; the text says at which step and what was put back
     };
 
     static MigrationError oldFolderMissing(std::string path);
@@ -37,6 +38,7 @@ public:
     static MigrationError emptyPath();
     static MigrationError refused(std::string reason);
     static MigrationError rewriteFailed(std::string text);
+    static MigrationError undoFailed(std::string text);
     /// `files` were added to while the migration ran; `rollback` says how it was put back.
     static MigrationError writtenMeanwhile(std::string files, const std::string& rollback);
 

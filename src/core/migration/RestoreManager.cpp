@@ -1,62 +1,22 @@
 #include "RestoreManager.h"
 
 #include "BackupArchiver.h"
+#include "RestoreMoves.h"
+#include "RestorePlan.h"
 #include "core/models/UserError.h"
 #include "core/operations/AccountLock.h"
 #include "core/operations/MigrationAudit.h"
+#include "core/operations/OperationSteps.h"
 #include "core/operations/PendingOperation.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/text/PathText.h"
 
 #include <algorithm>
-#include <set>
 
 namespace threadhop {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::set<std::string> namesIn(const fs::path& folder)
-{
-    std::set<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator(); it.increment(error))
-        names.insert(it->path().filename().string());
-    if (error)
-        names.clear();
-    return names;
-}
-
-// Takes away what the migration put into the migrated folder.
-void removeMigratedCopy(const MigrationRecord& record, const fs::path& migrated)
-{
-    if (!record.movedEntryNames) {
-        if (record.oldFolder == record.newFolder || !FileMetadata::itemExists(migrated))
-            return; // a resync: the extraction has written the archived files over the folder
-        try {
-            fs::remove_all(migrated);
-        } catch (const fs::filesystem_error& error) {
-            throw MigrationError::renameFailed(
-                "Could not remove " + record.newFolder + ": " + UserError::describe(error)
-                + ". The conversations are back in place, but the migrated copy is still there too.");
-        }
-        return;
-    }
-    std::vector<std::string> stuck;
-    for (const auto& name : *record.movedEntryNames) {
-        if (!FileMetadata::itemExists(migrated / name))
-            continue;
-        std::error_code error;
-        fs::remove_all(migrated / name, error);
-        if (error)
-            stuck.push_back(name);
-    }
-    if (!stuck.empty())
-        throw MigrationError::renameFailed("The conversations are back in " + record.oldFolder + ", but "
-                                           + std::to_string(stuck.size()) + " could not be taken out of "
-                                           + record.newFolder + ": " + UserError::listed(stuck)
-                                           + ". They are in both places now.");
-}
 
 // Anything else read from the history (empty, ".", "..", a path) would reach outside the
 // account's projects folder.
@@ -64,99 +24,126 @@ bool namesArePlain(const MigrationRecord& record)
 {
     if (!PathText::isPlainName(record.oldFolder) || !PathText::isPlainName(record.newFolder))
         return false;
-    return !record.movedEntryNames
-        || std::all_of(record.movedEntryNames->begin(), record.movedEntryNames->end(),
-                       [](const std::string& name) { return PathText::isPlainName(name); });
+    const auto allPlain = [](const std::optional<std::vector<std::string>>& names, auto isPlain) {
+        return !names || std::all_of(names->begin(), names->end(), isPlain);
+    };
+    return allPlain(record.movedEntryNames, [](const std::string& name) { return PathText::isPlainName(name); })
+        && allPlain(record.unrestoredFiles,
+                    [](const std::string& path) { return PathText::isPlainRelativePath(path); });
 }
 
-bool isUndone(const MigrationRecord& record, const std::vector<MigrationRecord>& audit)
+bool changedSomething(const MigrationRecord& record)
 {
-    return std::any_of(audit.begin(), audit.end(),
-                       [&](const MigrationRecord& other) { return other.revertsRecordId == record.id; });
+    const auto some = [](const std::optional<std::vector<std::string>>& names) { return names && !names->empty(); };
+    return record.success || some(record.movedEntryNames) || some(record.unrestoredFiles);
 }
 
-// A migration of another project, or an account move, that put conversations into the folder this
-// record would remove: undoing this record first would take them away unannounced.
-bool laterMoveInto(const MigrationRecord& record, const std::vector<MigrationRecord>& audit)
-{
-    // The history lists the newest first; a record not found in it counts every entry as later.
-    const auto self =
-        std::find_if(audit.begin(), audit.end(), [&](const MigrationRecord& other) { return other.id == record.id; });
-    return std::any_of(audit.begin(), self, [&](const MigrationRecord& later) {
-        if (!later.success || later.dryRun || later.revertsRecordId || later.newFolder != record.newFolder
-            || isUndone(later, audit))
-            return false;
-        if (later.targetAccountId)
-            return *later.targetAccountId == record.accountId;
-        return later.accountId == record.accountId && later.oldFolder != record.oldFolder;
-    });
-}
-
-} // namespace
-
-std::optional<MigrationError> RestoreManager::obstacle(const MigrationRecord& record, const fs::path& projectsRoot,
-                                                       const std::vector<MigrationRecord>& audit)
-{
-    if (!namesArePlain(record))
-        return MigrationError::notRestorable(
-            "This entry is damaged: it names a folder or a conversation by something other than a plain name, so "
-            "undoing it could touch files outside the project.");
-    if (record.targetAccountId)
-        return MigrationError::notRestorable(
-            "This entry moved a conversation to another account. Undoing it from its backup would overwrite the "
-            "source project while the copy stays in the other account.");
-    if (record.dryRun)
-        return MigrationError::notRestorable("A dry run changed nothing.");
-    if (!record.success && (!record.movedEntryNames || record.movedEntryNames->empty()))
-        return MigrationError::notRestorable("This entry did not change anything.");
-    if (!record.backupPath || !FileMetadata::itemExists(*record.backupPath))
-        return MigrationError::backupFailed("The backup no longer exists.");
-    if (isUndone(record, audit))
-        return MigrationError::notRestorable("This migration has already been undone.");
-    if (laterMoveInto(record, audit))
-        return MigrationError::notRestorable(
-            "A later migration moved conversations into this folder. Undo that one first.");
-    if (record.oldFolder != record.newFolder) {
-        const auto migrated = projectsRoot / record.newFolder;
-        if (!FileMetadata::itemExists(migrated))
-            return MigrationError::notRestorable("The conversations have moved again since this migration, so undoing "
-                                                 "it would bring back a copy instead of "
-                                                 "putting things as they were.");
-        if (record.movedEntryNames) {
-            const auto present = namesIn(migrated);
-            const auto missing = std::count_if(record.movedEntryNames->begin(), record.movedEntryNames->end(),
-                                               [&](const std::string& name) { return !present.contains(name); });
-            if (missing > 0)
-                return MigrationError::notRestorable(
-                    std::to_string(missing)
-                    + " of the conversations this move brought in are no longer in that "
-                      "project, so undoing it would not put things as they were.");
+// The archive's copy of the record's folder, in a hidden folder of the projects folder, gone with
+// this object unless the undo's note took it over.
+class Extraction final {
+public:
+    Extraction(const MigrationRecord& record, const fs::path& projectsRoot)
+        : m_folder(WorkFolders::fresh(projectsRoot, WorkFolders::restoring))
+    {
+        try {
+            fs::create_directories(m_folder);
+        } catch (const fs::filesystem_error& error) {
+            throw MigrationError::undoFailed("the backup " + *record.backupPath + " could not be read back ("
+                                             + UserError::describe(error) + "). Nothing was changed.");
+        }
+        try {
+            // Naming the folder extracts nothing else, and fails when the archive does not hold it.
+            BackupArchiver::extract(*record.backupPath, m_folder, record.oldFolder);
+        } catch (...) {
+            std::error_code ignored;
+            fs::remove_all(m_folder, ignored);
+            throw;
         }
     }
-    return std::nullopt;
+    ~Extraction()
+    {
+        if (m_kept)
+            return;
+        std::error_code ignored;
+        fs::remove_all(m_folder, ignored);
+    }
+    Extraction(const Extraction&) = delete;
+    Extraction& operator=(const Extraction&) = delete;
+
+    const fs::path& folder() const { return m_folder; }
+    /// The undo's note names it from now on; whoever finishes the undo removes it.
+    void keep() { m_kept = true; }
+
+private:
+    fs::path m_folder;
+    bool m_kept = false;
+};
+
+// Where the undo starts from, kept beside the other backups: the migrated folder, and the old
+// folder when it exists again.
+std::optional<std::string> archiveBeforeUndo(const MigrationRecord& record, const fs::path& projectsRoot,
+                                             std::string_view stamp, const Uuid& operation)
+{
+    const std::string preRestore = "pre-restore-" + std::string(stamp);
+    std::optional<std::string> migrated;
+    if (FileMetadata::itemExists(projectsRoot / record.newFolder))
+        migrated = BackupArchiver::backup(projectsRoot / record.newFolder, preRestore, operation).string();
+    if (record.oldFolder != record.newFolder && FileMetadata::itemExists(projectsRoot / record.oldFolder))
+        BackupArchiver::backup(projectsRoot / record.oldFolder, preRestore, operation);
+    return migrated;
 }
 
-MigrationRecord RestoreManager::restore(const MigrationRecord& record, const fs::path& projectsRoot,
-                                        std::string_view stamp, const std::vector<MigrationRecord>& audit)
+PendingOperation pendingNote(const MigrationRecord& record, const fs::path& projectsRoot, const Uuid& operation,
+                             const std::string& wayBack, const fs::path& extracted, const RestorePlan::Moves& moves)
 {
-    const AccountLock account({projectsRoot});
-    // The caller's history may be older than the file: another window may have acted meanwhile.
-    for (const auto& history : {audit, MigrationAudit::records()}) {
-        if (auto refused = obstacle(record, projectsRoot, history))
-            throw *refused;
+    PendingRestore restore{.revertsRecordId = record.id,
+                           .extracted = extracted,
+                           .replaced = WorkFolders::fresh(projectsRoot, WorkFolders::replaced),
+                           .oldFolderExisted = moves.oldFolderExisted,
+                           .takenOut = moves.takenOut,
+                           .displaced = moves.displaced,
+                           .broughtIn = moves.broughtIn};
+    const fs::path archived = extracted / record.oldFolder;
+    const fs::path oldFolder = projectsRoot / record.oldFolder;
+    if (!moves.oldFolderExisted) {
+        RestoreMoves::collectPlaced(archived, oldFolder, restore.placed);
+    } else {
+        for (const auto& path : moves.broughtIn)
+            RestoreMoves::collectPlaced(archived / path, oldFolder / path, restore.placed);
     }
-    const auto migrated = projectsRoot / record.newFolder;
-    const Uuid revertingId = Uuid::random();
-    const PendingOperations::Lock running(revertingId);
-    std::optional<std::string> preRestoreArchive;
-    if (FileMetadata::itemExists(migrated))
-        preRestoreArchive = BackupArchiver::backup(migrated, "pre-restore-" + std::string(stamp), revertingId).string();
-    // Naming the folder extracts nothing else, and fails when the archive does not hold it.
-    BackupArchiver::extract(*record.backupPath, projectsRoot, record.oldFolder);
-    removeMigratedCopy(record, migrated);
+    return PendingOperation{
+        .recordId = operation,
+        .accountId = record.accountId,
+        .oldCwd = record.oldCwd,
+        .newCwd = record.newCwd,
+        .oldFolder = record.oldFolder,
+        .newFolder = record.newFolder,
+        .archive = wayBack,
+        .projectsRoot = projectsRoot,
+        .job = std::move(restore),
+    };
+}
 
-    MigrationRecord reverting{
-        .id = revertingId,
+// A move that failed half-way is taken back; only when even that fails does the note stay for the
+// next start's recovery.
+[[noreturn]] void undoFailedMoving(const PendingOperation& note, const std::exception& error,
+                                   const ConversationMigrator::EntryMove& move)
+{
+    const std::string cause = "a conversation could not be moved (" + UserError::describe(error) + ")";
+    if (const auto problem = RestoreMoves::takeBack(note, move)) {
+        throw MigrationError::undoFailed(cause + ", and " + *problem
+                                         + "; Threadhop puts the rest back at its next start.");
+    }
+    RestoreMoves::discard(note);
+    PendingOperations::remove(note);
+    throw MigrationError::undoFailed(cause + ". Nothing was changed.");
+}
+
+MigrationRecord revertingRecord(const MigrationRecord& record, const Uuid& id,
+                                const std::optional<std::string>& preRestoreArchive)
+{
+    return MigrationRecord{
+        .id = id,
         .timestamp = std::chrono::system_clock::now(),
         .accountId = record.accountId,
         .oldCwd = record.newCwd,
@@ -168,7 +155,78 @@ MigrationRecord RestoreManager::restore(const MigrationRecord& record, const fs:
         .message = "Restore from backup (reverts migration " + record.id.upperText().substr(0, 8) + ")",
         .revertsRecordId = record.id,
     };
+}
+
+} // namespace
+
+RestoreManager::History::History(const std::vector<MigrationRecord>& audit)
+{
+    for (const auto& record : audit) {
+        if (record.revertsRecordId)
+            m_undone.insert(*record.revertsRecordId);
+    }
+}
+
+std::optional<MigrationError> RestoreManager::obstacle(const MigrationRecord& record, const fs::path& projectsRoot,
+                                                       const History& audit)
+{
+    if (!namesArePlain(record))
+        return MigrationError::notRestorable(
+            "This entry is damaged: it names a folder or a conversation by something other than a plain name, so "
+            "undoing it could touch files outside the project.");
+    if (record.targetAccountId)
+        return MigrationError::notRestorable(
+            "This entry moved a conversation to another account. Undoing it from its backup would overwrite the "
+            "source project while the copy stays in the other account.");
+    if (record.dryRun)
+        return MigrationError::notRestorable("A dry run changed nothing.");
+    if (!changedSomething(record))
+        return MigrationError::notRestorable("This entry did not change anything.");
+    if (!record.backupPath || !FileMetadata::itemExists(*record.backupPath))
+        return MigrationError::backupFailed("The backup no longer exists.");
+    if (audit.undone(record.id))
+        return MigrationError::notRestorable("This migration has already been undone.");
+    return RestorePlan::folderObstacle(record, projectsRoot);
+}
+
+std::optional<MigrationError> RestoreManager::obstacle(const MigrationRecord& record, const fs::path& projectsRoot,
+                                                       const std::vector<MigrationRecord>& audit)
+{
+    return obstacle(record, projectsRoot, History(audit));
+}
+
+MigrationRecord RestoreManager::restore(const MigrationRecord& record, const fs::path& projectsRoot,
+                                        std::string_view stamp, const std::vector<MigrationRecord>& audit,
+                                        const ConversationMigrator::EntryMove& move)
+{
+    const AccountLock account({projectsRoot});
+    // The caller's history may be older than the file: another window may have acted meanwhile.
+    for (const auto& history : {audit, MigrationAudit::records()}) {
+        if (auto refused = obstacle(record, projectsRoot, history))
+            throw *refused;
+    }
+    const Uuid revertingId = Uuid::random();
+    const PendingOperations::Lock running(revertingId);
+    Extraction extraction(record, projectsRoot);
+    const auto moves = RestorePlan::movesFor(record, projectsRoot, extraction.folder() / record.oldFolder);
+    const auto preRestoreArchive = archiveBeforeUndo(record, projectsRoot, stamp, revertingId);
+
+    const PendingOperation note = pendingNote(
+        record, projectsRoot, revertingId, preRestoreArchive.value_or(*record.backupPath), extraction.folder(), moves);
+    PendingOperations::write(note);
+    extraction.keep();
+    OperationSteps::reached(OperationStep::noted);
+    try {
+        RestoreMoves::apply(note, move);
+    } catch (const std::exception& error) {
+        undoFailedMoving(note, error, move);
+    }
+
+    const MigrationRecord reverting = revertingRecord(record, revertingId, preRestoreArchive);
     MigrationAudit::append(reverting);
+    OperationSteps::reached(OperationStep::recorded);
+    RestoreMoves::discard(note);
+    PendingOperations::remove(note);
     return reverting;
 }
 

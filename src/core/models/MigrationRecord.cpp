@@ -145,6 +145,7 @@ MigrationRecord decodeElement(element value)
         .targetAccountId = optionalMember(record, "targetAccountId", asString),
         .moveMode = optionalMember(record, "moveMode", asString),
         .newSessionId = optionalMember(record, "newSessionId", asString),
+        .unrestoredFiles = optionalMember(record, "unrestoredFiles", asStringList),
     };
 }
 
@@ -189,9 +190,10 @@ JSONValue MigrationRecordCoding::encode(const MigrationRecord& record)
             counts.emplace(name, count);
         object.emplace("occurrencesByClass", std::move(counts));
     }
-    if (record.movedEntryNames) {
-        JSONValue::Array names(record.movedEntryNames->begin(), record.movedEntryNames->end());
-        object.emplace("movedEntryNames", std::move(names));
+    for (const auto& [key, names] : {std::pair{"movedEntryNames", &record.movedEntryNames},
+                                     std::pair{"unrestoredFiles", &record.unrestoredFiles}}) {
+        if (*names)
+            object.emplace(key, JSONValue::Array((*names)->begin(), (*names)->end()));
     }
     if (record.revertsRecordId)
         object.emplace("revertsRecordId", record.revertsRecordId->upperText());

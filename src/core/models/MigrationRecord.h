@@ -38,6 +38,9 @@ struct MigrationRecord {
     std::optional<std::string> targetAccountId;
     std::optional<std::string> moveMode;
     std::optional<std::string> newSessionId;
+    /// A failed migration's files, relative to oldFolder, that its rollback could not give back their
+    /// bytes: they still hold the rewritten text.
+    std::optional<std::vector<std::string>> unrestoredFiles;
 
     bool operator==(const MigrationRecord&) const = default;
 };

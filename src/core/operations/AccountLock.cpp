@@ -38,11 +38,7 @@ fs::path lockFile(const std::string& key)
     return lockFolder() / name;
 }
 
-} // namespace
-
-const std::string AccountLock::heldElsewhere = "Another Threadhop window is changing this account's conversations.";
-
-AccountLock::AccountLock(const std::vector<fs::path>& projectsFolders)
+std::optional<std::vector<FileLock>> takeAll(const std::vector<fs::path>& projectsFolders)
 {
     std::vector<fs::path> files;
     for (const auto& folder : projectsFolders)
@@ -52,28 +48,40 @@ AccountLock::AccountLock(const std::vector<fs::path>& projectsFolders)
     files.erase(std::unique(files.begin(), files.end()), files.end());
     std::error_code ignored;
     fs::create_directories(lockFolder(), ignored);
+    std::vector<FileLock> locks;
     for (const auto& file : files) {
-        auto taken = [&] {
-            try {
-                return FileLock::tryTake(file, FileLock::File::stays);
-            } catch (const fs::filesystem_error& error) {
-                throw Refusal("Threadhop could not lock this account's conversations (" + error.code().message()
-                              + " in " + lockFolder().string() + "), so it changed nothing.");
-            }
-        }();
+        auto taken = FileLock::tryTake(file, FileLock::File::stays);
         if (!taken)
-            throw Refusal(heldElsewhere);
-        m_locks.push_back(std::move(*taken));
+            return std::nullopt;
+        locks.push_back(std::move(*taken));
     }
+    return locks;
+}
+
+} // namespace
+
+const std::string AccountLock::heldElsewhere = "Another Threadhop window is changing this account's conversations.";
+
+AccountLock::AccountLock(const std::vector<fs::path>& projectsFolders)
+{
+    std::optional<std::vector<FileLock>> taken;
+    try {
+        taken = takeAll(projectsFolders);
+    } catch (const fs::filesystem_error& error) {
+        throw Refusal("Threadhop could not lock this account's conversations (" + error.code().message() + " in "
+                      + lockFolder().string() + "), so it changed nothing.");
+    }
+    if (!taken)
+        throw Refusal(heldElsewhere);
+    m_locks = std::move(*taken);
 }
 
 std::optional<AccountLock> AccountLock::tryTake(const std::vector<fs::path>& projectsFolders)
 {
-    try {
-        return AccountLock(projectsFolders);
-    } catch (const Refusal&) {
+    auto taken = takeAll(projectsFolders);
+    if (!taken)
         return std::nullopt;
-    }
+    return AccountLock(std::move(*taken));
 }
 
 } // namespace threadhop

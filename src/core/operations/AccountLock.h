@@ -29,10 +29,13 @@ public:
     /// a lock file cannot be made.
     explicit AccountLock(const std::vector<std::filesystem::path>& projectsFolders);
 
-    /// The same without the error: nothing when a lock cannot be taken now.
+    /// The same without the refusal: nothing when a lock is held elsewhere. Throws
+    /// std::filesystem::filesystem_error when a lock file cannot be made: then nobody can tell.
     static std::optional<AccountLock> tryTake(const std::vector<std::filesystem::path>& projectsFolders);
 
 private:
+    explicit AccountLock(std::vector<FileLock> locks) : m_locks(std::move(locks)) { }
+
     std::vector<FileLock> m_locks;
 };
 

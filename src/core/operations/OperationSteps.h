@@ -13,6 +13,8 @@ enum class OperationStep {
     verified,  ///< a migration passed its verification
     copied,    ///< an account move's copy is made and verified in its hidden folder
     placed,    ///< an account move's copy is in the target folder
+    setAside,  ///< an undo's entries are out of the migrated folder, kept in a hidden folder
+    restored,  ///< an undo's archived entries are back in the old folder
     recorded,  ///< the history holds the record; only the note is left to remove
 };
 

@@ -33,10 +33,30 @@ fs::path lockFile(const Uuid& recordId)
     return notesFolder() / (recordId.upperText() + ".lock");
 }
 
+JSONValue::Array texts(const std::vector<std::string>& values)
+{
+    return JSONValue::Array(values.begin(), values.end());
+}
+
+JSONValue::Array encode(const std::vector<PlacedFile>& files)
+{
+    JSONValue::Array encoded;
+    for (const auto& file : files)
+        encoded.emplace_back(JSONValue::Object{{"path", file.path.string()},
+                                               {"sizeBytes", file.sizeBytes},
+                                               {"modifiedNanoseconds", file.modifiedNanoseconds}});
+    return encoded;
+}
+
+std::string_view kindName(const PendingOperation& operation)
+{
+    return operation.isMigration() ? "migration" : operation.isRestore() ? "restore" : "accountMove";
+}
+
 JSONValue encode(const PendingOperation& operation)
 {
     JSONValue::Object note{
-        {"kind", operation.isMigration() ? "migration" : "accountMove"},
+        {"kind", std::string(kindName(operation))},
         {"recordId", operation.recordId.upperText()},
         {"accountId", operation.accountId},
         {"oldCwd", operation.oldCwd},
@@ -56,18 +76,30 @@ JSONValue encode(const PendingOperation& operation)
                          JSONValue::Array(migration.mergedEntries->begin(), migration.mergedEntries->end()));
         return note;
     }
+    if (operation.isRestore()) {
+        const auto& restore = operation.restore();
+        note.emplace("revertsRecordId", restore.revertsRecordId.upperText());
+        note.emplace("extracted", restore.extracted.string());
+        note.emplace("replaced", restore.replaced.string());
+        note.emplace("oldFolderExisted", restore.oldFolderExisted);
+        note.emplace("takenOut", texts(restore.takenOut));
+        note.emplace("displaced", texts(restore.displaced));
+        note.emplace("broughtIn", texts(restore.broughtIn));
+        note.emplace("placed", encode(restore.placed));
+        return note;
+    }
     const auto& move = operation.accountMove();
-    JSONValue::Array placed;
-    for (const auto& file : move.placed)
-        placed.emplace_back(JSONValue::Object{{"path", file.path.string()},
-                                              {"sizeBytes", file.sizeBytes},
-                                              {"modifiedNanoseconds", file.modifiedNanoseconds}});
+    JSONValue::Array ledgers;
+    for (const auto& ledger : move.ledgers)
+        ledgers.emplace_back(JSONValue::Object{
+            {"folder", ledger.folder.string()}, {"text", ledger.text}, {"sizeBefore", ledger.sizeBefore}});
     note.emplace("targetAccountId", move.targetAccountId);
     note.emplace("moveMode", move.moveMode);
     note.emplace("staging", move.staging.string());
     note.emplace("targetFolder", move.targetFolder.string());
     note.emplace("createsTargetFolder", move.createsTargetFolder);
-    note.emplace("placed", placed);
+    note.emplace("placed", encode(move.placed));
+    note.emplace("ledgers", ledgers);
     return note;
 }
 
@@ -103,20 +135,37 @@ simdjson::dom::array array(object note, std::string_view key)
     return value;
 }
 
+std::vector<std::string> textList(object note, std::string_view key)
+{
+    std::vector<std::string> values;
+    for (const auto entry : array(note, key)) {
+        std::string_view value;
+        if (entry.get_string().get(value) != simdjson::SUCCESS)
+            throw std::invalid_argument(std::string(key));
+        values.emplace_back(value);
+    }
+    return values;
+}
+
 PendingMigration decodeMigration(object note)
 {
     PendingMigration migration{.rewriteHistory = flag(note, "rewriteHistory"),
                                .keptOriginals = text(note, "keptOriginals")};
-    if (note.at_key("mergedEntries").error() == simdjson::NO_SUCH_FIELD)
-        return migration;
-    migration.mergedEntries.emplace();
-    for (const auto entry : array(note, "mergedEntries")) {
-        std::string_view name;
-        if (entry.get_string().get(name) != simdjson::SUCCESS)
-            throw std::invalid_argument("mergedEntries");
-        migration.mergedEntries->emplace_back(name);
-    }
+    if (note.at_key("mergedEntries").error() != simdjson::NO_SUCH_FIELD)
+        migration.mergedEntries = textList(note, "mergedEntries");
     return migration;
+}
+
+std::vector<PlacedFile> placedFiles(object note)
+{
+    std::vector<PlacedFile> placed;
+    for (const auto entry : array(note, "placed")) {
+        object file;
+        if (entry.get_object().get(file) != simdjson::SUCCESS)
+            throw std::invalid_argument("placed");
+        placed.push_back({text(file, "path"), integer(file, "sizeBytes"), integer(file, "modifiedNanoseconds")});
+    }
+    return placed;
 }
 
 PendingAccountMove decodeAccountMove(object note)
@@ -125,14 +174,33 @@ PendingAccountMove decodeAccountMove(object note)
                             .moveMode = text(note, "moveMode"),
                             .staging = text(note, "staging"),
                             .targetFolder = text(note, "targetFolder"),
-                            .createsTargetFolder = flag(note, "createsTargetFolder")};
-    for (const auto entry : array(note, "placed")) {
-        object file;
-        if (entry.get_object().get(file) != simdjson::SUCCESS)
-            throw std::invalid_argument("placed");
-        move.placed.push_back({text(file, "path"), integer(file, "sizeBytes"), integer(file, "modifiedNanoseconds")});
+                            .createsTargetFolder = flag(note, "createsTargetFolder"),
+                            .placed = placedFiles(note)};
+    // Notes written before moves noted their ledger entries have none.
+    if (note.at_key("ledgers").error() == simdjson::NO_SUCH_FIELD)
+        return move;
+    for (const auto entry : array(note, "ledgers")) {
+        object ledger;
+        if (entry.get_object().get(ledger) != simdjson::SUCCESS)
+            throw std::invalid_argument("ledgers");
+        move.ledgers.push_back({text(ledger, "folder"), text(ledger, "text"), integer(ledger, "sizeBefore")});
     }
     return move;
+}
+
+PendingRestore decodeRestore(object note)
+{
+    const auto reverts = Uuid::parse(text(note, "revertsRecordId"));
+    if (!reverts)
+        throw std::invalid_argument("revertsRecordId");
+    return PendingRestore{.revertsRecordId = *reverts,
+                          .extracted = text(note, "extracted"),
+                          .replaced = text(note, "replaced"),
+                          .oldFolderExisted = flag(note, "oldFolderExisted"),
+                          .takenOut = textList(note, "takenOut"),
+                          .displaced = textList(note, "displaced"),
+                          .broughtIn = textList(note, "broughtIn"),
+                          .placed = placedFiles(note)};
 }
 
 // Notes written before the two kinds had fields of their own carry every key: each kind reads its own.
@@ -145,7 +213,7 @@ std::optional<PendingOperation> decode(std::string_view json)
     try {
         const std::string kind = text(note, "kind");
         const auto id = Uuid::parse(text(note, "recordId"));
-        if ((kind != "migration" && kind != "accountMove") || !id)
+        if ((kind != "migration" && kind != "accountMove" && kind != "restore") || !id)
             return std::nullopt;
         PendingOperation operation{
             .recordId = *id,
@@ -160,6 +228,8 @@ std::optional<PendingOperation> decode(std::string_view json)
         };
         if (kind == "migration")
             operation.job = decodeMigration(note);
+        else if (kind == "restore")
+            operation.job = decodeRestore(note);
         else
             operation.job = decodeAccountMove(note);
         return operation;
@@ -212,12 +282,19 @@ void PendingOperations::remove(const PendingOperation& operation)
 std::vector<PendingOperations::Note> PendingOperations::all()
 {
     std::vector<Note> notes;
-    ReadBuffer buffer;
     for (auto& file : filesNamed(".json")) {
-        auto operation = buffer.load(file) ? decode(buffer.content()) : std::nullopt;
-        notes.push_back({std::move(file), std::move(operation)});
+        if (auto note = read(file))
+            notes.push_back(std::move(*note));
     }
     return notes;
+}
+
+std::optional<PendingOperations::Note> PendingOperations::read(const fs::path& noteFile)
+{
+    if (!FileMetadata::itemExists(noteFile))
+        return std::nullopt;
+    ReadBuffer buffer;
+    return Note{noteFile, buffer.load(noteFile) ? decode(buffer.content()) : std::nullopt};
 }
 
 std::optional<Uuid> PendingOperations::operationOf(const fs::path& noteFile)
@@ -233,13 +310,13 @@ fs::path PendingOperations::setAside(const fs::path& noteFile)
     return error ? noteFile : aside;
 }
 
-std::vector<PendingOperation> PendingOperations::setAsideNotes()
+std::vector<PendingOperations::Note> PendingOperations::setAsideNotes()
 {
-    std::vector<PendingOperation> notes;
+    std::vector<Note> notes;
     ReadBuffer buffer;
-    for (const auto& file : filesNamed(setAsideExtension)) {
-        if (auto operation = buffer.load(file) ? decode(buffer.content()) : std::nullopt)
-            notes.push_back(std::move(*operation));
+    for (auto& file : filesNamed(setAsideExtension)) {
+        auto operation = buffer.load(file) ? decode(buffer.content()) : std::nullopt;
+        notes.push_back({std::move(file), std::move(operation)});
     }
     return notes;
 }
@@ -262,12 +339,9 @@ PendingOperations::Lock::Lock(const Uuid& recordId)
 
 std::optional<PendingOperations::Lock> PendingOperations::Lock::tryTake(const Uuid& recordId)
 {
-    try {
-        // A note without a lock file was left by a process that died before it locked it.
-        if (auto taken = FileLock::tryTake(lockFile(recordId), FileLock::File::goes))
-            return Lock(std::move(*taken));
-    } catch (const fs::filesystem_error&) {
-    }
+    // A note without a lock file was left by a process that died before it locked it.
+    if (auto taken = FileLock::tryTake(lockFile(recordId), FileLock::File::goes))
+        return Lock(std::move(*taken));
     return std::nullopt;
 }
 
@@ -289,8 +363,12 @@ void PendingOperations::removeLeftovers()
             Uuid::parse(temporary ? std::string_view(text).substr(1, 36) : std::string_view(text).substr(0, 36));
         if (!id)
             continue;
-        if (auto held = Lock::tryTake(*id); held && temporary)
-            fs::remove(notesFolder() / name, error);
+        try {
+            if (auto held = Lock::tryTake(*id); held && temporary)
+                fs::remove(notesFolder() / name, error);
+        } catch (const fs::filesystem_error&) {
+            // Looked at again at the next start.
+        }
     }
 }
 

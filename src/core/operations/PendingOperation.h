@@ -32,6 +32,16 @@ struct PendingMigration {
     bool operator==(const PendingMigration&) const = default;
 };
 
+/// A moves note's entry an account move is about to add to a project folder's note, and the size of
+/// that note before (-1: there was none), so that the entry can be added once the move is recorded.
+struct PendingLedgerEntry {
+    std::filesystem::path folder;
+    std::string text;
+    std::int64_t sizeBefore = -1;
+
+    bool operator==(const PendingLedgerEntry&) const = default;
+};
+
 /// What a note of an account move holds besides what every note holds.
 struct PendingAccountMove {
     std::string targetAccountId;
@@ -39,15 +49,32 @@ struct PendingAccountMove {
     std::filesystem::path staging;      ///< the hidden folder the copy is made in
     std::filesystem::path targetFolder; ///< the project folder the copy goes to
     bool createsTargetFolder = false;
-    std::vector<PlacedFile> placed; ///< what it puts into the target folder, once it is about to
+    std::vector<PlacedFile> placed;          ///< what it puts into the target folder, once it is about to
+    std::vector<PendingLedgerEntry> ledgers; ///< the moves notes' entries, once it is about to place
 
     bool operator==(const PendingAccountMove&) const = default;
+};
+
+/// What a note of an undo holds besides what every note holds. Its oldFolder and newFolder are
+/// those of the migration it undoes: entries go out of newFolder, the archive's into oldFolder.
+/// Every path below is relative: to newFolder, to oldFolder, or to the folders named here.
+struct PendingRestore {
+    Uuid revertsRecordId;
+    std::filesystem::path extracted;    ///< the hidden folder holding the archive's <oldFolder>
+    std::filesystem::path replaced;     ///< the hidden folder keeping what the undo takes away
+    bool oldFolderExisted = false;      ///< otherwise the extracted folder itself becomes oldFolder
+    std::vector<std::string> takenOut;  ///< entries of newFolder, kept in <replaced>/new
+    std::vector<std::string> displaced; ///< paths of oldFolder the archive replaces, kept in <replaced>/old
+    std::vector<std::string> broughtIn; ///< paths of the archive's copy that go into oldFolder
+    std::vector<PlacedFile> placed;     ///< the files they hold, as they will stand in oldFolder
+
+    bool operator==(const PendingRestore&) const = default;
 };
 
 /// A note, on the disk, of an operation that is changing the user's files: written before its
 /// first change and removed once its outcome is recorded, so that the next start can finish the
 /// story of an operation that was killed half-way (see OperationRecovery). It is a folder
-/// migration's or an account move's, each with the fields of its own.
+/// migration's, an account move's or an undo's, each with the fields of its own.
 struct PendingOperation {
     Uuid recordId; ///< the id the operation's record carries: in the history means the story is told
     std::string accountId;
@@ -55,19 +82,23 @@ struct PendingOperation {
     std::string newCwd;
     std::string oldFolder;
     std::string newFolder;
-    std::filesystem::path archive;      ///< the backup of the source folder, the way back
+    std::filesystem::path archive;      ///< the way back: the source folder's backup (an undo's: the migrated folder's)
     bool reported = false;              ///< the user was told that it could not be put back
     std::filesystem::path projectsRoot; ///< of the account it works on (an account move's source)
-    std::variant<PendingMigration, PendingAccountMove> job;
+    std::variant<PendingMigration, PendingAccountMove, PendingRestore> job;
 
     bool operator==(const PendingOperation&) const = default;
 
     bool isMigration() const { return std::holds_alternative<PendingMigration>(job); }
+    bool isAccountMove() const { return std::holds_alternative<PendingAccountMove>(job); }
+    bool isRestore() const { return std::holds_alternative<PendingRestore>(job); }
     /// The job's own fields; the wrong kind throws std::bad_variant_access.
     const PendingMigration& migration() const { return std::get<PendingMigration>(job); }
     PendingMigration& migration() { return std::get<PendingMigration>(job); }
     const PendingAccountMove& accountMove() const { return std::get<PendingAccountMove>(job); }
     PendingAccountMove& accountMove() { return std::get<PendingAccountMove>(job); }
+    const PendingRestore& restore() const { return std::get<PendingRestore>(job); }
+    PendingRestore& restore() { return std::get<PendingRestore>(job); }
 };
 
 // The hidden folders operations work in, directly in a projects folder: "<kind><uuid>". A note names
@@ -77,7 +108,11 @@ namespace WorkFolders {
 inline constexpr std::string_view originals = ".threadhop-originals-"; ///< a migration's kept originals
 inline constexpr std::string_view staging = ".threadhop-staging-";     ///< an account move's copy
 inline constexpr std::string_view recovery = ".threadhop-recovery-";   ///< a backup read back by the recovery
-inline constexpr std::string_view kinds[] = {originals, staging, recovery};
+inline constexpr std::string_view restoring = ".threadhop-restoring-"; ///< a backup read back by an undo
+inline constexpr std::string_view replaced = ".threadhop-replaced-";   ///< what an undo takes away
+inline constexpr std::string_view kinds[] = {originals, staging, recovery, restoring, replaced};
+/// The kinds that may hold the only copy of a user's file until their operation is told.
+inline constexpr std::string_view keepingKinds[] = {originals, replaced};
 
 /// A new one of `kind` in `projectsFolder` (not created).
 inline std::filesystem::path fresh(const std::filesystem::path& projectsFolder, std::string_view kind)
@@ -117,6 +152,9 @@ void remove(const PendingOperation& operation);
 /// Every note left in the folder, in name order.
 std::vector<Note> all();
 
+/// The note in `noteFile` as it is now; nothing when the file is gone.
+std::optional<Note> read(const std::filesystem::path& noteFile);
+
 /// The operation a note's file is named after; nothing for a file of another name.
 std::optional<Uuid> operationOf(const std::filesystem::path& noteFile);
 
@@ -124,8 +162,8 @@ std::optional<Uuid> operationOf(const std::filesystem::path& noteFile);
 /// whoever looks into it. Returns where it is now (its old place when it could not be moved).
 std::filesystem::path setAside(const std::filesystem::path& noteFile);
 
-/// The notes set aside, those that can be read.
-std::vector<PendingOperation> setAsideNotes();
+/// The notes set aside, in name order, those that cannot be read without an operation.
+std::vector<Note> setAsideNotes();
 
 /// Held by an operation from before its first archive for as long as its note may be on the disk,
 /// and by the recovery while it puts that operation right: a note (or a temporary archive) whose
@@ -136,7 +174,8 @@ class Lock final {
 public:
     /// Takes the lock of a new operation. Throws NoteError.
     explicit Lock(const Uuid& recordId);
-    /// The lock of an existing note, when no running process holds it.
+    /// The lock of an existing note, when no running process holds it. Throws
+    /// std::filesystem::filesystem_error when the lock file cannot be made: nobody can tell then.
     static std::optional<Lock> tryTake(const Uuid& recordId);
 
 private:

@@ -76,6 +76,11 @@ public:
     std::optional<std::string> check() const
     {
         for (const auto& file : m_files) {
+            // The original of a file kept by the migration begins with what was archived of it; any
+            // other file there is none of its own, whatever its name.
+            if (const auto kept = keptOriginal(file);
+                kept && !contentOf(*kept).starts_with(contentOf(m_archived / file)))
+                return file.string() + "'s kept original does not begin with its backup";
             if (!matches(file))
                 return file.string() + " changed since";
         }

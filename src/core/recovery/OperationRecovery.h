@@ -18,6 +18,7 @@ struct Report {
         leftAlone,  ///< its files changed since; nothing was touched, the note stays
         unreadable, ///< the note itself could not be read; it was set aside
         refused,    ///< the note names a path outside what it may change; nothing was touched, it was set aside
+        unchecked,  ///< a lock could not be made, so nothing was looked at; the next start looks again
     };
     Outcome outcome = Outcome::undone;
     std::string text;

@@ -61,6 +61,13 @@ public:
         return Refusal{name, "which is not a plain folder name"};
     }
 
+    std::optional<Refusal> relativePath(const std::string& path) const
+    {
+        if (PathText::isPlainRelativePath(path))
+            return std::nullopt;
+        return Refusal{path, "which is not a path of plain names inside its folder"};
+    }
+
     std::optional<Refusal> childFolder(const fs::path& path, const fs::path& folder, std::string_view prefix = {}) const
     {
         if (hasDotComponent(path) || !isDirectChild(path, folder)
@@ -119,6 +126,30 @@ std::optional<Refusal> migrationRefusal(const PendingOperation& note, const fs::
                     check.archive(note.archive)});
 }
 
+std::optional<Refusal> restoreRefusal(const PendingOperation& note, const fs::path& root)
+{
+    const auto& restore = note.restore();
+    const Checks check;
+    if (auto refused = firstOf({check.plainName(note.oldFolder), check.plainName(note.newFolder)}))
+        return refused;
+    for (const auto* paths : {&restore.takenOut, &restore.displaced, &restore.broughtIn}) {
+        for (const auto& path : *paths) {
+            if (auto refused = check.relativePath(path))
+                return refused;
+        }
+    }
+    if (auto refused =
+            firstOf({check.realFolder(root / note.oldFolder), check.realFolder(root / note.newFolder),
+                     check.childFolder(restore.extracted, root, WorkFolders::restoring),
+                     check.childFolder(restore.replaced, root, WorkFolders::replaced), check.archive(note.archive)}))
+        return refused;
+    for (const auto& placed : restore.placed) {
+        if (auto refused = check.strictlyBelow(placed.path, root / note.oldFolder))
+            return refused;
+    }
+    return std::nullopt;
+}
+
 std::optional<Refusal> moveRefusal(const PendingOperation& note, const fs::path& targetProjects)
 {
     const auto& move = note.accountMove();
@@ -145,8 +176,10 @@ RecoveryBounds::Verdict RecoveryBounds::check(const PendingOperation& operation,
     if (!account)
         return {.refusal = Refusal{root.string(), "which is no account's projects folder"}};
     Accounts changed{.accountId = account->id, .projectsRoot = root};
-    if (operation.isMigration()) {
-        if (auto refused = migrationRefusal(operation, root))
+    if (!operation.isAccountMove()) {
+        const auto refused =
+            operation.isMigration() ? migrationRefusal(operation, root) : restoreRefusal(operation, root);
+        if (refused)
             return {.refusal = refused};
         return {.accounts = changed};
     }
@@ -155,6 +188,9 @@ RecoveryBounds::Verdict RecoveryBounds::check(const PendingOperation& operation,
     });
     if (target == accounts.end())
         return {.refusal = Refusal{operation.accountMove().targetAccountId, "which is no account Threadhop finds now"}};
+    // A move never copies into its own account: taking such a "copy" out would take out the conversation.
+    if (standardized(target->projectsDirURL()) == standardized(root))
+        return {.refusal = Refusal{operation.accountMove().targetAccountId, "which is the account it moves from"}};
     changed.targetProjects = target->projectsDirURL();
     if (auto refused = moveRefusal(operation, changed.targetProjects))
         return {.refusal = refused};

@@ -77,13 +77,13 @@ std::vector<HelpSection> HelpContent::all(const QString& productPage)
          {u"The History button in the toolbar lists every migration that was carried out, together with "
           u"restores and account moves; dry runs change nothing and are not listed. Where a migration can still "
           u"be undone, its row offers Restore; where it cannot, the row says why instead of staying silent."_s,
-          u"Undo puts the conversation folder back from the archive taken before the migration, and archives "
-          u"the current one first, so anything created in the new location afterwards is recoverable, though "
-          u"no longer in place."_s,
+          u"Undo puts the conversation folder back from the archive taken before the migration, and takes out "
+          u"of the new location only what that migration brought there: conversations started there since, and "
+          u"those that other migrations brought, stay. What is taken out is archived first, so anything added to "
+          u"it afterwards is recoverable, though no longer in place."_s,
           u"A migration that has been moved on from cannot be undone: if the conversations moved again after "
           u"it, putting the old folder back would add a copy rather than restore anything, so Threadhop "
-          u"refuses and says so. While a later migration has moved other conversations into the same folder, "
-          u"undo that one first: undoing the earlier one would take them away with it."_s}},
+          u"refuses and says so."_s}},
         {u"support"_s, u"Support"_s, {productPage}},
     };
     for (auto& section : sections) {

@@ -30,9 +30,11 @@ void HistoryListModel::judgeSlots(const std::vector<ClaudeAccount>& accounts)
 
 void HistoryListModel::judge(const std::vector<ClaudeAccount>& accounts)
 {
+    // Indexed once: every row's judgement looks the history up.
+    const RestoreManager::History history(m_records);
     for (Entry& entry : m_entries)
         entry.slot =
-            HistoryPresenter::restoreSlot(entry.record, HistoryPresenter::obstacle(entry.record, accounts, m_records));
+            HistoryPresenter::restoreSlot(entry.record, HistoryPresenter::obstacle(entry.record, accounts, history));
 }
 
 int HistoryListModel::rowCount(const QModelIndex& parent) const

@@ -89,7 +89,7 @@ std::filesystem::path HistoryPresenter::projectsRoot(const ClaudeAccount& accoun
 
 std::optional<MigrationError> HistoryPresenter::obstacle(const MigrationRecord& record,
                                                          const std::vector<ClaudeAccount>& accounts,
-                                                         const std::vector<MigrationRecord>& audit)
+                                                         const RestoreManager::History& audit)
 {
     if (isRestoreRecord(record))
         return std::nullopt;
@@ -111,15 +111,16 @@ HistoryPresenter::RestoreSlot HistoryPresenter::restoreSlot(const MigrationRecor
     return RestoreSlots::Reason{QString::fromUtf8(obstacle->what())};
 }
 
-QString HistoryPresenter::confirmationMessage(const MigrationRecord& record)
+QString HistoryPresenter::confirmationMessage(const MigrationRecord& record, bool oldFolderExists)
 {
-    // A merge ("Move in") is undone by taking out only what it moved in: the folder it moved into stays.
-    const QString what = record.movedEntryNames
-        ? u" and takes the conversations it moved in out of "_s + toQString(record.newFolder)
-        : u" and removes "_s + toQString(record.newFolder);
-    return u"Restores folder "_s + toQString(record.oldFolder) + what
-        + u". Anything created in the new location after the migration is archived to a .tar.gz first, so it can "
-          u"be recovered — but it will not be in place any more."_s;
+    const QString oldFolder = toQString(record.oldFolder);
+    QString message = u"Restores folder "_s + oldFolder
+        + u" from its backup and takes what this migration brought out of "_s + toQString(record.newFolder)
+        + u"; everything else there stays. What is taken out is archived to a .tar.gz first, so anything added to "
+          u"it since can be recovered — but it will not be in place any more."_s;
+    if (oldFolderExists && record.oldFolder != record.newFolder)
+        message += u" "_s + oldFolder + u" exists: the restored conversations join the ones in it."_s;
+    return message;
 }
 
 QString HistoryPresenter::accountGone(const MigrationRecord& record)

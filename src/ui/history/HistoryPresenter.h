@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/migration/MigrationError.h"
+#include "core/migration/RestoreManager.h"
 #include "core/models/ClaudeAccount.h"
 #include "core/models/MigrationRecord.h"
 
@@ -54,7 +55,7 @@ std::filesystem::path projectsRoot(const ClaudeAccount& account);
 /// on this Mac." (in this platform's words) for an account the last scan did not find; otherwise the
 /// engine's answer, which probes the file system.
 std::optional<MigrationError> obstacle(const MigrationRecord& record, const std::vector<ClaudeAccount>& accounts,
-                                       const std::vector<MigrationRecord>& audit);
+                                       const RestoreManager::History& audit);
 
 namespace RestoreSlots {
 /// A restore's own record: nothing at the end of the header.
@@ -77,9 +78,9 @@ using RestoreSlot = std::variant<RestoreSlots::Empty, RestoreSlots::Button, Rest
 /// What ends a row's header, given the record's obstacle.
 RestoreSlot restoreSlot(const MigrationRecord& record, const std::optional<MigrationError>& obstacle);
 
-/// The text of the confirmation "Restore from backup?": a rename's undo removes the new folder, a
-/// merge's takes out only the conversations it moved in.
-QString confirmationMessage(const MigrationRecord& record);
+/// The text of the confirmation "Restore from backup?": the undo takes out only what the migration
+/// brought; where the old folder exists again, the restored conversations join it.
+QString confirmationMessage(const MigrationRecord& record, bool oldFolderExists);
 
 /// The failure when the record's account went away while the confirmation was open.
 QString accountGone(const MigrationRecord& record);

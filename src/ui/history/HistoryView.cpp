@@ -14,6 +14,7 @@
 #include "core/migration/RestoreManager.h"
 #include "core/operations/MigrationAudit.h"
 #include "core/util/format/DateText.h"
+#include "core/util/fs/FileMetadata.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -159,8 +160,12 @@ bool HistoryView::eventFilter(QObject* watched, QEvent* event)
 void HistoryView::confirm(int row)
 {
     const MigrationRecord record = m_model.entry(row).record;
-    QMessageBox* box = alert(QMessageBox::Warning, u"Restore from backup?"_s,
-                             HistoryPresenter::confirmationMessage(record), u"restoreConfirmation"_s, this);
+    const ClaudeAccount* account = HistoryPresenter::accountOf(record, m_env.accounts());
+    const bool oldFolderExists =
+        account && FileMetadata::itemExists(HistoryPresenter::projectsRoot(*account) / record.oldFolder);
+    QMessageBox* box =
+        alert(QMessageBox::Warning, u"Restore from backup?"_s,
+              HistoryPresenter::confirmationMessage(record, oldFolderExists), u"restoreConfirmation"_s, this);
     QPushButton* restore = box->addButton(u"Restore"_s, QMessageBox::DestructiveRole);
     restore->setObjectName(u"confirmRestoreButton"_s);
     QPushButton* cancel = box->addButton(u"Cancel"_s, QMessageBox::RejectRole);

@@ -140,36 +140,181 @@ TEST_F(RestoreManagerTest, ADamagedHistoryNamingAnythingButPlainNamesTouchesNoth
     EXPECT_EQ(obstacleText(merge), std::nullopt) << "names the system writes stay restorable";
 }
 
-TEST_F(RestoreManagerTest, ALaterMigrationIntoTheSameFolderMustBeUndoneFirst)
+// Histories in which other operations came after the migration being undone. An undo takes out of
+// the migrated folder only what its record brought there, so what other operations brought and
+// conversations started since stay; and it never brings back a second copy of a conversation.
+TEST_F(RestoreManagerTest, AnUndoTakesOutOnlyWhatItsRecordBrought)
 {
-    transcript("-w-a", "a.jsonl", cwdLine("/w/a"));
-    transcript("-w-c", "c.jsonl", cwdLine("/w/c"));
-    const auto renamed = ConversationMigrator::migrate(input("-w-a", "/w/a", "/srv/app"), stamp);
-    const auto merged = ConversationMigrator::migrate(input("-w-c", "/w/c", "/srv/app"), stamp);
-    const std::string undoThatFirst = "A later migration moved conversations into this folder. Undo that one first.";
-    EXPECT_EQ(obstacleText(renamed), undoThatFirst);
-    const auto before = snapshot(projects());
-    EXPECT_EQ(thrown<MigrationError>([&] { restore(renamed); }), undoThatFirst);
-    EXPECT_EQ(snapshot(projects()), before);
-    // An account move into this account counts too, whichever folder it came from; one into
-    // another account does not.
-    const auto obstacleIn = [&](const std::vector<MigrationRecord>& audit) {
-        const auto obstacle = RestoreManager::obstacle(renamed, projects(), audit);
-        return obstacle ? std::string(obstacle->what()) : std::string();
+    int migrations = 0;
+    // Each migration has a stamp of its own, so that no archive replaces another.
+    const auto migrate = [&](std::string folder, std::string from, std::string to,
+                             const ConversationMigrator::EntryMove& move = AtomicFile::moveWithoutReplacing) {
+        const std::string own = "20240501-0930" + std::to_string(10 + migrations++);
+        return ConversationMigrator::migrate(input(std::move(folder), std::move(from), std::move(to)), own, move);
     };
-    auto movedIn = merged;
-    movedIn.id = Uuid::random();
-    movedIn.accountId = "claude-work";
-    movedIn.oldFolder = "-w-a";
-    movedIn.targetAccountId = "claude";
-    EXPECT_EQ(obstacleIn({movedIn, renamed}), undoThatFirst);
-    movedIn.targetAccountId = "claude-other";
-    EXPECT_EQ(obstacleIn({movedIn, renamed}), "");
-
-    restore(merged);
-    EXPECT_EQ(obstacleText(renamed), std::nullopt);
-    restore(renamed);
-    EXPECT_EQ(entries(projects()), (std::vector<std::string>{"-w-a", "-w-c"}));
+    const auto conversationIn = [&](std::string_view folder, std::string_view name, std::string_view cwd) {
+        transcript(folder, name, cwdLine(cwd));
+    };
+    const std::string movedAgain = "The conversations have moved again since this migration, so undoing it would "
+                                   "bring back a copy instead of putting things as they were.";
+    const std::string oneMovedOn = "1 of the conversations this move brought in are no longer in that project, so "
+                                   "undoing it would not put things as they were.";
+    struct Case {
+        std::string name;
+        std::function<std::vector<MigrationRecord>()> history;  ///< its records, the earliest first
+        std::vector<std::pair<std::size_t, std::string>> undos; ///< records undone in turn, each with its refusal
+        std::function<Files()> after;                           ///< the projects after the undos
+    };
+    const Case cases[] = {
+        {"the old folder's name was taken by another project since",
+         [&] {
+             conversationIn("-srv-p", "p.jsonl", "/srv/p");
+             conversationIn("-a", "a.jsonl", "/a");
+             return std::vector{migrate("-srv-p", "/srv/p", "/srv/q"), migrate("-a", "/a", "/srv/p")};
+         },
+         {{0, ""}, {1, ""}},
+         [&] {
+             return Files{{"-a/a.jsonl", cwdLine("/a")}, {"-srv-p/p.jsonl", cwdLine("/srv/p")}};
+         }},
+        {"a conversation started in the old directory was merged into the new one since",
+         [&] {
+             conversationIn("-a", "a.jsonl", "/a");
+             const auto renamed = migrate("-a", "/a", "/srv/app");
+             conversationIn("-a", "new.jsonl", "/a");
+             return std::vector{renamed, migrate("-a", "/a", "/srv/app")};
+         },
+         {{0, ""}},
+         [&] {
+             return Files{{"-a/a.jsonl", cwdLine("/a")}, {"-srv-app/new.jsonl", cwdLine("/srv/app")}};
+         }},
+        {"a later merge failed with an entry stuck in the folder, and stays undoable",
+         [&] {
+             conversationIn("-w-a", "a.jsonl", "/w/a");
+             conversationIn("-w-c", "c1.jsonl", "/w/c");
+             conversationIn("-w-c", "c2.jsonl", "/w/c");
+             const auto renamed = migrate("-w-a", "/w/a", "/srv/app");
+             // The second entry fails to move, and the first cannot be moved back.
+             EXPECT_THROW(migrate("-w-c", "/w/c", "/srv/app", failingAt({2, 3, 4}, std::errc::io_error)),
+                          MigrationError);
+             const auto failed = MigrationAudit::records().front();
+             EXPECT_EQ(failed.movedEntryNames.value_or(std::vector<std::string>{}).size(), 1u);
+             return std::vector{renamed, failed};
+         },
+         {{0, ""}, {1, ""}},
+         [&] {
+             return Files{{"-w-a/a.jsonl", cwdLine("/w/a")},
+                          {"-w-c/c1.jsonl", cwdLine("/w/c")},
+                          {"-w-c/c2.jsonl", cwdLine("/w/c")}};
+         }},
+        {"a resync whose folder moved on since",
+         [&] {
+             conversationIn("-a-b-c", "s.jsonl", "/a/b.c");
+             return std::vector{migrate("-a-b-c", "/a/b.c", "/a/b_c"), migrate("-a-b-c", "/a/b_c", "/x/y")};
+         },
+         {{0, movedAgain}},
+         [&] {
+             return Files{{"-x-y/s.jsonl", cwdLine("/x/y")}};
+         }},
+        {"a later resync of the migrated folder moved nothing into it",
+         [&] {
+             conversationIn("-w-a", "a.jsonl", "/w/a");
+             return std::vector{migrate("-w-a", "/w/a", "/w/b"), migrate("-w-b", "/w/b", "/w/b")};
+         },
+         {{0, ""}},
+         [&] {
+             return Files{{"-w-a/a.jsonl", cwdLine("/w/a")}};
+         }},
+        {"a merge whose destination took another migration since",
+         [&] {
+             conversationIn("-w-a", "a.jsonl", "/w/a");
+             conversationIn("-w-t", "t.jsonl", "/w/t");
+             conversationIn("-w-c", "c.jsonl", "/w/c");
+             return std::vector{migrate("-w-a", "/w/a", "/w/t"), migrate("-w-c", "/w/c", "/w/t")};
+         },
+         {{0, ""}},
+         [&] {
+             return Files{{"-w-a/a.jsonl", cwdLine("/w/a")},
+                          {"-w-t/c.jsonl", cwdLine("/w/t")},
+                          {"-w-t/t.jsonl", cwdLine("/w/t")}};
+         }},
+        {"a conversation of another account was copied into the migrated folder since",
+         [&] {
+             conversationIn("-w-a", "a.jsonl", "/w/a");
+             const auto renamed = migrate("-w-a", "/w/a", "/w/b");
+             writeFile(targetProjects() / "-w-z" / (std::string(sessionId) + ".jsonl"), line(u1, ""));
+             AccountMover::move({.source = {.id = "claude-work", .configDir = (home() / ".claude-work").string()},
+                                 .target = {.id = "claude"},
+                                 .sessionId = sessionId,
+                                 .sourceFolderName = "-w-z",
+                                 .launchCwd = "/w/app",
+                                 .newCwd = "/w/b",
+                                 .mode = MoveMode::clone},
+                                stamp);
+             return std::vector{renamed};
+         },
+         {{0, ""}},
+         [&] {
+             auto files = snapshot(projects());
+             files.erase("-w-b/a.jsonl");
+             files["-w-a/a.jsonl"] = cwdLine("/w/a");
+             return files;
+         }},
+        {"a later merge undone, then the rename before it",
+         [&] {
+             conversationIn("-w-a", "a.jsonl", "/w/a");
+             conversationIn("-w-c", "c.jsonl", "/w/c");
+             return std::vector{migrate("-w-a", "/w/a", "/srv/app"), migrate("-w-c", "/w/c", "/srv/app")};
+         },
+         {{1, ""}, {0, ""}},
+         [&] {
+             return Files{{"-w-a/a.jsonl", cwdLine("/w/a")}, {"-w-c/c.jsonl", cwdLine("/w/c")}};
+         }},
+        {"a conversation of the rename was deleted since",
+         [&] {
+             conversationIn("-w-a", "a1.jsonl", "/w/a");
+             conversationIn("-w-a", "a2.jsonl", "/w/a");
+             const auto renamed = migrate("-w-a", "/w/a", "/w/b");
+             fs::remove(projects() / "-w-b" / "a1.jsonl");
+             return std::vector{renamed};
+         },
+         {{0, ""}},
+         [&] {
+             return Files{{"-w-a/a1.jsonl", cwdLine("/w/a")}, {"-w-a/a2.jsonl", cwdLine("/w/a")}};
+         }},
+        {"a conversation of the rename was moved to another project since",
+         [&] {
+             conversationIn("-w-a", "a1.jsonl", "/w/a");
+             conversationIn("-w-a", "a2.jsonl", "/w/a");
+             const auto renamed = migrate("-w-a", "/w/a", "/w/b");
+             fs::create_directories(projects() / "-w-c");
+             fs::rename(projects() / "-w-b" / "a1.jsonl", projects() / "-w-c" / "a1.jsonl");
+             return std::vector{renamed};
+         },
+         {{0, oneMovedOn}},
+         [&] {
+             return Files{{"-w-b/a2.jsonl", cwdLine("/w/b")}, {"-w-c/a1.jsonl", cwdLine("/w/b")}};
+         }},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        fs::remove_all(home());
+        const auto records = test.history();
+        const Files expected = test.after();
+        for (const auto& [index, refusal] : test.undos) {
+            const auto& record = records.at(index);
+            if (refusal.empty()) {
+                EXPECT_EQ(obstacleText(record), std::nullopt);
+                EXPECT_EQ(restore(record).revertsRecordId, record.id);
+                EXPECT_EQ(obstacleText(record), "This migration has already been undone.");
+            } else {
+                const auto before = snapshot(projects());
+                EXPECT_EQ(thrown<MigrationError>([&] { restore(record); }), refusal);
+                EXPECT_TRUE(snapshot(projects()) == before);
+            }
+        }
+        EXPECT_EQ(snapshot(projects()), expected);
+        EXPECT_EQ(leftovers(home()), std::vector<std::string>{});
+    }
 }
 
 // A record naming another project's archive, as a hand edit of the history may leave it: only the
@@ -184,8 +329,8 @@ TEST_F(RestoreManagerTest, OnlyTheRecordsFolderIsExtractedAndAFailedExtractionWr
     wrongArchive.backupPath = other.backupPath;
     const auto before = snapshot(projects());
     const auto failure = thrown<MigrationError>([&] { restore(wrongArchive); });
-    EXPECT_TRUE(failure.starts_with("Backup failed: Extraction failed: ")
-                && failure.find("-w-old") != std::string::npos)
+    EXPECT_TRUE(failure.starts_with("Undo failed: the backup " + *other.backupPath + " could not be read back (")
+                && failure.find("-w-old") != std::string::npos && failure.ends_with("). Nothing was changed."))
         << failure;
     EXPECT_EQ(snapshot(projects()), before);
     EXPECT_EQ(MigrationAudit::records().size(), 2u);

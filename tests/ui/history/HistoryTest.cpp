@@ -152,8 +152,9 @@ TEST_F(HistoryViewTest, RestoringAMigrationPutsTheFolderBackByteForByteAndRescan
 
     const QMessageBox& asked = restore(view, 0, u"cancelRestoreButton"_s);
     EXPECT_EQ(asked.informativeText(),
-              u"Restores folder -w-old and removes -w-new. Anything created in the new location after the migration "
-              u"is archived to a .tar.gz first, so it can be recovered — but it will not be in place any more."_s);
+              u"Restores folder -w-old from its backup and takes what this migration brought out of -w-new; "
+              u"everything else there stays. What is taken out is archived to a .tar.gz first, so anything added to "
+              u"it since can be recovered — but it will not be in place any more."_s);
     EXPECT_TRUE(fs::exists(projects() / "-w-new")) << "Cancel changes nothing";
 
     restore(view, 0);
@@ -174,16 +175,19 @@ TEST_F(HistoryViewTest, UndoingAMergeSaysItTakesOutOnlyWhatItMovedInAndDoesSo)
     oldProject(true);
     const std::string theirs = readFile(projects() / "-w-new" / "theirs.jsonl");
     migrate();
+    // A conversation started in the old directory since: the old folder exists again.
+    transcript("-w-old", "later.jsonl", cwdLine("/w/old"));
     HistoryView& view = openHistory();
     restore(view, 0, u"cancelRestoreButton"_s);
-    EXPECT_EQ(child<QMessageBox>(view, u"restoreConfirmation"_s)->informativeText(),
-              u"Restores folder -w-old and takes the conversations it moved in out of -w-new. Anything created in "
-              u"the new location after the migration is archived to a .tar.gz first, so it can be recovered — but it "
-              u"will not be in place any more."_s);
+    EXPECT_TRUE(child<QMessageBox>(view, u"restoreConfirmation"_s)
+                    ->informativeText()
+                    .endsWith(u"— but it will not be in place any more. -w-old exists: the restored conversations "
+                              u"join the ones in it."_s));
 
     restore(view, 0);
     EXPECT_EQ(readFile(projects() / "-w-new" / "theirs.jsonl"), theirs) << "the folder's own conversation stays";
     EXPECT_EQ(entries(projects() / "-w-new"), (std::vector<std::string>{"theirs.jsonl"}));
+    EXPECT_EQ(entries(projects() / "-w-old"), (std::vector<std::string>{"a", "a.jsonl", "b.jsonl", "later.jsonl"}));
 }
 
 TEST_F(HistoryViewTest, ARescanJudgesTheRowsAgainWithoutMovingTheListAndSpacePressesTheCurrentRowsRestore)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,6 +24,8 @@ public:
     std::string lowerText() const;
 
     bool operator==(const Uuid&) const = default;
+    /// Byte order, so that sets and maps can hold UUIDs.
+    auto operator<=>(const Uuid&) const = default;
 
 private:
     std::array<std::uint8_t, 16> m_bytes{};

@@ -27,4 +27,16 @@ void DiskFlush::folder(const std::filesystem::path& path)
     ::close(descriptor);
 }
 
+void DiskFlush::createFolders(const std::filesystem::path& path)
+{
+    std::filesystem::path existing = path;
+    std::error_code error;
+    while (!existing.empty() && existing != existing.root_path() && !std::filesystem::exists(existing, error))
+        existing = existing.parent_path();
+    if (!std::filesystem::create_directories(path))
+        return;
+    for (std::filesystem::path made = path; made != existing; made = made.parent_path())
+        folder(made.parent_path());
+}
+
 } // namespace threadhop

@@ -12,4 +12,9 @@ void file(const std::filesystem::path& path);
 /// Flushes the folder's entries. Best effort: a folder that cannot be opened is left as it is.
 void folder(const std::filesystem::path& path);
 
+/// Creates the folder and any missing folder above it, each new one's entry flushed in the folder
+/// that holds it, so that what is moved into it next cannot be lost with it. Throws
+/// std::filesystem::filesystem_error when a folder cannot be made.
+void createFolders(const std::filesystem::path& path);
+
 } // namespace threadhop::DiskFlush

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace threadhop {
@@ -15,19 +16,38 @@ FileLock::FileLock(std::filesystem::path file, int descriptor, File whenReleased
 {
 }
 
+namespace {
+
+// Whether the path still names the file open as `descriptor`: a holder whose file goes on release
+// removes it between our open and our lock, and a lock on a file nobody can find any more excludes
+// nobody.
+bool stillNamed(int descriptor, const std::filesystem::path& file)
+{
+    struct stat held { };
+    struct stat named { };
+    return ::fstat(descriptor, &held) == 0 && ::lstat(file.c_str(), &named) == 0 && held.st_dev == named.st_dev
+        && held.st_ino == named.st_ino;
+}
+
+} // namespace
+
 std::optional<FileLock> FileLock::tryTake(const std::filesystem::path& file, File whenReleased)
 {
-    const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (descriptor < 0)
-        throw std::filesystem::filesystem_error("cannot open the lock file", file,
-                                                std::error_code(errno, std::generic_category()));
-    int taken = 0;
-    while ((taken = ::flock(descriptor, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) { }
-    if (taken != 0) {
+    for (;;) {
+        const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (descriptor < 0)
+            throw std::filesystem::filesystem_error("cannot open the lock file", file,
+                                                    std::error_code(errno, std::generic_category()));
+        int taken = 0;
+        while ((taken = ::flock(descriptor, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) { }
+        if (taken != 0) {
+            ::close(descriptor);
+            return std::nullopt;
+        }
+        if (stillNamed(descriptor, file))
+            return FileLock(file, descriptor, whenReleased);
         ::close(descriptor);
-        return std::nullopt;
     }
-    return FileLock(file, descriptor, whenReleased);
 }
 
 FileLock::FileLock(FileLock&& other) noexcept

@@ -70,4 +70,16 @@ bool PathText::isPlainName(std::string_view name)
     return !name.empty() && name != "." && name != ".." && name.find_first_of(forbidden) == std::string_view::npos;
 }
 
+bool PathText::isPlainRelativePath(std::string_view path)
+{
+    for (;;) {
+        const auto slash = path.find('/');
+        if (!isPlainName(path.substr(0, slash)))
+            return false;
+        if (slash == std::string_view::npos)
+            return true;
+        path.remove_prefix(slash + 1);
+    }
+}
+
 } // namespace threadhop

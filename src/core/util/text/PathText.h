@@ -21,6 +21,10 @@ bool isAtOrBelow(std::string_view path, std::string_view directory);
 /// the folder it is joined to.
 bool isPlainName(std::string_view name);
 
+/// True for a path below a folder made of plain names only ("a/subagents/b.jsonl"): it stays below
+/// the folder it is joined to.
+bool isPlainRelativePath(std::string_view path);
+
 /// A leading "~" replaced by the home folder's path ("~/x" gives "<home>/x", "~x" gives "<home>x").
 std::string expandTilde(std::string_view path);
 
