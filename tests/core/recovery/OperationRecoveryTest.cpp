@@ -2,6 +2,7 @@
 // next start: undone to the last byte, or closed when its record was already written.
 #include "support/MigrationTest.h"
 
+#include "core/migration/RestoreManager.h"
 #include "core/operations/AccountLock.h"
 #include "core/operations/OperationSteps.h"
 #include "core/operations/PendingOperation.h"
@@ -215,6 +216,26 @@ TEST_F(OperationRecoveryTest, WithoutItsKeptOriginalsAMigrationIsUndoneFromItsBa
     EXPECT_EQ(snapshot(outside.path()), (Files{{"a.jsonl", "outside\n"}}));
 }
 
+// A crafted note's originals folder holding a second name of another file: that file is no original
+// of the transcript, so it is never put over it.
+TEST_F(OperationRecoveryTest, AKeptOriginalThatDoesNotBeginWithItsBackupLeavesTheMigrationAlone)
+{
+    const TempFolder outside;
+    writeFile(outside.path() / "secret", "not a conversation\n");
+    migrationStoppedAt(OperationStep::rewritten);
+    const fs::path kept = PendingOperations::all().at(0).operation->migration().keptOriginals;
+    fs::remove(kept / "a.jsonl");
+    fs::create_hard_link(outside.path() / "secret", kept / "a.jsonl");
+    const auto during = snapshot(projects() / "-w-old");
+    const auto reports = OperationRecovery::run();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].outcome, Outcome::leftAlone);
+    EXPECT_NE(reports[0].text.find("a.jsonl's kept original does not begin with its backup"), std::string::npos)
+        << reports[0].text;
+    EXPECT_EQ(snapshot(projects() / "-w-old"), during);
+    EXPECT_EQ(readFile(outside.path() / "secret"), "not a conversation\n");
+}
+
 TEST_F(OperationRecoveryTest, NotesWithTheKeysOfBothKindsAreReadAsTheKindTheyName)
 {
     // As every note was written before the two kinds kept fields of their own.
@@ -329,6 +350,16 @@ protected:
             OperationStep::placed, [&] { move(); }, damage);
     }
 
+    void undoTo(const Damage& damage)
+    {
+        fs::remove_all(home());
+        oldProject();
+        const auto record = ConversationMigrator::migrate(input(), stamp);
+        expectRefused(
+            OperationStep::setAside,
+            [&] { RestoreManager::restore(record, projects(), stamp, MigrationAudit::records()); }, damage);
+    }
+
     TempFolder outside;
 };
 
@@ -389,6 +420,20 @@ TEST_F(DamagedNoteTest, AnAccountMoveNoteNamingAnythingOutsideItsTargetIsSetAsid
     });
     moveTo([&](PendingOperation& note) { return (note.accountMove().targetFolder = out / "-w-app").string(); });
     moveTo([&](PendingOperation& note) { return note.accountMove().targetAccountId = "claude-gone"; });
+    // Taking a "copy" out of the account it came from would take out the conversation itself.
+    moveTo([&](PendingOperation& note) { return note.accountMove().targetAccountId = "claude"; });
+}
+
+TEST_F(DamagedNoteTest, AnUndoNoteNamingAnythingOutsideItsFoldersIsSetAside)
+{
+    const fs::path out = outside.path();
+    undoTo([&](PendingOperation& note) { return note.restore().takenOut.emplace_back("../../x"); });
+    undoTo([&](PendingOperation& note) { return note.restore().broughtIn.emplace_back("a/../../x"); });
+    undoTo([&](PendingOperation& note) { return (note.restore().replaced = out / "-w-new").string(); });
+    undoTo([&](PendingOperation& note) { return (note.restore().extracted = projects() / "-w-new").string(); });
+    undoTo([&](PendingOperation& note) {
+        return (note.restore().placed.at(0).path = out / "-w-new" / "a.jsonl").string();
+    });
 }
 
 using AccountMoveRecoveryTest = OperationRecoveryTest;

@@ -18,6 +18,8 @@ FileLock::FileLock(std::filesystem::path file, int descriptor, File whenReleased
 
 namespace {
 
+std::function<void()> openHook;
+
 // Whether the path still names the file open as `descriptor`: a holder whose file goes on release
 // removes it between our open and our lock, and a lock on a file nobody can find any more excludes
 // nobody.
@@ -38,6 +40,8 @@ std::optional<FileLock> FileLock::tryTake(const std::filesystem::path& file, Fil
         if (descriptor < 0)
             throw std::filesystem::filesystem_error("cannot open the lock file", file,
                                                     std::error_code(errno, std::generic_category()));
+        if (openHook)
+            std::exchange(openHook, nullptr)();
         int taken = 0;
         while ((taken = ::flock(descriptor, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) { }
         if (taken != 0) {
@@ -48,6 +52,16 @@ std::optional<FileLock> FileLock::tryTake(const std::filesystem::path& file, Fil
             return FileLock(file, descriptor, whenReleased);
         ::close(descriptor);
     }
+}
+
+FileLock::ScopedOpenHook::ScopedOpenHook(std::function<void()> hook)
+{
+    openHook = std::move(hook);
+}
+
+FileLock::ScopedOpenHook::~ScopedOpenHook()
+{
+    openHook = nullptr;
 }
 
 FileLock::FileLock(FileLock&& other) noexcept

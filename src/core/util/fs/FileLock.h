@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace threadhop {
@@ -17,6 +18,16 @@ public:
     /// when another holder has it. Throws std::filesystem::filesystem_error when the file cannot
     /// be opened.
     static std::optional<FileLock> tryTake(const std::filesystem::path& file, File whenReleased);
+
+    /// Test seam: while alive, `hook` runs in tryTake between opening the file and locking it, where
+    /// another holder may let go of it.
+    class ScopedOpenHook final {
+    public:
+        explicit ScopedOpenHook(std::function<void()> hook);
+        ~ScopedOpenHook();
+        ScopedOpenHook(const ScopedOpenHook&) = delete;
+        ScopedOpenHook& operator=(const ScopedOpenHook&) = delete;
+    };
 
     ~FileLock();
     FileLock(FileLock&& other) noexcept;

@@ -7,6 +7,7 @@
 #include "core/editing/JSONLRewriter.h"
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/FileDescriptor.h"
+#include "core/util/fs/FileLock.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/fs/ReadBuffer.h"
 
@@ -208,6 +209,24 @@ TEST_F(AppPathsTest, LegacyFolderMovesIntoPlaceUnlessBothExistOrItIsAFile)
     EXPECT_FALSE(AppPaths::migrateLegacyFolder(other.path()));
     EXPECT_TRUE(std::filesystem::is_regular_file(other.path() / "ClaudeThreadhop"));
     EXPECT_FALSE(std::filesystem::exists(other.path() / "Threadhop"));
+}
+
+// A lock whose file goes on release: whoever opened the file before it went, and locks it after,
+// holds a lock on a file nobody else can find, and must not count as holding it.
+TEST(FileLockTest, ALockWhoseFileGoesExcludesWhoeverOpenedItJustBefore)
+{
+    const TempFolder folder;
+    const fs::path file = folder.path() / "operation.lock";
+    auto first = FileLock::tryTake(file, FileLock::File::goes);
+    ASSERT_TRUE(first);
+    const auto second = [&] {
+        // The first holder lets go between the second one's open and its lock.
+        const FileLock::ScopedOpenHook hook([&] { first.reset(); });
+        return FileLock::tryTake(file, FileLock::File::goes);
+    }();
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_FALSE(FileLock::tryTake(file, FileLock::File::goes)) << "two holders at once";
 }
 
 } // namespace
