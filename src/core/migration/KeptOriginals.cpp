@@ -1,14 +1,8 @@
 #include "KeptOriginals.h"
 
 #include "core/operations/PendingOperation.h"
+#include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/DiskFlush.h"
-#include "core/util/fs/FileDescriptor.h"
-#include "core/util/fs/PosixIO.h"
-
-#include <cstdio>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace threadhop {
 namespace {
@@ -24,42 +18,6 @@ std::int64_t plainFileSize(const fs::path& file)
         return -1;
     const auto size = fs::file_size(file, error);
     return error ? -1 : static_cast<std::int64_t>(size);
-}
-
-// Appends the bytes of the open file `from` past its first `offset` to `to`, flushed; -1 when that
-// fails, else how many bytes that was.
-std::int64_t appendTail(int from, std::int64_t offset, const fs::path& to)
-{
-    const FileDescriptor target(to, O_WRONLY | O_APPEND);
-    if (!target.isOpen())
-        return -1;
-    try {
-        const std::int64_t copied = PosixIO::copyTail(from, offset, target.get(), to);
-        return ::fsync(target.get()) == 0 ? copied : -1;
-    } catch (const fs::filesystem_error&) {
-        return -1;
-    }
-}
-
-// Puts `original` back over `current`, the file that replaced it, with whatever another writer
-// added to `current` past its first `writtenBytes` (-1: nothing to look for) appended to it. The
-// replaced file stays open across the rename: a writer that reopens the file for every line may
-// append to it until the very rename, and those lines are copied over after it.
-bool putBackOver(const fs::path& original, const fs::path& current, std::int64_t writtenBytes)
-{
-    const FileDescriptor replaced(current, O_RDONLY);
-    const bool watch = writtenBytes >= 0 && replaced.isOpen();
-    std::int64_t copiedUpTo = writtenBytes;
-    if (watch) {
-        const std::int64_t copied = appendTail(replaced.get(), writtenBytes, original);
-        if (copied < 0)
-            return false;
-        copiedUpTo += copied;
-    }
-    if (std::rename(original.c_str(), current.c_str()) != 0)
-        return false;
-    DiskFlush::folder(current.parent_path());
-    return !watch || appendTail(replaced.get(), copiedUpTo, current) >= 0;
 }
 
 } // namespace
@@ -126,7 +84,7 @@ std::vector<std::string> KeptOriginals::putBack(const WhereNow& whereNow)
         const fs::path current = whereNow(kept.relative.begin()->string()) / kept.relative;
         // Lines another writer added to the new file since belong to the conversation too.
         const std::int64_t watchFrom = plainFileSize(current) < 0 ? -1 : kept.writtenBytes;
-        if (!putBackOver(original, current, watchFrom))
+        if (!AtomicFile::putBack(original, current, watchFrom))
             failed.push_back(kept.relative.string());
     }
     return failed;

@@ -195,6 +195,17 @@ TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
               std::tuple(backupOf("-w-old"),
                          "Verification failed: 1 old references remain. Nothing was applied; "
                          "every file is back where it started."));
+
+    // A writer that opens the transcript for every line writes one while the rollback puts the
+    // original back, just before the rename: the line is kept.
+    fs::remove_all(home());
+    transcript("-w-old", "s.jsonl", original);
+    const Hook duringPutBack(Hook::Moment::beforePutBack, [&](const fs::path& file) {
+        if (file.filename() == "s.jsonl")
+            std::ofstream(file, std::ios::app) << late;
+    });
+    EXPECT_EQ(failure(input()), "Verification failed: 1 old references remain.");
+    EXPECT_EQ(snapshot(projects()), (Files{{"-w-old/s.jsonl", original + late}}));
 }
 
 // Claude Code processes the live-session check cannot see (one started since) append while the

@@ -41,18 +41,18 @@ void runHook(Moment moment, const std::filesystem::path& target)
         hook(target);
 }
 
-// Copies what was appended to the old file (still open as `old`) after its first `from` bytes to
-// the end of the file that replaced it, and returns how many bytes that was.
-std::int64_t keepLateAppends(int old, std::int64_t from, const std::filesystem::path& target)
+// Appends what the open file `from` holds past its first `offset` bytes to the end of `to`, and
+// returns how many bytes that was.
+std::int64_t appendTail(int from, std::int64_t offset, const std::filesystem::path& to)
 {
     struct stat info { };
-    if (::fstat(old, &info) != 0 || info.st_size <= from)
+    if (::fstat(from, &info) != 0 || info.st_size <= offset)
         return 0;
-    const FileDescriptor replacement(target, O_WRONLY | O_APPEND);
-    if (!replacement.isOpen())
-        fail("cannot keep what was appended to", target, errno);
-    const std::int64_t copied = PosixIO::copyTail(old, from, replacement.get(), target);
-    ::fsync(replacement.get());
+    const FileDescriptor target(to, O_WRONLY | O_APPEND);
+    if (!target.isOpen())
+        fail("cannot keep what was appended to", to, errno);
+    const std::int64_t copied = PosixIO::copyTail(from, offset, target.get(), to);
+    ::fsync(target.get());
     return copied;
 }
 
@@ -150,7 +150,30 @@ std::optional<std::int64_t> AtomicFile::writeIfUnchanged(const std::filesystem::
         keepOriginal(current.get(), target, keepOriginalAs);
     runHook(Moment::beforeRename, target);
     copy.renameOver(target);
-    return static_cast<std::int64_t>(content.size()) + keepLateAppends(current.get(), expected.sizeBytes, target);
+    return static_cast<std::int64_t>(content.size()) + appendTail(current.get(), expected.sizeBytes, target);
+}
+
+bool AtomicFile::putBack(const std::filesystem::path& original, const std::filesystem::path& target,
+                         std::int64_t watchFrom)
+{
+    // Held open across the rename: a writer that reopens the file for every line may append to it
+    // until the very rename, and those lines are copied over after it.
+    const FileDescriptor replaced(target, O_RDONLY);
+    const bool watch = watchFrom >= 0 && replaced.isOpen();
+    std::int64_t copiedUpTo = watchFrom;
+    try {
+        if (watch)
+            copiedUpTo += appendTail(replaced.get(), watchFrom, original);
+        runHook(Moment::beforePutBack, target);
+        if (::rename(original.c_str(), target.c_str()) != 0)
+            return false;
+        DiskFlush::folder(target.parent_path());
+        if (watch)
+            appendTail(replaced.get(), copiedUpTo, target);
+    } catch (const std::filesystem::filesystem_error&) {
+        return false;
+    }
+    return true;
 }
 
 void AtomicFile::create(const std::filesystem::path& target, std::string_view content, unsigned mode)

@@ -32,6 +32,12 @@ std::optional<std::int64_t> writeIfUnchanged(const std::filesystem::path& target
                                              const FileMetadata& expected,
                                              const std::filesystem::path& keepOriginalAs = {});
 
+/// Renames `original` over `target`, the file that replaced it, with whatever another writer added
+/// to `target` past its first `watchFrom` bytes (-1: nothing to look for) appended to it first, and
+/// what the writer adds until the rename copied after it. False when that fails; `original` may
+/// hold those additions then.
+bool putBack(const std::filesystem::path& original, const std::filesystem::path& target, std::int64_t watchFrom);
+
 /// Creates `target`, which must not exist yet, holding `content` with the permission bits `mode`,
 /// and flushes it to the disk. Throws std::filesystem::filesystem_error (EEXIST when something is
 /// there); a file that could not be written whole is removed again.
@@ -53,11 +59,11 @@ bool isTemporaryName(std::string_view name);
 /// followed). Errors are ignored.
 void removeTemporaries(const std::filesystem::path& folder);
 
-/// Test seam: while alive, `hook` runs inside writeIfUnchanged at `moment`, so a test can change
-/// the file there as a concurrent writer would.
+/// Test seam: while alive, `hook` runs inside writeIfUnchanged, or putBack just before its rename,
+/// at `moment`, so a test can change the file there as a concurrent writer would.
 class ScopedReplaceHook final {
 public:
-    enum class Moment { beforeCheck, beforeRename };
+    enum class Moment { beforeCheck, beforeRename, beforePutBack };
 
     ScopedReplaceHook(Moment moment, std::function<void(const std::filesystem::path&)> hook);
     ~ScopedReplaceHook();
