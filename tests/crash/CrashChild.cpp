@@ -1,11 +1,14 @@
-// Runs one migration or one account move over the home folder it is given and prints every step it
+// Runs one migration, undo or account move over the home folder it is given and prints every step it
 // reaches, and the error it ends with, so that a test can kill it at chosen moments or run it beside
 // another operation (see KilledOperationTest).
 //   threadhop_crash_child <home> migrate <old folder> <old cwd> <new cwd>
+//   threadhop_crash_child <home> restore <record id> - -   (undoes that record of the history)
 //   threadhop_crash_child <home> fork <source folder> <session id> <launch cwd>
 //   threadhop_crash_child <home> run <program> <argument> <argument>   (waits for it as a backup waits for tar)
 #include "core/accountmove/AccountMover.h"
 #include "core/migration/ConversationMigrator.h"
+#include "core/migration/RestoreManager.h"
+#include "core/operations/MigrationAudit.h"
 #include "core/operations/OperationSteps.h"
 #include "core/util/fs/ChildProcess.h"
 #include "core/util/fs/HomeFolder.h"
@@ -37,6 +40,12 @@ int main(int argc, char** argv)
                                            .newCwd = argv[5],
                                            .allowPopulatedDestination = true},
                                           stamp);
+        } else if (mode == "restore") {
+            const auto history = MigrationAudit::records();
+            for (const auto& record : history) {
+                if (record.id.upperText() == argv[3])
+                    RestoreManager::restore(record, home / ".claude" / "projects", stamp, history);
+            }
         } else if (mode == "fork") {
             AccountMover::move(
                 {.source = ClaudeAccount{.id = "claude"},

@@ -1,7 +1,8 @@
-// A real process running a migration (a rename or a merge) or an account move over a real
+// A real process running a migration (a rename or a merge), an undo of either, or an account move over a real
 // conversation is killed at random moments; after the next start's recovery, every transcript is either byte-identical
-// to the original or fully moved with its record, and nothing of ours is left behind. THREADHOP_CRASH_RUNS sets the
-// number of kills of each kind (scripts/crash-test runs many).
+// to the state before or as the finished operation leaves it, with its record, and nothing of ours is left behind.
+// THREADHOP_CRASH_RUNS sets the number of kills of each kind (scripts/crash-test runs many); THREADHOP_CRASH_SEED
+// repeats the kills of a run, whose seed every run prints.
 #include "core/accountmove/IdentityRewriter.h"
 #include "core/accountmove/SessionCopier.h"
 #include "core/editing/JSONLRewriter.h"
@@ -30,6 +31,14 @@ int runsOfEachKind()
     return runs ? std::max(1, std::atoi(runs)) : 4;
 }
 
+unsigned seedOfThisRun()
+{
+    const char* given = std::getenv("THREADHOP_CRASH_SEED");
+    const unsigned seed = given ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : std::random_device{}();
+    std::printf("THREADHOP_CRASH_SEED=%u\n", seed);
+    return seed;
+}
+
 class KilledOperationTest : public MigrationTest {
 protected:
     // A project folder holding the real session (with its subagents) and three more copies of it;
@@ -52,10 +61,20 @@ protected:
     void killAndRecover(const std::vector<std::string>& arguments, const std::vector<OperationStep>& steps,
                         const std::function<void(const fs::path&, const Files&, const MigrationRecord*)>& check)
     {
+        killAndRecover([&](const fs::path&) { return arguments; }, steps, check);
+    }
+
+    // The same, with the arguments made by `prepare` in the fresh home, before the child starts.
+    void killAndRecover(const std::function<std::vector<std::string>(const fs::path& home)>& prepare,
+                        const std::vector<OperationStep>& steps,
+                        const std::function<void(const fs::path&, const Files&, const MigrationRecord*)>& check)
+    {
+        SCOPED_TRACE("THREADHOP_CRASH_SEED=" + std::to_string(m_seed));
         for (int run = 0; run < runsOfEachKind(); ++run) {
             SCOPED_TRACE("run " + std::to_string(run));
             const TempFolder home;
             arrange(home.path());
+            const auto arguments = prepare(home.path());
             const Files before = snapshot(home.path() / ".claude" / "projects");
             std::vector<std::string> argv{THREADHOP_CRASH_CHILD, home.path().string()};
             argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -89,10 +108,43 @@ protected:
         EXPECT_TRUE(snapshot(home / ".claude" / "projects") == expected);
     }
 
+    // Migrates the real session in `home` as the child would, and gives the child's arguments for its undo.
+    std::vector<std::string> migratedForUndo(const fs::path& home) const
+    {
+        const ScopedHomeOverride homeOverride(home);
+        m_original = snapshot(home / ".claude" / "projects");
+        const auto migration = ConversationMigrator::migrate({.accountId = "claude",
+                                                              .projectsRoot = home / ".claude" / "projects",
+                                                              .oldFolderName = realFolder,
+                                                              .oldCwd = realCwd,
+                                                              .newCwd = movedCwd,
+                                                              .allowPopulatedDestination = true},
+                                                             "20240430-080000");
+        m_undone = migration.id;
+        return {"restore", migration.id.upperText(), "-", "-"};
+    }
+
+    // Either the migration stands, undoable, or its undo is done with its record: then every transcript
+    // is as it was before the migration.
+    void undoneOrAsBefore(const fs::path& home, const Files& migrated, const MigrationRecord* reverting) const
+    {
+        // The newest record is the migration's own while the undo has none.
+        if (!reverting || !reverting->revertsRecordId) {
+            EXPECT_TRUE(snapshot(home / ".claude" / "projects") == migrated);
+            return;
+        }
+        EXPECT_EQ(reverting->revertsRecordId, m_undone);
+        EXPECT_TRUE(snapshot(home / ".claude" / "projects") == m_original);
+    }
+
     const std::vector<OperationStep> migrationSteps{OperationStep::noted, OperationStep::rewritten,
                                                     OperationStep::moved, OperationStep::verified};
+    const std::vector<OperationStep> undoSteps{OperationStep::noted, OperationStep::setAside, OperationStep::restored};
     bool m_destinationPopulated = false;
-    std::mt19937 m_random{std::random_device{}()};
+    mutable std::optional<Uuid> m_undone;
+    mutable Files m_original; ///< the projects before the migration an undo undoes
+    const unsigned m_seed = seedOfThisRun();
+    std::mt19937 m_random{m_seed};
 };
 
 TEST_F(KilledOperationTest, AKilledMigrationEndsMigratedWithItsRecordOrAsItWas)
@@ -104,6 +156,23 @@ TEST_F(KilledOperationTest, AKilledMergeEndsMergedWithItsRecordOrAsItWas)
 {
     m_destinationPopulated = true;
     killAndRecover({"migrate", realFolder, realCwd, movedCwd}, migrationSteps, migratedOrAsItWas);
+}
+
+TEST_F(KilledOperationTest, AKilledUndoOfARenameEndsUndoneWithItsRecordOrAsBefore)
+{
+    killAndRecover([&](const fs::path& home) { return migratedForUndo(home); }, undoSteps,
+                   [&](const fs::path& home, const Files& migrated, const MigrationRecord* reverting) {
+                       undoneOrAsBefore(home, migrated, reverting);
+                   });
+}
+
+TEST_F(KilledOperationTest, AKilledUndoOfAMergeEndsUndoneWithItsRecordOrAsBefore)
+{
+    m_destinationPopulated = true;
+    killAndRecover([&](const fs::path& home) { return migratedForUndo(home); }, undoSteps,
+                   [&](const fs::path& home, const Files& migrated, const MigrationRecord* reverting) {
+                       undoneOrAsBefore(home, migrated, reverting);
+                   });
 }
 
 TEST_F(KilledOperationTest, AKilledForkEndsWithAWholeForkAndItsRecordOrNoCopy)
