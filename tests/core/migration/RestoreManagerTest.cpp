@@ -317,6 +317,48 @@ TEST_F(RestoreManagerTest, AnUndoTakesOutOnlyWhatItsRecordBrought)
     }
 }
 
+// A rewrite that fails half-way, whose rollback cannot give one transcript its bytes back: the
+// record lists that file, and its undo puts exactly that file back from the archive.
+TEST_F(RestoreManagerTest, AFailureWhoseRollbackLeftRewrittenFilesPutsBackExactlyThose)
+{
+    transcript("-w-old", "a.jsonl", cwdLine("/w/old"));
+    transcript("-w-old", "b.jsonl", cwdLine("/w/old"));
+    std::string rewritten;
+    {
+        // The second transcript cannot be written; the first, rewritten already, is then in the way
+        // of its original (a folder stands where it was).
+        int replaced = 0;
+        const AtomicFile::ScopedReplaceHook disk(
+            AtomicFile::ScopedReplaceHook::Moment::beforeRename, [&](const fs::path& file) {
+                if (++replaced < 2) {
+                    rewritten = file.filename().string();
+                    return;
+                }
+                const fs::path first = file.parent_path() / rewritten;
+                fs::rename(first, home() / "rewritten");
+                fs::create_directory(first);
+                throw fs::filesystem_error("cannot write", file, std::make_error_code(std::errc::io_error));
+            });
+        EXPECT_THROW(ConversationMigrator::migrate(input(), stamp), MigrationError);
+    }
+    const auto failed = MigrationAudit::records().at(0);
+    ASSERT_EQ(failed.unrestoredFiles, std::vector<std::string>{rewritten});
+    EXPECT_FALSE(failed.movedEntryNames);
+    // The user puts the rewritten transcript back where it was.
+    fs::remove(projects() / "-w-old" / rewritten);
+    fs::rename(home() / "rewritten", projects() / "-w-old" / rewritten);
+    ASSERT_EQ(readFile(projects() / "-w-old" / rewritten), cwdLine("/w/new"));
+    transcript("-w-old", "later.jsonl", cwdLine("/w/old"));
+    EXPECT_EQ(obstacleText(failed), std::nullopt);
+
+    restore(failed);
+    EXPECT_EQ(snapshot(projects()),
+              (Files{{"-w-old/a.jsonl", cwdLine("/w/old")},
+                     {"-w-old/b.jsonl", cwdLine("/w/old")},
+                     {"-w-old/later.jsonl", cwdLine("/w/old")}}));
+    EXPECT_EQ(leftovers(home()), std::vector<std::string>{});
+}
+
 // A record naming another project's archive, as a hand edit of the history may leave it: only the
 // record's folder is extracted, and the failure changes nothing.
 TEST_F(RestoreManagerTest, OnlyTheRecordsFolderIsExtractedAndAFailedExtractionWritesNoRecord)
