@@ -209,7 +209,7 @@ void removeOrphanWorkFolders(const std::vector<ClaudeAccount>& accounts)
     }
     for (const auto& account : accounts) {
         const fs::path projects = account.projectsDirURL();
-        const auto lock = AccountLock::tryTake({projects});
+        const auto lock = AccountLock::tryTake({projects}, AccountLock::Holder::recovery);
         if (!lock)
             continue;
         for (const auto& entry : DirectoryListing::entries(projects, DirectoryListing::Hidden::include)) {
@@ -253,7 +253,7 @@ std::vector<Report> OperationRecovery::run()
             std::vector<fs::path> changed{verdict.accounts->projectsRoot};
             if (!verdict.accounts->targetProjects.empty())
                 changed.push_back(verdict.accounts->targetProjects);
-            const auto changing = AccountLock::tryTake(changed);
+            const auto changing = AccountLock::tryTake(changed, AccountLock::Holder::recovery);
             if (!changing)
                 continue; // another operation runs on these accounts: the next start sees to it
             if (auto report = recover(*note.operation, *verdict.accounts, history))
