@@ -8,33 +8,20 @@
 #include <unistd.h>
 
 namespace threadhop::testing {
-namespace {
-
-constexpr uid_t unprivileged = 65534;
-
-void handOver(const std::filesystem::path& owned)
-{
-    ::lchown(owned.c_str(), unprivileged, unprivileged);
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(owned))
-        ::lchown(entry.path().c_str(), unprivileged, unprivileged);
-}
-
-} // namespace
 
 std::string asUnprivilegedUser(const std::filesystem::path& owned, const std::function<std::string()>& call)
 {
+    constexpr uid_t unprivileged = 65534;
     int ends[2];
-    if (::pipe(ends) != 0) {
-        ADD_FAILURE() << "no pipe";
-        return {};
-    }
+    EXPECT_EQ(::pipe(ends), 0);
     const pid_t child = ::fork();
     if (child == 0) {
-        ::close(ends[0]);
         std::string said;
         try {
             if (::geteuid() == 0) {
-                handOver(owned);
+                ::lchown(owned.c_str(), unprivileged, unprivileged);
+                for (const auto& entry : std::filesystem::recursive_directory_iterator(owned))
+                    ::lchown(entry.path().c_str(), unprivileged, unprivileged);
                 if (::setgroups(0, nullptr) != 0 || ::setgid(unprivileged) != 0 || ::setuid(unprivileged) != 0)
                     ::_exit(3);
             }
