@@ -20,71 +20,48 @@ const fs::path standardParallelGzip = "/usr/bin/pigz";
 fs::path tarProgram = standardTar;
 fs::path parallelGzipProgram = standardParallelGzip;
 
-// Enough of tar's complaint to say what went wrong; a failing tar can write megabytes of it.
-constexpr std::size_t keptErrorLines = 20;
+// Enough of tar's complaint to say what went wrong; a failing tar can write a line of any length.
 constexpr std::size_t keptErrorBytes = 4096;
 
-std::string lastLines(std::string_view text)
+// The first position at or after `at` that does not fall inside a UTF-8 character.
+std::size_t characterStart(std::string_view text, std::size_t at)
 {
-    std::size_t start = text.size();
-    std::size_t lines = 0;
-    // A trailing line feed ends the last line rather than starting another.
-    for (std::size_t at = text.size(); at > 0; --at) {
-        if (text[at - 1] == '\n' && at != text.size() && ++lines == keptErrorLines)
-            break;
-        start = at - 1;
-    }
-    start = std::max(start, text.size() > keptErrorBytes ? text.size() - keptErrorBytes : 0);
-    while (start > 0 && start < text.size() && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
-        ++start; // not inside a character
-    if (start == 0)
-        return std::string(text);
-    return "…" + std::string(text.substr(start));
+    while (at > 0 && at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+        ++at;
+    return at;
 }
 
-// What went wrong, in tar's words where it said something, always with how it ended when it did not.
-// (gzip begins its complaints with a line break, which would open the message with an empty line.)
-std::string failureText(const ChildProcess::Outcome& outcome)
+std::string_view trimmed(std::string_view text)
 {
-    std::string_view said = outcome.standardError;
-    said.remove_prefix(std::min(said.find_first_not_of(" \t\r\n"), said.size()));
-    std::string text = UnicodeText::isValidUtf8(said) ? lastLines(said) : std::string();
-    if (outcome.signal != 0)
-        text += "tar was stopped by signal " + std::to_string(outcome.signal) + ".";
-    else if (text.empty())
-        text = "tar exited with status " + std::to_string(outcome.exitStatus) + ".";
-    return text;
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") + 1 - first);
 }
 
-// The line of tar's complaint that says why, without the closing lines that only say it failed.
-std::string lastMeaningfulLine(std::string_view text)
-{
-    constexpr std::string_view closing[] = {"Exiting with failure status", "Error is not recoverable",
-                                            "Child returned status"};
-    std::string_view chosen;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
-        const bool closes = std::any_of(std::begin(closing), std::end(closing),
-                                        [&](std::string_view words) { return line.find(words) != line.npos; });
-        if (!line.empty() && !closes)
-            chosen = line;
-        text.remove_prefix(end == text.npos ? text.size() : end + 1);
-    }
-    return std::string(chosen);
-}
+// tar's closing words, which follow the line that says why.
+constexpr std::string_view closingWords[] = {"Error is not recoverable", "Child returned status",
+                                             "Exiting with failure status", "Error exit delayed"};
 
-// Runs tar; a tar that cannot even start is a failed backup too, told in the same words.
-void runTar(const std::vector<std::string>& arguments, std::string_view failurePrefix)
+// The line without the name of the program that wrote it ("tar: ", "/usr/bin/tar: ",
+// "tar (child): ", "pigz: abort: ").
+std::string_view withoutProgramName(std::string_view line)
 {
-    ChildProcess::Outcome outcome;
-    try {
-        outcome = ChildProcess::run(tarProgram, arguments);
-    } catch (const std::system_error& error) {
-        throw MigrationError::backupFailed(std::string(failurePrefix) + error.what() + ".");
-    }
-    if (outcome.exitStatus != 0)
-        throw MigrationError::backupFailed(std::string(failurePrefix) + failureText(outcome));
+    const auto colon = line.find(": ");
+    if (colon == std::string_view::npos)
+        return line;
+    std::string_view program = line.substr(0, colon);
+    if (program.ends_with(" (child)"))
+        program.remove_suffix(std::string_view(" (child)").size());
+    const std::string_view name = program.substr(program.rfind('/') + 1);
+    if (program.find(' ') != std::string_view::npos
+        || (name != tarProgram.filename().native() && name != parallelGzipProgram.filename().native()
+            && name != "gzip"))
+        return line;
+    line.remove_prefix(colon + 2);
+    if (line.starts_with("abort: "))
+        line.remove_prefix(std::string_view("abort: ").size());
+    return line;
 }
 
 void addLiteralNamesOption(std::vector<std::string>& arguments)
@@ -101,11 +78,41 @@ void addLiteralNamesOption(std::vector<std::string>& arguments)
 
 } // namespace
 
+std::string BackupArchiver::lastMeaningfulLine(std::string_view toolOutput)
+{
+    std::string_view found;
+    for (std::string_view rest = toolOutput; !rest.empty() && found.empty();) {
+        const auto lineFeed = rest.rfind('\n');
+        const std::size_t begin = lineFeed == std::string_view::npos ? 0 : lineFeed + 1;
+        const std::string_view line = withoutProgramName(trimmed(rest.substr(begin)));
+        rest = rest.substr(0, begin == 0 ? 0 : lineFeed);
+        const bool closing = std::any_of(std::begin(closingWords), std::end(closingWords),
+                                         [&](std::string_view words) { return line.starts_with(words); });
+        if (!closing)
+            found = line;
+    }
+    if (!UnicodeText::isValidUtf8(found))
+        return {};
+    // A line can be as long as a program cares to write; its end says why.
+    if (found.size() <= keptErrorBytes)
+        return std::string(found);
+    return "…" + std::string(found.substr(characterStart(found, found.size() - keptErrorBytes)));
+}
+
 fs::path BackupArchiver::backup(const fs::path& folder, std::string_view stamp, const Uuid& operation)
 {
     const fs::path source = folder.has_filename() ? folder : folder.parent_path();
     const std::string name = source.filename().string();
-    const auto archive = AppPaths::backupsDir() / (name + "-" + std::string(stamp) + ".tar.gz");
+    const auto failed = [&](const std::string& reason) {
+        return MigrationError::backupFailed(source.string(), reason);
+    };
+    fs::path backups;
+    try {
+        backups = AppPaths::subfolder(AppPaths::backupsFolderName);
+    } catch (const fs::filesystem_error& failure) {
+        throw failed(UserError::describe(failure));
+    }
+    const auto archive = backups / (name + "-" + std::string(stamp) + ".tar.gz");
     const auto temporary = AtomicFile::temporaryPath(archive, operation);
     std::vector<std::string> arguments{"-cf", temporary.string()};
     std::error_code error;
@@ -118,15 +125,20 @@ fs::path BackupArchiver::backup(const fs::path& folder, std::string_view stamp, 
     // The name follows "--": every project folder name begins with "-".
     arguments.insert(arguments.end(), {"-C", source.parent_path().string(), "--", name});
     try {
+        ChildProcess::Outcome outcome;
         try {
-            runTar(arguments, "");
-        } catch (const MigrationError& failure) {
+            outcome = ChildProcess::run(tarProgram, arguments);
+        } catch (const std::system_error& failure) {
+            throw failed("Threadhop could not start " + tarProgram.filename().string() + ": "
+                         + failure.code().message());
+        }
+        if (outcome.exitStatus != 0) {
             // tar names the file it writes; the user knows the archive by its final name.
-            std::string text = failure.text();
-            for (std::size_t at = 0; (at = text.find(temporary.string(), at)) != std::string::npos;
+            std::string line = BackupArchiver::lastMeaningfulLine(outcome.standardError);
+            for (std::size_t at = 0; (at = line.find(temporary.string(), at)) != std::string::npos;
                  at += archive.string().size())
-                text.replace(at, temporary.string().size(), archive.string());
-            throw MigrationError::backupFailed(text);
+                line.replace(at, temporary.string().size(), archive.string());
+            throw failed(line);
         }
         // The archive is the way back: it must be on the disk before anything it protects changes.
         DiskFlush::file(temporary);
@@ -134,7 +146,7 @@ fs::path BackupArchiver::backup(const fs::path& folder, std::string_view stamp, 
         DiskFlush::folder(archive.parent_path());
     } catch (const fs::filesystem_error& failure) {
         fs::remove(temporary, error);
-        throw MigrationError::backupFailed(UserError::describe(failure) + ".");
+        throw failed(UserError::describe(failure));
     } catch (...) {
         fs::remove(temporary, error);
         throw;
@@ -147,12 +159,24 @@ void BackupArchiver::extract(const fs::path& archive, const fs::path& into, cons
     std::vector<std::string> arguments{"-xzf", archive.string()};
     addLiteralNamesOption(arguments);
     arguments.insert(arguments.end(), {"-C", into.string(), "--", member});
+    const auto unreadable = [&](const std::string& why) {
+        return MigrationError::undoFailed("the backup " + archive.string() + " could not be read back (" + why
+                                          + "). Nothing was changed.");
+    };
+    ChildProcess::Outcome outcome;
     try {
-        runTar(arguments, "");
-    } catch (const MigrationError& failure) {
-        throw MigrationError::undoFailed("the backup " + archive.string() + " could not be read back ("
-                                         + lastMeaningfulLine(failure.text()) + "). Nothing was changed.");
+        outcome = ChildProcess::run(tarProgram, arguments);
+    } catch (const std::system_error& failure) {
+        throw unreadable("Threadhop could not start " + tarProgram.filename().string() + ": "
+                         + failure.code().message());
     }
+    if (outcome.exitStatus == 0)
+        return;
+    std::string why = lastMeaningfulLine(outcome.standardError);
+    if (why.empty())
+        why = outcome.signal != 0 ? "tar was stopped by signal " + std::to_string(outcome.signal)
+                                  : "tar exited with status " + std::to_string(outcome.exitStatus);
+    throw unreadable(why);
 }
 
 std::vector<std::pair<fs::path, Uuid>> BackupArchiver::unfinishedArchives()

@@ -3,6 +3,7 @@
 #include "core/util/format/Uuid.h"
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -16,10 +17,17 @@ namespace threadhop::BackupArchiver {
 /// succeeded, flushed to the disk: no half-written file ever stands under a backup's name. The
 /// caller holds the operation's lock (PendingOperations::Lock) meanwhile, so that a second
 /// Threadhop leaves the unfinished archive alone. Compresses with pigz where it is installed,
-/// with gzip otherwise. Blocks until tar exits. Throws MigrationError::backupFailed with tar's own
-/// message (its last lines; how tar ended when it said nothing or was killed), or the reason tar
-/// could not start; the temporary archive is removed then.
+/// with gzip otherwise. Blocks until tar exits. Throws MigrationError::backupFailed naming the
+/// folder, followed by why: tar's last meaningful line, the reason tar could not start or the
+/// backups folder could not be made; the temporary archive is removed then.
 std::filesystem::path backup(const std::filesystem::path& folder, std::string_view stamp, const Uuid& operation);
+
+/// The line of what tar (or its compressor) wrote to standard error that says why it failed: the
+/// last line that is not blank and not one of tar's closing words ("Error is not recoverable:
+/// exiting now", "Child returned status N", "Exiting with failure status due to previous errors"),
+/// without the program's name that opens it ("tar: ", "/usr/bin/tar: ", "tar (child): ", "pigz:
+/// abort: "). Empty when there is none or it is not UTF-8 text; a line longer than 4 KB keeps its end.
+std::string lastMeaningfulLine(std::string_view toolOutput);
 
 /// Extracts the member `member` (a folder, with everything below it) of `archive` into the folder
 /// `into` with /usr/bin/tar, replacing files of the same names; nothing else of the archive is

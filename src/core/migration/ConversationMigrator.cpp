@@ -161,13 +161,6 @@ std::vector<std::string> movedBack(const std::vector<std::string>& names, const 
     return stuck;
 }
 
-std::string asSentence(std::string text)
-{
-    if (!text.empty() && !text.ends_with('.') && !text.ends_with('!') && !text.ends_with('?'))
-        text += '.';
-    return text;
-}
-
 // The occurrences of the old directory left where the conversations are now. The new directory's
 // own text is no reference to the old one when it lies below it; the other way round, every old
 // value lies below the new directory and must still be seen.
@@ -277,7 +270,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
     } catch (const std::exception& error) {
         const auto residue = rollback.run();
         const auto failure =
-            MigrationError::rewriteFailed(asSentence(UserError::describe(error)) + " " + residue.message);
+            MigrationError::rewriteFailed(UserError::asSentence(UserError::describe(error)) + " " + residue.message);
         failWith(failure.what(), residue);
         throw failure;
     }
@@ -293,7 +286,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
             const auto residue = rollback.run();
             const auto failure = residue.unrestoredFiles.empty()
                 ? error
-                : MigrationError::renameFailed(asSentence(error.text()) + " " + residue.message);
+                : MigrationError::renameFailed(UserError::asSentence(error.text()) + " " + residue.message);
             failWith(failure.what(), residue);
             throw failure;
         }
@@ -306,7 +299,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
         } catch (const std::exception& error) {
             const auto residue = rollback.run();
             const auto failure =
-                MigrationError::renameFailed(asSentence(UserError::describe(error)) + " " + residue.message);
+                MigrationError::renameFailed(UserError::asSentence(UserError::describe(error)) + " " + residue.message);
             failWith(failure.what(), residue);
             throw failure;
         }
@@ -318,10 +311,9 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
     if (input.oldCwd != input.newCwd) {
         if (const auto residueCount = residueAfter(holder, input); residueCount > 0) {
             const auto residue = rollback.run();
-            failWith("Verification failed: " + std::to_string(residueCount) + " old references remain. "
-                         + residue.message,
-                     residue);
-            throw MigrationError::verificationFailed(residueCount);
+            const auto failure = MigrationError::verificationFailed(residueCount, residue.message);
+            failWith(failure.what(), residue);
+            throw failure;
         }
     }
     OperationSteps::reached(OperationStep::verified);

@@ -16,7 +16,7 @@ std::string description(MigrationError::Kind kind, const std::string& text, std:
     case MigrationError::Kind::backupFailed:
         return "Backup failed: " + text;
     case MigrationError::Kind::verificationFailed:
-        return "Verification failed: " + std::to_string(count) + " old references remain.";
+        return "Verification failed: " + std::to_string(count) + " old references remain. " + text;
     case MigrationError::Kind::renameFailed:
         return "Rename failed: " + text;
     case MigrationError::Kind::rewriteFailed:
@@ -55,9 +55,21 @@ MigrationError MigrationError::backupFailed(std::string text)
 {
     return {Kind::backupFailed, std::move(text), 0, {}};
 }
-MigrationError MigrationError::verificationFailed(std::int64_t count)
+MigrationError MigrationError::backupFailed(const std::string& folder, const std::string& reason)
 {
-    return {Kind::verificationFailed, {}, count, {}};
+    std::string text = "Threadhop could not archive " + folder + ", so nothing was changed.";
+    if (!reason.empty()) {
+        // A tool's line begins in lower case as often as not; here it opens a sentence.
+        std::string said = UserError::asSentence(reason);
+        if (said[0] >= 'a' && said[0] <= 'z')
+            said[0] = static_cast<char>(said[0] - 'a' + 'A');
+        text += " " + said;
+    }
+    return backupFailed(std::move(text));
+}
+MigrationError MigrationError::verificationFailed(std::int64_t count, std::string rollback)
+{
+    return {Kind::verificationFailed, std::move(rollback), count, {}};
 }
 MigrationError MigrationError::renameFailed(std::string text)
 {

@@ -29,7 +29,10 @@ public:
     static MigrationError oldFolderMissing(std::string path);
     static MigrationError newFolderCollision(std::string path);
     static MigrationError backupFailed(std::string text);
-    static MigrationError verificationFailed(std::int64_t count);
+    /// `folder` could not be archived; `reason` (possibly empty) says why. Nothing had changed.
+    static MigrationError backupFailed(const std::string& folder, const std::string& reason);
+    /// `count` old references remained; `rollback` says how the files were put back.
+    static MigrationError verificationFailed(std::int64_t count, std::string rollback);
     static MigrationError renameFailed(std::string text);
     /// A move of a folder's entries failed for `reason`; `stuck` (names()) could not be moved back.
     static MigrationError renameFailed(const std::string& reason, std::vector<std::string> stuck);

@@ -24,8 +24,12 @@ public:
     /// What a user is shown for any error: a UserError's sentence; for a file-system or system
     /// error, the operating system's own wording (its strerror text, without the library's
     /// decoration), for a file-system error followed by " in " and the folder it concerns (never a
-    /// temporary file's name); for any other exception, its message.
+    /// temporary file's name): for a move refused for want of permission, the folder that refused
+    /// it; for any other exception, its message.
     static std::string describe(const std::exception& error);
+
+    /// `text` ending in a full stop, unless it ends a sentence already (or is empty).
+    static std::string asSentence(std::string text);
 
     /// Names joined with ", ", as messages list them.
     static std::string listed(const std::vector<std::string>& names);

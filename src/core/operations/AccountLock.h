@@ -21,17 +21,31 @@ public:
         explicit Refusal(std::string text) : UserError(std::move(text)) { }
     };
 
+    /// Who takes the lock: an operation the user started, or the start-up recovery putting back
+    /// one that was interrupted. The recovery holds a second lock beside each account's for as
+    /// long as it holds the account's, so that whoever is refused can tell the two apart.
+    enum class Holder { operation, recovery };
+
     /// "Another Threadhop window is changing this account's conversations."
     static const std::string heldElsewhere;
+    /// "Threadhop is putting back an interrupted operation on this account. Try again in a moment."
+    static const std::string heldByRecovery;
 
     /// Takes the lock of each folder without waiting (links resolved, so that two spellings of a
-    /// folder share one lock). Throws Refusal, holding none of them, when one is held elsewhere or
-    /// a lock file cannot be made.
-    explicit AccountLock(const std::vector<std::filesystem::path>& projectsFolders);
+    /// folder share one lock). Throws Refusal, holding none of them, when one is held elsewhere
+    /// (heldByRecovery when the recovery holds it) or a lock file cannot be made.
+    explicit AccountLock(const std::vector<std::filesystem::path>& projectsFolders, Holder holder = Holder::operation);
 
     /// The same without the refusal: nothing when a lock is held elsewhere. Throws
     /// std::filesystem::filesystem_error when a lock file cannot be made: then nobody can tell.
-    static std::optional<AccountLock> tryTake(const std::vector<std::filesystem::path>& projectsFolders);
+    static std::optional<AccountLock> tryTake(const std::vector<std::filesystem::path>& projectsFolders,
+                                              Holder holder = Holder::operation);
+
+    ~AccountLock();
+    AccountLock(AccountLock&&) noexcept = default;
+    AccountLock(const AccountLock&) = delete;
+    AccountLock& operator=(const AccountLock&) = delete;
+    AccountLock& operator=(AccountLock&&) = delete;
 
 private:
     explicit AccountLock(std::vector<FileLock> locks) : m_locks(std::move(locks)) { }

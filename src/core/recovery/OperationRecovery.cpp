@@ -238,12 +238,14 @@ Report setAside(const fs::path& note, const std::optional<RecoveryBounds::Refusa
     return {Report::Outcome::unreadable, text};
 }
 
+// The error names the lock file that could not be opened, or the folder of lock files that could not be made.
 Report lockFailure(const fs::filesystem_error& error)
 {
+    const fs::path& named = error.path1();
+    const fs::path folder = named.extension() == ".lock" ? named.parent_path() : named;
     return {Report::Outcome::unchecked,
-            "Threadhop could not check for interrupted operations: it could not lock "
-                + error.path1().parent_path().string() + " (" + error.code().message()
-                + "). It will look again at the next start."};
+            "Threadhop could not check for interrupted operations: it could not lock " + folder.string() + " ("
+                + error.code().message() + "). It will look again at the next start."};
 }
 
 // A backup that was still being written when its operation was killed names nothing: no record
@@ -297,11 +299,13 @@ void removeOrphanWorkFolders(const std::vector<ClaudeAccount>& accounts)
     const auto named = namedWorkFolders(notes);
     for (const auto& account : accounts) {
         const fs::path projects = account.projectsDirURL();
-        std::optional<AccountLock> lock;
-        try {
-            lock = AccountLock::tryTake({projects});
-        } catch (const fs::filesystem_error&) {
-        }
+        const auto lock = [&]() -> std::optional<AccountLock> {
+            try {
+                return AccountLock::tryTake({projects}, AccountLock::Holder::recovery);
+            } catch (const fs::filesystem_error&) {
+                return std::nullopt; // told, when a note needed the lock
+            }
+        }();
         if (!lock)
             continue;
         for (const auto& entry : DirectoryListing::entries(projects, DirectoryListing::Hidden::include)) {
@@ -336,7 +340,7 @@ std::optional<Report> recoverNote(const fs::path& file, const std::vector<Claude
     std::vector<fs::path> changed{verdict.accounts->projectsRoot};
     if (!verdict.accounts->targetProjects.empty())
         changed.push_back(verdict.accounts->targetProjects);
-    const auto changing = AccountLock::tryTake(changed);
+    const auto changing = AccountLock::tryTake(changed, AccountLock::Holder::recovery);
     if (!changing)
         return std::nullopt; // another operation runs on these accounts: the next start sees to it
     const auto now = PendingOperations::read(file);

@@ -3,7 +3,9 @@
 // every failure after the first change puts back the exact bytes each file held.
 #include "support/Fifo.h"
 #include "support/MigrationTest.h"
+#include "support/UnprivilegedUser.h"
 
+#include "core/migration/BackupArchiver.h"
 #include "core/migration/RestoreManager.h"
 #include "core/operations/OperationSteps.h"
 #include "core/operations/PendingOperation.h"
@@ -142,6 +144,12 @@ TEST_F(ConversationMigratorTest, DryRunChangesNothing)
 // The escaped slashes hide this cwd from the field editor, so it survives the rewrite and
 // verification fails.
 const std::string hiddenOldCwd = "{\"type\":\"user\",\"cwd\":\"\\/w\\/old\"}\n";
+// What a failed verification that put every file back says, on the sheet as in the history.
+// Write permission for anyone, to be taken from a folder.
+constexpr auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+
+const std::string verificationFailed =
+    "Verification failed: 1 old references remain. Nothing was applied; every file is back where it started.";
 
 class MigrationSafetyTest : public MigrationTest {
 protected:
@@ -157,14 +165,13 @@ TEST_F(MigrationSafetyTest, VerificationSeesOldValuesWhenTheNewDirectoryIsAParen
 {
     transcript("-w-old-sub", "s.jsonl", cwdLine("/w/old/sub") + "{\"cwd\":\"\\/w\\/old\\/sub\"}\n");
     const auto before = snapshot(projects());
-    EXPECT_EQ(failure(input("-w-old-sub", "/w/old/sub", "/w/old")), "Verification failed: 1 old references remain.");
+    EXPECT_EQ(failure(input("-w-old-sub", "/w/old/sub", "/w/old")), verificationFailed);
     EXPECT_EQ(snapshot(projects()), before);
 
     // The other direction: the new directory's own values lie below the old one and are no residue,
     // but a hidden old value still is.
     transcript("-w-old", "s.jsonl", cwdLine("/w/old") + hiddenOldCwd);
-    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/old/packages/app")),
-              "Verification failed: 1 old references remain.");
+    EXPECT_EQ(failure(input("-w-old", "/w/old", "/w/old/packages/app")), verificationFailed);
 }
 
 TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
@@ -185,16 +192,13 @@ TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
         }
     });
 
-    EXPECT_EQ(failure(input()), "Verification failed: 1 old references remain.");
+    EXPECT_EQ(failure(input()), verificationFailed);
     EXPECT_EQ(snapshot(projects()),
               (Files{{"-w-old/s.jsonl", original + late}, {"-w-old/s/subagents/agent.jsonl", agent}}));
     EXPECT_EQ(entries(projects()), std::vector<std::string>{"-w-old"}); // nothing of ours is left behind
     const auto record = onlyRecord();
     EXPECT_FALSE(record.success || record.movedEntryNames || record.occurrencesByClass || record.filesRewritten);
-    EXPECT_EQ(std::tie(record.backupPath, record.message),
-              std::tuple(backupOf("-w-old"),
-                         "Verification failed: 1 old references remain. Nothing was applied; "
-                         "every file is back where it started."));
+    EXPECT_EQ(std::tie(record.backupPath, record.message), std::tuple(backupOf("-w-old"), verificationFailed));
 
     // A writer that opens the transcript for every line writes one while the rollback puts the
     // original back, just before the rename: the line is kept.
@@ -204,7 +208,7 @@ TEST_F(MigrationSafetyTest, RollbackPutsBackTheExactBytesAndALateLine)
         if (file.filename() == "s.jsonl")
             std::ofstream(file, std::ios::app) << late;
     });
-    EXPECT_EQ(failure(input()), "Verification failed: 1 old references remain.");
+    EXPECT_EQ(failure(input()), verificationFailed);
     EXPECT_EQ(snapshot(projects()), (Files{{"-w-old/s.jsonl", original + late}}));
 }
 
@@ -222,7 +226,7 @@ TEST_F(MigrationSafetyTest, LinesAWriterAddsWhileItRunsFailTheMigrationAndAreKep
     };
     for (const auto& writer :
          {Writer{true, cwdLine("/w/old"), writtenMeanwhile}, Writer{false, cwdLine("/w/new"), writtenMeanwhile},
-          Writer{false, cwdLine("/w/old"), "Verification failed: 1 old references remain."}}) {
+          Writer{false, cwdLine("/w/old"), verificationFailed}}) {
         SCOPED_TRACE(writer.keepsItOpen ? "open since before" : "opened again");
         fs::remove_all(home());
         transcript("-w-old", "s.jsonl", original);
@@ -252,7 +256,7 @@ TEST_F(MigrationSafetyTest, AMergeThatFailsVerificationLeavesBothFoldersAsTheyWe
     oldProject(true);
     transcript("-w-new", "theirs.jsonl", cwdLine("/w/new") + cwdLine("/w/old")); // once ran in the old directory
     const auto before = snapshot(projects());
-    EXPECT_EQ(failure(input()), "Verification failed: 1 old references remain.");
+    EXPECT_EQ(failure(input()), verificationFailed);
     EXPECT_EQ(snapshot(projects()), before);
     EXPECT_FALSE(onlyRecord().movedEntryNames);
 }
@@ -364,6 +368,20 @@ TEST_F(MigrationSafetyTest, AStepThatFailsPutsTheBytesBackAndIsRecorded)
         EXPECT_EQ(std::tie(record.success, record.backupPath, record.message),
                   std::tuple(false, backupOf("-w-old"), message));
     }
+
+    // A destination the user may not write into refuses the merge: that is the folder named.
+    fs::remove_all(home());
+    oldProject(true);
+    const fs::path destination = projects() / "-w-new";
+    const auto before = snapshot(projects());
+    fs::permissions(destination, writable, fs::perm_options::remove);
+    const std::string message = "Rename failed: " + denied + " in " + destination.string() + nothingMoved;
+    EXPECT_EQ(
+        asUnprivilegedUser(
+            home(), [&] { return thrown<MigrationError>([&] { ConversationMigrator::migrate(input(), stamp); }); }),
+        message);
+    EXPECT_EQ(snapshot(projects()), before);
+    EXPECT_EQ(onlyRecord().message, message);
 }
 
 TEST_F(MigrationSafetyTest, WhatTheDiskRefusesBeforeAnyChangeIsToldInOurOwnWords)
@@ -389,16 +407,29 @@ TEST_F(MigrationSafetyTest, WhatTheDiskRefusesBeforeAnyChangeIsToldInOurOwnWords
         EXPECT_TRUE(homeFiles() == before);
     }
     fs::remove(pending);
-    // And in the way of the backups' folder: tar's complaint names the archive, never our temporary file.
+    // And in the way of the backups' folder.
     const fs::path backups = AppPaths::supportDir() / "backups";
     fs::remove_all(backups);
     writeFile(backups, "not a folder");
-    const auto failure = thrown<MigrationError>(operations[0]);
-    const std::string archive = (backups / ("-w-old-" + std::string(stamp) + ".tar.gz")).string();
-    EXPECT_TRUE(failure.starts_with("Backup failed: tar")
-                && failure.find(archive + ": Cannot open: Not a directory") != std::string::npos)
-        << failure;
-    EXPECT_EQ(failure.find(".threadhop-"), std::string::npos) << failure;
+    const std::string archiving =
+        "Backup failed: Threadhop could not archive " + (projects() / "-w-old").string() + ", so nothing was changed. ";
+    const fs::path support = AppPaths::supportDir();
+    EXPECT_EQ(thrown<MigrationError>(operations[0]), archiving + "Not a directory in " + support.string() + ".");
+
+    // A support folder the user may not write into, where the locks' and the backups' folders are
+    // still to be made: the folder that refused and why, rather than a file that is missing.
+    fs::remove(backups);
+    fs::remove_all(support / "locks");
+    fs::permissions(support, writable, fs::perm_options::remove);
+    const std::string denied = std::make_error_code(std::errc::permission_denied).message() + " in " + support.string();
+    EXPECT_EQ(asUnprivilegedUser(home(),
+                                 [&] {
+                                     return thrown<UserError>(operations[0]) + "\n" + thrown<MigrationError>([&] {
+                                                BackupArchiver::backup(projects() / "-w-old", stamp, Uuid::random());
+                                            });
+                                 }),
+              "Threadhop could not lock this account's conversations (" + denied + "), so it changed nothing.\n"
+                  + archiving + denied + ".");
 }
 
 TEST_F(MigrationSafetyTest, WhatCannotBePutBackIsNamedWithTheArchive)

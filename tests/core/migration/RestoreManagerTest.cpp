@@ -456,42 +456,52 @@ TEST_F(BackupArchiverTest, TarDoesNotOutliveTheProcessWaitingForIt)
     ::kill(tar, SIGKILL); // should it have outlived its parent after all
 }
 
-// Nothing stands under a backup's name until tar has succeeded; the failure says how tar ended.
-TEST_F(BackupArchiverTest, FailuresLeaveNoArchiveAndSayHowTarEnded)
+// Nothing stands under a backup's name until tar has succeeded. The failure names the folder and
+// that nothing changed, then at most one line of tar's that says why: never its closing words, its
+// path, how it ended, or the temporary file it wrote.
+TEST_F(BackupArchiverTest, FailuresLeaveNoArchiveAndSayWhyInOneLine)
 {
     const Uuid operation = Uuid::random();
     const auto backupFailure = [&](const fs::path& of) {
         return thrown<MigrationError>([&] { BackupArchiver::backup(of, "s", operation); });
     };
-    const auto missing = backupFailure(home() / "p" / "-missing");
-    EXPECT_TRUE(missing.starts_with("Backup failed: ") && missing.find("-missing") != std::string::npos) << missing;
+    const auto failed = [](const fs::path& of) {
+        return "Backup failed: Threadhop could not archive " + of.string() + ", so nothing was changed.";
+    };
+    EXPECT_EQ(backupFailure(home() / "p" / "-missing"),
+              failed(home() / "p" / "-missing") + " -missing: Cannot stat: No such file or directory.");
 
     const auto withTar = [&](const std::string& script) {
         const BackupArchiver::ScopedPrograms fake(program("tar", script));
         return backupFailure(folder);
     };
-    // A tar that tells where it was to write, writes half an archive there, and fails.
+    const std::string archive = (AppPaths::backupsDir() / "-x-s.tar.gz").string();
+    // As GNU tar and pigz end when the archive cannot be written.
+    EXPECT_EQ(withTar("printf 'tar (child): %s: Cannot open: Not a directory\ntar (child): Error is not recoverable: "
+                      "exiting now\n/usr/bin/tar: Child returned status 2\n/usr/bin/tar: Error is not recoverable: "
+                      "exiting now\n' \"$2\" >&2; exit 2\n"),
+              failed(folder) + " " + archive + ": Cannot open: Not a directory.");
+    EXPECT_EQ(withTar("printf 'pigz: abort: write error on <stdout> (No space left on device)\n/usr/bin/tar: Child "
+                      "returned status 1\n/usr/bin/tar: Exiting with failure status due to previous errors\n' >&2; "
+                      "exit 2\n"),
+              failed(folder) + " Write error on <stdout> (No space left on device).");
+    // A tar that tells where it was to write, writes half an archive there, and fails silently.
     EXPECT_EQ(withTar("echo \"$2\" > '" + (home() / "written").string() + "'\necho half > \"$2\"\nexit 2\n"),
-              "Backup failed: tar exited with status 2.");
+              failed(folder));
     EXPECT_EQ(readFile(home() / "written"),
               (AppPaths::backupsDir() / ".-x-s.tar.gz.threadhop-").string() + operation.lowerText() + "\n");
-    EXPECT_EQ(withTar("kill -9 $$\n"), "Backup failed: tar was stopped by signal 9.");
-    EXPECT_EQ(withTar("echo 'tar: full' >&2; kill -15 $$\n"),
-              "Backup failed: tar: full\ntar was stopped by signal 15.");
-    // gzip opens its complaint with a line break.
-    EXPECT_EQ(withTar("printf '\\ngzip: stdout: No space left on device\\n' >&2; exit 2\n"),
-              "Backup failed: gzip: stdout: No space left on device\n");
-    // A megabyte of complaints: only its last lines are kept.
-    std::string tail;
-    for (int i = 19980; i < 20000; ++i)
-        tail += "tar: line " + std::to_string(i) + " of a long complaint\n";
+    EXPECT_EQ(withTar("kill -9 $$\n"), failed(folder));
+    EXPECT_EQ(withTar("echo 'tar: full' >&2; kill -15 $$\n"), failed(folder) + " Full.");
+    EXPECT_EQ(withTar("printf 'tar: \\377\\n' >&2; exit 2\n"), failed(folder)) << "no line that is not text";
+    // A megabyte of complaints, and a line of 100 KB: the end says why.
     EXPECT_EQ(withTar("i=0; while [ $i -lt 20000 ]; do echo \"tar: line $i of a long complaint\" >&2; "
                       "i=$((i+1)); done; exit 2\n"),
-              "Backup failed: …" + tail);
+              failed(folder) + " Line 19999 of a long complaint.");
+    EXPECT_EQ(withTar("head -c 100000 /dev/zero | tr '\\0' x >&2; exit 2\n"),
+              failed(folder) + " …" + std::string(4096, 'x') + ".");
 
     const BackupArchiver::ScopedPrograms missingTar(home() / "missing");
-    EXPECT_EQ(backupFailure(folder),
-              "Backup failed: cannot start " + (home() / "missing").string() + ": No such file or directory.");
+    EXPECT_EQ(backupFailure(folder), failed(folder) + " Threadhop could not start missing: No such file or directory.");
     EXPECT_EQ(entries(AppPaths::backupsDir()), std::vector<std::string>{});
 }
 

@@ -6,6 +6,7 @@
 #include "core/accountmove/IdentityRewriter.h"
 #include "core/accountmove/SessionCopier.h"
 #include "core/editing/JSONLRewriter.h"
+#include "core/migration/BackupArchiver.h"
 #include "core/migration/RestoreManager.h"
 #include "core/operations/AccountLock.h"
 #include "core/operations/OperationSteps.h"
@@ -233,6 +234,30 @@ TEST_F(OneOperationAtATimeTest, WhileAMigrationRunsEveryOtherOperationOnItsAccou
     EXPECT_EQ(entries(AppPaths::backupsDir()),
               (std::vector<std::string>{"-w-old-" + std::string(stamp) + ".tar.gz",
                                         "-w-x-" + std::string(stamp) + ".tar.gz"}));
+}
+
+// The start-up recovery holds the account while it puts an interrupted migration back: a second
+// Threadhop that tries a migration meanwhile is told so, rather than that another window is at work.
+TEST_F(OneOperationAtATimeTest, WhileTheRecoveryPutsAMigrationBackAnotherThreadhopIsToldSo)
+{
+    oldProject();
+    struct Crash { };
+    {
+        const OperationSteps::ScopedHook crash([](OperationStep step) {
+            if (step == OperationStep::rewritten)
+                throw Crash{};
+        });
+        EXPECT_THROW(ConversationMigrator::migrate(input(), stamp), Crash);
+    }
+    // The recovery reads the archive back with tar, which lets the second Threadhop try first.
+    const fs::path said = home() / "second.txt";
+    writeFile(home() / "tar",
+              "#!/bin/sh\n'" + std::string(THREADHOP_CRASH_CHILD) + "' '" + home().string()
+                  + "' migrate -w-old /w/old /srv/p2 > '" + said.string() + "'\nexec /usr/bin/tar \"$@\"\n");
+    fs::permissions(home() / "tar", fs::perms::owner_all);
+    const BackupArchiver::ScopedPrograms tar(home() / "tar");
+    EXPECT_EQ(OperationRecovery::run().size(), 1u);
+    EXPECT_EQ(readFile(said), "error: " + AccountLock::heldByRecovery + "\n");
 }
 
 } // namespace

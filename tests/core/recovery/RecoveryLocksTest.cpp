@@ -103,12 +103,11 @@ TEST_F(RecoveryLocksTest, ALockThatCannotBeMadeIsToldAndTheNextStartLooksAgain)
     fs::remove_all(locks);
     writeFile(locks, "a file where the locks folder belongs");
     const auto reports = OperationRecovery::run();
-    EXPECT_EQ(reports,
-              (std::vector<OperationRecovery::Report>{
-                  {Outcome::unchecked,
-                   "Threadhop could not check for interrupted operations: it could not "
-                   "lock "
-                       + locks.string() + " (Not a directory). It will look again at the next start."}}));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(std::tie(reports[0].outcome, reports[0].text),
+              std::tuple(Outcome::unchecked,
+                         "Threadhop could not check for interrupted operations: it could not lock " + locks.string()
+                             + " (Not a directory). It will look again at the next start."));
     EXPECT_EQ(snapshot(projects()), during);
     EXPECT_EQ(PendingOperations::all().size(), 1u);
 

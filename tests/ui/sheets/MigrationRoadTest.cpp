@@ -133,9 +133,13 @@ TEST_F(MigrationRoadTest, MovingAMismatchedFolderToItsOwnDirectorySaysOnlyTheFol
 
 TEST_F(MigrationRoadTest, AFailureShowsTheSentenceOfItsRecord)
 {
-    // A read-only folder and a full disk while the transcripts are rewritten, and a destination that
-    // cannot take the folder: what the sheet shows is what the history keeps, step, folder and all.
+    // A read-only folder and a full disk while the transcripts are rewritten, a destination that
+    // cannot take the folder, and a reference the rewrite cannot reach, which fails the verification
+    // (last, as it stays): what the sheet shows is what the history keeps, step, folder and all.
     const fs::path folder = fixture->folderOf(fixture->movedCwd);
+    const auto hiddenReference = [&] {
+        writeFile(folder / "hidden.jsonl", "{\"cwd\":\"" + replaced(fixture->movedCwd, "/", "\\/") + "\"}\n");
+    };
     const auto rewriteFails = [](std::errc error) {
         return [error](const fs::path& transcript) {
             throw fs::filesystem_error("cannot replace", transcript, std::make_error_code(error));
@@ -143,16 +147,20 @@ TEST_F(MigrationRoadTest, AFailureShowsTheSentenceOfItsRecord)
     };
     const std::string back = ". Nothing was applied; every file is back where it started.";
     const struct {
+        std::function<void()> arrange;
         std::function<void(const fs::path&)> rewrite;
         bool moveFails;
         std::string sentence;
     } failures[] = {
-        {rewriteFails(std::errc::permission_denied), false, "Rewrite failed: Permission denied in "},
-        {rewriteFails(std::errc::no_space_on_device), false, "Rewrite failed: No space left on device in "},
-        {[](const fs::path&) {}, true, "Rename failed: Input/output error in " + folder.string() + back},
+        {{}, rewriteFails(std::errc::permission_denied), false, "Rewrite failed: Permission denied in "},
+        {{}, rewriteFails(std::errc::no_space_on_device), false, "Rewrite failed: No space left on device in "},
+        {{}, [](const fs::path&) {}, true, "Rename failed: Input/output error in " + folder.string() + back},
+        {hiddenReference, [](const fs::path&) {}, false, "Verification failed: 1 old references remain" + back},
     };
-    for (const auto& [rewrite, moveFails, sentence] : failures) {
+    for (const auto& [arrange, rewrite, moveFails, sentence] : failures) {
         SCOPED_TRACE(sentence);
+        if (arrange)
+            arrange();
         const AtomicFile::ScopedReplaceHook disk(AtomicFile::ScopedReplaceHook::Moment::beforeRename, rewrite);
         auto engine = MigrationEngine::standard();
         if (moveFails) {

@@ -59,4 +59,18 @@ std::filesystem::path AppPaths::backupsDir()
     return folder;
 }
 
+std::filesystem::path AppPaths::subfolder(std::string_view name)
+{
+    const auto folder = supportDir() / name;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!error)
+        return folder;
+    // The error names the folder asked for; the first one missing on the way is where it failed.
+    auto failed = folder;
+    while (failed.has_relative_path() && !FileMetadata::itemExists(failed.parent_path()))
+        failed = failed.parent_path();
+    throw std::filesystem::filesystem_error("cannot create the folder", failed, error);
+}
+
 } // namespace threadhop
