@@ -1,5 +1,9 @@
 #include "core/models/MigrationRecord.h"
 
+#include "core/models/CwdClass.h"
+#include "core/models/MoveMode.h"
+#include "core/models/ResumeStatus.h"
+
 #include "core/util/format/JSONValue.h"
 #include "core/util/format/JSONWriter.h"
 
@@ -94,6 +98,35 @@ TEST(MigrationRecordTest, WrongTypesBadValuesAndMissingRequiredKeysFail)
              std::string("{not json"),
          })
         EXPECT_THROW(MigrationRecordCoding::decode(json), RecordDecodingError) << json;
+}
+
+// The record keeps classes and modes as text; read back, only a value spelled exactly names a case.
+TEST(StringValuedTest, EachValueBuildsItsCaseAndNearMissesBuildNothing)
+{
+    using enum ResumeStatus;
+    const std::pair<std::string_view, ResumeStatus> statuses[]{{"ok", ok},
+                                                               {"cwdMismatch", cwdMismatch},
+                                                               {"targetMissing", targetMissing},
+                                                               {"ephemeralLocation", ephemeralLocation},
+                                                               {"noCwdRecorded", noCwdRecorded}};
+    for (const auto& [text, status] : statuses) {
+        EXPECT_EQ(toString(status), text);
+        EXPECT_EQ(fromString<ResumeStatus>(text), status) << text;
+    }
+    EXPECT_EQ(fromString<CwdClass>("history"), CwdClass::history);
+    std::vector<std::string_view> modes;
+    for (const MoveMode mode : allMoveModes) {
+        modes.push_back(toString(mode));
+        EXPECT_EQ(fromString<MoveMode>(toString(mode)), mode);
+    }
+    EXPECT_EQ(modes, (std::vector<std::string_view>{"clone", "fork"}));
+
+    for (const std::string_view near : {"session", "History", "history ", "", "Fork", "okay", "0"}) {
+        EXPECT_EQ(fromString<CwdClass>(near), std::nullopt) << near;
+        EXPECT_EQ(fromString<MoveMode>(near), std::nullopt) << near;
+        EXPECT_EQ(fromString<ResumeStatus>(near), std::nullopt) << near;
+    }
+    EXPECT_EQ(fromString<MoveMode>(std::string_view("fork\0", 5)), std::nullopt);
 }
 
 } // namespace
