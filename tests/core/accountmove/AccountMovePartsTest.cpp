@@ -162,10 +162,10 @@ TEST(IdentityRewriterTest, CollectsUuidsUnderTheTwelveKeysAtAnyDepth)
 {
     std::string line = "{";
     IdentityRewriter::ValueSet expected;
-    for (std::size_t i = 0; i < IdentityRewriter::identityKeys.size(); ++i) {
+    for (std::size_t i = 0; i < identityKeysAsListed.size(); ++i) {
         const std::string value =
             "d000000" + std::to_string(i % 10) + "-0000-4000-8000-0000000000" + std::to_string(10 + i);
-        line += "\"" + std::string(IdentityRewriter::identityKeys[i]) + "\":\"" + value + "\",";
+        line += "\"" + std::string(identityKeysAsListed[i]) + "\":\"" + value + "\",";
         expected.insert(value);
     }
     line += R"("nested":{"deeper":[{"uuid":")" + u1 + R"("}]},"leafUuid":[")" + u2 + R"(",[")" + oldId + R"("]],)";
