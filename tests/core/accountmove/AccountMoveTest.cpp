@@ -1,5 +1,6 @@
 #include "core/accountmove/IdentityRewriter.h"
 #include "core/accountmove/SessionCopier.h"
+#include "core/operations/OperationSteps.h"
 #include "core/operations/PendingOperation.h"
 #include "core/util/format/Uuid.h"
 #include "core/util/fs/NewFile.h"
@@ -139,6 +140,26 @@ TEST_F(AccountMoveTest, AFailedVerificationRemovesTheCopy)
         EXPECT_TRUE(PendingOperations::all().empty());
         EXPECT_FALSE(fs::exists(sourceFolder() / "THREADHOP-MOVES.md"));
         EXPECT_EQ(archives(), 1u); // the source archive stays
+    }
+}
+
+// What appears where the copy goes while it is being made stays as it is, and nothing of the copy
+// is left beside it: neither a transcript that would replace it nor one placed before its side folder.
+TEST_F(AccountMoveTest, WhatAppearsInTheTargetMeanwhileStaysAndNothingOfTheCopyIsLeft)
+{
+    conversation(line(u1, "") + line(u2, u1));
+    const std::string name = sessionId;
+    for (const std::string appearing : {name + ".jsonl", name + "/theirs.jsonl"}) {
+        fs::remove_all(targetProjects());
+        const OperationSteps::ScopedHook hook([&](OperationStep step) {
+            if (step == OperationStep::copied)
+                writeFile(targetFolder() / appearing, "theirs\n");
+        });
+        EXPECT_EQ(refusal(accountMove(MoveMode::clone)),
+                  "Copying the conversation into " + targetFolder().string()
+                      + " failed: File exists. Nothing of it was left there.");
+        EXPECT_EQ(snapshot(targetProjects()), (Files{{"-w-app/" + appearing, "theirs\n"}}));
+        EXPECT_EQ(leftovers(targetProjects()), std::vector<std::string>{});
     }
 }
 
