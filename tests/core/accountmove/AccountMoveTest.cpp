@@ -1,5 +1,6 @@
 #include "core/accountmove/IdentityRewriter.h"
 #include "core/accountmove/SessionCopier.h"
+#include "core/operations/AccountLock.h"
 #include "core/operations/OperationSteps.h"
 #include "core/operations/PendingOperation.h"
 #include "core/util/format/Uuid.h"
@@ -161,6 +162,27 @@ TEST_F(AccountMoveTest, WhatAppearsInTheTargetMeanwhileStaysAndNothingOfTheCopyI
         EXPECT_EQ(snapshot(targetProjects()), (Files{{"-w-app/" + appearing, "theirs\n"}}));
         EXPECT_EQ(leftovers(targetProjects()), std::vector<std::string>{});
     }
+}
+
+// A move changes two accounts: while another operation holds either, it is refused before anything
+// is made, and a linked account folder is held by the folder the link reaches.
+TEST_F(AccountMoveTest, AMoveIsRefusedWhileItsTargetAccountIsBusy)
+{
+    conversation(line(u1, ""));
+    fs::create_directories(targetProjects());
+    const AccountLock busy({targetProjects()});
+    EXPECT_EQ(refusal<AccountLock::Refusal>(accountMove(MoveMode::fork)), AccountLock::heldElsewhere);
+    EXPECT_EQ(archives(), 0u);
+}
+
+TEST_F(AccountMoveTest, ALinkedSourceAccountIsBusyWhenTheFolderItReachesIsHeld)
+{
+    fs::create_directories(home() / "real-claude");
+    fs::create_directory_symlink(home() / "real-claude", home() / ".claude");
+    conversation(line(u1, ""));
+    const AccountLock busy({home() / "real-claude" / "projects"});
+    EXPECT_EQ(refusal<AccountLock::Refusal>(accountMove(MoveMode::fork)), AccountLock::heldElsewhere);
+    EXPECT_EQ(archives(), 0u);
 }
 
 // How values are replaced is IdentityRewriter's; here, that a fork gets a fresh id and all of its files.
