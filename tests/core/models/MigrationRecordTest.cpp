@@ -101,27 +101,15 @@ TEST(MigrationRecordTest, WrongTypesBadValuesAndMissingRequiredKeysFail)
 }
 
 // The record keeps classes and modes as text; read back, only a value spelled exactly names a case.
-TEST(StringValuedTest, EachValueBuildsItsCaseAndNearMissesBuildNothing)
+TEST(StringValuedTest, OnlyAValueSpelledExactlyBuildsItsCase)
 {
-    using enum ResumeStatus;
-    const std::pair<std::string_view, ResumeStatus> statuses[]{{"ok", ok},
-                                                               {"cwdMismatch", cwdMismatch},
-                                                               {"targetMissing", targetMissing},
-                                                               {"ephemeralLocation", ephemeralLocation},
-                                                               {"noCwdRecorded", noCwdRecorded}};
-    for (const auto& [text, status] : statuses) {
-        EXPECT_EQ(toString(status), text);
-        EXPECT_EQ(fromString<ResumeStatus>(text), status) << text;
-    }
     EXPECT_EQ(fromString<CwdClass>("history"), CwdClass::history);
-    std::vector<std::string_view> modes;
-    for (const MoveMode mode : allMoveModes) {
-        modes.push_back(toString(mode));
+    EXPECT_EQ(fromString<ResumeStatus>("ephemeralLocation"), ResumeStatus::ephemeralLocation);
+    EXPECT_EQ(std::vector(allMoveModes.begin(), allMoveModes.end()), (std::vector{MoveMode::clone, MoveMode::fork}));
+    for (const MoveMode mode : allMoveModes)
         EXPECT_EQ(fromString<MoveMode>(toString(mode)), mode);
-    }
-    EXPECT_EQ(modes, (std::vector<std::string_view>{"clone", "fork"}));
 
-    for (const std::string_view near : {"session", "History", "history ", "", "Fork", "okay", "0"}) {
+    for (const std::string_view near : {"session", "History", "history ", "", "Fork", "okay"}) {
         EXPECT_EQ(fromString<CwdClass>(near), std::nullopt) << near;
         EXPECT_EQ(fromString<MoveMode>(near), std::nullopt) << near;
         EXPECT_EQ(fromString<ResumeStatus>(near), std::nullopt) << near;
