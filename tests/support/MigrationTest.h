@@ -7,10 +7,12 @@
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/AtomicFile.h"
 
+#include <array>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <unistd.h>
@@ -19,6 +21,21 @@ namespace threadhop::testing {
 
 /// Files by their relative paths, with their bytes.
 using Files = std::map<std::string, std::string>;
+
+/// The twelve keys whose UUID-shaped values tie a conversation's lines together, written out here
+/// rather than read from IdentityRewriter: a key missing from its table must fail a test.
+inline constexpr std::array<std::string_view, 12> identityKeysAsListed{"sessionId",
+                                                                       "session_id",
+                                                                       "uuid",
+                                                                       "parentUuid",
+                                                                       "logicalParentUuid",
+                                                                       "leafUuid",
+                                                                       "messageId",
+                                                                       "snapshotMessageId",
+                                                                       "interruptedMessageId",
+                                                                       "promptId",
+                                                                       "sourceToolAssistantUUID",
+                                                                       "sourceToolUseID"};
 
 /// A temporary home with an account's projects folder, its history and backups.
 class MigrationTest : public HomeTest {

@@ -268,7 +268,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
         rewrite = JSONLRewriter::rewrite(JSONLRewriter::jsonlFiles(plan.oldFolderURL), input.oldCwd, input.newCwd,
                                          scope, &originals);
     } catch (const std::exception& error) {
-        const auto residue = rollback.run();
+        const auto residue = rollback.rollBack();
         const auto failure =
             MigrationError::rewriteFailed(UserError::asSentence(UserError::describe(error)) + " " + residue.message);
         failWith(failure.what(), residue);
@@ -283,7 +283,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
         } catch (const MigrationError& error) {
             // Entries that could not be moved back stay in the destination; their bytes go back there.
             rollback.noteMerged(error.names());
-            const auto residue = rollback.run();
+            const auto residue = rollback.rollBack();
             const auto failure = residue.unrestoredFiles.empty()
                 ? error
                 : MigrationError::renameFailed(UserError::asSentence(error.text()) + " " + residue.message);
@@ -297,7 +297,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
         try {
             move(plan.oldFolderURL, plan.newFolderURL);
         } catch (const std::exception& error) {
-            const auto residue = rollback.run();
+            const auto residue = rollback.rollBack();
             const auto failure =
                 MigrationError::renameFailed(UserError::asSentence(UserError::describe(error)) + " " + residue.message);
             failWith(failure.what(), residue);
@@ -310,7 +310,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
     const fs::path holder = plan.renameNeeded ? plan.newFolderURL : plan.oldFolderURL;
     if (input.oldCwd != input.newCwd) {
         if (const auto residueCount = residueAfter(holder, input); residueCount > 0) {
-            const auto residue = rollback.run();
+            const auto residue = rollback.rollBack();
             const auto failure = MigrationError::verificationFailed(residueCount, residue.message);
             failWith(failure.what(), residue);
             throw failure;
@@ -320,7 +320,7 @@ MigrationRecord ConversationMigrator::migrate(const Input& input, std::string_vi
     // A writer the live-session check could not see (a session started since) appended meanwhile:
     // its lines went to the original or to the rewritten file, unrewritten either way.
     if (const auto grown = originals.grown([&](const std::string&) { return holder; }); !grown.empty()) {
-        const auto residue = rollback.run();
+        const auto residue = rollback.rollBack();
         const auto failure = MigrationError::writtenMeanwhile(UserError::listed(grown), residue.message);
         failWith(failure.what(), residue);
         throw failure;

@@ -40,7 +40,7 @@ std::vector<std::string> MigrationRollback::moveEntriesBack()
     return stuck;
 }
 
-MigrationRollback::Residue MigrationRollback::run()
+MigrationRollback::Residue MigrationRollback::rollBack()
 {
     const auto stuck = moveEntriesBack();
     const bool wholeFolderStuck = m_renamed && !stuck.empty();

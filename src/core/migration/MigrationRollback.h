@@ -37,7 +37,7 @@ public:
     /// The migration renamed the old folder to the new one.
     void noteRenamed() { m_renamed = true; }
 
-    Residue run();
+    Residue rollBack();
 
 private:
     std::vector<std::string> moveEntriesBack();

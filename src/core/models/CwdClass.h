@@ -1,7 +1,6 @@
 #pragma once
 
-#include <array>
-#include <string_view>
+#include "StringValued.h"
 
 namespace threadhop {
 
@@ -12,11 +11,10 @@ enum class CwdClass { sessionCwd, driftedCwd, history, externalState };
 inline constexpr std::array<CwdClass, 4> allCwdClasses{CwdClass::sessionCwd, CwdClass::driftedCwd, CwdClass::history,
                                                        CwdClass::externalState};
 
-/// The name the history file stores for the class.
-inline std::string_view toString(CwdClass cwdClass)
-{
-    constexpr std::array<std::string_view, 4> names{"sessionCwd", "driftedCwd", "history", "externalState"};
-    return names[static_cast<std::size_t>(cwdClass)];
-}
+/// The names the history file stores for the classes.
+template <>
+struct StringValues<CwdClass> {
+    static constexpr std::array<std::string_view, 4> values{"sessionCwd", "driftedCwd", "history", "externalState"};
+};
 
 } // namespace threadhop

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string_view>
+#include "StringValued.h"
 
 namespace threadhop {
 
@@ -8,10 +8,13 @@ namespace threadhop {
 /// session id and fresh identity values.
 enum class MoveMode { clone, fork };
 
-/// "clone" or "fork", as the history file and the moves note write it.
-inline std::string_view toString(MoveMode mode)
-{
-    return mode == MoveMode::clone ? "clone" : "fork";
-}
+/// Every case, in case order.
+inline constexpr std::array<MoveMode, 2> allMoveModes{MoveMode::clone, MoveMode::fork};
+
+/// "clone" and "fork", as the history file and the moves note write them.
+template <>
+struct StringValues<MoveMode> {
+    static constexpr std::array<std::string_view, 2> values{"clone", "fork"};
+};
 
 } // namespace threadhop

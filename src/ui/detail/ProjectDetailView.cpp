@@ -159,7 +159,7 @@ void ProjectDetailView::chooseDestination()
     if (!project)
         return;
     const auto request = m_state.chooseDestination(*project, [this, &project] {
-        return askForFolder(*project, u"Move Here"_s, u"Choose the folder these conversations should belong to."_s);
+        return chooseFolder(*project, u"Move Here"_s, u"Choose the folder these conversations should belong to."_s);
     });
     render();
     present(request);
@@ -170,7 +170,7 @@ void ProjectDetailView::chooseManually()
     const auto project = m_env.selectedProject();
     if (!project)
         return;
-    if (const auto chosen = askForFolder(*project, u"Choose"_s, u"Choose where this project lives now."_s)) {
+    if (const auto chosen = chooseFolder(*project, u"Choose"_s, u"Choose where this project lives now."_s)) {
         m_state.chosenNewPath = *chosen;
         render();
     }
@@ -209,7 +209,7 @@ MigrationSheet* ProjectDetailView::migrationSheet() const
     return m_sheet;
 }
 
-std::optional<std::string> ProjectDetailView::askForFolder(const ProjectFolder& project, const QString& prompt,
+std::optional<std::string> ProjectDetailView::chooseFolder(const ProjectFolder& project, const QString& prompt,
                                                            const QString& message)
 {
     return FolderChooser::choose(m_askFolder, {prompt, message, FolderChooser::startFolder(project.actualCwd)},

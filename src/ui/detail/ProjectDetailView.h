@@ -49,7 +49,7 @@ private:
     void chooseSuggestion(const QString& path);
     void requestMove();
     void present(const std::optional<MoveRequest>& request);
-    std::optional<std::string> askForFolder(const ProjectFolder& project, const QString& prompt,
+    std::optional<std::string> chooseFolder(const ProjectFolder& project, const QString& prompt,
                                             const QString& message);
 
     AppEnvironment& m_env;

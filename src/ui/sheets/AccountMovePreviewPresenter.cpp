@@ -22,7 +22,7 @@ AccountMovePreviewPresenter::Cost AccountMovePreviewPresenter::cost(const Accoun
                          u"Nothing here is capped: the choice is yours."_s};
 }
 
-QString AccountMovePreviewPresenter::modeText(MoveMode mode)
+QString AccountMovePreviewPresenter::modeSection(MoveMode mode)
 {
     if (mode == MoveMode::fork)
         return u"Rewrites the identity chain, so the copy is a new conversation with the same content and no "

@@ -30,7 +30,7 @@ struct Cost {
 Cost cost(const AccountMovePreview& preview, const std::optional<ClaudeAccount>& target);
 
 /// What a fork or a clone does to the conversation's identity.
-QString modeText(MoveMode mode);
+QString modeSection(MoveMode mode);
 
 /// One line of the warnings, numbered 1 to 7 in the order they are always shown.
 struct Warning {

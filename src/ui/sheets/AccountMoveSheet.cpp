@@ -183,7 +183,7 @@ void AccountMoveSheet::showContent()
         } else if (m_preview) {
             idle = AccountMoveSheetContent::preview(
                 AccountMovePreviewPresenter::cost(*m_preview, target()),
-                AccountMovePreviewPresenter::modeText(m_choice.mode),
+                AccountMovePreviewPresenter::modeSection(m_choice.mode),
                 AccountMovePreviewPresenter::warnings(*m_preview, m_source, palette()));
         } else {
             idle = AccountMoveSheetContent::reading();

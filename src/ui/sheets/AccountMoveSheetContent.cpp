@@ -112,13 +112,13 @@ QWidget* AccountMoveSheetContent::previewError(const QString& text)
     return redLine(text, u"previewErrorLabel"_s);
 }
 
-QWidget* AccountMoveSheetContent::preview(const AccountMovePreviewPresenter::Cost& cost, const QString& modeText,
+QWidget* AccountMoveSheetContent::preview(const AccountMovePreviewPresenter::Cost& cost, const QString& modeSection,
                                           const std::vector<AccountMovePreviewPresenter::Warning>& warnings)
 {
     auto* body = new QWidget;
     QVBoxLayout* layout = column(body, 12);
     layout->addWidget(costSection(cost));
-    layout->addWidget(note(modeText, TextStyle::caption, u"modeText"_s));
+    layout->addWidget(note(modeSection, TextStyle::caption, u"modeSection"_s));
     auto* warningList = named(new QWidget, u"warnings"_s);
     QVBoxLayout* lines = column(warningList, 6);
     for (const auto& warning : warnings) {

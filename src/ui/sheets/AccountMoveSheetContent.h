@@ -26,7 +26,7 @@ QWidget* reading();
 QWidget* previewError(const QString& text);
 
 /// A preview: the cost estimate, what the kind of copy does, and the warnings.
-QWidget* preview(const AccountMovePreviewPresenter::Cost& cost, const QString& modeText,
+QWidget* preview(const AccountMovePreviewPresenter::Cost& cost, const QString& modeSection,
                  const std::vector<AccountMovePreviewPresenter::Warning>& warnings);
 
 /// While the engine works: "Moving…" with a progress indicator, across the full width.

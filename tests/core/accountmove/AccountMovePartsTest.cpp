@@ -49,8 +49,9 @@ TEST_F(SessionCopierTest, CloneWithSideFolderAndItsSecondAttempt)
     writeFile(side() / "subagents" / "agent-a1.meta.json", "{\"agentType\":\"general\"}\n");
     writeFile(side() / ".hidden", "h");
     fs::create_directories(side() / "empty");
+    fs::create_symlink("subagents/agent-a1.jsonl", side() / "latest");
     const auto layout = SessionCopier::layout(id, source());
-    // The hidden file counts, the empty subfolder does not; the transcript sorts first.
+    // The hidden file counts, the empty subfolder and the link do not; the transcript sorts first.
     const fs::path agent = "subagents/agent-a1.jsonl", meta = "subagents/agent-a1.meta.json";
     using Paths = std::vector<fs::path>;
     EXPECT_EQ(layout,
@@ -64,6 +65,8 @@ TEST_F(SessionCopierTest, CloneWithSideFolderAndItsSecondAttempt)
     const Paths files{copied, copiedSide / ".hidden", copiedSide / agent, copiedSide / meta};
     EXPECT_EQ(copy, (SessionCopier::CopyResult{4, layout.totalBytes(), copied, copiedSide, files}));
     EXPECT_EQ(readFile(copiedSide / meta), "{\"agentType\":\"general\"}\n");
+    std::error_code notALink;
+    EXPECT_EQ(fs::read_symlink(copiedSide / "latest", notALink), "subagents/agent-a1.jsonl") << "the link travels too";
 
     EXPECT_EQ(refusal([&] { SessionCopier::copy(layout, target(), id); }),
               "Destination already has this conversation: " + copied.string());
@@ -162,10 +165,10 @@ TEST(IdentityRewriterTest, CollectsUuidsUnderTheTwelveKeysAtAnyDepth)
 {
     std::string line = "{";
     IdentityRewriter::ValueSet expected;
-    for (std::size_t i = 0; i < IdentityRewriter::identityKeys.size(); ++i) {
+    for (std::size_t i = 0; i < identityKeysAsListed.size(); ++i) {
         const std::string value =
             "d000000" + std::to_string(i % 10) + "-0000-4000-8000-0000000000" + std::to_string(10 + i);
-        line += "\"" + std::string(IdentityRewriter::identityKeys[i]) + "\":\"" + value + "\",";
+        line += "\"" + std::string(identityKeysAsListed[i]) + "\":\"" + value + "\",";
         expected.insert(value);
     }
     line += R"("nested":{"deeper":[{"uuid":")" + u1 + R"("}]},"leafUuid":[")" + u2 + R"(",[")" + oldId + R"("]],)";

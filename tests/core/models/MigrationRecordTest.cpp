@@ -1,5 +1,9 @@
 #include "core/models/MigrationRecord.h"
 
+#include "core/models/CwdClass.h"
+#include "core/models/MoveMode.h"
+#include "core/models/ResumeStatus.h"
+
 #include "core/util/format/JSONValue.h"
 #include "core/util/format/JSONWriter.h"
 
@@ -94,6 +98,23 @@ TEST(MigrationRecordTest, WrongTypesBadValuesAndMissingRequiredKeysFail)
              std::string("{not json"),
          })
         EXPECT_THROW(MigrationRecordCoding::decode(json), RecordDecodingError) << json;
+}
+
+// The record keeps classes and modes as text; read back, only a value spelled exactly names a case.
+TEST(StringValuedTest, OnlyAValueSpelledExactlyBuildsItsCase)
+{
+    EXPECT_EQ(fromString<CwdClass>("history"), CwdClass::history);
+    EXPECT_EQ(fromString<ResumeStatus>("ephemeralLocation"), ResumeStatus::ephemeralLocation);
+    EXPECT_EQ(std::vector(allMoveModes.begin(), allMoveModes.end()), (std::vector{MoveMode::clone, MoveMode::fork}));
+    for (const MoveMode mode : allMoveModes)
+        EXPECT_EQ(fromString<MoveMode>(toString(mode)), mode);
+
+    for (const std::string_view near : {"session", "History", "history ", "", "Fork", "okay"}) {
+        EXPECT_EQ(fromString<CwdClass>(near), std::nullopt) << near;
+        EXPECT_EQ(fromString<MoveMode>(near), std::nullopt) << near;
+        EXPECT_EQ(fromString<ResumeStatus>(near), std::nullopt) << near;
+    }
+    EXPECT_EQ(fromString<MoveMode>(std::string_view("fork\0", 5)), std::nullopt);
 }
 
 } // namespace
