@@ -16,21 +16,18 @@ int main(int argc, char** argv)
     using namespace threadhop;
     QCoreApplication application(argc, argv);
     std::promise<void> quitting;
-    {
-        QObject context;
-        BackgroundJob::run<int>(
-            context,
-            [left = quitting.get_future().share()] {
-                left.wait();
-                std::this_thread::sleep_for(std::chrono::milliseconds(200));
-                std::puts("job ended");
-                std::fflush(stdout);
-                return 0;
-            },
-            [](const JobOutcome<int>&) {});
-        QTimer::singleShot(0, &application, &QCoreApplication::quit);
-        QCoreApplication::exec();
-    }
+    QObject context;
+    BackgroundJob::run<int>(
+        context,
+        [left = quitting.get_future().share()] {
+            left.wait();
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            std::puts("job ended");
+            return 0;
+        },
+        [](const JobOutcome<int>&) {});
+    QTimer::singleShot(0, &application, &QCoreApplication::quit);
+    QCoreApplication::exec();
     quitting.set_value();
     return 0;
 }
