@@ -6,6 +6,7 @@
 #include "ui/help/HelpWindow.h"
 #include "ui/widgets/DesktopFileReveal.h"
 #include "ui/widgets/FocusStyle.h"
+#include "ui/widgets/PlainText.h"
 #include "ui/window/AppStatusBarPresenter.h"
 #include "ui/window/RootView.h"
 #include "ui/window/WindowPlacement.h"
@@ -77,11 +78,11 @@ void ThreadhopApp::tellAboutInterruptedOperations(const std::vector<OperationRec
     QStringList texts;
     for (const auto& report : reports)
         texts.append(QString::fromStdString(report.text));
-    auto* box = new QMessageBox(QMessageBox::Warning, u"Threadhop"_s,
-                                u"Threadhop was stopped while it was changing your conversations."_s, QMessageBox::Ok,
-                                m_mainWindow.get());
+    QMessageBox* box = PlainText::messageBox(QMessageBox::Warning, u"Threadhop"_s,
+                                             u"Threadhop was stopped while it was changing your conversations."_s,
+                                             texts.join(u"\n\n"_s), m_mainWindow.get());
     box->setObjectName(u"interruptedOperationsAlert"_s);
-    box->setInformativeText(texts.join(u"\n\n"_s));
+    box->addButton(QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
@@ -137,11 +138,9 @@ void ThreadhopApp::tellUpdateOutcome(const UpdateCheck::Outcome& outcome)
         m_checking->close();
     const auto said = UpdateCheck::dialog(outcome, QString::fromUtf8(BuildInfo::version));
     const bool failed = std::holds_alternative<UpdateCheck::Outcomes::Failed>(outcome);
-    auto* box = new QMessageBox(failed ? QMessageBox::Warning : QMessageBox::Information, said.title, said.title,
-                                QMessageBox::NoButton, m_mainWindow.get());
+    QMessageBox* box = PlainText::messageBox(failed ? QMessageBox::Warning : QMessageBox::Information, said.title,
+                                             said.title, said.text, m_mainWindow.get());
     box->setObjectName(u"updateCheckDialog"_s);
-    box->setTextFormat(Qt::PlainText);
-    box->setInformativeText(said.text);
     box->setAttribute(Qt::WA_DeleteOnClose);
     if (said.link) {
         QPushButton* open = box->addButton(u"Open in Browser"_s, QMessageBox::AcceptRole);
@@ -154,12 +153,12 @@ void ThreadhopApp::tellUpdateOutcome(const UpdateCheck::Outcome& outcome)
 
 void ThreadhopApp::showAbout()
 {
-    auto* box =
-        new QMessageBox(QMessageBox::NoIcon, u"About Threadhop"_s, u"Threadhop"_s, QMessageBox::Ok, m_mainWindow.get());
+    QMessageBox* box = PlainText::messageBox(QMessageBox::NoIcon, u"About Threadhop"_s, u"Threadhop"_s,
+                                             AppStatusBarPresenter::version(QString::fromUtf8(BuildInfo::version),
+                                                                            QString::fromUtf8(BuildInfo::buildNumber)),
+                                             m_mainWindow.get());
     box->setObjectName(u"aboutBox"_s);
-    box->setTextFormat(Qt::PlainText);
-    box->setInformativeText(AppStatusBarPresenter::version(QString::fromUtf8(BuildInfo::version),
-                                                           QString::fromUtf8(BuildInfo::buildNumber)));
+    box->addButton(QMessageBox::Ok);
     box->setIconPixmap(Symbols::appIcon().pixmap(64, 64));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

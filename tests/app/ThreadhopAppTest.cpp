@@ -6,6 +6,7 @@
 #include "app/UpdateController.h"
 #include "app/VersionNumber.h"
 #include "support/MigrationTest.h"
+#include "support/ui/DrawnText.h"
 #include "support/ui/FakeDiscovery.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/window/RootView.h"
@@ -323,6 +324,65 @@ TEST_F(ThreadhopAppTest, EachUpdateCheckOutcomeInPlainWordsWithALinkOnlyToANewer
         EXPECT_EQ(dialog->informativeText(), explanation) << feed.toString().toStdString();
         EXPECT_EQ(dialog->findChild<QPushButton*>(u"openUpdateLinkButton"_s) != nullptr, link);
     }
+}
+
+TEST_F(ThreadhopAppTest, TheFeedsVersionsAndTheInterruptedFoldersShowAsWrittenNeverAsMarkupOrALink)
+{
+    const QString hostile[]{u"<b><font size=7 color=red>URGENT</font></b>"_s,
+                            u"<a href=\"file:///etc/passwd\">open</a>"_s};
+    FeedServer server;
+    std::vector<std::pair<QUrl, QString>> feeds; // each feed with the version it shows
+    for (const QString& version : hostile) {
+        const QByteArray written = version.toHtmlEscaped().toUtf8();
+        const QByteArray element = "/element-" + QByteArray::number(feeds.size()) + ".xml";
+        const QByteArray enclosure = "/enclosure-" + QByteArray::number(feeds.size()) + ".xml";
+        server.responses[element] = {200,
+                                     feed("<item><sparkle:version>999999</sparkle:version><sparkle:shortVersionString>"
+                                          + written + "</sparkle:shortVersionString></item>")};
+        server.responses[enclosure] = {
+            200,
+            feed(R"(<item><enclosure url="https://example.com/t.tar.gz" sparkle:version="999999" )"
+                 R"(sparkle:shortVersionString=")"
+                 + written + "\"/></item>")};
+        feeds.emplace_back(server.url(QString::fromUtf8(element)), version);
+        feeds.emplace_back(server.url(QString::fromUtf8(enclosure)), version);
+    }
+    const QString available = u"A new version of Threadhop is available"_s;
+    for (const auto& [address, version] : feeds) {
+        ThreadhopApp app(discovery, address);
+        child<QAction>(*app.mainWindow().menuBar(), u"checkForUpdatesAction"_s)->trigger();
+        QMessageBox* dialog = nullptr;
+        ASSERT_TRUE(
+            waitUntil([&] { return dialog = app.mainWindow().findChild<QMessageBox*>(u"updateCheckDialog"_s); }));
+        const QString said =
+            u"Threadhop "_s + version + u" is available; you have "_s + QApplication::applicationVersion() + u"."_s;
+        EXPECT_EQ(drawnTexts(*dialog), (std::vector<DrawnText>{{available}, {said}}))
+            << address.toString().toStdString();
+    }
+
+    // Folder names hold no "/": the same markup without its closing tags.
+    const std::string folders[]{"<b><font size=7 color=red>URGENT", "<a href=\"file:passwd\">open"};
+    oldProject();
+    for (const std::string& folder : folders) {
+        fs::copy(projects() / "-w-old", projects() / folder, fs::copy_options::recursive);
+        struct Crash { };
+        const OperationSteps::ScopedHook crash([](OperationStep step) {
+            if (step == OperationStep::moved)
+                throw Crash{};
+        });
+        EXPECT_THROW(
+            ConversationMigrator::migrate(input(folder, "/w/old", "/w/" + std::to_string(folder.size())), stamp),
+            Crash);
+    }
+    ThreadhopApp app(discovery, QUrl());
+    app.start();
+    auto* alert = child<QMessageBox>(app.mainWindow(), u"interruptedOperationsAlert"_s);
+    const QString told = alert->informativeText();
+    EXPECT_EQ(drawnTexts(*alert),
+              (std::vector<DrawnText>{{u"Threadhop was stopped while it was changing your conversations."_s}, {told}}));
+    for (const std::string& folder : folders)
+        EXPECT_TRUE(told.contains(QString::fromStdString(folder))) << told.toStdString();
+    waitForScan(app);
 }
 
 TEST(UpdateControllerTest, AFeedThatTricklesInIsStoppedByTheDeadline)

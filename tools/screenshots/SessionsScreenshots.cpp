@@ -2,6 +2,7 @@
 #include "ScreenshotTest.h"
 #include "support/ui/DiscoveryGate.h"
 #include "support/ui/TranscriptHome.h"
+#include "ui/jobs/JobPool.h"
 #include "ui/sessions/SessionRow.h"
 #include "ui/sessions/SessionsSection.h"
 #include "ui/sheets/AccountMoveSheet.h"
@@ -151,7 +152,7 @@ TEST_F(ScreenshotSessionsTest, AccountMoveSheetInEachPhase)
     save(*sheet, "account-move-done.png");
     sheet->reject();
     ASSERT_TRUE(waitUntil([&] { return !env.isScanning(); }));
-    QThreadPool::globalInstance()->waitForDone();
+    JobPool::shared().waitForDone();
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "AccountListModel.h"
 
+#include "ui/widgets/PlainText.h"
+
 namespace threadhop {
 
 AccountListModel::AccountListModel(QObject* parent) : QAbstractListModel(parent) { }
@@ -36,6 +38,7 @@ QVariant AccountListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return row.label;
     case Qt::ToolTipRole:
+        return PlainText::toolTip(row.folder);
     case FolderRole:
         return row.folder;
     case IdRole:

@@ -3,6 +3,7 @@
 #include "theme/Theme.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/FocusIndicator.h"
+#include "ui/widgets/PlainText.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -19,7 +20,7 @@ SuggestionRow::SuggestionRow(const QString& path, Symbol marker, bool tabStop, Q
 {
     setObjectName(u"suggestionRow"_s);
     setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
-    setToolTip(path);
+    setToolTip(PlainText::toolTip(path));
     const QFont& font = Theme::captionMono();
     auto* icon = new QLabel(this);
     const int size = QFontMetrics(font).height();

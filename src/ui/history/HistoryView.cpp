@@ -7,6 +7,7 @@
 #include "ui/widgets/Buttons.h"
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/Labels.h"
+#include "ui/widgets/PlainText.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/RowPainter.h"
 #include "ui/widgets/WrappingText.h"
@@ -42,10 +43,8 @@ QFrame* divider()
 QMessageBox* alert(QMessageBox::Icon icon, const QString& title, const QString& text, const QString& name,
                    QWidget* parent)
 {
-    auto* box = new QMessageBox(icon, title, title, QMessageBox::NoButton, parent);
+    QMessageBox* box = PlainText::messageBox(icon, title, title, text, parent);
     box->setObjectName(name);
-    box->setTextFormat(Qt::PlainText);
-    box->setInformativeText(text);
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
     return box;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "JobPool.h"
+
 #include <QFutureWatcher>
 #include <QObject>
 #include <QThreadPool>
@@ -28,7 +30,7 @@ namespace BackgroundJob {
 /// file-system and system errors, the message of any other exception. Call only from a handler.
 std::string describeCurrentException();
 
-/// Runs `work` on `pool` (Qt's global pool when none is given) and hands its outcome to `deliver` on
+/// Runs `work` on `pool` (the shared job pool when none is given) and hands its outcome to `deliver` on
 /// `context`'s thread, without waiting and without an event loop of its own. Whatever `work` throws is
 /// caught inside the job and delivered as its text. Once `context` is gone nothing is delivered; the
 /// job still runs to its end, so `work` must hold copies of what it reads.
@@ -42,14 +44,13 @@ void run(QObject& context, std::function<T()> work, std::function<void(JobOutcom
         watcher->deleteLater();
         deliver(watcher->result());
     });
-    watcher->setFuture(
-        QtConcurrent::run(pool ? pool : QThreadPool::globalInstance(), [work = std::move(work)]() -> JobOutcome<T> {
-            try {
-                return work();
-            } catch (...) {
-                return JobError{describeCurrentException()};
-            }
-        }));
+    watcher->setFuture(QtConcurrent::run(pool ? pool : &JobPool::shared(), [work = std::move(work)]() -> JobOutcome<T> {
+        try {
+            return work();
+        } catch (...) {
+            return JobError{describeCurrentException()};
+        }
+    }));
 }
 
 } // namespace BackgroundJob

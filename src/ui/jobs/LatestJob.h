@@ -11,7 +11,7 @@ namespace threadhop {
 /// one that stays, whatever order the jobs finish in.
 class LatestJob final {
 public:
-    /// The jobs run on `pool`, or on Qt's global pool when none is given.
+    /// The jobs run on `pool`, or on the shared job pool when none is given.
     explicit LatestJob(QObject& context, QThreadPool* pool = nullptr) : m_context(context), m_pool(pool) { }
 
     /// Whether a job started here has not finished yet.

@@ -1,6 +1,7 @@
 #include "ProjectListModel.h"
 
 #include "ProjectRowPresenter.h"
+#include "ui/widgets/PlainText.h"
 #include "ui/widgets/QtText.h"
 
 namespace threadhop {
@@ -41,8 +42,9 @@ QVariant ProjectListModel::data(const QModelIndex& index, int role) const
     const ProjectFolder& project = this->project(index);
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return ProjectRowPresenter::displayPath(project);
+    case Qt::ToolTipRole:
+        return PlainText::toolTip(ProjectRowPresenter::displayPath(project));
     case IdRole:
         return toQString(project.id);
     case StatusColorRole:

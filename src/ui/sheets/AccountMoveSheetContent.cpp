@@ -3,6 +3,7 @@
 #include "theme/Theme.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/Labels.h"
+#include "ui/widgets/PlainText.h"
 #include "ui/widgets/ProgressLine.h"
 #include "ui/widgets/RoundedBox.h"
 #include "ui/widgets/SymbolLabel.h"
@@ -123,7 +124,7 @@ QWidget* AccountMoveSheetContent::preview(const AccountMovePreviewPresenter::Cos
     QVBoxLayout* lines = column(warningList, 6);
     for (const auto& warning : warnings) {
         auto* line = new SymbolLabel(warning.symbol, warning.text, Theme::font(TextStyle::caption), warning.color);
-        line->setToolTip(warning.toolTip);
+        line->setToolTip(PlainText::toolTip(warning.toolTip));
         lines->addWidget(named(line->wrapping(), u"warning%1"_s.arg(warning.number)));
     }
     layout->addWidget(warningList);

@@ -1,5 +1,7 @@
 #include "AppEnvironment.h"
 
+#include "ui/jobs/JobPool.h"
+
 #include "core/discovery/AccountScanner.h"
 #include "core/discovery/ProjectIndexer.h"
 
@@ -13,10 +15,10 @@ namespace {
 const std::vector<ProjectFolder> noProjects;
 
 // Scans only read, so nothing waits for one: neither the state when it goes nor the application when
-// it quits (Qt waits for its global pool then), even while a stalled file system holds a scan up.
+// it quits (it waits for the shared job pool then), even while a stalled file system holds a scan up.
 QThreadPool* scanPool()
 {
-    static auto* const pool = new QThreadPool; // never destroyed: its destructor would wait as well
+    static auto* const pool = JobPool::make(nullptr); // never destroyed: its destructor would wait as well
     return pool;
 }
 

@@ -5,6 +5,7 @@
 
 #include "ui/accounts/AccountListModel.h"
 #include "ui/accounts/AccountsSidebar.h"
+#include "ui/jobs/JobPool.h"
 #include "ui/projects/ProjectListModel.h"
 #include "ui/projects/ProjectsListView.h"
 #include "ui/window/RootView.h"
@@ -50,7 +51,7 @@ protected:
         if (env)
             waitForScan(*env);
         // Engine jobs read the temporary home, which goes with the test.
-        QThreadPool::globalInstance()->waitForDone();
+        JobPool::shared().waitForDone();
         m_testers.clear();
         window.reset();
         env.reset();

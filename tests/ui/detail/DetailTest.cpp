@@ -1,3 +1,4 @@
+#include "support/ui/DrawnText.h"
 #include "support/ui/TranscriptWindowTest.h"
 #include "theme/Theme.h"
 #include "ui/detail/DetailPresenter.h"
@@ -304,7 +305,10 @@ TEST_F(DetailColumnTest, ALongSuggestionIsCutAtItsHeadAndTheColumnStaysInsideThe
     QCoreApplication::processEvents();
 
     auto* row = child<SuggestionRow>(*window, u"suggestionRow"_s);
-    EXPECT_EQ(row->toolTip(), QString::fromStdString(suggestion));
+    QHelpEvent hover(QEvent::ToolTip, row->rect().center(), row->mapToGlobal(row->rect().center()));
+    QApplication::sendEvent(row, &hover);
+    ASSERT_NE(shownToolTip(), nullptr);
+    EXPECT_EQ(drawnText(*shownToolTip()).text, QString::fromStdString(suggestion));
     EXPECT_TRUE(child<ElidedLabel>(*row, u"suggestionPath"_s)->text().startsWith(u"…"_s));
     auto* column = child<QWidget>(*window, u"projectDetailView"_s);
     EXPECT_LE(column->mapTo(window.get(), QPoint(column->width(), 0)).x(), window->width())

@@ -1,3 +1,4 @@
+#include "support/ui/DrawnText.h"
 #include "support/ui/WindowTest.h"
 #include "theme/Theme.h"
 #include "ui/history/HistoryPresenter.h"
@@ -258,6 +259,50 @@ TEST_F(HistoryViewTest, ADamagedRecordHidesNoOtherAnAccountGoneWhileConfirmingSt
     auto* line = child<WrappingText>(again, u"historySetAsideLine"_s);
     EXPECT_TRUE(line->isVisible());
     EXPECT_EQ(line->text(), u"A history that could not be read is kept as "_s + toQString(kept[0].native()) + u"."_s);
+}
+
+TEST_F(HistoryViewTest, HistoryFieldsShowInTheAlertsAsWrittenNeverAsMarkupOrALink)
+{
+    // Each account's record names folders of the same markup, without the closing tags a name cannot hold.
+    const std::pair<std::string, std::string> hostile[]{
+        {"<b><font size=7 color=red>URGENT</font></b>", "<b><font size=7 color=red>URGENT"},
+        {"<a href=\"file:///etc/passwd\">open</a>", "<a href=\"file:passwd\">open"}};
+    const MigrationRecord migrated = migrate();
+    fs::remove(MigrationAudit::historyFile());
+    std::vector<ClaudeAccount> accounts;
+    for (const auto& [text, folder] : hostile) {
+        MigrationRecord record = migrated;
+        record.id = Uuid::random();
+        record.accountId = text;
+        record.oldFolder = folder + " old";
+        record.newFolder = folder;
+        fs::create_directory(projects() / folder);
+        MigrationAudit::append(record);
+        accounts.push_back(account(text));
+    }
+    HistoryView& view = openHistory();
+    for (int index = 0; index < 2; ++index) {
+        const MigrationRecord record = row(view, index).record;
+        *fake.accountsByCall = {accounts};
+        rescan(*env);
+        clickRestore(view, index);
+        auto* confirmation = child<QMessageBox>(view, u"restoreConfirmation"_s);
+        EXPECT_EQ(
+            drawnTexts(*confirmation),
+            (std::vector<DrawnText>{{u"Restore from backup?"_s}, {Presenter::confirmationMessage(record, false)}}));
+        EXPECT_TRUE(confirmation->informativeText().contains(toQString(record.newFolder)));
+
+        // The account goes while the restore is being confirmed.
+        *fake.accountsByCall = {{}};
+        rescan(*env);
+        button(*confirmation, u"confirmRestoreButton"_s).click();
+        ASSERT_NE(failure(view), nullptr);
+        EXPECT_EQ(drawnTexts(*failure(view)),
+                  (std::vector<DrawnText>{{u"Restore failed"_s}, {Presenter::accountGone(record)}}));
+        EXPECT_TRUE(failure(view)->informativeText().contains(toQString(record.accountId)));
+        button(*failure(view), u"restoreFailedOkButton"_s).click();
+        ASSERT_TRUE(waitUntil([&] { return failure(view) == nullptr && !has(view, u"restoreConfirmation"_s); }));
+    }
 }
 
 TEST_F(HistoryViewTest, AFailedRestoreShowsTheEnginesWordsAndChangesNothing)

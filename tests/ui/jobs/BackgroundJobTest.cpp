@@ -5,6 +5,7 @@
 
 #include "core/migration/MigrationError.h"
 
+#include <QProcess>
 #include <QThreadPool>
 
 #include <memory>
@@ -39,7 +40,7 @@ TEST(BackgroundJobTest, TheCallRunsOffTheGuiThreadAndItsResultOrErrorTextArrives
     }
 }
 
-TEST(BackgroundJobTest, NothingIsDeliveredToAContextThatIsGone)
+TEST(BackgroundJobTest, AJobLeavesQtsGlobalPoolFreeAndDeliversNothingToAContextThatIsGone)
 {
     auto gate = std::make_shared<DiscoveryGate>();
     bool delivered = false;
@@ -47,11 +48,20 @@ TEST(BackgroundJobTest, NothingIsDeliveredToAContextThatIsGone)
     BackgroundJob::run<int>(
         *context, [gate] { return gate->enter(); }, [&](JobOutcome<int>) { delivered = true; });
     ASSERT_TRUE(gate->waitForEntered(1));
+    EXPECT_EQ(QThreadPool::globalInstance()->activeThreadCount(), 0) << "Qt's own drawing waits for that pool";
     context.reset();
     gate->openForAll();
-    QThreadPool::globalInstance()->waitForDone();
+    JobPool::shared().waitForDone();
     QCoreApplication::processEvents();
     EXPECT_FALSE(delivered);
+}
+
+TEST(BackgroundJobTest, QuittingWaitsForAJobStillRunning)
+{
+    QProcess application;
+    application.start(QString::fromUtf8(THREADHOP_QUITTING_CHILD), {});
+    ASSERT_TRUE(application.waitForFinished(10'000));
+    EXPECT_EQ(application.readAllStandardOutput(), "job ended\n") << "the job was cut off";
 }
 
 TEST(LatestJobTest, TheNewestRequestsOutcomeStaysWhateverOrderTheJobsFinishIn)

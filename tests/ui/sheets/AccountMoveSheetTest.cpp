@@ -3,6 +3,7 @@
 #include "ui/sheets/AccountMoveSheet.h"
 #include "support/ui/FakeDiscovery.h"
 #include "theme/Theme.h"
+#include "ui/jobs/JobPool.h"
 #include "ui/sheets/AccountMovePreviewPresenter.h"
 #include "ui/sheets/AccountMoveSheetPresenter.h"
 #include "ui/widgets/SymbolLabel.h"
@@ -244,14 +245,14 @@ protected:
     std::shared_ptr<FakeEngine> fake = std::make_shared<FakeEngine>();
     FakeDiscovery discovery;
     AppEnvironment env{discovery.discovery()};
-    const int savedThreads = QThreadPool::globalInstance()->maxThreadCount();
+    const int savedThreads = JobPool::shared().maxThreadCount();
     QWidget host;
     QPointer<AccountMoveSheet> sheet;
 
     AccountMoveSheetTest()
     {
         // Several previews wait at once, more than a small machine has threads for.
-        QThreadPool::globalInstance()->setMaxThreadCount(8);
+        JobPool::shared().setMaxThreadCount(8);
         discovery.gate->openForAll();
         *discovery.accountsByCall = {
             {account("claude", "/claude"), account("a", "/a"), account("b", "/b"), account("c", "/c")}};
@@ -278,8 +279,8 @@ protected:
     ~AccountMoveSheetTest() override
     {
         fake->openEveryGate();
-        QThreadPool::globalInstance()->waitForDone();
-        QThreadPool::globalInstance()->setMaxThreadCount(savedThreads);
+        JobPool::shared().waitForDone();
+        JobPool::shared().setMaxThreadCount(savedThreads);
     }
 
     std::string shownTarget() { return sheet->preview() ? sheet->preview()->targetFolder : "(none)"; }
@@ -292,8 +293,7 @@ protected:
         fake->gate(target).release(ticket);
         // Once its thread is idle again, a finished job has posted its outcome.
         ASSERT_TRUE(waitUntil([&] {
-            return fake->finished == previews
-                && QThreadPool::globalInstance()->activeThreadCount() == fake->started - previews;
+            return fake->finished == previews && JobPool::shared().activeThreadCount() == fake->started - previews;
         }));
         QCoreApplication::processEvents();
     }

@@ -3,6 +3,7 @@
 #include "support/ui/UiTest.h"
 #include "theme/PlatformWords.h"
 #include "theme/Theme.h"
+#include "ui/jobs/JobPool.h"
 #include "ui/sheets/MigrationSheetPresenter.h"
 #include "ui/widgets/CommandBlock.h"
 #include "ui/widgets/SymbolLabel.h"
@@ -149,7 +150,7 @@ protected:
     {
         fake->previewGate.openForAll();
         fake->runGate.openForAll();
-        QThreadPool::globalInstance()->waitForDone();
+        JobPool::shared().waitForDone();
     }
 
     MigrationEngine engine() const
@@ -262,7 +263,7 @@ TEST_F(MigrationSheetTest, WithoutAnAccountNothingIsPreviewedOrRun)
     QPointer<MigrationSheet> sheet = open(std::nullopt);
     EXPECT_EQ(child<WrappingText>(*sheet, u"accountValue"_s)->text(), u"claude"_s) << "the project's account id";
     EXPECT_FALSE(primary(*sheet).isEnabled());
-    QThreadPool::globalInstance()->waitForDone();
+    JobPool::shared().waitForDone();
     EXPECT_EQ(fake->previews, 0);
 }
 

@@ -1,5 +1,6 @@
 #include "ui/state/AppEnvironment.h"
 #include "support/ui/FakeDiscovery.h"
+#include "ui/jobs/JobPool.h"
 
 #include <QSignalSpy>
 #include <QThreadPool>
@@ -125,8 +126,8 @@ TEST_F(AppEnvironmentTest, NothingWaitsForAScanThatIsHeldUp)
     auto leaving = std::make_unique<AppEnvironment>(fake.discovery());
     leaving->scan();
     ASSERT_TRUE(fake.gate->waitForEntered(1));
-    // When the application ends, Qt waits for every job of its global pool.
-    EXPECT_EQ(QThreadPool::globalInstance()->activeThreadCount(), 0);
+    // When the application ends, it waits for every job of the shared pool and of Qt's global pool.
+    EXPECT_EQ(JobPool::shared().activeThreadCount() + QThreadPool::globalInstance()->activeThreadCount(), 0);
 
     // Should the state wait for the scan after all, the watchdog lets the scan go: the test fails instead of hanging.
     std::promise<void> leftInTime;

@@ -1,5 +1,6 @@
 // The main window: where it goes, its status bar, and its columns over the test's discovery.
 #include "ui/window/RootView.h"
+#include "support/ui/DrawnText.h"
 #include "support/ui/TranscriptHome.h"
 #include "support/ui/WindowTest.h"
 #include "ui/accounts/AccountListModel.h"
@@ -22,6 +23,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace threadhop::testing {
 namespace {
@@ -104,6 +106,28 @@ TEST_F(RootViewTest, FirstShowingScansTheHomeAndFillsEveryColumn)
                          list(u"accountsList"_s).selectionModel()->isRowSelected(0), listModel().rowCount(),
                          emptyState(u"projectsEmptyState"_s).isHidden()),
               std::tuple(1, u"ana@example.com"_s, u"3"_s, true, 6, true));
+}
+
+TEST_F(RootViewTest, TheListsTooltipsShowFoldersAndPathsAsWrittenNeverAsMarkupOrALink)
+{
+    ProjectFolder linked = project("a", "-w-open");
+    linked.actualCwd = "/w/<a href=\"file:///etc/passwd\">open</a>";
+    openScanned({account("a", "/home/<b><font size=7 color=red>URGENT</font></b>")}, {{"a", {linked}}});
+    const std::pair<QString, int> lists[]{{u"accountsList"_s, AccountListModel::FolderRole},
+                                          {u"projectsList"_s, Qt::DisplayRole}};
+    for (const auto& [name, role] : lists) {
+        QListView& shown = list(name);
+        const QModelIndex first = shown.model()->index(0, 0);
+        const QPoint at = shown.visualRect(first).center();
+        QHelpEvent hover(QEvent::ToolTip, at, shown.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(shown.viewport(), &hover);
+        const QLabel* tip = shownToolTip();
+        ASSERT_NE(tip, nullptr) << name.toStdString();
+        const DrawnText drawn = drawnText(*tip);
+        EXPECT_EQ(std::tuple(drawn.text, drawn.link), std::tuple(first.data(role).toString(), false));
+        EXPECT_TRUE(drawn.text.contains(u"</"_s)) << "the markup itself is shown";
+        QToolTip::hideText();
+    }
 }
 
 TEST_F(RootViewTest, RescanIsDisabledAndTheNoticeShownWhileScanning)
