@@ -2,6 +2,7 @@
 
 #include "core/util/format/JSONParser.h"
 #include "core/util/fs/DirectoryListing.h"
+#include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/ReadBuffer.h"
 #include "core/util/text/LineBreakReader.h"
 #include "core/util/text/UnicodeText.h"
@@ -45,7 +46,10 @@ std::optional<std::string> cwdOfLine(JSONParser& parser, std::string_view line)
 
 std::vector<DirectoryListing::FoundFile> ProjectIndexer::transcripts(const std::filesystem::path& folder)
 {
-    return DirectoryListing::findFiles(folder, ".jsonl");
+    auto files = DirectoryListing::findFiles(folder, ".jsonl");
+    // What cannot be read is no conversation to resume: neither counted nor sized, and never the newest.
+    std::erase_if(files, [](const auto& file) { return !FileDescriptor::opensForReading(file.path); });
+    return files;
 }
 
 std::optional<std::string> ProjectIndexer::extractCwd(const std::filesystem::path& transcript)
@@ -116,6 +120,16 @@ std::vector<ProjectFolder> ProjectIndexer::projects(const ClaudeAccount& account
     std::stable_sort(folders.begin(), folders.end(),
                      [](const ProjectFolder& a, const ProjectFolder& b) { return a.lastModified > b.lastModified; });
     return folders;
+}
+
+std::optional<std::string> ProjectIndexer::unreadableProjectsFolder(const ClaudeAccount& account)
+{
+    const auto folder = account.projectsDirURL();
+    std::error_code error;
+    const std::filesystem::directory_iterator listing(folder, error);
+    if (!error || error == std::errc::no_such_file_or_directory)
+        return std::nullopt;
+    return "Threadhop cannot read " + folder.string() + ": " + error.message() + ".";
 }
 
 } // namespace threadhop

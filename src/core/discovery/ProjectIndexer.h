@@ -20,8 +20,13 @@ inline constexpr int cwdLineLimit = 60;
 /// Every project folder of the account that holds a conversation, newest first (stable).
 std::vector<ProjectFolder> projects(const ClaudeAccount& account);
 
-/// The .jsonl files below `folder` with their sizes and dates, in enumeration order (depth 0 for
-/// the conversations themselves); see DirectoryListing::findFiles for what is skipped.
+/// Why the account's projects folder cannot be listed: "Threadhop cannot read <folder>: <the
+/// system's reason>.". Nothing when it can, or when it does not exist (an account without projects).
+std::optional<std::string> unreadableProjectsFolder(const ClaudeAccount& account);
+
+/// The .jsonl files below `folder` that can be opened for reading, with their sizes and dates, in
+/// enumeration order (depth 0 for the conversations themselves); see DirectoryListing::findFiles for
+/// what else is skipped.
 std::vector<DirectoryListing::FoundFile> transcripts(const std::filesystem::path& folder);
 
 /// The working directory recorded near the start of a transcript: the first "cwd" (or

@@ -10,6 +10,7 @@
 #include "core/operations/OperationSteps.h"
 #include "core/operations/PendingOperation.h"
 #include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/text/PathText.h"
 
@@ -99,7 +100,8 @@ std::int64_t ConversationMigrator::conversationCount(const fs::path& folder)
     std::error_code error;
     std::int64_t count = 0;
     for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator(); it.increment(error)) {
-        if (it->path().filename().string().ends_with(".jsonl") && isRegularFile(it->path()))
+        // One that cannot be read is no conversation, as in the projects list.
+        if (it->path().filename().string().ends_with(".jsonl") && FileDescriptor::opensForReading(it->path()))
             ++count;
     }
     return error ? 0 : count;

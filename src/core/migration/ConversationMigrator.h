@@ -65,7 +65,7 @@ Moved moveEntries(const std::filesystem::path& from, const std::filesystem::path
                   const EntryMove& move = AtomicFile::moveWithoutReplacing);
 
 /// Regular files, or links to them, directly in the folder (hidden ones included) whose names end
-/// in ".jsonl"; 0 when it cannot be listed.
+/// in ".jsonl" and that can be opened for reading; 0 when it cannot be listed.
 std::int64_t conversationCount(const std::filesystem::path& folder);
 
 } // namespace threadhop::ConversationMigrator

@@ -3,6 +3,7 @@
 #include "core/util/format/DateText.h"
 #include "core/util/format/JSONParser.h"
 #include "core/util/format/JSONValue.h"
+#include "core/util/text/UnicodeText.h"
 
 #include <cmath>
 #include <limits>
@@ -149,6 +150,16 @@ MigrationRecord decodeElement(element value)
     };
 }
 
+// The element's record, or nothing when it does not decode as one.
+std::optional<MigrationRecord> recordIn(element value)
+{
+    try {
+        return decodeElement(value);
+    } catch (const RecordDecodingError&) {
+        return std::nullopt;
+    }
+}
+
 element parse(JSONParser& parser, std::string_view json)
 {
     element root;
@@ -211,37 +222,39 @@ MigrationRecord MigrationRecordCoding::decode(std::string_view json)
 
 std::vector<HistoryEntry> MigrationRecordCoding::decodeList(std::string_view json)
 {
-    JSONParser parser;
-    simdjson::dom::array items;
-    if (parse(parser, json).get_array().get(items) != simdjson::SUCCESS)
-        throw RecordDecodingError("history: the text is not a JSON array");
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (json.starts_with(byteOrderMark))
+        json.remove_prefix(byteOrderMark.size());
     const auto texts = JSONParser::elementTexts(json);
+    if (!texts)
+        throw RecordDecodingError("history: the text is not a JSON array");
+    JSONParser parser;
     std::vector<HistoryEntry> entries;
-    entries.reserve(texts.size());
-    auto text = texts.begin();
-    for (const element item : items) {
-        if (text == texts.end())
-            throw RecordDecodingError("history: the elements cannot be told apart");
-        try {
-            entries.emplace_back(decodeElement(item));
-        } catch (const RecordDecodingError&) {
-            entries.emplace_back(UndecodableRecord{std::string(*text)});
+    entries.reserve(texts->size());
+    for (const std::string_view text : *texts) {
+        HistoryEntry entry{.json = std::string(text)};
+        auto parsed = parser.parseWithin(json, text);
+        if (parsed.error() == simdjson::UTF8_ERROR) {
+            entry.json = UnicodeText::withReplacementCharacters(text);
+            parsed = parser.parse(entry.json);
         }
-        ++text;
+        element item;
+        if (parsed.get(item) == simdjson::SUCCESS)
+            entry.record = recordIn(item);
+        else if (!JSONParser::isJson(entry.json))
+            throw RecordDecodingError("history: an element is not JSON");
+        entries.push_back(std::move(entry));
     }
     return entries;
 }
 
-JSONValue MigrationRecordCoding::encodeList(const std::vector<HistoryEntry>& entries)
+JSONValue MigrationRecordCoding::encodeList(const MigrationRecord& record, const std::vector<HistoryEntry>& entries)
 {
     JSONValue::Array array;
-    array.reserve(entries.size());
-    for (const auto& entry : entries) {
-        if (const auto* record = std::get_if<MigrationRecord>(&entry))
-            array.push_back(encode(*record));
-        else
-            array.push_back(JSONValue::Verbatim{std::get<UndecodableRecord>(entry).json});
-    }
+    array.reserve(entries.size() + 1);
+    array.push_back(encode(record));
+    for (const auto& entry : entries)
+        array.push_back(JSONValue::Verbatim{entry.json});
     return array;
 }
 

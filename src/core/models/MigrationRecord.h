@@ -9,7 +9,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace threadhop {
@@ -51,16 +50,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// An element of the history file that does not decode as a record (a hand edit, a record of another
-/// version), kept as its JSON text so that writing the history again keeps it in its place.
-struct UndecodableRecord {
+/// One element of the history file: the text it was read from, which writing the history again keeps
+/// as it is (so a newer version's members survive), and the record it holds; the record is absent
+/// when the element does not decode as one (a hand edit, a record of another version, a nesting too
+/// deep to parse).
+struct HistoryEntry {
     std::string json;
+    std::optional<MigrationRecord> record;
 
-    bool operator==(const UndecodableRecord&) const = default;
+    bool operator==(const HistoryEntry&) const = default;
 };
-
-/// One element of the history file.
-using HistoryEntry = std::variant<MigrationRecord, UndecodableRecord>;
 
 namespace MigrationRecordCoding {
 
@@ -73,12 +72,14 @@ JSONValue encode(const MigrationRecord& record);
 MigrationRecord decode(std::string_view json);
 
 /// Every element of a JSON array of records, in order, each decoded on its own: one that does not
-/// decode is kept as its text and costs no other its record. Throws RecordDecodingError when the
-/// text is not a JSON array.
+/// decode costs no other its record. A byte-order mark before the array is skipped, and bytes that
+/// are not UTF-8 become U+FFFD in the element that holds them, so that the text written back is
+/// JSON. Throws RecordDecodingError when the text is no JSON array: its brackets do not make one,
+/// or an element is not JSON even so.
 std::vector<HistoryEntry> decodeList(std::string_view json);
 
-/// The JSON array of the entries: records encoded, undecodable elements as their own text.
-JSONValue encodeList(const std::vector<HistoryEntry>& entries);
+/// The JSON array of `record`, encoded, followed by the entries, each as the text it was read from.
+JSONValue encodeList(const MigrationRecord& record, const std::vector<HistoryEntry>& entries);
 
 } // namespace MigrationRecordCoding
 } // namespace threadhop

@@ -9,6 +9,8 @@
 #include "core/util/fs/ReadBuffer.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <system_error>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -34,12 +36,29 @@ private:
 // Marks a history kept beside the new one because it could not be read.
 constexpr std::string_view setAsideMark = ".unreadable-";
 
-std::vector<HistoryEntry> decodeFile(const std::filesystem::path& file)
+// The elements of the history file, or why a file that exists cannot be read as a history.
+struct Reading {
+    std::vector<HistoryEntry> entries;
+    std::optional<std::string> unreadable;
+};
+
+Reading readHistory(const std::filesystem::path& file)
 {
+    const FileDescriptor descriptor(file, O_RDONLY | O_CLOEXEC);
     ReadBuffer buffer;
-    if (!buffer.load(file))
-        throw RecordDecodingError("the history cannot be read");
-    return MigrationRecordCoding::decodeList(buffer.content());
+    if (!descriptor.isOpen() || !buffer.loadOpenFile(descriptor.get())) {
+        const int error = errno;
+        if (error == ENOENT)
+            return {};
+        if (error == EOPNOTSUPP)
+            return {.unreadable = "it is not a file"};
+        return {.unreadable = std::generic_category().message(error)};
+    }
+    try {
+        return {.entries = MigrationRecordCoding::decodeList(buffer.content())};
+    } catch (const RecordDecodingError&) {
+        return {.unreadable = "it is not a JSON array"};
+    }
 }
 
 // Keeps an unreadable history beside the new one, under a name no other file has.
@@ -65,16 +84,10 @@ void MigrationAudit::append(const MigrationRecord& record)
     try {
         const auto file = historyFile();
         const HistoryLock lock(file.parent_path());
-        std::vector<HistoryEntry> history;
-        if (FileMetadata::itemExists(file)) {
-            try {
-                history = decodeFile(file);
-            } catch (const RecordDecodingError&) {
-                setAside(file);
-            }
-        }
-        history.insert(history.begin(), record);
-        AtomicFile::write(file, JSONWriter::pretty(MigrationRecordCoding::encodeList(history)) + "\n");
+        Reading history = readHistory(file);
+        if (history.unreadable)
+            setAside(file);
+        AtomicFile::write(file, JSONWriter::pretty(MigrationRecordCoding::encodeList(record, history.entries)) + "\n");
     } catch (...) {
         // The history lacks this record; the operation itself stands.
     }
@@ -94,20 +107,22 @@ void MigrationAudit::removeTemporaries()
     }
 }
 
+MigrationAudit::History MigrationAudit::read()
+{
+    Reading reading = readHistory(historyFile());
+    History history{.unreadable = std::move(reading.unreadable)};
+    for (auto& entry : reading.entries) {
+        if (entry.record)
+            history.records.push_back(std::move(*entry.record));
+        else
+            ++history.undecodable;
+    }
+    return history;
+}
+
 std::vector<MigrationRecord> MigrationAudit::records()
 {
-    std::vector<HistoryEntry> entries;
-    try {
-        entries = decodeFile(historyFile());
-    } catch (...) {
-        return {};
-    }
-    std::vector<MigrationRecord> records;
-    for (auto& entry : entries) {
-        if (auto* record = std::get_if<MigrationRecord>(&entry))
-            records.push_back(std::move(*record));
-    }
-    return records;
+    return read().records;
 }
 
 std::vector<std::filesystem::path> MigrationAudit::setAsideHistories()

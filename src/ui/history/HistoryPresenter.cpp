@@ -141,4 +141,27 @@ std::optional<QString> HistoryPresenter::setAsideLine(const std::vector<std::fil
         + names.join(u", "_s) + u"."_s;
 }
 
+std::optional<QString> HistoryPresenter::notice(const MigrationAudit::History& history,
+                                                const std::filesystem::path& file,
+                                                const std::vector<std::filesystem::path>& kept)
+{
+    QStringList lines;
+    if (history.unreadable) {
+        lines.append(
+            u"Threadhop cannot read the history "_s + toQString(file.native()) + u": "_s
+            + toQString(*history.unreadable)
+            + u". It stays as it is; the next migration, restore or account move keeps it beside a new history."_s);
+    }
+    if (history.undecodable == 1)
+        lines.append(u"1 record of the history cannot be shown; it stays in the file as it is."_s);
+    else if (history.undecodable > 1)
+        lines.append(QString::number(history.undecodable)
+                     + u" records of the history cannot be shown; they stay in the file as they are."_s);
+    if (const auto setAside = setAsideLine(kept))
+        lines.append(*setAside);
+    if (lines.isEmpty())
+        return std::nullopt;
+    return lines.join(u'\n');
+}
+
 } // namespace threadhop

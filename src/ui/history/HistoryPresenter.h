@@ -4,6 +4,7 @@
 #include "core/migration/RestoreManager.h"
 #include "core/models/ClaudeAccount.h"
 #include "core/models/MigrationRecord.h"
+#include "core/operations/MigrationAudit.h"
 
 #include <QColor>
 #include <QLocale>
@@ -88,5 +89,10 @@ QString accountGone(const MigrationRecord& record);
 /// The line that says where histories that could not be read were kept (`kept`, in name order);
 /// nothing when there are none.
 std::optional<QString> setAsideLine(const std::vector<std::filesystem::path>& kept);
+
+/// What the window says above the list, one line each: why the history `file` cannot be read, how
+/// many of its elements cannot be shown, and setAsideLine; nothing when none of them applies.
+std::optional<QString> notice(const MigrationAudit::History& history, const std::filesystem::path& file,
+                              const std::vector<std::filesystem::path>& kept);
 
 } // namespace threadhop::HistoryPresenter

@@ -55,7 +55,7 @@ QMessageBox* alert(QMessageBox::Icon icon, const QString& title, const QString& 
 HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
     : QDialog(parent),
       m_env(env),
-      m_setAside(new WrappingText(QString(), Theme::font(TextStyle::caption), this)),
+      m_notice(new WrappingText(QString(), Theme::font(TextStyle::caption), this)),
       m_empty(new EmptyStateView(this)),
       m_list(new QListView(this)),
       m_delegate(new HistoryRowDelegate(this))
@@ -77,15 +77,15 @@ HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
     titleRow->addStretch(1);
     titleRow->addWidget(close);
 
-    m_setAside->setObjectName(u"historySetAsideLine"_s);
-    m_setAside->setColor([](const QPalette& palette) { return Theme::secondaryText(palette); });
-    m_setAside->setFocusPolicy(Qt::ClickFocus); // a notice: the window's first focus stays where it was
-    // The row hides with its margins: without a history set aside, the list follows the divider.
-    auto* setAsideRow = new QWidget(this);
-    auto* setAsideLayout = new QVBoxLayout(setAsideRow);
-    setAsideLayout->setContentsMargins(16, 8, 16, 8);
-    setAsideLayout->addWidget(m_setAside);
-    setAsideRow->hide();
+    m_notice->setObjectName(u"historyNotice"_s);
+    m_notice->setColor([](const QPalette& palette) { return Theme::secondaryText(palette); });
+    m_notice->setFocusPolicy(Qt::ClickFocus); // a notice: the window's first focus stays where it was
+    // The row hides with its margins: with nothing to say, the list follows the divider.
+    auto* noticeRow = new QWidget(this);
+    auto* noticeLayout = new QVBoxLayout(noticeRow);
+    noticeLayout->setContentsMargins(16, 8, 16, 8);
+    noticeLayout->addWidget(m_notice);
+    noticeRow->hide();
     m_empty->setObjectName(u"historyEmptyState"_s);
     m_list->setObjectName(u"historyList"_s);
     RowPainter::prepareList(*m_list);
@@ -104,7 +104,7 @@ HistoryView::HistoryView(AppEnvironment& env, QWidget* parent)
     layout->setSpacing(0);
     layout->addLayout(titleRow);
     layout->addWidget(divider());
-    layout->addWidget(setAsideRow);
+    layout->addWidget(noticeRow);
     layout->addWidget(m_empty, 1);
     layout->addWidget(m_list, 1);
 
@@ -127,10 +127,12 @@ void HistoryView::showEvent(QShowEvent* event)
 
 void HistoryView::load()
 {
-    m_model.setRecords(MigrationAudit::records(), m_env.accounts());
-    const auto setAside = HistoryPresenter::setAsideLine(MigrationAudit::setAsideHistories());
-    m_setAside->setPlainText(setAside.value_or(QString()));
-    m_setAside->parentWidget()->setVisible(setAside.has_value());
+    auto history = MigrationAudit::read();
+    const auto notice =
+        HistoryPresenter::notice(history, MigrationAudit::historyFile(), MigrationAudit::setAsideHistories());
+    m_model.setRecords(std::move(history.records), m_env.accounts());
+    m_notice->setPlainText(notice.value_or(QString()));
+    m_notice->parentWidget()->setVisible(notice.has_value());
     showList();
 }
 

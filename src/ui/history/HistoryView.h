@@ -33,8 +33,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    /// Reads the history file; one that is missing or cannot be decoded shows as no records, and
-    /// a line says where a history that could not be read was kept.
+    /// Reads the history file; one that is missing or cannot be read shows as no records. Lines
+    /// above the list say why it cannot be read, how many of its elements cannot be shown, and where
+    /// a history that could not be read was kept.
     void load();
     void showList();
     void confirm(int row);
@@ -44,7 +45,7 @@ private:
     AppEnvironment& m_env;
     HistoryListModel m_model;
     bool m_loaded = false;
-    WrappingText* m_setAside;
+    WrappingText* m_notice;
     EmptyStateView* m_empty;
     QListView* m_list;
     HistoryRowDelegate* m_delegate;

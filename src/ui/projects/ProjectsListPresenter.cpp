@@ -18,7 +18,8 @@ QString nothingMatches(std::string_view search)
 
 std::optional<EmptyState> ProjectsListPresenter::emptyState(bool accountSelected, const std::vector<ProjectFolder>& all,
                                                             bool filteredIsEmpty, std::string_view search,
-                                                            bool problemsOnly)
+                                                            bool problemsOnly,
+                                                            const std::optional<std::string>& unreadableFolder)
 {
     if (!accountSelected)
         return EmptyState{u"Select an account"_s, Symbol::folder, std::nullopt};
@@ -27,7 +28,8 @@ std::optional<EmptyState> ProjectsListPresenter::emptyState(bool accountSelected
     const QString count = QString::number(all.size());
     switch (ProjectFilter::emptyReason(all, search, problemsOnly)) {
     case ProjectFilter::EmptyReason::noProjects:
-        return EmptyState{u"No projects"_s, Symbol::folder, std::nullopt};
+        return EmptyState{u"No projects"_s, Symbol::folder,
+                          unreadableFolder ? std::optional(toQString(*unreadableFolder)) : std::nullopt};
     case ProjectFilter::EmptyReason::noProblems:
         return EmptyState{u"No problems 🎉"_s, Symbol::checkmarkSeal, std::nullopt};
     case ProjectFilter::EmptyReason::noMatches:

@@ -181,7 +181,8 @@ void ProjectsListView::refilter()
     const bool filteredIsEmpty = filtered.empty();
     m_model->setProjects(std::move(filtered));
     m_emptyState->setState(ProjectsListPresenter::emptyState(
-        m_env.selectedAccountId().has_value(), all, filteredIsEmpty, m_env.searchText(), m_env.showOnlyProblems()));
+        m_env.selectedAccountId().has_value(), all, filteredIsEmpty, m_env.searchText(), m_env.showOnlyProblems(),
+        m_env.unreadableProjectsFolder(m_env.selectedAccountId())));
 }
 
 void ProjectsListView::showSelection()

@@ -66,9 +66,14 @@ QColor MigrationSheetPresenter::fromColor(bool directoryExists, const QPalette& 
 
 QString MigrationSheetPresenter::previewCountsLine(const MigrationPreview& preview, bool sameDirectory)
 {
-    if (sameDirectory)
-        return preview.destinationPopulated ? u"No transcript changes: the conversations only move."_s
-                                            : u"Only the folder is renamed: no transcript changes."_s;
+    // Only a rename or a merge can leave every transcript as it is; a resync, or a migration that is
+    // refused, shows what the engine counts.
+    if (sameDirectory && !preview.blockedReason) {
+        if (preview.destinationPopulated)
+            return u"No transcript changes: the conversations only move."_s;
+        if (preview.oldFolder != preview.newFolder)
+            return u"Only the folder is renamed: no transcript changes."_s;
+    }
     return u"%1 files · %2 references to rewrite"_s.arg(preview.filesToRewrite).arg(preview.totalOccurrences);
 }
 
@@ -100,9 +105,13 @@ MigrationSheetPresenter::ReportTitle MigrationSheetPresenter::reportTitle(const 
 
 QString MigrationSheetPresenter::reportCountsLine(const MigrationRecord& record)
 {
-    if (record.oldCwd == record.newCwd)
-        return record.movedEntryNames ? u"No transcript changed: the conversations only moved."_s
-                                      : u"Only the folder was renamed: no transcript changed."_s;
+    // A dry run renamed and moved nothing, and a resync only rewrote: their counts stand.
+    if (!record.dryRun && record.oldCwd == record.newCwd) {
+        if (record.movedEntryNames)
+            return u"No transcript changed: the conversations only moved."_s;
+        if (record.oldFolder != record.newFolder)
+            return u"Only the folder was renamed: no transcript changed."_s;
+    }
     return u"%1 files · %2 references."_s.arg(record.filesRewritten).arg(record.occurrencesReplaced);
 }
 

@@ -44,8 +44,9 @@ QString accountLabel(const std::optional<ClaudeAccount>& account, const ProjectF
 QColor fromColor(bool directoryExists, const QPalette& palette);
 
 /// "<files> files · <occurrences> references to rewrite"; when the new directory is the recorded one
-/// (a folder whose name no longer matches it), what the engine counts is left as it is, so the line
-/// says that only the folder is renamed, or only the conversations move into a populated one.
+/// (a folder whose name no longer matches it), what the engine counts is left as it is, so for a
+/// rename the line says that only the folder is renamed, and for a merge that the conversations only
+/// move. A resync (the folder keeps its name) and a refused migration keep the counts.
 QString previewCountsLine(const MigrationPreview& preview, bool sameDirectory);
 
 /// What happens to the folders: a rename, no move at all, or a move into a populated destination.
@@ -63,8 +64,9 @@ struct ReportTitle {
 };
 ReportTitle reportTitle(const MigrationRecord& record);
 
-/// "<files> files · <occurrences> references."; for a record that kept its directory, as the preview's
-/// counts line, what happened instead.
+/// "<files> files · <occurrences> references."; for a migration that kept its directory and renamed
+/// or merged the folder, as the preview's counts line, what happened instead. A dry run and a resync
+/// keep the counts.
 QString reportCountsLine(const MigrationRecord& record);
 
 /// "Backup: " and the archive's path, when the record has one.

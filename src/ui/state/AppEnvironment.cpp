@@ -33,7 +33,9 @@ std::int64_t countProblems(const std::vector<ProjectFolder>& projects)
 AppEnvironment::Discovery AppEnvironment::Discovery::standard()
 {
     return {.scanAccounts = [] { return AccountScanner::scan(); },
-            .indexProjects = [](const ClaudeAccount& account) { return ProjectIndexer::projects(account); }};
+            .indexProjects = [](const ClaudeAccount& account) { return ProjectIndexer::projects(account); },
+            .unreadableProjectsFolder =
+                [](const ClaudeAccount& account) { return ProjectIndexer::unreadableProjectsFolder(account); }};
 }
 
 AppEnvironment::AppEnvironment(Discovery discovery, QObject* parent)
@@ -84,8 +86,13 @@ void AppEnvironment::scan()
     m_scans.start<ScanResult>(
         [discovery = m_discovery] {
             ScanResult result{.accounts = discovery.scanAccounts()};
-            for (const auto& account : result.accounts)
+            for (const auto& account : result.accounts) {
                 result.projectsByAccount[account.id] = discovery.indexProjects(account);
+                if (!discovery.unreadableProjectsFolder)
+                    continue;
+                if (auto problem = discovery.unreadableProjectsFolder(account))
+                    result.unreadableProjectsFolders[account.id] = std::move(*problem);
+            }
             return result;
         },
         [this](JobOutcome<ScanResult> outcome) { scanEnded(std::get_if<ScanResult>(&outcome)); },
@@ -102,6 +109,7 @@ void AppEnvironment::scanEnded(ScanResult* newest)
     if (newest) {
         m_accounts = std::move(newest->accounts);
         m_projectsByAccount = std::move(newest->projectsByAccount);
+        m_unreadableProjectsFolders = std::move(newest->unreadableProjectsFolders);
         what |= Change::accounts | Change::projectsByAccount | Change::lastScanFinished;
 
         const bool selectionStands = m_selectedAccountId
@@ -128,6 +136,16 @@ const std::vector<ProjectFolder>& AppEnvironment::projects(const std::optional<s
         return noProjects;
     const auto found = m_projectsByAccount.find(*accountId);
     return found == m_projectsByAccount.end() ? noProjects : found->second;
+}
+
+std::optional<std::string> AppEnvironment::unreadableProjectsFolder(const std::optional<std::string>& accountId) const
+{
+    if (!accountId)
+        return std::nullopt;
+    const auto found = m_unreadableProjectsFolders.find(*accountId);
+    if (found == m_unreadableProjectsFolders.end())
+        return std::nullopt;
+    return found->second;
 }
 
 std::int64_t AppEnvironment::problems(const std::string& accountId) const

@@ -43,8 +43,10 @@ public:
     struct Discovery {
         std::function<std::vector<ClaudeAccount>()> scanAccounts;
         std::function<std::vector<ProjectFolder>(const ClaudeAccount&)> indexProjects;
+        /// Why an account's projects folder cannot be read; none asked when empty.
+        std::function<std::optional<std::string>(const ClaudeAccount&)> unreadableProjectsFolder;
 
-        /// AccountScanner::scan and ProjectIndexer::projects.
+        /// AccountScanner::scan, ProjectIndexer::projects and ProjectIndexer::unreadableProjectsFolder.
         static Discovery standard();
     };
 
@@ -77,6 +79,8 @@ public:
 
     /// The account's projects in the indexer's order; empty for no id or an unknown one.
     const std::vector<ProjectFolder>& projects(const std::optional<std::string>& accountId) const;
+    /// The sentence that says why the account's projects folder could not be read at the last scan.
+    std::optional<std::string> unreadableProjectsFolder(const std::optional<std::string>& accountId) const;
     /// The account's projects whose status is `targetMissing` or `cwdMismatch`.
     std::int64_t problems(const std::string& accountId) const;
     std::int64_t totalProjects() const;
@@ -92,6 +96,7 @@ private:
     struct ScanResult {
         std::vector<ClaudeAccount> accounts;
         ProjectsByAccount projectsByAccount;
+        std::map<std::string, std::string> unreadableProjectsFolders;
     };
 
     /// A scan ended: publishes the end of scanning when it was the last one running, and `newest`,
@@ -101,6 +106,7 @@ private:
     Discovery m_discovery;
     std::vector<ClaudeAccount> m_accounts;
     ProjectsByAccount m_projectsByAccount;
+    std::map<std::string, std::string> m_unreadableProjectsFolders; ///< published with the projects
     std::optional<std::chrono::system_clock::time_point> m_lastScanFinished;
     std::optional<std::string> m_selectedAccountId;
     std::optional<std::string> m_selectedProjectId;

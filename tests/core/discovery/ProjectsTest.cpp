@@ -4,9 +4,11 @@
 #include "core/discovery/ProjectFilter.h"
 #include "core/discovery/ProjectIndexer.h"
 #include "core/encoding/CwdCodec.h"
+#include "core/migration/ConversationMigrator.h"
 
 #include "support/Fifo.h"
 #include "support/TempHome.h"
+#include "support/UnprivilegedUser.h"
 
 #include <algorithm>
 
@@ -126,8 +128,11 @@ TEST_F(ProjectIndexerTest, ExtractCwdLineAndPrefixRules)
 
 TEST_F(ProjectIndexerTest, BadLayoutsNeverCrashAndOnlyFilesNamedLikeTranscriptsAreConversations)
 {
+    EXPECT_EQ(ProjectIndexer::unreadableProjectsFolder(account), std::nullopt) << "no projects yet";
     writeFile(home() / ".claude" / "projects", "a file where a folder should be");
     EXPECT_TRUE(ProjectIndexer::projects(account).empty());
+    EXPECT_EQ(ProjectIndexer::unreadableProjectsFolder(account),
+              "Threadhop cannot read " + projects().string() + ": Not a directory.");
     fs::remove(projects());
 
     transcript("-p", "real.jsonl", cwdLine("/p"), 1000);
@@ -158,6 +163,36 @@ TEST_F(ProjectIndexerTest, BadLayoutsNeverCrashAndOnlyFilesNamedLikeTranscriptsA
     found = ProjectIndexer::projects(account);
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].totalSizeBytes, found[1].totalSizeBytes);
+}
+
+TEST_F(ProjectIndexerTest, WhatCannotBeReadCountsForNothingAndAProjectsFolderThatCannotBeReadSaysWhy)
+{
+    const auto site = home() / "site";
+    fs::create_directories(site);
+    const std::string folder = CwdCodec::encode(site.string());
+    transcript(folder, "older.jsonl", cwdLine(site.string()), 1000);
+    const auto newest = transcript(folder, "newest.jsonl", cwdLine("/elsewhere"), 2000);
+    const auto agent = transcript(folder, "older/subagents/agent.jsonl", "12345", 3000);
+    const auto locked = transcript("-locked", "s.jsonl", cwdLine("/locked"));
+    for (const auto& file : {newest, agent, locked})
+        fs::permissions(file, fs::perms::none);
+    const auto outcome = asUnprivilegedUser(home(), [&] {
+        std::string said;
+        for (const auto& p : ProjectIndexer::projects(account)) {
+            said += p.folderName + ": " + std::to_string(p.sessionCount) + " + " + std::to_string(p.subagentCount)
+                + ", " + std::to_string(p.totalSizeBytes) + " bytes, " + p.actualCwd.value_or("no directory") + ", "
+                + (p.status == ResumeStatus::ok ? "ok" : "status " + std::to_string(static_cast<int>(p.status))) + ", "
+                + std::to_string(std::chrono::system_clock::to_time_t(p.lastModified)) + "; ";
+        }
+        const ConversationMigrator::Input input{
+            .accountId = "claude", .projectsRoot = projects(), .oldFolderName = folder, .oldCwd = site, .newCwd = "/b"};
+        said += std::to_string(ConversationMigrator::preview(input).incomingConversations) + " incoming; ";
+        fs::permissions(projects(), fs::perms::none);
+        return said + ProjectIndexer::unreadableProjectsFolder(account).value_or("readable");
+    });
+    EXPECT_EQ(outcome,
+              folder + ": 1 + 0, " + std::to_string(cwdLine(site.string()).size()) + " bytes, " + site.string()
+                  + ", ok, 1000; 1 incoming; Threadhop cannot read " + projects().string() + ": Permission denied.");
 }
 
 // Each status from a directory is ResumeValidator's; here, that each project gets the one of its own.

@@ -1,8 +1,12 @@
 #include "core/operations/MigrationAudit.h"
 
+#include "core/util/format/JSONParser.h"
 #include "core/util/format/JSONWriter.h"
 #include "core/util/fs/AppPaths.h"
 #include "support/TempHome.h"
+#include "support/UnprivilegedUser.h"
+
+#include <algorithm>
 
 #include <thread>
 
@@ -51,45 +55,67 @@ TEST_F(MigrationAuditTest, ConcurrentAppendsKeepEveryRecord)
     EXPECT_EQ(MigrationAudit::records().size(), 80u);
 }
 
-TEST_F(MigrationAuditTest, ADamagedRecordCostsNoOtherItsRecordAndIsWrittenBackInItsPlace)
+TEST_F(MigrationAuditTest, ABadElementCostsOnlyItselfAndEveryElementIsWrittenBackAsItsOwnText)
 {
     const auto older = record("older");
     const auto newer = record("newer");
     MigrationAudit::append(older);
     MigrationAudit::append(newer);
-    // A date beyond the clock, an id in braces, and a value of another kind, among good records;
-    // their texts hold what ends an element or a string elsewhere.
-    const std::vector<std::string> damaged{
-        replaced(JSONWriter::pretty(MigrationRecordCoding::encode(record("far"))), "2024-05-01T09:30:00Z",
-                 "2263-01-01T00:00:00Z"),
+    const auto text = [](const MigrationRecord& r) { return JSONWriter::pretty(MigrationRecordCoding::encode(r)); };
+    const auto future = record("future");
+    auto notUtf8 = record("odd");
+    // A date beyond the clock, an id in braces, a value of another kind, a nesting deeper than the
+    // parser goes, and bytes that are not UTF-8 in an element and in a record, among good records
+    // and one of a newer version; their texts hold what ends an element or a string elsewhere.
+    const std::vector<std::string> inserted{
+        replaced(text(record("far")), "2024-05-01T09:30:00Z", "2263-01-01T00:00:00Z"),
         "{\"id\": \"{0B9D7C1E-2F4A-4C3B-9D8E-7F6A5B4C3D2E}\", \"note\": \"a ], \\\" } [\", \"n\": 1e400}",
+        "{\"deep\": " + std::string(1100, '[') + "\"]\"" + std::string(1100, ']') + "}",
+        "{\"note\": \"caf\xE9 and \xF0\x9F\"}",
+        replaced(text(notUtf8), "\"odd\"", "\"odd\xFF\""),
+        replaced(text(future), "\"accountId\"", "\"addedLater\": {\"by\": [\"a newer version\"]},\n  \"accountId\""),
         "[1, {\"x\": []}]",
     };
-    std::string text = readFile(MigrationAudit::historyFile());
-    const auto between = text.find("},\n  {") + 3;
-    text.insert(between, "  " + damaged[0] + ",\n  " + damaged[1] + ",\n");
-    text.insert(text.rfind(']'), ", " + damaged[2] + "\n");
-    writeFile(MigrationAudit::historyFile(), text);
-    EXPECT_EQ(MigrationAudit::records(), (std::vector{newer, older}));
+    std::string history = readFile(MigrationAudit::historyFile());
+    const auto between = history.find("},\n  {") + 3;
+    for (auto element = inserted.rbegin() + 1; element != inserted.rend(); ++element)
+        history.insert(between, "  " + *element + ",\n");
+    history.insert(history.rfind(']'), ", " + inserted.back() + "\n");
+    writeFile(MigrationAudit::historyFile(), "\xEF\xBB\xBF" + history);
+    notUtf8.accountId = "odd\uFFFD";
+    EXPECT_EQ(MigrationAudit::read(),
+              (MigrationAudit::History{.records{newer, notUtf8, future, older}, .undecodable = 5}));
+
+    const auto before = MigrationRecordCoding::decodeList(readFile(MigrationAudit::historyFile()));
+    ASSERT_EQ(before.size(), 9u);
+    std::vector<std::string> texts;
+    for (const std::size_t i : {1, 2, 3, 4, 5, 6, 8})
+        texts.push_back(before[i].json);
+    auto expected = inserted;
+    expected[3] = "{\"note\": \"caf\uFFFD and \uFFFD\"}";
+    expected[4] = replaced(inserted[4], "\xFF", "\uFFFD");
+    EXPECT_EQ(texts, expected) << "each element as it stands, bytes that are not UTF-8 as U+FFFD";
 
     const auto latest = record("latest");
     MigrationAudit::append(latest);
-    const std::vector<HistoryEntry> kept{latest,
-                                         newer,
-                                         UndecodableRecord{damaged[0]},
-                                         UndecodableRecord{damaged[1]},
-                                         older,
-                                         UndecodableRecord{damaged[2]}};
-    EXPECT_EQ(MigrationRecordCoding::decodeList(readFile(MigrationAudit::historyFile())), kept);
+    const std::string after = readFile(MigrationAudit::historyFile());
+    EXPECT_TRUE(after.starts_with("[\n  {\n    \"accountId\": \"latest\",\n"));
+    EXPECT_TRUE(JSONParser::isJson(after));
+    const auto written = MigrationRecordCoding::decodeList(after);
+    ASSERT_EQ(written.size(), before.size() + 1);
+    EXPECT_EQ(written.front().record, latest);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), written.begin() + 1)) << after;
     EXPECT_TRUE(MigrationAudit::setAsideHistories().empty());
 }
 
 TEST_F(MigrationAuditTest, AHistoryThatIsNoJsonArrayIsKeptAsideUnderANameOfItsOwn)
 {
-    const std::vector<std::string> broken{"not json", "{\"id\": \"an object\"}", "[{\"a\": 1},"};
+    // Brackets that make no array, and an array with an element that is no JSON at all.
+    const std::vector<std::string> broken{"not json", "{\"id\": \"an object\"}", "[{\"a\": 1},",  "[{\"a\": 1},]",
+                                          "[1] [2]",  "[{\"a\": [1}]",           "[{\"a\": tru}]"};
     for (const auto& text : broken) {
         writeFile(MigrationAudit::historyFile(), text);
-        EXPECT_TRUE(MigrationAudit::records().empty());
+        EXPECT_EQ(MigrationAudit::read(), MigrationAudit::History{.unreadable = "it is not a JSON array"}) << text;
         const auto fresh = record("new");
         MigrationAudit::append(fresh);
         EXPECT_EQ(MigrationAudit::records(), std::vector{fresh});
@@ -100,6 +126,21 @@ TEST_F(MigrationAuditTest, AHistoryThatIsNoJsonArrayIsKeptAsideUnderANameOfItsOw
         aside.push_back(readFile(file));
     }
     EXPECT_EQ(aside, broken) << "kept in the order they were set aside";
+}
+
+TEST_F(MigrationAuditTest, AHistoryThatCannotBeOpenedSaysWhyAndIsKeptAsideAtTheNextAppend)
+{
+    MigrationAudit::append(record("first"));
+    fs::permissions(MigrationAudit::historyFile(), fs::perms::none);
+    const auto outcome = asUnprivilegedUser(home(), [] {
+        const auto history = MigrationAudit::read();
+        MigrationAudit::append(record("second"));
+        return history.unreadable.value_or("read") + ", then " + MigrationAudit::records().front().accountId;
+    });
+    EXPECT_EQ(outcome, "Permission denied, then second");
+    const auto kept = MigrationAudit::setAsideHistories();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(MigrationRecordCoding::decodeList(readFile(kept[0])).front().record->accountId, "first");
 }
 
 TEST_F(MigrationAuditTest, AHistoryThatCannotBeWrittenIsDroppedQuietly)

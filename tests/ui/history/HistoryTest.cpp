@@ -58,7 +58,7 @@ TEST(HistoryPresenterTest, TimestampAbbreviatesTheDateAndShortensTheTimeInTheUse
     EXPECT_EQ(Presenter::timestamp(time, QLocale::c()), u"1 May 2024, 09:30"_s) << "no seconds";
 }
 
-TEST(HistoryPresenterTest, SetAsideLineNamesTheFileOrTheFolderAndEachName)
+TEST(HistoryPresenterTest, SetAsideLineNamesTheFileOrTheFolderAndEachNameAndTheNoticeSaysAllThatApplies)
 {
     const fs::path folder = "/h/.local/share/Threadhop";
     EXPECT_EQ(Presenter::setAsideLine({}), std::nullopt);
@@ -69,6 +69,15 @@ TEST(HistoryPresenterTest, SetAsideLineNamesTheFileOrTheFolderAndEachName)
                   {folder / "audit.json.unreadable-20240501-093000", folder / "audit.json.unreadable-20240502-100000"}),
               u"Histories that could not be read are kept in /h/.local/share/Threadhop: "
               u"audit.json.unreadable-20240501-093000, audit.json.unreadable-20240502-100000."_s);
+
+    const fs::path file = folder / "audit.json";
+    EXPECT_EQ(Presenter::notice({}, file, {}), std::nullopt);
+    EXPECT_EQ(Presenter::notice({.undecodable = 2}, file, {}),
+              u"2 records of the history cannot be shown; they stay in the file as they are."_s);
+    EXPECT_EQ(Presenter::notice({.unreadable = "Permission denied"}, file, {folder / "audit.json.unreadable-1"}),
+              u"Threadhop cannot read the history /h/.local/share/Threadhop/audit.json: Permission denied. It stays "
+              u"as it is; the next migration, restore or account move keeps it beside a new history.\n"
+              u"A history that could not be read is kept as /h/.local/share/Threadhop/audit.json.unreadable-1."_s);
 }
 
 // The history window over a temporary home: records written by the real engine, restores through
@@ -105,6 +114,12 @@ protected:
         return reason ? reason->text : QString();
     }
     static QListView& list(const HistoryView& view) { return *child<QListView>(view, u"historyList"_s); }
+    /// The lines above the list; empty while they are hidden.
+    static QString notice(const HistoryView& view)
+    {
+        auto* line = child<WrappingText>(view, u"historyNotice"_s);
+        return line->isVisible() ? line->text() : QString();
+    }
 
     /// Clicks the row's "Restore" where the row draws it.
     static void clickRestore(HistoryView& view, int index)
@@ -222,7 +237,7 @@ TEST_F(HistoryViewTest, ARescanJudgesTheRowsAgainWithoutMovingTheListAndSpacePre
     button(*child<QMessageBox>(view, u"restoreConfirmation"_s), u"cancelRestoreButton"_s).click();
 }
 
-TEST_F(HistoryViewTest, ADamagedRecordHidesNoOtherAnAccountGoneWhileConfirmingStopsTheRestoreAndAKeptHistoryIsNamed)
+TEST_F(HistoryViewTest, ADamagedRecordHidesNoOtherAnAccountGoneWhileConfirmingStopsTheRestoreAndABadHistoryIsTold)
 {
     MigrationRecord elsewhere = migrate();
     elsewhere.id = Uuid::random();
@@ -237,7 +252,7 @@ TEST_F(HistoryViewTest, ADamagedRecordHidesNoOtherAnAccountGoneWhileConfirmingSt
     HistoryView& view = openHistory();
     ASSERT_EQ(rows(view), 2);
     EXPECT_EQ(reason(view, 0), u"Account elsewhere is not on this computer."_s);
-    EXPECT_FALSE(child<WrappingText>(view, u"historySetAsideLine"_s)->isVisible());
+    EXPECT_EQ(notice(view), u"1 record of the history cannot be shown; it stays in the file as it is."_s);
     clickRestore(view, 1);
     auto* confirmation = child<QMessageBox>(view, u"restoreConfirmation"_s);
     *fake.accountsByCall = {{}};
@@ -250,15 +265,21 @@ TEST_F(HistoryViewTest, ADamagedRecordHidesNoOtherAnAccountGoneWhileConfirmingSt
     EXPECT_FALSE(env->isScanning());
     view.accept();
 
+    // Told before anything is written, and where it went once something is.
     writeFile(MigrationAudit::historyFile(), "not a history");
+    HistoryView& unreadable = openHistory();
+    EXPECT_TRUE(child<EmptyStateView>(unreadable, u"historyEmptyState"_s)->isVisible());
+    EXPECT_EQ(notice(unreadable),
+              u"Threadhop cannot read the history "_s + toQString(MigrationAudit::historyFile().native())
+                  + u": it is not a JSON array. It stays as it is; the next migration, restore or account move "
+                    u"keeps it beside a new history."_s);
+    unreadable.accept();
     MigrationAudit::append(elsewhere);
     const auto kept = MigrationAudit::setAsideHistories();
     ASSERT_EQ(kept.size(), 1u);
     HistoryView& again = openHistory();
     ASSERT_EQ(rows(again), 1);
-    auto* line = child<WrappingText>(again, u"historySetAsideLine"_s);
-    EXPECT_TRUE(line->isVisible());
-    EXPECT_EQ(line->text(), u"A history that could not be read is kept as "_s + toQString(kept[0].native()) + u"."_s);
+    EXPECT_EQ(notice(again), u"A history that could not be read is kept as "_s + toQString(kept[0].native()) + u"."_s);
 }
 
 TEST_F(HistoryViewTest, HistoryFieldsShowInTheAlertsAsWrittenNeverAsMarkupOrALink)

@@ -63,10 +63,15 @@ TEST(ProjectsListPresenterTest, EmptyStatesInTheirOrderOfPrecedence)
                     u"Two filters are on. Turn off “Problems only” to search all 12 projects."_s}},
     };
     for (const auto& [accountSelected, all, filteredIsEmpty, search, problemsOnly, expected] : cases) {
-        EXPECT_EQ(ProjectsListPresenter::emptyState(accountSelected, all, filteredIsEmpty, search, problemsOnly),
+        EXPECT_EQ(ProjectsListPresenter::emptyState(accountSelected, all, filteredIsEmpty, search, problemsOnly,
+                                                    std::nullopt),
                   expected)
             << "search “" << search << "”, problems only " << problemsOnly;
     }
+    // A projects folder that cannot be read is no empty one: the state says which and why.
+    const std::string unreadable = "Threadhop cannot read /h/.claude/projects: Permission denied.";
+    EXPECT_EQ(ProjectsListPresenter::emptyState(true, {}, true, "x", true, unreadable),
+              (EmptyState{u"No projects"_s, Symbol::folder, QString::fromStdString(unreadable)}));
 }
 
 } // namespace

@@ -58,13 +58,18 @@ TEST(MigrationSheetPresenterTest, ActionLinePopulatedHeadlineAndCounts)
     };
     for (const auto& [input, expected] : headlines)
         EXPECT_EQ(Presenter::populatedHeadline(input), expected);
-    // The engine counts the recorded directory's references also when it stays as it is.
-    EXPECT_EQ(
-        (QStringList{Presenter::previewCountsLine(preview(false, 1), false),
-                     Presenter::previewCountsLine(preview(false, 1), true),
-                     Presenter::previewCountsLine(preview(true, 1, 1), true)}),
-        (QStringList{u"3 files · 1234 references to rewrite"_s, u"Only the folder is renamed: no transcript changes."_s,
-                     u"No transcript changes: the conversations only move."_s}));
+    // The engine counts the recorded directory's references also when it stays as it is; only a
+    // rename or a merge then changes no transcript, while a resync or a refusal shows the counts.
+    auto blocked = preview(false, 1);
+    blocked.blockedReason = "Conversation folder does not exist: /p/-a-old";
+    const QString counts = u"3 files · 1234 references to rewrite"_s;
+    EXPECT_EQ((QStringList{Presenter::previewCountsLine(preview(false, 1), false),
+                           Presenter::previewCountsLine(preview(false, 1), true),
+                           Presenter::previewCountsLine(preview(true, 1, 1), true),
+                           Presenter::previewCountsLine(preview(false, 1, std::nullopt, "-a-same", "-a-same"), true),
+                           Presenter::previewCountsLine(blocked, true)}),
+              (QStringList{counts, u"Only the folder is renamed: no transcript changes."_s,
+                           u"No transcript changes: the conversations only move."_s, counts, counts}));
 }
 
 TEST(MigrationSheetPresenterTest, PrimaryButtonTitleAndWhetherItCanBePressed)
@@ -97,7 +102,16 @@ TEST(MigrationSheetPresenterTest, Report)
     EXPECT_EQ(Presenter::reportTitle(record),
               (Presenter::ReportTitle{Symbol::checkmarkSealFill, u"Migration successful"_s}));
     EXPECT_EQ(Presenter::reportCountsLine(record), u"2 files · 17 references."_s);
+    // Kept its directory: a rename or a merge says what happened instead; a resync and a dry run
+    // (which renamed nothing) keep the counts.
     record.oldCwd = record.newCwd;
+    record.oldFolder = record.newFolder = "-a-new";
+    EXPECT_EQ(Presenter::reportCountsLine(record), u"2 files · 17 references."_s);
+    record.oldFolder = "-a-old";
+    EXPECT_EQ(Presenter::reportCountsLine(record), u"Only the folder was renamed: no transcript changed."_s);
+    record.dryRun = true;
+    EXPECT_EQ(Presenter::reportCountsLine(record), u"2 files · 17 references."_s);
+    record.dryRun = false;
     record.movedEntryNames = std::vector<std::string>{"a.jsonl"};
     EXPECT_EQ(Presenter::reportCountsLine(record), u"No transcript changed: the conversations only moved."_s);
 }

@@ -130,6 +130,19 @@ TEST_F(RootViewTest, TheListsTooltipsShowFoldersAndPathsAsWrittenNeverAsMarkupOr
     }
 }
 
+TEST_F(RootViewTest, AProjectsFolderThatCannotBeReadIsToldWhereTheListIsEmpty)
+{
+    const fs::path projects = home() / ".claude" / "projects";
+    writeFile(projects, "a file where the folder should be");
+    open(AppEnvironment::Discovery::standard());
+    waitForScan(*env);
+    ASSERT_EQ(sidebarModel().rowCount(), 1);
+    EXPECT_EQ(
+        std::tuple(emptyState(u"projectsEmptyState"_s).title(), emptyState(u"projectsEmptyState"_s).description()),
+        std::tuple(u"No projects"_s,
+                   u"Threadhop cannot read "_s + QString::fromStdString(projects.string()) + u": Not a directory."_s));
+}
+
 TEST_F(RootViewTest, RescanIsDisabledAndTheNoticeShownWhileScanning)
 {
     *fake.accountsByCall = {{account("a")}};

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include <locale.h>
@@ -41,7 +42,10 @@ double decimalValue(const std::string& token)
 // One pass over a JSON text that checks it against RFC 8259 and writes the normalised copy.
 class Normalizer final {
 public:
-    Normalizer(std::string_view text, std::string& out) : m_text(text), m_out(out) { }
+    Normalizer(std::string_view text, std::string& out, std::size_t depthLimit = maxDepth)
+        : m_text(text), m_out(out), m_depthLimit(depthLimit)
+    {
+    }
 
     bool run()
     {
@@ -87,7 +91,7 @@ public:
                 continue;
             }
             if (c == '{' || c == '[') {
-                if (open.size() == maxDepth)
+                if (open.size() == m_depthLimit)
                     return false;
                 open.push_back(c);
                 copy(1);
@@ -248,6 +252,7 @@ private:
 
     std::string_view m_text;
     std::string& m_out;
+    std::size_t m_depthLimit;
     std::size_t m_at = 0;
 };
 
@@ -292,9 +297,14 @@ simdjson::simdjson_result<simdjson::dom::element> JSONParser::parseWithin(std::s
     return parse(piece, paddedInPlace);
 }
 
-std::vector<std::string_view> JSONParser::elementTexts(std::string_view array)
+bool JSONParser::isJson(std::string_view text)
 {
-    std::vector<std::string_view> elements;
+    std::string copy;
+    return UnicodeText::isValidUtf8(text) && Normalizer(text, copy, std::numeric_limits<std::size_t>::max()).run();
+}
+
+std::optional<std::vector<std::string_view>> JSONParser::elementTexts(std::string_view array)
+{
     const auto trimmed = [](std::string_view text) {
         while (!text.empty() && isWhitespace(text.front()))
             text.remove_prefix(1);
@@ -302,9 +312,13 @@ std::vector<std::string_view> JSONParser::elementTexts(std::string_view array)
             text.remove_suffix(1);
         return text;
     };
-    std::size_t start = array.find('[') + 1;
-    int depth = 0;
+    array = trimmed(array);
+    if (!array.starts_with('['))
+        return std::nullopt;
+    std::vector<std::string_view> elements;
+    std::vector<char> closers; // of the brackets open inside the current element
     bool inString = false;
+    std::size_t start = 1;
     for (std::size_t at = start; at < array.size(); ++at) {
         const char c = array[at];
         if (inString) {
@@ -315,18 +329,33 @@ std::vector<std::string_view> JSONParser::elementTexts(std::string_view array)
         } else if (c == '"') {
             inString = true;
         } else if (c == '[' || c == '{') {
-            ++depth;
-        } else if ((c == ']' || c == '}') && depth > 0) {
-            --depth;
-        } else if (depth == 0 && (c == ',' || c == ']')) {
-            if (const auto element = trimmed(array.substr(start, at - start)); !element.empty())
-                elements.push_back(element);
-            if (c == ']')
-                break;
+            closers.push_back(c == '[' ? ']' : '}');
+        } else if (c == ']' || c == '}') {
+            if (!closers.empty()) {
+                if (c != closers.back())
+                    return std::nullopt;
+                closers.pop_back();
+                continue;
+            }
+            if (c == '}')
+                return std::nullopt;
+            const auto last = trimmed(array.substr(start, at - start));
+            if (last.empty() && !elements.empty())
+                return std::nullopt; // "[1,]"
+            if (!last.empty())
+                elements.push_back(last);
+            if (at + 1 != array.size())
+                return std::nullopt; // something after the array
+            return elements;
+        } else if (c == ',' && closers.empty()) {
+            const auto element = trimmed(array.substr(start, at - start));
+            if (element.empty())
+                return std::nullopt;
+            elements.push_back(element);
             start = at + 1;
         }
     }
-    return elements;
+    return std::nullopt;
 }
 
 std::optional<std::string> JSONParser::stringMember(simdjson::dom::object object, std::string_view key)

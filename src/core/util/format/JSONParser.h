@@ -31,9 +31,16 @@ public:
     /// unspecified, when `json` is not a JSON text.
     static bool normalize(std::string_view json, std::string& out);
 
-    /// The text of each element of `array`, a text that parses as a JSON array, without the white
-    /// space around it, in order: what a writer copies to keep an element exactly as it was.
-    static std::vector<std::string_view> elementTexts(std::string_view array);
+    /// The text of each element of `array`, without the white space around it, in order: what a
+    /// writer copies to keep an element exactly as it was. Decided by the brackets, strings and
+    /// escapes alone, so an element too deep to parse or holding bytes that are not UTF-8 costs no
+    /// other its text; whether each element is JSON is left to the caller. Nothing when the text is
+    /// no array: not one pair of matching brackets around elements parted by commas.
+    static std::optional<std::vector<std::string_view>> elementTexts(std::string_view array);
+
+    /// True when `text` is one JSON text by RFC 8259 at any depth, also beyond the 1024 levels that
+    /// parse() refuses.
+    static bool isJson(std::string_view text);
 
     /// The member's string value; nothing when it is missing or of another type.
     static std::optional<std::string> stringMember(simdjson::dom::object object, std::string_view key);

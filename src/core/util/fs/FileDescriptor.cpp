@@ -30,6 +30,11 @@ FileDescriptor::~FileDescriptor()
         ::close(m_fd);
 }
 
+bool FileDescriptor::opensForReading(const std::filesystem::path& path)
+{
+    return FileDescriptor(path, O_RDONLY | O_NONBLOCK).isOpen(); // nothing is read: no need to clear O_NONBLOCK
+}
+
 void FileDescriptor::closeWith(int error)
 {
     ::close(m_fd);

@@ -15,6 +15,9 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
+    /// True when `path` is a regular file that this process can open for reading now.
+    static bool opensForReading(const std::filesystem::path& path);
+
     bool isOpen() const { return m_fd >= 0; }
     int get() const { return m_fd; }
 

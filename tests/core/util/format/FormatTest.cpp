@@ -63,7 +63,7 @@ TEST(JSONParserTest, RefusesWhatIsNotJson)
         R"({"a":[1,2})",         // mismatched brackets
         "",                      // nothing
         R"({"a":1e400)",         // a refused number in a torn line stays refused
-        // Nesting beyond the limit, refused without recursion.
+        // Nesting beyond the limit, refused without recursion, though it is JSON by RFC 8259.
         std::string(100000, '[') + "1e400" + std::string(100000, ']'),
     };
     JSONParser parser;
@@ -71,6 +71,7 @@ TEST(JSONParserTest, RefusesWhatIsNotJson)
         std::string out;
         EXPECT_FALSE(JSONParser::normalize(json, out)) << json;
         EXPECT_NE(parser.parse(json).error(), simdjson::SUCCESS) << json;
+        EXPECT_EQ(JSONParser::isJson(json), &json == &std::end(cases)[-1]) << json;
     }
 }
 
