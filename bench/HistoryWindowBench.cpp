@@ -1,5 +1,8 @@
 // The history window over 2,000 records: opening it (reading the file, judging every record's
-// restore, laying out and drawing the list) and a rescan of the accounts while it is open.
+// restore, laying out and drawing the list) and a rescan of the accounts while it is open. And a
+// history of one project migrated back and forth, 2,000 and 100,000 records long: reading and
+// judging it, which must take time in proportion to its length.
+#include "ui/history/HistoryListModel.h"
 #include "ui/history/HistoryView.h"
 #include "ui/state/AppEnvironment.h"
 
@@ -15,6 +18,7 @@
 #include <benchmark/benchmark.h>
 
 #include <fstream>
+#include <utility>
 
 namespace threadhop {
 namespace {
@@ -58,6 +62,100 @@ void writeHistory(const fs::path& home)
     fs::create_directories(MigrationAudit::historyFile().parent_path());
     std::ofstream(MigrationAudit::historyFile()) << JSONWriter::pretty(JSONValue(std::move(records)));
 }
+
+// One project migrated back and forth between two directories, every tenth migration undone, each
+// record with its backup on the disk.
+void writeBackAndForth(const fs::path& home, int count)
+{
+    const fs::path backup = home / "backups" / "-w-a.tar.gz";
+    fs::create_directories(backup.parent_path());
+    std::ofstream(backup) << "x";
+    fs::create_directories(home / ".claude" / "projects" / "-w-b");
+    JSONValue::Array records;
+    std::optional<Uuid> undone;
+    for (int i = 0; i < count; ++i) {
+        const bool there = i % 2 == 0;
+        MigrationRecord record{.id = Uuid::random(),
+                               .timestamp = std::chrono::system_clock::now() - std::chrono::minutes(i),
+                               .accountId = "claude",
+                               .oldCwd = there ? "/w/a" : "/w/b",
+                               .newCwd = there ? "/w/b" : "/w/a",
+                               .oldFolder = there ? "-w-a" : "-w-b",
+                               .newFolder = there ? "-w-b" : "-w-a",
+                               .filesRewritten = 3,
+                               .occurrencesReplaced = 40,
+                               .backupPath = backup.string(),
+                               .success = true,
+                               .message = "Migrated and renamed."};
+        // The history is newest first: a restore stands before the migration it reverts.
+        if (i % 10 == 0) {
+            record.message = "Restore from backup (reverts migration 0A1B2C3D)";
+            undone = Uuid::random();
+            record.revertsRecordId = undone;
+        } else if (undone) {
+            record.id = *std::exchange(undone, std::nullopt);
+        }
+        records.push_back(MigrationRecordCoding::encode(record));
+    }
+    fs::create_directories(MigrationAudit::historyFile().parent_path());
+    std::ofstream(MigrationAudit::historyFile()) << JSONWriter::pretty(JSONValue(std::move(records)));
+}
+
+void BM_ReadAndJudgeBackAndForth(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const ScopedHomeOverride home(folder.path().toStdString());
+    qputenv("XDG_DATA_HOME", folder.filePath(u"data"_qs).toUtf8());
+    writeBackAndForth(folder.path().toStdString(), static_cast<int>(state.range(0)));
+    const std::vector<ClaudeAccount> accounts{{.id = "claude", .label = "claude"}};
+    for (auto _ : state) {
+        HistoryListModel model;
+        model.setRecords(MigrationAudit::records(), accounts);
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+    state.counters["records"] = static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_ReadAndJudgeBackAndForth)->Arg(2'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void BM_JudgeBackAndForth(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const ScopedHomeOverride home(folder.path().toStdString());
+    qputenv("XDG_DATA_HOME", folder.filePath(u"data"_qs).toUtf8());
+    writeBackAndForth(folder.path().toStdString(), static_cast<int>(state.range(0)));
+    const auto records = MigrationAudit::records();
+    const std::vector<ClaudeAccount> accounts{{.id = "claude", .label = "claude"}};
+    for (auto _ : state) {
+        HistoryListModel model;
+        model.setRecords(records, accounts);
+    }
+}
+BENCHMARK(BM_JudgeBackAndForth)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// The whole window over that history: reading, judging, laying out and drawing the list.
+void BM_OpenHistoryWindowBackAndForth(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const ScopedHomeOverride home(folder.path().toStdString());
+    qputenv("XDG_DATA_HOME", folder.filePath(u"data"_qs).toUtf8());
+    writeBackAndForth(folder.path().toStdString(), static_cast<int>(state.range(0)));
+    AppEnvironment env{{.scanAccounts = [] { return std::vector<ClaudeAccount>{{.id = "claude", .label = "claude"}}; },
+                        .indexProjects = [](const ClaudeAccount&) { return std::vector<ProjectFolder>{}; }}};
+    env.scan();
+    while (env.isScanning())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    for (auto _ : state) {
+        auto* view = new HistoryView(env, nullptr);
+        view->show();
+        QCoreApplication::processEvents();
+        view->repaint();
+        state.PauseTiming();
+        delete view;
+        state.ResumeTiming();
+    }
+    state.counters["records"] = static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_OpenHistoryWindowBackAndForth)->Arg(2'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 struct Fixture {
     QTemporaryDir folder;

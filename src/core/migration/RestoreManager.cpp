@@ -182,11 +182,11 @@ std::optional<MigrationError> RestoreManager::obstacle(const MigrationRecord& re
         return MigrationError::notRestorable("A dry run changed nothing.");
     if (!changedSomething(record))
         return MigrationError::notRestorable("This entry did not change anything.");
-    if (!record.backupPath || !FileMetadata::itemExists(*record.backupPath))
+    if (!record.backupPath || !audit.probe().exists(*record.backupPath))
         return MigrationError::backupFailed("The backup no longer exists.");
     if (audit.undone(record.id))
         return MigrationError::notRestorable("This migration has already been undone.");
-    return RestorePlan::folderObstacle(record, projectsRoot);
+    return RestorePlan::folderObstacle(record, projectsRoot, audit.probe());
 }
 
 std::optional<MigrationError> RestoreManager::obstacle(const MigrationRecord& record, const fs::path& projectsRoot,

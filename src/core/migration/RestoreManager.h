@@ -2,6 +2,7 @@
 
 #include "ConversationMigrator.h"
 #include "MigrationError.h"
+#include "RestorePlan.h"
 #include "core/models/MigrationRecord.h"
 #include "core/util/fs/AtomicFile.h"
 
@@ -14,8 +15,9 @@
 // Undoes a folder migration from the archive of its source folder.
 namespace threadhop::RestoreManager {
 
-/// The history, indexed once, so that judging every record of it takes time in proportion to its
-/// length (the history window judges every row).
+/// The history, indexed once, with the folders and archives it names, each looked at once: judging
+/// every record of it takes time in proportion to its length (the history window judges every row).
+/// A judgement of the moment it is made; make a new one to judge again.
 class History final {
 public:
     explicit History(const std::vector<MigrationRecord>& audit);
@@ -23,8 +25,11 @@ public:
     /// True when a record of the history reverts the one with `id`.
     bool undone(const Uuid& id) const { return m_undone.contains(id); }
 
+    RestorePlan::FolderProbe& probe() const { return m_probe; }
+
 private:
     std::set<Uuid> m_undone;
+    mutable RestorePlan::FolderProbe m_probe;
 };
 
 /// Why `record` cannot be undone, or nothing. `projectsRoot` is the account's projects folder;

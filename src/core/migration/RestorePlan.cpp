@@ -71,15 +71,32 @@ RestorePlan::Brought RestorePlan::broughtBy(const MigrationRecord& record)
     return Brought::wholeFolder;
 }
 
-std::optional<MigrationError> RestorePlan::folderObstacle(const MigrationRecord& record, const fs::path& projectsRoot)
+bool RestorePlan::FolderProbe::exists(const fs::path& path)
+{
+    const auto [known, added] = m_exists.try_emplace(path, false);
+    if (added)
+        known->second = FileMetadata::itemExists(path);
+    return known->second;
+}
+
+const std::set<std::string>& RestorePlan::FolderProbe::names(const fs::path& folder)
+{
+    const auto [known, added] = m_names.try_emplace(folder);
+    if (added)
+        known->second = namesIn(folder);
+    return known->second;
+}
+
+std::optional<MigrationError> RestorePlan::folderObstacle(const MigrationRecord& record, const fs::path& projectsRoot,
+                                                          FolderProbe& probe)
 {
     const Brought brought = broughtBy(record);
     const fs::path holder = projectsRoot / (brought == Brought::files ? record.oldFolder : record.newFolder);
-    if (!FileMetadata::itemExists(holder))
+    if (!probe.exists(holder))
         return movedAgain();
     if (brought != Brought::entries)
         return std::nullopt;
-    const auto present = namesIn(holder);
+    const auto& present = probe.names(holder);
     const auto missing = std::count_if(record.movedEntryNames->begin(), record.movedEntryNames->end(),
                                        [&](const std::string& name) { return !present.contains(name); });
     if (missing == static_cast<std::ptrdiff_t>(record.movedEntryNames->size()))
@@ -92,7 +109,8 @@ std::optional<MigrationError> RestorePlan::folderObstacle(const MigrationRecord&
 RestorePlan::Moves RestorePlan::movesFor(const MigrationRecord& record, const fs::path& projectsRoot,
                                          const fs::path& archived)
 {
-    if (auto obstacle = folderObstacle(record, projectsRoot))
+    FolderProbe probe;
+    if (auto obstacle = folderObstacle(record, projectsRoot, probe))
         throw *obstacle;
     const fs::path oldFolder = projectsRoot / record.oldFolder;
     const fs::path newFolder = projectsRoot / record.newFolder;

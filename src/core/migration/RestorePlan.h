@@ -4,7 +4,9 @@
 #include "core/models/MigrationRecord.h"
 
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,10 +23,24 @@ enum class Brought {
 };
 Brought broughtBy(const MigrationRecord& record);
 
+/// What the folders hold, each asked once: judging a long history asks about the same few folders
+/// and archives again and again.
+class FolderProbe final {
+public:
+    bool exists(const std::filesystem::path& path);
+    /// The names directly in the folder, hidden ones included; none when it cannot be listed.
+    const std::set<std::string>& names(const std::filesystem::path& folder);
+
+private:
+    std::map<std::filesystem::path, bool> m_exists;
+    std::map<std::filesystem::path, std::set<std::string>> m_names;
+};
+
 /// Why the folders as they are now forbid the undo, as far as can be told without reading the
 /// archive: newFolder gone or holding none of a merge's entries ("moved again"), or a merge's
-/// entries missing. Only probes the file system.
-std::optional<MigrationError> folderObstacle(const MigrationRecord& record, const std::filesystem::path& projectsRoot);
+/// entries missing. Only probes the file system, through `probe`.
+std::optional<MigrationError> folderObstacle(const MigrationRecord& record, const std::filesystem::path& projectsRoot,
+                                             FolderProbe& probe);
 
 /// The moves of an undo (see PendingRestore), paths relative to their folders.
 struct Moves {

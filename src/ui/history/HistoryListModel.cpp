@@ -10,11 +10,11 @@ void HistoryListModel::setRecords(std::vector<MigrationRecord> records, const st
     m_records = std::move(records);
     m_entries.clear();
     m_entries.reserve(m_records.size());
-    const QLocale locale;
+    const HistoryPresenter::Timestamps timestamps{QLocale()};
     for (const MigrationRecord& record : m_records) {
-        m_entries.push_back({record, HistoryPresenter::timestamp(record.timestamp, locale),
-                             HistoryPresenter::badges(record), HistoryPresenter::newPathLine(record),
-                             HistoryPresenter::countsLine(record), HistoryPresenter::RestoreSlots::Empty{}});
+        m_entries.push_back({record, timestamps.text(record.timestamp), HistoryPresenter::badges(record),
+                             HistoryPresenter::newPathLine(record), HistoryPresenter::countsLine(record),
+                             HistoryPresenter::RestoreSlots::Empty{}});
     }
     judge(accounts);
     endResetModel();

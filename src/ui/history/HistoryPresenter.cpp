@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
+#include <QTimeZone>
 
 using namespace Qt::StringLiterals;
 
@@ -44,12 +45,20 @@ QColor HistoryPresenter::dotColor(const MigrationRecord& record)
     return record.success ? Theme::ok() : Theme::broken();
 }
 
-QString HistoryPresenter::timestamp(std::chrono::system_clock::time_point time, const QLocale& locale)
+HistoryPresenter::Timestamps::Timestamps(const QLocale& locale)
+    : m_locale(locale),
+      m_dateFormat(abbreviatedDateFormat(locale)),
+      m_timeFormat(shortenedTimeFormat(locale)),
+      m_zone(QTimeZone::systemTimeZone())
+{
+}
+
+QString HistoryPresenter::Timestamps::text(std::chrono::system_clock::time_point time) const
 {
     const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch());
-    const QDateTime local = QDateTime::fromMSecsSinceEpoch(milliseconds.count(), Qt::LocalTime);
-    return locale.toString(local.date(), abbreviatedDateFormat(locale)) + u", "_s
-        + locale.toString(local.time(), shortenedTimeFormat(locale));
+    // The zone's rules are read once; local time would ask the C library to read them for every row.
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(milliseconds.count(), m_zone);
+    return m_locale.toString(local.date(), m_dateFormat) + u", "_s + m_locale.toString(local.time(), m_timeFormat);
 }
 
 std::vector<HistoryPresenter::Badge> HistoryPresenter::badges(const MigrationRecord& record)

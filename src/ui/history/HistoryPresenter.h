@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QLocale>
 #include <QString>
+#include <QTimeZone>
 
 #include <chrono>
 #include <filesystem>
@@ -25,8 +26,19 @@ bool isRestoreRecord(const MigrationRecord& record);
 /// Green for a success, red otherwise.
 QColor dotColor(const MigrationRecord& record);
 
-/// The date abbreviated and the time shortened, in `locale`'s words and the local time zone.
-QString timestamp(std::chrono::system_clock::time_point time, const QLocale& locale);
+/// The date abbreviated and the time shortened, in `locale`'s words and the local time zone. The
+/// formats are worked out once for every row.
+class Timestamps final {
+public:
+    explicit Timestamps(const QLocale& locale);
+    QString text(std::chrono::system_clock::time_point time) const;
+
+private:
+    QLocale m_locale;
+    QString m_dateFormat;
+    QString m_timeFormat;
+    QTimeZone m_zone;
+};
 
 /// A word on a capsule in the row's header.
 struct Badge {

@@ -52,10 +52,11 @@ TEST(HistoryPresenterTest, TimestampAbbreviatesTheDateAndShortensTheTimeInTheUse
 {
     const QDateTime local(QDate(2024, 5, 1), QTime(9, 30, 12));
     const std::chrono::system_clock::time_point time{std::chrono::milliseconds(local.toMSecsSinceEpoch())};
-    EXPECT_EQ(Presenter::timestamp(time, QLocale(QLocale::German, QLocale::Germany)), u"1. Mai 2024, 09:30"_s);
-    EXPECT_TRUE(Presenter::timestamp(time, QLocale(QLocale::English, QLocale::UnitedStates))
+    EXPECT_EQ(Presenter::Timestamps(QLocale(QLocale::German, QLocale::Germany)).text(time), u"1. Mai 2024, 09:30"_s);
+    EXPECT_TRUE(Presenter::Timestamps(QLocale(QLocale::English, QLocale::UnitedStates))
+                    .text(time)
                     .startsWith(u"May 1, 2024, 9:30"_s));
-    EXPECT_EQ(Presenter::timestamp(time, QLocale::c()), u"1 May 2024, 09:30"_s) << "no seconds";
+    EXPECT_EQ(Presenter::Timestamps(QLocale::c()).text(time), u"1 May 2024, 09:30"_s) << "no seconds";
 }
 
 TEST(HistoryPresenterTest, SetAsideLineNamesTheFileOrTheFolderAndEachNameAndTheNoticeSaysAllThatApplies)
