@@ -249,6 +249,24 @@ TEST_F(MigrationSafetyTest, LinesAWriterAddsWhileItRunsFailTheMigrationAndAreKep
         EXPECT_TRUE(
             onlyRecord().message.value_or("").ends_with("Nothing was applied; every file is back where it started."));
     }
+
+    // The transcript kept changing, and its original cannot be put back over it: the record says that
+    // it still holds the rewritten text, and lists it for the undo.
+    fs::remove_all(home());
+    transcript("-w-old", "s.jsonl", original);
+    const OperationSteps::ScopedHook writer([&](OperationStep step) {
+        if (step == OperationStep::rewritten)
+            std::ofstream(projects() / "-w-old" / "s.jsonl", std::ios::app) << cwdLine("/w/new");
+    });
+    const Hook stuck(Hook::Moment::beforePutBack, [](const fs::path& file) {
+        throw fs::filesystem_error("cannot put back", file, std::make_error_code(std::errc::io_error));
+    });
+    EXPECT_EQ(failure(input()),
+              "Claude Code wrote to s.jsonl while the migration ran; what it wrote is kept. The files are back in "
+              "-w-old, but 1 file(s) still hold the rewritten text: s.jsonl. The folder was archived before this "
+              "started: "
+                  + backupOf("-w-old") + ".");
+    EXPECT_EQ(onlyRecord().unrestoredFiles, std::vector<std::string>{"s.jsonl"});
 }
 
 TEST_F(MigrationSafetyTest, AMergeThatFailsVerificationLeavesBothFoldersAsTheyWere)

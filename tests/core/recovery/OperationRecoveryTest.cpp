@@ -216,6 +216,25 @@ TEST_F(OperationRecoveryTest, WithoutItsKeptOriginalsAMigrationIsUndoneFromItsBa
     EXPECT_EQ(snapshot(outside.path()), (Files{{"a.jsonl", "outside\n"}}));
 }
 
+// A subfolder of the migrated folder replaced by a link since, even to a copy of exactly what the
+// migration left: nothing is read or written through it.
+TEST_F(OperationRecoveryTest, ASubfolderReplacedByALinkKeepsTheMigrationWhereItIs)
+{
+    const TempFolder outside;
+    migrationStoppedAt(OperationStep::moved);
+    const fs::path subagents = projects() / "-w-new" / "a" / "subagents";
+    fs::copy(subagents, outside.path(), fs::copy_options::recursive);
+    fs::remove_all(subagents);
+    fs::create_directory_symlink(outside.path(), subagents);
+    const auto before = snapshot(outside.path());
+    const auto reports = OperationRecovery::run();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].outcome, Outcome::leftAlone);
+    EXPECT_NE(reports[0].text.find("a/subagents/agent.jsonl changed since"), std::string::npos) << reports[0].text;
+    EXPECT_EQ(snapshot(outside.path()), before);
+    EXPECT_TRUE(fs::is_symlink(subagents));
+}
+
 // A crafted note's originals folder holding a second name of another file: that file is no original
 // of the transcript, so it is never put over it.
 TEST_F(OperationRecoveryTest, AKeptOriginalThatDoesNotBeginWithItsBackupLeavesTheMigrationAlone)
