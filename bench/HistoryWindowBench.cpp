@@ -18,6 +18,7 @@
 #include <benchmark/benchmark.h>
 
 #include <fstream>
+#include <functional>
 #include <utility>
 
 namespace threadhop {
@@ -101,12 +102,21 @@ void writeBackAndForth(const fs::path& home, int count)
     std::ofstream(MigrationAudit::historyFile()) << JSONWriter::pretty(JSONValue(std::move(records)));
 }
 
+// A temporary home holding such a history.
+struct BackAndForthHome {
+    QTemporaryDir folder;
+    ScopedHomeOverride home{folder.path().toStdString()};
+
+    explicit BackAndForthHome(int count)
+    {
+        qputenv("XDG_DATA_HOME", folder.filePath(u"data"_qs).toUtf8());
+        writeBackAndForth(folder.path().toStdString(), count);
+    }
+};
+
 void BM_ReadAndJudgeBackAndForth(benchmark::State& state)
 {
-    QTemporaryDir folder;
-    const ScopedHomeOverride home(folder.path().toStdString());
-    qputenv("XDG_DATA_HOME", folder.filePath(u"data"_qs).toUtf8());
-    writeBackAndForth(folder.path().toStdString(), static_cast<int>(state.range(0)));
+    const BackAndForthHome home(static_cast<int>(state.range(0)));
     const std::vector<ClaudeAccount> accounts{{.id = "claude", .label = "claude"}};
     for (auto _ : state) {
         HistoryListModel model;
@@ -119,10 +129,7 @@ BENCHMARK(BM_ReadAndJudgeBackAndForth)->Arg(2'000)->Arg(100'000)->Unit(benchmark
 
 void BM_JudgeBackAndForth(benchmark::State& state)
 {
-    QTemporaryDir folder;
-    const ScopedHomeOverride home(folder.path().toStdString());
-    qputenv("XDG_DATA_HOME", folder.filePath(u"data"_qs).toUtf8());
-    writeBackAndForth(folder.path().toStdString(), static_cast<int>(state.range(0)));
+    const BackAndForthHome home(static_cast<int>(state.range(0)));
     const auto records = MigrationAudit::records();
     const std::vector<ClaudeAccount> accounts{{.id = "claude", .label = "claude"}};
     for (auto _ : state) {
@@ -132,41 +139,16 @@ void BM_JudgeBackAndForth(benchmark::State& state)
 }
 BENCHMARK(BM_JudgeBackAndForth)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
-// The whole window over that history: reading, judging, laying out and drawing the list.
-void BM_OpenHistoryWindowBackAndForth(benchmark::State& state)
-{
-    QTemporaryDir folder;
-    const ScopedHomeOverride home(folder.path().toStdString());
-    qputenv("XDG_DATA_HOME", folder.filePath(u"data"_qs).toUtf8());
-    writeBackAndForth(folder.path().toStdString(), static_cast<int>(state.range(0)));
-    AppEnvironment env{{.scanAccounts = [] { return std::vector<ClaudeAccount>{{.id = "claude", .label = "claude"}}; },
-                        .indexProjects = [](const ClaudeAccount&) { return std::vector<ProjectFolder>{}; }}};
-    env.scan();
-    while (env.isScanning())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    for (auto _ : state) {
-        auto* view = new HistoryView(env, nullptr);
-        view->show();
-        QCoreApplication::processEvents();
-        view->repaint();
-        state.PauseTiming();
-        delete view;
-        state.ResumeTiming();
-    }
-    state.counters["records"] = static_cast<double>(state.range(0));
-}
-BENCHMARK(BM_OpenHistoryWindowBackAndForth)->Arg(2'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
-
 struct Fixture {
     QTemporaryDir folder;
     ScopedHomeOverride home{folder.path().toStdString()};
     AppEnvironment env{{.scanAccounts = [] { return std::vector<ClaudeAccount>{{.id = "claude", .label = "claude"}}; },
                         .indexProjects = [](const ClaudeAccount&) { return std::vector<ProjectFolder>{}; }}};
 
-    Fixture()
+    explicit Fixture(const std::function<void(const fs::path& home)>& writeHistoryInto)
     {
         qputenv("XDG_DATA_HOME", folder.filePath(u"data"_qs).toUtf8());
-        writeHistory(folder.path().toStdString());
+        writeHistoryInto(folder.path().toStdString());
         rescan();
     }
 
@@ -179,11 +161,11 @@ struct Fixture {
     }
 };
 
-void BM_OpenHistoryWindow(benchmark::State& state)
+// Opens the window, which reads and judges the history, and draws it.
+void openWindows(benchmark::State& state, AppEnvironment& env)
 {
-    Fixture fixture;
     for (auto _ : state) {
-        auto* view = new HistoryView(fixture.env, nullptr);
+        auto* view = new HistoryView(env, nullptr);
         view->show();
         QCoreApplication::processEvents();
         view->repaint();
@@ -191,13 +173,28 @@ void BM_OpenHistoryWindow(benchmark::State& state)
         delete view;
         state.ResumeTiming();
     }
+}
+
+void BM_OpenHistoryWindowBackAndForth(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    Fixture fixture([&](const fs::path& home) { writeBackAndForth(home, count); });
+    openWindows(state, fixture.env);
+    state.counters["records"] = count;
+}
+BENCHMARK(BM_OpenHistoryWindowBackAndForth)->Arg(2'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void BM_OpenHistoryWindow(benchmark::State& state)
+{
+    Fixture fixture(writeHistory);
+    openWindows(state, fixture.env);
     state.counters["records"] = recordCount;
 }
 BENCHMARK(BM_OpenHistoryWindow)->Unit(benchmark::kMillisecond);
 
 void BM_RescanWithHistoryWindowOpen(benchmark::State& state)
 {
-    Fixture fixture;
+    Fixture fixture(writeHistory);
     HistoryView view(fixture.env, nullptr);
     view.show();
     QCoreApplication::processEvents();

@@ -4,10 +4,12 @@
 #include "core/accountmove/AccountMover.h"
 #include "core/migration/ConversationMigrator.h"
 #include "core/operations/MigrationAudit.h"
+#include "core/operations/OperationSteps.h"
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/AtomicFile.h"
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -36,6 +38,10 @@ inline constexpr std::array<std::string_view, 12> identityKeysAsListed{"sessionI
                                                                        "promptId",
                                                                        "sourceToolAssistantUUID",
                                                                        "sourceToolUseID"};
+
+/// What a test throws from a step hook to stop an operation there as a crash would: no
+/// std::exception, so the operation's own handlers let it through and leave every file as it is.
+struct SimulatedCrash { };
 
 /// A temporary home with an account's projects folder, its history and backups.
 class MigrationTest : public HomeTest {
@@ -93,6 +99,16 @@ protected:
     void markOpen(std::string_view session = sessionId) const
     {
         writeFile(home() / ".claude" / "sessions" / "1.json", liveRecord(getpid(), session));
+    }
+
+    /// Runs `operation`, stopping it at `step` as a crash would.
+    static void crashAt(OperationStep step, const std::function<void()>& operation)
+    {
+        OperationSteps::ScopedHook hook([step](OperationStep reached) {
+            if (reached == step)
+                throw SimulatedCrash{};
+        });
+        EXPECT_THROW(operation(), SimulatedCrash);
     }
 
     /// The one record of the history; fails the test when there is not exactly one.

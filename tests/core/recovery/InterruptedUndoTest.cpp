@@ -15,8 +15,6 @@ namespace {
 using Outcome = OperationRecovery::Report::Outcome;
 using Reports = std::vector<OperationRecovery::Report>;
 
-struct SimulatedCrash { };
-
 class InterruptedUndoTest : public MigrationTest {
 protected:
     enum class Shape { rename, merge, oldFolderBack };
@@ -58,13 +56,7 @@ TEST_F(InterruptedUndoTest, AnUndoStoppedAtAnyStepIsPutBackOrFinished)
                          + std::to_string(static_cast<int>(step)));
             const auto record = migrated(shape);
             const auto before = snapshot(projects());
-            {
-                OperationSteps::ScopedHook hook([step](OperationStep reached) {
-                    if (reached == step)
-                        throw SimulatedCrash{};
-                });
-                EXPECT_THROW(restore(record), SimulatedCrash);
-            }
+            crashAt(step, [&] { restore(record); });
             const auto reports = OperationRecovery::run();
             if (step == OperationStep::recorded) {
                 EXPECT_TRUE(reports.empty());
@@ -125,13 +117,7 @@ TEST_F(InterruptedUndoTest, AMoveThatFailsIsTakenBackAndChangesNothing)
 TEST_F(InterruptedUndoTest, AConversationResumedSinceKeepsTheUndoWhereItIs)
 {
     const auto record = migrated(Shape::rename);
-    {
-        OperationSteps::ScopedHook hook([](OperationStep reached) {
-            if (reached == OperationStep::restored)
-                throw SimulatedCrash{};
-        });
-        EXPECT_THROW(restore(record), SimulatedCrash);
-    }
+    crashAt(OperationStep::restored, [&] { restore(record); });
     std::ofstream(projects() / "-w-old" / "b.jsonl", std::ios::app) << cwdLine("/w/old", ",\"resumed\":true");
     const auto after = snapshot(projects());
     const auto reports = OperationRecovery::run();

@@ -16,19 +16,8 @@ namespace {
 using Outcome = OperationRecovery::Report::Outcome;
 using Reports = std::vector<OperationRecovery::Report>;
 
-struct SimulatedCrash { };
-
 class OperationRecoveryTest : public MigrationTest {
 protected:
-    void crashAt(OperationStep step, const std::function<void()>& operation) const
-    {
-        OperationSteps::ScopedHook hook([step](OperationStep reached) {
-            if (reached == step)
-                throw SimulatedCrash{};
-        });
-        EXPECT_THROW(operation(), SimulatedCrash);
-    }
-
     void migrate() const { ConversationMigrator::migrate(input(), stamp); }
 
     /// Stops a migration of a fresh -w-old (a merge with `merge`) at `step`; the projects as they were.

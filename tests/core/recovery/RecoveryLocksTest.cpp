@@ -17,21 +17,15 @@ namespace {
 
 using Outcome = OperationRecovery::Report::Outcome;
 
-struct SimulatedCrash { };
-
 class RecoveryLocksTest : public MigrationTest {
 protected:
     /// Stops a migration of /w/<name> to /w/new at `step`, in the account whose projects folder is `root`.
     void migrationStoppedAt(OperationStep step, const fs::path& root, const std::string& name = "old") const
     {
         writeFile(root / ("-w-" + name) / "a.jsonl", cwdLine("/w/" + name));
-        OperationSteps::ScopedHook hook([step](OperationStep reached) {
-            if (reached == step)
-                throw SimulatedCrash{};
-        });
         auto request = input("-w-" + name, "/w/" + name);
         request.projectsRoot = root;
-        EXPECT_THROW(ConversationMigrator::migrate(request, stamp), SimulatedCrash);
+        crashAt(step, [&] { ConversationMigrator::migrate(request, stamp); });
     }
 
     static bool waitFor(const fs::path& file)
