@@ -72,6 +72,7 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         x += width + itemSpacing;
     }
     painter->restore();
+    RowPainter::drawFocus(*painter, option);
 }
 
 QSize ProjectRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const

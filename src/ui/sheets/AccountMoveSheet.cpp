@@ -3,6 +3,7 @@
 #include "AccountMoveSheetContent.h"
 #include "theme/Theme.h"
 #include "ui/state/AppEnvironment.h"
+#include "ui/widgets/FocusRing.h"
 #include "ui/widgets/Labels.h"
 #include "ui/widgets/QtText.h"
 
@@ -201,6 +202,7 @@ void AccountMoveSheet::showContent()
         scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll->setWidget(page);
+        new FocusRing(*scroll);
         body = scroll;
     }
     QLayout* layout = m_content->layout();

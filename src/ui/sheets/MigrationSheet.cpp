@@ -3,6 +3,7 @@
 #include "MigrationSheetContent.h"
 #include "MigrationSheetPresenter.h"
 #include "theme/Theme.h"
+#include "ui/widgets/FocusRing.h"
 #include "ui/widgets/Labels.h"
 #include "ui/widgets/QtText.h"
 
@@ -57,6 +58,7 @@ MigrationSheet::MigrationSheet(std::optional<ClaudeAccount> account, ProjectFold
     m_content->setFrameShape(QFrame::NoFrame);
     m_content->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_content->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    new FocusRing(*m_content);
     column().addWidget(m_content, 1);
 
     connect(&primaryButton(), &QPushButton::clicked, this, &MigrationSheet::run);
