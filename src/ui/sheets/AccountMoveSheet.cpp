@@ -192,7 +192,7 @@ void AccountMoveSheet::showContent()
         // The idle content scrolls; the other phases' content sits at the top of the space.
         auto* page = new QWidget;
         auto* layout = new QVBoxLayout(page);
-        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setContentsMargins(FocusRing::room, FocusRing::room, FocusRing::room, FocusRing::room);
         layout->addWidget(idle);
         layout->addStretch(1);
         auto* scroll = new QScrollArea;

@@ -136,7 +136,7 @@ void MigrationSheet::showContent()
     // The phase's content sits at the top of the scroll area, which takes the rest of the height.
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(FocusRing::room, FocusRing::room, FocusRing::room, FocusRing::room);
     layout->addWidget(body);
     layout->addStretch(1);
     delete m_content->takeWidget();
