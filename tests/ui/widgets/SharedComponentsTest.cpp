@@ -1,3 +1,4 @@
+#include "support/ui/IconThemes.h"
 #include "support/ui/Palettes.h"
 #include "support/ui/UiTest.h"
 #include "theme/Symbols.h"
@@ -150,14 +151,53 @@ TEST(SharedComponentsTest, EverySymbolComesFromTheIconThemeInThePalettesTextColo
     EXPECT_TRUE(visible) << "the copy button's symbol stands out from its dark ground";
 }
 
-TEST(SharedComponentsTest, WithoutAnIconThemeEverySymbolIsStillAShapeAndNoFilledSquare)
+bool clear(const QImage& image, int x, int y)
 {
-    const QStringList searchPaths = QIcon::themeSearchPaths();
-    const QString theme = QIcon::themeName();
-    const QString fallback = QIcon::fallbackThemeName();
-    QIcon::setThemeSearchPaths({});
-    QIcon::setThemeName(u"none"_s);
-    QIcon::setFallbackThemeName(u"none"_s);
+    return qAlpha(image.pixel(x, y)) < 64;
+}
+
+/// The clear pixels that no clear path leads to from the edge: what an outline, a ring or a cut-out
+/// sign encloses, and what a filled disc or a sign drawn on an opaque ground has none of.
+int enclosedPixels(const QImage& image)
+{
+    std::vector<bool> reached(static_cast<std::size_t>(image.width() * image.height()));
+    std::vector<QPoint> next;
+    const auto visit = [&](int x, int y) {
+        const auto at = static_cast<std::size_t>(y * image.width() + x);
+        if (x < 0 || y < 0 || x >= image.width() || y >= image.height() || !clear(image, x, y) || reached[at])
+            return;
+        reached[at] = true;
+        next.push_back({x, y});
+    };
+    for (int i = 0; i < image.width(); ++i) {
+        visit(i, 0);
+        visit(i, image.height() - 1);
+        visit(0, i);
+        visit(image.width() - 1, i);
+    }
+    while (!next.empty()) {
+        const QPoint p = next.back();
+        next.pop_back();
+        visit(p.x() + 1, p.y());
+        visit(p.x() - 1, p.y());
+        visit(p.x(), p.y() + 1);
+        visit(p.x(), p.y() - 1);
+    }
+    int enclosed = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            enclosed += clear(image, x, y) && !reached[static_cast<std::size_t>(y * image.width() + x)] ? 1 : 0;
+    }
+    return enclosed;
+}
+
+TEST(SharedComponentsTest, WithoutAnIconThemeEverySymbolIsAShapeOfItsOwnThatKeepsWhatItEncloses)
+{
+    const ScopedNoIconTheme noTheme;
+    // Open strokes: an arc, chevrons, a branch, a clock's hands beside an open arc.
+    const std::set<Symbol> open{Symbol::arrowClockwise, Symbol::arrowTriangleBranch, Symbol::chevronDown,
+                                Symbol::chevronRight, Symbol::clockArrowCirclepath};
+    std::vector<QImage> pictures;
     for (const Symbol symbol : everySymbol()) {
         const QImage image = Symbols::icon(symbol).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
         const auto opaque = [&](int x, int y) { return qAlpha(image.pixel(x, y)) > 200; };
@@ -166,10 +206,16 @@ TEST(SharedComponentsTest, WithoutAnIconThemeEverySymbolIsStillAShapeAndNoFilled
         EXPECT_FALSE(drawnColors(Symbols::icon(symbol)).empty()) << "symbol " << int(symbol) << " is blank";
         EXPECT_FALSE(opaque(0, 0) && opaque(right, 0) && opaque(0, bottom) && opaque(right, bottom))
             << "symbol " << int(symbol) << " is a filled square";
+
+        // Large enough to tell a ring from a disc, and a "!" cut out of a triangle from a plain one.
+        const QImage large =
+            Symbols::tintedPixmap(symbol, 32, Qt::black).toImage().convertToFormat(QImage::Format_ARGB32);
+        if (!open.contains(symbol))
+            EXPECT_GT(enclosedPixels(large), 4) << "symbol " << int(symbol) << " lost its inner shape";
+        for (std::size_t other = 0; other < pictures.size(); ++other)
+            EXPECT_NE(large, pictures[other]) << "symbols " << other << " and " << int(symbol) << " look the same";
+        pictures.push_back(large);
     }
-    QIcon::setThemeSearchPaths(searchPaths);
-    QIcon::setThemeName(theme);
-    QIcon::setFallbackThemeName(fallback);
 }
 
 TEST(OpenInTerminalMenuTest, ITermAppearsOnlyWhereInstalledAndCopyCommandCopies)
