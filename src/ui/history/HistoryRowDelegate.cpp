@@ -1,6 +1,8 @@
 #include "HistoryRowDelegate.h"
 
 #include "theme/Theme.h"
+#include "ui/widgets/OneLineText.h"
+#include "ui/widgets/QtText.h"
 #include "ui/widgets/RoundedBox.h"
 #include "ui/widgets/RowPainter.h"
 #include "ui/widgets/StatusDot.h"
@@ -178,12 +180,12 @@ void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->setFont(m_mono);
     const QFontMetrics mono(m_mono);
     painter->setPen(Theme::broken());
-    painter->drawText(
-        shown.oldPath, Qt::AlignLeft | Qt::AlignVCenter,
-        mono.elidedText(QString::fromStdString(entry.record.oldCwd), Qt::ElideLeft, shown.oldPath.width()));
+    painter->drawText(shown.oldPath, Qt::AlignLeft | Qt::AlignVCenter,
+                      mono.elidedText(OneLineText::of(entry.record.oldCwd), Qt::ElideLeft, shown.oldPath.width()));
     painter->setPen(Theme::ok());
-    painter->drawText(shown.newPath, Qt::AlignLeft | Qt::AlignVCenter,
-                      mono.elidedText(entry.newPathLine, Qt::ElideLeft, shown.newPath.width()));
+    painter->drawText(
+        shown.newPath, Qt::AlignLeft | Qt::AlignVCenter,
+        mono.elidedText(OneLineText::of(toStdString(entry.newPathLine)), Qt::ElideLeft, shown.newPath.width()));
     painter->setPen(secondary(palette));
     painter->setFont(m_caption2);
     painter->drawText(shown.counts, Qt::AlignLeft | Qt::AlignVCenter, entry.countsLine);

@@ -5,7 +5,7 @@
 #include "theme/Theme.h"
 #include "ui/widgets/FocusRing.h"
 #include "ui/widgets/Labels.h"
-#include "ui/widgets/QtText.h"
+#include "ui/widgets/OneLineText.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -50,7 +50,7 @@ MigrationSheet::MigrationSheet(std::optional<ClaudeAccount> account, ProjectFold
     title->setObjectName(u"sheetTitle"_s);
     column().addWidget(title);
     column().addWidget(MigrationSheetContent::pathsGrid(Presenter::accountLabel(m_account, m_project),
-                                                        toQString(m_oldCwd), toQString(m_newCwd),
+                                                        OneLineText::of(m_oldCwd), OneLineText::of(m_newCwd),
                                                         [oldCwd = m_oldCwd] { return isDirectory(oldCwd); }));
 
     m_content->setObjectName(u"sheetContent"_s);

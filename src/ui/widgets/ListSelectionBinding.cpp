@@ -1,7 +1,5 @@
 #include "ListSelectionBinding.h"
 
-#include "QtText.h"
-
 #include <QAbstractItemView>
 #include <QKeyEvent>
 
@@ -51,7 +49,7 @@ void ListSelectionBinding::take()
         m_onChosen(std::nullopt);
         return;
     }
-    m_onChosen(toStdString(selected.front().data(m_idRole).toString()));
+    m_onChosen(selected.front().data(m_idRole).toByteArray().toStdString());
 }
 
 } // namespace threadhop

@@ -18,7 +18,8 @@ class ListSelectionBinding final : public QObject {
     Q_OBJECT
 
 public:
-    /// `idRole`: the model role that holds each row's id as text.
+    /// `idRole`: the model role that holds each row's id as its bytes (a QByteArray): a folder's
+    /// name need not be UTF-8, and through a QString it would no longer name the folder.
     ListSelectionBinding(QAbstractItemView& view, int idRole, std::function<void(std::optional<std::string>)> onChosen);
 
     /// Selects `row`, or clears the selection for -1.

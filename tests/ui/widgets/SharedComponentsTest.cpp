@@ -7,6 +7,7 @@
 #include "ui/widgets/CopyButton.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/FocusIndicator.h"
+#include "ui/widgets/OneLineText.h"
 #include "ui/widgets/OpenInTerminalMenu.h"
 #include "ui/widgets/RowPainter.h"
 #include "ui/widgets/StatusDot.h"
@@ -86,6 +87,35 @@ TEST(SharedComponentsTest, CopyingAShortenedTextCopiesTheWholeOfIt)
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), label.mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(&label, &event);
     })) << "the context menu's Copy too";
+
+    ElidedLabel escaped(u"/Users/ana/two\nlines"_s, Qt::ElideMiddle);
+    escaped.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&escaped));
+    EXPECT_EQ(escaped.text(), u"/Users/ana/two\\nlines"_s) << "on one line";
+    escaped.setSelection(0, static_cast<int>(escaped.text().size()));
+    escaped.setFocus();
+    EXPECT_TRUE(copiesExactly(u"/Users/ana/two\nlines"_s, [&] {
+        QTest::keyClick(&escaped, Qt::Key_C, Qt::ControlModifier);
+    })) << "the copy keeps the line break";
+}
+
+TEST(OneLineTextTest, ControlCharactersAndBytesThatAreNotUtf8ReadAsEscapesAndTheRestAsItIs)
+{
+    const std::pair<std::string, QString> cases[]{
+        {"/Users/ana/Café 🚀/a\\b", u"/Users/ana/Café 🚀/a\\b"_s},
+        {"/a\nb\tc\rd\x01"
+         "e\x1f\x7f",
+         u"/a\\nb\\tc\\x0Dd\\x01e\\x1F\\x7F"_s},
+        // NEL, and the line and paragraph separators, break lines as well.
+        {"/a\u0085b\u2028c\u2029", u"/a\\u0085b\\u2028c\\u2029"_s},
+        // Latin-1, a cut character at the end, an encoded surrogate, an overlong slash.
+        {"/caf\xe9", u"/caf\\xE9"_s},
+        {"/a\xc3", u"/a\\xC3"_s},
+        {"/\xed\xa0\x80", u"/\\xED\\xA0\\x80"_s},
+        {"/\xc0\xaf", u"/\\xC0\\xAF"_s},
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(OneLineText::of(text), shown) << text;
 }
 
 TEST(SharedComponentsTest, AStatusDotIsPaintedInItsColourAtExactlyItsSize)
