@@ -1,7 +1,6 @@
 // Renders where the keyboard is, as a user without a mouse sees it: each control shows its focus
 // ring, and after the sheet the focus is back where the user was.
 #include "ScreenshotTest.h"
-#include "app/ThreadhopApp.h"
 #include "support/ui/Palettes.h"
 #include "support/ui/TranscriptHome.h"
 #include "ui/detail/ProjectDetailView.h"
@@ -37,9 +36,7 @@ TEST_F(ScreenshotKeyboardTest, FocusRingsAndWhereTheFocusGoesBack)
     const auto fixture = testing::TranscriptHome::write(home());
     ThreadhopApp app(AppEnvironment::Discovery::standard(), QUrl());
     RootView& window = app.mainWindow();
-    window.resize(1180, 720);
-    app.start();
-    ASSERT_TRUE(waitUntil([&] { return !app.environment().isScanning(); }));
+    startScanned(app);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     const auto select = [&](const std::string& cwd) {
         app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(cwd));

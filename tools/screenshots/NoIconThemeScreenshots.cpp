@@ -1,7 +1,6 @@
 // Renders every symbol, the main window and the migration sheet as a desktop without an icon theme
 // shows them, where the program's own shapes stand in for the theme's.
 #include "ScreenshotTest.h"
-#include "app/ThreadhopApp.h"
 #include "support/ui/IconThemes.h"
 #include "support/ui/Palettes.h"
 #include "support/ui/TranscriptHome.h"
@@ -100,9 +99,7 @@ TEST_F(ScreenshotNoIconThemeTest, SymbolsMainWindowAndSheet)
     const auto fixture = testing::TranscriptHome::write(home());
     ThreadhopApp app(AppEnvironment::Discovery::standard(), QUrl());
     RootView& window = app.mainWindow();
-    window.resize(1180, 720);
-    app.start();
-    ASSERT_TRUE(waitUntil([&] { return !app.environment().isScanning(); }));
+    startScanned(app);
     save(window, "main-window-no-icon-theme.png");
     app.environment().setSelectedProjectId("claude:" + CwdCodec::encode(fixture.oldAppCwd));
     save(window, "detail-move-detected-no-icon-theme.png");

@@ -1,7 +1,6 @@
 // Renders projects the window could not reach before: a folder whose name is not UTF-8, and
 // directories holding a line break or a tab, in the list, the detail, the sheet and the history.
 #include "ScreenshotTest.h"
-#include "app/ThreadhopApp.h"
 #include "support/ui/TranscriptHome.h"
 #include "ui/detail/ProjectDetailView.h"
 #include "ui/history/HistoryView.h"
@@ -43,9 +42,7 @@ TEST_F(ScreenshotUnusualNamesTest, NotUtf8AndControlCharacters)
 
     ThreadhopApp app(AppEnvironment::Discovery::standard(), QUrl());
     RootView& window = app.mainWindow();
-    window.resize(1180, 720);
-    app.start();
-    ASSERT_TRUE(waitUntil([&] { return !app.environment().isScanning(); }));
+    startScanned(app);
 
     app.environment().setSelectedProjectId("claude:" + latin1);
     save(window, "not-utf8-detail.png");

@@ -145,6 +145,17 @@ protected:
         ASSERT_EQ(env->selectedProjectId(), idOf(CwdCodec::encode(cwd)));
     }
 
+    /// Presses "Migrate conversations…" of the project whose directory moved, and waits for the sheet's preview.
+    QPointer<MigrationSheet> openSheet()
+    {
+        chooseProject(fixture->movedCwd);
+        EXPECT_TRUE(tabTo(u"migrateButton"_s));
+        press(Qt::Key_Space);
+        QPointer<MigrationSheet> shown = sheet();
+        EXPECT_TRUE(shown && hasKeyboard(shown) && waitUntil([&] { return shown->preview().has_value(); }));
+        return shown;
+    }
+
     /// What a window manager does once a dialog over the window has closed.
     void windowBack()
     {
@@ -196,12 +207,8 @@ TEST_F(KeyboardRoadTest, AFolderDialogAnsweredOrCancelledGivesTheFocusBackToTheB
 TEST_F(KeyboardRoadTest, AfterTheSheetTheFocusIsWhereTheRunStartedOrOnTheRowOfTheProjectItRepaired)
 {
     const auto run = [&](bool dryRun) {
-        chooseProject(fixture->movedCwd);
-        ASSERT_TRUE(tabTo(u"migrateButton"_s));
-        press(Qt::Key_Space);
-        QPointer<MigrationSheet> shown = sheet();
-        ASSERT_TRUE(shown && hasKeyboard(shown));
-        ASSERT_TRUE(waitUntil([&] { return shown->preview().has_value(); }));
+        QPointer<MigrationSheet> shown = openSheet();
+        ASSERT_TRUE(shown);
         if (dryRun) {
             ASSERT_TRUE(tabTo(u"dryRunToggle"_s));
             press(Qt::Key_Space);
@@ -259,12 +266,8 @@ TEST_F(KeyboardRoadTest, EveryTabStopShowsItsFocusInLightAndDarkAndTabVisitsTheD
 
 TEST_F(KeyboardRoadTest, TheSheetTheHistoryAndTheHelpShowWhereTheKeyboardIs)
 {
-    chooseProject(fixture->movedCwd);
-    ASSERT_TRUE(tabTo(u"migrateButton"_s));
-    press(Qt::Key_Space);
-    QPointer<MigrationSheet> shown = sheet();
-    ASSERT_TRUE(shown && hasKeyboard(shown));
-    ASSERT_TRUE(waitUntil([&] { return shown->preview().has_value(); }));
+    QPointer<MigrationSheet> shown = openSheet();
+    ASSERT_TRUE(shown);
     for (const auto& name : {u"sheetContent"_s, u"dryRunToggle"_s, u"cancelButton"_s}) {
         ASSERT_TRUE(tabTo(name));
         EXPECT_TRUE(showsFocus(*QApplication::focusWidget())) << name.toStdString();
