@@ -181,42 +181,34 @@ TEST(SharedComponentsTest, EverySymbolComesFromTheIconThemeInThePalettesTextColo
     EXPECT_TRUE(visible) << "the copy button's symbol stands out from its dark ground";
 }
 
-bool clear(const QImage& image, int x, int y)
-{
-    return qAlpha(image.pixel(x, y)) < 64;
-}
-
 /// The clear pixels that no clear path leads to from the edge: what an outline, a ring or a cut-out
 /// sign encloses, and what a filled disc or a sign drawn on an opaque ground has none of.
 int enclosedPixels(const QImage& image)
 {
-    std::vector<bool> reached(static_cast<std::size_t>(image.width() * image.height()));
+    const int w = image.width();
+    const int h = image.height();
+    std::vector<bool> open(static_cast<std::size_t>(w * h)); // clear and reached from the edge
     std::vector<QPoint> next;
     const auto visit = [&](int x, int y) {
-        const auto at = static_cast<std::size_t>(y * image.width() + x);
-        if (x < 0 || y < 0 || x >= image.width() || y >= image.height() || !clear(image, x, y) || reached[at])
-            return;
-        reached[at] = true;
-        next.push_back({x, y});
+        if (x >= 0 && y >= 0 && x < w && y < h && qAlpha(image.pixel(x, y)) < 64 && !open[std::size_t(y * w + x)]) {
+            open[std::size_t(y * w + x)] = true;
+            next.push_back({x, y});
+        }
     };
-    for (int i = 0; i < image.width(); ++i) {
-        visit(i, 0);
-        visit(i, image.height() - 1);
-        visit(0, i);
-        visit(image.width() - 1, i);
+    for (int i = 0; i < w; ++i) {
+        for (const QPoint edge : {QPoint(i, 0), QPoint(i, h - 1), QPoint(0, i), QPoint(w - 1, i)})
+            visit(edge.x(), edge.y());
     }
     while (!next.empty()) {
         const QPoint p = next.back();
         next.pop_back();
-        visit(p.x() + 1, p.y());
-        visit(p.x() - 1, p.y());
-        visit(p.x(), p.y() + 1);
-        visit(p.x(), p.y() - 1);
+        for (const QPoint step : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+            visit(p.x() + step.x(), p.y() + step.y());
     }
     int enclosed = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            enclosed += clear(image, x, y) && !reached[static_cast<std::size_t>(y * image.width() + x)] ? 1 : 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x)
+            enclosed += qAlpha(image.pixel(x, y)) < 64 && !open[std::size_t(y * w + x)] ? 1 : 0;
     }
     return enclosed;
 }

@@ -69,36 +69,30 @@ void answerFolderDialog(std::optional<QString> folder)
     });
 }
 
-/// The pixels in and around `control` that change when it loses the keyboard focus: a ring along
-/// its edge changes about twice its width and height, a caret a few.
-int focusPixels(QWidget& control)
+/// Whether `control` shows that it has the focus: of `area` (by default the control and a little
+/// around it, in its window), a ring's worth of pixels changes when it loses the focus; a caret is not.
+bool showsFocus(QWidget& control, std::optional<QRect> area = std::nullopt)
 {
     QWidget& window = *control.window();
-    const QRect area =
-        QRect(control.mapTo(&window, QPoint()), control.size()).adjusted(-3, -3, 3, 3).intersected(window.rect());
-    const QImage focused = window.grab(area).toImage();
+    const QRect shown =
+        area.value_or(QRect(control.mapTo(&window, QPoint()), control.size()).adjusted(-3, -3, 3, 3)) & window.rect();
+    const QImage focused = window.grab(shown).toImage();
     control.clearFocus();
-    const QImage unfocused = window.grab(area).toImage();
+    const QImage unfocused = window.grab(shown).toImage();
     control.setFocus(Qt::TabFocusReason);
     int changed = 0;
     for (int y = 0; y < focused.height(); ++y) {
         for (int x = 0; x < focused.width(); ++x)
             changed += FocusIndicator::distinct(focused.pixelColor(x, y), unfocused.pixelColor(x, y)) ? 1 : 0;
     }
-    return changed;
-}
-
-bool showsFocus(QWidget& control)
-{
-    return focusPixels(control) >= control.width() + control.height();
+    return changed >= shown.width() + shown.height();
 }
 
 /// Whether `next` comes after `previous` as text is read: on a lower line, or further right on the same one.
 bool readsAfter(const QRect& previous, const QRect& next)
 {
-    if (next.top() > previous.bottom() || next.center().y() > previous.bottom())
-        return true;
-    return next.left() >= previous.right() && next.top() <= previous.bottom() && previous.top() <= next.bottom();
+    return next.center().y() > previous.bottom()
+        || (next.left() >= previous.right() && next.top() <= previous.bottom());
 }
 
 class KeyboardRoadTest : public TranscriptWindowTest {
@@ -204,19 +198,22 @@ TEST_F(KeyboardRoadTest, AFolderDialogAnsweredOrCancelledGivesTheFocusBackToTheB
     }
 }
 
-TEST_F(KeyboardRoadTest, AfterTheSheetTheFocusIsWhereTheRunStartedOrOnTheRowOfTheProjectItRepaired)
+TEST_F(KeyboardRoadTest, TheSheetShowsTheFocusAndAfterItTheFocusIsWhereTheRunStartedOrOnTheRepairedProjectsRow)
 {
     const auto run = [&](bool dryRun) {
         QPointer<MigrationSheet> shown = openSheet();
         ASSERT_TRUE(shown);
-        if (dryRun) {
-            ASSERT_TRUE(tabTo(u"dryRunToggle"_s));
-            press(Qt::Key_Space);
+        for (const auto& name : {u"sheetContent"_s, u"dryRunToggle"_s}) {
+            ASSERT_TRUE(tabTo(name));
+            EXPECT_TRUE(showsFocus(*QApplication::focusWidget())) << name.toStdString();
         }
+        if (dryRun)
+            press(Qt::Key_Space);
         ASSERT_TRUE(tabTo(u"primaryButton"_s));
         press(Qt::Key_Space);
         ASSERT_TRUE(waitUntil([&] { return stageOf(shown->phase()) == SheetStage::finished; }, 60'000));
-        EXPECT_EQ(focusName(), u"closeButton"_s) << "the run's button is gone; Close comes next";
+        ASSERT_EQ(focusName(), u"closeButton"_s) << "the run's button is gone; Close comes next";
+        EXPECT_TRUE(showsFocus(*QApplication::focusWidget()));
         press(Qt::Key_Space);
         ASSERT_TRUE(waitUntil([&] { return shown.isNull() && !env->isScanning(); }));
         windowBack();
@@ -264,55 +261,20 @@ TEST_F(KeyboardRoadTest, EveryTabStopShowsItsFocusInLightAndDarkAndTabVisitsTheD
     }
 }
 
-TEST_F(KeyboardRoadTest, TheSheetTheHistoryAndTheHelpShowWhereTheKeyboardIs)
+TEST_F(KeyboardRoadTest, AHistoryRowWithoutRestoreAndTheHelpShowWhereTheKeyboardIs)
 {
-    QPointer<MigrationSheet> shown = openSheet();
-    ASSERT_TRUE(shown);
-    for (const auto& name : {u"sheetContent"_s, u"dryRunToggle"_s, u"cancelButton"_s}) {
-        ASSERT_TRUE(tabTo(name));
-        EXPECT_TRUE(showsFocus(*QApplication::focusWidget())) << name.toStdString();
-    }
-    ASSERT_TRUE(tabTo(u"dryRunToggle"_s));
-    press(Qt::Key_Space);
-    ASSERT_TRUE(tabTo(u"primaryButton"_s));
-    press(Qt::Key_Space);
-    ASSERT_TRUE(waitUntil([&] { return stageOf(shown->phase()) == SheetStage::finished; }, 60'000));
-    ASSERT_EQ(focusName(), u"closeButton"_s);
-    EXPECT_TRUE(showsFocus(*QApplication::focusWidget())) << "right after the run";
-    press(Qt::Key_Escape);
-    ASSERT_TRUE(waitUntil([&] { return shown.isNull() && !env->isScanning(); }));
-
-    // Two records no Restore can undo: a dry run, and one of an account that is not here.
-    MigrationRecord record{.id = Uuid::random(),
-                           .timestamp = std::chrono::system_clock::now(),
-                           .accountId = "gone",
-                           .oldCwd = "/a",
-                           .newCwd = "/b"};
-    MigrationAudit::append(record);
-    record.id = Uuid::random();
-    MigrationAudit::append(record);
-    windowBack();
+    // Records that no Restore can undo: of an account that is not here.
+    for (int i = 0; i < 2; ++i)
+        MigrationAudit::append(
+            {.id = Uuid::random(), .timestamp = std::chrono::system_clock::now(), .accountId = "gone"});
     child<QWidget>(*window, u"historyActionButton"_s)->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Space);
     HistoryView* history = window->historyWindow();
-    ASSERT_TRUE(history && hasKeyboard(history));
-    ASSERT_TRUE(tabTo(u"historyList"_s));
+    ASSERT_TRUE(history && hasKeyboard(history) && tabTo(u"historyList"_s));
     auto* rows = child<QListView>(*history, u"historyList"_s);
     press(Qt::Key_Down);
-    ASSERT_EQ(rows->currentIndex().row(), 1);
-    // Along the bottom edge of the current row, inside the list, away from the list's own ring.
     const QRect row = rows->visualRect(rows->currentIndex());
-    const QRect edge(rows->viewport()->mapTo(history, QPoint(row.left() + 8, row.bottom() - 3)),
-                     QSize(row.width() - 16, 4));
-    const QImage focused = history->grab(edge).toImage();
-    rows->clearFocus();
-    const QImage unfocused = history->grab(edge).toImage();
-    int changed = 0;
-    for (int x = 0; x < edge.width(); ++x) {
-        for (int y = 0; y < edge.height(); ++y)
-            changed += FocusIndicator::distinct(focused.pixelColor(x, y), unfocused.pixelColor(x, y)) ? 1 : 0;
-    }
-    EXPECT_GE(changed, edge.width()) << "the current row shows the focus";
+    EXPECT_TRUE(showsFocus(*rows, QRect(rows->viewport()->mapTo(history, row.topLeft()), row.size())));
     history->close();
 
     HelpView help(HelpContent::all(u"https://example.com"_s));
