@@ -1,14 +1,13 @@
 #include "Symbols.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QIconEngine>
 #include <QPainter>
+#include <QPalette>
 #include <QPixmapCache>
 #include <QStandardPaths>
-#include <QStyle>
 
 #include <algorithm>
-#include <variant>
 
 using namespace Qt::StringLiterals;
 
@@ -17,10 +16,10 @@ namespace {
 
 struct Source {
     const char16_t* themeName;
-    /// Where the theme lacks it: one of Qt's standard icons, or the name of a symbol shipped with the
-    /// program (for the standard icons that are pictures on an opaque ground, which drawn in one color
-    /// are filled squares).
-    std::variant<QStyle::StandardPixmap, const char16_t*> fallback;
+    /// The symbol shipped with the program, for where the theme lacks it or there is no theme: Qt's
+    /// standard icons are pictures on an opaque ground or full-color pictures, which drawn in one
+    /// color lose their inner shapes.
+    const char16_t* shippedName;
 };
 
 // A missing case is an error, not a warning: every symbol must name its icon.
@@ -30,77 +29,77 @@ Source sourceOf(Symbol symbol)
 {
     switch (symbol) {
     case Symbol::arrowClockwise:
-        return {u"view-refresh", QStyle::SP_BrowserReload};
+        return {u"view-refresh", u"arrow-clockwise"};
     case Symbol::arrowLeftArrowRightCircle:
-        return {u"media-playlist-repeat", QStyle::SP_ArrowRight};
+        return {u"media-playlist-repeat", u"arrow-left-arrow-right-circle"};
     case Symbol::arrowRightDocOnClipboard:
-        return {u"document-send", QStyle::SP_ArrowForward};
+        return {u"document-send", u"arrow-right-doc-on-clipboard"};
     case Symbol::arrowTriangleBranch:
-        return {u"media-playlist-shuffle", QStyle::SP_ArrowRight};
+        return {u"media-playlist-shuffle", u"arrow-triangle-branch"};
     case Symbol::boltHorizontalCircleFill:
-        return {u"thunderbolt", QStyle::SP_MediaPlay};
+        return {u"thunderbolt", u"bolt-horizontal-circle-fill"};
     case Symbol::bubbleLeft:
-        return {u"user-available", QStyle::SP_MessageBoxInformation}; // a speech bubble
+        return {u"user-available", u"bubble-left"};
     case Symbol::bubbleLeftAndBubbleRight:
-        return {u"user-available", QStyle::SP_MessageBoxInformation};
+        return {u"user-available", u"bubble-left-and-bubble-right"};
     case Symbol::checkmarkCircle:
-        return {u"object-select", QStyle::SP_DialogApplyButton};
+        return {u"object-select", u"checkmark-circle"};
     case Symbol::checkmarkSeal:
-        return {u"emblem-ok", QStyle::SP_DialogApplyButton};
+        return {u"emblem-ok", u"checkmark-seal"};
     case Symbol::checkmarkSealFill:
-        return {u"emblem-default", QStyle::SP_DialogApplyButton};
+        return {u"emblem-default", u"checkmark-seal-fill"};
     case Symbol::chevronDown:
-        return {u"pan-down", QStyle::SP_ArrowDown};
+        return {u"pan-down", u"chevron-down"};
     case Symbol::chevronRight:
-        return {u"pan-end", QStyle::SP_ArrowRight};
+        return {u"pan-end", u"chevron-right"};
     case Symbol::circle:
         return {u"radio", u"circle"};
     case Symbol::clockArrowCirclepath:
         return {u"document-open-recent", u"clock-arrow-circlepath"};
     case Symbol::clockBadgeXmark:
-        return {u"appointment-missed", QStyle::SP_MessageBoxCritical};
+        return {u"appointment-missed", u"clock-badge-xmark"};
     case Symbol::creditcard:
         return {u"auth-smartcard", u"creditcard"};
     case Symbol::docOnDoc:
-        return {u"edit-copy", QStyle::SP_FileIcon};
+        return {u"edit-copy", u"doc-on-doc"};
     case Symbol::docTextMagnifyingglass:
-        return {u"document-print-preview", QStyle::SP_FileDialogContentsView};
+        return {u"document-print-preview", u"doc-text-magnifyingglass"};
     case Symbol::exclamationmarkOctagonFill:
-        return {u"process-stop", QStyle::SP_BrowserStop};
+        return {u"process-stop", u"exclamationmark-octagon-fill"};
     case Symbol::exclamationmarkTriangle:
-        return {u"dialog-warning", QStyle::SP_MessageBoxWarning};
+        return {u"dialog-warning", u"exclamationmark-triangle"};
     case Symbol::exclamationmarkTriangleFill:
-        return {u"dialog-warning", QStyle::SP_MessageBoxWarning};
+        return {u"dialog-warning", u"exclamationmark-triangle-fill"};
     case Symbol::externaldrive:
         return {u"drive-harddisk", u"externaldrive"};
     case Symbol::folder:
-        return {u"folder", QStyle::SP_DirIcon};
+        return {u"folder", u"folder"};
     case Symbol::hourglass:
-        return {u"content-loading", QStyle::SP_BrowserReload};
+        return {u"content-loading", u"hourglass"};
     case Symbol::largecircleFillCircle:
         return {u"radio-checked", u"largecircle-fill-circle"};
     case Symbol::lock:
-        return {u"changes-prevent", QStyle::SP_MessageBoxInformation};
+        return {u"changes-prevent", u"lock"};
     case Symbol::magnifyingglass:
-        return {u"edit-find", QStyle::SP_FileDialogContentsView};
+        return {u"edit-find", u"magnifyingglass"};
     case Symbol::pencil:
         return {u"document-edit", u"pencil"};
     case Symbol::person2:
-        return {u"system-users", QStyle::SP_DirHomeIcon};
+        return {u"system-users", u"person-2"};
     case Symbol::personSlash:
-        return {u"avatar-default", QStyle::SP_MessageBoxQuestion};
+        return {u"avatar-default", u"person-slash"};
     case Symbol::squareStack3dDownForward:
         return {u"view-paged", u"square-stack-3d-down-forward"};
     case Symbol::terminal:
-        return {u"utilities-terminal", QStyle::SP_ComputerIcon};
+        return {u"utilities-terminal", u"terminal"};
     case Symbol::trayAndArrowDown:
-        return {u"document-save", QStyle::SP_DialogSaveButton};
+        return {u"document-save", u"tray-and-arrow-down"};
     case Symbol::xmarkCircleFill:
-        return {u"edit-clear", QStyle::SP_LineEditClearButton};
+        return {u"edit-clear", u"xmark-circle-fill"};
     case Symbol::xmarkOctagonFill:
-        return {u"dialog-error", QStyle::SP_MessageBoxCritical};
+        return {u"dialog-error", u"xmark-octagon-fill"};
     }
-    return {u"", QStyle::SP_CustomBase};
+    return {u"", u""};
 }
 #pragma GCC diagnostic pop
 
@@ -207,9 +206,7 @@ QIcon shapeOf(Symbol symbol)
         if (QIcon::hasThemeIcon(candidate))
             return QIcon::fromTheme(candidate);
     }
-    if (const auto* shipped = std::get_if<const char16_t*>(&source.fallback))
-        return QIcon(u":/threadhop/symbols/"_s + QString::fromUtf16(*shipped) + u".svg"_s);
-    return QApplication::style()->standardIcon(std::get<QStyle::StandardPixmap>(source.fallback));
+    return QIcon(u":/threadhop/symbols/"_s + QString::fromUtf16(source.shippedName) + u".svg"_s);
 }
 
 } // namespace

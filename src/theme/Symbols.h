@@ -47,8 +47,9 @@ enum class Symbol {
 
 } // namespace threadhop
 
-// The symbols drawn from the installed freedesktop icon theme, with Qt's standard icons where the
-// theme lacks one. Every symbol has an icon: a symbol added without one does not compile.
+// The symbols drawn from the installed freedesktop icon theme, with a symbol shipped with the program
+// where the theme lacks one or there is no theme. Every symbol has both: a symbol added without them
+// does not compile.
 namespace threadhop::Symbols {
 
 QIcon icon(Symbol symbol);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/ThreadhopApp.h"
 #include "support/ui/UiTest.h"
+#include "ui/window/RootView.h"
 
 #include <QCoreApplication>
 #include <QWidget>
@@ -13,6 +15,14 @@ namespace threadhop::testing {
 class ScreenshotTest : public HomeTest {
 protected:
     void SetUp() override { std::filesystem::create_directories(THREADHOP_SCREENSHOT_DIR); }
+
+    /// Starts `app` with its main window at the size the screenshots show, after its first scan.
+    static void startScanned(ThreadhopApp& app)
+    {
+        app.mainWindow().resize(1180, 720);
+        app.start();
+        ASSERT_TRUE(waitUntil([&] { return !app.environment().isScanning(); }));
+    }
 
     static void save(QWidget& widget, const char* name)
     {

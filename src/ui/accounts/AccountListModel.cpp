@@ -42,7 +42,7 @@ QVariant AccountListModel::data(const QModelIndex& index, int role) const
     case FolderRole:
         return row.folder;
     case IdRole:
-        return row.id;
+        return row.id.toUtf8();
     case IdentityRole:
         return row.identity;
     case IdentityIsWarningRole:

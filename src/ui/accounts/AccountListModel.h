@@ -14,7 +14,7 @@ class AccountListModel final : public QAbstractListModel {
 
 public:
     enum Role {
-        IdRole = Qt::UserRole + 1,
+        IdRole = Qt::UserRole + 1, ///< the id as its bytes (a QByteArray)
         IdentityRole,
         IdentityIsWarningRole,
         FolderRole,

@@ -21,6 +21,8 @@ DetailActionBar::DetailActionBar(const ProjectFolder& project, const std::option
     : QWidget(parent)
 {
     setObjectName(u"detailActionBar"_s);
+    // Made in the order they are drawn, which is the order Tab visits them.
+    auto* finder = new FinderButton(toQString(project.actualCwd.value_or("")), this);
     auto* moveTo = Buttons::plain(u"Move to…"_s, Symbol::arrowRightDocOnClipboard, this);
     moveTo->setObjectName(u"moveToButton"_s);
     moveTo->setToolTip(
@@ -30,7 +32,7 @@ DetailActionBar::DetailActionBar(const ProjectFolder& project, const std::option
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
-    buttons->addWidget(new FinderButton(toQString(project.actualCwd.value_or("")), this));
+    buttons->addWidget(finder);
     buttons->addWidget(moveTo);
     buttons->addStretch(1);
 

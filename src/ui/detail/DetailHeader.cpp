@@ -5,6 +5,8 @@
 #include "ui/projects/ProjectRowPresenter.h"
 #include "ui/widgets/CopyButton.h"
 #include "ui/widgets/Labels.h"
+#include "ui/widgets/OneLineText.h"
+#include "ui/widgets/PlainText.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/StatusDot.h"
 #include "ui/widgets/WrappingText.h"
@@ -20,9 +22,10 @@ namespace threadhop {
 DetailHeader::DetailHeader(const ProjectFolder& project, QWidget* parent) : QWidget(parent)
 {
     setObjectName(u"detailHeader"_s);
-    auto* title = new WrappingText(ProjectRowPresenter::displayPath(project),
-                                   Theme::font(TextStyle::title3, QFont::DemiBold), this);
+    const std::string path = ProjectRowPresenter::displayPath(project);
+    auto* title = new WrappingText(OneLineText::of(path), Theme::font(TextStyle::title3, QFont::DemiBold), this);
     title->setObjectName(u"detailTitle"_s);
+    title->setToolTip(PlainText::toolTip(toQString(path)));
     auto* copy = new CopyButton(toQString(project.actualCwd.value_or("")), u"Copy this project's path"_s, this);
     copy->setObjectName(u"copyPathButton"_s);
 

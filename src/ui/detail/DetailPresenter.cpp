@@ -2,6 +2,7 @@
 
 #include "core/util/platform/ResumeCommand.h"
 #include "ui/projects/ProjectRowPresenter.h"
+#include "ui/widgets/OneLineText.h"
 #include "ui/widgets/QtText.h"
 
 #include <algorithm>
@@ -52,13 +53,15 @@ bool DetailPresenter::canMove(const ProjectFolder& project)
 
 std::vector<DetailPresenter::InfoRow> DetailPresenter::infoRows(const ProjectFolder& project)
 {
-    const auto copyable = [](const QString& label, const QString& value) {
-        return InfoRow{label, value, value == u"—"_s ? std::nullopt : std::optional(u"Copy "_s + label)};
+    const auto copyable = [](const QString& label, const std::optional<std::string>& value) {
+        if (!value)
+            return InfoRow{label, u"—"_s, std::nullopt};
+        return InfoRow{label, OneLineText::of(*value), InfoRow::Copy{u"Copy "_s + label, toQString(*value)}};
     };
     return {
-        {u"Account"_s, toQString(project.accountId), std::nullopt},
-        copyable(u"Folder"_s, toQString(project.folderName)),
-        copyable(u"cwd (transcript)"_s, project.actualCwd ? toQString(*project.actualCwd) : u"—"_s),
+        {u"Account"_s, OneLineText::of(project.accountId), std::nullopt},
+        copyable(u"Folder"_s, project.folderName),
+        copyable(u"cwd (transcript)"_s, project.actualCwd),
         {u"Sessions"_s, QString::number(project.sessionCount), std::nullopt},
         {u"Subagents"_s, QString::number(project.subagentCount), std::nullopt},
         {u"Size"_s, ProjectRowPresenter::size(project.totalSizeBytes), std::nullopt},

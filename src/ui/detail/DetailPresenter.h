@@ -32,11 +32,18 @@ bool pathExists(const ProjectFolder& project);
 /// "Move to…", and any request to move, need a recorded directory.
 bool canMove(const ProjectFolder& project);
 
-/// One row of the information grid; `copyHelp` is the copy button's tooltip, for copyable values.
+/// One row of the information grid: `value` as shown, on one line, and for a copyable value what its
+/// copy button copies (the value itself) and says.
 struct InfoRow {
+    struct Copy {
+        QString help;
+        QString value;
+
+        bool operator==(const Copy&) const = default;
+    };
     QString label;
     QString value;
-    std::optional<QString> copyHelp;
+    std::optional<Copy> copy;
 
     bool operator==(const InfoRow&) const = default;
 };

@@ -26,8 +26,9 @@ QString FolderChooser::startFolder(const std::optional<std::string>& recordedCwd
 {
     if (recordedCwd && recordedCwd->starts_with('/')) {
         std::filesystem::path folder = PathText::standardized(*recordedCwd);
-        while (folder.has_relative_path()) {
-            folder = folder.parent_path();
+        // The root is no neighbour: a directory recorded on another machine (/Users/… here) has
+        // nothing above it but the root, and the home folder is nearer to where the user looks.
+        for (folder = folder.parent_path(); folder.has_relative_path(); folder = folder.parent_path()) {
             std::error_code error;
             if (std::filesystem::is_directory(folder, error))
                 return toQString(folder.string());

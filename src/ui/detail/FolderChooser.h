@@ -29,7 +29,7 @@ std::optional<QString> askWithDialog(const Question& question, QWidget* parent);
 
 /// Where the dialog opens for a project recorded in `recordedCwd`: the nearest existing folder
 /// above that directory, so that a moved project's neighbours are in view; the home folder when
-/// nothing is recorded or nothing above it exists.
+/// nothing is recorded or nothing above it exists but the root.
 QString startFolder(const std::optional<std::string>& recordedCwd);
 
 /// What `ask` answered, standardised: "." and ".." resolved as text and a trailing "/" dropped;

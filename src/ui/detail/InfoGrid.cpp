@@ -32,8 +32,8 @@ InfoGrid::InfoGrid(const ProjectFolder& project, QWidget* parent) : QWidget(pare
         value->setObjectName(u"infoValue"_s);
         value->setProperty("row", info.label);
         values->addWidget(value, 0, Qt::AlignVCenter);
-        if (info.copyHelp) {
-            auto* copy = new CopyButton(info.value, *info.copyHelp, this);
+        if (info.copy) {
+            auto* copy = new CopyButton(info.copy->value, info.copy->help, this);
             copy->setObjectName(u"infoCopyButton"_s);
             values->addWidget(copy, 0, Qt::AlignVCenter);
         }

@@ -11,6 +11,7 @@
 #include "ui/sheets/MigrationSheet.h"
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/FocusPlace.h"
+#include "ui/widgets/FocusRing.h"
 #include "ui/widgets/QtText.h"
 
 #include "core/validation/MoveDetector.h"
@@ -53,6 +54,8 @@ ProjectDetailView::ProjectDetailView(AppEnvironment& env, QWidget* parent)
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A Tab stop of its own: the arrow and page keys scroll a long page.
+    new FocusRing(*m_scroll);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -112,8 +115,13 @@ void ProjectDetailView::render()
     // The old content may be the sender of the click that led here, so it goes once that returns.
     if (QWidget* old = m_scroll->takeWidget())
         old->deleteLater();
-    if (!project)
+    if (!project) {
+        if (focus.isInside())
+            emit focusLeft(rowForFocus());
+        m_pageProjectId.clear();
         return;
+    }
+    m_pageProjectId = project->id;
 
     auto* page = new QWidget;
     page->setObjectName(u"detailPage"_s);
@@ -150,7 +158,20 @@ void ProjectDetailView::render()
     // The column never gets narrower than its widest row, which would cut buttons off.
     m_scroll->setMinimumWidth(page->minimumSizeHint().width() + m_scroll->verticalScrollBar()->sizeHint().width());
     m_scroll->setWidget(page);
-    focus.restoreIn(*page);
+    if (!focus.restoreIn(*page))
+        emit focusLeft(rowForFocus());
+}
+
+std::string ProjectDetailView::rowForFocus() const
+{
+    if (m_repairedFolder) {
+        const auto& [accountId, folderName] = *m_repairedFolder;
+        for (const auto& project : m_env.projects(accountId)) {
+            if (project.folderName == folderName)
+                return project.id;
+        }
+    }
+    return m_pageProjectId;
 }
 
 void ProjectDetailView::chooseDestination()
@@ -200,8 +221,17 @@ void ProjectDetailView::present(const std::optional<MoveRequest>& request)
     m_sheet = new MigrationSheet(
         account ? std::optional(*account) : std::nullopt, request->project, request->oldCwd, request->newCwd, m_engine,
         [&env = m_env] { env.scan(); }, this);
+    m_repairedFolder.reset();
     // Closing the sheet runs nothing here: the view changes only through the shared state.
+    connect(m_sheet, &QDialog::finished, this, &ProjectDetailView::noteRepairedProject);
     m_sheet->open();
+}
+
+void ProjectDetailView::noteRepairedProject()
+{
+    const auto* done = m_sheet ? std::get_if<SheetPhases::Done>(&m_sheet->phase()) : nullptr;
+    if (done && !done->record.dryRun && done->record.success)
+        m_repairedFolder = std::pair(done->record.accountId, done->record.newFolder);
 }
 
 MigrationSheet* ProjectDetailView::migrationSheet() const

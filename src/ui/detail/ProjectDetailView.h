@@ -37,6 +37,11 @@ public:
     /// The migration sheet shown for the current request, if any.
     MigrationSheet* migrationSheet() const;
 
+signals:
+    /// The control that had the keyboard focus is gone (a run repaired the project, or its panel
+    /// changed): the focus belongs on the row of project `projectId` in the projects list.
+    void focusLeft(const std::string& projectId);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -49,12 +54,18 @@ private:
     void chooseSuggestion(const QString& path);
     void requestMove();
     void present(const std::optional<MoveRequest>& request);
+    void noteRepairedProject();
+    std::string rowForFocus() const;
     std::optional<std::string> chooseFolder(const ProjectFolder& project, const QString& prompt,
                                             const QString& message);
 
     AppEnvironment& m_env;
     DetailState m_state;
     std::optional<std::string> m_shownProjectId;
+    /// The project the content shows, and where the last migration put its conversations (account
+    /// and folder): the rows the focus goes to when its control is gone.
+    std::string m_pageProjectId;
+    std::optional<std::pair<std::string, std::string>> m_repairedFolder;
     QPointer<MigrationSheet> m_sheet;
     FolderChooser::Ask m_askFolder = FolderChooser::askWithDialog;
     MigrationEngine m_engine = MigrationEngine::standard();

@@ -2,6 +2,7 @@
 
 #include "theme/Theme.h"
 #include "ui/widgets/CommandBlock.h"
+#include "ui/widgets/FocusRing.h"
 #include "ui/widgets/Labels.h"
 
 #include <QLabel>
@@ -52,6 +53,7 @@ HelpView::HelpView(const std::vector<HelpSection>& sections, QWidget* parent) : 
     setFrameShape(QFrame::NoFrame);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    new FocusRing(*this);
 
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);

@@ -1,7 +1,10 @@
 #include "HistoryRowDelegate.h"
 
 #include "theme/Theme.h"
+#include "ui/widgets/OneLineText.h"
+#include "ui/widgets/QtText.h"
 #include "ui/widgets/RoundedBox.h"
+#include "ui/widgets/RowPainter.h"
 #include "ui/widgets/StatusDot.h"
 
 #include <QAbstractItemView>
@@ -160,27 +163,29 @@ void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         button.fontMetrics = QFontMetrics(m_caption);
         button.state = QStyle::State_Enabled | QStyle::State_Raised;
         // The current row's button is the one Space presses.
-        const bool focused =
-            option.state.testFlag(QStyle::State_HasFocus) && option.widget && option.widget->hasFocus();
-        if (focused)
+        if (RowPainter::hasKeyboardFocus(option))
             button.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
         painter->setFont(m_caption);
         styleOf(option)->drawControl(QStyle::CE_PushButton, &button, painter, option.widget);
-    } else if (const auto* reason = std::get_if<Slots::Reason>(&entry.slot)) {
-        painter->setPen(secondary(palette));
-        painter->setFont(m_caption2);
-        painter->drawText(shown.slot, Qt::AlignRight | Qt::AlignTop | Qt::TextWordWrap, reason->text);
+    } else {
+        // Without a button to show it, the row itself shows that the keys act on it.
+        RowPainter::drawFocus(*painter, option);
+        if (const auto* reason = std::get_if<Slots::Reason>(&entry.slot)) {
+            painter->setPen(secondary(palette));
+            painter->setFont(m_caption2);
+            painter->drawText(shown.slot, Qt::AlignRight | Qt::AlignTop | Qt::TextWordWrap, reason->text);
+        }
     }
 
     painter->setFont(m_mono);
     const QFontMetrics mono(m_mono);
     painter->setPen(Theme::broken());
-    painter->drawText(
-        shown.oldPath, Qt::AlignLeft | Qt::AlignVCenter,
-        mono.elidedText(QString::fromStdString(entry.record.oldCwd), Qt::ElideLeft, shown.oldPath.width()));
+    painter->drawText(shown.oldPath, Qt::AlignLeft | Qt::AlignVCenter,
+                      mono.elidedText(OneLineText::of(entry.record.oldCwd), Qt::ElideLeft, shown.oldPath.width()));
     painter->setPen(Theme::ok());
-    painter->drawText(shown.newPath, Qt::AlignLeft | Qt::AlignVCenter,
-                      mono.elidedText(entry.newPathLine, Qt::ElideLeft, shown.newPath.width()));
+    painter->drawText(
+        shown.newPath, Qt::AlignLeft | Qt::AlignVCenter,
+        mono.elidedText(OneLineText::of(toStdString(entry.newPathLine)), Qt::ElideLeft, shown.newPath.width()));
     painter->setPen(secondary(palette));
     painter->setFont(m_caption2);
     painter->drawText(shown.counts, Qt::AlignLeft | Qt::AlignVCenter, entry.countsLine);

@@ -1,6 +1,7 @@
 #include "ProjectListModel.h"
 
 #include "ProjectRowPresenter.h"
+#include "ui/widgets/OneLineText.h"
 #include "ui/widgets/PlainText.h"
 #include "ui/widgets/QtText.h"
 
@@ -42,11 +43,11 @@ QVariant ProjectListModel::data(const QModelIndex& index, int role) const
     const ProjectFolder& project = this->project(index);
     switch (role) {
     case Qt::DisplayRole:
-        return ProjectRowPresenter::displayPath(project);
+        return OneLineText::of(ProjectRowPresenter::displayPath(project));
     case Qt::ToolTipRole:
-        return PlainText::toolTip(ProjectRowPresenter::displayPath(project));
+        return PlainText::toolTip(toQString(ProjectRowPresenter::displayPath(project)));
     case IdRole:
-        return toQString(project.id);
+        return QByteArray::fromStdString(project.id);
     case StatusColorRole:
         return ProjectRowPresenter::statusColor(project.status);
     case AgeRole:

@@ -15,7 +15,7 @@ class ProjectListModel final : public QAbstractListModel {
 
 public:
     enum Role {
-        IdRole = Qt::UserRole + 1,
+        IdRole = Qt::UserRole + 1, ///< the id as its bytes (a QByteArray)
         StatusColorRole,
         AgeRole, ///< relative to the moment of the call
     };

@@ -45,7 +45,7 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->setPen(RowPainter::primaryText(option));
     painter->drawText(
         titleRect, Qt::AlignLeft | Qt::AlignVCenter,
-        titleMetrics.elidedText(ProjectRowPresenter::displayPath(project), Qt::ElideLeft, titleRect.width()));
+        titleMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideLeft, titleRect.width()));
 
     const QFont caption = Theme::font(TextStyle::caption);
     const QFontMetrics captionMetrics(caption);
@@ -72,6 +72,7 @@ void ProjectRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         x += width + itemSpacing;
     }
     painter->restore();
+    RowPainter::drawFocus(*painter, option);
 }
 
 QSize ProjectRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const

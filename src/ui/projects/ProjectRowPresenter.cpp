@@ -6,18 +6,18 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace threadhop {
 
-QString ProjectRowPresenter::displayPath(const ProjectFolder& project)
+std::string ProjectRowPresenter::displayPath(const ProjectFolder& project)
 {
     if (project.actualCwd && !project.actualCwd->empty())
-        return toQString(*project.actualCwd);
-    if (project.folderName.starts_with('-')) {
-        QString path = toQString(project.folderName);
-        path.replace(u'-', u'/');
-        return path;
-    }
-    return toQString(project.folderName);
+        return *project.actualCwd;
+    std::string path = project.folderName;
+    if (path.starts_with('-'))
+        std::replace(path.begin(), path.end(), '-', '/');
+    return path;
 }
 
 QColor ProjectRowPresenter::statusColor(ResumeStatus status)

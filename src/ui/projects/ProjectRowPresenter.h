@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <chrono>
+#include <string>
 #include <vector>
 
 // What one row of the projects list says about a project folder.
@@ -23,8 +24,9 @@ struct DetailItem {
 
 /// The project's title: `actualCwd` when present and not empty; else, for a folder name starting
 /// with "-", "/" and the rest of the name with every "-" turned into "/"; else the folder name.
-/// For display only: it does not undo the folder-name encoding.
-QString displayPath(const ProjectFolder& project);
+/// For display only: it does not undo the folder-name encoding. The bytes as they are, not UTF-8 for
+/// a folder name that is not: a row shows them through OneLineText.
+std::string displayPath(const ProjectFolder& project);
 
 /// ok green, cwdMismatch orange, targetMissing red, the two that cannot be judged grey.
 QColor statusColor(ResumeStatus status);

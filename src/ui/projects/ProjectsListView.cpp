@@ -7,6 +7,7 @@
 #include "theme/Theme.h"
 #include "ui/widgets/Buttons.h"
 #include "ui/widgets/EmptyStateView.h"
+#include "ui/widgets/FocusRing.h"
 #include "ui/widgets/ListSelectionBinding.h"
 #include "ui/widgets/QtText.h"
 #include "ui/widgets/RowPainter.h"
@@ -78,6 +79,9 @@ ProjectsListView::ProjectsListView(AppEnvironment& env, QWidget* parent)
     m_search->setPlaceholderText(u"Search projects"_s);
     m_search->setFrame(false);
     m_search->setFont(Theme::font(TextStyle::callout));
+    // Without a frame, a caret alone would show that the field has the focus; the ring keeps clear of the text.
+    m_search->setTextMargins(4, 2, 4, 2);
+    new FocusRing(*m_search);
     connect(m_search, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_env.setSearchText(toStdString(text)); });
     m_search->installEventFilter(this);
@@ -183,6 +187,16 @@ void ProjectsListView::refilter()
     m_emptyState->setState(ProjectsListPresenter::emptyState(
         m_env.selectedAccountId().has_value(), all, filteredIsEmpty, m_env.searchText(), m_env.showOnlyProblems(),
         m_env.unreadableProjectsFolder(m_env.selectedAccountId())));
+}
+
+void ProjectsListView::focusRow(const std::string& projectId)
+{
+    const int row = m_model->rowOf(projectId);
+    if (row >= 0) {
+        m_list->selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::NoUpdate);
+        m_list->scrollTo(m_model->index(row));
+    }
+    m_list->setFocus(Qt::OtherFocusReason);
 }
 
 void ProjectsListView::showSelection()

@@ -27,6 +27,10 @@ public:
 
     ProjectListModel& model() { return *m_model; }
 
+    /// Gives the keyboard focus to the list, on the row of project `projectId` when it is listed,
+    /// without choosing it.
+    void focusRow(const std::string& projectId);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -3,6 +3,7 @@
 #include "AccountMoveSheetContent.h"
 #include "theme/Theme.h"
 #include "ui/state/AppEnvironment.h"
+#include "ui/widgets/FocusRing.h"
 #include "ui/widgets/Labels.h"
 #include "ui/widgets/QtText.h"
 
@@ -191,7 +192,7 @@ void AccountMoveSheet::showContent()
         // The idle content scrolls; the other phases' content sits at the top of the space.
         auto* page = new QWidget;
         auto* layout = new QVBoxLayout(page);
-        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setContentsMargins(FocusRing::room, FocusRing::room, FocusRing::room, FocusRing::room);
         layout->addWidget(idle);
         layout->addStretch(1);
         auto* scroll = new QScrollArea;
@@ -201,6 +202,7 @@ void AccountMoveSheet::showContent()
         scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll->setWidget(page);
+        new FocusRing(*scroll);
         body = scroll;
     }
     QLayout* layout = m_content->layout();

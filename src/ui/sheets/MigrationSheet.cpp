@@ -3,8 +3,9 @@
 #include "MigrationSheetContent.h"
 #include "MigrationSheetPresenter.h"
 #include "theme/Theme.h"
+#include "ui/widgets/FocusRing.h"
 #include "ui/widgets/Labels.h"
-#include "ui/widgets/QtText.h"
+#include "ui/widgets/OneLineText.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -49,7 +50,7 @@ MigrationSheet::MigrationSheet(std::optional<ClaudeAccount> account, ProjectFold
     title->setObjectName(u"sheetTitle"_s);
     column().addWidget(title);
     column().addWidget(MigrationSheetContent::pathsGrid(Presenter::accountLabel(m_account, m_project),
-                                                        toQString(m_oldCwd), toQString(m_newCwd),
+                                                        OneLineText::of(m_oldCwd), OneLineText::of(m_newCwd),
                                                         [oldCwd = m_oldCwd] { return isDirectory(oldCwd); }));
 
     m_content->setObjectName(u"sheetContent"_s);
@@ -57,6 +58,7 @@ MigrationSheet::MigrationSheet(std::optional<ClaudeAccount> account, ProjectFold
     m_content->setFrameShape(QFrame::NoFrame);
     m_content->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_content->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    new FocusRing(*m_content);
     column().addWidget(m_content, 1);
 
     connect(&primaryButton(), &QPushButton::clicked, this, &MigrationSheet::run);
@@ -134,7 +136,7 @@ void MigrationSheet::showContent()
     // The phase's content sits at the top of the scroll area, which takes the rest of the height.
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(FocusRing::room, FocusRing::room, FocusRing::room, FocusRing::room);
     layout->addWidget(body);
     layout->addStretch(1);
     delete m_content->takeWidget();

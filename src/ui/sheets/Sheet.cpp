@@ -56,6 +56,9 @@ void Sheet::setStage(SheetStage stage)
 {
     m_stage = stage;
     showFooter();
+    // The button that started the run is gone with the phase; "Close" is what the keyboard does next.
+    if (stage == SheetStage::finished)
+        m_close->setFocus(Qt::OtherFocusReason);
 }
 
 void Sheet::setBackup(std::optional<std::filesystem::path> backup)

@@ -2,6 +2,8 @@
 
 #include "Clipboard.h"
 #include "Labels.h"
+#include "OneLineText.h"
+#include "QtText.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -29,7 +31,7 @@ QSize ElidedLabel::minimumSizeHint() const
 
 QSize ElidedLabel::sizeHint() const
 {
-    return {fontMetrics().horizontalAdvance(m_fullText), QLabel::sizeHint().height()};
+    return {fontMetrics().horizontalAdvance(OneLineText::of(toStdString(m_fullText))), QLabel::sizeHint().height()};
 }
 
 void ElidedLabel::resizeEvent(QResizeEvent* event)
@@ -82,7 +84,8 @@ void ElidedLabel::contextMenuEvent(QContextMenuEvent* event)
 
 void ElidedLabel::elide()
 {
-    const QString shown = fontMetrics().elidedText(m_fullText, m_mode, contentsRect().width());
+    const QString shown =
+        fontMetrics().elidedText(OneLineText::of(toStdString(m_fullText)), m_mode, contentsRect().width());
     if (shown != text())
         setText(shown);
 }

@@ -5,8 +5,9 @@
 namespace threadhop {
 
 /// A selectable one-line text that is shortened with "…" where the width runs out: at the head,
-/// in the middle or at the end, as `mode` says. Copying a shortened text copies the whole of it: a
-/// path with "…" in it is no path.
+/// in the middle or at the end, as `mode` says, and shows its control characters as OneLineText
+/// does. Copying a shortened or escaped text copies the text itself: a path with "…" or "\n" in it
+/// is no path.
 class ElidedLabel final : public QLabel {
     Q_OBJECT
 
@@ -18,6 +19,7 @@ public:
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
 
+    /// Whether what is shown differs from the text: shortened, or with its control characters escaped.
     bool isElided() const { return text() != m_fullText; }
 
 protected:

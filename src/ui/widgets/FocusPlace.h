@@ -13,11 +13,17 @@ namespace threadhop {
 /// can take the focus back (a keyboard user would otherwise be sent elsewhere by every choice).
 class FocusPlace final {
 public:
-    /// The place of the focus inside `content`, or none when the focus is elsewhere.
+    /// The place of the focus inside `content`, or none when the focus is elsewhere. While a dialog
+    /// or another window has the focus, the place is that of the control the window gives the focus
+    /// back to when it is active again: content built anew meanwhile must keep it.
     static FocusPlace of(const QWidget* content);
 
-    /// Gives the focus to the widget at the same place in `content`, when there is one.
-    void restoreIn(QWidget& content) const;
+    /// Whether the focus was inside the content.
+    bool isInside() const { return m_place.has_value(); }
+
+    /// Gives the focus to the widget at the same place in `content`; false when it was inside and
+    /// there is no such widget any more.
+    bool restoreIn(QWidget& content) const;
 
 private:
     struct Place {

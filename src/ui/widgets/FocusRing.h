@@ -13,6 +13,10 @@ public:
     /// Lays a ring over `target`, which owns it.
     explicit FocusRing(QWidget& target);
 
+    /// The room the ring takes along the inside of its widget: content that reaches the edge keeps
+    /// this far from it, so that the ring does not cross it.
+    static constexpr int room = 4;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

@@ -1,7 +1,5 @@
 #include "ListSelectionBinding.h"
 
-#include "QtText.h"
-
 #include <QAbstractItemView>
 #include <QKeyEvent>
 
@@ -17,16 +15,18 @@ ListSelectionBinding::ListSelectionBinding(QAbstractItemView& view, int idRole,
 
 bool ListSelectionBinding::eventFilter(QObject* watched, QEvent* event)
 {
-    // The view keeps a current row without a selection (the first, once it has the focus), and an
-    // arrow would move on from it: the first Down would choose the second row.
+    // The view keeps a current row without a selection, and an arrow would move on from it: the
+    // first Down would choose the row below the one the user sees the focus on.
     if (watched != &m_view || event->type() != QEvent::KeyPress || m_view.selectionModel()->hasSelection())
         return QObject::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
     const int rows = m_view.model()->rowCount();
     if ((key != Qt::Key_Down && key != Qt::Key_Up) || rows == 0)
         return QObject::eventFilter(watched, event);
-    m_view.selectionModel()->setCurrentIndex(m_view.model()->index(key == Qt::Key_Down ? 0 : rows - 1, 0),
-                                             QItemSelectionModel::ClearAndSelect);
+    QModelIndex row = m_view.currentIndex();
+    if (!row.isValid())
+        row = m_view.model()->index(key == Qt::Key_Down ? 0 : rows - 1, 0);
+    m_view.selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
     return true;
 }
 
@@ -49,7 +49,7 @@ void ListSelectionBinding::take()
         m_onChosen(std::nullopt);
         return;
     }
-    m_onChosen(toStdString(selected.front().data(m_idRole).toString()));
+    m_onChosen(selected.front().data(m_idRole).toByteArray().toStdString());
 }
 
 } // namespace threadhop

@@ -12,12 +12,14 @@ namespace threadhop {
 
 /// Ties a single-selection list to an id held elsewhere (the shared state): the user's choice is
 /// written through `onChosen`, and `show` marks a row without writing anything back. While no row is
-/// selected, the Down arrow chooses the first row and the Up arrow the last.
+/// selected, the first arrow chooses the row the keyboard is on (the first, once the list has the
+/// focus), and where it is on none, Down chooses the first row and Up the last.
 class ListSelectionBinding final : public QObject {
     Q_OBJECT
 
 public:
-    /// `idRole`: the model role that holds each row's id as text.
+    /// `idRole`: the model role that holds each row's id as its bytes (a QByteArray): a folder's
+    /// name need not be UTF-8, and through a QString it would no longer name the folder.
     ListSelectionBinding(QAbstractItemView& view, int idRole, std::function<void(std::optional<std::string>)> onChosen);
 
     /// Selects `row`, or clears the selection for -1.

@@ -1,5 +1,6 @@
 #include "RowPainter.h"
 
+#include "FocusIndicator.h"
 #include "FocusRing.h"
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
@@ -31,6 +32,20 @@ void RowPainter::drawBackground(QPainter& painter, const QStyleOptionViewItem& o
 bool RowPainter::isSelected(const QStyleOptionViewItem& option)
 {
     return option.state.testFlag(QStyle::State_Selected);
+}
+
+bool RowPainter::hasKeyboardFocus(const QStyleOptionViewItem& option)
+{
+    return option.state.testFlag(QStyle::State_HasFocus) && option.widget && option.widget->hasFocus();
+}
+
+void RowPainter::drawFocus(QPainter& painter, const QStyleOptionViewItem& option)
+{
+    if (!hasKeyboardFocus(option) || isSelected(option))
+        return;
+    const QPalette& palette = option.palette;
+    FocusIndicator::paint(painter, option.rect.adjusted(2, 1, -2, -1),
+                          FocusIndicator::color(palette, {palette.color(QPalette::Base)}));
 }
 
 QColor RowPainter::primaryText(const QStyleOptionViewItem& option)

@@ -24,6 +24,12 @@ public:
     static void drawBackground(QPainter& painter, const QStyleOptionViewItem& option);
 
     static bool isSelected(const QStyleOptionViewItem& option);
+    /// Whether the row is the list's current one while the list has the keyboard focus: the row
+    /// Space and the first arrow act on.
+    static bool hasKeyboardFocus(const QStyleOptionViewItem& option);
+    /// The focus ring along a row that has the keyboard focus and is not selected (a selected row
+    /// shows itself), so that the user sees which row the keys act on.
+    static void drawFocus(QPainter& painter, const QStyleOptionViewItem& option);
     /// Primary, secondary and tertiary text colors for the row's state. A selected row draws all
     /// three in the selection's text color: faded, they would hardly stand out from the selection.
     static QColor primaryText(const QStyleOptionViewItem& option);

@@ -104,7 +104,9 @@ RootView::RootView(AppEnvironment& env, const BuildSettings& build, QWidget* par
     m_columns->setChildrenCollapsible(false);
     m_columns->addWidget(sidebar);
     m_columns->addWidget(projects);
-    m_columns->addWidget(new ProjectDetailView(m_env));
+    auto* detail = new ProjectDetailView(m_env);
+    connect(detail, &ProjectDetailView::focusLeft, projects, &ProjectsListView::focusRow);
+    m_columns->addWidget(detail);
     m_columns->setStretchFactor(2, 1);
 
     auto* divider = new QFrame;

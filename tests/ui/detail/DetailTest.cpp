@@ -10,6 +10,7 @@
 #include "ui/widgets/CopyButton.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/EmptyStateView.h"
+#include "ui/widgets/PlainText.h"
 #include "ui/widgets/WrappingText.h"
 
 #include <QApplication>
@@ -59,8 +60,9 @@ TEST(DetailPresenterTest, InformationRowsAndTheResumeCommandWithItsAlias)
     const auto size = ProjectRowPresenter::size(2'700'000);
     EXPECT_EQ(DetailPresenter::infoRows(project(ResumeStatus::ok)),
               (std::vector<Row>{{u"Account"_s, u"claude"_s, std::nullopt},
-                                {u"Folder"_s, u"-Users-ana-site"_s, u"Copy Folder"_s},
-                                {u"cwd (transcript)"_s, u"/Users/ana/site"_s, u"Copy cwd (transcript)"_s},
+                                {u"Folder"_s, u"-Users-ana-site"_s, Row::Copy{u"Copy Folder"_s, u"-Users-ana-site"_s}},
+                                {u"cwd (transcript)"_s, u"/Users/ana/site"_s,
+                                 Row::Copy{u"Copy cwd (transcript)"_s, u"/Users/ana/site"_s}},
                                 {u"Sessions"_s, u"12"_s, std::nullopt},
                                 {u"Subagents"_s, u"3"_s, std::nullopt},
                                 {u"Size"_s, size, std::nullopt}}));
@@ -91,7 +93,9 @@ TEST_F(DetailPathTest, TheActionBarNeedsADirectoryAndTheFolderDialogOpensAtTheNe
         {code + "/gone/deeper/app", code}, // missing folders are passed over
         {code + "/site/./x/../app/", code + "/site"},
         {std::nullopt, home().string()},
-        {"relative/app", home().string()}};
+        {"relative/app", home().string()},
+        // Recorded on another machine: nothing above it here but the root, which is no neighbour.
+        {"/nonexistent-threadhop-fixture/someone/app", home().string()}};
     for (const auto& [cwd, start] : starts)
         EXPECT_EQ(FolderChooser::startFolder(cwd).toStdString(), start) << cwd.value_or("(none)");
 }
@@ -314,6 +318,44 @@ TEST_F(DetailColumnTest, ALongSuggestionIsCutAtItsHeadAndTheColumnStaysInsideThe
     EXPECT_LE(column->mapTo(window.get(), QPoint(column->width(), 0)).x(), window->width())
         << "the copy buttons and the scroll bar stay in view";
     EXPECT_EQ(window->size(), RootView::minimumWindowSize);
+}
+
+TEST_F(ProjectDetailViewTest, AFolderNameThatIsNotUtf8OrADirectoryWithControlCharactersIsShownOnOneLineAndCopiedAsItIs)
+{
+    // A folder named in Latin-1 by some other tool, recording a directory that exists: a mismatch.
+    const std::string latin1 = "-home-ana-caf\xe9";
+    writeFile(fixture->projects() / latin1 / "s.jsonl", cwdLine(fixture->readyCwd));
+    const std::string broken = "/nonexistent-threadhop-fixture/two\nlines\tand a tab";
+    writeFile(fixture->folderOf(broken) / "s.jsonl", cwdLine("/nonexistent-threadhop-fixture/two\\nlines\\tand a tab"));
+    env->scan();
+    waitForScan(*env);
+    EXPECT_EQ(child<QLabel>(*window, u"toFixBadge"_s)->text(), u"5 to fix"_s);
+
+    const QModelIndex row = listModel().index(listModel().rowOf(idOf(CwdCodec::encode(broken))));
+    EXPECT_EQ(row.data(Qt::DisplayRole).toString(), u"/nonexistent-threadhop-fixture/two\\nlines\\tand a tab"_s);
+    EXPECT_EQ(row.data(Qt::ToolTipRole).toString(), PlainText::toolTip(q(broken)));
+    selectRow(CwdCodec::encode(broken));
+    EXPECT_EQ(text(u"detailTitle"_s), u"/nonexistent-threadhop-fixture/two\\nlines\\tand a tab"_s);
+    EXPECT_EQ(child<WrappingText>(*window, u"detailTitle"_s)->toolTip(), PlainText::toolTip(q(broken)));
+    const auto copyButtons = window->findChildren<CopyButton*>(u"infoCopyButton"_s);
+    ASSERT_EQ(copyButtons.size(), 2);
+    copyButtons[1]->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), q(broken)) << "the copy keeps the line break and the tab";
+
+    selectRow(latin1);
+    EXPECT_FALSE(shows(u"detailPlaceholder"_s)) << "the row leads to its project";
+    EXPECT_EQ(child<QLabel>(*window, u"statusLabel"_s)->text(), u"Folder mismatch"_s);
+    const auto values = window->findChildren<WrappingText*>(u"infoValue"_s);
+    EXPECT_TRUE(std::any_of(values.begin(), values.end(),
+                            [](const WrappingText* value) { return value->text() == u"-home-ana-caf\\xE9"_s; }));
+    answer = q((home() / "code" / "api").string());
+    button(u"chooseManuallyButton"_s).click();
+    button(u"migrateButton"_s).click();
+    QPointer<MigrationSheet> shown = sheet();
+    ASSERT_TRUE(shown && waitUntil([&] { return shown->preview().has_value(); }));
+    EXPECT_TRUE(shown->preview()->blockedReason.value_or("").find("is not valid UTF-8 text") != std::string::npos)
+        << shown->preview()->blockedReason.value_or("(none)");
+    EXPECT_FALSE(testing::button(*shown, u"primaryButton"_s).isEnabled());
 }
 
 TEST_F(ProjectDetailViewTest, MoveToTheOwnFolderLeavesANoteAndAnotherFolderPresentsTheSheet)

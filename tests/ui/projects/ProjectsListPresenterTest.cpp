@@ -18,13 +18,13 @@ ProjectFolder project(std::string folderName, std::optional<std::string> cwd = s
 
 TEST(ProjectRowPresenterTest, DisplayPathPrefersARecordedDirectoryAndTheDetailLineCountsWhatThereIs)
 {
-    const std::pair<ProjectFolder, QString> cases[]{
-        {project("-x", "/Users/ana/my_app"), u"/Users/ana/my_app"_s},
-        {project("-Users-ana-my-app"), u"/Users/ana/my/app"_s},
+    const std::pair<ProjectFolder, std::string> cases[]{
+        {project("-x", "/Users/ana/my_app"), "/Users/ana/my_app"},
+        {project("-Users-ana-my-app"), "/Users/ana/my/app"},
         // An empty recorded directory counts as none.
-        {project("-Users-ana-my-app", ""), u"/Users/ana/my/app"_s},
-        {project("plain-name"), u"plain-name"_s},
-        {project("-Users-ana-Café"), u"/Users/ana/Café"_s},
+        {project("-Users-ana-my-app", ""), "/Users/ana/my/app"},
+        {project("plain-name"), "plain-name"},
+        {project("-Users-ana-Café"), "/Users/ana/Café"},
     };
     for (const auto& [folder, expected] : cases)
         EXPECT_EQ(ProjectRowPresenter::displayPath(folder), expected) << folder.folderName;

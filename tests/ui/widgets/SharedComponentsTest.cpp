@@ -1,3 +1,4 @@
+#include "support/ui/IconThemes.h"
 #include "support/ui/Palettes.h"
 #include "support/ui/UiTest.h"
 #include "theme/Symbols.h"
@@ -6,6 +7,7 @@
 #include "ui/widgets/CopyButton.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/FocusIndicator.h"
+#include "ui/widgets/OneLineText.h"
 #include "ui/widgets/OpenInTerminalMenu.h"
 #include "ui/widgets/RowPainter.h"
 #include "ui/widgets/StatusDot.h"
@@ -85,6 +87,35 @@ TEST(SharedComponentsTest, CopyingAShortenedTextCopiesTheWholeOfIt)
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), label.mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(&label, &event);
     })) << "the context menu's Copy too";
+
+    ElidedLabel escaped(u"/Users/ana/two\nlines"_s, Qt::ElideMiddle);
+    escaped.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&escaped));
+    EXPECT_EQ(escaped.text(), u"/Users/ana/two\\nlines"_s) << "on one line";
+    escaped.setSelection(0, static_cast<int>(escaped.text().size()));
+    escaped.setFocus();
+    EXPECT_TRUE(copiesExactly(u"/Users/ana/two\nlines"_s, [&] {
+        QTest::keyClick(&escaped, Qt::Key_C, Qt::ControlModifier);
+    })) << "the copy keeps the line break";
+}
+
+TEST(OneLineTextTest, ControlCharactersAndBytesThatAreNotUtf8ReadAsEscapesAndTheRestAsItIs)
+{
+    const std::pair<std::string, QString> cases[]{
+        {"/Users/ana/Café 🚀/a\\b", u"/Users/ana/Café 🚀/a\\b"_s},
+        {"/a\nb\tc\rd\x01"
+         "e\x1f\x7f",
+         u"/a\\nb\\tc\\x0Dd\\x01e\\x1F\\x7F"_s},
+        // NEL, and the line and paragraph separators, break lines as well.
+        {"/a\u0085b\u2028c\u2029", u"/a\\u0085b\\u2028c\\u2029"_s},
+        // Latin-1, a cut character at the end, an encoded surrogate, an overlong slash.
+        {"/caf\xe9", u"/caf\\xE9"_s},
+        {"/a\xc3", u"/a\\xC3"_s},
+        {"/\xed\xa0\x80", u"/\\xED\\xA0\\x80"_s},
+        {"/\xc0\xaf", u"/\\xC0\\xAF"_s},
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(OneLineText::of(text), shown) << text;
 }
 
 TEST(SharedComponentsTest, AStatusDotIsPaintedInItsColourAtExactlyItsSize)
@@ -150,14 +181,45 @@ TEST(SharedComponentsTest, EverySymbolComesFromTheIconThemeInThePalettesTextColo
     EXPECT_TRUE(visible) << "the copy button's symbol stands out from its dark ground";
 }
 
-TEST(SharedComponentsTest, WithoutAnIconThemeEverySymbolIsStillAShapeAndNoFilledSquare)
+/// The clear pixels that no clear path leads to from the edge: what an outline, a ring or a cut-out
+/// sign encloses, and what a filled disc or a sign drawn on an opaque ground has none of.
+int enclosedPixels(const QImage& image)
 {
-    const QStringList searchPaths = QIcon::themeSearchPaths();
-    const QString theme = QIcon::themeName();
-    const QString fallback = QIcon::fallbackThemeName();
-    QIcon::setThemeSearchPaths({});
-    QIcon::setThemeName(u"none"_s);
-    QIcon::setFallbackThemeName(u"none"_s);
+    const int w = image.width();
+    const int h = image.height();
+    std::vector<bool> open(static_cast<std::size_t>(w * h)); // clear and reached from the edge
+    std::vector<QPoint> next;
+    const auto visit = [&](int x, int y) {
+        if (x >= 0 && y >= 0 && x < w && y < h && qAlpha(image.pixel(x, y)) < 64 && !open[std::size_t(y * w + x)]) {
+            open[std::size_t(y * w + x)] = true;
+            next.push_back({x, y});
+        }
+    };
+    for (int i = 0; i < w; ++i) {
+        for (const QPoint edge : {QPoint(i, 0), QPoint(i, h - 1), QPoint(0, i), QPoint(w - 1, i)})
+            visit(edge.x(), edge.y());
+    }
+    while (!next.empty()) {
+        const QPoint p = next.back();
+        next.pop_back();
+        for (const QPoint step : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+            visit(p.x() + step.x(), p.y() + step.y());
+    }
+    int enclosed = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x)
+            enclosed += qAlpha(image.pixel(x, y)) < 64 && !open[std::size_t(y * w + x)] ? 1 : 0;
+    }
+    return enclosed;
+}
+
+TEST(SharedComponentsTest, WithoutAnIconThemeEverySymbolIsAShapeOfItsOwnThatKeepsWhatItEncloses)
+{
+    const ScopedNoIconTheme noTheme;
+    // Open strokes: an arc, chevrons, a branch, a clock's hands beside an open arc.
+    const std::set<Symbol> open{Symbol::arrowClockwise, Symbol::arrowTriangleBranch, Symbol::chevronDown,
+                                Symbol::chevronRight, Symbol::clockArrowCirclepath};
+    std::vector<QImage> pictures;
     for (const Symbol symbol : everySymbol()) {
         const QImage image = Symbols::icon(symbol).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
         const auto opaque = [&](int x, int y) { return qAlpha(image.pixel(x, y)) > 200; };
@@ -166,10 +228,16 @@ TEST(SharedComponentsTest, WithoutAnIconThemeEverySymbolIsStillAShapeAndNoFilled
         EXPECT_FALSE(drawnColors(Symbols::icon(symbol)).empty()) << "symbol " << int(symbol) << " is blank";
         EXPECT_FALSE(opaque(0, 0) && opaque(right, 0) && opaque(0, bottom) && opaque(right, bottom))
             << "symbol " << int(symbol) << " is a filled square";
+
+        // Large enough to tell a ring from a disc, and a "!" cut out of a triangle from a plain one.
+        const QImage large =
+            Symbols::tintedPixmap(symbol, 32, Qt::black).toImage().convertToFormat(QImage::Format_ARGB32);
+        if (!open.contains(symbol))
+            EXPECT_GT(enclosedPixels(large), 4) << "symbol " << int(symbol) << " lost its inner shape";
+        for (std::size_t other = 0; other < pictures.size(); ++other)
+            EXPECT_NE(large, pictures[other]) << "symbols " << other << " and " << int(symbol) << " look the same";
+        pictures.push_back(large);
     }
-    QIcon::setThemeSearchPaths(searchPaths);
-    QIcon::setThemeName(theme);
-    QIcon::setFallbackThemeName(fallback);
 }
 
 TEST(OpenInTerminalMenuTest, ITermAppearsOnlyWhereInstalledAndCopyCommandCopies)
