@@ -51,6 +51,7 @@ MigrationRecord fullRecord()
         .targetAccountId = "claude-work",
         .moveMode = "fork",
         .newSessionId = "6f1c2d3e-4a5b-4c6d-8e7f-8091a2b3c4d5",
+        .unrestoredFiles = std::vector<std::string>{"a.jsonl", "a/subagents/agent.jsonl"},
     };
 }
 
@@ -69,7 +70,7 @@ TEST(MigrationRecordTest, RoundTripKeepsEveryFieldAndRequiredKeysSuffice)
     const MigrationRecord record = MigrationRecordCoding::decode(json);
     EXPECT_FALSE(record.backupPath || record.message || record.rewroteHistory || record.occurrencesByClass
                  || record.movedEntryNames || record.revertsRecordId || record.targetAccountId || record.moveMode
-                 || record.newSessionId);
+                 || record.newSessionId || record.unrestoredFiles);
     EXPECT_EQ(record.filesRewritten, 2);
     const std::string text = encoded(record);
     EXPECT_EQ(text.find("null"), std::string::npos);
