@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #if defined(__x86_64__)
@@ -40,7 +39,7 @@ public:
 
     // Looks at `at`, a position that may start something; calls `visit` when it ends a piece.
     template <typename Visit>
-    void at(std::size_t at, Visit& visit)
+    void look(std::size_t at, Visit& visit)
     {
         const char c = m_text[at];
         if (c == '\n') {
@@ -72,7 +71,7 @@ public:
     {
         for (std::size_t i = from; i < m_text.size(); ++i) {
             if (mayStart(m_text[i], m_directory.front()))
-                at(i, visit);
+                look(i, visit);
         }
     }
 
@@ -116,7 +115,7 @@ __attribute__((target("avx2"))) void wide(std::string_view text, std::string_vie
         const __m256i any = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(here, lineFeed), directoryPair),
                                             _mm256_or_si256(cwd, escape));
         for (auto bits = static_cast<std::uint32_t>(_mm256_movemask_epi8(any)); bits != 0; bits &= bits - 1)
-            gatherer.at(i + static_cast<std::size_t>(__builtin_ctz(bits)), visit);
+            gatherer.look(i + static_cast<std::size_t>(__builtin_ctz(bits)), visit);
     }
     gatherer.byteByByte(i, visit);
     gatherer.finish(visit);
