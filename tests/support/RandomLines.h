@@ -76,8 +76,9 @@ private:
         return text + "}";
     }
 
-    const std::vector<std::string> m_keys{"cwd",     "cwd",     "text", "type", "snapshot", "trackedFileBackups",
-                                          "message", "content", "x"};
+    // A key naming the directory is never counted, and must not hide the values after it.
+    const std::vector<std::string> m_keys{"cwd",     "cwd",     "text", "type",  "snapshot", "trackedFileBackups",
+                                          "message", "content", "x",    "/a/b/k"};
     const std::vector<std::string> m_values{"/a/b",        "/a/b/",
                                             "/a/b/src",    "/a/bc",
                                             "/a/b-2",      "/a/b_x",

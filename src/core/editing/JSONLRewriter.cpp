@@ -9,7 +9,6 @@
 #include "core/util/fs/DirectoryListing.h"
 #include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/ReadBuffer.h"
-#include "core/util/text/LineFeedPieces.h"
 #include "core/util/text/PathText.h"
 #include "core/util/text/TextSearch.h"
 
@@ -81,38 +80,51 @@ bool insideOccurrenceOf(std::string_view text, std::size_t at, std::size_t end, 
     return false;
 }
 
-// The bounded count, leaving out occurrences inside an occurrence of `excluded` (when given).
-std::int64_t countPathOccurrencesOutside(std::string_view of, std::string_view in, std::string_view excluded)
+// The occurrences of `of` in `in`: every match, and the bounded count of them, leaving out those
+// inside an occurrence of `excluded` (when given).
+struct Occurrences {
+    std::int64_t matches = 0;
+    std::int64_t bounded = 0;
+};
+
+Occurrences occurrencesOutside(std::string_view of, std::string_view in, std::string_view excluded)
 {
+    Occurrences found;
     if (of.empty())
-        return 0;
-    std::int64_t count = 0;
+        return found;
     std::size_t from = 0;
     for (std::size_t at; (at = TextSearch::find(in, of, from)) != std::string_view::npos;) {
         const std::size_t end = at + of.size();
         from = end;
+        ++found.matches;
         if (endsAPath(in, end) && (excluded.empty() || !insideOccurrenceOf(in, at, end, excluded)))
-            ++count;
+            ++found.bounded;
     }
-    return count;
+    return found;
 }
 
 // Which strings of a line a walk looks at: the values of "cwd" members, or all the others.
 enum class Strings { cwdValues, others };
 
 // Emits the classes of the strings of a parsed line (the walk of the scan), in two passes: the
-// "cwd" values, then, only where the line may hold the old directory elsewhere, everything else.
+// "cwd" values, then the other strings, only as far as they may still hold the old directory.
 class LineWalker final {
 public:
-    LineWalker(const Directories& directories, Strings strings, Counts& counts)
-        : m_directories(directories), m_strings(strings), m_counts(counts)
+    /// With `matchesLeft`, the walk ends once it has met that many matches of the old directory:
+    /// the line's text holds no more, and no escape spells one.
+    LineWalker(const Directories& directories, Strings strings, Counts& counts,
+               std::optional<std::int64_t> matchesLeft = std::nullopt)
+        : m_directories(directories), m_strings(strings), m_counts(counts), m_matchesLeft(matchesLeft)
     {
     }
 
     void walkObject(simdjson::dom::object object, const KeyPath& path)
     {
-        for (const auto field : object)
+        for (const auto field : object) {
+            if (finished())
+                return;
             walk(field.value, path.member(field.key));
+        }
     }
 
     void walk(simdjson::dom::element value, const KeyPath& path)
@@ -123,8 +135,11 @@ public:
             break;
         case simdjson::dom::element_type::ARRAY: {
             const simdjson::dom::array elements = value.get_array().value_unsafe();
-            for (const auto element : elements)
+            for (const auto element : elements) {
+                if (finished())
+                    return;
                 walk(element, path.element());
+            }
             break;
         }
         case simdjson::dom::element_type::STRING:
@@ -135,10 +150,12 @@ public:
         }
     }
 
-    // Plain occurrences of the old directory inside the "cwd" values walked.
-    std::int64_t occurrencesInCwdValues() const { return m_occurrencesInCwdValues; }
+    // Matches of the old directory in the strings walked, bounded or not.
+    std::int64_t matches() const { return m_matches; }
 
 private:
+    bool finished() const { return m_matchesLeft && m_matches >= *m_matchesLeft; }
+
     void emit(CwdClass cwdClass, std::int64_t count) { m_counts[static_cast<std::size_t>(cwdClass)] += count; }
 
     void visitString(std::string_view text, const KeyPath& path)
@@ -148,7 +165,8 @@ private:
             return;
         const std::string_view old = m_directories.old;
         if (cwdValue) {
-            m_occurrencesInCwdValues += TextSearch::count(text, old);
+            // Most values are the old directory itself, which holds itself once.
+            m_matches += text == old ? 1 : TextSearch::count(text, old);
             if (!m_directories.excluded.empty() && PathText::isAtOrBelow(text, m_directories.excluded))
                 return;
             if (PathText::isAtOrBelow(text, old))
@@ -157,14 +175,19 @@ private:
                 emit(CwdClass::driftedCwd, 1);
             return;
         }
-        if (const auto count = countPathOccurrencesOutside(old, text, m_directories.excluded); count > 0)
-            emit(CwdClassifier::classify(path, text, old), count);
+        if (text.size() < old.size())
+            return;
+        const auto found = occurrencesOutside(old, text, m_directories.excluded);
+        m_matches += found.matches;
+        if (found.bounded > 0)
+            emit(CwdClassifier::classify(path, text, old), found.bounded);
     }
 
     const Directories& m_directories;
     Strings m_strings;
     Counts& m_counts;
-    std::int64_t m_occurrencesInCwdValues = 0;
+    std::optional<std::int64_t> m_matchesLeft;
+    std::int64_t m_matches = 0;
 };
 
 // Parses and classifies lines, reusing one parser from line to line and file to file.
@@ -172,9 +195,11 @@ class LineClassifier final {
 public:
     explicit LineClassifier(const Directories& directories) : m_directories(directories) { }
 
-    LineFacts factsOf(std::string_view line) const
+    // Calls `visit(piece, facts, last)` for the pieces of a transcript's text; the old directory is not empty.
+    template <typename Visit>
+    void forEachPiece(std::string_view text, Visit visit) const
     {
-        return m_directories.old.empty() ? LineFacts{} : LineFacts::of(line, m_directories.oldInText);
+        forEachLineFeedPieceWithFacts(text, m_directories.oldInText, visit);
     }
 
     // Whether the scan looks at the line at all: it holds the old directory or a "cwd" key.
@@ -199,18 +224,15 @@ public:
             cwdValues.walk(topLevelCwd, KeyPath{}.member("cwd"));
         else
             cwdValues.walkObject(object, KeyPath{});
-        if (othersMayHoldOld(facts, cwdValues.occurrencesInCwdValues()))
+        // Without an escape, every match in a value stands in the line's text as it is: the other
+        // strings hold at most the matches the text has beyond the "cwd" values' (most lines: none).
+        if (m_directories.oldNeedsEscape || facts.hasSpellingEscape)
             LineWalker(m_directories, Strings::others, counts).walkObject(object, KeyPath{});
+        else if (const std::int64_t left = facts.directoryCount - cwdValues.matches(); left > 0)
+            LineWalker(m_directories, Strings::others, counts, left).walkObject(object, KeyPath{});
     }
 
 private:
-    // False only when no string but the "cwd" values can hold the old directory: every
-    // occurrence in the line's text lies in them, and no escape can spell one elsewhere.
-    bool othersMayHoldOld(const LineFacts& facts, std::int64_t occurrencesInCwdValues) const
-    {
-        return m_directories.oldNeedsEscape || facts.hasSpellingEscape || facts.directoryCount > occurrencesInCwdValues;
-    }
-
     const Directories& m_directories;
     JSONParser m_parser;
 };
@@ -301,10 +323,9 @@ TextOutcome rewriteText(std::string_view text, LineClassifier& classifier, const
     out.clear();
     out.reserve(text.size() + text.size() / 8);
     TextOutcome outcome;
-    forEachLineFeedPiece(text, [&](std::string_view line, bool last) {
+    classifier.forEachPiece(text, [&](std::string_view line, const LineFacts& facts, bool last) {
         const std::size_t lineStart = out.size();
         bool replaced = false;
-        const LineFacts facts = line.empty() ? LineFacts{} : classifier.factsOf(line);
         if (LineClassifier::isCandidate(facts)) {
             if (const auto object = classifier.parse(line)) {
                 classifier.count(*object, facts, outcome.counts);
@@ -382,7 +403,7 @@ std::vector<std::filesystem::path> JSONLRewriter::jsonlFiles(const std::filesyst
 
 std::int64_t JSONLRewriter::countPathOccurrences(std::string_view of, std::string_view in)
 {
-    return countPathOccurrencesOutside(of, in, {});
+    return occurrencesOutside(of, in, {}).bounded;
 }
 
 JSONLRewriter::LineCounts JSONLRewriter::classifyLine(std::string_view line, std::string_view oldCwd)
@@ -390,7 +411,7 @@ JSONLRewriter::LineCounts JSONLRewriter::classifyLine(std::string_view line, std
     const Directories directories(oldCwd);
     LineClassifier classifier(directories);
     LineCounts result;
-    const LineFacts facts = classifier.factsOf(line);
+    const LineFacts facts = oldCwd.empty() ? LineFacts{} : LineFacts::of(line, directories.oldInText);
     if (!LineClassifier::isCandidate(facts))
         return result;
     const simdjson::padded_string padded(line);
@@ -422,10 +443,7 @@ JSONLRewriter::Result JSONLRewriter::scan(const std::filesystem::path& in, std::
         if (!buffer.load(file))
             continue;
         Counts counts{};
-        forEachLineFeedPiece(buffer.content(), [&](std::string_view line, bool) {
-            if (line.empty())
-                return;
-            const LineFacts facts = classifier.factsOf(line);
+        classifier.forEachPiece(buffer.content(), [&](std::string_view line, const LineFacts& facts, bool) {
             if (!LineClassifier::isCandidate(facts))
                 return;
             if (const auto object = classifier.parse(line))

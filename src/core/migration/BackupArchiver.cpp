@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include <unistd.h>
+
 namespace threadhop {
 namespace {
 
@@ -117,7 +119,8 @@ fs::path BackupArchiver::backup(const fs::path& folder, std::string_view stamp, 
     std::vector<std::string> arguments{"-cf", temporary.string()};
     std::error_code error;
     // gzip takes most of a migration's time on one core; pigz writes the same format on all of them.
-    if (fs::is_regular_file(parallelGzipProgram, error))
+    // A pigz that cannot run would fail every backup, so only one that can run is used.
+    if (fs::is_regular_file(parallelGzipProgram, error) && ::access(parallelGzipProgram.c_str(), X_OK) == 0)
         arguments.push_back("--use-compress-program=" + parallelGzipProgram.string());
     else
         arguments.emplace_back("-z");

@@ -6,10 +6,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <set>
 #include <unordered_map>
-#include <unordered_set>
 
 #include <simdjson.h>
 
@@ -66,6 +67,49 @@ std::optional<std::string_view> recordedCwd(simdjson::dom::object line)
     return cwd;
 }
 
+// Looks tool-use ids up by view, so that a line's ids are copied only when first seen.
+struct IdHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view id) const { return std::hash<std::string_view>{}(id); }
+};
+
+// What the transcript said so far of one tool-use id.
+struct ToolUse {
+    std::optional<std::int64_t> callLine; ///< the line of its (last) call
+    bool answered = false;
+};
+
+// Lines longer than this leave the parser that read them grown too large to keep.
+constexpr std::size_t keptParserLineBytes = 1 << 20;
+
+thread_local std::unique_ptr<JSONParser> keptParser;
+
+// This thread's parser, kept from transcript to transcript: growing a fresh parser to each
+// transcript's longest line, and faulting in its buffers, costs more than parsing the short lines
+// (transcripts come one after another on a worker). An analysis nested in another on the same
+// thread gets a parser of its own.
+class ReusedParser final {
+public:
+    ReusedParser() : m_parser(keptParser ? std::move(keptParser) : std::make_unique<JSONParser>()) { }
+    ~ReusedParser()
+    {
+        if (m_longestLine <= keptParserLineBytes)
+            keptParser = std::move(m_parser);
+    }
+    ReusedParser(const ReusedParser&) = delete;
+    ReusedParser& operator=(const ReusedParser&) = delete;
+
+    simdjson::simdjson_result<simdjson::dom::element> parseWithin(std::string_view text, std::string_view line)
+    {
+        m_longestLine = std::max(m_longestLine, line.size());
+        return m_parser->parseWithin(text, line);
+    }
+
+private:
+    std::unique_ptr<JSONParser> m_parser;
+    std::size_t m_longestLine = 0;
+};
+
 class Analysis final {
 public:
     Analysis(std::string_view text, const std::function<void(simdjson::dom::element)>& everyParsedLine)
@@ -85,8 +129,8 @@ public:
             ++m_result.invalidLines;
             return;
         }
-        if (const auto cwd = recordedCwd(object); cwd && m_seenCwds.emplace(*cwd).second)
-            m_result.recordedCwds.emplace_back(*cwd);
+        if (const auto cwd = recordedCwd(object))
+            noteCwd(*cwd);
 
         simdjson::dom::object message;
         if (object.at_key("message").get_object().get(message) == simdjson::SUCCESS) {
@@ -99,10 +143,10 @@ public:
 
     TranscriptIntegrity finish() &&
     {
-        for (const auto& [id, line] : m_calls) {
-            if (m_answered.contains(id))
+        for (const auto& [id, use] : m_toolUses) {
+            if (!use.callLine || use.answered)
                 continue;
-            auto& list = line >= m_result.lines - 2 ? m_result.unansweredAtTail : m_result.unansweredInMiddle;
+            auto& list = *use.callLine >= m_result.lines - 2 ? m_result.unansweredAtTail : m_result.unansweredInMiddle;
             list.push_back(id);
         }
         std::sort(m_result.unansweredAtTail.begin(), m_result.unansweredAtTail.end());
@@ -133,35 +177,54 @@ private:
             m_contextTokens = sum;
     }
 
+    // Nearly every line records the directory of the line before it: that one is known already.
+    void noteCwd(std::string_view cwd)
+    {
+        if (cwd == m_lastCwd)
+            return;
+        m_lastCwd.assign(cwd);
+        if (m_seenCwds.find(cwd) != m_seenCwds.end())
+            return;
+        m_seenCwds.emplace(cwd);
+        m_result.recordedCwds.emplace_back(cwd);
+    }
+
     void noteToolBlocks(simdjson::dom::object message, std::int64_t index)
     {
         ToolBlocks::forEach(
-            message, [&](std::string_view id) { noteCall(std::string(id), index); },
-            [&](std::string_view id) { noteResult(std::string(id)); });
+            message, [&](std::string_view id) { noteCall(id, index); }, [&](std::string_view id) { noteResult(id); });
     }
 
-    void noteCall(std::string id, std::int64_t index)
+    ToolUse& toolUse(std::string_view id)
     {
-        const auto [it, added] = m_calls.insert_or_assign(std::move(id), index);
-        if (added && !m_answered.contains(it->first))
+        if (const auto it = m_toolUses.find(id); it != m_toolUses.end())
+            return it->second;
+        return m_toolUses.emplace(std::string(id), ToolUse{}).first->second;
+    }
+
+    void noteCall(std::string_view id, std::int64_t index)
+    {
+        ToolUse& use = toolUse(id);
+        if (!use.callLine && !use.answered)
             ++m_openCalls;
+        use.callLine = index;
     }
 
-    void noteResult(std::string id)
+    void noteResult(std::string_view id)
     {
-        const bool open = m_calls.contains(id) && !m_answered.contains(id);
-        m_answered.insert(std::move(id));
-        if (open)
+        ToolUse& use = toolUse(id);
+        if (use.callLine && !use.answered)
             --m_openCalls;
+        use.answered = true;
     }
 
     std::string_view m_text;
     const std::function<void(simdjson::dom::element)>& m_everyParsedLine;
-    JSONParser m_parser;
+    ReusedParser m_parser;
     TranscriptIntegrity m_result;
     std::set<std::string, std::less<>> m_seenCwds;
-    std::unordered_map<std::string, std::int64_t> m_calls;
-    std::unordered_set<std::string> m_answered;
+    std::string m_lastCwd;
+    std::unordered_map<std::string, ToolUse, IdHash, std::equal_to<>> m_toolUses;
     std::int64_t m_openCalls = 0;
     std::optional<std::int64_t> m_lastComplete;
     std::optional<std::int64_t> m_contextTokens;
@@ -184,7 +247,7 @@ TranscriptIntegrity TranscriptAnalyzer::analyze(std::string_view text,
 
 std::optional<std::string> TranscriptAnalyzer::launchCwd(std::string_view text)
 {
-    JSONParser parser;
+    ReusedParser parser;
     std::optional<std::string> found;
     TranscriptLines::forEach(text, [&](std::string_view line) {
         simdjson::dom::object object;

@@ -38,6 +38,7 @@ LineFacts reference(std::string_view line, std::string_view directory)
     return facts;
 }
 
+// Line by line, and over a whole text whose pieces the one pass must tell apart.
 TEST(LineFactsTest, AgreesWithThePlainDefinitionAtEveryLengthAndAlignment)
 {
     std::mt19937 random(7);
@@ -47,23 +48,35 @@ TEST(LineFactsTest, AgreesWithThePlainDefinitionAtEveryLengthAndAlignment)
         const std::size_t directoryLength = 1 + random() % (round % 5 == 0 ? 60 : 4);
         for (std::size_t i = 0; i < directoryLength; ++i)
             directory += alphabet[random() % 3];
-        std::string line;
-        const std::size_t length = random() % 160;
-        while (line.size() < length) {
-            switch (random() % 4) {
-            case 0:
-                line += directory;
-                break;
-            case 1:
-                line += "\"cwd\"";
-                break;
-            default:
-                line += alphabet[random() % alphabet.size()];
-                break;
+        std::vector<std::string> lines(1 + random() % 3);
+        for (auto& line : lines) {
+            const std::size_t length = random() % 160;
+            while (line.size() < length) {
+                switch (random() % 4) {
+                case 0:
+                    line += directory;
+                    break;
+                case 1:
+                    line += "\"cwd\"";
+                    break;
+                default:
+                    line += alphabet[random() % alphabet.size()];
+                    break;
+                }
             }
+            ASSERT_EQ(LineFacts::of(line, directory), reference(line, directory))
+                << "line [" << line << "] directory [" << directory << "]";
         }
-        ASSERT_EQ(LineFacts::of(line, directory), reference(line, directory))
-            << "line [" << line << "] directory [" << directory << "]";
+        std::string text = lines.front();
+        for (std::size_t i = 1; i < lines.size(); ++i)
+            text += "\n" + lines[i];
+        std::vector<std::string> pieces;
+        forEachLineFeedPieceWithFacts(text, directory, [&](std::string_view piece, const LineFacts& facts, bool last) {
+            ASSERT_EQ(facts, reference(piece, directory)) << "piece [" << piece << "] directory [" << directory << "]";
+            EXPECT_EQ(last, pieces.size() + 1 == lines.size());
+            pieces.emplace_back(piece);
+        });
+        ASSERT_EQ(pieces, lines) << "text [" << text << "]";
     }
 }
 

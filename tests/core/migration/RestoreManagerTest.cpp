@@ -427,15 +427,19 @@ TEST_F(BackupArchiverTest, SameStampReplacesTheArchive)
     EXPECT_EQ(readFile(out.path() / "-x" / "a.jsonl"), "second");
 }
 
-TEST_F(BackupArchiverTest, CompressesWithPigzWhereItIsInstalledAndWithGzipOtherwise)
+TEST_F(BackupArchiverTest, CompressesWithPigzWhereItCanRunAndWithGzipOtherwise)
 {
     // Tells that it ran, then compresses as pigz would.
-    const auto pigz = program("pigz", "touch \"" + (home() / "pigz-ran").string() + "\"\nexec gzip \"$@\"\n");
-    for (const bool installed : {true, false}) {
-        const BackupArchiver::ScopedPrograms programs("/usr/bin/tar", installed ? pigz : home() / "missing");
+    const std::string script = "touch \"" + (home() / "pigz-ran").string() + "\"\nexec gzip \"$@\"\n";
+    const auto pigz = program("pigz", script);
+    // Not executable: even root cannot run a file without any execute bit.
+    const auto unrunnable = program("pigz-unrunnable", script);
+    fs::permissions(unrunnable, fs::perms::owner_read | fs::perms::owner_write);
+    for (const auto& compressor : {pigz, home() / "missing", unrunnable}) {
+        const BackupArchiver::ScopedPrograms programs("/usr/bin/tar", compressor);
         fs::remove(home() / "pigz-ran");
         const auto archive = BackupArchiver::backup(folder, "s", Uuid::random());
-        EXPECT_EQ(fs::exists(home() / "pigz-ran"), installed);
+        EXPECT_EQ(fs::exists(home() / "pigz-ran"), compressor == pigz) << compressor;
         const TempFolder out;
         BackupArchiver::extract(archive, out.path(), "-x");
         EXPECT_EQ(readFile(out.path() / "-x" / "a.jsonl"), "{}\n");

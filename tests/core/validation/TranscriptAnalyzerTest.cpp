@@ -83,6 +83,19 @@ TEST(TranscriptAnalyzerTest, LaunchDirectoryAloneAgreesWithTheFullAnalysis)
         EXPECT_EQ(TranscriptAnalyzer::launchCwd(text), TranscriptAnalyzer::analyze(text).launchCwd) << text;
 }
 
+// Parsers are kept from one analysis to the next on a thread; one analysis inside another (from a
+// line's callback) must not read its lines through the parser the outer one still reads from.
+TEST(TranscriptAnalyzerTest, AnAnalysisInsideAnotherLeavesTheOuterLinesIntact)
+{
+    const std::string outer = cwdLine("/outer") + with(toolUse("o")) + cwdLine("/outer/sub");
+    const std::string inner = with(toolResult("i")) + cwdLine("/inner") + with(toolUse("j"));
+    std::vector<TranscriptIntegrity> inside;
+    const auto nested = TranscriptAnalyzer::analyze(
+        outer, [&](simdjson::dom::element) { inside.push_back(TranscriptAnalyzer::analyze(inner)); });
+    EXPECT_EQ(nested, TranscriptAnalyzer::analyze(outer));
+    EXPECT_EQ(inside, std::vector<TranscriptIntegrity>(3, TranscriptAnalyzer::analyze(inner)));
+}
+
 TEST(TranscriptAnalyzerTest, RealTranscript)
 {
     const auto result = TranscriptAnalyzer::analyze(
