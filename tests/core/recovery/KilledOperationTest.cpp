@@ -71,12 +71,17 @@ protected:
                         const std::function<void(const fs::path&, const Files&, const MigrationRecord*)>& check)
     {
         SCOPED_TRACE("THREADHOP_CRASH_SEED=" + std::to_string(m_seed));
+        int finished = 0;
         for (int run = 0; run < runsOfEachKind(); ++run) {
             SCOPED_TRACE("run " + std::to_string(run));
             const TempFolder home;
             arrange(home.path());
             const auto arguments = prepare(home.path());
             const Files before = snapshot(home.path() / ".claude" / "projects");
+            const std::size_t recordsBefore = [&] {
+                const ScopedHomeOverride homeOverride(home.path());
+                return MigrationAudit::records().size();
+            }();
             std::vector<std::string> argv{THREADHOP_CRASH_CHILD, home.path().string()};
             argv.insert(argv.end(), arguments.begin(), arguments.end());
             ChildOperation child(argv);
@@ -93,7 +98,10 @@ protected:
             check(home.path(), before, !history.empty() && history[0].success ? &history[0] : nullptr);
             EXPECT_TRUE(PendingOperations::all().empty());
             EXPECT_EQ(leftovers(home.path()), std::vector<std::string>{});
+            finished += history.size() > recordsBefore && history[0].success ? 1 : 0;
         }
+        // Both ends must be reached for the kills to have tested anything.
+        std::printf("%d of %d killed runs ended finished, the others as before\n", finished, runsOfEachKind());
     }
 
     // Every transcript is either as it was or moved and rewritten, and the destination's own stay.
