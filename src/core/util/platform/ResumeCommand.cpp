@@ -1,19 +1,8 @@
 #include "ResumeCommand.h"
 
-namespace threadhop {
+#include "core/util/text/ShellQuote.h"
 
-std::string ResumeCommand::shellQuote(std::string_view text)
-{
-    std::string quoted = "'";
-    for (const char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    quoted += '\'';
-    return quoted;
-}
+namespace threadhop {
 
 std::string ResumeCommand::launchPrefix(const ClaudeAccount* account)
 {

@@ -10,9 +10,6 @@
 // copies it builds it here, so one directory and one account give one text everywhere.
 namespace threadhop::ResumeCommand {
 
-/// `text` as one single-quoted POSIX shell word; each ' becomes '\''.
-std::string shellQuote(std::string_view text);
-
 /// The words that start Claude Code for `account` (null: no account): "claude", the account's
 /// alias when it only sets the folder and runs claude, or CLAUDE_CONFIG_DIR='<dir>' claude.
 std::string launchPrefix(const ClaudeAccount* account);

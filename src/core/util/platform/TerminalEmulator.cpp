@@ -1,8 +1,7 @@
 #include "TerminalEmulator.h"
 
-#include "ResumeCommand.h"
-
 #include "core/util/fs/ChildProcess.h"
+#include "core/util/text/ShellQuote.h"
 
 #include <cstdlib>
 
@@ -86,8 +85,7 @@ std::vector<std::string> TerminalEmulator::argumentsFor(const std::filesystem::p
 
 std::vector<std::string> TerminalEmulator::shellRunning(const std::filesystem::path& shell, std::string_view command)
 {
-    return {shell.string(), "-i", "-c",
-            std::string(command) + "; exec " + ResumeCommand::shellQuote(shell.string()) + " -i"};
+    return {shell.string(), "-i", "-c", std::string(command) + "; exec " + shellQuote(shell.string()) + " -i"};
 }
 
 std::optional<TerminalEmulator::Launch> TerminalEmulator::launchFor(std::string_view command,
