@@ -22,4 +22,13 @@ bool ClaudeAccount::exists() const
     return std::filesystem::is_directory(projectsDirURL(), error);
 }
 
+const ClaudeAccount* accountWithId(const std::vector<ClaudeAccount>& accounts, std::string_view id)
+{
+    for (const auto& account : accounts) {
+        if (account.id == id)
+            return &account;
+    }
+    return nullptr;
+}
+
 } // namespace threadhop

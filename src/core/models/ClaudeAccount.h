@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace threadhop {
 
@@ -28,5 +30,8 @@ struct ClaudeAccount {
     /// True when <projectsDirURL> is a directory; false on any failure.
     bool exists() const;
 };
+
+/// The first of `accounts` whose id is `id`, or null.
+const ClaudeAccount* accountWithId(const std::vector<ClaudeAccount>& accounts, std::string_view id);
 
 } // namespace threadhop

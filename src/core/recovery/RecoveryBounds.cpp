@@ -183,10 +183,8 @@ RecoveryBounds::Verdict RecoveryBounds::check(const PendingOperation& operation,
             return {.refusal = refused};
         return {.accounts = changed};
     }
-    const auto target = std::find_if(accounts.begin(), accounts.end(), [&](const ClaudeAccount& other) {
-        return other.id == operation.accountMove().targetAccountId;
-    });
-    if (target == accounts.end())
+    const ClaudeAccount* target = accountWithId(accounts, operation.accountMove().targetAccountId);
+    if (!target)
         return {.refusal = Refusal{operation.accountMove().targetAccountId, "which is no account Threadhop finds now"}};
     // A move never copies into its own account: taking such a "copy" out would take out the conversation.
     if (standardized(target->projectsDirURL()) == standardized(root))

@@ -99,8 +99,7 @@ std::optional<QString> DetailPresenter::resumeCommand(const ProjectFolder& proje
 {
     if (!project.actualCwd)
         return std::nullopt;
-    return toQString(
-        ResumeCommand::resumeCommand(*project.actualCwd, ResumeCommand::accountFor(accounts, project.accountId)));
+    return toQString(ResumeCommand::resumeCommand(*project.actualCwd, accountWithId(accounts, project.accountId)));
 }
 
 } // namespace threadhop

@@ -7,13 +7,13 @@
 #include "MigrationPanel.h"
 #include "ResumeHint.h"
 #include "TemporaryLocationPanel.h"
-#include "core/util/platform/ResumeCommand.h"
 #include "ui/sheets/MigrationSheet.h"
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/widgets/FocusPlace.h"
 #include "ui/widgets/FocusRing.h"
 #include "ui/widgets/QtText.h"
 
+#include "core/models/ClaudeAccount.h"
 #include "core/validation/MoveDetector.h"
 
 #include <QScrollArea>
@@ -217,7 +217,7 @@ void ProjectDetailView::present(const std::optional<MoveRequest>& request)
 {
     if (!request)
         return;
-    const ClaudeAccount* account = ResumeCommand::accountFor(m_env.accounts(), request->project.accountId);
+    const ClaudeAccount* account = accountWithId(m_env.accounts(), request->project.accountId);
     m_sheet = new MigrationSheet(
         account ? std::optional(*account) : std::nullopt, request->project, request->oldCwd, request->newCwd, m_engine,
         [&env = m_env] { env.scan(); }, this);

@@ -81,16 +81,6 @@ QString HistoryPresenter::countsLine(const MigrationRecord& record)
     return u"%1 files · %2 references"_s.arg(record.filesRewritten).arg(record.occurrencesReplaced);
 }
 
-const ClaudeAccount* HistoryPresenter::accountOf(const MigrationRecord& record,
-                                                 const std::vector<ClaudeAccount>& accounts)
-{
-    for (const auto& account : accounts) {
-        if (account.id == record.accountId)
-            return &account;
-    }
-    return nullptr;
-}
-
 std::filesystem::path HistoryPresenter::projectsRoot(const ClaudeAccount& account)
 {
     return account.projectsDirURL();
@@ -102,7 +92,7 @@ std::optional<MigrationError> HistoryPresenter::obstacle(const MigrationRecord& 
 {
     if (isRestoreRecord(record))
         return std::nullopt;
-    const ClaudeAccount* account = accountOf(record, accounts);
+    const ClaudeAccount* account = accountWithId(accounts, record.accountId);
     if (!account) {
         const QString text = u"Account "_s + toQString(record.accountId) + u" is not on this Mac."_s;
         return MigrationError::notRestorable(toStdString(PlatformWords::say(text)));

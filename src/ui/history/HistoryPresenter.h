@@ -58,9 +58,6 @@ QString newPathLine(const MigrationRecord& record);
 /// "<files> files · <occurrences> references".
 QString countsLine(const MigrationRecord& record);
 
-/// The first scanned account with the record's account id, or null.
-const ClaudeAccount* accountOf(const MigrationRecord& record, const std::vector<ClaudeAccount>& accounts);
-
 /// The account's projects folder, where a restore puts the conversations back.
 std::filesystem::path projectsRoot(const ClaudeAccount& account);
 

@@ -161,7 +161,7 @@ bool HistoryView::eventFilter(QObject* watched, QEvent* event)
 void HistoryView::confirm(int row)
 {
     const MigrationRecord record = m_model.entry(row).record;
-    const ClaudeAccount* account = HistoryPresenter::accountOf(record, m_env.accounts());
+    const ClaudeAccount* account = accountWithId(m_env.accounts(), record.accountId);
     const bool oldFolderExists =
         account && FileMetadata::itemExists(HistoryPresenter::projectsRoot(*account) / record.oldFolder);
     QMessageBox* box =
@@ -183,7 +183,7 @@ void HistoryView::confirm(int row)
 
 void HistoryView::performRestore(const MigrationRecord& record)
 {
-    const ClaudeAccount* account = HistoryPresenter::accountOf(record, m_env.accounts());
+    const ClaudeAccount* account = accountWithId(m_env.accounts(), record.accountId);
     if (!account) {
         showFailure(HistoryPresenter::accountGone(record));
         return;

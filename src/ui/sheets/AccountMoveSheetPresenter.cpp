@@ -41,9 +41,8 @@ std::vector<ClaudeAccount> AccountMoveSheetPresenter::candidates(const std::vect
 std::optional<ClaudeAccount> AccountMoveSheetPresenter::target(const std::vector<ClaudeAccount>& candidates,
                                                                const std::string& targetId)
 {
-    const auto found = std::find_if(candidates.begin(), candidates.end(),
-                                    [&](const ClaudeAccount& account) { return account.id == targetId; });
-    if (found == candidates.end())
+    const ClaudeAccount* found = accountWithId(candidates, targetId);
+    if (!found)
         return std::nullopt;
     return *found;
 }

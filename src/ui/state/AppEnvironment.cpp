@@ -112,9 +112,7 @@ void AppEnvironment::scanEnded(ScanResult* newest)
         m_unreadableProjectsFolders = std::move(newest->unreadableProjectsFolders);
         what |= Change::accounts | Change::projectsByAccount | Change::lastScanFinished;
 
-        const bool selectionStands = m_selectedAccountId
-            && std::any_of(m_accounts.begin(), m_accounts.end(),
-                           [&](const ClaudeAccount& account) { return account.id == *m_selectedAccountId; });
+        const bool selectionStands = m_selectedAccountId && accountWithId(m_accounts, *m_selectedAccountId);
         if (!selectionStands) {
             std::optional<std::string> first;
             if (!m_accounts.empty())

@@ -20,13 +20,4 @@ std::string ResumeCommand::resumeCommand(std::string_view directory, const Claud
     return "cd " + shellQuote(directory) + " && " + launchPrefix(account) + " --resume";
 }
 
-const ClaudeAccount* ResumeCommand::accountFor(const std::vector<ClaudeAccount>& accounts, std::string_view accountId)
-{
-    for (const auto& account : accounts) {
-        if (account.id == accountId)
-            return &account;
-    }
-    return nullptr;
-}
-
 } // namespace threadhop

@@ -4,7 +4,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 // The one line of shell that continues a project's conversations: every window that shows or
 // copies it builds it here, so one directory and one account give one text everywhere.
@@ -16,8 +15,5 @@ std::string launchPrefix(const ClaudeAccount* account);
 
 /// cd '<directory>' && <launchPrefix> --resume. The directory goes in as given.
 std::string resumeCommand(std::string_view directory, const ClaudeAccount* account);
-
-/// The first account whose id is `accountId`, or null.
-const ClaudeAccount* accountFor(const std::vector<ClaudeAccount>& accounts, std::string_view accountId);
 
 } // namespace threadhop::ResumeCommand

@@ -41,8 +41,8 @@ TEST(ResumeCommandTest, TheCommandByAccountWithTheDirectoryQuotedAsOneWord)
 
     // A project of an unknown account gets plain claude: the lookup is by id, never by folder.
     const std::vector<ClaudeAccount> accounts{{.id = "work", .configDir = "/Users/a/.claude-work"}};
-    EXPECT_EQ(accountFor(accounts, "work"), &accounts[0]);
-    EXPECT_EQ(accountFor(accounts, "claude-work"), nullptr);
+    EXPECT_EQ(accountWithId(accounts, "work"), &accounts[0]);
+    EXPECT_EQ(accountWithId(accounts, "claude-work"), nullptr);
 }
 
 using namespace TerminalEmulator;
