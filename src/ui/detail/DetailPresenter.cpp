@@ -1,6 +1,6 @@
 #include "DetailPresenter.h"
 
-#include "core/util/platform/ResumeCommand.h"
+#include "core/models/ResumeCommand.h"
 #include "ui/projects/ProjectRowPresenter.h"
 #include "ui/widgets/OneLineText.h"
 #include "ui/widgets/QtText.h"

@@ -4,7 +4,7 @@
 #include "ui/sessions/ShortSessionId.h"
 #include "ui/widgets/QtText.h"
 
-#include "core/util/platform/ResumeCommand.h"
+#include "core/models/ResumeCommand.h"
 #include "core/util/text/PathText.h"
 
 #include <QPalette>

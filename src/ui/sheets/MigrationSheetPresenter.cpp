@@ -1,6 +1,6 @@
 #include "MigrationSheetPresenter.h"
 
-#include "core/util/platform/ResumeCommand.h"
+#include "core/models/ResumeCommand.h"
 #include "theme/Theme.h"
 #include "ui/widgets/QtText.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/models/ClaudeAccount.h"
+#include "ClaudeAccount.h"
 
 #include <string>
 #include <string_view>
