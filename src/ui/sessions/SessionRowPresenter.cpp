@@ -1,7 +1,7 @@
 #include "SessionRowPresenter.h"
 
-#include "ShortSessionId.h"
 #include "ui/widgets/RelativeTime.h"
+#include "ui/widgets/ShortSessionId.h"
 
 using namespace Qt::StringLiterals;
 

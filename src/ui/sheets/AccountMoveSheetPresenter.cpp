@@ -1,8 +1,8 @@
 #include "AccountMoveSheetPresenter.h"
 
 #include "theme/Theme.h"
-#include "ui/sessions/ShortSessionId.h"
 #include "ui/widgets/QtText.h"
+#include "ui/widgets/ShortSessionId.h"
 
 #include "core/models/ResumeCommand.h"
 #include "core/util/text/PathText.h"
