@@ -241,9 +241,6 @@ MigrationRecord recordOf(const AccountMoveInput& input, const SessionCopier::Cop
                          const std::string& newSessionId, const JSONLRewriter::Result& cwdRewrite,
                          const std::string& backupPath, const fs::path& targetFolder)
 {
-    std::map<std::string, std::int64_t> byClass;
-    for (const auto& [cwdClass, count] : cwdRewrite.byClass)
-        byClass.emplace(toString(cwdClass), count);
     return MigrationRecord{
         .id = Uuid::random(),
         .timestamp = std::chrono::system_clock::now(),
@@ -260,7 +257,7 @@ MigrationRecord recordOf(const AccountMoveInput& input, const SessionCopier::Cop
         .message = std::string(input.mode == MoveMode::clone ? "Clone" : "Fork") + " to " + input.target.id + ": "
             + std::to_string(copy.filesCopied) + " files, " + input.scope.label() + ".",
         .rewroteHistory = input.rewriteHistory,
-        .occurrencesByClass = byClass,
+        .occurrencesByClass = occurrencesByClassName(cwdRewrite.byClass),
         .targetAccountId = input.target.id,
         .moveMode = std::string(toString(input.mode)),
         .newSessionId = newSessionId != input.sessionId ? std::optional(newSessionId) : std::nullopt,

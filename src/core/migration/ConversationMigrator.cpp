@@ -33,14 +33,6 @@ struct Plan {
     bool destinationPopulated = false;
 };
 
-std::map<std::string, std::int64_t> byClassName(const std::map<CwdClass, std::int64_t>& byClass)
-{
-    std::map<std::string, std::int64_t> named;
-    for (const auto& [cwdClass, count] : byClass)
-        named.emplace(toString(cwdClass), count);
-    return named;
-}
-
 Plan planFor(const ConversationMigrator::Input& input)
 {
     if (auto refused = ConversationMigrator::refusal(input))
@@ -142,7 +134,7 @@ MigrationRecord ConversationMigrator::dryRun(const Input& input)
     record.message =
         "Dry run: " + std::to_string(scan.files) + " files, " + std::to_string(occurrences) + " occurrences.";
     record.rewroteHistory = input.rewriteHistory;
-    record.occurrencesByClass = byClassName(scan.byClass);
+    record.occurrencesByClass = occurrencesByClassName(scan.byClass);
     return record;
 }
 
@@ -214,7 +206,7 @@ MigrationRecord successRecord(const ConversationMigrator::Input& input, const Pl
     record.backupPath = backupPath;
     record.success = true;
     record.rewroteHistory = input.rewriteHistory;
-    record.occurrencesByClass = byClassName(rewrite.byClass);
+    record.occurrencesByClass = occurrencesByClassName(rewrite.byClass);
     if (plan.destinationPopulated) {
         std::string message = "Moved " + std::to_string(moved.conversationCount)
             + " conversation(s) into a project that already had some.";

@@ -177,6 +177,14 @@ void putOptional(JSONValue::Object& object, const char* key, const std::optional
 
 } // namespace
 
+std::map<std::string, std::int64_t> occurrencesByClassName(const std::map<CwdClass, std::int64_t>& byClass)
+{
+    std::map<std::string, std::int64_t> named;
+    for (const auto& [cwdClass, count] : byClass)
+        named.emplace(toString(cwdClass), count);
+    return named;
+}
+
 JSONValue MigrationRecordCoding::encode(const MigrationRecord& record)
 {
     JSONValue::Object object{

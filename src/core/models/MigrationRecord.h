@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CwdClass.h"
 #include "core/util/format/Uuid.h"
 
 #include <chrono>
@@ -43,6 +44,9 @@ struct MigrationRecord {
 
     bool operator==(const MigrationRecord&) const = default;
 };
+
+/// Counts by class as a record's `occurrencesByClass` keeps them: each class under its string value.
+std::map<std::string, std::int64_t> occurrencesByClassName(const std::map<CwdClass, std::int64_t>& byClass);
 
 /// A record's JSON text could not be decoded: a required key is missing or a value has the wrong type.
 class RecordDecodingError final : public std::runtime_error {
