@@ -85,7 +85,8 @@ void addAliasAccounts(AccountMap& accounts)
 void addConfigFolderAccounts(AccountMap& accounts)
 {
     const auto home = HomeFolder::path();
-    for (const auto& entry : DirectoryListing::entries(home, DirectoryListing::Hidden::include)) {
+    for (const auto& entry :
+         DirectoryListing::entries(home, DirectoryListing::Hidden::include, DirectoryListing::Unlistable::empty)) {
         const std::string name = entry.path().filename().string();
         std::error_code error;
         if (!name.starts_with(".claude-") || !std::filesystem::is_directory(entry.path(), error))

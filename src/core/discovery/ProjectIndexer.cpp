@@ -77,7 +77,8 @@ std::optional<std::string> ProjectIndexer::extractCwd(const std::filesystem::pat
 std::vector<ProjectFolder> ProjectIndexer::projects(const ClaudeAccount& account)
 {
     std::vector<ProjectFolder> folders;
-    for (const auto& entry : DirectoryListing::entries(account.projectsDirURL(), DirectoryListing::Hidden::skip)) {
+    for (const auto& entry : DirectoryListing::entries(account.projectsDirURL(), DirectoryListing::Hidden::skip,
+                                                       DirectoryListing::Unlistable::empty)) {
         std::error_code error;
         if (!entry.is_directory(error))
             continue;

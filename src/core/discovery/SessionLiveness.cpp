@@ -94,7 +94,8 @@ std::map<std::string, LiveSession> SessionLiveness::liveSessions(const ClaudeAcc
 std::map<std::string, LiveSession> SessionLiveness::liveSessions(const std::filesystem::path& configDir)
 {
     std::map<std::string, LiveSession> live;
-    for (const auto& entry : DirectoryListing::entries(configDir / "sessions", DirectoryListing::Hidden::skip)) {
+    for (const auto& entry : DirectoryListing::entries(configDir / "sessions", DirectoryListing::Hidden::skip,
+                                                       DirectoryListing::Unlistable::empty)) {
         if (entry.path().extension() != ".json")
             continue;
         auto session = read(entry.path());

@@ -4,6 +4,7 @@
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/AtomicFile.h"
 #include "core/util/fs/ChildProcess.h"
+#include "core/util/fs/DirectoryListing.h"
 #include "core/util/fs/DiskFlush.h"
 #include "core/util/text/UnicodeText.h"
 
@@ -186,12 +187,13 @@ std::vector<std::pair<fs::path, Uuid>> BackupArchiver::unfinishedArchives()
 {
     std::vector<std::pair<fs::path, Uuid>> found;
     std::error_code error;
-    for (fs::directory_iterator it(AppPaths::backupsDir(), error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (!AtomicFile::isTemporaryName(name) || !it->is_regular_file(error))
+    for (const auto& entry : DirectoryListing::entries(AppPaths::backupsDir(), DirectoryListing::Hidden::include,
+                                                       DirectoryListing::Unlistable::empty)) {
+        const std::string name = entry.path().filename().string();
+        if (!AtomicFile::isTemporaryName(name) || !entry.is_regular_file(error))
             continue;
         if (const auto operation = Uuid::parse(std::string_view(name).substr(name.size() - 36)))
-            found.emplace_back(it->path(), *operation);
+            found.emplace_back(entry.path(), *operation);
     }
     return found;
 }

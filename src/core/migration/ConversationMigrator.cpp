@@ -10,6 +10,7 @@
 #include "core/operations/OperationSteps.h"
 #include "core/operations/PendingOperation.h"
 #include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/DirectoryListing.h"
 #include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/text/PathText.h"
@@ -75,28 +76,24 @@ bool isRegularFile(const fs::path& path)
 // the operation before anything moved.
 std::vector<std::string> entryNames(const fs::path& folder)
 {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        names.push_back(it->path().filename().string());
-    if (error)
-        throw MigrationError::renameFailed("Threadhop cannot list " + folder.string() + ": " + error.message()
+    try {
+        return DirectoryListing::names(folder, DirectoryListing::Hidden::include, DirectoryListing::Unlistable::fail);
+    } catch (const fs::filesystem_error& error) {
+        throw MigrationError::renameFailed("Threadhop cannot list " + folder.string() + ": " + error.code().message()
                                            + ". Nothing was moved.");
-    return names;
+    }
 }
 
 } // namespace
 
 std::int64_t ConversationMigrator::conversationCount(const fs::path& folder)
 {
-    std::error_code error;
-    std::int64_t count = 0;
-    for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator(); it.increment(error)) {
-        // One that cannot be read is no conversation, as in the projects list.
-        if (it->path().filename().string().ends_with(".jsonl") && FileDescriptor::opensForReading(it->path()))
-            ++count;
-    }
-    return error ? 0 : count;
+    const auto names =
+        DirectoryListing::names(folder, DirectoryListing::Hidden::include, DirectoryListing::Unlistable::empty);
+    // One that cannot be read is no conversation, as in the projects list.
+    return std::count_if(names.begin(), names.end(), [&](const std::string& name) {
+        return name.ends_with(".jsonl") && FileDescriptor::opensForReading(folder / name);
+    });
 }
 
 MigrationPreview ConversationMigrator::preview(const Input& input)

@@ -3,6 +3,7 @@
 
 #include "core/discovery/SessionLiveness.h"
 #include "core/encoding/CwdCodec.h"
+#include "core/util/fs/DirectoryListing.h"
 #include "core/util/text/UnicodeText.h"
 
 #include <algorithm>
@@ -20,10 +21,8 @@ fs::file_type typeOf(const fs::path& path)
 
 std::vector<std::string> sortedNames(const fs::path& folder)
 {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator(); it.increment(error))
-        names.push_back(it->path().filename().string());
+    auto names =
+        DirectoryListing::names(folder, DirectoryListing::Hidden::include, DirectoryListing::Unlistable::empty);
     std::sort(names.begin(), names.end());
     return names;
 }

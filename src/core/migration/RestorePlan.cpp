@@ -16,10 +16,9 @@ constexpr std::string_view conversationExtension = ".jsonl";
 // The names directly in the folder, hidden ones included; a folder that cannot be listed holds none.
 std::set<std::string> namesIn(const fs::path& folder)
 {
-    std::set<std::string> names;
-    for (const auto& entry : DirectoryListing::entries(folder, DirectoryListing::Hidden::include))
-        names.insert(entry.path().filename().string());
-    return names;
+    const auto names =
+        DirectoryListing::names(folder, DirectoryListing::Hidden::include, DirectoryListing::Unlistable::empty);
+    return {names.begin(), names.end()};
 }
 
 MigrationError missingEntries(std::size_t count)
@@ -38,7 +37,8 @@ bool isConversation(const std::string& name)
 // would make it two.
 bool standsInAnotherProject(const fs::path& projectsRoot, const std::string& newFolder, const std::string& name)
 {
-    const auto folders = DirectoryListing::entries(projectsRoot, DirectoryListing::Hidden::skip);
+    const auto folders =
+        DirectoryListing::entries(projectsRoot, DirectoryListing::Hidden::skip, DirectoryListing::Unlistable::empty);
     return std::any_of(folders.begin(), folders.end(), [&](const fs::directory_entry& folder) {
         std::error_code error;
         return folder.path().filename() != newFolder && folder.is_directory(error)

@@ -4,6 +4,7 @@
 #include "core/util/format/JSONWriter.h"
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/DirectoryListing.h"
 #include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/fs/ReadBuffer.h"
@@ -99,11 +100,10 @@ void MigrationAudit::removeTemporaries()
     const HistoryLock lock(file.parent_path());
     const std::string prefix = "." + file.filename().string();
     std::error_code error;
-    for (std::filesystem::directory_iterator it(file.parent_path(), error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = it->path().filename().string();
+    for (const auto& name : DirectoryListing::names(file.parent_path(), DirectoryListing::Hidden::include,
+                                                    DirectoryListing::Unlistable::empty)) {
         if (name.starts_with(prefix) && AtomicFile::isTemporaryName(name))
-            std::filesystem::remove(it->path(), error);
+            std::filesystem::remove(file.parent_path() / name, error);
     }
 }
 
@@ -130,11 +130,10 @@ std::vector<std::filesystem::path> MigrationAudit::setAsideHistories()
     const auto file = historyFile();
     const std::string prefix = file.filename().string() + std::string(setAsideMark);
     std::vector<std::filesystem::path> kept;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(file.parent_path(), error), end; !error && it != end;
-         it.increment(error)) {
-        if (it->path().filename().string().starts_with(prefix))
-            kept.push_back(it->path());
+    for (const auto& name : DirectoryListing::names(file.parent_path(), DirectoryListing::Hidden::include,
+                                                    DirectoryListing::Unlistable::empty)) {
+        if (name.starts_with(prefix))
+            kept.push_back(file.parent_path() / name);
     }
     std::sort(kept.begin(), kept.end());
     return kept;

@@ -5,6 +5,7 @@
 #include "core/util/format/JSONWriter.h"
 #include "core/util/fs/AppPaths.h"
 #include "core/util/fs/AtomicFile.h"
+#include "core/util/fs/DirectoryListing.h"
 #include "core/util/fs/DiskFlush.h"
 #include "core/util/fs/FileMetadata.h"
 #include "core/util/fs/ReadBuffer.h"
@@ -243,12 +244,12 @@ constexpr std::string_view setAsideExtension = ".unreadable";
 // The files of the notes folder with that extension (temporary files left out), in name order.
 std::vector<fs::path> filesNamed(std::string_view extension)
 {
+    const fs::path folder = notesFolder();
     std::vector<fs::path> files;
-    std::error_code error;
-    for (fs::directory_iterator it(notesFolder(), error); !error && it != fs::directory_iterator();
-         it.increment(error)) {
-        if (it->path().extension() == extension && !AtomicFile::isTemporaryName(it->path().filename().string()))
-            files.push_back(it->path());
+    for (const auto& name :
+         DirectoryListing::names(folder, DirectoryListing::Hidden::include, DirectoryListing::Unlistable::empty)) {
+        if (fs::path(name).extension() == extension && !AtomicFile::isTemporaryName(name))
+            files.push_back(folder / name);
     }
     std::sort(files.begin(), files.end());
     return files;
@@ -348,11 +349,9 @@ std::optional<PendingOperations::Lock> PendingOperations::Lock::tryTake(const Uu
 void PendingOperations::removeLeftovers()
 {
     std::error_code error;
-    std::vector<fs::path> names;
-    for (fs::directory_iterator it(notesFolder(), error), end; !error && it != end; it.increment(error))
-        names.push_back(it->path().filename());
-    for (const auto& name : names) {
-        const std::string text = name.string();
+    for (const auto& text : DirectoryListing::names(notesFolder(), DirectoryListing::Hidden::include,
+                                                    DirectoryListing::Unlistable::empty)) {
+        const fs::path name = text;
         // <id>.lock without <id>.json, and .<id>.json.threadhop-<uuid>: both name their operation's id.
         const bool lock = name.extension() == ".lock"
             && !FileMetadata::itemExists(notesFolder() / fs::path(name).replace_extension(".json"));

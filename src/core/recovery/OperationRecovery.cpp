@@ -209,8 +209,8 @@ std::vector<fs::path> keepingFolders(const std::vector<ClaudeAccount>& accounts)
 {
     std::vector<fs::path> found;
     for (const auto& account : accounts) {
-        for (const auto& entry :
-             DirectoryListing::entries(account.projectsDirURL(), DirectoryListing::Hidden::include)) {
+        for (const auto& entry : DirectoryListing::entries(account.projectsDirURL(), DirectoryListing::Hidden::include,
+                                                           DirectoryListing::Unlistable::empty)) {
             if (isKeepingFolderName(entry.path().filename().string()))
                 found.push_back(entry.path());
         }
@@ -308,7 +308,8 @@ void removeOrphanWorkFolders(const std::vector<ClaudeAccount>& accounts)
         }();
         if (!lock)
             continue;
-        for (const auto& entry : DirectoryListing::entries(projects, DirectoryListing::Hidden::include)) {
+        for (const auto& entry : DirectoryListing::entries(projects, DirectoryListing::Hidden::include,
+                                                           DirectoryListing::Unlistable::empty)) {
             const fs::path& folder = entry.path();
             const std::string name = folder.filename().string();
             if (!isWorkFolderName(name) || named.contains(PathText::standardized(folder.native()))

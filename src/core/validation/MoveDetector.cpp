@@ -27,7 +27,8 @@ std::vector<std::string> MoveDetector::suggestions(std::string_view cwd, std::sp
     for (const std::string_view root : roots) {
         const std::string expanded = PathText::expandTilde(root);
         consider(PathText::standardized(expanded + "/" + std::string(name)));
-        for (const auto& entry : DirectoryListing::entries(expanded, DirectoryListing::Hidden::skip)) {
+        for (const auto& entry :
+             DirectoryListing::entries(expanded, DirectoryListing::Hidden::skip, DirectoryListing::Unlistable::empty)) {
             if (entry.path().filename() == name)
                 consider(PathText::standardized(entry.path().string()));
         }

@@ -58,7 +58,7 @@ bool DirectoryListing::isHiddenName(const std::filesystem::path& name)
 }
 
 std::vector<std::filesystem::directory_entry> DirectoryListing::entries(const std::filesystem::path& folder,
-                                                                        Hidden hidden)
+                                                                        Hidden hidden, Unlistable unlistable)
 {
     std::vector<std::filesystem::directory_entry> result;
     std::error_code error;
@@ -68,8 +68,19 @@ std::vector<std::filesystem::directory_entry> DirectoryListing::entries(const st
             continue;
         result.push_back(*it);
     }
-    if (error)
-        result.clear();
+    if (!error)
+        return result;
+    if (unlistable == Unlistable::fail)
+        throw std::filesystem::filesystem_error("cannot list the folder", folder, error);
+    return {};
+}
+
+std::vector<std::string> DirectoryListing::names(const std::filesystem::path& folder, Hidden hidden,
+                                                 Unlistable unlistable)
+{
+    std::vector<std::string> result;
+    for (const auto& entry : entries(folder, hidden, unlistable))
+        result.push_back(entry.path().filename().string());
     return result;
 }
 

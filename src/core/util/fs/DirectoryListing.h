@@ -3,6 +3,7 @@
 #include "FileMetadata.h"
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -10,9 +11,17 @@ namespace threadhop::DirectoryListing {
 
 enum class Hidden { skip, include };
 
+/// What a folder gives that cannot be listed, or whose listing breaks off: no entries at all, or a
+/// std::filesystem::filesystem_error naming the folder, whose code says why.
+enum class Unlistable { empty, fail };
+
 /// The direct entries of `folder` in the platform's listing order; names beginning with "."
-/// are left out unless asked for. A folder that cannot be listed gives an empty list.
-std::vector<std::filesystem::directory_entry> entries(const std::filesystem::path& folder, Hidden hidden);
+/// are left out unless asked for.
+std::vector<std::filesystem::directory_entry> entries(const std::filesystem::path& folder, Hidden hidden,
+                                                      Unlistable unlistable);
+
+/// The names of those entries, in the same order.
+std::vector<std::string> names(const std::filesystem::path& folder, Hidden hidden, Unlistable unlistable);
 
 /// True for names beginning with ".".
 bool isHiddenName(const std::filesystem::path& name);

@@ -6,6 +6,7 @@
 #include "core/discovery/SessionLiveness.h"
 #include "core/editing/JSONLRewriter.h"
 #include "core/util/fs/AppPaths.h"
+#include "core/util/fs/DirectoryListing.h"
 #include "core/util/fs/FileDescriptor.h"
 #include "core/util/fs/FileLock.h"
 #include "core/util/fs/FileMetadata.h"
@@ -227,6 +228,35 @@ TEST(FileLockTest, ALockWhoseFileGoesExcludesWhoeverOpenedItJustBefore)
     ASSERT_TRUE(second);
     EXPECT_TRUE(fs::exists(file));
     EXPECT_FALSE(FileLock::tryTake(file, FileLock::File::goes)) << "two holders at once";
+}
+
+// Each caller says what a folder it cannot list gives: a migration stops on it, a scan sees nothing.
+TEST(DirectoryListingTest, NamesHiddenOnesOnRequestAndAnUnlistableFolderAsTheCallerSays)
+{
+    using namespace DirectoryListing;
+    const TempFolder folder;
+    writeFile(folder.path() / "a.jsonl", "");
+    writeFile(folder.path() / ".a.jsonl", "");
+    fs::create_directory(folder.path() / "sub");
+    const auto sorted = [](std::vector<std::string> names) {
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    EXPECT_EQ(sorted(names(folder.path(), Hidden::include, Unlistable::fail)),
+              (std::vector<std::string>{".a.jsonl", "a.jsonl", "sub"}));
+    EXPECT_EQ(sorted(names(folder.path(), Hidden::skip, Unlistable::empty)),
+              (std::vector<std::string>{"a.jsonl", "sub"}));
+
+    for (const fs::path& unlistable : {folder.path() / "a.jsonl", folder.path() / "missing"}) {
+        EXPECT_TRUE(names(unlistable, Hidden::include, Unlistable::empty).empty()) << unlistable;
+        try {
+            names(unlistable, Hidden::include, Unlistable::fail);
+            ADD_FAILURE() << unlistable << " was listed";
+        } catch (const fs::filesystem_error& error) {
+            EXPECT_EQ(error.path1(), unlistable);
+            EXPECT_NE(error.code().message(), "");
+        }
+    }
 }
 
 } // namespace
