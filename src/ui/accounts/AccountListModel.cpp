@@ -58,17 +58,4 @@ QVariant AccountListModel::data(const QModelIndex& index, int role) const
     }
 }
 
-QHash<int, QByteArray> AccountListModel::roleNames() const
-{
-    auto names = QAbstractListModel::roleNames();
-    names.insert(IdRole, "accountId");
-    names.insert(IdentityRole, "identity");
-    names.insert(IdentityIsWarningRole, "identityIsWarning");
-    names.insert(FolderRole, "folder");
-    names.insert(DotColorRole, "dotColor");
-    names.insert(ProblemsBadgeRole, "problemsBadge");
-    names.insert(ProjectCountRole, "projectCount");
-    return names;
-}
-
 } // namespace threadhop

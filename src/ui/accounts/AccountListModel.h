@@ -33,7 +33,6 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    QHash<int, QByteArray> roleNames() const override;
 
 private:
     std::vector<AccountRowPresenter::Row> m_rows;

@@ -48,22 +48,11 @@ QVariant ProjectListModel::data(const QModelIndex& index, int role) const
         return PlainText::toolTip(toQString(ProjectRowPresenter::displayPath(project)));
     case IdRole:
         return QByteArray::fromStdString(project.id);
-    case StatusColorRole:
-        return ProjectRowPresenter::statusColor(project.status);
     case AgeRole:
         return ProjectRowPresenter::age(project.lastModified, std::chrono::system_clock::now());
     default:
         return {};
     }
-}
-
-QHash<int, QByteArray> ProjectListModel::roleNames() const
-{
-    auto names = QAbstractListModel::roleNames();
-    names.insert(IdRole, "projectId");
-    names.insert(StatusColorRole, "statusColor");
-    names.insert(AgeRole, "age");
-    return names;
 }
 
 } // namespace threadhop

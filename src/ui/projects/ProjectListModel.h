@@ -16,8 +16,7 @@ class ProjectListModel final : public QAbstractListModel {
 public:
     enum Role {
         IdRole = Qt::UserRole + 1, ///< the id as its bytes (a QByteArray)
-        StatusColorRole,
-        AgeRole, ///< relative to the moment of the call
+        AgeRole,                   ///< relative to the moment of the call
     };
 
     explicit ProjectListModel(QObject* parent = nullptr);
@@ -31,7 +30,6 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    QHash<int, QByteArray> roleNames() const override;
 
 private:
     std::vector<ProjectFolder> m_projects;

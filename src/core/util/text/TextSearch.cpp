@@ -67,27 +67,6 @@ __attribute__((target("avx2"))) std::size_t findWide(std::string_view text, std:
     }
 }
 
-__attribute__((target("avx2"))) bool pairWide(std::string_view text, char lead, char second, char alternative)
-{
-    const __m256i leads = _mm256_set1_epi8(lead);
-    const __m256i seconds = _mm256_set1_epi8(second);
-    const __m256i alternatives = _mm256_set1_epi8(alternative);
-    std::size_t i = 0;
-    for (; i + 1 + 32 <= text.size(); i += 32) {
-        const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + i));
-        const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + i + 1));
-        const __m256i followed =
-            _mm256_or_si256(_mm256_cmpeq_epi8(next, seconds), _mm256_cmpeq_epi8(next, alternatives));
-        if (_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(here, leads), followed)) != 0)
-            return true;
-    }
-    for (; i + 1 < text.size(); ++i) {
-        if (text[i] == lead && (text[i + 1] == second || text[i + 1] == alternative))
-            return true;
-    }
-    return false;
-}
-
 const bool hasAvx2 = __builtin_cpu_supports("avx2");
 #endif
 
@@ -117,19 +96,6 @@ std::int64_t TextSearch::count(std::string_view haystack, std::string_view needl
          at = find(haystack, needle, at + needle.size()))
         ++occurrences;
     return occurrences;
-}
-
-bool TextSearch::containsPair(std::string_view haystack, char lead, char second, char alternative)
-{
-#if defined(THREADHOP_X86_SIMD)
-    if (hasAvx2)
-        return pairWide(haystack, lead, second, alternative);
-#endif
-    for (std::size_t i = 0; i + 1 < haystack.size(); ++i) {
-        if (haystack[i] == lead && (haystack[i + 1] == second || haystack[i + 1] == alternative))
-            return true;
-    }
-    return false;
 }
 
 } // namespace threadhop

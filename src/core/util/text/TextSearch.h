@@ -22,7 +22,4 @@ inline bool contains(std::string_view haystack, std::string_view needle)
 /// Non-overlapping occurrences of `needle`, searched from left to right, counted up to `limit`.
 std::int64_t count(std::string_view haystack, std::string_view needle, std::int64_t limit = INT64_MAX);
 
-/// True when some byte `lead` is directly followed by `second` or by `alternative`.
-bool containsPair(std::string_view haystack, char lead, char second, char alternative);
-
 } // namespace threadhop::TextSearch
