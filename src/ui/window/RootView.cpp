@@ -7,6 +7,7 @@
 #include "ui/detail/ProjectDetailView.h"
 #include "ui/history/HistoryView.h"
 #include "ui/projects/ProjectsListView.h"
+#include "ui/state/SettingsFile.h"
 
 #include <QAction>
 #include <QFrame>
@@ -151,7 +152,7 @@ HistoryView* RootView::historyWindow() const
 
 void RootView::restorePlacement()
 {
-    const auto settings = WindowPlacement::settings();
+    const auto settings = SettingsFile::open();
     // The window manager's frame is not known before the window is shown; keepFrameOnScreen fits it then.
     if (!restoreGeometry(settings->value(geometryKey).toByteArray())) {
         const QScreen* primaryScreen = QGuiApplication::primaryScreen();
@@ -168,7 +169,7 @@ void RootView::restorePlacement()
 void RootView::closeEvent(QCloseEvent* event)
 {
     QMainWindow::closeEvent(event);
-    const auto settings = WindowPlacement::settings();
+    const auto settings = SettingsFile::open();
     settings->setValue(geometryKey, saveGeometry());
     settings->setValue(columnsKey, m_columns->saveState());
 }

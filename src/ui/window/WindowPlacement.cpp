@@ -1,13 +1,5 @@
 #include "WindowPlacement.h"
 
-#include "ui/widgets/QtText.h"
-
-#include "core/util/fs/HomeFolder.h"
-
-#include <QSettings>
-
-#include <cstdlib>
-
 namespace threadhop {
 namespace {
 
@@ -37,15 +29,6 @@ bool WindowPlacement::fits(const QRect& geometry, const QMargins& frame, const Q
 QPoint WindowPlacement::centred(QSize size, const QRect& over)
 {
     return {over.x() + (over.width() - size.width()) / 2, over.y() + (over.height() - size.height()) / 2};
-}
-
-std::unique_ptr<QSettings> WindowPlacement::settings()
-{
-    std::filesystem::path configHome = HomeFolder::path() / ".config";
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && std::filesystem::path(xdg).is_absolute())
-        configHome = xdg;
-    return std::make_unique<QSettings>(toQString((configHome / "Threadhop" / "Threadhop.conf").string()),
-                                       QSettings::IniFormat);
 }
 
 } // namespace threadhop

@@ -3,12 +3,8 @@
 #include <QMargins>
 #include <QRect>
 
-#include <memory>
-
-class QSettings;
-
-// Where the main window opens while it has no frame to restore, and where the frame it had is kept
-// between runs (Qt saves and restores the frame and the columns themselves).
+// Where the main window opens while it has no frame to restore, and whether a restored one fits
+// (Qt saves and restores the frame and the columns themselves, in the SettingsFile).
 namespace threadhop::WindowPlacement {
 
 // Geometries are the window's client area, as QWidget::setGeometry takes it; `frame` is what the
@@ -25,9 +21,5 @@ bool fits(const QRect& geometry, const QMargins& frame, const QRect& available);
 
 /// The top-left corner that centres a window of `size` on `over`.
 QPoint centred(QSize size, const QRect& over);
-
-/// The user's settings of this application: <config home>/Threadhop/Threadhop.conf, where the config
-/// home is $XDG_CONFIG_HOME when absolute, otherwise .config in the home folder.
-std::unique_ptr<QSettings> settings();
 
 } // namespace threadhop::WindowPlacement

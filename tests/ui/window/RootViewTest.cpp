@@ -5,6 +5,7 @@
 #include "support/ui/WindowTest.h"
 #include "ui/accounts/AccountListModel.h"
 #include "ui/history/HistoryView.h"
+#include "ui/state/SettingsFile.h"
 #include "ui/widgets/EmptyStateView.h"
 #include "ui/window/AppStatusBar.h"
 #include "ui/window/AppStatusBarPresenter.h"
@@ -342,7 +343,7 @@ TEST_F(RootViewTest, RemembersItsFrameAndColumnsBetweenRunsWithinTheirLimits)
     RootView again(*env);
     EXPECT_EQ(again.geometry(), frame);
     EXPECT_EQ(child<QSplitter>(again, u"columns"_s)->sizes().mid(0, 2), (QList<int>{230, 310}));
-    EXPECT_TRUE(WindowPlacement::settings()->fileName().startsWith(QString::fromStdString(home().string())));
+    EXPECT_TRUE(SettingsFile::open()->fileName().startsWith(QString::fromStdString(home().string())));
 
     again.show();
     again.setGeometry(QRect(9000, 7000, 950, 580));
