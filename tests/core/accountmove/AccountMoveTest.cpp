@@ -150,7 +150,7 @@ TEST_F(AccountMoveTest, WhatAppearsInTheTargetMeanwhileStaysAndNothingOfTheCopyI
 {
     conversation(line(u1, "") + line(u2, u1));
     const std::string name = sessionId;
-    for (const std::string appearing : {name + ".jsonl", name + "/theirs.jsonl"}) {
+    for (const std::string& appearing : {name + ".jsonl", name + "/theirs.jsonl"}) {
         fs::remove_all(targetProjects());
         const OperationSteps::ScopedHook hook([&](OperationStep step) {
             if (step == OperationStep::copied)

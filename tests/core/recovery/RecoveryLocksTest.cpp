@@ -67,8 +67,9 @@ TEST_F(RecoveryLocksTest, AnOperationThatFinishesMeanwhileIsLeftAsItFinished)
         OperationSteps::ScopedHook hook([&](OperationStep step) {
             if (step == OperationStep::noted)
                 noted.set_value();
-            if (step == OperationStep::verified)
+            if (step == OperationStep::verified) {
                 EXPECT_TRUE(waitFor(extracting));
+            }
         });
         ConversationMigrator::migrate(input(), stamp);
         writeFile(go, "");

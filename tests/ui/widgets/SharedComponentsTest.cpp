@@ -232,8 +232,9 @@ TEST(SharedComponentsTest, WithoutAnIconThemeEverySymbolIsAShapeOfItsOwnThatKeep
         // Large enough to tell a ring from a disc, and a "!" cut out of a triangle from a plain one.
         const QImage large =
             Symbols::tintedPixmap(symbol, 32, Qt::black).toImage().convertToFormat(QImage::Format_ARGB32);
-        if (!open.contains(symbol))
+        if (!open.contains(symbol)) {
             EXPECT_GT(enclosedPixels(large), 4) << "symbol " << int(symbol) << " lost its inner shape";
+        }
         for (std::size_t other = 0; other < pictures.size(); ++other)
             EXPECT_NE(large, pictures[other]) << "symbols " << other << " and " << int(symbol) << " look the same";
         pictures.push_back(large);

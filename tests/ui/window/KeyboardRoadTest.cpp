@@ -248,8 +248,9 @@ TEST_F(KeyboardRoadTest, EveryTabStopShowsItsFocusInLightAndDarkAndTabVisitsTheD
                 EXPECT_TRUE(showsFocus(focused)) << focused.objectName().toStdString();
                 if (child<QWidget>(*window, u"detailPage"_s)->isAncestorOf(&focused)) {
                     const QRect drawn(focused.mapTo(window.get(), QPoint()), focused.size());
-                    if (previousInPage)
+                    if (previousInPage) {
                         EXPECT_TRUE(readsAfter(*previousInPage, drawn)) << focused.objectName().toStdString();
+                    }
                     previousInPage = drawn;
                 }
                 press(Qt::Key_Tab);
