@@ -8,6 +8,7 @@
 #include "core/util/fs/ReadBuffer.h"
 #include "support/TempFolder.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -26,6 +27,8 @@ constexpr const char* cwd = "/home/USER/projects/spotter-worktrees/spotter-4te";
 struct Setup {
     testing::TempFolder home;
     ScopedHomeOverride homeOverride{home.path()};
+    // The backups and the history go below the temporary home, never into the user's data folder.
+    bool dataHomeCleared = ::unsetenv("XDG_DATA_HOME") == 0;
     fs::path sourceFolder = home.path() / ".claude" / "projects" / "-home-USER-projects-spotter-worktrees-spotter-4te";
     bench::Corpus conversation; // the transcript and its side-folder files
     int targets = 0;

@@ -11,6 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+
 namespace threadhop {
 namespace {
 
@@ -20,6 +22,8 @@ constexpr const char* movedCwd = "/home/USER/projects/moved/spotter-4te";
 struct Setup {
     testing::TempFolder home;
     ScopedHomeOverride homeOverride{home.path()};
+    // The backups and the history go below the temporary home, never into the user's data folder.
+    bool dataHomeCleared = ::unsetenv("XDG_DATA_HOME") == 0;
     std::filesystem::path projects = home.path() / ".claude" / "projects";
     bench::Corpus corpus = bench::buildCorpus(projects / CwdCodec::encode(bench::corpusCwd), corpusBytes);
     bool atOld = true; // where the corpus is now
